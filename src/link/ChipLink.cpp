@@ -1,0 +1,155 @@
+// Chip reads and writes in the frames of each link kind, and register writes with read-back.
+#include "link/ChipLink.h"
+
+namespace qn {
+namespace {
+
+constexpr double kSpecialPauseMs = 50;
+constexpr double kSlowRegisterPauseMs = 1000;
+constexpr int kShadowSize = 5;
+// Largest counts whose frames fit the one-byte transfer length of the bridge.
+constexpr uint16_t kMaxQnRead = 250;
+constexpr uint16_t kMaxQnWrite = 248;
+constexpr uint16_t kMaxSpecialRead = 255;
+constexpr uint16_t kMaxSpecialWrite = 250;
+
+uint8_t Lo(uint16_t a) { return static_cast<uint8_t>(a); }
+// Address bits 8..12 moved into bits 2..6 of the "Special" frame's second byte.
+uint8_t HighBits(uint16_t a) { return static_cast<uint8_t>((a >> 6) & 0x7C); }
+
+} // namespace
+
+uint8_t ChipLink::GetReg(int a, int /*dev*/) const {
+    if (a < 0 || a >= static_cast<int>(kRegImageSize)) return 0;
+    return stnd_.RegImage[static_cast<size_t>(a)];
+}
+
+void ChipLink::SetReg(int a, uint8_t v, int /*dev*/) {
+    if (a < 0 || a >= static_cast<int>(kRegImageSize)) return;
+    stnd_.RegImage[static_cast<size_t>(a)] = v;
+}
+
+void ChipLink::StoreRegister(int a, uint8_t v, int dev) {
+    SetReg(a, v, dev);
+    panels_.RefreshRamPanel();
+    panels_.RefreshRegisterPanel();
+    panels_.RefreshAdcPanel();
+}
+
+bool ChipLink::SpecialProduct() const {
+    if (chip_ == nullptr) return false;
+    const std::string name = chip_->ProductName();
+    return name == "52K12" || name == "52K21";
+}
+
+bool ChipLink::ReadChip(uint16_t a, uint16_t n, int /*dev*/) {
+    switch (stnd_.Interface) {
+    case kLinkSpecial: return ReadSpecial(a, n);
+    case kLinkQn740x: return ReadQn740x(a, n);
+    case kLinkRs232: return serial_.ReadChip(a, n);
+    default: return false;
+    }
+}
+
+bool ChipLink::WriteChip(uint16_t a, uint16_t n, int /*dev*/) {
+    switch (stnd_.Interface) {
+    case kLinkSpecial: return WriteSpecial(a, n);
+    case kLinkQn740x: return WriteQn740x(a, n);
+    case kLinkRs232: return serial_.WriteChip(a, n);
+    default: return false;
+    }
+}
+
+bool ChipLink::ReadSpecial(uint16_t a, uint16_t n) {
+    if (!stnd_.Usb.Open || n > kMaxSpecialRead) return false;
+    auto& io = Io();
+    io[0] = Options.Optocoupler ? 0xBE : 0xBA;
+    io[1] = SpecialProduct() ? 0xC0 : static_cast<uint8_t>(0x80 + HighBits(a));
+    io[2] = Lo(a);
+    io[3] = io[4] = static_cast<uint8_t>(n);
+    if (!usb_.UsbWrite(stnd_.Usb, 5) || !usb_.UsbRead(stnd_.Usb, static_cast<uint8_t>(n)))
+        return false;
+    clock_.DelayMs(kSpecialPauseMs);
+    return true;
+}
+
+bool ChipLink::WriteSpecial(uint16_t a, uint16_t n) {
+    if (n > kMaxSpecialWrite) return false;
+    auto& io = Io();
+    io[0] = Options.Optocoupler ? 0xBE : 0xBA;
+    io[1] = SpecialProduct() ? 0x40 : HighBits(a);
+    io[2] = Lo(a);
+    io[3] = io[4] = static_cast<uint8_t>(n);
+    if (!usb_.UsbWrite(stnd_.Usb, static_cast<uint8_t>(n + 5)) || !usb_.UsbRead(stnd_.Usb, 1))
+        return false;
+    clock_.DelayMs(kSpecialPauseMs);
+    return true;
+}
+
+bool ChipLink::ReadQn740x(uint16_t a, uint16_t n) {
+    if (n > kMaxQnRead) return false;
+    auto& io = Io();
+    io[0] = 0xC4;
+    io[1] = 0x01;
+    io[2] = 0xA0;
+    io[3] = Lo(a);
+    io[4] = static_cast<uint8_t>(n);
+    if (!usb_.UsbWrite(stnd_.Usb, static_cast<uint8_t>(n + 5)) || !usb_.UsbRead(stnd_.Usb, 64))
+        return false;
+    for (int i = 0; i < n; ++i)
+        if (a + i < kShadowSize) ChipShadow[static_cast<size_t>(a + i)] = io[static_cast<size_t>(1 + i)];
+    return true;
+}
+
+bool ChipLink::WriteQn740x(uint16_t a, uint16_t n) {
+    if (n > kMaxQnWrite) return false;
+    auto& io = Io();
+    io[0] = 0xC4;
+    io[1] = 0x00;
+    io[2] = 0xA0;
+    io[3] = Lo(a);
+    io[4] = static_cast<uint8_t>(n);
+    for (int i = 0; i < n; ++i)
+        io[static_cast<size_t>(7 + i)] =
+            a + i < kShadowSize ? ChipShadow[static_cast<size_t>(a + i)] : uint8_t{0};
+    return usb_.UsbWrite(stnd_.Usb, static_cast<uint8_t>(n + 7)) && usb_.UsbRead(stnd_.Usb, 64);
+}
+
+void ChipLink::WriteRegister(int a, uint8_t v, int dev) {
+    if (a < 0 || a >= static_cast<int>(kRegImageSize)) return;
+    const auto addr = static_cast<uint16_t>(a);
+    if (stnd_.Interface == kLinkQn740x) {
+        if (a >= kShadowSize) return;
+        ChipShadow[addr] = v;
+        if (WriteChip(addr, 1, dev) && ReadChip(addr, 1, dev)) StoreRegister(a, ChipShadow[addr], dev);
+        return;
+    }
+    auto& io = Io();
+    io[5] = v;
+    if (a == 49 || a == 50) {
+        WriteChip(addr, 1, dev);
+        clock_.DelayMs(kSlowRegisterPauseMs);
+        if (!ReadChip(addr, 1, dev)) return;
+    } else if (a == 27) {
+        // Register 27 only goes out together with 26 and cannot be read back.
+        io[5] = GetReg(26);
+        io[6] = v;
+        if (!WriteChip(26, 2, dev)) return;
+    } else if (!WriteChip(addr, 1, dev) || !ReadChip(addr, 1, dev)) {
+        return;
+    }
+    StoreRegister(a, a == 27 ? uint8_t{0} : io[0], dev);
+    KeepPreset(a, v);
+}
+
+// Registers 60..64 and 48 are remembered per function choice of the analysis window.
+void ChipLink::KeepPreset(int a, uint8_t v) {
+    int index = -1;
+    if (a >= 60 && a <= 64) index = a - 60;
+    if (a == 48) index = 5;
+    if (index < 0) return;
+    if (Options.FunctionChoice == 0) AdcPresetA[static_cast<size_t>(index)] = v;
+    if (Options.FunctionChoice == 1) AdcPresetB[static_cast<size_t>(index)] = v;
+}
+
+} // namespace qn

@@ -1,0 +1,84 @@
+// The one road to the chip: reads and writes in the frames of the current link kind, register
+// writes with read-back into the register image, and the bridge's own ADC and status commands.
+#pragma once
+
+#include "link/ChipLinkInfo.h"
+#include "link/Clock.h"
+#include "link/HostInterfaces.h"
+#include "link/LinkRecords.h"
+#include "link/SerialBridgeLink.h"
+#include "link/UsbBridge.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace qn {
+
+inline constexpr int kMaxSamplesPerFetch = 21;
+
+// Settings of other windows that change what goes over the link.
+struct LinkOptions {
+    bool Optocoupler = true;  // setup dialog's optocoupler box: "Special" frames start BE, not BA
+    int FunctionChoice = 0;   // analysis window's function choice: which ADC preset a write updates
+};
+
+// Result bytes that the ADC panel shows.
+struct AdcReadings {
+    std::array<uint8_t, 3> Adc{};  // high, middle, low
+    std::array<uint8_t, 3> Temp{}; // high, low, 0
+};
+
+class ChipLink {
+public:
+    ChipLink(STND& stnd, UsbBridge& usb, Clock& clock, StatusBar& status, PanelRefresh& panels)
+        : stnd_(stnd), usb_(usb), clock_(clock), status_(status), panels_(panels),
+          serial_(stnd.Serial, usb.UsbIoBuffer, clock, status) {}
+
+    void SetChip(const ChipLinkInfo* chip) { chip_ = chip; }
+
+    bool ReadChip(uint16_t a, uint16_t n, int dev = 0);
+    bool WriteChip(uint16_t a, uint16_t n, int dev = 0);
+    void WriteRegister(int a, uint8_t v, int dev = 0);
+    void StoreRegister(int a, uint8_t v, int dev = 0);
+    uint8_t GetReg(int a, int dev = 0) const;
+    void SetReg(int a, uint8_t v, int dev = 0);
+
+    int FetchAdcSamples(int dev = 0);
+    bool ReadAdcResult();
+    bool ReadTempResult();
+    bool StartTempConversion();
+    bool StartAdcStream(uint8_t mode);
+    bool StopAdcStream();
+    bool ReadBridgeLines(Devc& devc, uint8_t& l1, uint8_t& l2, uint8_t& l3);
+    bool ReadBridgeVersion(Devc& devc, std::string& version);
+
+    std::array<uint8_t, 5> ChipShadow{};
+    std::array<uint8_t, 6> AdcPresetA{};
+    std::array<uint8_t, 6> AdcPresetB{};
+    LinkOptions Options;
+    AdcReadings Readings;
+    SerialBridgeLink& Serial() { return serial_; }
+
+private:
+    bool ReadSpecial(uint16_t a, uint16_t n);
+    bool WriteSpecial(uint16_t a, uint16_t n);
+    bool ReadQn740x(uint16_t a, uint16_t n);
+    bool WriteQn740x(uint16_t a, uint16_t n);
+    bool SpecialProduct() const;
+    bool Command(const std::initializer_list<uint8_t>& request, uint8_t writeLength,
+                 uint8_t readLength);
+    bool WriteFieldRegister(const char* field, uint8_t orMask);
+    void KeepPreset(int a, uint8_t v);
+    std::array<uint8_t, kUsbIoAreaSize>& Io() { return usb_.UsbIoBuffer; }
+
+    STND& stnd_;
+    UsbBridge& usb_;
+    Clock& clock_;
+    StatusBar& status_;
+    PanelRefresh& panels_;
+    SerialBridgeLink serial_;
+    const ChipLinkInfo* chip_ = nullptr;
+};
+
+} // namespace qn

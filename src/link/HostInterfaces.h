@@ -1,0 +1,48 @@
+// Small interfaces through which the core reaches the windows: status bar, panel refresh, event pump.
+#pragma once
+
+#include <string>
+
+namespace qn {
+
+// The main window's status bar: panel 0 bridge state and progress, 1 link errors, 2 instrument answers.
+class StatusBar {
+public:
+    virtual ~StatusBar() = default;
+    virtual void SetPanelText(int panel, const std::string& text) = 0;
+};
+
+// Lets pending window messages through during long loops (capture, temperature test).
+class EventPump {
+public:
+    virtual ~EventPump() = default;
+    virtual void Pump() = 0;
+};
+
+// Told when the register image or link state changed so the windows can redraw.
+class PanelRefresh {
+public:
+    virtual ~PanelRefresh() = default;
+    // Redraw the RAM, register and ADC panels (called in that order after a register changed).
+    virtual void RefreshRamPanel() {}
+    virtual void RefreshRegisterPanel() {}
+    virtual void RefreshAdcPanel() {}
+    // The ADC panel's continuous read produced a new result text.
+    virtual void ShowAdcResult(const std::string& /*text*/) {}
+    // The live chart of a running capture is due for a redraw.
+    virtual void RedrawLiveChart() {}
+    // A bridge connected through "USB Scan": retitle the panels with the chip's name.
+    virtual void ShowChipTitles() {}
+};
+
+// Discards everything: for tests and for a core used without windows.
+class NullStatusBar final : public StatusBar {
+public:
+    void SetPanelText(int, const std::string&) override {}
+};
+class NullEventPump final : public EventPump {
+public:
+    void Pump() override {}
+};
+
+} // namespace qn

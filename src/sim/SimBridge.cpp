@@ -1,0 +1,200 @@
+// Request handling of the simulated bridge firmware: identity, control, chip access, ADC stream.
+#include "sim/SimBridge.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace qn {
+namespace {
+
+constexpr uint8_t kAck = 0xFA;
+constexpr uint8_t kControl = 0xF9;
+constexpr uint8_t kIdentitySub = 0xAC;
+constexpr uint8_t kVersionSub = 0x05;
+constexpr uint8_t kStartUp = 0xC5;
+constexpr uint8_t kQn740x = 0xC4;
+constexpr uint8_t kRegisterBank = 0xA0;
+constexpr uint8_t kLines = 0xB5;
+constexpr size_t kConversionRegister = 5;
+constexpr size_t kTemperatureRegister = 6;
+constexpr char kIdentity[] = "Brenmoss";
+constexpr char kWrongIdentity[] = "BRENMOSS";
+
+// Request byte `at`; bytes past the written length read as 0.
+uint8_t At(const std::vector<uint8_t>& request, size_t at) {
+    return at < request.size() ? request[at] : uint8_t{0};
+}
+
+void PutText(std::array<uint8_t, kSimAnswerSize>& block, const std::string& text) {
+    std::memcpy(block.data(), text.data(), std::min<size_t>(text.size(), 8));
+}
+
+void PutWord(std::array<uint8_t, kSimAnswerSize>& block, uint16_t value) {
+    block[0] = static_cast<uint8_t>(value);
+    block[1] = static_cast<uint8_t>(value >> 8);
+}
+
+// A 24-bit two's complement code, most significant byte first.
+void PutCode(uint8_t* into, int32_t code) {
+    const auto bits = static_cast<uint32_t>(code);
+    into[0] = static_cast<uint8_t>(bits >> 16);
+    into[1] = static_cast<uint8_t>(bits >> 8);
+    into[2] = static_cast<uint8_t>(bits);
+}
+
+// Address of a "Special" frame: bits 2..6 of the selector are address bits 8..12; the plain
+// selector (C0 to read, 40 to write) addresses the first 256 bytes.
+size_t SpecialAddress(uint8_t selector, uint8_t low) {
+    if (selector == 0xC0 || selector == 0x40) return low;
+    return (static_cast<size_t>(selector & 0x7C) << 6) | low;
+}
+
+} // namespace
+
+SimBridge::SimBridge(Clock& clock, uint32_t seed) : adc_(clock, seed) {}
+
+bool SimBridge::Receive(const uint8_t* data, size_t length) {
+    if (Faults.CablePulled) return false;
+    std::vector<uint8_t> request(data, data + length);
+    pending_ = Handle(request);
+    log_.push_back(SimFrame{std::move(request), 0});
+    return true;
+}
+
+bool SimBridge::Answer(uint8_t* data, size_t length) {
+    if (Faults.CablePulled) return false;
+    if (!log_.empty()) log_.back().ReadLength = length;
+    const Reply answer = std::exchange(pending_, std::nullopt);
+    if (Faults.Silent || !answer) return false;
+    std::memset(data, 0, length);
+    std::memcpy(data, answer->data(), std::min(length, answer->size()));
+    return true;
+}
+
+SimBridge::Reply SimBridge::Handle(const std::vector<uint8_t>& request) {
+    switch (At(request, 0)) {
+    case kControl:
+        return Control(request);
+    case kStartUp:
+        return StartUp(request);
+    case kQn740x:
+        return Qn740x(request);
+    case 0xBA:
+    case 0xBE:
+        return Special(request);
+    case kLines:
+        return At(request, 1) == 0x07 ? BridgeLines() : std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+SimBridge::Reply SimBridge::Control(const std::vector<uint8_t>& request) const {
+    Block block{};
+    const uint8_t sub = At(request, 1);
+    const auto value = static_cast<uint16_t>(At(request, 2) | (At(request, 3) << 8));
+    if (sub == kIdentitySub) {
+        PutText(block, Faults.WrongIdentity ? kWrongIdentity : kIdentity);
+    } else if (sub == kVersionSub) {
+        PutText(block, Version);
+    } else if (sub == 2) {
+        PutWord(block, Faults.Sub2Refuses ? 0xFFFE : 0xFFFF);
+    } else if (sub == 4) {
+        PutWord(block, static_cast<uint16_t>(value + 1));
+    } else {
+        PutWord(block, value);
+    }
+    return block;
+}
+
+SimBridge::Reply SimBridge::StartUp(const std::vector<uint8_t>& request) const {
+    const bool first = At(request, 2) == 0x01 && At(request, 3) == 0x00;
+    const bool second = At(request, 2) == 0x00;
+    if (At(request, 1) != 0xFF || !(first || second)) return std::nullopt;
+    Block block{};
+    block[0] = kAck;
+    return block;
+}
+
+SimBridge::Reply SimBridge::Qn740x(const std::vector<uint8_t>& request) {
+    Block block{};
+    block[0] = kAck;
+    switch (At(request, 1)) {
+    case 0x00:
+        return Qn740xWrite(request);
+    case 0x01:
+        return Qn740xRead(request);
+    case 0x02:
+        streamMode_ = At(request, 2);
+        adc_.Start();
+        return block;
+    case 0x03:
+        if (At(request, 2) != 0x01) return std::nullopt;
+        adc_.Stop();
+        return block;
+    case 0x04:
+        return Fetch();
+    default:
+        return std::nullopt;
+    }
+}
+
+SimBridge::Reply SimBridge::Qn740xRead(const std::vector<uint8_t>& request) {
+    if (At(request, 2) != kRegisterBank) return std::nullopt;
+    const size_t address = At(request, 3);
+    const size_t count = std::min<size_t>(At(request, 4), kSimAnswerSize - 1);
+    Block block{};
+    block[0] = kAck;
+    if (address == kConversionRegister && count == 3) {
+        PutCode(block.data() + 1, adc_.Convert());
+    } else if (address == kTemperatureRegister && count == 2) {
+        block[1] = static_cast<uint8_t>(temperatureCode_ >> 8);
+        block[2] = static_cast<uint8_t>(temperatureCode_);
+    } else {
+        for (size_t i = 0; i < count; ++i) block[1 + i] = RegisterAt(Registers, address + i);
+    }
+    return block;
+}
+
+SimBridge::Reply SimBridge::Qn740xWrite(const std::vector<uint8_t>& request) {
+    if (At(request, 2) != kRegisterBank) return std::nullopt;
+    const size_t address = At(request, 3);
+    const size_t count = At(request, 4);
+    for (size_t i = 0; i < count; ++i) StoreRegister(Registers, address + i, At(request, 7 + i));
+    Block block{};
+    block[0] = kAck;
+    return block;
+}
+
+// The conversions owed since the previous fetch; a stopped ADC owes none.
+SimBridge::Reply SimBridge::Fetch() {
+    const size_t owed = adc_.TakeOwed(kSimFetchMax);
+    const size_t count = Faults.Count22 ? kSimFetchMax : owed;
+    Block block{};
+    block[0] = static_cast<uint8_t>(Faults.Count22 ? kSimFetchMax + 1 : count);
+    for (size_t i = 0; i < count; ++i) PutCode(block.data() + 1 + 3 * i, adc_.Convert());
+    return block;
+}
+
+SimBridge::Reply SimBridge::Special(const std::vector<uint8_t>& request) {
+    const uint8_t selector = At(request, 1);
+    const size_t address = SpecialAddress(selector, At(request, 2));
+    const size_t count = std::min<size_t>(At(request, 3), kSimAnswerSize);
+    Block block{};
+    if ((selector & 0x80) != 0) {
+        for (size_t i = 0; i < count; ++i) block[i] = RegisterAt(Registers, address + i);
+    } else {
+        for (size_t i = 0; i < count; ++i)
+            StoreRegister(Registers, address + i, At(request, 5 + i));
+    }
+    return block;
+}
+
+SimBridge::Reply SimBridge::BridgeLines() const {
+    Block block{};
+    std::copy(Lines.begin(), Lines.end(), block.begin() + 1);
+    return block;
+}
+
+} // namespace qn

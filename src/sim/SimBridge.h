@@ -1,0 +1,83 @@
+// The simulated USB bridge: its firmware's request handling in front of a simulated ADC chip.
+#pragma once
+
+#include "link/Clock.h"
+#include "sim/SimAdc.h"
+#include "sim/SimRegisterFile.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qn {
+
+inline constexpr size_t kSimAnswerSize = 64;
+inline constexpr size_t kSimFetchMax = 21; // samples that fit one answer after the count byte
+
+// Faults a test can switch on; clearing CablePulled plugs the bridge back in.
+struct SimFaults {
+    bool CablePulled = false;   // every transfer fails
+    bool WrongIdentity = false; // the identity answer is in the wrong case
+    bool Sub2Refuses = false;   // the presence check answers FFFE instead of FFFF
+    bool Count22 = false;       // a fetch claims 22 samples (with 21 in the answer)
+    bool Silent = false;        // requests are taken but never answered
+};
+
+// One request as the bridge saw it, with the length the host then read back.
+struct SimFrame {
+    std::vector<uint8_t> Request; // the bytes written; its size is the write length
+    size_t ReadLength = 0;
+};
+
+class SimBridge {
+  public:
+    explicit SimBridge(Clock& clock, uint32_t seed = 1);
+
+    // Host to bridge: one request (payload only, no report ID). False when the cable is pulled.
+    bool Receive(const uint8_t* data, size_t length);
+    // Bridge to host: the first `length` bytes of the pending answer, zero padded. False when
+    // the cable is pulled, the bridge is silent or nothing is pending. The read consumes it.
+    bool Answer(uint8_t* data, size_t length);
+
+    void SetOutputRate(double conversionsPerSecond) { adc_.SetOutputRate(conversionsPerSecond); }
+    void SetSignal(double meanCode, double noiseRmsCodes) {
+        adc_.SetSignal(meanCode, noiseRmsCodes);
+    }
+    void SetTemperatureCode(uint16_t code) { temperatureCode_ = code; }
+    bool Streaming() const { return adc_.Running(); }
+    // Mode byte of the last stream start request.
+    uint8_t StreamMode() const { return streamMode_; }
+
+    const std::vector<SimFrame>& Log() const { return log_; }
+    void ClearLog() { log_.clear(); }
+
+    SimFaults Faults;
+    SimRegisterFile Registers{};
+    std::array<uint8_t, 3> Lines{}; // status bytes answered to the bridge-lines request
+    std::string Version = "QNBR0727";
+
+  private:
+    using Block = std::array<uint8_t, kSimAnswerSize>;
+    using Reply = std::optional<Block>;
+
+    Reply Handle(const std::vector<uint8_t>& request);
+    Reply Control(const std::vector<uint8_t>& request) const;
+    Reply StartUp(const std::vector<uint8_t>& request) const;
+    Reply Qn740x(const std::vector<uint8_t>& request);
+    Reply Qn740xRead(const std::vector<uint8_t>& request);
+    Reply Qn740xWrite(const std::vector<uint8_t>& request);
+    Reply Fetch();
+    Reply Special(const std::vector<uint8_t>& request);
+    Reply BridgeLines() const;
+
+    SimAdc adc_;
+    uint16_t temperatureCode_ = 0x0C80;
+    uint8_t streamMode_ = 0;
+    std::optional<Block> pending_;
+    std::vector<SimFrame> log_;
+};
+
+} // namespace qn

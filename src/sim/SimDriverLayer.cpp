@@ -1,0 +1,153 @@
+// Device naming, descriptor and interface replies, and bulk transfers of the simulated driver.
+#include "sim/SimDriverLayer.h"
+
+#include "link/LinkRecords.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace qn {
+namespace {
+
+constexpr size_t kDeviceDescriptorLength = 18;
+constexpr size_t kInterfaceHeaderSize = 16;
+constexpr uint16_t kBulkPacket = 64;
+constexpr uint32_t kPipeTypeBulk = 2;
+constexpr uint32_t kPipeCountReported = 2;
+
+void PutWord(uint8_t* at, uint16_t value) {
+    at[0] = static_cast<uint8_t>(value);
+    at[1] = static_cast<uint8_t>(value >> 8);
+}
+
+void PutLong(uint8_t* at, uint32_t value) {
+    for (size_t i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint32_t GetLong(const uint8_t* at) {
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4; ++i) value |= static_cast<uint32_t>(at[i]) << (8 * i);
+    return value;
+}
+
+} // namespace
+
+int SimDriverLayer::AddDevice(SimBridge& bridge, uint16_t vendor, uint16_t product) {
+    SimDriverDevice device;
+    device.Bridge = &bridge;
+    device.VendorId = vendor;
+    device.ProductId = product;
+    devices_.push_back(device);
+    return static_cast<int>(devices_.size() - 1);
+}
+
+DriverHandle SimDriverLayer::CreateFile(const std::string& path) {
+    triedPaths_.push_back(path);
+    for (size_t index = 0; index < devices_.size(); ++index) {
+        if (DriverDeviceName(static_cast<int>(index)) != path) continue;
+        if (devices_[index].Bridge->Faults.CablePulled) break;
+        const DriverHandle handle = nextHandle_++;
+        handles_[handle] = index;
+        return handle;
+    }
+    lastError_ = kSimErrorFileNotFound;
+    return kInvalidDriver;
+}
+
+bool SimDriverLayer::DeviceIoControl(DriverHandle handle, uint32_t code, const uint8_t* in,
+                                     size_t inLength, uint8_t* out, size_t outLength,
+                                     uint32_t& returned) {
+    calls_.push_back(SimDriverCall{code, inLength, outLength});
+    returned = 0;
+    const auto open = handles_.find(handle);
+    if (open == handles_.end()) return Fail(kSimErrorInvalidHandle);
+    const SimDriverDevice& device = devices_[open->second];
+    if (device.Bridge->Faults.CablePulled) return Fail(kSimErrorDeviceGone);
+    switch (code) {
+    case kIoctlGetDescriptor:
+        return Descriptor(device, out, outLength, returned);
+    case kIoctlGetInterfaceInfo:
+        return InterfaceInfo(device, out, outLength, returned);
+    case kIoctlBulkWrite:
+        return Bulk(device, true, in, inLength, out, outLength, returned);
+    case kIoctlBulkRead:
+        return Bulk(device, false, in, inLength, out, outLength, returned);
+    default:
+        return Fail(kSimErrorBadParameter);
+    }
+}
+
+bool SimDriverLayer::Fail(uint32_t error) {
+    lastError_ = error;
+    return false;
+}
+
+// The 148-byte block starts with the standard 18-byte USB device descriptor.
+bool SimDriverLayer::Descriptor(const SimDriverDevice& device, uint8_t* out, size_t outLength,
+                                uint32_t& returned) {
+    if (out == nullptr || outLength < kDescriptorBlockSize) return Fail(kSimErrorBufferTooSmall);
+    const uint8_t head[kDeviceDescriptorLength] = {kDeviceDescriptorLength,
+                                                   1,
+                                                   0x10,
+                                                   0x01,
+                                                   0xFF,
+                                                   0x00,
+                                                   0x00,
+                                                   kBulkPacket,
+                                                   0,
+                                                   0,
+                                                   0,
+                                                   0,
+                                                   0,
+                                                   0,
+                                                   1,
+                                                   2,
+                                                   0,
+                                                   1};
+    std::memset(out, 0, kDescriptorBlockSize);
+    std::memcpy(out, head, sizeof head);
+    PutWord(out + 8, device.VendorId);
+    PutWord(out + 10, device.ProductId);
+    PutWord(out + 12, device.Release);
+    returned = static_cast<uint32_t>(kDescriptorBlockSize);
+    return true;
+}
+
+// A 16-byte interface header, then 17 pipe records of which the first two are in use.
+bool SimDriverLayer::InterfaceInfo(const SimDriverDevice& device, uint8_t* out, size_t outLength,
+                                   uint32_t& returned) {
+    if (out == nullptr || outLength < kInterfaceInfoSize) return Fail(kSimErrorBufferTooSmall);
+    std::memset(out, 0, kInterfaceInfoSize);
+    PutWord(out, static_cast<uint16_t>(kInterfaceInfoSize));
+    out[4] = 0xFF; // vendor-specific class
+    PutLong(out + 8, 0x00010000);
+    PutLong(out + 12, kPipeCountReported);
+    for (size_t pipe = 0; pipe < kPipeCountReported; ++pipe) {
+        PipeRecord record;
+        record.MaximumPacketSize = kBulkPacket;
+        record.EndpointAddress = device.Endpoints[pipe];
+        record.PipeType = kPipeTypeBulk;
+        record.PipeHandle = 0x00020000 + static_cast<uint32_t>(pipe);
+        record.MaximumTransferSize = 4096;
+        record.ToBytes(out + kInterfaceHeaderSize + pipe * kPipeRecordSize);
+    }
+    returned = static_cast<uint32_t>(kInterfaceInfoSize);
+    return true;
+}
+
+// The pipe word must name a pipe whose direction matches the transfer.
+bool SimDriverLayer::Bulk(const SimDriverDevice& device, bool toDevice, const uint8_t* in,
+                          size_t inLength, uint8_t* out, size_t outLength, uint32_t& returned) {
+    if (in == nullptr || inLength < 4 || out == nullptr) return Fail(kSimErrorBadParameter);
+    const uint32_t pipe = GetLong(in);
+    if (pipe >= kPipeCountReported) return Fail(kSimErrorBadParameter);
+    const bool pipeIsIn = (device.Endpoints[pipe] & 0x80) != 0;
+    if (pipeIsIn == toDevice) return Fail(kSimErrorBadParameter);
+    const bool done =
+        toDevice ? device.Bridge->Receive(out, outLength) : device.Bridge->Answer(out, outLength);
+    if (!done) return Fail(toDevice ? kSimErrorDeviceGone : kSimErrorTimeout);
+    returned = static_cast<uint32_t>(outLength);
+    return true;
+}
+
+} // namespace qn

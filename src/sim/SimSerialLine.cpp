@@ -1,0 +1,80 @@
+// Opening, configuring and moving bytes over simulated serial ports.
+#include "sim/SimSerialLine.h"
+
+#include <algorithm>
+
+namespace qn {
+
+void SimSerialPortFactory::Connect(const std::string& portName, SimSerialPeer& peer) {
+    ports_[portName].Peer = &peer;
+}
+
+std::unique_ptr<SerialLine> SimSerialPortFactory::MakeLine() {
+    return std::make_unique<SimSerialLine>(*this);
+}
+
+const SimPortRecord* SimSerialPortFactory::Port(const std::string& portName) const {
+    const auto found = ports_.find(portName);
+    return found == ports_.end() ? nullptr : &found->second;
+}
+
+SimPortRecord* SimSerialPortFactory::Port(const std::string& portName) {
+    const auto found = ports_.find(portName);
+    return found == ports_.end() ? nullptr : &found->second;
+}
+
+// A port that does not exist or is open elsewhere cannot be opened.
+bool SimSerialLine::Open(const std::string& portName) {
+    Close();
+    SimPortRecord* port = factory_.Port(portName);
+    if (port == nullptr || port->Busy) return false;
+    port->Busy = true;
+    ++port->OpenCount;
+    port_ = port;
+    return true;
+}
+
+void SimSerialLine::Close() {
+    if (port_ != nullptr) port_->Busy = false;
+    port_ = nullptr;
+    queue_.clear();
+}
+
+bool SimSerialLine::Configure(const LineSettings& settings) {
+    if (port_ == nullptr) return false;
+    port_->Settings = settings;
+    port_->Configured = true;
+    return true;
+}
+
+bool SimSerialLine::SetDtr(bool on) {
+    if (port_ == nullptr) return false;
+    port_->Dtr = on;
+    return true;
+}
+
+bool SimSerialLine::QueryStatus(uint32_t& errors, size_t& waiting) {
+    errors = 0;
+    waiting = 0;
+    if (port_ == nullptr) return false;
+    if (port_->Peer != nullptr) errors = port_->Peer->TakeLineErrors();
+    waiting = queue_.size();
+    return true;
+}
+
+size_t SimSerialLine::Read(uint8_t* data, size_t max) {
+    const size_t count = std::min(max, queue_.size());
+    std::copy_n(queue_.begin(), count, data);
+    queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(count));
+    return count;
+}
+
+size_t SimSerialLine::Write(const uint8_t* data, size_t length) {
+    if (port_ == nullptr) return 0;
+    if (port_->Peer == nullptr) return length;
+    const std::vector<uint8_t> answer = port_->Peer->Take(data, length);
+    queue_.insert(queue_.end(), answer.begin(), answer.end());
+    return length;
+}
+
+} // namespace qn

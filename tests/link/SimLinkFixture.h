@@ -1,0 +1,81 @@
+// A bench on simulated hardware for link tests: one bridge, both transports, a serial peer.
+#pragma once
+
+#include "shell/Bench.h"
+#include "sim/SimBridge.h"
+#include "sim/SimClock.h"
+#include "sim/SimDriverLayer.h"
+#include "sim/SimHidLayer.h"
+#include "sim/SimSerialBridge.h"
+#include "sim/SimSerialLine.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace qn::test {
+
+class RecordingStatus final : public StatusBar {
+public:
+    void SetPanelText(int panel, const std::string& text) override {
+        Panels.at(static_cast<size_t>(panel)) = text;
+    }
+    std::array<std::string, 3> Panels;
+};
+
+class CountingPanels final : public PanelRefresh {
+public:
+    void RefreshRamPanel() override { Order += "R"; }
+    void RefreshRegisterPanel() override { Order += "G"; }
+    void RefreshAdcPanel() override { Order += "A"; }
+    void ShowAdcResult(const std::string& text) override { AdcText = text; }
+    void RedrawLiveChart() override { ++ChartRedraws; }
+    void ShowChipTitles() override { ++Titles; }
+    std::string Order;
+    std::string AdcText;
+    int ChartRedraws = 0;
+    int Titles = 0;
+};
+
+class SimLinkFixture : public ::testing::Test {
+protected:
+    SimClock clock;
+    SimBridge bridge{clock};
+    SimDriverLayer driver;
+    SimHidLayer hid;
+    SimSerialPortFactory serialPorts;
+    SimSerialBridge serialPeer{bridge.Registers};
+    NullEventPump pump;
+    RecordingStatus status;
+    CountingPanels panels;
+    FixedChipInfo chipInfo{"QN7401", 2, 3};
+    Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels}};
+
+    SimLinkFixture() { bench.Chip.SetChip(&chipInfo); }
+
+    // Puts the bridge behind the driver, connects through "USB Scan" and forgets the traffic.
+    void ConnectDriverBridge(uint16_t kind = kLinkQn740x) {
+        driver.AddDevice(bridge);
+        Connect(kind);
+    }
+    void ConnectHidBridge(uint16_t kind = kLinkQn740x) {
+        hid.AddDevice(&bridge);
+        Connect(kind);
+    }
+    void Connect(uint16_t kind) {
+        bench.Stnd.Interface = kind;
+        bench.Centre.USBConnect();
+        ASSERT_EQ(status.Panels[0], "USB On Line");
+        bridge.ClearLog();
+    }
+    // Opens the serial bridge port on COM16 with the peer behind it.
+    void OpenSerialBridge() {
+        serialPorts.Connect("COM16", serialPeer);
+        bench.Stnd.Interface = kLinkRs232;
+        ASSERT_TRUE(bench.Stnd.Serial.Line->Open("COM16"));
+    }
+};
+
+} // namespace qn::test
