@@ -13,9 +13,13 @@ constexpr uint16_t kMaxQnWrite = 248;
 constexpr uint16_t kMaxSpecialRead = 255;
 constexpr uint16_t kMaxSpecialWrite = 250;
 
-uint8_t Lo(uint16_t a) { return static_cast<uint8_t>(a); }
+uint8_t Lo(uint16_t a) {
+    return static_cast<uint8_t>(a);
+}
 // Address bits 8..12 moved into bits 2..6 of the "Special" frame's second byte.
-uint8_t HighBits(uint16_t a) { return static_cast<uint8_t>((a >> 6) & 0x7C); }
+uint8_t HighBits(uint16_t a) {
+    return static_cast<uint8_t>((a >> 6) & 0x7C);
+}
 
 } // namespace
 
@@ -44,19 +48,27 @@ bool ChipLink::SpecialProduct() const {
 
 bool ChipLink::ReadChip(uint16_t a, uint16_t n, int /*dev*/) {
     switch (stnd_.Interface) {
-    case kLinkSpecial: return ReadSpecial(a, n);
-    case kLinkQn740x: return ReadQn740x(a, n);
-    case kLinkRs232: return serial_.ReadChip(a, n);
-    default: return false;
+    case kLinkSpecial:
+        return ReadSpecial(a, n);
+    case kLinkQn740x:
+        return ReadQn740x(a, n);
+    case kLinkRs232:
+        return serial_.ReadChip(a, n);
+    default:
+        return false;
     }
 }
 
 bool ChipLink::WriteChip(uint16_t a, uint16_t n, int /*dev*/) {
     switch (stnd_.Interface) {
-    case kLinkSpecial: return WriteSpecial(a, n);
-    case kLinkQn740x: return WriteQn740x(a, n);
-    case kLinkRs232: return serial_.WriteChip(a, n);
-    default: return false;
+    case kLinkSpecial:
+        return WriteSpecial(a, n);
+    case kLinkQn740x:
+        return WriteQn740x(a, n);
+    case kLinkRs232:
+        return serial_.WriteChip(a, n);
+    default:
+        return false;
     }
 }
 
@@ -97,7 +109,8 @@ bool ChipLink::ReadQn740x(uint16_t a, uint16_t n) {
     if (!usb_.UsbWrite(stnd_.Usb, static_cast<uint8_t>(n + 5)) || !usb_.UsbRead(stnd_.Usb, 64))
         return false;
     for (int i = 0; i < n; ++i)
-        if (a + i < kShadowSize) ChipShadow[static_cast<size_t>(a + i)] = io[static_cast<size_t>(1 + i)];
+        if (a + i < kShadowSize)
+            ChipShadow[static_cast<size_t>(a + i)] = io[static_cast<size_t>(1 + i)];
     return true;
 }
 
@@ -121,7 +134,8 @@ void ChipLink::WriteRegister(int a, uint8_t v, int dev) {
     if (stnd_.Interface == kLinkQn740x) {
         if (a >= kShadowSize) return;
         ChipShadow[addr] = v;
-        if (WriteChip(addr, 1, dev) && ReadChip(addr, 1, dev)) StoreRegister(a, ChipShadow[addr], dev);
+        if (WriteChip(addr, 1, dev) && ReadChip(addr, 1, dev))
+            StoreRegister(a, ChipShadow[addr], dev);
         return;
     }
     auto& io = Io();

@@ -19,8 +19,8 @@ inline constexpr int kMaxSamplesPerFetch = 21;
 
 // Settings of other windows that change what goes over the link.
 struct LinkOptions {
-    bool Optocoupler = true;  // setup dialog's optocoupler box: "Special" frames start BE, not BA
-    int FunctionChoice = 0;   // analysis window's function choice: which ADC preset a write updates
+    bool Optocoupler = true; // setup dialog's optocoupler box: "Special" frames start BE, not BA
+    int FunctionChoice = 0;  // analysis window's function choice: which ADC preset a write updates
 };
 
 // Result bytes that the ADC panel shows.
@@ -30,7 +30,7 @@ struct AdcReadings {
 };
 
 class ChipLink {
-public:
+  public:
     ChipLink(STND& stnd, UsbBridge& usb, Clock& clock, StatusBar& status, PanelRefresh& panels)
         : stnd_(stnd), usb_(usb), clock_(clock), status_(status), panels_(panels),
           serial_(stnd.Serial, usb.UsbIoBuffer, clock, status) {}
@@ -60,7 +60,7 @@ public:
     AdcReadings Readings;
     SerialBridgeLink& Serial() { return serial_; }
 
-private:
+  private:
     bool ReadSpecial(uint16_t a, uint16_t n);
     bool WriteSpecial(uint16_t a, uint16_t n);
     bool ReadQn740x(uint16_t a, uint16_t n);

@@ -7,7 +7,7 @@
 namespace qn {
 
 class ChipLinkInfo {
-public:
+  public:
     virtual ~ChipLinkInfo() = default;
     // Product name of the selected chip ("52K12" and "52K21" change the "Special" frames).
     virtual std::string ProductName() const = 0;
@@ -17,7 +17,7 @@ public:
 
 // A chip model with a fixed name and field registers, used until a chip has been selected.
 class FixedChipInfo final : public ChipLinkInfo {
-public:
+  public:
     FixedChipInfo(std::string productName, int irqenRegister, int tsRegister)
         : productName_(std::move(productName)), irqen_(irqenRegister), ts_(tsRegister) {}
     std::string ProductName() const override { return productName_; }
@@ -27,7 +27,7 @@ public:
         return -1;
     }
 
-private:
+  private:
     std::string productName_;
     int irqen_;
     int ts_;

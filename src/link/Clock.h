@@ -8,7 +8,7 @@ namespace qn {
 inline constexpr double kMsPerDay = 86'400'000.0;
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Local wall-clock time in days (fractional part = time of day).
     virtual double Now() = 0;

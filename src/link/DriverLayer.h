@@ -22,7 +22,7 @@ inline constexpr size_t kInterfaceInfoSize = 356;
 std::string DriverDeviceName(int index);
 
 class DriverLayer {
-public:
+  public:
     virtual ~DriverLayer() = default;
     // Opens a device by name ("\\.\Qnusb-N"); kInvalidDriver when it does not exist.
     virtual DriverHandle CreateFile(const std::string& path) = 0;

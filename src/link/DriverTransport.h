@@ -7,7 +7,7 @@
 namespace qn {
 
 class DriverTransport final : public Transport {
-public:
+  public:
     explicit DriverTransport(DriverLayer& driver) : driver_(driver) {}
     bool Write(Devc& devc, const uint8_t* buffer, uint8_t length) override;
     bool Read(Devc& devc, uint8_t* buffer, uint8_t length) override;
@@ -16,7 +16,7 @@ public:
     uint32_t PipeWord = 0;
     uint32_t BytesReturned = 0;
 
-private:
+  private:
     bool Transfer(Devc& devc, uint32_t code, uint8_t* buffer, uint8_t length);
     DriverLayer& driver_;
 };

@@ -16,7 +16,7 @@ struct HidAttributes {
 };
 
 class HidLayer {
-public:
+  public:
     virtual ~HidLayer() = default;
     // Opens the HID device at enumeration index `index` (0..127); `found` is set when a device
     // exists there. Returns kInvalidHid when nothing could be opened.

@@ -7,7 +7,7 @@
 namespace qn {
 
 class HidTransport final : public Transport {
-public:
+  public:
     explicit HidTransport(HidLayer& hid) : hid_(hid) {}
     bool Write(Devc& devc, const uint8_t* buffer, uint8_t length) override;
     bool Read(Devc& devc, uint8_t* buffer, uint8_t length) override;
@@ -17,7 +17,7 @@ public:
     uint16_t InputReportLength = 0;
     uint16_t OutputReportLength = 0;
 
-private:
+  private:
     HidLayer& hid_;
 };
 

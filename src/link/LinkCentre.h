@@ -22,7 +22,7 @@ struct AdcLiveRead {
 };
 
 class LinkCentre {
-public:
+  public:
     LinkCentre(STND& stnd, UsbBridge& usb, ChipLink& chip, StatusBar& status, PanelRefresh& panels)
         : stnd_(stnd), usb_(usb), chip_(chip), status_(status), panels_(panels) {}
 
@@ -35,9 +35,10 @@ public:
     bool ChartLive = false; // set by the analysis window while a capture runs
 
     // Text of the continuous ADC read for the three result bytes.
-    static std::string AdcResultText(const std::array<uint8_t, 3>& bytes, bool hex, int32_t divisor);
+    static std::string AdcResultText(const std::array<uint8_t, 3>& bytes, bool hex,
+                                     int32_t divisor);
 
-private:
+  private:
     bool UsbKind() const;
     void ReadAdcLive();
 

@@ -59,7 +59,7 @@ struct Devc {
     // Handles 0 and -1 are never valid.
     bool HandleValid() const { return Handle != -1 && Handle != 0; }
 
-private:
+  private:
     uint16_t Word(size_t at) const {
         return static_cast<uint16_t>(Descriptor[at] | (Descriptor[at + 1] << 8));
     }

@@ -46,7 +46,9 @@ size_t SerialBridgeLink::ReadQueued(uint8_t* into, size_t queued) {
     return port_.Line->Read(into, std::min(queued, kUsbIoAreaSize));
 }
 
-size_t SerialBridgeLink::Send(size_t length) { return port_.Line->Write(io_.data(), length); }
+size_t SerialBridgeLink::Send(size_t length) {
+    return port_.Line->Write(io_.data(), length);
+}
 
 bool SerialBridgeLink::Synchronise() {
     if (!port_.IsOpen()) return false;
@@ -56,7 +58,8 @@ bool SerialBridgeLink::Synchronise() {
     uint32_t errors = 0;
     const size_t queued = WaitQueued(1, kSyncWaitMs, errors);
     Scratch.fill(0);
-    const size_t got = queued > 0 ? port_.Line->Read(Scratch.data(), std::min(queued, Scratch.size())) : 0;
+    const size_t got =
+        queued > 0 ? port_.Line->Read(Scratch.data(), std::min(queued, Scratch.size())) : 0;
     if (got > 0 && Scratch[0] == kAck) return true;
     clock_.DelayMs(kFailPauseMs);
     return false;

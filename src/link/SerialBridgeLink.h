@@ -12,7 +12,7 @@
 namespace qn {
 
 class SerialBridgeLink {
-public:
+  public:
     SerialBridgeLink(DevcRS232& port, std::array<uint8_t, kUsbIoAreaSize>& io, Clock& clock,
                      StatusBar& status)
         : port_(port), io_(io), clock_(clock), status_(status) {}
@@ -25,7 +25,7 @@ public:
     // Receives the synchronisation answers.
     std::array<uint8_t, kUsbIoAreaSize> Scratch{};
 
-private:
+  private:
     bool Synchronise();
     // Polls until at least `count` bytes are queued or `ms` have passed; returns the bytes queued
     // and leaves the last error word seen in `errors`.

@@ -23,7 +23,7 @@ inline constexpr uint32_t kLineErrorParity = 0x4;
 inline constexpr uint32_t kLineErrorFrame = 0x8;
 
 class SerialLine {
-public:
+  public:
     virtual ~SerialLine() = default;
     // Opens a port by its name ("COM1".."COM17"); false when missing or busy.
     virtual bool Open(const std::string& portName) = 0;
@@ -44,7 +44,7 @@ public:
 
 // Makes a new, closed serial line; the platform and the simulated bench each provide one.
 class SerialPortFactory {
-public:
+  public:
     virtual ~SerialPortFactory() = default;
     virtual std::unique_ptr<SerialLine> MakeLine() = 0;
 };

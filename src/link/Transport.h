@@ -11,7 +11,7 @@ inline constexpr size_t kUsbPayload = 64;     // bytes of a request or answer
 inline constexpr size_t kUsbIoAreaSize = 260; // area reserved for the buffer (serial answers too)
 
 class Transport {
-public:
+  public:
     virtual ~Transport() = default;
     // Sends `length` bytes of `buffer` (the HID transport always sends one whole report).
     virtual bool Write(Devc& devc, const uint8_t* buffer, uint8_t length) = 0;

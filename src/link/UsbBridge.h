@@ -1,4 +1,5 @@
-// Finding, opening, identifying and closing the USB bridge, and moving the shared buffer through it.
+// Finding, opening, identifying and closing the USB bridge, and moving the shared buffer through
+// it.
 #pragma once
 
 #include "link/DriverTransport.h"
@@ -19,8 +20,9 @@ inline constexpr uint8_t kFreshNothingFound = 255;
 enum class TransportKindValue : uint8_t { Driver = 0, Hid = 1 };
 
 class UsbBridge {
-public:
-    UsbBridge(HidLayer& hid, DriverLayer& driver) : hid_(hid), driver_(driver), hidT_(hid), drvT_(driver) {}
+  public:
+    UsbBridge(HidLayer& hid, DriverLayer& driver)
+        : hid_(hid), driver_(driver), hidT_(hid), drvT_(driver) {}
 
     bool UsbOpen(Devc& devc, uint8_t& fresh);
     void UsbClose(Devc& devc);
@@ -42,7 +44,7 @@ public:
     uint16_t InputReportLength() const { return hidT_.InputReportLength; }
     uint16_t OutputReportLength() const { return hidT_.OutputReportLength; }
 
-private:
+  private:
     bool ScanDriver(Devc& devc, uint8_t& fresh);
     bool ProbeDriver(Devc& devc, int index);
     bool ScanHid(Devc& devc, uint8_t& fresh);

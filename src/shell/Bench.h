@@ -25,7 +25,7 @@ struct Platform {
 };
 
 class Bench {
-public:
+  public:
     explicit Bench(const Platform& platform)
         : World(platform), Usb(platform.Hid, platform.Driver),
           Chip(Stnd, Usb, platform.Time, platform.Status, platform.Panels),

@@ -119,7 +119,7 @@ bool SimDriverLayer::InterfaceInfo(const SimDriverDevice& device, uint8_t* out, 
     if (out == nullptr || outLength < kInterfaceInfoSize) return Fail(kSimErrorBufferTooSmall);
     std::memset(out, 0, kInterfaceInfoSize);
     PutWord(out, static_cast<uint16_t>(kInterfaceInfoSize));
-    out[4] = 0xFF; // vendor-specific class
+    out[4] = 0xFF; // interface class: vendor defined
     PutLong(out + 8, 0x00010000);
     PutLong(out + 12, kPipeCountReported);
     for (size_t pipe = 0; pipe < kPipeCountReported; ++pipe) {

@@ -36,51 +36,96 @@ void ExpectFrames(const std::vector<SimFrame>& log, const std::vector<Expected>&
     }
 }
 
-std::vector<int> Dont(size_t n) { return std::vector<int>(n, kAny); }
+std::vector<int> Dont(size_t n) {
+    return std::vector<int>(n, kAny);
+}
 std::vector<int> Cat(std::vector<int> a, const std::vector<int>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
 
 const FrameCase kCases[] = {
-    {"Qn740xRead", kLinkQn740x, "QN7401", true, [](Bench& b) { b.Chip.ReadChip(3, 2); },
+    {"Qn740xRead",
+     kLinkQn740x,
+     "QN7401",
+     true,
+     [](Bench& b) { b.Chip.ReadChip(3, 2); },
      {{Cat({0xC4, 0x01, 0xA0, 0x03, 0x02}, Dont(2)), 64}}},
-    {"Qn740xWriteRegister3", kLinkQn740x, "QN7401", true,
+    {"Qn740xWriteRegister3",
+     kLinkQn740x,
+     "QN7401",
+     true,
      [](Bench& b) { b.Chip.WriteRegister(3, 0x5A); },
      {{Cat({0xC4, 0x00, 0xA0, 0x03, 0x01}, Cat(Dont(2), {0x5A})), 64},
       {Cat({0xC4, 0x01, 0xA0, 0x03, 0x01}, Dont(1)), 64}}},
-    {"Qn740xWriteTakesShadowAndZeroPastIt", kLinkQn740x, "QN7401", true,
+    {"Qn740xWriteTakesShadowAndZeroPastIt",
+     kLinkQn740x,
+     "QN7401",
+     true,
      [](Bench& b) {
          b.Chip.ChipShadow = {1, 2, 3, 4, 5};
          b.Chip.WriteChip(3, 3);
      },
      {{Cat({0xC4, 0x00, 0xA0, 0x03, 0x03}, Cat(Dont(2), {0x04, 0x05, 0x00})), 64}}},
-    {"SpecialReadHighAddressBits", kLinkSpecial, "QN7401", true,
-     [](Bench& b) { b.Chip.ReadChip(0x123, 2); }, {{{0xBE, 0x84, 0x23, 0x02, 0x02}, 2}}},
-    {"SpecialReadWithoutOptocoupler", kLinkSpecial, "QN7401", false,
-     [](Bench& b) { b.Chip.ReadChip(0x1FC5, 1); }, {{{0xBA, 0xFC, 0xC5, 0x01, 0x01}, 1}}},
-    {"SpecialRead52K12", kLinkSpecial, "52K12", true, [](Bench& b) { b.Chip.ReadChip(0x123, 1); },
+    {"SpecialReadHighAddressBits",
+     kLinkSpecial,
+     "QN7401",
+     true,
+     [](Bench& b) { b.Chip.ReadChip(0x123, 2); },
+     {{{0xBE, 0x84, 0x23, 0x02, 0x02}, 2}}},
+    {"SpecialReadWithoutOptocoupler",
+     kLinkSpecial,
+     "QN7401",
+     false,
+     [](Bench& b) { b.Chip.ReadChip(0x1FC5, 1); },
+     {{{0xBA, 0xFC, 0xC5, 0x01, 0x01}, 1}}},
+    {"SpecialRead52K12",
+     kLinkSpecial,
+     "52K12",
+     true,
+     [](Bench& b) { b.Chip.ReadChip(0x123, 1); },
      {{{0xBE, 0xC0, 0x23, 0x01, 0x01}, 1}}},
-    {"SpecialWrite", kLinkSpecial, "QN7401", true,
+    {"SpecialWrite",
+     kLinkSpecial,
+     "QN7401",
+     true,
      [](Bench& b) {
          b.Usb.UsbIoBuffer[5] = 0x11;
          b.Usb.UsbIoBuffer[6] = 0x22;
          b.Chip.WriteChip(0x123, 2);
      },
      {{{0xBE, 0x04, 0x23, 0x02, 0x02, 0x11, 0x22}, 1}}},
-    {"SpecialWrite52K21", kLinkSpecial, "52K21", true,
+    {"SpecialWrite52K21",
+     kLinkSpecial,
+     "52K21",
+     true,
      [](Bench& b) {
          b.Usb.UsbIoBuffer[5] = 0x33;
          b.Chip.WriteChip(0x2A0, 1);
      },
      {{{0xBE, 0x40, 0xA0, 0x01, 0x01, 0x33}, 1}}},
-    {"FetchAdcSamples", kLinkQn740x, "QN7401", true, [](Bench& b) { b.Chip.FetchAdcSamples(); },
+    {"FetchAdcSamples",
+     kLinkQn740x,
+     "QN7401",
+     true,
+     [](Bench& b) { b.Chip.FetchAdcSamples(); },
      {{{0xC4, 0x04}, 64}}},
-    {"ReadAdcResult", kLinkQn740x, "QN7401", true, [](Bench& b) { b.Chip.ReadAdcResult(); },
+    {"ReadAdcResult",
+     kLinkQn740x,
+     "QN7401",
+     true,
+     [](Bench& b) { b.Chip.ReadAdcResult(); },
      {{Cat({0xC4, 0x01, 0xA0, 0x05, 0x03}, Dont(1)), 64}}},
-    {"ReadTempResult", kLinkQn740x, "QN7401", true, [](Bench& b) { b.Chip.ReadTempResult(); },
+    {"ReadTempResult",
+     kLinkQn740x,
+     "QN7401",
+     true,
+     [](Bench& b) { b.Chip.ReadTempResult(); },
      {{Cat({0xC4, 0x01, 0xA0, 0x06, 0x02}, Dont(1)), 64}}},
-    {"StartAdcStreamThenEnablesInterrupts", kLinkQn740x, "QN7401", true,
+    {"StartAdcStreamThenEnablesInterrupts",
+     kLinkQn740x,
+     "QN7401",
+     true,
      [](Bench& b) {
          b.Chip.ChipShadow = {0, 0, 0x21, 0x42, 0};
          b.Chip.SetReg(2, 0x01);
@@ -88,36 +133,60 @@ const FrameCase kCases[] = {
      },
      {{{0xC4, 0x02, 0x03, 0x21, 0x42}, 64},
       {Cat({0xC4, 0x00, 0xA0, 0x02, 0x01}, Cat(Dont(2), {0x15})), 64}}},
-    {"StopAdcStream", kLinkQn740x, "QN7401", true, [](Bench& b) { b.Chip.StopAdcStream(); },
+    {"StopAdcStream",
+     kLinkQn740x,
+     "QN7401",
+     true,
+     [](Bench& b) { b.Chip.StopAdcStream(); },
      {{Cat({0xC4, 0x03, 0x01}, Dont(3)), 64}}},
-    {"StartTempConversion", kLinkQn740x, "QN7401", true,
+    {"StartTempConversion",
+     kLinkQn740x,
+     "QN7401",
+     true,
      [](Bench& b) {
          b.Chip.SetReg(3, 0x80);
          b.Chip.StartTempConversion();
      },
      {{Cat({0xC4, 0x00, 0xA0, 0x03, 0x01}, Cat(Dont(2), {0x81})), 64}}},
-    {"ReadBridgeLines", kLinkQn740x, "QN7401", true,
+    {"ReadBridgeLines",
+     kLinkQn740x,
+     "QN7401",
+     true,
      [](Bench& b) {
          uint8_t l1, l2, l3;
          b.Chip.ReadBridgeLines(b.Stnd.Usb, l1, l2, l3);
      },
      {{Cat({0xB5, 0x07}, Dont(1)), 4}}},
-    {"ReadBridgeVersion", kLinkQn740x, "QN7401", true,
+    {"ReadBridgeVersion",
+     kLinkQn740x,
+     "QN7401",
+     true,
      [](Bench& b) {
          std::string v;
          b.Chip.ReadBridgeVersion(b.Stnd.Usb, v);
      },
      {{{0xF9, 0x05, 0, 0, 0, 0, 0, 0}, 8}}},
-    {"Identify", kLinkQn740x, "QN7401", true, [](Bench& b) { b.Usb.UsbIdentify(b.Stnd.Usb); },
+    {"Identify",
+     kLinkQn740x,
+     "QN7401",
+     true,
+     [](Bench& b) { b.Usb.UsbIdentify(b.Stnd.Usb); },
      {{{0xF9, 0xAC}, 8}}},
-    {"BridgeControl", kLinkQn740x, "QN7401", true,
+    {"BridgeControl",
+     kLinkQn740x,
+     "QN7401",
+     true,
      [](Bench& b) {
          uint16_t v = 0x1234;
          b.Usb.UsbBridgeControl(b.Stnd.Usb, 6, v);
      },
      {{{0xF9, 0x06, 0x34, 0x12}, 8}}},
-    {"ReleaseSendsSub1AllOnes", kLinkQn740x, "QN7401", true,
-     [](Bench& b) { b.Centre.ReleaseUsb(); }, {{{0xF9, 0x01, 0xFF, 0xFF}, 8}}},
+    {"ReleaseSendsSub1AllOnes",
+     kLinkQn740x,
+     "QN7401",
+     true,
+     [](Bench& b) { b.Centre.ReleaseUsb(); },
+     {{{0xF9, 0x01, 0xFF, 0xFF}, 8}}},
 };
 
 class LinkFrames : public SimLinkFixture, public ::testing::WithParamInterface<FrameCase> {};

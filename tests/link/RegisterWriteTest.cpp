@@ -79,7 +79,8 @@ TEST_F(SimLinkFixture, UnusedKindsAndOversizedCountsMoveNothing) {
     ConnectDriverBridge(kLinkQn740x);
     EXPECT_FALSE(bench.Chip.ReadChip(0, 251)) << "frame length would not fit one byte";
     EXPECT_FALSE(bench.Chip.WriteChip(0, 249));
-    for (uint16_t kind : {uint16_t{kLinkSpi}, uint16_t{kLinkParallel}, uint16_t{kLinkUart}, uint16_t{6}}) {
+    for (uint16_t kind :
+         {uint16_t{kLinkSpi}, uint16_t{kLinkParallel}, uint16_t{kLinkUart}, uint16_t{6}}) {
         bench.Stnd.Interface = kind;
         EXPECT_FALSE(bench.Chip.ReadChip(0, 1));
         EXPECT_FALSE(bench.Chip.WriteChip(0, 1));
@@ -138,8 +139,8 @@ struct LiveTextCase {
 
 TEST(AdcResultText, HexAndDecimalWithSignAndDivisor) {
     const LiveTextCase cases[] = {
-        {{0x00, 0x00, 0x00}, true, 1, "0"},       {{0x12, 0x34, 0x56}, true, 1, "91A2B"},
-        {{0x12, 0x34, 0x56}, false, 1, "596523"}, {{0xFF, 0xFF, 0xFE}, false, 1, "-1"},
+        {{0x00, 0x00, 0x00}, true, 1, "0"},         {{0x12, 0x34, 0x56}, true, 1, "91A2B"},
+        {{0x12, 0x34, 0x56}, false, 1, "596523"},   {{0xFF, 0xFF, 0xFE}, false, 1, "-1"},
         {{0x80, 0x00, 0x00}, false, 1, "-4194304"}, {{0x12, 0x34, 0x56}, true, 16, "91A2"},
         {{0x12, 0x34, 0x56}, true, 0, "91A2B"},
     };

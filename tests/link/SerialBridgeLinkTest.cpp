@@ -40,8 +40,8 @@ struct SyncCase {
 
 // Up to three synchronisation attempts per read, each failure costing a 4 s pause.
 TEST_F(SimLinkFixture, SerialSynchronisationRetries) {
-    const SyncCase cases[] = {{0, 0xAA, true, 1}, {2, 0xAA, true, 3}, {3, 0xAA, false, 3},
-                              {0, 0x00, false, 3}};
+    const SyncCase cases[] = {
+        {0, 0xAA, true, 1}, {2, 0xAA, true, 3}, {3, 0xAA, false, 3}, {0, 0x00, false, 3}};
     OpenSerialBridge();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.FailSyncs);

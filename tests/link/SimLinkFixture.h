@@ -18,7 +18,7 @@
 namespace qn::test {
 
 class RecordingStatus final : public StatusBar {
-public:
+  public:
     void SetPanelText(int panel, const std::string& text) override {
         Panels.at(static_cast<size_t>(panel)) = text;
     }
@@ -26,7 +26,7 @@ public:
 };
 
 class CountingPanels final : public PanelRefresh {
-public:
+  public:
     void RefreshRamPanel() override { Order += "R"; }
     void RefreshRegisterPanel() override { Order += "G"; }
     void RefreshAdcPanel() override { Order += "A"; }
@@ -40,7 +40,7 @@ public:
 };
 
 class SimLinkFixture : public ::testing::Test {
-protected:
+  protected:
     SimClock clock;
     SimBridge bridge{clock};
     SimDriverLayer driver;

@@ -157,7 +157,8 @@ INSTANTIATE_TEST_SUITE_P(BothTransports, PulledCable, ::testing::Bool(),
 
 size_t IdentityChecks(const SimBridge& bridge) {
     size_t n = 0;
-    for (const auto& f : bridge.Log()) n += f.Request.size() >= 2 && f.Request[0] == 0xF9 && f.Request[1] == 0xAC;
+    for (const auto& f : bridge.Log())
+        n += f.Request.size() >= 2 && f.Request[0] == 0xF9 && f.Request[1] == 0xAC;
     return n;
 }
 

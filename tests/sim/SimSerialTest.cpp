@@ -15,10 +15,16 @@ class SimSerialTest : public ::testing::Test {
         EXPECT_TRUE(line.Open("COM16"));
     }
     void Send(const Bytes& bytes) { line.Write(bytes.data(), bytes.size()); }
-    Bytes Drain() {
-        Bytes got(1000);
+    Bytes Drain(size_t max = 1000) {
+        Bytes got(max);
         got.resize(line.Read(got.data(), got.size()));
         return got;
+    }
+    std::pair<uint32_t, size_t> Status() {
+        uint32_t errors = 0;
+        size_t waiting = 0;
+        EXPECT_TRUE(line.QueryStatus(errors, waiting));
+        return {errors, waiting};
     }
 
     SimSerialBridge peer;
@@ -48,32 +54,26 @@ TEST_F(SimSerialTest, PeerAnswersFramesAndFaults) {
     };
     for (const PeerCase& c : cases) {
         for (size_t a = 0; a < kSimRegisterCount; ++a)
-            peer.Registers()[a] = static_cast<uint8_t>(a / 16);
+            peer.Registers()[a] = static_cast<uint8_t>(a >> 4);
         peer.Faults = c.Faults;
         for (const Bytes& write : c.Writes) Send(write);
         EXPECT_EQ(Drain(), c.Answer) << c.Name;
     }
 }
 
-TEST_F(SimSerialTest, ReadFramesRaiseTheFaultedLineError) {
+TEST_F(SimSerialTest, ReadFramesRaiseTheFaultedLineErrorOnce) {
     const std::pair<SimSerialFaults, uint32_t> cases[] = {
         {{.ParityErrorOnNextRead = true}, kLineErrorParity},
         {{.OtherErrorOnNextRead = true}, kLineErrorFrame},
     };
-    uint32_t errors = 0;
-    size_t waiting = 0;
     for (const auto& [faults, expected] : cases) {
         peer.Faults = faults;
         Send({0x55});
-        ASSERT_TRUE(line.QueryStatus(errors, waiting));
-        EXPECT_EQ(errors, 0u) << "a sync raises nothing";
+        EXPECT_EQ(Status().first, 0u) << "a sync raises nothing";
         Send({0xC0, 0x00, 0x00, 0x02});
-        ASSERT_TRUE(line.QueryStatus(errors, waiting));
-        EXPECT_EQ(errors, expected);
-        EXPECT_EQ(waiting, 3u);
+        EXPECT_EQ(Status(), std::make_pair(expected, size_t{3}));
         Send({0xC0, 0x00, 0x00, 0x02});
-        ASSERT_TRUE(line.QueryStatus(errors, waiting));
-        EXPECT_EQ(errors, 0u) << "only the next read";
+        EXPECT_EQ(Status().first, 0u) << "only the next read";
         line.DiscardInput();
     }
 }
@@ -81,12 +81,8 @@ TEST_F(SimSerialTest, ReadFramesRaiseTheFaultedLineError) {
 TEST_F(SimSerialTest, ExtraBytesAreReadAtMostAsAsked) {
     peer.Faults.ExtraAnswerBytes = 600;
     Send({0xC0, 0x00, 0x00, 0x04});
-    Bytes got(260);
-    EXPECT_EQ(line.Read(got.data(), got.size()), 260u);
-    uint32_t errors = 0;
-    size_t waiting = 0;
-    ASSERT_TRUE(line.QueryStatus(errors, waiting));
-    EXPECT_EQ(waiting, 344u);
+    EXPECT_EQ(Drain(260).size(), 260u);
+    EXPECT_EQ(Status().second, 344u);
     EXPECT_EQ(Drain().back(), kSimSerialFiller);
 }
 
@@ -110,8 +106,7 @@ TEST_F(SimSerialTest, LinesOpenKnownFreePortsAndRecordSettings) {
     EXPECT_FALSE(other.Open("COM1")) << "missing";
     EXPECT_EQ(other.Write(Bytes{0x55}.data(), 1), 0u) << "closed";
     EXPECT_FALSE(other.Configure({}));
-    LineSettings settings{.BaudRate = 19200, .DataBits = 7, .ParityMode = Parity::Even};
-    EXPECT_TRUE(line.Configure(settings));
+    EXPECT_TRUE(line.Configure({.BaudRate = 19200, .DataBits = 7, .ParityMode = Parity::Even}));
     EXPECT_TRUE(line.SetDtr(true));
     line.Close();
     const SimPortRecord* port = factory.Port("COM16");
@@ -121,7 +116,7 @@ TEST_F(SimSerialTest, LinesOpenKnownFreePortsAndRecordSettings) {
     EXPECT_TRUE(port->Dtr);
     EXPECT_TRUE(other.Open("COM16")) << "free again";
     EXPECT_EQ(port->OpenCount, 2);
-    EXPECT_EQ(peer.Writes().size(), 0u);
+    EXPECT_TRUE(peer.Writes().empty());
 }
 
 } // namespace

@@ -19,9 +19,9 @@ inline Bytes Exchange(SimBridge& bridge, const Bytes& request, size_t readLength
     return answer;
 }
 
-// `head` followed by zeros up to 64 bytes: a whole bridge answer.
-inline Bytes Padded(Bytes head) {
-    head.resize(64, 0);
+// `head` followed by zeros up to `size` bytes, as a whole answer carries it.
+inline Bytes Padded(Bytes head, size_t size = 64) {
+    head.resize(size, 0);
     return head;
 }
 

@@ -1,0 +1,17 @@
+// The ADC analysis window; capture, grid, figures and chart come with the capture and statistics.
+#pragma once
+
+#include <QWidget>
+
+namespace qn {
+
+class TAnxADC : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TAnxADC(QWidget* parent = nullptr) : QWidget(parent) {
+        setWindowTitle("Analyse ADC");
+        setMinimumSize(714, 277);
+    }
+};
+
+} // namespace qn

@@ -1,0 +1,36 @@
+// The instrument windows: calibrator and power-supply step tables and the temperature test.
+// Their grids and buttons come with the instrument control; for now they exist with captions.
+#pragma once
+
+#include <QWidget>
+
+namespace qn {
+
+class TFLUKE : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TFLUKE(QWidget* parent = nullptr) : QWidget(parent) {
+        setWindowTitle("FLUKE-5500");
+        resize(338, 622);
+    }
+};
+
+class TFPower : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TFPower(QWidget* parent = nullptr) : QWidget(parent) {
+        setWindowTitle("Power Supply");
+        resize(338, 622);
+    }
+};
+
+class TTMP : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TTMP(QWidget* parent = nullptr) : QWidget(parent) {
+        setWindowTitle("Temperature Test");
+        resize(800, 560);
+    }
+};
+
+} // namespace qn

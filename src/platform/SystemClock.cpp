@@ -1,0 +1,25 @@
+// Local wall-clock time in days since 1970 and a sleeping pause that never spins a core.
+#include "platform/SystemClock.h"
+
+#include <chrono>
+#include <ctime>
+#include <thread>
+
+namespace qn {
+
+double SystemClock::Now() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    const double ms =
+        static_cast<double>(duration_cast<milliseconds>(now.time_since_epoch()).count());
+    return (ms + static_cast<double>(local.tm_gmtoff) * 1000.0) / kMsPerDay;
+}
+
+void SystemClock::SleepMs(uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+} // namespace qn

@@ -1,0 +1,214 @@
+// Start-up, menus, status bar, child window placement and retitling after a connection.
+#include "shell/ui/MainPanel.h"
+
+#include "analysis/ui/AnxADC.h"
+#include "chip/ui/ChipWindows.h"
+#include "instruments/ui/InstrumentWindows.h"
+#include "link/ui/QnUp.h"
+#include "shell/ui/Option.h"
+
+#include <QCloseEvent>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+
+namespace qn {
+namespace {
+
+constexpr int kSlotRam = 1, kSlotReg = 2, kSlotAdc = 3, kSlotOption = 6, kSlotAnalysis = 7,
+              kSlotTemp = 8, kSlotFluke = 9, kSlotPower = 11;
+
+} // namespace
+
+TMainPanel::TMainPanel(Bench& bench, QWidget* parent) : QMainWindow(parent), bench_(bench) {
+    FormCreate();
+}
+
+TMainPanel::~TMainPanel() {
+    // FormDestroy: release the serial bridge port and the USB bridge.
+    if (bench_.Stnd.Serial.IsOpen()) bench_.Stnd.Serial.Line->Close();
+    bench_.Centre.ReleaseUsb();
+}
+
+void TMainPanel::FormCreate() {
+    const char* names[] = {"Qn_RAM", "Qn_Reg2", "ADC", "OP", "CMP", "Option"};
+    for (int i = 0; i < 6; ++i) PanelSlot[static_cast<size_t>(i + 1)].Name = names[i];
+    Mdi = new QMdiArea(this);
+    setCentralWidget(Mdi);
+    BuildMenus();
+    BuildStatusBar();
+    bench_.Stnd.Usb.Handle = -1;
+    bench_.Stnd.Usb.Open = false;
+    setWindowTitle(kMainCaption);
+    bench_.Usb.IdleTicks = 0;
+    resize(1024, 700);
+}
+
+QAction* TMainPanel::AddItem(QMenu* menu, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    MenuItems[caption] = action;
+    return action;
+}
+
+QAction* TMainPanel::AddBarItem(const QString& caption) {
+    QAction* action = menuBar()->addAction(caption);
+    MenuItems[caption] = action;
+    return action;
+}
+
+void TMainPanel::BuildMenus() {
+    Menu_File = menuBar()->addMenu("File");
+    for (const char* item : {"Save Fluke", "Save Reg", "Save Power", "DownLoad Fluke",
+                             "Download Reg", "Download Power"})
+        AddItem(Menu_File, item);
+    Menu_Option = menuBar()->addMenu("Option");
+    connect(AddItem(Menu_Option, "Setup"), &QAction::triggered, this, [this] {
+        Option->move(geometry().topLeft() + QPoint(40, 40));
+        Option->exec();
+    });
+    connect(AddItem(Menu_Option, "RAM Panel"), &QAction::triggered, this,
+            [this] { ShowPanel(Qn_RAM, kSlotRam, true); });
+    connect(AddItem(Menu_Option, "REG Panel"), &QAction::triggered, this,
+            [this] { ShowPanel(Qn_Reg2, kSlotReg, true); });
+    connect(AddItem(Menu_Option, "ADC Panel"), &QAction::triggered, this,
+            [this] { ShowPanel(ADCForm, kSlotAdc, true); });
+    connect(AddBarItem("USB Scan"), &QAction::triggered, this,
+            [this] { bench_.Centre.USBConnect(); });
+    AddBarItem("Read RAM");
+    connect(AddBarItem("ENOB Test"), &QAction::triggered, this,
+            [this] { ShowPanel(AnxADC, kSlotAnalysis, true); });
+    connect(AddBarItem("連續讀取"), &QAction::triggered, this,
+            [this] { ShowPanel(TMP, kSlotTemp, true); });
+    connect(AddBarItem("Fluke"), &QAction::triggered, this,
+            [this] { ShowPanel(FLUKE, kSlotFluke, true); });
+    connect(AddBarItem("Power"), &QAction::triggered, this,
+            [this] { ShowPanel(FPower, kSlotPower, true); });
+}
+
+void TMainPanel::BuildStatusBar() {
+    for (size_t i = 0; i < StatusPanels.size(); ++i) {
+        StatusPanels[i] = new QLabel(this);
+        StatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        statusBar()->addWidget(StatusPanels[i]);
+    }
+    StatusPanels[2]->setFixedWidth(50);
+    Gauge = new QProgressBar(this);
+    statusBar()->addPermanentWidget(Gauge);
+    Gauge->hide();
+}
+
+// Panels 0 and 1 take a third of the bar each; panel 2 keeps its 50 pixels.
+void TMainPanel::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    const int third = width() / 3;
+    StatusPanels[0]->setFixedWidth(third);
+    StatusPanels[1]->setFixedWidth(third);
+}
+
+void TMainPanel::SetPanelText(int panel, const std::string& text) {
+    if (panel < 0 || panel >= static_cast<int>(StatusPanels.size())) return;
+    StatusPanels[static_cast<size_t>(panel)]->setText(QString::fromStdString(text));
+}
+
+QString TMainPanel::PanelText(int panel) const {
+    return StatusPanels.at(static_cast<size_t>(panel))->text();
+}
+
+void TMainPanel::CreateWindows() {
+    Qn_BASE = new TQn_BASE(this);
+    Qn_BASE->hide();
+    Qn_UP = new TQn_UP(bench_.Centre, this);
+    Qn_UP->hide();
+    Option = new TOption(this);
+    Qn_RAM = new TQn_RAM;
+    Qn_Reg2 = new TQn_Reg2;
+    ADCForm = new TADCForm;
+    QnPopSelHex = new TQnPopSelHex(this);
+    AnxADC = new TAnxADC;
+    FLUKE = new TFLUKE;
+    FPower = new TFPower;
+    TMP = new TTMP;
+    FormActivate();
+}
+
+void TMainPanel::FormActivate() {
+    HideAllPanels();
+    LoadSettings();
+}
+
+void TMainPanel::HideAllPanels() {
+    ShowPanel(ADCForm, kSlotAdc, false);
+    ShowPanel(Qn_RAM, kSlotRam, false);
+    ShowPanel(Qn_Reg2, kSlotReg, false);
+    ShowPanel(Option, kSlotOption, false);
+    ShowPanel(AnxADC, kSlotAnalysis, false);
+    ShowPanel(FLUKE, kSlotFluke, false);
+    ShowPanel(FPower, kSlotPower, false);
+    ShowPanel(TMP, kSlotTemp, false);
+}
+
+QMdiSubWindow* TMainPanel::SubWindowOf(QWidget* form) {
+    auto found = subWindows_.find(form);
+    if (found != subWindows_.end()) return found->second;
+    // Closing a child window only hides it: the sub-window is kept, never deleted on close.
+    auto* sub = new QMdiSubWindow;
+    sub->setWidget(form);
+    sub->setAttribute(Qt::WA_DeleteOnClose, false);
+    Mdi->addSubWindow(sub);
+    sub->resize(form->size());
+    subWindows_[form] = sub;
+    return sub;
+}
+
+// Showing keeps the window's own place: it is recorded in the slot before the window becomes an
+// MDI child and put back afterwards.
+void TMainPanel::ShowPanel(QWidget* form, int slot, bool show) {
+    if (form == nullptr || slot < 0 || slot >= static_cast<int>(PanelSlot.size())) return;
+    if (form == Option) {
+        form->setVisible(show);
+        return;
+    }
+    QMdiSubWindow* sub = SubWindowOf(form);
+    if (!show) {
+        sub->hide();
+        return;
+    }
+    PanelSlotRecord& place = PanelSlot[static_cast<size_t>(slot)];
+    const QRect before = sub->geometry();
+    place.Left = before.left();
+    place.Top = before.top();
+    place.Width = before.width();
+    place.Height = before.height();
+    sub->setGeometry(place.Left, place.Top, place.Width, place.Height);
+    form->show();
+    sub->show();
+    sub->raise();
+    Mdi->setActiveSubWindow(sub);
+}
+
+void TMainPanel::USBClient() {
+    ChennalComChange();
+    const QString name = ChipEntryName(bench_.Stnd.Chip);
+    Qn_RAM->setWindowTitle("記憶體 - " + name);
+    Qn_Reg2->setWindowTitle("暫存器 - " + name);
+    ADCForm->setWindowTitle("ADC - " + name);
+    AnxADC->setWindowTitle("Analyse ADC - " + name);
+    setWindowTitle(QString(kMainCaption) + " ---- Now Chip is  " + name);
+    RefreshRamPanel();
+    RefreshRegisterPanel();
+    RefreshAdcPanel();
+}
+
+void TMainPanel::closeEvent(QCloseEvent* event) {
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TMainPanel::FormClose() {
+    if (closed_) return;
+    closed_ = true;
+    SaveSettings();
+    HideAllPanels();
+}
+
+} // namespace qn

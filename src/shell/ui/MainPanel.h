@@ -1,0 +1,113 @@
+// The main window: an MDI frame with the menu bar, the three-panel status bar and every child
+// window.
+#pragma once
+
+#include "link/HostInterfaces.h"
+#include "shell/Bench.h"
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QProgressBar>
+
+#include <array>
+#include <map>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QMdiSubWindow;
+
+namespace qn {
+
+class TQn_BASE;
+class TQn_UP;
+class TOption;
+class TQn_RAM;
+class TQn_Reg2;
+class TADCForm;
+class TQnPopSelHex;
+class TAnxADC;
+class TFLUKE;
+class TFPower;
+class TTMP;
+
+inline constexpr char kMainCaption[] = "Qn-740xTEST V1.3";
+
+// A remembered place of a child window.
+struct PanelSlotRecord {
+    QString Name;
+    int32_t Left = 0;
+    int32_t Top = 0;
+    int32_t Width = 0;
+    int32_t Height = 0;
+};
+
+class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh {
+    Q_OBJECT
+  public:
+    explicit TMainPanel(Bench& bench, QWidget* parent = nullptr);
+    ~TMainPanel() override;
+
+    // Creates the other windows once, in start-up order; then FormActivate runs.
+    void CreateWindows();
+    void FormActivate();
+    void ShowPanel(QWidget* form, int slot, bool show);
+    void USBClient();
+
+    // StatusBar
+    void SetPanelText(int panel, const std::string& text) override;
+    QString PanelText(int panel) const;
+    // PanelRefresh
+    void ShowChipTitles() override { USBClient(); }
+
+    // Name of the chip list entry `index` (the setup dialog's chip list).
+    std::function<QString(int)> ChipEntryName = [](int) { return QString(); };
+    // Runs the setup dialog's channel step (interface forced to "QN740x", then chip selection).
+    std::function<void()> ChennalComChange = [] {};
+    // Loads and saves the settings file; set by the program's entry.
+    std::function<void()> LoadSettings = [] {};
+    std::function<void()> SaveSettings = [] {};
+
+    std::array<PanelSlotRecord, 14> PanelSlot;
+    QMdiArea* Mdi = nullptr;
+    QProgressBar* Gauge = nullptr;
+    std::array<QLabel*, 3> StatusPanels{};
+
+    // Menus and their items, by caption.
+    QMenu* Menu_File = nullptr;
+    QMenu* Menu_Option = nullptr;
+    std::map<QString, QAction*> MenuItems;
+
+    TQn_BASE* Qn_BASE = nullptr;
+    TQn_UP* Qn_UP = nullptr;
+    TOption* Option = nullptr;
+    TQn_RAM* Qn_RAM = nullptr;
+    TQn_Reg2* Qn_Reg2 = nullptr;
+    TADCForm* ADCForm = nullptr;
+    TQnPopSelHex* QnPopSelHex = nullptr;
+    TAnxADC* AnxADC = nullptr;
+    TFLUKE* FLUKE = nullptr;
+    TFPower* FPower = nullptr;
+    TTMP* TMP = nullptr;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void FormCreate();
+    void FormClose();
+    void BuildMenus();
+    void BuildStatusBar();
+    QAction* AddItem(QMenu* menu, const QString& caption);
+    QAction* AddBarItem(const QString& caption);
+    void HideAllPanels();
+    QMdiSubWindow* SubWindowOf(QWidget* form);
+
+    Bench& bench_;
+    std::map<QWidget*, QMdiSubWindow*> subWindows_;
+    bool closed_ = false;
+};
+
+} // namespace qn

@@ -1,0 +1,15 @@
+// Lets window messages through during the core's long loops.
+#pragma once
+
+#include "link/HostInterfaces.h"
+
+#include <QCoreApplication>
+
+namespace qn {
+
+class QtEventPump final : public EventPump {
+  public:
+    void Pump() override { QCoreApplication::processEvents(); }
+};
+
+} // namespace qn

@@ -1,0 +1,29 @@
+// Program entry: builds the bench on real hardware or, with --simulate, on the simulated bench.
+#include "platform/SystemClock.h"
+#include "shell/Bench.h"
+#include "shell/ui/MainPanel.h"
+#include "shell/ui/QtEventPump.h"
+#include "sim/SimWorld.h"
+
+#include <QApplication>
+
+#include <memory>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const bool simulate = QCoreApplication::arguments().contains("--simulate");
+    qn::SystemClock clock;
+    qn::QtEventPump pump;
+    qn::StatusRelay status;
+    qn::PanelRelay panels;
+    auto world = std::make_unique<qn::SimWorld>(clock);
+    (void)simulate;
+    qn::Bench bench{
+        qn::Platform{world->Hid, world->Driver, world->SerialPorts, clock, pump, status, panels}};
+    qn::TMainPanel mainPanel(bench);
+    status.Target = &mainPanel;
+    panels.Target = &mainPanel;
+    mainPanel.CreateWindows();
+    mainPanel.show();
+    return QApplication::exec();
+}
