@@ -1,0 +1,101 @@
+// The main window offscreen on the simulated bench: menus, "USB Scan", captions and panel places.
+#include "shell/ui/MainPanel.h"
+#include "shell/Bench.h"
+#include "sim/SimClock.h"
+#include "sim/SimWorld.h"
+
+#include "analysis/ui/AnxADC.h"
+#include "chip/ui/ChipWindows.h"
+
+#include <QApplication>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <gtest/gtest.h>
+
+namespace qn::test {
+namespace {
+
+class MainPanelTest : public ::testing::Test {
+  protected:
+    SimClock clock;
+    SimWorld world{clock};
+    NullEventPump pump;
+    StatusRelay status;
+    PanelRelay panels;
+    Bench bench{Platform{world.Hid, world.Driver, world.SerialPorts, clock, pump, status, panels}};
+    std::unique_ptr<TMainPanel> main = std::make_unique<TMainPanel>(bench);
+
+    MainPanelTest() {
+        status.Target = main.get();
+        panels.Target = main.get();
+        main->ChipEntryName = [](int) { return QString("QN7401  24-bit ADC"); };
+        main->CreateWindows();
+        main->show();
+    }
+    void Trigger(const char* caption) { main->MenuItems.at(caption)->trigger(); }
+};
+
+TEST_F(MainPanelTest, MenuBarInOrder) {
+    QStringList bar;
+    for (QAction* a : main->menuBar()->actions()) bar << a->text();
+    EXPECT_EQ(bar, (QStringList{"File", "Option", "USB Scan", "Read RAM", "ENOB Test", "連續讀取",
+                                "Fluke", "Power"}));
+    QStringList file;
+    for (QAction* a : main->Menu_File->actions()) file << a->text();
+    EXPECT_EQ(file, (QStringList{"Save Fluke", "Save Reg", "Save Power", "DownLoad Fluke",
+                                 "Download Reg", "Download Power"}));
+    EXPECT_EQ(main->windowTitle(), "Qn-740xTEST V1.3");
+    EXPECT_FALSE(main->Gauge->isVisible());
+    EXPECT_EQ(main->StatusPanels[2]->width(), 50);
+}
+
+TEST_F(MainPanelTest, UsbScanConnectsAndRetitlesThePanels) {
+    bench.Stnd.Interface = kLinkQn740x;
+    Trigger("USB Scan");
+    EXPECT_EQ(main->PanelText(0), "USB On Line");
+    const QString name = "QN7401  24-bit ADC";
+    EXPECT_EQ(main->windowTitle(), "Qn-740xTEST V1.3 ---- Now Chip is  " + name);
+    EXPECT_EQ(main->Qn_RAM->windowTitle(), "記憶體 - " + name);
+    EXPECT_EQ(main->Qn_Reg2->windowTitle(), "暫存器 - " + name);
+    EXPECT_EQ(main->ADCForm->windowTitle(), "ADC - " + name);
+    EXPECT_EQ(main->AnxADC->windowTitle(), "Analyse ADC - " + name);
+}
+
+TEST_F(MainPanelTest, UsbScanWithCablePulledOrOnSerialKind) {
+    bench.Stnd.Interface = kLinkQn740x;
+    world.Bridge.Faults.CablePulled = true;
+    Trigger("USB Scan");
+    EXPECT_EQ(main->PanelText(0), "USB not Connect !!!");
+    world.Bridge.Faults.CablePulled = false;
+    main->SetPanelText(0, "");
+    bench.Stnd.Interface = kLinkRs232;
+    Trigger("USB Scan");
+    EXPECT_EQ(main->PanelText(0), "");
+    EXPECT_TRUE(world.Bridge.Log().empty());
+}
+
+TEST_F(MainPanelTest, ShowPanelKeepsAShownPanelsPlace) {
+    Trigger("RAM Panel");
+    auto* sub = qobject_cast<QMdiSubWindow*>(main->Qn_RAM->parentWidget());
+    ASSERT_NE(sub, nullptr);
+    EXPECT_TRUE(sub->isVisible());
+    sub->setGeometry(37, 41, 300, 200);
+    Trigger("RAM Panel");
+    EXPECT_EQ(sub->geometry(), QRect(37, 41, 300, 200));
+    EXPECT_EQ(main->PanelSlot[1].Left, 37);
+    EXPECT_EQ(main->PanelSlot[1].Name, "Qn_RAM");
+    sub->close(); // closing a child window only hides it
+    Trigger("RAM Panel");
+    EXPECT_TRUE(sub->isVisible());
+    EXPECT_EQ(sub->geometry(), QRect(37, 41, 300, 200));
+}
+
+} // namespace
+} // namespace qn::test
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
