@@ -10,6 +10,10 @@
 #include "link/LinkRecords.h"
 #include "link/SerialLine.h"
 #include "link/UsbBridge.h"
+#include "shell/settings/Settings.h"
+#include "shell/settings/WindowPlacements.h"
+
+#include <string>
 
 namespace qn {
 
@@ -40,6 +44,10 @@ class Bench {
     UsbBridge Usb;
     ChipLink Chip;
     LinkCentre Centre;
+    Settings Config;
+    WindowPlacements Places;
+    // Folder of the settings and result files, with a trailing separator.
+    std::string ProgramDir;
 };
 
 } // namespace qn

@@ -8,8 +8,10 @@
 #include "chip/ui/ChipWindows.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace qn::test {
@@ -23,9 +25,12 @@ class MainPanelTest : public ::testing::Test {
     StatusRelay status;
     PanelRelay panels;
     Bench bench{Platform{world.Hid, world.Driver, world.SerialPorts, clock, pump, status, panels}};
+    QTemporaryDir dir;
     std::unique_ptr<TMainPanel> main = std::make_unique<TMainPanel>(bench);
 
     MainPanelTest() {
+        bench.ProgramDir = dir.path().toStdString() + "/";
+        main->PlacementPath = dir.filePath("qn740xtest.wst");
         status.Target = main.get();
         panels.Target = main.get();
         main->ChipEntryName = [](int) { return QString("QN7401  24-bit ADC"); };
@@ -88,6 +93,27 @@ TEST_F(MainPanelTest, ShowPanelKeepsAShownPanelsPlace) {
     Trigger("RAM Panel");
     EXPECT_TRUE(sub->isVisible());
     EXPECT_EQ(sub->geometry(), QRect(37, 41, 300, 200));
+}
+
+TEST_F(MainPanelTest, StartLoadsSettingsAndCloseWritesThem) {
+    EXPECT_EQ(bench.Stnd.Interface, kLinkQn740x) << "settings load forces the QN740x link";
+    EXPECT_TRUE(QFile::exists(dir.filePath("QnADC.cfg"))) << "a missing file is written first";
+    Trigger("ADC Panel");
+    auto* sub = qobject_cast<QMdiSubWindow*>(main->ADCForm->parentWidget());
+    sub->setGeometry(12, 34, 400, 300);
+    bench.Config.Analysis.CFunADC = 3;
+    main->close();
+    QFile cfg(dir.filePath("QnADC.cfg"));
+    ASSERT_TRUE(cfg.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = cfg.readAll().split('\n');
+    EXPECT_EQ(lines.value(0), "Qn-740xTEST V1.3\r");
+    EXPECT_EQ(lines.value(14).trimmed(), "3");
+    QFile wst(dir.filePath("qn740xtest.wst"));
+    ASSERT_TRUE(wst.open(QIODevice::ReadOnly));
+    const QByteArray places = wst.readAll();
+    EXPECT_TRUE(places.startsWith("1.10")) << places.toStdString();
+    EXPECT_TRUE(places.contains("ADCForm\r\n   12   34  400  300    0    1"))
+        << places.toStdString();
 }
 
 } // namespace

@@ -128,6 +128,10 @@ void TMainPanel::CreateWindows() {
     FLUKE = new TFLUKE;
     FPower = new TFPower;
     TMP = new TTMP;
+    const std::pair<QWidget*, const char*> names[] = {
+        {Option, "Option"}, {Qn_RAM, "Qn_RAM"}, {Qn_Reg2, "Qn_Reg2"}, {ADCForm, "ADCForm"},
+        {AnxADC, "AnxADC"}, {FLUKE, "FLUKE"},   {FPower, "FPower"},   {TMP, "TMP"}};
+    for (const auto& [form, name] : names) form->setObjectName(name);
     FormActivate();
 }
 
@@ -208,6 +212,7 @@ void TMainPanel::FormClose() {
     if (closed_) return;
     closed_ = true;
     SaveSettings();
+    SavePlacements();
     HideAllPanels();
 }
 

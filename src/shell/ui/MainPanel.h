@@ -13,6 +13,8 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -65,9 +67,10 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh {
     std::function<QString(int)> ChipEntryName = [](int) { return QString(); };
     // Runs the setup dialog's channel step (interface forced to "QN740x", then chip selection).
     std::function<void()> ChennalComChange = [] {};
-    // Loads and saves the settings file; set by the program's entry.
-    std::function<void()> LoadSettings = [] {};
-    std::function<void()> SaveSettings = [] {};
+    // Chip selection for a chip index of the list; set once the chip catalogue is loaded.
+    std::function<void(uint16_t)> SelectChip = [](uint16_t) {};
+    // Path of the window placement file.
+    QString PlacementPath;
 
     std::array<PanelSlotRecord, 14> PanelSlot;
     QMdiArea* Mdi = nullptr;
@@ -93,6 +96,7 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:
@@ -103,11 +107,17 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh {
     QAction* AddItem(QMenu* menu, const QString& caption);
     QAction* AddBarItem(const QString& caption);
     void HideAllPanels();
+    void LoadSettings();
+    void SaveSettings();
+    void RestorePlacements();
+    void SavePlacements();
+    std::vector<std::pair<std::string, QWidget*>> PlacedWindows();
     QMdiSubWindow* SubWindowOf(QWidget* form);
 
     Bench& bench_;
     std::map<QWidget*, QMdiSubWindow*> subWindows_;
     bool closed_ = false;
+    bool restored_ = false;
 };
 
 } // namespace qn

@@ -2,10 +2,12 @@
 #include "platform/SystemClock.h"
 #include "shell/Bench.h"
 #include "shell/ui/MainPanel.h"
+#include "shell/ui/ProgramDir.h"
 #include "shell/ui/QtEventPump.h"
 #include "sim/SimWorld.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 #include <memory>
 
@@ -20,10 +22,16 @@ int main(int argc, char** argv) {
     (void)simulate;
     qn::Bench bench{
         qn::Platform{world->Hid, world->Driver, world->SerialPorts, clock, pump, status, panels}};
+    const qn::ProgramFolder folder = qn::ResolveProgramDir();
+    bench.ProgramDir = folder.Path.toStdString();
     qn::TMainPanel mainPanel(bench);
     status.Target = &mainPanel;
     panels.Target = &mainPanel;
+    mainPanel.PlacementPath = QString::fromStdString(bench.Places.FilePath(
+        (folder.Path + QFileInfo(QCoreApplication::applicationFilePath()).fileName())
+            .toStdString()));
     mainPanel.CreateWindows();
+    if (folder.FellBack) mainPanel.SetPanelText(0, "Settings kept in " + folder.Path.toStdString());
     mainPanel.show();
     return QApplication::exec();
 }

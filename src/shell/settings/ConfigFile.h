@@ -1,0 +1,81 @@
+// QnADC.cfg: the settings file that the main window loads at start-up and saves when it closes.
+#pragma once
+
+#include "link/ChipLink.h"
+#include "link/LinkRecords.h"
+#include "shell/settings/Settings.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qn {
+
+inline constexpr std::string_view kConfigTitle = "Qn-740xTEST V1.3";
+inline constexpr std::string_view kConfigFileName = "QnADC.cfg";
+inline constexpr int kConfigSections = 15;
+
+// Serial settings that every load forces: "9600", "COM16", "None".
+inline constexpr int32_t kForcedBaudIndex = 5;
+inline constexpr int32_t kForcedComIndex = 15;
+inline constexpr int32_t kForcedParityIndex = 0;
+
+// Calibration pair that replaces a loaded pair holding a 0.
+inline constexpr int32_t kDefaultCalValue = 500000;
+inline constexpr int32_t kDefaultCalReading = 50000;
+
+// The state that the file is read into and written from.
+struct ConfigTargets {
+    STND& Stnd;
+    std::array<uint8_t, 6>& AdcPresetA;
+    std::array<uint8_t, 6>& AdcPresetB;
+    LinkOptions& Options; // "Photo" is Optocoupler, "ComFun" is FunctionChoice
+    Settings& Values;
+
+    static ConfigTargets Of(STND& stnd, ChipLink& chip, Settings& values) {
+        return {stnd, chip.AdcPresetA, chip.AdcPresetB, chip.Options, values};
+    }
+};
+
+// What a load asks of the windows beyond the values they show from the records.
+struct ConfigViewChanges {
+    bool ShowAnalysisGrid = false;  // analysis window: hide the chart, show the data grid
+    bool HideSetupControls = false; // setup dialog: hide "TXBaud", "TXCOM", "TXParity", "CLPT"
+};
+
+enum class ConfigOutcome {
+    Loaded,     // title matched; the sections present were read and the end steps ran
+    WrongTitle, // first line is not the title: nothing loaded, file untouched
+    Unreadable, // the file exists but cannot be read: nothing loaded, file untouched
+};
+
+struct ConfigLoadResult {
+    ConfigOutcome Outcome = ConfigOutcome::Loaded;
+    bool Created = false; // the file was missing and has been written from the current state
+    int SectionsRead = 0; // 0 … 15; fewer when the file ends early
+    ConfigViewChanges View;
+    std::vector<std::string> Mended; // one line per value that was refused or repaired
+};
+
+// Chip selection for the loaded chip index; it may change STND's Interface.
+using SelectChipFn = std::function<void(uint16_t chip)>;
+
+// The file's text for the current state (title and sections 0 to 14, CR LF lines).
+std::string FormatConfig(const ConfigTargets& targets);
+
+// Writes the file from the current state, replacing it atomically. False when it cannot be
+// written; the old file is then unchanged.
+bool SaveConfig(const std::string& path, const ConfigTargets& targets);
+
+// Applies a file's text to the state (steps after the file is opened).
+ConfigLoadResult ApplyConfig(std::string_view contents, const ConfigTargets& targets,
+                             const SelectChipFn& selectChip);
+
+// Reads the file into the state; a missing file is first written from the current state.
+ConfigLoadResult LoadConfig(const std::string& path, const ConfigTargets& targets,
+                            const SelectChipFn& selectChip);
+
+} // namespace qn

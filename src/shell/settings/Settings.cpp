@@ -1,0 +1,52 @@
+// Selection handlers of the lists whose indexes QnADC.cfg keeps.
+#include "shell/settings/Settings.h"
+
+namespace qn {
+
+namespace {
+
+bool InList(int32_t item, int32_t count) {
+    return item >= 0 && item < count;
+}
+
+// 2^(15 − item) for an item of a 16-entry width or scale list.
+int32_t WidthDivisor(int32_t item) {
+    return int32_t{1} << (15 - item);
+}
+
+} // namespace
+
+bool NPointIndexChange(AnalysisSettings& analysis, int32_t item) {
+    if (!InList(item, kNPointItems)) return false;
+    analysis.NPointIndex = item;
+    analysis.NPoint = int32_t{64} << item;
+    return true;
+}
+
+bool TXScaleChange(AnalysisSettings& analysis, int32_t item) {
+    if (!InList(item, kScaleItems)) return false;
+    analysis.TXScale = item;
+    analysis.ScaleDiv = WidthDivisor(item);
+    analysis.ScaleBits = 8 + item;
+    return true;
+}
+
+bool TXADCObitChange(AdcPanelSettings& panel, int32_t item) {
+    if (!InList(item, kAdcWidthItems)) return false;
+    panel.TXADCObit = static_cast<uint8_t>(item);
+    panel.Divisor = WidthDivisor(item);
+    return true;
+}
+
+uint16_t LptAddress(int32_t clpt) {
+    switch (clpt) {
+    case 1:
+        return 0x278;
+    case 2:
+        return 0x3BC;
+    default:
+        return 0x378;
+    }
+}
+
+} // namespace qn

@@ -1,0 +1,103 @@
+// Settings of the panels and windows that QnADC.cfg keeps, and the selection handlers that derive
+// values from them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace qn {
+
+// The six flags of the configuration file (flag 1 is index 0).
+using ConfigFlags = std::array<bool, 6>;
+
+// Index of flag 3, which chip selection clears when the chip description has no "#ADC0S" section.
+inline constexpr size_t kFlagAdcSection = 2;
+
+// Register panel page and RAM panel bank; chip selection checks both against the chip model.
+struct PanelPages {
+    uint8_t CurrentPage = 0;
+    uint8_t CurrentBank = 0;
+
+    bool operator==(const PanelPages&) const = default;
+};
+
+// Result display of the ADC panel: output mode ("HEX", "DEC") and output width ("8" … "23").
+struct AdcPanelSettings {
+    uint8_t TXADCOMD = 0;
+    uint8_t TXADCObit = 7;
+    int32_t Divisor = 256; // 2^(15 − TXADCObit), set by TXADCObitChange
+
+    bool operator==(const AdcPanelSettings&) const = default;
+};
+
+// Analysis window: sample count, display scale, function combos and the boxes the file keeps.
+struct AnalysisSettings {
+    int32_t NPointIndex = 2; // "Sample Point" item
+    int32_t NPoint = 256;    // 64·2^NPointIndex, set by NPointIndexChange
+    int32_t TXScale = 15;    // "Scale" item
+    int32_t ScaleDiv = 1;    // 2^(15 − TXScale), set by TXScaleChange
+    int32_t ScaleBits = 23;  // 8 + TXScale, set by TXScaleChange
+    bool ChangeMode = false;
+    int32_t CFunADC = 0;
+    int32_t CalValue = 500000;
+    int32_t CalReading = 50000;
+    int32_t ADShift = 0; // only carried through load and save
+    std::string EREFV = "2.4";
+    int32_t CMAVR = 0; // "Avr. Times" item
+    std::string EGv = "500";
+    bool ChTemper = false;
+
+    bool operator==(const AnalysisSettings&) const = default;
+};
+
+// Setup dialog: the LPT address list position (no entry selected is −1).
+struct SetupSettings {
+    int32_t CLPT = 0;
+
+    bool operator==(const SetupSettings&) const = default;
+};
+
+// Temperature test window: the "CHFULL" box.
+struct TempTestSettings {
+    bool CHFULL = false;
+
+    bool operator==(const TempTestSettings&) const = default;
+};
+
+// Everything of QnADC.cfg that is not part of STND or the chip link.
+struct Settings {
+    ConfigFlags Flags{};
+    PanelPages Pages;
+    AdcPanelSettings AdcPanel;
+    AnalysisSettings Analysis;
+    SetupSettings Setup;
+    TempTestSettings TempTest;
+
+    bool operator==(const Settings&) const = default;
+};
+
+// Item counts of the lists whose indexes the file keeps.
+inline constexpr int32_t kNPointItems = 11;   // "64" … "65536"
+inline constexpr int32_t kScaleItems = 16;    // "8" … "23"
+inline constexpr int32_t kAdcModeItems = 2;   // "HEX", "DEC"
+inline constexpr int32_t kAdcWidthItems = 16; // "8" … "23"
+inline constexpr int32_t kLptItems = 3;       // "LPT1 : 0x378", "LPT2 : 0x278", "PRN1 : 0x3BC"
+inline constexpr int32_t kAvrItems = 6;       // "1" … "32"
+
+// "Sample Point" selected item: NPoint := 64·2^item. An item outside the list changes nothing
+// and gives false.
+bool NPointIndexChange(AnalysisSettings& analysis, int32_t item);
+
+// "Scale" selected item: ScaleDiv := 2^(15 − item), ScaleBits := 8 + item. An item outside the
+// list changes nothing and gives false.
+bool TXScaleChange(AnalysisSettings& analysis, int32_t item);
+
+// ADC panel output width selected item: Divisor := 2^(15 − item). An item outside the list
+// changes nothing and gives false.
+bool TXADCObitChange(AdcPanelSettings& panel, int32_t item);
+
+// Base address of an LPT list position; no selection (or any other position) gives 0x378.
+uint16_t LptAddress(int32_t clpt);
+
+} // namespace qn

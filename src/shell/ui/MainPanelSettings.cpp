@@ -1,0 +1,87 @@
+// The main window's settings file and window placement file: loaded at start, saved at close.
+#include "shell/settings/ConfigFile.h"
+#include "shell/ui/MainPanel.h"
+
+#include "analysis/ui/AnxADC.h"
+#include "chip/ui/ChipWindows.h"
+#include "instruments/ui/InstrumentWindows.h"
+
+#include <QDebug>
+#include <QMdiSubWindow>
+#include <QScreen>
+
+namespace qn {
+namespace {
+
+constexpr int32_t kMinNPoint = 256;
+constexpr int32_t kMaxNPoint = 65536;
+constexpr int kNPointIndex256 = 2;
+
+WindowRect ToRect(const QRect& r) {
+    return {r.left(), r.top(), r.width(), r.height()};
+}
+
+} // namespace
+
+void TMainPanel::LoadSettings() {
+    const std::string path = bench_.ProgramDir + std::string(kConfigFileName);
+    const ConfigLoadResult result =
+        LoadConfig(path, ConfigTargets::Of(bench_.Stnd, bench_.Chip, bench_.Config),
+                   [this](uint16_t chip) { SelectChip(chip); });
+    for (const std::string& note : result.Mended) qWarning("%s: %s", path.c_str(), note.c_str());
+    AnalysisSettings& analysis = bench_.Config.Analysis;
+    if (analysis.NPoint < kMinNPoint || analysis.NPoint > kMaxNPoint)
+        NPointIndexChange(analysis, kNPointIndex256);
+}
+
+void TMainPanel::SaveSettings() {
+    const std::string path = bench_.ProgramDir + std::string(kConfigFileName);
+    if (!SaveConfig(path, ConfigTargets::Of(bench_.Stnd, bench_.Chip, bench_.Config)))
+        qWarning("%s could not be written", path.c_str());
+}
+
+// Every window of the program that the placement file remembers, by its name.
+std::vector<std::pair<std::string, QWidget*>> TMainPanel::PlacedWindows() {
+    std::vector<std::pair<std::string, QWidget*>> windows{{"MainPanel", this}};
+    for (const auto& [form, sub] : subWindows_)
+        windows.emplace_back(form->objectName().toStdString(), sub);
+    return windows;
+}
+
+void TMainPanel::RestorePlacements() {
+    if (restored_ || !bench_.Places.Enabled) return;
+    restored_ = true;
+    bench_.Places.Restore(PlacementPath.toStdString());
+    const WindowRect screenRect = ToRect(screen()->availableGeometry());
+    for (const auto& [name, window] : PlacedWindows()) {
+        const Placement* entry = bench_.Places.Find(name);
+        if (entry == nullptr) continue;
+        const RestoredPlacement place = ApplyPlacement(*entry, ToRect(window->geometry()), true,
+                                                       screenRect, bench_.Places.AutoShow);
+        window->setGeometry(place.Rect.Left, place.Rect.Top, place.Rect.Width, place.Rect.Height);
+        if (place.State == WindowState::Maximised) window->setWindowState(Qt::WindowMaximized);
+        if (place.State == WindowState::Minimised) window->setWindowState(Qt::WindowMinimized);
+        if (place.Show && window != this) window->show();
+    }
+}
+
+void TMainPanel::SavePlacements() {
+    std::vector<Placement> placements;
+    for (const auto& [name, window] : PlacedWindows()) {
+        Placement p{name,
+                    ToRect(window->normalGeometry().isValid() ? window->normalGeometry()
+                                                              : window->geometry()),
+                    WindowState::Normal, window->isVisible()};
+        if (window->isMaximized()) p.State = WindowState::Maximised;
+        if (window->isMinimized()) p.State = WindowState::Minimised;
+        placements.push_back(p);
+    }
+    bench_.Places.Save(PlacementPath.toStdString(), placements);
+}
+
+void TMainPanel::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    RestorePlacements();
+}
+
+} // namespace qn
