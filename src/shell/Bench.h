@@ -1,6 +1,9 @@
 // The Bench owns what the tool holds process-wide: the device record, the link and its centre.
 #pragma once
 
+#include "chip/ChipCatalogue.h"
+#include "chip/ChipModel.h"
+#include "chip/SelectedChipInfo.h"
 #include "link/ChipLink.h"
 #include "link/Clock.h"
 #include "link/DriverLayer.h"
@@ -35,6 +38,7 @@ class Bench {
           Chip(Stnd, Usb, platform.Time, platform.Status, platform.Panels),
           Centre(Stnd, Usb, Chip, platform.Status, platform.Panels) {
         Stnd.Serial.Line = platform.SerialPorts.MakeLine();
+        Chip.SetChip(&ChipInfo);
     }
     Bench(const Bench&) = delete;
     Bench& operator=(const Bench&) = delete;
@@ -44,6 +48,9 @@ class Bench {
     UsbBridge Usb;
     ChipLink Chip;
     LinkCentre Centre;
+    ChipModel Model;
+    SelectedChipInfo ChipInfo{Model};
+    ChipCatalogue Catalogue{""};
     Settings Config;
     WindowPlacements Places;
     // Folder of the settings and result files, with a trailing separator.

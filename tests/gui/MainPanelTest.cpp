@@ -30,10 +30,11 @@ class MainPanelTest : public ::testing::Test {
 
     MainPanelTest() {
         bench.ProgramDir = dir.path().toStdString() + "/";
+        bench.Catalogue =
+            ChipCatalogue((QCoreApplication::applicationDirPath() + "/INCLUDE").toStdString());
         main->PlacementPath = dir.filePath("qn740xtest.wst");
         status.Target = main.get();
         panels.Target = main.get();
-        main->ChipEntryName = [](int) { return QString("QN7401  24-bit ADC"); };
         main->CreateWindows();
         main->show();
     }
@@ -58,12 +59,44 @@ TEST_F(MainPanelTest, UsbScanConnectsAndRetitlesThePanels) {
     bench.Stnd.Interface = kLinkQn740x;
     Trigger("USB Scan");
     EXPECT_EQ(main->PanelText(0), "USB On Line");
-    const QString name = "QN7401  24-bit ADC";
+    const QString name = "QN7401  (ADC)";
     EXPECT_EQ(main->windowTitle(), "Qn-740xTEST V1.3 ---- Now Chip is  " + name);
     EXPECT_EQ(main->Qn_RAM->windowTitle(), "記憶體 - " + name);
     EXPECT_EQ(main->Qn_Reg2->windowTitle(), "暫存器 - " + name);
     EXPECT_EQ(main->ADCForm->windowTitle(), "ADC - " + name);
     EXPECT_EQ(main->AnxADC->windowTitle(), "Analyse ADC - " + name);
+}
+
+bool Shown(TMainPanel& m, const char* caption) {
+    return m.MenuItems.at(caption)->isVisible();
+}
+
+// What the chip's description file offers decides which menu items are there.
+TEST_F(MainPanelTest, MenusFollowTheSelectedChip) {
+    main->SelectChip(0); // QN7401: ADC only
+    EXPECT_TRUE(Shown(*main, "ENOB Test"));
+    EXPECT_TRUE(Shown(*main, "連續讀取"));
+    EXPECT_FALSE(Shown(*main, "Fluke"));
+    EXPECT_FALSE(Shown(*main, "Power"));
+    EXPECT_FALSE(main->Menu_File->menuAction()->isVisible());
+    EXPECT_TRUE(Shown(*main, "USB Scan"));
+    main->SelectChip(2); // QN7403: instruments and register test
+    EXPECT_TRUE(Shown(*main, "Fluke"));
+    EXPECT_TRUE(Shown(*main, "Power"));
+    EXPECT_TRUE(main->Menu_File->menuAction()->isVisible());
+    EXPECT_TRUE(Shown(*main, "Save Reg"));
+    EXPECT_TRUE(Shown(*main, "DownLoad Fluke"));
+    EXPECT_EQ(bench.Stnd.Chip, 2);
+    EXPECT_EQ(bench.Model.ProductName, "QN7403");
+}
+
+TEST_F(MainPanelTest, A52K12ChipWorksOnTheSpecialLinkAfterConnecting) {
+    main->SelectChip(3);
+    bench.Stnd.Interface = kLinkQn740x;
+    Trigger("USB Scan");
+    EXPECT_EQ(main->PanelText(0), "USB On Line");
+    EXPECT_EQ(bench.Stnd.Interface, kLinkSpecial);
+    EXPECT_TRUE(main->windowTitle().endsWith("Now Chip is  52K12  (2K)"));
 }
 
 TEST_F(MainPanelTest, UsbScanWithCablePulledOrOnSerialKind) {

@@ -5,6 +5,7 @@
 #include "chip/ui/ChipWindows.h"
 #include "instruments/ui/InstrumentWindows.h"
 #include "link/ui/QnUp.h"
+#include "shell/ChipSelection.h"
 #include "shell/ui/Option.h"
 
 #include <QCloseEvent>
@@ -120,6 +121,7 @@ void TMainPanel::CreateWindows() {
     Qn_UP = new TQn_UP(bench_.Centre, this);
     Qn_UP->hide();
     Option = new TOption(this);
+    ChipList = bench_.Catalogue.LoadChipList();
     Qn_RAM = new TQn_RAM;
     Qn_Reg2 = new TQn_Reg2;
     ADCForm = new TADCForm;
@@ -190,8 +192,32 @@ void TMainPanel::ShowPanel(QWidget* form, int slot, bool show) {
     Mdi->setActiveSubWindow(sub);
 }
 
+void TMainPanel::SelectChip(uint16_t index) {
+    SelectBenchChip(bench_, index);
+    ApplyChipControls();
+}
+
+QString TMainPanel::ChipEntryName(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= ChipList.size()) return QString();
+    return QString::fromStdString(ChipList[static_cast<size_t>(index)]);
+}
+
+// Shows the menu items that the selected chip's description file asks for.
+void TMainPanel::ApplyChipControls() {
+    const ChipControls& c = bench_.Model.Controls;
+    Menu_File->menuAction()->setVisible(c.FileMenu);
+    const std::pair<const char*, bool> items[] = {
+        {"ENOB Test", c.EnobTest},   {"連續讀取", c.ContinuousRead},
+        {"Fluke", c.Fluke},          {"Power", c.Power},
+        {"Save Fluke", c.SaveFluke}, {"DownLoad Fluke", c.DownLoadFluke},
+        {"Save Power", c.SavePower}, {"Download Power", c.DownloadPower},
+        {"Save Reg", c.SaveReg},     {"Download Reg", c.DownloadReg}};
+    for (const auto& [caption, shown] : items) MenuItems.at(caption)->setVisible(shown);
+}
+
 void TMainPanel::USBClient() {
-    ChennalComChange();
+    ChennalComChange(bench_);
+    ApplyChipControls();
     const QString name = ChipEntryName(bench_.Stnd.Chip);
     Qn_RAM->setWindowTitle("記憶體 - " + name);
     Qn_Reg2->setWindowTitle("暫存器 - " + name);

@@ -63,12 +63,12 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh {
     // PanelRefresh
     void ShowChipTitles() override { USBClient(); }
 
+    // Chip selection for list entry `index`, then the menus it shows or hides.
+    void SelectChip(uint16_t index);
     // Name of the chip list entry `index` (the setup dialog's chip list).
-    std::function<QString(int)> ChipEntryName = [](int) { return QString(); };
-    // Runs the setup dialog's channel step (interface forced to "QN740x", then chip selection).
-    std::function<void()> ChennalComChange = [] {};
-    // Chip selection for a chip index of the list; set once the chip catalogue is loaded.
-    std::function<void(uint16_t)> SelectChip = [](uint16_t) {};
+    QString ChipEntryName(int index) const;
+    // Entries of the setup dialog's chip list.
+    std::vector<std::string> ChipList;
     // Path of the window placement file.
     QString PlacementPath;
 
@@ -107,6 +107,7 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh {
     QAction* AddItem(QMenu* menu, const QString& caption);
     QAction* AddBarItem(const QString& caption);
     void HideAllPanels();
+    void ApplyChipControls();
     void LoadSettings();
     void SaveSettings();
     void RestorePlacements();

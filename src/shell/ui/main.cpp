@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
         qn::Platform{world->Hid, world->Driver, world->SerialPorts, clock, pump, status, panels}};
     const qn::ProgramFolder folder = qn::ResolveProgramDir();
     bench.ProgramDir = folder.Path.toStdString();
+    bench.Catalogue =
+        qn::ChipCatalogue((QCoreApplication::applicationDirPath() + "/INCLUDE").toStdString());
     qn::TMainPanel mainPanel(bench);
     status.Target = &mainPanel;
     panels.Target = &mainPanel;

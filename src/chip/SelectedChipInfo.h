@@ -1,0 +1,25 @@
+// The selected chip as the command protocol sees it: product name and the registers of its fields.
+#pragma once
+
+#include "chip/ChipModel.h"
+#include "link/ChipLinkInfo.h"
+
+namespace qn {
+
+// Answers the link's questions from the chip model; follows every new chip selection.
+class SelectedChipInfo final : public ChipLinkInfo {
+  public:
+    explicit SelectedChipInfo(const ChipModel& model) : model_(model) {}
+
+    std::string ProductName() const override { return model_.ProductName; }
+    // The register of an "#ADC0S" field; -1 when the chip file does not define it.
+    int FieldRegister(std::string_view field) const override {
+        const RegFieldDesc* desc = model_.AdcFields.Find(field);
+        return desc != nullptr && desc->Defined ? desc->Address : -1;
+    }
+
+  private:
+    const ChipModel& model_;
+};
+
+} // namespace qn

@@ -1,0 +1,19 @@
+// Chip selection as the settings load, the setup dialog and a USB connection run it.
+#include "shell/ChipSelection.h"
+
+namespace qn {
+
+bool SelectBenchChip(Bench& bench, uint16_t index) {
+    bench.Stnd.Chip = index;
+    const bool selected = bench.Catalogue.SelectChip(bench.Model, index, bench.Stnd,
+                                                     bench.Config.Flags[kFlagAdcSection]);
+    bench.Chip.Options.Optocoupler = bench.Model.Controls.OptocouplerChecked;
+    return selected;
+}
+
+bool ChennalComChange(Bench& bench) {
+    bench.Stnd.Interface = kLinkQn740x;
+    return SelectBenchChip(bench, bench.Stnd.Chip);
+}
+
+} // namespace qn
