@@ -4,6 +4,7 @@
 #include "shell/ui/MainPanel.h"
 #include "shell/ui/ProgramDir.h"
 #include "shell/ui/QtEventPump.h"
+#include "shell/ui/TermSignal.h"
 #include "sim/SimWorld.h"
 
 #include <QApplication>
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
             .toStdString()));
     mainPanel.CreateWindows();
     if (folder.FellBack) mainPanel.SetPanelText(0, "Settings kept in " + folder.Path.toStdString());
+    qn::TermSignal closeOnTerm(mainPanel);
     mainPanel.show();
     return QApplication::exec();
 }

@@ -1,0 +1,46 @@
+// A self-pipe turns SIGTERM and SIGINT into a close of the main window on the GUI thread.
+#include "shell/ui/TermSignal.h"
+
+#include <QSocketNotifier>
+#include <QWidget>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace qn {
+namespace {
+
+int gSignalFds[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(gSignalFds[0], &byte, 1);
+}
+
+} // namespace
+
+TermSignal::TermSignal(QWidget& window) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalFds) != 0) return;
+    notifier_ = new QSocketNotifier(gSignalFds[1], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [&window] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t n = ::read(gSignalFds[1], &byte, 1);
+        window.close();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+TermSignal::~TermSignal() {
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGINT, SIG_DFL);
+    ::close(gSignalFds[0]);
+    ::close(gSignalFds[1]);
+}
+
+} // namespace qn
