@@ -10,12 +10,12 @@ namespace qn {
 
 class TermSignal : public QObject {
     Q_OBJECT
-public:
+  public:
     // Installs handlers for SIGTERM and SIGINT that close `window` from the event loop.
     explicit TermSignal(QWidget& window);
     ~TermSignal() override;
 
-private:
+  private:
     QSocketNotifier* notifier_ = nullptr;
 };
 

@@ -1,0 +1,30 @@
+// Chooses between the real back ends and the simulated bench at program start.
+#include "shell/ui/Backends.h"
+
+#include "platform/BusTrace.h"
+#include "platform/HidapiLayer.h"
+#include "platform/LibusbDriverLayer.h"
+#include "platform/QtSerialLine.h"
+#include "sim/SimWorld.h"
+
+namespace qn {
+
+Backends::Backends(bool simulate, Clock& clock, const QString& programFolder) {
+    if (simulate) {
+        sim_ = std::make_unique<SimWorld>(clock);
+        hid_ = &sim_->Hid;
+        driver_ = &sim_->Driver;
+        serial_ = &sim_->SerialPorts;
+        return;
+    }
+    ownHid_ = std::make_unique<HidapiLayer>(BusTrace::Shared());
+    ownDriver_ = std::make_unique<LibusbDriverLayer>(BusTrace::Shared());
+    ownSerial_ = std::make_unique<QtSerialPortFactory>(programFolder.toStdString());
+    hid_ = ownHid_.get();
+    driver_ = ownDriver_.get();
+    serial_ = ownSerial_.get();
+}
+
+Backends::~Backends() = default;
+
+} // namespace qn

@@ -1,0 +1,40 @@
+// The bench's outside world: the real hidapi, libusb and serial back ends, or the simulated bench.
+#pragma once
+
+#include "link/DriverLayer.h"
+#include "link/HidLayer.h"
+#include "link/SerialLine.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace qn {
+
+class Clock;
+class SimWorld;
+
+class Backends {
+  public:
+    // The simulated bench runs on `clock`; the real serial ports read their port map from
+    // `programFolder`.
+    Backends(bool simulate, Clock& clock, const QString& programFolder);
+    ~Backends();
+    Backends(const Backends&) = delete;
+    Backends& operator=(const Backends&) = delete;
+
+    HidLayer& Hid() { return *hid_; }
+    DriverLayer& Driver() { return *driver_; }
+    SerialPortFactory& SerialPorts() { return *serial_; }
+
+  private:
+    std::unique_ptr<SimWorld> sim_;
+    std::unique_ptr<HidLayer> ownHid_;
+    std::unique_ptr<DriverLayer> ownDriver_;
+    std::unique_ptr<SerialPortFactory> ownSerial_;
+    HidLayer* hid_ = nullptr;
+    DriverLayer* driver_ = nullptr;
+    SerialPortFactory* serial_ = nullptr;
+};
+
+} // namespace qn

@@ -1,0 +1,135 @@
+// The device link end to end on the real hidapi and libusb code, against emulated bridges whose
+// device side is the simulated bridge: scan, refusals, chip traffic, streaming, pulled cables.
+#include "platform/HidapiLayer.h"
+#include "platform/LibusbDriverLayer.h"
+#include "shell/Bench.h"
+#include "sim/SimBridge.h"
+#include "sim/SimClock.h"
+#include "sim/SimSerialLine.h"
+#include "support/EmulatedBulkBridge.h"
+#include "support/EmulatedHidBridge.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace qn {
+namespace {
+
+using emulated::EmulatedBulkBridge;
+using emulated::EmulatedHidBridge;
+
+class LastStatus final : public StatusBar {
+  public:
+    void SetPanelText(int panel, const std::string& text) override {
+        if (panel == 0) Panel0 = text;
+    }
+    std::string Panel0;
+};
+
+class LinkEmulatedTest : public ::testing::Test {
+  protected:
+    SimClock clock;
+    SimBridge sim{clock};
+    BusTrace trace;
+    HidapiLayer hid{trace};
+    LibusbDriverLayer driver{trace};
+    SimSerialPortFactory serialPorts;
+    NullEventPump pump;
+    LastStatus status;
+    PanelRefresh panels;
+    FixedChipInfo chipInfo{"QN7401", 2, 3};
+    Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels}};
+
+    LinkEmulatedTest() {
+        bench.Chip.SetChip(&chipInfo);
+        bench.Stnd.Interface = kLinkQn740x;
+    }
+    void IdleCheck() {
+        for (uint32_t t = 0; t < kIdleCheckTicks; ++t) bench.Centre.Timer1Timer();
+    }
+    // Register write with read-back, then a stream of 15 conversions in 150 ms.
+    void ExpectChipTraffic() {
+        bench.Chip.WriteRegister(3, 0x5A);
+        EXPECT_EQ(sim.Registers[3], 0x5A);
+        EXPECT_EQ(bench.Chip.GetReg(3), 0x5A);
+        sim.SetOutputRate(100);
+        ASSERT_TRUE(bench.Chip.StartAdcStream(3));
+        clock.AdvanceMs(150);
+        EXPECT_EQ(bench.Chip.FetchAdcSamples(), 15);
+        EXPECT_TRUE(bench.Chip.StopAdcStream());
+    }
+};
+
+TEST_F(LinkEmulatedTest, HidBridgeFoundPastAnotherReleaseAndWorks) {
+    SimBridge otherSim{clock};
+    EmulatedHidBridge other(otherSim, 0x0728);
+    EmulatedHidBridge bridge(sim);
+    bench.Centre.USBConnect();
+    ASSERT_EQ(status.Panel0, "USB On Line");
+    EXPECT_EQ(bench.Usb.TransportKind, TransportKindValue::Hid);
+    EXPECT_EQ(bench.Usb.InputReportLength(), 65);
+    EXPECT_EQ(other.ReportsSeen(), 0) << "the other release is never spoken to";
+    ExpectChipTraffic();
+}
+
+TEST_F(LinkEmulatedTest, BulkBridgeFoundPastProduct1005AndWorks) {
+    SimBridge refusedSim{clock};
+    EmulatedBulkBridge refused(refusedSim, 0x1005);
+    EmulatedBulkBridge bridge(sim);
+    bench.Centre.USBConnect();
+    ASSERT_EQ(status.Panel0, "USB On Line");
+    EXPECT_EQ(bench.Stnd.Usb.Path, "\\\\.\\Qnusb-1");
+    EXPECT_EQ(bench.Stnd.Usb.ProductId(), 0x1004);
+    EXPECT_LT(bench.Stnd.Usb.Pipes[1].EndpointAddress, 0x80);
+    EXPECT_GE(bench.Stnd.Usb.Pipes[0].EndpointAddress, 0x80);
+    EXPECT_TRUE(refusedSim.Log().empty());
+    ExpectChipTraffic();
+}
+
+TEST_F(LinkEmulatedTest, SilentBulkBridgeTimesOutAndClosesTheLink) {
+    EmulatedBulkBridge bridge(sim);
+    bench.Centre.USBConnect();
+    ASSERT_EQ(status.Panel0, "USB On Line");
+    {
+        auto lock = bridge.Lock();
+        sim.Faults.Silent = true;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(bench.Chip.ReadChip(1, 1));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(waited, std::chrono::seconds(5));
+    EXPECT_FALSE(bench.Stnd.Usb.Open);
+}
+
+// The cable is pulled during traffic and put back: the link closes at the failed transfer, the
+// idle check reports it, and a later check finds the bridge again.
+template <class Emulated> void PullAndReplug(Bench& bench, LastStatus& status, Emulated& bridge) {
+    bench.Centre.USBConnect();
+    ASSERT_EQ(status.Panel0, "USB On Line");
+    bridge.Unplug();
+    bench.Chip.WriteRegister(1, 0x33);
+    EXPECT_FALSE(bench.Stnd.Usb.Open);
+    EXPECT_EQ(bench.Chip.GetReg(1), 0);
+    EXPECT_EQ(status.Panel0, "USB On Line") << "the status waits for the idle check";
+    for (uint32_t i = 0; i < kIdleCheckTicks; ++i) bench.Centre.Timer1Timer();
+    EXPECT_EQ(status.Panel0, "USB not Connect !!!");
+    bridge.Replug();
+    for (uint32_t i = 0; i < kIdleCheckTicks; ++i) bench.Centre.Timer1Timer();
+    EXPECT_EQ(status.Panel0, "USB On Line");
+    bench.Chip.WriteRegister(1, 0x33);
+    EXPECT_EQ(bench.Chip.GetReg(1), 0x33);
+}
+
+TEST_F(LinkEmulatedTest, PulledHidCable) {
+    EmulatedHidBridge bridge(sim);
+    PullAndReplug(bench, status, bridge);
+}
+
+TEST_F(LinkEmulatedTest, PulledBulkCable) {
+    EmulatedBulkBridge bridge(sim);
+    PullAndReplug(bench, status, bridge);
+}
+
+} // namespace
+} // namespace qn
