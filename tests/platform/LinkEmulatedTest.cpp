@@ -2,12 +2,18 @@
 // device side is the simulated bridge: scan, refusals, chip traffic, streaming, pulled cables.
 #include "platform/HidapiLayer.h"
 #include "platform/LibusbDriverLayer.h"
+#include "platform/QtSerialLine.h"
+#include "platform/SystemClock.h"
 #include "shell/Bench.h"
 #include "sim/SimBridge.h"
 #include "sim/SimClock.h"
+#include "sim/SimDriverLayer.h"
+#include "sim/SimHidLayer.h"
+#include "sim/SimSerialBridge.h"
 #include "sim/SimSerialLine.h"
 #include "support/EmulatedBulkBridge.h"
 #include "support/EmulatedHidBridge.h"
+#include "support/EmulatedSerialAdapter.h"
 
 #include <gtest/gtest.h>
 
@@ -129,6 +135,41 @@ TEST_F(LinkEmulatedTest, PulledHidCable) {
 TEST_F(LinkEmulatedTest, PulledBulkCable) {
     EmulatedBulkBridge bridge(sim);
     PullAndReplug(bench, status, bridge);
+}
+
+} // namespace
+} // namespace qn
+
+namespace qn {
+namespace {
+
+// The serial bridge link on the real Qt serial code, with the simulated serial bridge behind an
+// emulated USB serial adapter; real time, as the adapter answers from its own thread.
+TEST(LinkSerialEmulated, SynchronisesReadsAndWritesThroughTheAdapter) {
+    SystemClock clock;
+    SimSerialBridge peer;
+    emulated::EmulatedSerialAdapter adapter(peer);
+    SimHidLayer hid;
+    SimDriverLayer driver;
+    QtSerialPortFactory serialPorts(::testing::TempDir());
+    NullEventPump pump;
+    LastStatus status;
+    PanelRefresh panels;
+    Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels}};
+    ASSERT_TRUE(bench.Stnd.Serial.Line->Open(adapter.DefaultPortName()));
+    ASSERT_TRUE(bench.Stnd.Serial.Line->Configure({9600, 8, Parity::None, 1}));
+    bench.Stnd.Interface = kLinkRs232;
+    peer.Registers()[0x123] = 0xAB;
+    peer.Registers()[0x124] = 0xCD;
+    ASSERT_TRUE(bench.Chip.ReadChip(0x123, 2));
+    EXPECT_EQ(bench.Usb.UsbIoBuffer[0], 0xAB);
+    EXPECT_EQ(bench.Usb.UsbIoBuffer[1], 0xCD);
+    bench.Chip.WriteRegister(0x10, 0x3C);
+    EXPECT_EQ(peer.Registers()[0x10], 0x3C);
+    EXPECT_EQ(bench.Chip.GetReg(0x10), 0x3C);
+    const std::vector<std::vector<uint8_t>> firstTwo{{0x55}, {0xC0, 0x23, 0x01, 0x02}};
+    ASSERT_GE(peer.Writes().size(), 2u);
+    EXPECT_EQ(std::vector(peer.Writes().begin(), peer.Writes().begin() + 2), firstTwo);
 }
 
 } // namespace
