@@ -57,7 +57,9 @@ SimBridge::SimBridge(Clock& clock, uint32_t seed) : adc_(clock, seed) {}
 bool SimBridge::Receive(const uint8_t* data, size_t length) {
     if (Faults.CablePulled) return false;
     std::vector<uint8_t> request(data, data + length);
+    SyncChip();
     pending_ = Handle(request);
+    SyncChip();
     log_.push_back(SimFrame{std::move(request), 0});
     return true;
 }
@@ -147,10 +149,10 @@ SimBridge::Reply SimBridge::Qn740xRead(const std::vector<uint8_t>& request) {
     Block block{};
     block[0] = kAck;
     if (address == kConversionRegister && count == 3) {
-        PutCode(block.data() + 1, adc_.Convert());
+        PutCode(block.data() + 1, SingleConversion());
     } else if (address == kTemperatureRegister && count == 2) {
-        block[1] = static_cast<uint8_t>(temperatureCode_ >> 8);
-        block[2] = static_cast<uint8_t>(temperatureCode_);
+        block[1] = static_cast<uint8_t>(analog_.TemperatureCode >> 8);
+        block[2] = static_cast<uint8_t>(analog_.TemperatureCode);
     } else {
         for (size_t i = 0; i < count; ++i) block[1 + i] = RegisterAt(Registers, address + i);
     }
@@ -173,7 +175,7 @@ SimBridge::Reply SimBridge::Fetch() {
     const size_t count = Faults.Count22 ? kSimFetchMax : owed;
     Block block{};
     block[0] = static_cast<uint8_t>(Faults.Count22 ? kSimFetchMax + 1 : count);
-    for (size_t i = 0; i < count; ++i) PutCode(block.data() + 1 + 3 * i, adc_.Convert());
+    for (size_t i = 0; i < count; ++i) PutCode(block.data() + 1 + 3 * i, StreamConversion());
     return block;
 }
 
@@ -189,6 +191,37 @@ SimBridge::Reply SimBridge::Special(const std::vector<uint8_t>& request) {
             StoreRegister(Registers, address + i, At(request, 5 + i));
     }
     return block;
+}
+
+void SimBridge::LoadChip(const ChipModel& model) {
+    chip_.emplace(model);
+    lastCode_ = 0;
+    chipStreamRate_ = -1.0; // hand the chip's rate over at once
+    SyncChip();
+}
+
+// The stream counts conversions only while the chip converts and interrupts; a rate change is
+// handed over only when it happens, so the conversions made so far stay owed.
+void SimBridge::SyncChip() {
+    if (!chip_) return;
+    const SimAdcSetup setup = chip_->Setup(Registers, analog_);
+    adc_.SetSignal(setup.MeanCode, setup.NoiseRmsCodes);
+    const double streamRate = setup.Converting && setup.Interrupts ? setup.Rate : 0.0;
+    if (streamRate != chipStreamRate_) adc_.SetOutputRate(streamRate);
+    chipStreamRate_ = streamRate;
+    chipConverting_ = setup.Converting;
+    chipTemperature_ = setup.Temperature;
+}
+
+int32_t SimBridge::StreamConversion() {
+    lastCode_ = adc_.Convert();
+    if (chip_) chip_->StoreResult(Registers, lastCode_, chipTemperature_);
+    return lastCode_;
+}
+
+int32_t SimBridge::SingleConversion() {
+    if (chip_ && !chipConverting_) return lastCode_;
+    return StreamConversion();
 }
 
 SimBridge::Reply SimBridge::BridgeLines() const {

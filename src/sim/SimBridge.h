@@ -3,6 +3,7 @@
 
 #include "link/Clock.h"
 #include "sim/SimAdc.h"
+#include "sim/SimChip.h"
 #include "sim/SimRegisterFile.h"
 
 #include <array>
@@ -42,11 +43,25 @@ class SimBridge {
     // the cable is pulled, the bridge is silent or nothing is pending. The read consumes it.
     bool Answer(uint8_t* data, size_t length);
 
-    void SetOutputRate(double conversionsPerSecond) { adc_.SetOutputRate(conversionsPerSecond); }
-    void SetSignal(double meanCode, double noiseRmsCodes) {
-        adc_.SetSignal(meanCode, noiseRmsCodes);
+    // Fixed conversion rate and signal of a bridge without a chip model; once a chip is loaded
+    // its registers decide both, and these are ignored.
+    void SetOutputRate(double conversionsPerSecond) {
+        if (!chip_) adc_.SetOutputRate(conversionsPerSecond);
     }
-    void SetTemperatureCode(uint16_t code) { temperatureCode_ = code; }
+    void SetSignal(double meanCode, double noiseRmsCodes) {
+        if (!chip_) adc_.SetSignal(meanCode, noiseRmsCodes);
+    }
+    void SetTemperatureCode(uint16_t code) { analog_.TemperatureCode = code; }
+
+    // From now on every conversion follows the register file as `model`'s "#ADC0S" fields read
+    // it. While "ADCEN" is 0 the chip makes no conversions: a stream owes nothing more and a
+    // single ADC read answers the last result (0 before the first). Stream samples are only
+    // collected while "IRQEN" is 1.
+    void LoadChip(const ChipModel& model);
+    bool ChipLoaded() const { return chip_.has_value(); }
+    // The calibrator's output, across the chip's inputs AI0 (+) and AI1 (-).
+    void SetInputVoltage(double volts) { analog_.CalibratorVolts = volts; }
+
     bool Streaming() const { return adc_.Running(); }
     // Mode byte of the last stream start request.
     uint8_t StreamMode() const { return streamMode_; }
@@ -72,9 +87,20 @@ class SimBridge {
     Reply Fetch();
     Reply Special(const std::vector<uint8_t>& request);
     Reply BridgeLines() const;
+    // Brings the converter in line with the chip's registers (no-op without a chip).
+    void SyncChip();
+    // A conversion the stream made; a single read, which answers the last result while the
+    // chip is off.
+    int32_t StreamConversion();
+    int32_t SingleConversion();
 
     SimAdc adc_;
-    uint16_t temperatureCode_ = 0x0C80;
+    std::optional<SimChip> chip_;
+    SimAnalogInputs analog_;
+    double chipStreamRate_ = 0.0; // stream rate last handed to the ADC from the chip's registers
+    bool chipConverting_ = true;
+    bool chipTemperature_ = false;
+    int32_t lastCode_ = 0;
     uint8_t streamMode_ = 0;
     std::optional<Block> pending_;
     std::vector<SimFrame> log_;

@@ -27,4 +27,8 @@ Backends::Backends(bool simulate, Clock& clock, const QString& programFolder) {
 
 Backends::~Backends() = default;
 
+void Backends::ChipSelected(const ChipModel& model) {
+    if (sim_) sim_->Bridge.LoadChip(model);
+}
+
 } // namespace qn

@@ -11,6 +11,7 @@
 
 namespace qn {
 
+class ChipModel;
 class Clock;
 class SimWorld;
 
@@ -26,6 +27,8 @@ class Backends {
     HidLayer& Hid() { return *hid_; }
     DriverLayer& Driver() { return *driver_; }
     SerialPortFactory& SerialPorts() { return *serial_; }
+    // The simulated chip follows the chip the tool selected; real hardware needs nothing.
+    void ChipSelected(const ChipModel& model);
 
   private:
     std::unique_ptr<SimWorld> sim_;

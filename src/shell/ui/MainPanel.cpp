@@ -2,6 +2,7 @@
 #include "shell/ui/MainPanel.h"
 
 #include "analysis/ui/AnxADC.h"
+#include "chip/ScreenRect.h"
 #include "chip/ui/ChipWindows.h"
 #include "instruments/ui/InstrumentWindows.h"
 #include "link/ui/QnUp.h"
@@ -11,6 +12,7 @@
 #include <QCloseEvent>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 
 namespace qn {
@@ -43,6 +45,14 @@ void TMainPanel::FormCreate() {
     setWindowTitle(kMainCaption);
     bench_.Usb.IdleTicks = 0;
     resize(1024, 700);
+    KeepOnScreen();
+}
+
+void TMainPanel::KeepOnScreen() {
+    const QRect screenArea = screen()->availableGeometry();
+    const ScreenRect kept =
+        ClampToScreen({x(), y(), width(), height()}, screenArea.width(), screenArea.height());
+    setGeometry(kept.Left, kept.Top, kept.Width, kept.Height);
 }
 
 QAction* TMainPanel::AddItem(QMenu* menu, const QString& caption) {
@@ -194,6 +204,7 @@ void TMainPanel::ShowPanel(QWidget* form, int slot, bool show) {
 
 void TMainPanel::SelectChip(uint16_t index) {
     SelectBenchChip(bench_, index);
+    ChipSelected(bench_.Model);
     ApplyChipControls();
 }
 
@@ -217,6 +228,7 @@ void TMainPanel::ApplyChipControls() {
 
 void TMainPanel::USBClient() {
     ChennalComChange(bench_);
+    ChipSelected(bench_.Model);
     ApplyChipControls();
     const QString name = ChipEntryName(bench_.Stnd.Chip);
     Qn_RAM->setWindowTitle("記憶體 - " + name);
@@ -238,6 +250,9 @@ void TMainPanel::FormClose() {
     if (closed_) return;
     closed_ = true;
     SaveSettings();
+    bench_.Model.BitRegs.Clear();
+    bench_.Model.ByteRegs.Clear();
+    bench_.Model.WordRegs.Clear();
     SavePlacements();
     HideAllPanels();
 }

@@ -67,6 +67,8 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh {
     void SelectChip(uint16_t index);
     // Name of the chip list entry `index` (the setup dialog's chip list).
     QString ChipEntryName(int index) const;
+    // Told after every chip selection (the simulated bench loads the same chip).
+    std::function<void(const ChipModel&)> ChipSelected = [](const ChipModel&) {};
     // Entries of the setup dialog's chip list.
     std::vector<std::string> ChipList;
     // Path of the window placement file.
@@ -101,6 +103,7 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh {
 
   private:
     void FormCreate();
+    void KeepOnScreen();
     void FormClose();
     void BuildMenus();
     void BuildStatusBar();

@@ -30,6 +30,9 @@ int main(int argc, char** argv) {
     mainPanel.PlacementPath = QString::fromStdString(bench.Places.FilePath(
         (folder.Path + QFileInfo(QCoreApplication::applicationFilePath()).fileName())
             .toStdString()));
+    mainPanel.ChipSelected = [&backends](const qn::ChipModel& model) {
+        backends.ChipSelected(model);
+    };
     mainPanel.CreateWindows();
     if (folder.FellBack) mainPanel.SetPanelText(0, "Settings kept in " + folder.Path.toStdString());
     qn::TermSignal closeOnTerm(mainPanel);
