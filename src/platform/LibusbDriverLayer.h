@@ -3,7 +3,8 @@
 
 #include "link/DriverLayer.h"
 #include "platform/BusTrace.h"
-#include "platform/DriverReplies.h"
+#include "link/DriverReplies.h"
+#include "platform/LibusbErrors.h"
 
 #include <array>
 #include <map>

@@ -9,19 +9,15 @@
 namespace qn {
 namespace {
 
-constexpr size_t kDeviceDescriptorLength = 18;
-constexpr size_t kInterfaceHeaderSize = 16;
-constexpr uint16_t kBulkPacket = 64;
-constexpr uint32_t kPipeTypeBulk = 2;
+constexpr uint8_t kDeviceDescriptorLength = 18;
+constexpr uint8_t kBulkPacket = 64;
+constexpr uint8_t kBulkAttributes = 2; // transfer type bulk
+constexpr uint32_t kInterfaceHandle = 0x00010000;
 constexpr uint32_t kPipeCountReported = 2;
 
 void PutWord(uint8_t* at, uint16_t value) {
     at[0] = static_cast<uint8_t>(value);
     at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void PutLong(uint8_t* at, uint32_t value) {
-    for (size_t i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 uint32_t GetLong(const uint8_t* at) {
@@ -50,7 +46,7 @@ DriverHandle SimDriverLayer::CreateFile(const std::string& path) {
         handles_[handle] = index;
         return handle;
     }
-    lastError_ = kSimErrorFileNotFound;
+    lastError_ = kDriverErrorFileNotFound;
     return kInvalidDriver;
 }
 
@@ -60,9 +56,9 @@ bool SimDriverLayer::DeviceIoControl(DriverHandle handle, uint32_t code, const u
     calls_.push_back(SimDriverCall{code, inLength, outLength});
     returned = 0;
     const auto open = handles_.find(handle);
-    if (open == handles_.end()) return Fail(kSimErrorInvalidHandle);
+    if (open == handles_.end()) return Fail(kDriverErrorInvalidHandle);
     const SimDriverDevice& device = devices_[open->second];
-    if (device.Bridge->Faults.CablePulled) return Fail(kSimErrorDeviceGone);
+    if (device.Bridge->Faults.CablePulled) return Fail(kDriverErrorDeviceGone);
     switch (code) {
     case kIoctlGetDescriptor:
         return Descriptor(device, out, outLength, returned);
@@ -73,7 +69,7 @@ bool SimDriverLayer::DeviceIoControl(DriverHandle handle, uint32_t code, const u
     case kIoctlBulkRead:
         return Bulk(device, false, in, inLength, out, outLength, returned);
     default:
-        return Fail(kSimErrorBadParameter);
+        return Fail(kDriverErrorBadParameter);
     }
 }
 
@@ -85,67 +81,59 @@ bool SimDriverLayer::Fail(uint32_t error) {
 // The 148-byte block starts with the standard 18-byte USB device descriptor.
 bool SimDriverLayer::Descriptor(const SimDriverDevice& device, uint8_t* out, size_t outLength,
                                 uint32_t& returned) {
-    if (out == nullptr || outLength < kDescriptorBlockSize) return Fail(kSimErrorBufferTooSmall);
-    const uint8_t head[kDeviceDescriptorLength] = {kDeviceDescriptorLength,
-                                                   1,
-                                                   0x10,
-                                                   0x01,
-                                                   0xFF,
-                                                   0x00,
-                                                   0x00,
-                                                   kBulkPacket,
-                                                   0,
-                                                   0,
-                                                   0,
-                                                   0,
-                                                   0,
-                                                   0,
-                                                   1,
-                                                   2,
-                                                   0,
-                                                   1};
-    std::memset(out, 0, kDescriptorBlockSize);
-    std::memcpy(out, head, sizeof head);
-    PutWord(out + 8, device.VendorId);
-    PutWord(out + 10, device.ProductId);
-    PutWord(out + 12, device.Release);
-    returned = static_cast<uint32_t>(kDescriptorBlockSize);
+    if (out == nullptr || outLength < kDescriptorBlockSize) return Fail(kDriverErrorBufferTooSmall);
+    uint8_t head[kDeviceDescriptorLength] = {kDeviceDescriptorLength,
+                                             1,
+                                             0x10,
+                                             0x01,
+                                             0xFF,
+                                             0,
+                                             0,
+                                             kBulkPacket,
+                                             0,
+                                             0,
+                                             0,
+                                             0,
+                                             0,
+                                             0,
+                                             1,
+                                             2,
+                                             0,
+                                             1};
+    PutWord(head + 8, device.VendorId);
+    PutWord(head + 10, device.ProductId);
+    PutWord(head + 12, device.Release);
+    const auto block = DescriptorBlock(head);
+    std::memcpy(out, block.data(), block.size());
+    returned = static_cast<uint32_t>(block.size());
     return true;
 }
 
-// A 16-byte interface header, then 17 pipe records of which the first two are in use.
+// A vendor-defined interface with a bulk pipe 0 and pipe 1.
 bool SimDriverLayer::InterfaceInfo(const SimDriverDevice& device, uint8_t* out, size_t outLength,
                                    uint32_t& returned) {
-    if (out == nullptr || outLength < kInterfaceInfoSize) return Fail(kSimErrorBufferTooSmall);
-    std::memset(out, 0, kInterfaceInfoSize);
-    PutWord(out, static_cast<uint16_t>(kInterfaceInfoSize));
-    out[4] = 0xFF; // interface class: vendor defined
-    PutLong(out + 8, 0x00010000);
-    PutLong(out + 12, kPipeCountReported);
-    for (size_t pipe = 0; pipe < kPipeCountReported; ++pipe) {
-        PipeRecord record;
-        record.MaximumPacketSize = kBulkPacket;
-        record.EndpointAddress = device.Endpoints[pipe];
-        record.PipeType = kPipeTypeBulk;
-        record.PipeHandle = 0x00020000 + static_cast<uint32_t>(pipe);
-        record.MaximumTransferSize = 4096;
-        record.ToBytes(out + kInterfaceHeaderSize + pipe * kPipeRecordSize);
-    }
-    returned = static_cast<uint32_t>(kInterfaceInfoSize);
+    if (out == nullptr || outLength < kInterfaceInfoSize) return Fail(kDriverErrorBufferTooSmall);
+    InterfaceFacts facts;
+    facts.Class = 0xFF;
+    for (uint8_t endpoint : device.Endpoints)
+        facts.Endpoints.push_back({endpoint, kBulkAttributes, kBulkPacket, 0});
+    const auto block = InterfaceInfoBlock(facts, kInterfaceHandle);
+    std::memcpy(out, block.data(), block.size());
+    returned = static_cast<uint32_t>(block.size());
     return true;
 }
 
 // The pipe word must name a pipe whose direction matches the transfer.
 bool SimDriverLayer::Bulk(const SimDriverDevice& device, bool toDevice, const uint8_t* in,
                           size_t inLength, uint8_t* out, size_t outLength, uint32_t& returned) {
-    if (in == nullptr || inLength < 4 || out == nullptr) return Fail(kSimErrorBadParameter);
+    if (in == nullptr || inLength < 4 || out == nullptr) return Fail(kDriverErrorBadParameter);
     const uint32_t pipe = GetLong(in);
-    if (pipe >= kPipeCountReported) return Fail(kSimErrorBadParameter);
+    if (pipe >= kPipeCountReported) return Fail(kDriverErrorBadParameter);
     const bool pipeIsIn = (device.Endpoints[pipe] & 0x80) != 0;
-    if (pipeIsIn == toDevice) return Fail(kSimErrorBadParameter);
+    if (pipeIsIn == toDevice) return Fail(kDriverErrorBadParameter);
     const bool done =
         toDevice ? device.Bridge->Receive(out, outLength) : device.Bridge->Answer(out, outLength);
-    if (!done) return Fail(toDevice ? kSimErrorDeviceGone : kSimErrorTimeout);
+    if (!done) return Fail(toDevice ? kDriverErrorDeviceGone : kDriverErrorTimeout);
     returned = static_cast<uint32_t>(outLength);
     return true;
 }

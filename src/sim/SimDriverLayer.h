@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/DriverLayer.h"
+#include "link/DriverReplies.h"
 #include "sim/SimBridge.h"
 
 #include <array>
@@ -29,14 +30,6 @@ struct SimDriverCall {
     size_t InLength = 0;
     size_t OutLength = 0;
 };
-
-// Error codes the simulated driver reports.
-inline constexpr uint32_t kSimErrorFileNotFound = 2;
-inline constexpr uint32_t kSimErrorInvalidHandle = 6;
-inline constexpr uint32_t kSimErrorDeviceGone = 31;
-inline constexpr uint32_t kSimErrorBadParameter = 87;
-inline constexpr uint32_t kSimErrorTimeout = 121;
-inline constexpr uint32_t kSimErrorBufferTooSmall = 122;
 
 class SimDriverLayer final : public DriverLayer {
   public:

@@ -1,5 +1,6 @@
 // The descriptor and interface replies of the driver layer, and its error codes.
-#include "platform/DriverReplies.h"
+#include "link/DriverReplies.h"
+#include "platform/LibusbErrors.h"
 #include "platform/LibusbDriverLayer.h"
 
 #include <libusb.h>

@@ -33,7 +33,7 @@ TEST_F(SimDriverLayerTest, OpensOnlyPublishedPluggedDevices) {
         const DriverHandle opened = driver.CreateFile(name);
         EXPECT_TRUE(opens ? opened > 0 : opened == kInvalidDriver) << name;
     }
-    EXPECT_EQ(driver.GetLastError(), kSimErrorFileNotFound);
+    EXPECT_EQ(driver.GetLastError(), kDriverErrorFileNotFound);
     bridge.Faults.CablePulled = true;
     EXPECT_EQ(driver.CreateFile(kName0), kInvalidDriver);
 }
@@ -58,7 +58,7 @@ TEST_F(SimDriverLayerTest, InterfaceInfoListsTwoBulkPipes) {
     Bytes info(kInterfaceInfoSize, 0xEE);
     ASSERT_TRUE(Call(kIoctlGetInterfaceInfo, {}, info));
     EXPECT_EQ(returned, kInterfaceInfoSize);
-    EXPECT_EQ(Bytes(info.begin(), info.begin() + 8), Bytes({0x64, 0x01, 0, 0, 0xFF, 0, 0, 0}));
+    EXPECT_EQ(Bytes(info.begin(), info.begin() + 8), Bytes({16 + 2 * 20, 0, 0, 0, 0xFF, 0, 0, 0}));
     EXPECT_EQ(Bytes(info.begin() + 12, info.begin() + 16), Bytes({2, 0, 0, 0}));
     const uint8_t endpoints[] = {0x02, 0x81};
     for (size_t pipe = 0; pipe < kPipeCount; ++pipe) {
@@ -103,12 +103,12 @@ TEST_F(SimDriverLayerTest, FailsOnClosedHandlesAndPulledCablesAndLogsEveryCall) 
     Bytes info(kInterfaceInfoSize);
     bridge.Faults.CablePulled = true;
     EXPECT_FALSE(Call(kIoctlGetInterfaceInfo, {}, info));
-    EXPECT_EQ(driver.GetLastError(), kSimErrorDeviceGone);
+    EXPECT_EQ(driver.GetLastError(), kDriverErrorDeviceGone);
     bridge.Faults.CablePulled = false;
     driver.CloseHandle(handle);
     EXPECT_EQ(driver.OpenHandleCount(), 0u);
     EXPECT_FALSE(Call(kIoctlGetInterfaceInfo, {}, info));
-    EXPECT_EQ(driver.GetLastError(), kSimErrorInvalidHandle);
+    EXPECT_EQ(driver.GetLastError(), kDriverErrorInvalidHandle);
     ASSERT_EQ(driver.Calls().size(), 2u);
     EXPECT_EQ(driver.Calls()[1].Code, kIoctlGetInterfaceInfo);
     EXPECT_EQ(driver.Calls()[1].InLength, 0u);

@@ -1,7 +1,5 @@
-// Byte layout of the descriptor and interface replies; libusb errors as driver error codes.
-#include "platform/DriverReplies.h"
-
-#include <libusb.h>
+// Byte layout of the bridge driver's descriptor and interface replies.
+#include "link/DriverReplies.h"
 
 #include <algorithm>
 #include <cstring>
@@ -52,29 +50,6 @@ std::array<uint8_t, kInterfaceInfoSize> InterfaceInfoBlock(const InterfaceFacts&
         record.ToBytes(block.data() + kInterfaceHeaderSize + i * kPipeRecordSize);
     }
     return block;
-}
-
-uint32_t DriverErrorFromLibusb(int libusbError) {
-    switch (libusbError) {
-    case LIBUSB_SUCCESS:
-        return 0;
-    case LIBUSB_ERROR_TIMEOUT:
-        return kDriverErrorTimeout;
-    case LIBUSB_ERROR_NO_DEVICE:
-        return kDriverErrorDeviceGone;
-    case LIBUSB_ERROR_NOT_FOUND:
-        return kDriverErrorFileNotFound;
-    case LIBUSB_ERROR_ACCESS:
-        return kDriverErrorAccessDenied;
-    case LIBUSB_ERROR_BUSY:
-        return kDriverErrorBusy;
-    case LIBUSB_ERROR_INVALID_PARAM:
-        return kDriverErrorBadParameter;
-    case LIBUSB_ERROR_NOT_SUPPORTED:
-        return kDriverErrorNotSupported;
-    default:
-        return kDriverErrorDeviceGone;
-    }
 }
 
 } // namespace qn

@@ -1,4 +1,4 @@
-// The replies of the bridge driver's information requests, built from USB descriptors.
+// The bridge driver's replies to its information requests, and the error codes it reports.
 #pragma once
 
 #include "link/DriverLayer.h"
@@ -52,8 +52,5 @@ std::array<uint8_t, kDescriptorBlockSize> DescriptorBlock(const uint8_t* deviceD
 // Pipe handles are `handleBase` + pipe index + 1, never 0.
 std::array<uint8_t, kInterfaceInfoSize> InterfaceInfoBlock(const InterfaceFacts& facts,
                                                            uint32_t handleBase);
-
-// The driver error for a libusb error code.
-uint32_t DriverErrorFromLibusb(int libusbError);
 
 } // namespace qn
