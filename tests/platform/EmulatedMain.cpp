@@ -1,5 +1,5 @@
 // Entry of the emulated-hardware test programs: the testbed first, then Qt, then the tests.
-#include "support/Testbed.h"
+#include "sim/emulated/Testbed.h"
 
 #include <QCoreApplication>
 

@@ -2,7 +2,7 @@
 #include "platform/HidapiLayer.h"
 #include "sim/SimBridge.h"
 #include "sim/SimClock.h"
-#include "support/EmulatedHidBridge.h"
+#include "sim/emulated/EmulatedHidBridge.h"
 
 #include <gtest/gtest.h>
 

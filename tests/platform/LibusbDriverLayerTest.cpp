@@ -2,8 +2,8 @@
 #include "platform/LibusbDriverLayer.h"
 #include "sim/SimBridge.h"
 #include "sim/SimClock.h"
-#include "support/EmulatedBulkBridge.h"
-#include "support/EmulatedHidBridge.h"
+#include "sim/emulated/EmulatedBulkBridge.h"
+#include "sim/emulated/EmulatedHidBridge.h"
 
 #include <gtest/gtest.h>
 

@@ -11,9 +11,9 @@
 #include "sim/SimHidLayer.h"
 #include "sim/SimSerialBridge.h"
 #include "sim/SimSerialLine.h"
-#include "support/EmulatedBulkBridge.h"
-#include "support/EmulatedHidBridge.h"
-#include "support/EmulatedSerialAdapter.h"
+#include "sim/emulated/EmulatedBulkBridge.h"
+#include "sim/emulated/EmulatedHidBridge.h"
+#include "sim/emulated/EmulatedSerialAdapter.h"
 
 #include <gtest/gtest.h>
 

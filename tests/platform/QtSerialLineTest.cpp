@@ -2,7 +2,7 @@
 #include "platform/QtSerialLine.h"
 #include "platform/PortNames.h"
 #include "sim/SimSerialBridge.h"
-#include "support/EmulatedSerialAdapter.h"
+#include "sim/emulated/EmulatedSerialAdapter.h"
 
 #include <gtest/gtest.h>
 

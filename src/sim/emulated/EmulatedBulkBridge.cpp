@@ -1,8 +1,8 @@
 // The emulated bulk bridge: its descriptors, its place on the bus, plugging and unplugging.
-#include "support/EmulatedBulkBridge.h"
+#include "sim/emulated/EmulatedBulkBridge.h"
 
-#include "support/Testbed.h"
-#include "support/UrbQueue.h"
+#include "sim/emulated/Testbed.h"
+#include "sim/emulated/UrbQueue.h"
 
 #include <umockdev.h>
 

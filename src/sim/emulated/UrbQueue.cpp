@@ -1,5 +1,5 @@
 // URB handling of the emulated bulk device, answered on umockdev's ioctl thread.
-#include "support/UrbQueue.h"
+#include "sim/emulated/UrbQueue.h"
 
 #include <umockdev.h>
 

@@ -1,7 +1,7 @@
 // The emulated HID bridge: its sysfs chain, its hidraw requests, and the thread playing the device.
-#include "support/EmulatedHidBridge.h"
+#include "sim/emulated/EmulatedHidBridge.h"
 
-#include "support/Testbed.h"
+#include "sim/emulated/Testbed.h"
 
 #include <umockdev.h>
 

@@ -1,9 +1,9 @@
 // The emulated serial adapter: its tty node, its modem-line and error-counter requests, its peer.
-#include "support/EmulatedSerialAdapter.h"
+#include "sim/emulated/EmulatedSerialAdapter.h"
 
 #include "link/SerialLine.h"
 #include "sim/SimSerialBridge.h"
-#include "support/Testbed.h"
+#include "sim/emulated/Testbed.h"
 
 #include <umockdev.h>
 

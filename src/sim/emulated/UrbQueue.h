@@ -2,7 +2,7 @@
 // back.
 #pragma once
 
-#include "support/BridgeModel.h"
+#include "sim/emulated/BridgeModel.h"
 
 #include <deque>
 #include <mutex>

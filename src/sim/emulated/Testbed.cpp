@@ -1,5 +1,5 @@
 // The shared umockdev testbed: creation, device text loading, removal and the USB slot table.
-#include "support/Testbed.h"
+#include "sim/emulated/Testbed.h"
 
 #include <umockdev.h>
 

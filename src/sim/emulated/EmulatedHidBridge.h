@@ -1,7 +1,7 @@
 // An emulated HID bridge on /dev/hidrawN: hidapi sees a real-looking device, a model answers it.
 #pragma once
 
-#include "support/BridgeModel.h"
+#include "sim/emulated/BridgeModel.h"
 
 #include <atomic>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // answers.
 #pragma once
 
-#include "support/BridgeModel.h"
+#include "sim/emulated/BridgeModel.h"
 
 #include <cstdint>
 #include <memory>
