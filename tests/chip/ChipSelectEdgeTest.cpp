@@ -1,27 +1,18 @@
 // Chip selection on small chip files: list ends, number rules, descriptions, fall-backs, limits.
 #include "ChipTestFiles.h"
 
-#include "chip/RegisterRefresh.h"
-
 namespace qn::test {
 namespace {
 
-TEST_F(ChipFileTest, ChipListEndsAtAShortFileName) {
+TEST_F(ChipFileTest, ChipListEndsAtAShortFileNameAndSelectionFallsBackToTheLastLine) {
     Write("QnSel.INC", "A.INC w2 w3\nAB x y\nC.INC z w\n");
     EXPECT_EQ(ChipCatalogue(dir).LoadChipList(), std::vector<std::string>{"W3  W2"});
     std::filesystem::remove(dir / "QnSel.INC");
-    const auto builtIn = ChipCatalogue(dir).LoadChipList();
-    ASSERT_EQ(builtIn.size(), 64u);
-    EXPECT_EQ(builtIn[3], "52K12  (2k)");
-    EXPECT_EQ(builtIn[60], builtIn[0]);
-}
+    EXPECT_EQ(ChipCatalogue(dir).LoadChipList(), BuiltInChipList());
 
-TEST_F(ChipFileTest, SelectionReadsTheIndexedOrLastListLine) {
     Write("QnSel.INC", "ONE.INC a b\nTWO.INC c d\n");
     Write("ONE.INC", "#PRODUCT\nFIRST\n");
     Write("two.inc", "#PRODUCT\nSECOND\n"); // the list's upper-cased name still finds it
-    ASSERT_TRUE(Select(1));
-    EXPECT_EQ(model.ProductName, "SECOND");
     ASSERT_TRUE(Select(0));
     EXPECT_EQ(model.ProductName, "FIRST");
     ASSERT_TRUE(Select(9));
@@ -35,34 +26,23 @@ TEST_F(ChipFileTest, NumbersFollowTheirDirectiveRules) {
     EXPECT_EQ(model.RomSize, 0x1000u); // below 100H
     EXPECT_EQ(model.StackDepth, 4);
     EXPECT_EQ(model.SimIc, 0x5678);
-    const std::array<uint8_t, 8> pga{1, 1, 4, 8, 16, 32, 64, 128}; // 0 and 100H both store 1
-    EXPECT_EQ(model.PgaGainTable, pga);
-    const std::array<uint8_t, 4> adc{3, 1, 1, 1};
-    EXPECT_EQ(model.AdcGainTable, adc);
+    EXPECT_EQ(model.PgaGainTable, (std::array<uint8_t, 8>{1, 1, 4, 8, 16, 32, 64, 128}));
+    EXPECT_EQ(model.AdcGainTable, (std::array<uint8_t, 4>{3, 1, 1, 1})); // 0 and 100H store 1
 }
 
 TEST_F(ChipFileTest, BitRegistersMasksAndPages) {
-    ASSERT_TRUE(SelectBody("junk before any section\n"
-                           "#REGBIT extra words ignored\n"
-                           "10H R1 A B C D E F G -\n"
-                           "#FLUKE\n"
+    ASSERT_TRUE(SelectBody("junk before any section\n#REGBIT extra words ignored\n"
+                           "10H R1 A B C D E F G -\n#FLUKE\n"
                            "11H R2 - B C D E F G H ; control lines keep the section\n"
-                           "#REGBIT2\n"
-                           "12H VERYLONGREGISTERNAME ABCDEFGHIJKLMNOPQ\n"));
+                           "#REGBIT2\n12H VERYLONGREGISTERNAME ABCDEFGHIJKLMNOPQ\n"));
     EXPECT_EQ(model.Mask(0x10), 0xFE);
     EXPECT_EQ(model.Mask(0x11), 0x7F);
     EXPECT_EQ(model.Mask(0x12), 0xFF);
-    const std::array<uint16_t, 4> counts{2, 0, 1, 0};
-    EXPECT_EQ(model.BitRegCount, counts);
-    const std::array<bool, 4> pages{true, false, true, false};
-    EXPECT_EQ(model.Controls.PageButtons, pages);
+    EXPECT_EQ(model.BitRegCount, (std::array<uint16_t, 4>{2, 0, 1, 0}));
+    EXPECT_EQ(model.Controls.PageButtons, (std::array<bool, 4>{true, false, true, false}));
     EXPECT_TRUE(model.Controls.Fluke);
-    const BitRegRecord* third = model.BitRegs.Get(2);
-    ASSERT_NE(third, nullptr);
-    EXPECT_EQ(third->Name, "VERYLONGREGISTE"); // 15 characters
-    EXPECT_EQ(third->Bits[0].Name, "ABCDEFGHIJKLMNO");
-    EXPECT_EQ(third->Bits[1].Name, "");
-    EXPECT_FALSE(model.HasAdcSection);
+    EXPECT_EQ(model.BitRegs.Get(2)->Name, "VERYLONGREGISTE"); // 15 characters
+    EXPECT_EQ(model.BitRegs.Get(2)->Bits[0].Name, "ABCDEFGHIJKLMNO");
     EXPECT_FALSE(flag3); // no "#ADC0S": flag 3 of the configuration is cleared
 }
 
@@ -78,9 +58,7 @@ TEST_F(ChipFileTest, ByteListHeadersAndCapacity) {
     EXPECT_EQ(model.ByteRegs.Get(0)->Address, 100);
     EXPECT_EQ(model.ByteGrid.Cell(0, 0), "B0"); // earlier rows stay in the grid
     EXPECT_EQ(model.ByteGrid.Cell(2, 1), "C0"); // register 10 at row 2, column 1
-    EXPECT_EQ(model.ByteGrid.Rows.size(), 2u * (609 / 9) + 2);
     EXPECT_EQ(model.ByteGrid.Cell(2 * (609 / 9), 609 % 9), "C599");
-    EXPECT_EQ(model.Mask(5), 0x0F);
     EXPECT_EQ(model.Mask(699), 3); // mask taken even when the record is dropped
 }
 
@@ -90,8 +68,7 @@ TEST_F(ChipFileTest, DescriptionLines) {
                    "#REGWORD\n31H W 32H X FFH FFH\n"
                    "#REGBITSTR\n20H\n\"Gain select\n\"b7\n\"b6\n\"b5\n\"b4\n\"b3\n\"b2\n\"b1\n"
                    "\"b0\n\"tenth line ignored\n99H\n\"nowhere\n"
-                   "#REGBYTESTR\n30H\n\"first\n;second\n"
-                   "#REGWORDSTR\n3132H\n\"Word text\n"));
+                   "#REGBYTESTR\n30H\n\"first\n;second\n#REGWORDSTR\n3132H\n\"Word text\n"));
     const BitRegRecord& r = *model.BitRegs.Get(0);
     EXPECT_EQ(r.Description, "Gain select");
     EXPECT_EQ(r.Bits[0].Description, "b7");
@@ -110,11 +87,6 @@ TEST_F(ChipFileTest, BankAndPageFallBack) {
     ASSERT_TRUE(SelectBody("#RAMBANK0\n80H 0FFH\n#RAMBANK3\n3FFH 300H\n#REGBIT\n1 P1\n"));
     EXPECT_EQ(model.CurrentBank, 0); // bank 3 reversed: not shown, so not kept
     EXPECT_EQ(model.CurrentPage, 0);
-    model.CurrentPage = 7;
-    model.CurrentBank = 9;
-    ASSERT_TRUE(SelectBody("#REGBIT3\n1 P4\n"));
-    EXPECT_EQ(model.CurrentBank, 0);
-    EXPECT_EQ(model.CurrentPage, 0);
 }
 
 TEST_F(ChipFileTest, FieldDefinitionsAndItems) {
@@ -122,15 +94,10 @@ TEST_F(ChipFileTest, FieldDefinitionsAndItems) {
                            "03H NOSUCH 1 1\n07H ADCO\n#CMP0S\n04H PTMX CAP 1 3\n05H CPIH 2 6\n"
                            "#OP0S\n06H ENOP 1 7\n"));
     EXPECT_TRUE(flag3);
-    const RegFieldDesc& oscs = model.AdcFields["OSCS"];
-    EXPECT_EQ(oscs.Items, (std::vector<std::string>{"A", "B", "", ""}));
-    EXPECT_EQ(model.AdcFields["INP"].Items.size(), 8u);
-    EXPECT_EQ(model.AdcFields["INP"].Lsb, 5);
-    EXPECT_TRUE(model.AdcOutput().Defined);
+    EXPECT_EQ(model.AdcFields["OSCS"].Items, (std::vector<std::string>{"A", "B", "", ""}));
     EXPECT_EQ(model.AdcOutput().Address, 7);
     EXPECT_EQ(model.CmpFields["PTMX"].Width, 1); // caption word before width and lsb
     EXPECT_EQ(model.CmpFields["PTMX"].Lsb, 3);
-    EXPECT_EQ(model.CmpFields["CPIH"].Lsb, 6);
     EXPECT_TRUE(model.OpFields["ENOP"].Defined);
     EXPECT_FALSE(model.AdcFields["ENOP"].Defined); // the ADC panel's own descriptor
 }
@@ -141,19 +108,15 @@ TEST_F(ChipFileTest, SpecialProductAndMissingFiles) {
     model.Controls.SaveReg = true;
     Write("QnSel.INC", "GONE.INC a b\n");
     EXPECT_FALSE(Select(0));
-    EXPECT_FALSE(model.Controls.SaveReg); // step 1 ran
-    EXPECT_TRUE(model.Controls.OptocouplerChecked);
-    EXPECT_EQ(model.Mask(1), 0);          // step 2 ran
+    EXPECT_FALSE(model.Controls.SaveReg); // instrument controls hidden first
+    EXPECT_EQ(model.Mask(1), 0);          // masks cleared
     EXPECT_EQ(model.WordRegs.Count(), 1); // the old lists stay
-    EXPECT_EQ(model.ProductName, "52K12");
 }
 
 TEST_F(ChipFileTest, CodePage950TextBecomesUtf8) {
     // "增益" and "存" in code page 950; the trail bytes 71 ('q') and 73 ('s') must survive.
-    WriteRaw("QnSel.INC", "TEST.INC a b\r\n");
-    WriteRaw("TEST.INC", "#REGBIT\r\n1 \xBC\x57\xAF\x71 \xA6\x73\r\n#REGBITSTR\r\n1\r\n"
-                         "\"\xBC\x57\xAF\x71 select\r\n");
-    ASSERT_TRUE(Select(0));
+    ASSERT_TRUE(SelectBody("#REGBIT\n1 \xBC\x57\xAF\x71 \xA6\x73\n#REGBITSTR\n1\n"
+                           "\"\xBC\x57\xAF\x71 select\n"));
     EXPECT_EQ(model.BitRegs.Get(0)->Name, "增益");
     EXPECT_EQ(model.BitRegs.Get(0)->Bits[0].Name, "存");
     EXPECT_EQ(model.BitRegs.Get(0)->Description, "增益 select");

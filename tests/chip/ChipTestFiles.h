@@ -15,16 +15,6 @@
 
 namespace qn::test {
 
-// Text with LF line ends turned into the CR LF of the chip files.
-inline std::string Crlf(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
-
 class ChipFileTest : public ::testing::Test {
   protected:
     ChipFileTest() {
@@ -37,12 +27,11 @@ class ChipFileTest : public ::testing::Test {
         if (!dir.empty()) std::filesystem::remove_all(dir, error);
     }
 
-    // Writes `bytes` as they are to `name` in the folder.
-    void WriteRaw(std::string_view name, std::string_view bytes) const {
+    // Writes `text` to `name` in the folder, LF line ends turned into the chip files' CR LF.
+    void Write(std::string_view name, std::string_view text) const {
         std::ofstream out(dir / std::string(name), std::ios::binary);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        for (const char c : text) out << (c == '\n' ? "\r\n" : std::string(1, c));
     }
-    void Write(std::string_view name, std::string_view text) const { WriteRaw(name, Crlf(text)); }
 
     // Makes `body` the only chip of the list and selects it.
     bool SelectBody(std::string_view body) {

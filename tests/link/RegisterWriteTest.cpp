@@ -14,14 +14,6 @@ TEST_F(SimLinkFixture, WriteRegisterStoresReadBackAndRefreshesPanelsInOrder) {
     EXPECT_EQ(bridge.Log()[1].Request[1], 0x84) << "read-back frame";
 }
 
-TEST_F(SimLinkFixture, ImageTakesWhatTheChipReadsBack) {
-    ConnectDriverBridge(kLinkQn740x);
-    bridge.Faults.Silent = false;
-    bench.Chip.WriteRegister(4, 0xF0);
-    EXPECT_EQ(bench.Chip.GetReg(4), bridge.Registers[4]);
-    EXPECT_EQ(bench.Chip.ChipShadow[4], 0xF0);
-}
-
 TEST_F(SimLinkFixture, Register27GoesOutWithRegister26AndReadsZero) {
     ConnectDriverBridge(kLinkSpecial);
     bench.Chip.SetReg(26, 0x12);

@@ -110,38 +110,35 @@ TEST_F(LinkEmulatedTest, SilentBulkBridgeTimesOutAndClosesTheLink) {
 
 // The cable is pulled during traffic and put back: the link closes at the failed transfer, the
 // idle check reports it, and a later check finds the bridge again.
-template <class Emulated> void PullAndReplug(Bench& bench, LastStatus& status, Emulated& bridge) {
-    bench.Centre.USBConnect();
-    ASSERT_EQ(status.Panel0, "USB On Line");
-    bridge.Unplug();
-    bench.Chip.WriteRegister(1, 0x33);
-    EXPECT_FALSE(bench.Stnd.Usb.Open);
-    EXPECT_EQ(bench.Chip.GetReg(1), 0);
-    EXPECT_EQ(status.Panel0, "USB On Line") << "the status waits for the idle check";
-    for (uint32_t i = 0; i < kIdleCheckTicks; ++i) bench.Centre.Timer1Timer();
-    EXPECT_EQ(status.Panel0, "USB not Connect !!!");
-    bridge.Replug();
-    for (uint32_t i = 0; i < kIdleCheckTicks; ++i) bench.Centre.Timer1Timer();
-    EXPECT_EQ(status.Panel0, "USB On Line");
-    bench.Chip.WriteRegister(1, 0x33);
-    EXPECT_EQ(bench.Chip.GetReg(1), 0x33);
-}
+class PulledCable : public LinkEmulatedTest {
+  protected:
+    template <class Emulated> void PullAndReplug(Emulated& bridge) {
+        bench.Centre.USBConnect();
+        ASSERT_EQ(status.Panel0, "USB On Line");
+        bridge.Unplug();
+        bench.Chip.WriteRegister(1, 0x33);
+        EXPECT_FALSE(bench.Stnd.Usb.Open);
+        EXPECT_EQ(bench.Chip.GetReg(1), 0);
+        EXPECT_EQ(status.Panel0, "USB On Line") << "the status waits for the idle check";
+        IdleCheck();
+        EXPECT_EQ(status.Panel0, "USB not Connect !!!");
+        bridge.Replug();
+        IdleCheck();
+        EXPECT_EQ(status.Panel0, "USB On Line");
+        bench.Chip.WriteRegister(1, 0x33);
+        EXPECT_EQ(bench.Chip.GetReg(1), 0x33);
+    }
+};
 
-TEST_F(LinkEmulatedTest, PulledHidCable) {
+TEST_F(PulledCable, Hid) {
     EmulatedHidBridge bridge(sim);
-    PullAndReplug(bench, status, bridge);
+    PullAndReplug(bridge);
 }
 
-TEST_F(LinkEmulatedTest, PulledBulkCable) {
+TEST_F(PulledCable, Bulk) {
     EmulatedBulkBridge bridge(sim);
-    PullAndReplug(bench, status, bridge);
+    PullAndReplug(bridge);
 }
-
-} // namespace
-} // namespace qn
-
-namespace qn {
-namespace {
 
 // The serial bridge link on the real Qt serial code, with the simulated serial bridge behind an
 // emulated USB serial adapter; real time, as the adapter answers from its own thread.

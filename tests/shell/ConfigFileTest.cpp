@@ -1,8 +1,10 @@
-// QnADC.cfg: the written layout, load and save round trip, the load cases of the settings file.
+// QnADC.cfg: save and load round trip, the load cases, refused values, locale independence.
 #include "SettingsFixture.h"
+#include "shell/settings/Placement.h"
 
 #include <functional>
-#include <optional>
+#include <locale>
+#include <map>
 
 namespace qn::test {
 namespace {
@@ -31,37 +33,36 @@ const std::string kFixedPoint = "Qn-740xTEST V1.3\r\n"
                                 "   1\r\n"
                                 "   480     1\r\n";
 
-TEST_F(ConfigFixture, FixedPointFileLoadsEveryFieldAndSavesByteForByte) {
+// `base` with the given line numbers (1 = title) replaced, or cut after line `keep`.
+std::string Edited(const std::string& base, const std::map<size_t, std::string>& replaced,
+                   size_t keep = SIZE_MAX) {
+    std::vector<std::string_view> lines = SplitTextLines(base);
+    std::string out;
+    for (size_t i = 0; i < lines.size() && i < keep; ++i) {
+        auto found = replaced.find(i + 1);
+        AppendLine(out, found == replaced.end() ? lines[i] : found->second);
+    }
+    return out;
+}
+
+TEST_F(ConfigFixture, FixedPointFileLoadsAndSavesByteForByte) {
     ConfigLoadResult result = LoadText(kFixedPoint);
     ASSERT_EQ(result.Outcome, ConfigOutcome::Loaded);
     EXPECT_EQ(result.SectionsRead, kConfigSections);
     EXPECT_TRUE(result.Mended.empty());
-
     EXPECT_EQ(chipsSelected, std::vector<uint16_t>{3});
     EXPECT_EQ(values.Flags, (ConfigFlags{true, false, true, false, false, true}));
-    EXPECT_EQ(values.Pages, (PanelPages{1, 2}));
-    EXPECT_EQ(values.AdcPanel, (AdcPanelSettings{1, 12, 8}));
-    const AnalysisSettings& a = values.Analysis;
-    EXPECT_EQ(a.NPoint, 1024);
-    EXPECT_EQ(a.ScaleDiv, 32);
-    EXPECT_EQ(a.ScaleBits, 18);
-    EXPECT_EQ(a.CFunADC, 1);
-    EXPECT_EQ(values.Setup.CLPT, 2);
-    EXPECT_EQ(a.CalValue, 250000);
-    EXPECT_EQ(a.CalReading, 40000);
     EXPECT_EQ(presetA, (std::array<uint8_t, 6>{12, 34, 56, 78, 90, 255}));
-    EXPECT_EQ(presetB, (std::array<uint8_t, 6>{0, 1, 2, 3, 4, 5}));
-    EXPECT_EQ(options.FunctionChoice, 1);
-    EXPECT_EQ(a.ADShift, 3);
-    EXPECT_EQ(a.EREFV, "2.5");
-    EXPECT_EQ(a.CMAVR, 3);
-    EXPECT_TRUE(values.TempTest.CHFULL);
-    EXPECT_EQ(a.EGv, "480");
-    EXPECT_TRUE(a.ChTemper);
+    EXPECT_EQ(values.Analysis.CalValue, 250000);
+    EXPECT_EQ(values.Analysis.EGv, "480");
+    // Derived from the selected items, not written back.
+    EXPECT_EQ(values.AdcPanel.Divisor, 8);
+    EXPECT_EQ(values.Analysis.NPoint, 1024);
+    EXPECT_EQ(values.Analysis.ScaleDiv, 32);
+    EXPECT_EQ(values.Analysis.ScaleBits, 18);
 
-    std::string copy = folder.File("copy.cfg");
-    ASSERT_TRUE(SaveConfig(copy, targets));
-    EXPECT_EQ(Slurp(copy), kFixedPoint);
+    ASSERT_TRUE(SaveConfig(folder.File("copy.cfg"), targets));
+    EXPECT_EQ(Slurp(folder.File("copy.cfg")), kFixedPoint);
 }
 
 TEST_F(ConfigFixture, MissingFileIsWrittenFromTheCurrentStateThenRead) {
@@ -69,194 +70,167 @@ TEST_F(ConfigFixture, MissingFileIsWrittenFromTheCurrentStateThenRead) {
     ConfigLoadResult result = LoadConfig(path, targets, SelectChip());
     EXPECT_TRUE(result.Created);
     EXPECT_EQ(result.SectionsRead, kConfigSections);
-    std::string written = Slurp(path);
-    std::vector<std::string_view> lines = SplitTextLines(written);
-    ASSERT_EQ(lines.size(), 26u);
-    EXPECT_EQ(lines[1], "   0   0   0   0   0"); // written before the forced values
-    EXPECT_EQ(lines[21], "   0");                // optocoupler as it was before the load
-    EXPECT_EQ(lines[25], "   500     0");
+    const std::string written = Slurp(path);
+    EXPECT_EQ(SplitTextLines(written)[21], "   0"); // written before the box is ticked
     EXPECT_EQ(chipsSelected, std::vector<uint16_t>{0});
-    EXPECT_EQ(stnd.BaudIndex, kForcedBaudIndex);
     EXPECT_TRUE(options.Optocoupler);
 }
 
-// kFixedPoint with line number `line` (1 = title) replaced, or its first `keep` lines.
-std::string WithLine(size_t line, const std::string& text) {
-    std::vector<std::string_view> lines = SplitTextLines(kFixedPoint);
-    std::string out;
-    for (size_t i = 0; i < lines.size(); ++i) AppendLine(out, i + 1 == line ? text : lines[i]);
-    return out;
-}
-std::string FirstLines(size_t keep) {
-    std::vector<std::string_view> lines = SplitTextLines(kFixedPoint);
-    std::string out;
-    for (size_t i = 0; i < keep; ++i) AppendLine(out, lines[i]);
-    return out;
-}
-
-struct LoadCase {
-    const char* name;
-    std::string file;
-    std::function<void(const ConfigLoadResult&, const STND&, const Settings&, const LinkOptions&)>
-        check;
-};
-
 TEST_F(ConfigFixture, LoadCases) {
-    const Settings defaults;
-    const std::vector<LoadCase> cases = {
-        {"title only", FirstLines(1),
-         [&](const ConfigLoadResult& r, const STND& s, const Settings& v, const LinkOptions& o) {
-             EXPECT_EQ(r.SectionsRead, 0);
-             EXPECT_EQ(s.Interface, kLinkQn740x);
-             EXPECT_EQ(s.ComIndex, kForcedComIndex);
-             EXPECT_EQ(s.BaudIndex, kForcedBaudIndex);
-             EXPECT_EQ(v, defaults);
-             EXPECT_TRUE(o.Optocoupler);
-             EXPECT_TRUE(r.View.HideSetupControls);
-             EXPECT_FALSE(r.View.ShowAnalysisGrid);
-         }},
-        {"lower-case true", WithLine(3, "true"),
-         [](const ConfigLoadResult&, const STND&, const Settings& v, const LinkOptions&) {
-             EXPECT_TRUE(v.Flags[0]);
-         }},
-        {"flag 1 reads as false", WithLine(4, "1"),
-         [](const ConfigLoadResult&, const STND&, const Settings& v, const LinkOptions&) {
-             EXPECT_FALSE(v.Flags[1]);
-             EXPECT_TRUE(v.Flags[2]);
-         }},
-        {"flag with blanks around", WithLine(5, "  True "),
-         [](const ConfigLoadResult&, const STND&, const Settings& v, const LinkOptions&) {
-             EXPECT_TRUE(v.Flags[2]);
-         }},
-        {"calibration 0 and 50000", WithLine(17, "       0   50000"),
-         [](const ConfigLoadResult&, const STND&, const Settings& v, const LinkOptions&) {
-             EXPECT_EQ(v.Analysis.CalValue, 500000);
-             EXPECT_EQ(v.Analysis.CalReading, 50000);
-         }},
-        {"calibration reading 0", WithLine(17, "     123       0"),
-         [](const ConfigLoadResult&, const STND&, const Settings& v, const LinkOptions&) {
-             EXPECT_EQ(v.Analysis.CalValue, 500000);
-             EXPECT_EQ(v.Analysis.CalReading, 50000);
-         }},
-        {"interface and serial values ignored", WithLine(2, "2 2 3 1 2"),
-         [](const ConfigLoadResult&, const STND& s, const Settings&, const LinkOptions&) {
-             EXPECT_EQ(s.Chip, 2);
-             EXPECT_EQ(s.Interface, kLinkQn740x);
-             EXPECT_EQ(s.ComIndex, kForcedComIndex);
-             EXPECT_EQ(s.BaudIndex, kForcedBaudIndex);
-             EXPECT_EQ(s.ParityIndex, kForcedParityIndex);
-         }},
-        {"LPT entry 7 selects none", WithLine(16, "   7"),
-         [](const ConfigLoadResult&, const STND&, const Settings& v, const LinkOptions&) {
-             EXPECT_EQ(v.Setup.CLPT, -1);
-             EXPECT_EQ(LptAddress(v.Setup.CLPT), 0x378);
-         }},
-        {"optocoupler 0 is ticked anyway", WithLine(22, "   0"),
-         [](const ConfigLoadResult&, const STND&, const Settings&, const LinkOptions& o) {
-             EXPECT_TRUE(o.Optocoupler);
-         }},
-        {"ChangeMode TRUE is dropped", WithLine(14, "TRUE"),
-         [](const ConfigLoadResult& r, const STND&, const Settings& v, const LinkOptions&) {
-             EXPECT_FALSE(v.Analysis.ChangeMode);
-             EXPECT_TRUE(r.View.ShowAnalysisGrid);
-         }},
-        {"EGv written with zeros and ChTemper 2", WithLine(26, "0480 2"),
-         [](const ConfigLoadResult&, const STND&, const Settings& v, const LinkOptions&) {
-             EXPECT_EQ(v.Analysis.EGv, "480");
-             EXPECT_FALSE(v.Analysis.ChTemper);
-         }},
-        {"free-format spacing and LF ends", "Qn-740xTEST V1.3\n\t3\n",
-         [](const ConfigLoadResult& r, const STND& s, const Settings&, const LinkOptions&) {
-             EXPECT_EQ(s.Chip, 3);
-             EXPECT_EQ(r.SectionsRead, 1);
-         }},
-        {"file ends inside the flags", FirstLines(5),
-         [&](const ConfigLoadResult& r, const STND&, const Settings& v, const LinkOptions&) {
-             EXPECT_EQ(r.SectionsRead, 2);
-             EXPECT_EQ(v.Flags, (ConfigFlags{true, false, true, false, false, false}));
-             EXPECT_TRUE(r.Mended.empty());
-         }},
-        {"file ends after the analysis line", FirstLines(14),
-         [&](const ConfigLoadResult& r, const STND&, const Settings& v, const LinkOptions& o) {
-             EXPECT_EQ(r.SectionsRead, 5);
-             EXPECT_EQ(v.Analysis.NPoint, 1024);
-             EXPECT_EQ(v.Analysis.EREFV, defaults.Analysis.EREFV);
-             EXPECT_EQ(v.Setup, defaults.Setup);
-             EXPECT_TRUE(o.Optocoupler);
-         }},
-    };
-    for (const LoadCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    const std::vector<std::pair<std::string, std::function<void(const ConfigLoadResult&)>>> cases =
+        {
+            {Edited(kFixedPoint, {}, 1),
+             [&](const ConfigLoadResult& r) {
+                 EXPECT_EQ(r.SectionsRead, 0);
+                 EXPECT_EQ(stnd.ComIndex, kForcedComIndex);
+                 EXPECT_EQ(stnd.BaudIndex, kForcedBaudIndex);
+                 EXPECT_TRUE(options.Optocoupler);
+                 EXPECT_EQ(values.Analysis.EREFV, "kept");
+                 EXPECT_TRUE(r.View.HideSetupControls);
+             }},
+            {Edited(kFixedPoint, {{3, "1"}, {4, "true"}}),
+             [&](const ConfigLoadResult&) {
+                 EXPECT_EQ(values.Flags, (ConfigFlags{false, true, true, false, false, true}));
+             }},
+            {Edited(kFixedPoint, {{17, "       0   50000"}}),
+             [&](const ConfigLoadResult&) {
+                 EXPECT_EQ(values.Analysis.CalValue, 500000);
+                 EXPECT_EQ(values.Analysis.CalReading, 50000);
+             }},
+            {Edited(kFixedPoint, {{2, "2 2 3 1 2"}}),
+             [&](const ConfigLoadResult&) {
+                 EXPECT_EQ(stnd.Chip, 2);
+                 EXPECT_EQ(stnd.ComIndex, kForcedComIndex);
+                 EXPECT_EQ(stnd.BaudIndex, kForcedBaudIndex);
+                 EXPECT_EQ(stnd.ParityIndex, kForcedParityIndex);
+             }},
+            {Edited(kFixedPoint, {}, 5),
+             [&](const ConfigLoadResult& r) {
+                 EXPECT_EQ(r.SectionsRead, 2);
+                 EXPECT_EQ(values.Flags, (ConfigFlags{true, false, true, false, false, false}));
+                 EXPECT_EQ(values.Analysis.EREFV, "kept");
+                 EXPECT_TRUE(r.Mended.empty());
+             }},
+        };
+    for (const auto& [file, check] : cases) {
+        SCOPED_TRACE(file);
         stnd = STND{};
         values = Settings{};
-        options = LinkOptions{};
+        values.Analysis.EREFV = "kept";
         options.Optocoupler = false;
-        interfaceChosenByChip = kLinkSpecial;
         chipsSelected.clear();
         interfaceAtSelection.clear();
-        ConfigLoadResult result = LoadText(c.file);
+        ConfigLoadResult result = LoadText(file);
         ASSERT_EQ(result.Outcome, ConfigOutcome::Loaded);
         EXPECT_EQ(chipsSelected, std::vector<uint16_t>{stnd.Chip});
         EXPECT_EQ(interfaceAtSelection, std::vector<uint16_t>{kLinkQn740x});
-        EXPECT_EQ(stnd.Interface, kLinkQn740x);
-        c.check(result, stnd, values, options);
+        EXPECT_EQ(stnd.Interface, kLinkQn740x); // whatever the selection chose
+        check(result);
     }
 }
 
 TEST_F(ConfigFixture, WrongTitleLoadsNothingAndLeavesTheFile) {
-    for (const char* title : {"Qn-740xTEST V1.2", "qn-740xtest v1.3", "Qn-740xTEST V1.3 ", ""}) {
+    for (const char* title : {"Qn-740xTEST V1.2", "Qn-740xTEST V1.3 ", ""}) {
         SCOPED_TRACE(title);
-        std::string file = WithLine(1, title);
-        ConfigLoadResult result = LoadText(file);
-        EXPECT_EQ(result.Outcome, ConfigOutcome::WrongTitle);
+        const std::string file = Edited(kFixedPoint, {{1, title}});
+        EXPECT_EQ(LoadText(file).Outcome, ConfigOutcome::WrongTitle);
         EXPECT_TRUE(chipsSelected.empty());
         EXPECT_EQ(stnd.Interface, kLinkRs232);
-        EXPECT_EQ(stnd.Chip, 0);
         EXPECT_EQ(values, Settings{});
-        EXPECT_FALSE(result.View.HideSetupControls);
         EXPECT_EQ(Slurp(path), file);
     }
 }
 
+TEST_F(ConfigFixture, RefusedValuesAreKeptNotedAndTheLoadGoesOn) {
+    ASSERT_TRUE(LoadText(kFixedPoint).Mended.empty());
+    const Settings loaded = values;
+    const std::array<uint8_t, 6> loadedPreset = presetA;
+    struct Case {
+        size_t line; // 1 = title
+        const char* text;
+        const char* note;
+    };
+    const Case cases[] = {
+        {2, "   3 COM", "Interface is not a number"},
+        {10, "256", "CurrentBank 256"},
+        {11, "2", "TXADCOMD 2"},
+        {12, "16", "TXADCObit 16"},
+        {13, "  99  10", "NPointIndex 99"},
+        {13, "   4  -3", "TXScale -3"},
+        {15, "abc", "CFunADC is not a number"},
+        {15, "12abc", "CFunADC is not a number"},
+        {15, "99999999999", "CFunADC is not a number"},
+        {18, "  12 300  56  78  90 255", "AdcPresetA 300"},
+        {20, "   2", "ComFun 2"},
+        {24, "   6", "CMAVR 6"},
+        {26, "   x      1", "EGv is not a number"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        values = loaded;
+        values.TempTest.CHFULL = false; // read again from line 25: the load went on
+        ConfigLoadResult result = LoadText(Edited(kFixedPoint, {{c.line, c.text}}));
+        ASSERT_FALSE(result.Mended.empty());
+        const std::string onLine = "line " + DecimalText(static_cast<int64_t>(c.line)) + ": ";
+        for (const std::string& note : result.Mended) EXPECT_EQ(note.rfind(onLine, 0), 0u) << note;
+        EXPECT_NE(result.Mended[0].find(c.note), std::string::npos) << result.Mended[0];
+        EXPECT_EQ(values, loaded);
+        EXPECT_EQ(presetA, loadedPreset);
+        EXPECT_EQ(options.FunctionChoice, 1);
+    }
+}
+
+TEST_F(ConfigFixture, SavedFieldsSurviveTheirOwnLoad) {
+    values.Analysis.CalValue = 123456789; // wider than its field, next to a full one
+    values.Analysis.CalReading = -1234567;
+    values.Analysis.EREFV = "2.048\r\n   5"; // only the first line is written
+    values.Analysis.CMAVR = 4;
+    values.Analysis.EGv = "gain"; // not a number: the default gain is written
+    ASSERT_TRUE(SaveConfig(path, targets));
+    values = Settings{};
+    EXPECT_TRUE(LoadConfig(path, targets, SelectChip()).Mended.empty());
+    EXPECT_EQ(values.Analysis.CalValue, 123456789);
+    EXPECT_EQ(values.Analysis.CalReading, -1234567);
+    EXPECT_EQ(values.Analysis.EREFV, "2.048");
+    EXPECT_EQ(values.Analysis.CMAVR, 4);
+    EXPECT_EQ(values.Analysis.EGv, "500");
+}
+
 TEST_F(ConfigFixture, SaveReplacesTheFileAndLeavesNoTemporaryFile) {
-    Spit(path, "old contents");
+    ASSERT_TRUE(ReplaceFileContents(path, "old contents"));
     ASSERT_TRUE(SaveConfig(path, targets));
     EXPECT_EQ(Slurp(path), FormatConfig(targets));
-    EXPECT_EQ(folder.EntryCount(), 1u);
+    EXPECT_EQ(folder.EntryCount(), 1);
 
     std::filesystem::create_directory(folder.File("taken"));
     EXPECT_FALSE(SaveConfig(folder.File("taken"), targets));
     EXPECT_FALSE(SaveConfig(folder.File("no/such/folder.cfg"), targets));
-    EXPECT_EQ(folder.EntryCount(), 2u);
+    EXPECT_EQ(folder.EntryCount(), 2);
 }
 
-TEST(SelectionHandlers, SampleCountScaleAndOutputWidthFollowTheirLists) {
-    // Item, NPoint of "Sample Point", ScaleDiv and ScaleBits of "Scale" (also the ADC panel's
-    // divisor); nothing where the item is not in the list.
-    struct Case {
-        int32_t item;
-        std::optional<int32_t> nPoint, scaleDiv;
-        int32_t scaleBits;
-    };
-    const std::vector<Case> cases = {{0, 64, 32768, 8},
-                                     {2, 256, 8192, 10},
-                                     {10, 65536, 32, 18},
-                                     {11, std::nullopt, 16, 19},
-                                     {15, std::nullopt, 1, 23},
-                                     {16, std::nullopt, std::nullopt, 0},
-                                     {-1, std::nullopt, std::nullopt, 0}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.item);
-        AnalysisSettings a;
-        EXPECT_EQ(NPointIndexChange(a, c.item), c.nPoint.has_value());
-        EXPECT_EQ(a.NPoint, c.nPoint.value_or(256));
-        EXPECT_EQ(TXScaleChange(a, c.item), c.scaleDiv.has_value());
-        EXPECT_EQ(a.ScaleDiv, c.scaleDiv.value_or(1));
-        EXPECT_EQ(a.ScaleBits, c.scaleDiv ? c.scaleBits : 23);
-        AdcPanelSettings p;
-        EXPECT_EQ(TXADCObitChange(p, c.item), c.scaleDiv.has_value());
-        EXPECT_EQ(p.Divisor, c.scaleDiv.value_or(256));
-    }
+// Decimal comma and a point between groups of three digits in both the C and C++ locales.
+TEST_F(ConfigFixture, GermanLocaleWritesAndReadsTheSameFiles) {
+    const std::vector<Placement> placements = {
+        {"AnxADC", {-1200, 10000, 1234, 567}, WindowState::Normal, true}};
+    values.Analysis.CalValue = 1234567;
+    values.Analysis.EGv = "65536";
+    stnd.Chip = 1000;
+    const std::string cfg = FormatConfig(targets);
+    const std::string wst = FormatPlacements(placements);
+
+    const std::locale old = std::locale::global(std::locale("de_DE.UTF-8")); // throws if missing
+    const std::string germanCfg = FormatConfig(targets);
+    const std::string germanWst = FormatPlacements(placements);
+    const std::vector<Placement> germanRead = ParsePlacements(wst);
+    values = Settings{};
+    ApplyConfig(cfg, targets, SelectChip());
+    std::locale::global(old);
+
+    EXPECT_EQ(germanCfg, cfg);
+    EXPECT_EQ(germanWst, wst);
+    EXPECT_EQ(germanRead, placements);
+    EXPECT_EQ(values.Analysis.CalValue, 1234567);
+    EXPECT_EQ(values.Analysis.EGv, "65536");
 }
 
 } // namespace

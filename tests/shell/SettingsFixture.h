@@ -1,4 +1,4 @@
-// A scratch folder and a set of configuration targets for the settings file tests.
+// A scratch folder and the state QnADC.cfg reads and writes, for the settings file tests.
 #pragma once
 
 #include "shell/settings/ConfigFile.h"
@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -28,11 +29,8 @@ class TempFolder {
     TempFolder& operator=(const TempFolder&) = delete;
 
     std::string File(const std::string& name) const { return (path_ / name).string(); }
-    size_t EntryCount() const {
-        size_t count = 0;
-        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(path_))
-            ++count;
-        return count;
+    long EntryCount() const {
+        return std::distance(std::filesystem::directory_iterator(path_), {});
     }
 
   private:
@@ -43,10 +41,6 @@ inline std::string Slurp(const std::string& path) {
     std::string contents;
     EXPECT_TRUE(ReadFileContents(path, contents)) << path;
     return contents;
-}
-
-inline void Spit(const std::string& path, const std::string& contents) {
-    ASSERT_TRUE(ReplaceFileContents(path, contents)) << path;
 }
 
 // The state QnADC.cfg reads and writes, with a chip selection that records its calls.
@@ -62,18 +56,18 @@ class ConfigFixture : public ::testing::Test {
     std::string path = folder.File("QnADC.cfg");
     std::vector<uint16_t> chipsSelected;
     std::vector<uint16_t> interfaceAtSelection;
-    uint16_t interfaceChosenByChip = kLinkQn740x;
 
+    // The selection sees the forced link and switches to another, as "52K12" does.
     SelectChipFn SelectChip() {
         return [this](uint16_t chip) {
             chipsSelected.push_back(chip);
             interfaceAtSelection.push_back(stnd.Interface);
-            stnd.Interface = interfaceChosenByChip;
+            stnd.Interface = kLinkSpecial;
         };
     }
 
     ConfigLoadResult LoadText(const std::string& text) {
-        Spit(path, text);
+        EXPECT_TRUE(ReplaceFileContents(path, text));
         return LoadConfig(path, targets, SelectChip());
     }
 };

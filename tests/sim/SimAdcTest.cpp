@@ -1,30 +1,12 @@
-// Tests of the simulated ADC stream: fetch counts over bench time, sample codes and noise.
-#include "SimTestBytes.h"
-#include "sim/SimClock.h"
-
-#include <gtest/gtest.h>
+// Tests of the simulated ADC stream: conversions owed over bench time, sample codes and noise.
+#include "SimTestHelpers.h"
 
 #include <cmath>
 
 namespace qn::test {
 namespace {
 
-const Bytes kStart = {0xC4, 0x02, 0x01, 0x00, 0x00};
-
-class SimAdcTest : public ::testing::Test {
-  protected:
-    // Advances the bench clock by `ms`, then fetches; returns the count byte.
-    int FetchAfter(double ms) {
-        clock.AdvanceMs(ms);
-        last = Exchange(bridge, {0xC4, 0x04});
-        return last.empty() ? -1 : last[0];
-    }
-    int32_t Sample(size_t i) const { return Code24(last.data() + 1 + 3 * i); }
-
-    SimClock clock;
-    SimBridge bridge{clock};
-    Bytes last;
-};
+using SimAdcTest = SimStreamTest;
 
 struct RateCase {
     double Rate;
@@ -41,8 +23,8 @@ TEST_F(SimAdcTest, FetchCountFollowsTheOutputRate) {
         {1000, {21, 22, 1}, {21, 21, 2}},
     };
     for (const RateCase& c : cases) {
-        bridge.SetOutputRate(c.Rate);
-        ASSERT_EQ(Exchange(bridge, kStart), Padded({0xFA}));
+        bridge->SetOutputRate(c.Rate);
+        ASSERT_FALSE(Exchange(*bridge, kStart).empty());
         std::vector<int> counts;
         for (double ms : c.StepsMs) counts.push_back(FetchAfter(ms));
         EXPECT_EQ(counts, c.Counts) << "rate " << c.Rate;
@@ -50,8 +32,8 @@ TEST_F(SimAdcTest, FetchCountFollowsTheOutputRate) {
 }
 
 TEST_F(SimAdcTest, LongStreamDoesNotDrift) {
-    bridge.SetOutputRate(1000.0 / 3.0);
-    Exchange(bridge, kStart);
+    bridge->SetOutputRate(1000.0 / 3.0);
+    Exchange(*bridge, kStart);
     int total = 0;
     for (int i = 0; i < 1000; ++i) total += FetchAfter(7);
     EXPECT_EQ(total, 2333); // 7000 ms at a third of a conversion per ms
@@ -59,18 +41,17 @@ TEST_F(SimAdcTest, LongStreamDoesNotDrift) {
 
 TEST_F(SimAdcTest, StreamStateDecidesWhatIsOwed) {
     EXPECT_EQ(FetchAfter(500), 0) << "never started";
-    Exchange(bridge, kStart);
+    Exchange(*bridge, kStart);
     clock.AdvanceMs(300);
-    Exchange(bridge, kStart);
+    Exchange(*bridge, kStart);
     EXPECT_EQ(FetchAfter(50), 5) << "a restart forgets what was owed";
-    Exchange(bridge, {0xC4, 0x03, 0x01});
-    EXPECT_FALSE(bridge.Streaming());
+    Exchange(*bridge, {0xC4, 0x03, 0x01});
     EXPECT_EQ(FetchAfter(500), 0) << "stopped";
-    Exchange(bridge, kStart);
+    Exchange(*bridge, kStart);
     clock.AdvanceMs(100);
-    bridge.SetOutputRate(1000);
+    bridge->SetOutputRate(1000);
     EXPECT_EQ(FetchAfter(10), 20) << "a new rate keeps the conversions already made";
-    bridge.Faults.Count22 = true;
+    bridge->Faults.Count22 = true;
     EXPECT_EQ(FetchAfter(0), 22);
     EXPECT_NE(Sample(20), 0) << "21 samples follow the false count";
 }
@@ -79,9 +60,9 @@ TEST_F(SimAdcTest, SamplesAreRoundedAndClampedTo24Bits) {
     const std::pair<double, int32_t> cases[] = {
         {0x123456, 0x123456},   {-1, -1},        {2.5, 3},
         {-0x800000, -0x800000}, {9e6, 0x7FFFFF}, {-9e6, -0x800000}};
-    Exchange(bridge, kStart);
+    Exchange(*bridge, kStart);
     for (const auto& [mean, code] : cases) {
-        bridge.SetSignal(mean, 0);
+        bridge->SetSignal(mean, 0);
         ASSERT_EQ(FetchAfter(10), 1) << mean;
         EXPECT_EQ(Sample(0), code) << mean;
     }
@@ -89,9 +70,9 @@ TEST_F(SimAdcTest, SamplesAreRoundedAndClampedTo24Bits) {
 
 TEST_F(SimAdcTest, NoiseHasTheConfiguredMeanAndSpread) {
     const std::pair<double, double> cases[] = {{0x123456, 2}, {-5000, 40}, {100, 0.5}};
-    Exchange(bridge, kStart);
+    Exchange(*bridge, kStart);
     for (const auto& [mean, rms] : cases) {
-        bridge.SetSignal(mean, rms);
+        bridge->SetSignal(mean, rms);
         double sum = 0, squares = 0;
         const double n = 2100;
         for (int fetch = 0; fetch < 100; ++fetch) {

@@ -1,14 +1,10 @@
-// Tests of the simulated chip: converter settings read through the shipped chip files' fields.
+// Tests of the simulated chip: converter settings read through the shipped chip files' fields,
+// and the conversions a bridge with the chip loaded streams.
 #include "sim/SimChip.h"
-#include "SimChipFiles.h"
-#include "SimTestBytes.h"
-
-#include <gtest/gtest.h>
+#include "SimTestHelpers.h"
 
 namespace qn::test {
 namespace {
-
-constexpr double kFullScaleCodes = 8388608.0;
 
 struct SetupCase {
     const char* Name;
@@ -25,25 +21,15 @@ TEST(SimChip, ReadsTheConverterSetupThroughTheChipFilesFields) {
     const SetupCase cases[] = {
         {"power-on", kQn7401, {}, false, false, 2560, 1, 0},
         {"enabled", kQn7401, {{"ADCEN", 1}, {"IRQEN", 1}}, true, true, 2560, 1, 0},
+        {"fastest high speed", kQn7401, {{"HS", 1}}, false, false, 7680, 1, 0},
         {"slowest", kQn7401, {{"OSR", 7}}, false, false, 10, 1, 0},
-        {"slowest high speed", kQn7401, {{"OSR", 7}, {"HS", 1}}, false, false, 30, 1, 0},
-        {"osr 3", kQn7401, {{"OSR", 3}}, false, false, 320, 1, 0},
-        {"osr 2 high speed", kQn7401, {{"OSR", 2}, {"HS", 1}}, false, false, 1920, 1, 0},
         {"pga 128", kQn7401, {{"PGA", 7}}, false, false, 2560, 128, 0},
         {"adc gain entry 3", kQn7401, {{"PGA", 3}, {"ADGN", 3}}, false, false, 2560, 32, 0},
         {"half full scale", kQn7401, {{"ADGN", 1}, {"FSRB", 1}}, false, false, 2560, 4, 0},
-        {"calibrator", kQn7401, {{"INP", 0}, {"INN", 1}}, false, false, 2560, 1, 0.25},
         {"calibrator reversed", kQn7401, {{"INP", 1}, {"INN", 0}}, false, false, 2560, 1, -0.25},
         {"sensor pins", kQn7401, {{"INP", 6}, {"INN", 6}}, false, false, 2560, 1, 0.1},
         {"common mode to return", kQn7401, {{"INP", 7}, {"INN", 1}}, false, false, 2560, 1, 0},
-        {"52K12 supply quarter",
-         kChip52K12,
-         {{"INP", 6}, {"INN", 7}},
-         false,
-         false,
-         2560,
-         1,
-         0.825},
+        {"52K12 supply", kChip52K12, {{"INP", 6}, {"INN", 7}}, false, false, 2560, 1, 0.825},
         {"52K12 rate", kChip52K12, {{"OSR", 5}, {"HS", 1}, {"ADCEN", 1}}, true, false, 240, 1, 0},
         {"52K12 gain", kChip52K12, {{"PGA", 5}, {"ADGN", 2}}, false, false, 2560, 128, 0},
     };
@@ -60,62 +46,24 @@ TEST(SimChip, ReadsTheConverterSetupThroughTheChipFilesFields) {
     }
 }
 
-struct MeanCase {
-    double Volts;
-    uint32_t Pga; // field value; the QN7401 table gives 2^value
-    double Codes;
-};
-
-TEST(SimChip, MeanCodeIsTheInputAsAFractionOfTheGainedFullScale) {
-    const MeanCase cases[] = {
-        {0.0, 0, 0},
-        {2.4, 0, kFullScaleCodes},         // the reference itself at gain 1
-        {0.3, 3, kFullScaleCodes},         // the reference over gain 8
-        {-0.15, 3, -kFullScaleCodes / 2},  // half of it, negative
-        {0.01875, 6, kFullScaleCodes / 2}, // gain 64
-        {1.2, 0, kFullScaleCodes / 2},
-        {4.8, 0, 2 * kFullScaleCodes}, // beyond full scale; the conversion clamps it
-    };
-    const ChipModel model = SelectShipped(kQn7401);
-    for (const MeanCase& c : cases) {
-        SimRegisterFile registers{};
-        SetFields(model, registers, {{"INP", 0}, {"INN", 1}, {"PGA", c.Pga}});
-        const SimAdcSetup setup = SimChip(model).Setup(registers, {.CalibratorVolts = c.Volts});
-        EXPECT_NEAR(setup.MeanCode, c.Codes, 1e-6) << c.Volts << " V, PGA " << c.Pga;
-    }
-}
-
-TEST(SimChip, ChipWithoutAdcFieldsConvertsAllTheTimeAtUnityGain) {
+TEST(SimChip, ChipWithoutFieldsConvertsAllTheTimeAndKeepsNoResult) {
     SimRegisterFile registers{};
     registers.fill(0xFF);
     const SimAdcSetup setup = SimChip(ChipModel{}).Setup(registers, {.CalibratorVolts = 1.0});
     EXPECT_TRUE(setup.Converting);
     EXPECT_TRUE(setup.Interrupts);
     EXPECT_FALSE(setup.Temperature);
-    EXPECT_EQ(setup.Rate, SimOutputRate(0, false));
+    EXPECT_EQ(setup.Rate, 2560);
     EXPECT_EQ(setup.Gain, 1.0);
     EXPECT_EQ(setup.InputVolts, 0.0) << "both inputs on AI0";
+    registers.fill(0);
+    SimChip(ChipModel{}).StoreResult(registers, 0x123456, false);
+    EXPECT_EQ(registers, SimRegisterFile{});
 }
 
-TEST(SimChip, TemperatureConversionsCarryTheSensorCodeInTheUpperBits) {
-    const ChipModel model = SelectShipped(kQn7401);
-    SimRegisterFile registers{};
-    SetFields(model, registers, {{"TS", 1}, {"PGA", 7}, {"INP", 0}, {"INN", 1}});
-    const SimAdcSetup setup =
-        SimChip(model).Setup(registers, {.CalibratorVolts = 1.0, .TemperatureCode = 0x0C80});
-    EXPECT_TRUE(setup.Temperature);
-    EXPECT_EQ(setup.MeanCode, 0x0C8000);
-    EXPECT_EQ(setup.NoiseRmsCodes, SimNoiseRmsCodes(setup.Rate, 1)) << "the sensor skips the PGA";
-}
-
-TEST(SimChip, NoiseIsAFewCodesAtUnityGainAndGrowsWithGainAndBandwidth) {
-    const double slowUnity = SimNoiseRmsCodes(SimOutputRate(7, false), 1);
-    EXPECT_GE(slowUnity, 1.0);
-    EXPECT_LE(slowUnity, 5.0);
-    EXPECT_GT(SimNoiseRmsCodes(10, 128), 4 * slowUnity);
+TEST(SimChip, NoiseGrowsWithTheSquareRootOfTheRateAndWithGain) {
     EXPECT_LT(SimNoiseRmsCodes(SimOutputRate(0, true), 1), 100.0) << "still about 20 bits";
     for (const double gain : {1.0, 8.0, 128.0, 1024.0}) {
-        // Constant noise density: four times the bandwidth doubles the RMS noise.
         EXPECT_NEAR(SimNoiseRmsCodes(640, gain), 2 * SimNoiseRmsCodes(160, gain), 1e-9) << gain;
         EXPECT_LT(SimNoiseRmsCodes(160, gain), SimNoiseRmsCodes(160, 2 * gain)) << gain;
     }
@@ -137,13 +85,74 @@ TEST(SimChip, ResultsGoToTheResultRegistersOfTheChipFile) {
     for (const auto& c : cases) {
         SimRegisterFile registers{};
         SimChip(SelectShipped(c.Chip)).StoreResult(registers, -0x012346, c.Temperature);
-        const Bytes kept(registers.begin() + static_cast<long>(c.Address),
-                         registers.begin() + static_cast<long>(c.Address) + 3);
-        EXPECT_EQ(kept, c.Kept) << c.Chip << (c.Temperature ? " temperature" : " ADC");
+        const auto at = registers.begin() + static_cast<long>(c.Address);
+        EXPECT_EQ(Bytes(at, at + 3), c.Kept) << c.Chip << (c.Temperature ? " temperature" : "");
     }
-    SimRegisterFile registers{};
-    SimChip(ChipModel{}).StoreResult(registers, 0x123456, false);
-    EXPECT_EQ(registers, SimRegisterFile{}) << "a chip without result fields keeps nothing";
+}
+
+class SimChipBridgeTest : public SimStreamTest {
+  protected:
+    // A fresh bridge with `chip`'s description loaded and a power-on register file.
+    void Load(uint16_t chip) {
+        model = SelectShipped(chip);
+        special = chip == kChip52K12;
+        bridge = std::make_unique<SimBridge>(clock);
+        bridge->LoadChip(model);
+    }
+    // Writes the fields' registers through the chip's own write frame, as the tool does.
+    void Set(const FieldValues& values) {
+        for (const auto& [name, value] : values) {
+            const RegFieldDesc& field = model.AdcFields[name];
+            const uint8_t byte = field.Merge(bridge->Registers[field.Address], value);
+            const auto at = static_cast<uint8_t>(field.Address);
+            const Bytes frame = special ? Bytes{0xBA, 0x40, at, 1, 1, byte}
+                                        : Bytes{0xC4, 0x00, 0xA0, at, 1, 0, 0, byte};
+            ASSERT_FALSE(Exchange(*bridge, frame).empty()) << name;
+        }
+    }
+
+    ChipModel model;
+    bool special = false;
+};
+
+struct StreamCase {
+    const char* Name;
+    uint16_t Chip;
+    FieldValues Fields;
+    std::vector<double> StepsMs;
+    std::vector<int> Counts;
+};
+
+TEST_F(SimChipBridgeTest, StreamCountFollowsTheWrittenRateAndSwitches) {
+    const StreamCase cases[] = {
+        {"7680 sps", kQn7401, {{"OSR", 0}, {"HS", 1}}, {2, 1}, {15, 8}},
+        {"52K12 80 sps", kChip52K12, {{"OSR", 5}}, {250, 125}, {20, 10}},
+        {"52K12 1920 sps", kChip52K12, {{"OSR", 2}, {"HS", 1}}, {5, 5}, {9, 10}},
+        {"IRQEN off", kQn7401, {{"OSR", 7}, {"IRQEN", 0}}, {5000}, {0}},
+        {"52K12 ADCEN off", kChip52K12, {{"OSR", 7}, {"ADCEN", 0}}, {5000}, {0}},
+    };
+    for (const StreamCase& c : cases) {
+        Load(c.Chip);
+        Set({{"ADCEN", 1}, {"IRQEN", 1}});
+        Set(c.Fields);
+        bridge->SetOutputRate(5000); // the chip's registers decide instead
+        ASSERT_FALSE(Exchange(*bridge, kStart).empty()) << c.Name;
+        std::vector<int> counts;
+        for (double ms : c.StepsMs) counts.push_back(FetchAfter(ms));
+        EXPECT_EQ(counts, c.Counts) << c.Name;
+    }
+}
+
+// The sensor's code fills the upper bits, without the PGA's gain or noise.
+TEST_F(SimChipBridgeTest, TemperatureConversionsStreamTheSensorCode) {
+    Load(kQn7401);
+    bridge->SetTemperatureCode(0x0C80);
+    bridge->SetInputVoltage(1.0);
+    Set({{"ADCEN", 1}, {"IRQEN", 1}, {"OSR", 7}, {"TS", 1}, {"PGA", 7}, {"INP", 0}, {"INN", 1}});
+    Exchange(*bridge, kStart);
+    ASSERT_EQ(FetchAfter(2000), 20);
+    for (size_t i = 0; i < 20; ++i) EXPECT_NEAR(Sample(i), 0x0C8000, 16) << i;
+    EXPECT_EQ(bridge->Registers[6], 0x0C) << "the temperature result register holds it";
 }
 
 } // namespace
