@@ -72,27 +72,25 @@ bool ChipLink::WriteChip(uint16_t a, uint16_t n, int /*dev*/) {
     }
 }
 
+uint8_t ChipLink::SpecialLead() const {
+    return Options.Optocoupler ? 0xBE : 0xBA;
+}
+
 bool ChipLink::ReadSpecial(uint16_t a, uint16_t n) {
     if (!stnd_.Usb.Open || n > kMaxSpecialRead) return false;
-    auto& io = Io();
-    io[0] = Options.Optocoupler ? 0xBE : 0xBA;
-    io[1] = SpecialProduct() ? 0xC0 : static_cast<uint8_t>(0x80 + HighBits(a));
-    io[2] = Lo(a);
-    io[3] = io[4] = static_cast<uint8_t>(n);
-    if (!usb_.UsbWrite(stnd_.Usb, 5) || !usb_.UsbRead(stnd_.Usb, static_cast<uint8_t>(n)))
-        return false;
+    const auto count = static_cast<uint8_t>(n);
+    const auto x = SpecialProduct() ? uint8_t{0xC0} : static_cast<uint8_t>(0x80 + HighBits(a));
+    if (!Command({SpecialLead(), x, Lo(a), count, count}, 5, count)) return false;
     clock_.DelayMs(kSpecialPauseMs);
     return true;
 }
 
+// The data are already at bytes 5.. of the buffer.
 bool ChipLink::WriteSpecial(uint16_t a, uint16_t n) {
     if (n > kMaxSpecialWrite) return false;
-    auto& io = Io();
-    io[0] = Options.Optocoupler ? 0xBE : 0xBA;
-    io[1] = SpecialProduct() ? 0x40 : HighBits(a);
-    io[2] = Lo(a);
-    io[3] = io[4] = static_cast<uint8_t>(n);
-    if (!usb_.UsbWrite(stnd_.Usb, static_cast<uint8_t>(n + 5)) || !usb_.UsbRead(stnd_.Usb, 1))
+    const auto count = static_cast<uint8_t>(n);
+    const uint8_t y = SpecialProduct() ? 0x40 : HighBits(a);
+    if (!Command({SpecialLead(), y, Lo(a), count, count}, static_cast<uint8_t>(n + 5), 1))
         return false;
     clock_.DelayMs(kSpecialPauseMs);
     return true;
@@ -100,32 +98,21 @@ bool ChipLink::WriteSpecial(uint16_t a, uint16_t n) {
 
 bool ChipLink::ReadQn740x(uint16_t a, uint16_t n) {
     if (n > kMaxQnRead) return false;
-    auto& io = Io();
-    io[0] = 0xC4;
-    io[1] = 0x01;
-    io[2] = 0xA0;
-    io[3] = Lo(a);
-    io[4] = static_cast<uint8_t>(n);
-    if (!usb_.UsbWrite(stnd_.Usb, static_cast<uint8_t>(n + 5)) || !usb_.UsbRead(stnd_.Usb, 64))
-        return false;
-    for (int i = 0; i < n; ++i)
-        if (a + i < kShadowSize)
-            ChipShadow[static_cast<size_t>(a + i)] = io[static_cast<size_t>(1 + i)];
+    const auto count = static_cast<uint8_t>(n);
+    if (!Command({0xC4, 0x01, 0xA0, Lo(a), count}, static_cast<uint8_t>(n + 5), 64)) return false;
+    for (int i = 0; i < n && a + i < kShadowSize; ++i)
+        ChipShadow[static_cast<size_t>(a + i)] = Io()[static_cast<size_t>(1 + i)];
     return true;
 }
 
+// Bytes 5 and 6 stay as they are; the data follow from byte 7, taken from the shadow.
 bool ChipLink::WriteQn740x(uint16_t a, uint16_t n) {
     if (n > kMaxQnWrite) return false;
-    auto& io = Io();
-    io[0] = 0xC4;
-    io[1] = 0x00;
-    io[2] = 0xA0;
-    io[3] = Lo(a);
-    io[4] = static_cast<uint8_t>(n);
     for (int i = 0; i < n; ++i)
-        io[static_cast<size_t>(7 + i)] =
+        Io()[static_cast<size_t>(7 + i)] =
             a + i < kShadowSize ? ChipShadow[static_cast<size_t>(a + i)] : uint8_t{0};
-    return usb_.UsbWrite(stnd_.Usb, static_cast<uint8_t>(n + 7)) && usb_.UsbRead(stnd_.Usb, 64);
+    return Command({0xC4, 0x00, 0xA0, Lo(a), static_cast<uint8_t>(n)}, static_cast<uint8_t>(n + 7),
+                   64);
 }
 
 void ChipLink::WriteRegister(int a, uint8_t v, int dev) {

@@ -66,6 +66,7 @@ class ChipLink {
     bool ReadQn740x(uint16_t a, uint16_t n);
     bool WriteQn740x(uint16_t a, uint16_t n);
     bool SpecialProduct() const;
+    uint8_t SpecialLead() const;
     bool Command(const std::initializer_list<uint8_t>& request, uint8_t writeLength,
                  uint8_t readLength);
     bool WriteFieldRegister(const char* field, uint8_t orMask);

@@ -2,6 +2,8 @@
 // and written when it closes.
 #pragma once
 
+#include "chip/ScreenRect.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,14 +21,8 @@ enum class WindowState : uint8_t {
     Minimised = 2,
 };
 
-struct WindowRect {
-    int32_t Left = 0;
-    int32_t Top = 0;
-    int32_t Width = 0;
-    int32_t Height = 0;
-
-    bool operator==(const WindowRect&) const = default;
-};
+// A window's place and size, as the placement file keeps it.
+using WindowRect = ScreenRect;
 
 // One remembered window, found by its name.
 struct Placement {
