@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the program on the simulated bench under Xvfb from a fresh program folder, clicks
-# "USB Scan", opens the RAM and ADC panels, saves a screenshot and closes the program normally.
+# "USB Scan", opens the ADC, RAM and register panels, saves a screenshot and closes the program
+# normally.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="$(realpath -m "${1:-$top/docs/main-window.png}")"
@@ -19,7 +20,7 @@ sleep 3
 # catalogue the menu bar reads: Option, USB Scan, Read RAM, ENOB Test, ...
 xdotool mousemove 92 10 click 1
 sleep 1
-for downs in "Down Down" "Down Down Down Down"; do
+for downs in "Down Down Down Down" "Down Down" "Down Down Down"; do
   xdotool mousemove 30 10 click 1
   sleep 0.5
   xdotool key $downs Return

@@ -171,7 +171,9 @@ QMdiSubWindow* TMainPanel::SubWindowOf(QWidget* form) {
     sub->setWidget(form);
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     Mdi->addSubWindow(sub);
-    sub->resize(form->size());
+    // Each panel starts a little below and right of the one before, so none hides another.
+    const int step = 28 * static_cast<int>(subWindows_.size());
+    sub->setGeometry(step, step, form->width(), form->height());
     subWindows_[form] = sub;
     return sub;
 }
