@@ -5,6 +5,7 @@
 #include "chip/NumberText.h"
 #include "chip/ParsedLine.h"
 #include "chip/RegisterRefresh.h"
+#include "chip/TextFile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -38,7 +39,7 @@ void CheckModel(const qn::ChipModel& model) {
     for (uint8_t gain : model.AdcGainTable) Require(gain != 0);
 }
 
-void TokenizeLine(const std::string& line) {
+void TokenizeLine(std::string_view line) {
     const qn::ParsedLine parsed(qn::UpperText950(line));
     Require(parsed.Text().size() <= qn::ParsedLine::kMaxLength);
     Require(parsed.WordCount() <= qn::ParsedLine::kMaxWords);
@@ -57,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     qn::ChipModel model;
     uint16_t interfaceKind = qn::kLinkQn740x;
     qn::ChipFileReader reader(model, interfaceKind);
-    for (const std::string& line : qn::SplitLines(content)) {
+    for (std::string_view line : qn::SplitTextLines(content)) {
         TokenizeLine(line);
         reader.ReadLine(line);
     }

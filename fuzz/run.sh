@@ -19,6 +19,7 @@ sources=(
   "$top/src/chip/ParsedLine.cpp"
   "$top/src/chip/RegField.cpp"
   "$top/src/chip/RegisterRefresh.cpp"
+  "$top/src/chip/TextFile.cpp"
 )
 flags=(-std=c++20 -g -O1 -fno-omit-frame-pointer -fsanitize=address,undefined
        -fno-sanitize-recover=undefined -I"$top/src")

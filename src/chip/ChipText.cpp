@@ -1,13 +1,13 @@
 // Text of the chip list and chip description files: lines, code page 950, upper-casing, lookup.
 #include "chip/ChipText.h"
 
+#include "chip/TextFile.h"
+
 #include <iconv.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace qn {
@@ -66,24 +66,11 @@ class Converter {
 
 } // namespace
 
-std::vector<std::string> SplitLines(std::string_view content) {
-    std::vector<std::string> lines;
-    while (!content.empty()) {
-        const size_t end = content.find('\n');
-        std::string_view line = content.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.emplace_back(line);
-        if (end == std::string_view::npos) break;
-        content.remove_prefix(end + 1);
-    }
-    return lines;
-}
-
 std::optional<std::vector<std::string>> ReadTextLines(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return SplitLines(content);
+    std::string content;
+    if (!ReadFileContents(file.string(), content)) return std::nullopt;
+    const std::vector<std::string_view> lines = SplitTextLines(content);
+    return std::vector<std::string>(lines.begin(), lines.end());
 }
 
 std::string UpperText950(std::string_view text) {

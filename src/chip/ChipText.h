@@ -10,9 +10,6 @@
 
 namespace qn {
 
-// Splits file content into lines; CR LF and bare LF end a line, a final line needs no ending.
-std::vector<std::string> SplitLines(std::string_view content);
-
 // Reads a whole file's lines as stored (code page 950 bytes); none when it cannot be opened.
 std::optional<std::vector<std::string>> ReadTextLines(const std::filesystem::path& file);
 

@@ -5,6 +5,7 @@
 #include "chip/ParsedLine.h"
 #include "chip/RegisterRefresh.h"
 #include "chip/SelectedChipInfo.h"
+#include "chip/TextFile.h"
 
 #include <gtest/gtest.h>
 
@@ -100,7 +101,7 @@ TEST_F(ShippedChips, TogetherTheyUseEveryDirectiveAndField) {
         const std::string bytes{std::istreambuf_iterator<char>(in), {}};
         for (size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 1))
             ASSERT_TRUE(at > 0 && bytes[at - 1] == '\r') << "lines end CR LF in " << file;
-        for (const std::string& raw : SplitLines(bytes)) {
+        for (std::string_view raw : SplitTextLines(bytes)) {
             if (const auto d = FindDirective(ParsedLine(UpperText950(raw)).WordView(1)))
                 directives.insert(static_cast<int>(*d));
         }
