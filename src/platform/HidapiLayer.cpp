@@ -62,22 +62,32 @@ HidapiLayer::~HidapiLayer() {
     ReleaseHidapi();
 }
 
+// A scan asks for indexes 0, 1, 2, ... in turn: the HID devices are listed once when it starts
+// (index 0) rather than once for every index, and again when the list is more than a second old.
+const std::vector<HidapiLayer::ListedDevice>& HidapiLayer::Listed(int index) {
+    const auto now = std::chrono::steady_clock::now();
+    if (index != 0 && now - listedAt_ < kListReuse) return listed_;
+    listed_.clear();
+    hid_device_info* const list = hid_enumerate(0, 0);
+    for (const hid_device_info* info = list; info != nullptr; info = info->next)
+        listed_.push_back({info->path, {info->vendor_id, info->product_id, info->release_number}});
+    hid_free_enumeration(list);
+    listedAt_ = now;
+    return listed_;
+}
+
 HidHandle HidapiLayer::Hid_GetDeviceH(uint8_t& found, int index) {
     found = 0;
     if (index < 0 || index > kHidMaxIndex) return kInvalidHid;
-    hid_device_info* const list = hid_enumerate(0, 0);
-    const hid_device_info* info = list;
-    for (int n = 0; info != nullptr && n < index; ++n) info = info->next;
+    const std::vector<ListedDevice>& listed = Listed(index);
+    if (static_cast<size_t>(index) >= listed.size()) return kInvalidHid;
+    found = 1;
     OpenDevice opened;
-    if (info != nullptr) {
-        found = 1;
-        opened.path = info->path;
-        opened.attributes = {info->vendor_id, info->product_id, info->release_number};
-        opened.device = hid_open_path(info->path);
-    }
-    hid_free_enumeration(list);
+    opened.path = listed[static_cast<size_t>(index)].Path;
+    opened.attributes = listed[static_cast<size_t>(index)].Attributes;
+    opened.device = hid_open_path(opened.path.c_str());
     if (opened.device == nullptr) {
-        if (found) trace_.Note(TracePort(opened.path), "cannot open");
+        trace_.Note(TracePort(opened.path), "cannot open");
         return kInvalidHid;
     }
     opened.layout = ReadHidrawLayout(opened.path);

@@ -5,8 +5,10 @@
 #include "platform/BusTrace.h"
 #include "platform/HidReportDescriptor.h"
 
+#include <chrono>
 #include <map>
 #include <string>
+#include <vector>
 
 struct hid_device_;
 
@@ -45,12 +47,21 @@ class HidapiLayer final : public HidLayer {
         HidReportLayout layout;
     };
 
+    // One HID device of the last listing.
+    struct ListedDevice {
+        std::string Path;
+        HidAttributes Attributes;
+    };
+    static constexpr std::chrono::seconds kListReuse{1};
+    const std::vector<ListedDevice>& Listed(int index);
     OpenDevice* Find(HidHandle handle);
     HidHandle Remember(OpenDevice device);
 
     BusTrace& trace_;
     std::map<HidHandle, OpenDevice> open_;
     HidHandle next_ = 1;
+    std::vector<ListedDevice> listed_;
+    std::chrono::steady_clock::time_point listedAt_{};
 };
 
 // Reads the report descriptor of a hidraw node and works out its report lengths; falls back to
