@@ -37,11 +37,7 @@ class PanelRefresh {
     virtual void ShowChipTitles() {}
 };
 
-// Discards everything: for tests and for a core used without windows.
-class NullStatusBar final : public StatusBar {
-  public:
-    void SetPanelText(int, const std::string&) override {}
-};
+// Lets nothing through: for tests and for a core used without windows.
 class NullEventPump final : public EventPump {
   public:
     void Pump() override {}

@@ -42,7 +42,6 @@ class UsbBridge {
     std::array<uint8_t, kInterfaceInfoSize> InterfaceInfo{};
 
     uint16_t InputReportLength() const { return hidT_.InputReportLength; }
-    uint16_t OutputReportLength() const { return hidT_.OutputReportLength; }
 
   private:
     bool ScanDriver(Devc& devc, uint8_t& fresh);

@@ -34,7 +34,7 @@ struct Platform {
 class Bench {
   public:
     explicit Bench(const Platform& platform)
-        : World(platform), Usb(platform.Hid, platform.Driver),
+        : Usb(platform.Hid, platform.Driver),
           Chip(Stnd, Usb, platform.Time, platform.Status, platform.Panels),
           Centre(Stnd, Usb, Chip, platform.Status, platform.Panels) {
         Stnd.Serial.Line = platform.SerialPorts.MakeLine();
@@ -43,7 +43,6 @@ class Bench {
     Bench(const Bench&) = delete;
     Bench& operator=(const Bench&) = delete;
 
-    Platform World;
     STND Stnd;
     UsbBridge Usb;
     ChipLink Chip;

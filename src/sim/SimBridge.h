@@ -58,7 +58,6 @@ class SimBridge {
     // single ADC read answers the last result (0 before the first). Stream samples are only
     // collected while "IRQEN" is 1.
     void LoadChip(const ChipModel& model);
-    bool ChipLoaded() const { return chip_.has_value(); }
     // The calibrator's output, across the chip's inputs AI0 (+) and AI1 (-).
     void SetInputVoltage(double volts) { analog_.CalibratorVolts = volts; }
 
