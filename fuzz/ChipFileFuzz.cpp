@@ -5,7 +5,7 @@
 #include "chip/NumberText.h"
 #include "chip/ParsedLine.h"
 #include "chip/RegisterRefresh.h"
-#include "chip/TextFile.h"
+#include "platform/TextFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,6 +4,7 @@
 #include "chip/ChipFileReader.h"
 #include "chip/ChipText.h"
 #include "chip/ParsedLine.h"
+#include "platform/TextFile.h"
 
 #include <optional>
 
@@ -89,21 +90,21 @@ std::vector<std::string> ChipCatalogue::LoadChipList() const {
     return entries;
 }
 
-bool ChipCatalogue::SelectChip(ChipModel& model, uint16_t chipIndex, STND& stnd,
-                               bool& configFlag3) const {
+ChipSelectOutcome ChipCatalogue::SelectChip(ChipModel& model, uint16_t chipIndex,
+                                            bool& configFlag3) const {
     HideInstrumentControls(model.Controls);
     ClearGainsAndMask(model);
     const auto fileName = ChipFileName(includeDir_, chipIndex);
-    if (!fileName) return false;
+    if (!fileName) return {};
     const auto chipPath = FindInFolder(includeDir_, *fileName);
     const auto chipLines = chipPath ? ReadTextLines(*chipPath) : std::nullopt;
-    if (!chipLines) return false;
+    if (!chipLines) return {};
     ResetForFile(model);
-    ChipFileReader reader(model, stnd.Interface);
+    ChipFileReader reader(model);
     for (const std::string& line : *chipLines) reader.ReadLine(line);
     CheckBankAndPage(model);
     if (!model.HasAdcSection) configFlag3 = false;
-    return true;
+    return {true, reader.AsksSpecialLink()};
 }
 
 } // namespace qn

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "chip/ChipModel.h"
-#include "link/LinkRecords.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -17,6 +16,12 @@ inline constexpr std::string_view kChipListFile = "QnSel.INC";
 // The chip combo box's entries when the INCLUDE folder has no chip list.
 std::vector<std::string> BuiltInChipList();
 
+// What a chip selection gave.
+struct ChipSelectOutcome {
+    bool Read = false;            // the description file was read to its end
+    bool AsksSpecialLink = false; // the chip works on the "Special" link (product "52K12")
+};
+
 class ChipCatalogue {
   public:
     explicit ChipCatalogue(std::filesystem::path includeDir) : includeDir_(std::move(includeDir)) {}
@@ -27,10 +32,9 @@ class ChipCatalogue {
     // first line whose word 1 is shorter than 3 characters; the built-in list without a list file.
     std::vector<std::string> LoadChipList() const;
 
-    // Rebuilds `model` from the description file of list entry `chipIndex`. The product "52K12"
-    // switches `stnd` to link kind "Special"; a chip without an "#ADC0S" section clears
-    // `configFlag3`. Returns true when the description file was read to its end.
-    bool SelectChip(ChipModel& model, uint16_t chipIndex, STND& stnd, bool& configFlag3) const;
+    // Rebuilds `model` from the description file of list entry `chipIndex`; a chip without an
+    // "#ADC0S" section clears `configFlag3`.
+    ChipSelectOutcome SelectChip(ChipModel& model, uint16_t chipIndex, bool& configFlag3) const;
 
   private:
     std::filesystem::path includeDir_;

@@ -3,6 +3,7 @@
 
 #include "chip/ChipText.h"
 #include "chip/NumberText.h"
+#include "platform/Cp950Text.h"
 
 #include <algorithm>
 
@@ -162,7 +163,7 @@ void ChipFileReader::SettingLine(const ParsedLine& line, Directive section) {
 void ChipFileReader::ProductLine(const ParsedLine& line) {
     model_.ProductName = StoredText(line.WordView(1));
     model_.RegisterCaption = model_.ProductName + "Register";
-    if (model_.ProductName == "52K12") interface_ = kLinkSpecial;
+    asksSpecialLink_ = model_.ProductName == "52K12";
 }
 
 void ChipFileReader::RangeLine(const ParsedLine& line, AddressRange& range) {

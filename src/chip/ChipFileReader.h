@@ -18,12 +18,13 @@ namespace qn {
 // outside it is ignored, and a RAM bank marks only its addresses inside the image.
 class ChipFileReader {
   public:
-    // `interfaceKind` is device 0's link kind; the product "52K12" sets it to "Special" (2).
-    ChipFileReader(ChipModel& model, uint16_t& interfaceKind)
-        : model_(model), interface_(interfaceKind) {}
+    explicit ChipFileReader(ChipModel& model) : model_(model) {}
 
     // Handles one line as stored in the file (code page 950, no line ending).
     void ReadLine(std::string_view raw);
+
+    // The product "52K12" works on the "Special" link; the selection step switches the link.
+    bool AsksSpecialLink() const { return asksSpecialLink_; }
 
   private:
     void OpenSection(Directive directive);
@@ -44,7 +45,7 @@ class ChipFileReader {
     static void GainLine(const ParsedLine& line, std::span<uint8_t> table);
 
     ChipModel& model_;
-    uint16_t& interface_;
+    bool asksSpecialLink_ = false;
     std::optional<Directive> section_;
     // Last numbers of the register lines: a word that does not parse keeps the previous one.
     int32_t address_ = 0;

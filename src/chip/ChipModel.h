@@ -3,7 +3,7 @@
 
 #include "chip/RegField.h"
 #include "chip/RegisterLists.h"
-#include "link/LinkRecords.h"
+#include "link/RegImage.h"
 
 #include <array>
 #include <cstddef>

@@ -1,13 +1,7 @@
-// Text of the chip list and chip description files: lines, code page 950, upper-casing, lookup.
+// Text of the chip list and chip description files: code page 950 upper-casing and cutting, lookup.
 #include "chip/ChipText.h"
 
-#include "chip/TextFile.h"
-
-#include <iconv.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdint>
 #include <system_error>
 
 namespace qn {
@@ -27,51 +21,7 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
-// Owns one iconv conversion descriptor.
-class Converter {
-  public:
-    Converter() : cd_(iconv_open("UTF-8", "CP950")) {}
-    ~Converter() {
-        if (Valid()) iconv_close(cd_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(static_cast<intptr_t>(-1)); }
-
-    std::string Convert(std::string_view text) {
-        std::string out;
-        std::string in(text);
-        char* inPtr = in.data();
-        size_t inLeft = in.size();
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        while (inLeft > 0) {
-            char buffer[256];
-            char* outPtr = buffer;
-            size_t outLeft = sizeof buffer;
-            const size_t done = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
-            out.append(buffer, static_cast<size_t>(outPtr - buffer));
-            if (done == static_cast<size_t>(-1) && errno != E2BIG) {
-                out += '?'; // an invalid or incomplete character: skip one byte
-                ++inPtr;
-                --inLeft;
-            }
-        }
-        return out;
-    }
-
-  private:
-    iconv_t cd_;
-};
-
 } // namespace
-
-std::optional<std::vector<std::string>> ReadTextLines(const std::filesystem::path& file) {
-    std::string content;
-    if (!ReadFileContents(file.string(), content)) return std::nullopt;
-    const std::vector<std::string_view> lines = SplitTextLines(content);
-    return std::vector<std::string>(lines.begin(), lines.end());
-}
 
 std::string UpperText950(std::string_view text) {
     std::string out(text);
@@ -92,18 +42,6 @@ std::string_view Cut950(std::string_view text, size_t maxBytes) {
         end += step;
     }
     return text.substr(0, std::min(end, text.size()));
-}
-
-std::string Cp950ToUtf8(std::string_view text) {
-    const bool ascii = std::all_of(text.begin(), text.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii) return std::string(text);
-    Converter converter;
-    if (converter.Valid()) return converter.Convert(text);
-    std::string out(text);
-    for (char& c : out)
-        if (static_cast<unsigned char>(c) >= 0x80) c = '?';
-    return out;
 }
 
 std::optional<std::filesystem::path> FindInFolder(const std::filesystem::path& folder,

@@ -1,7 +1,7 @@
 // Register fields: a run of bits in one register byte, read from the image and written back whole.
 #pragma once
 
-#include "link/LinkRecords.h"
+#include "link/RegImage.h"
 
 #include <array>
 #include <cstdint>
@@ -12,13 +12,6 @@
 #include <vector>
 
 namespace qn {
-
-using RegImageBytes = std::array<uint8_t, kRegImageSize>;
-
-// True for an address of the register image (0..1023).
-constexpr bool InRegImage(int64_t address) {
-    return address >= 0 && address < static_cast<int64_t>(kRegImageSize);
-}
 
 // Hands one whole register byte to the chip (ChipLink::WriteRegister in the program).
 using RegisterWriter = std::function<void(int address, uint8_t value)>;

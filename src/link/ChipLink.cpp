@@ -47,6 +47,8 @@ bool ChipLink::SpecialProduct() const {
 }
 
 bool ChipLink::ReadChip(uint16_t a, uint16_t n, int /*dev*/) {
+    const auto hold = guard_.Begin();
+    if (!hold) return false;
     switch (stnd_.Interface) {
     case kLinkSpecial:
         return ReadSpecial(a, n);
@@ -60,6 +62,8 @@ bool ChipLink::ReadChip(uint16_t a, uint16_t n, int /*dev*/) {
 }
 
 bool ChipLink::WriteChip(uint16_t a, uint16_t n, int /*dev*/) {
+    const auto hold = guard_.Begin();
+    if (!hold) return false;
     switch (stnd_.Interface) {
     case kLinkSpecial:
         return WriteSpecial(a, n);
@@ -77,7 +81,7 @@ uint8_t ChipLink::SpecialLead() const {
 }
 
 bool ChipLink::ReadSpecial(uint16_t a, uint16_t n) {
-    if (!stnd_.Usb.Open || n > kMaxSpecialRead) return false;
+    if (n > kMaxSpecialRead) return false;
     const auto count = static_cast<uint8_t>(n);
     const auto x = SpecialProduct() ? uint8_t{0xC0} : static_cast<uint8_t>(0x80 + HighBits(a));
     if (!Command({SpecialLead(), x, Lo(a), count, count}, 5, count)) return false;
@@ -90,7 +94,7 @@ bool ChipLink::WriteSpecial(uint16_t a, uint16_t n) {
     if (n > kMaxSpecialWrite) return false;
     const auto count = static_cast<uint8_t>(n);
     const uint8_t y = SpecialProduct() ? 0x40 : HighBits(a);
-    if (!Command({SpecialLead(), y, Lo(a), count, count}, static_cast<uint8_t>(n + 5), 1))
+    if (!CommandWithData({SpecialLead(), y, Lo(a), count, count}, static_cast<uint8_t>(n + 5), 1))
         return false;
     clock_.DelayMs(kSpecialPauseMs);
     return true;
@@ -111,12 +115,13 @@ bool ChipLink::WriteQn740x(uint16_t a, uint16_t n) {
     for (int i = 0; i < n; ++i)
         Io()[static_cast<size_t>(7 + i)] =
             a + i < kShadowSize ? ChipShadow[static_cast<size_t>(a + i)] : uint8_t{0};
-    return Command({0xC4, 0x00, 0xA0, Lo(a), static_cast<uint8_t>(n)}, static_cast<uint8_t>(n + 7),
-                   64);
+    return CommandWithData({0xC4, 0x00, 0xA0, Lo(a), static_cast<uint8_t>(n)},
+                           static_cast<uint8_t>(n + 7), 64);
 }
 
 void ChipLink::WriteRegister(int a, uint8_t v, int dev) {
-    if (a < 0 || a >= static_cast<int>(kRegImageSize)) return;
+    const auto hold = guard_.Begin();
+    if (!hold || a < 0 || a >= static_cast<int>(kRegImageSize)) return;
     const auto addr = static_cast<uint16_t>(a);
     if (stnd_.Interface == kLinkQn740x) {
         if (a >= kShadowSize) return;
@@ -127,30 +132,31 @@ void ChipLink::WriteRegister(int a, uint8_t v, int dev) {
     }
     auto& io = Io();
     io[5] = v;
-    if (a == 49 || a == 50) {
+    if (a == kSlowRegisterA || a == kSlowRegisterB) {
         WriteChip(addr, 1, dev);
         clock_.DelayMs(kSlowRegisterPauseMs);
         if (!ReadChip(addr, 1, dev)) return;
-    } else if (a == 27) {
-        // Register 27 only goes out together with 26 and cannot be read back.
-        io[5] = GetReg(26);
+    } else if (a == kPairedRegister) {
+        io[5] = GetReg(kPairBaseRegister);
         io[6] = v;
-        if (!WriteChip(26, 2, dev)) return;
+        if (!WriteChip(kPairBaseRegister, 2, dev)) return;
     } else if (!WriteChip(addr, 1, dev) || !ReadChip(addr, 1, dev)) {
         return;
     }
-    StoreRegister(a, a == 27 ? uint8_t{0} : io[0], dev);
+    StoreRegister(a, a == kPairedRegister ? uint8_t{0} : io[0], dev);
     KeepPreset(a, v);
 }
 
-// Registers 60..64 and 48 are remembered per function choice of the analysis window.
 void ChipLink::KeepPreset(int a, uint8_t v) {
-    int index = -1;
-    if (a >= 60 && a <= 64) index = a - 60;
-    if (a == 48) index = 5;
-    if (index < 0) return;
-    if (Options.FunctionChoice == 0) AdcPresetA[static_cast<size_t>(index)] = v;
-    if (Options.FunctionChoice == 1) AdcPresetB[static_cast<size_t>(index)] = v;
+    size_t entry = 0;
+    if (a >= kPresetFirstRegister && a <= kPresetLastRegister)
+        entry = static_cast<size_t>(a - kPresetFirstRegister);
+    else if (a == kPresetExtraRegister)
+        entry = kPresetExtraEntry;
+    else
+        return;
+    if (Options.FunctionChoice == 0) AdcPresetA[entry] = v;
+    if (Options.FunctionChoice == 1) AdcPresetB[entry] = v;
 }
 
 } // namespace qn

@@ -2,9 +2,11 @@
 // writes with read-back into the register image, and the bridge's own ADC and status commands.
 #pragma once
 
+#include "host/Clock.h"
+#include "host/PanelRefresh.h"
+#include "host/StatusBar.h"
 #include "link/ChipLinkInfo.h"
-#include "link/Clock.h"
-#include "link/HostInterfaces.h"
+#include "link/ExchangeGuard.h"
 #include "link/LinkRecords.h"
 #include "link/SerialBridgeLink.h"
 #include "link/UsbBridge.h"
@@ -16,6 +18,18 @@
 namespace qn {
 
 inline constexpr int kMaxSamplesPerFetch = 21;
+
+// Registers that the register write treats apart.
+inline constexpr int kPairBaseRegister = 26; // 27 is written only together with it
+inline constexpr int kPairedRegister = 27;   // write-only: goes out as a two-byte write at 26
+inline constexpr int kSlowRegisterA = 49;    // these two need a second before they read back
+inline constexpr int kSlowRegisterB = 50;
+// Registers kept per function choice of the analysis window: 60..64 at preset entries 0..4,
+// and 48 at entry 5.
+inline constexpr int kPresetFirstRegister = 60;
+inline constexpr int kPresetLastRegister = 64;
+inline constexpr int kPresetExtraRegister = 48;
+inline constexpr size_t kPresetExtraEntry = 5;
 
 // Settings of other windows that change what goes over the link.
 struct LinkOptions {
@@ -31,8 +45,9 @@ struct AdcReadings {
 
 class ChipLink {
   public:
-    ChipLink(STND& stnd, UsbBridge& usb, Clock& clock, StatusBar& status, PanelRefresh& panels)
-        : stnd_(stnd), usb_(usb), clock_(clock), status_(status), panels_(panels),
+    ChipLink(STND& stnd, UsbBridge& usb, ExchangeGuard& guard, Clock& clock, StatusBar& status,
+             PanelRefresh& panels)
+        : stnd_(stnd), usb_(usb), guard_(guard), clock_(clock), status_(status), panels_(panels),
           serial_(stnd.Serial, usb.UsbIoBuffer, clock, status) {}
 
     void SetChip(const ChipLinkInfo* chip) { chip_ = chip; }
@@ -67,14 +82,17 @@ class ChipLink {
     bool WriteQn740x(uint16_t a, uint16_t n);
     bool SpecialProduct() const;
     uint8_t SpecialLead() const;
-    bool Command(const std::initializer_list<uint8_t>& request, uint8_t writeLength,
-                 uint8_t readLength);
+    bool Command(std::initializer_list<uint8_t> request, uint8_t writeLength, uint8_t readLength);
+    bool CommandWithData(std::initializer_list<uint8_t> header, uint8_t writeLength,
+                         uint8_t readLength);
+    bool Exchange(Devc& devc, uint8_t writeLength, uint8_t readLength);
     bool WriteFieldRegister(const char* field, uint8_t orMask);
     void KeepPreset(int a, uint8_t v);
     std::array<uint8_t, kUsbIoAreaSize>& Io() { return usb_.UsbIoBuffer; }
 
     STND& stnd_;
     UsbBridge& usb_;
+    ExchangeGuard& guard_;
     Clock& clock_;
     StatusBar& status_;
     PanelRefresh& panels_;

@@ -13,10 +13,27 @@ constexpr int kShadowSize = 5;
 
 } // namespace
 
-bool ChipLink::Command(const std::initializer_list<uint8_t>& request, uint8_t writeLength,
+// Bytes of the request that the protocol leaves open go out as zeros, not as leftovers of the
+// previous answer.
+bool ChipLink::Command(std::initializer_list<uint8_t> request, uint8_t writeLength,
                        uint8_t readLength) {
-    std::copy(request.begin(), request.end(), Io().begin());
-    return usb_.UsbWrite(stnd_.Usb, writeLength) && usb_.UsbRead(stnd_.Usb, readLength);
+    const auto padEnd = Io().begin() + std::max<size_t>(writeLength, request.size());
+    std::fill(std::copy(request.begin(), request.end(), Io().begin()), padEnd, uint8_t{0});
+    return Exchange(stnd_.Usb, writeLength, readLength);
+}
+
+// The data the caller put in the buffer after the header go out with it.
+bool ChipLink::CommandWithData(std::initializer_list<uint8_t> header, uint8_t writeLength,
+                               uint8_t readLength) {
+    std::copy(header.begin(), header.end(), Io().begin());
+    return Exchange(stnd_.Usb, writeLength, readLength);
+}
+
+// One request and its answer; refused without any transfer while the bridge is not open.
+bool ChipLink::Exchange(Devc& devc, uint8_t writeLength, uint8_t readLength) {
+    const auto hold = guard_.Begin();
+    if (!hold || !devc.Open) return false;
+    return usb_.UsbWrite(devc, writeLength) && usb_.UsbRead(devc, readLength);
 }
 
 int ChipLink::FetchAdcSamples(int /*dev*/) {
@@ -72,9 +89,9 @@ bool ChipLink::StartTempConversion() {
 }
 
 bool ChipLink::ReadBridgeLines(Devc& devc, uint8_t& l1, uint8_t& l2, uint8_t& l3) {
-    Io()[0] = 0xB5;
-    Io()[1] = 0x07;
-    if (!usb_.UsbWrite(devc, 3) || !usb_.UsbRead(devc, 4)) return false;
+    const uint8_t request[3] = {0xB5, 0x07, 0x00};
+    std::copy(std::begin(request), std::end(request), Io().begin());
+    if (!Exchange(devc, 3, 4)) return false;
     l1 = Io()[1];
     l2 = Io()[2];
     l3 = Io()[3];
@@ -82,10 +99,9 @@ bool ChipLink::ReadBridgeLines(Devc& devc, uint8_t& l1, uint8_t& l2, uint8_t& l3
 }
 
 bool ChipLink::ReadBridgeVersion(Devc& devc, std::string& version) {
-    std::fill_n(Io().begin(), 8, uint8_t{0});
-    Io()[0] = 0xF9;
-    Io()[1] = 0x05;
-    if (!usb_.UsbWrite(devc, 8) || !usb_.UsbRead(devc, 8)) return false;
+    const uint8_t request[8] = {0xF9, 0x05, 0, 0, 0, 0, 0, 0};
+    std::copy(std::begin(request), std::end(request), Io().begin());
+    if (!Exchange(devc, 8, 8)) return false;
     version.assign(Io().begin(), Io().begin() + 8);
     return true;
 }

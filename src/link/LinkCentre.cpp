@@ -1,10 +1,6 @@
 // Connects the bridge on demand, supervises it when idle and shows its state on the status bar.
 #include "link/LinkCentre.h"
 
-#include <algorithm>
-#include <cctype>
-#include <charconv>
-
 namespace qn {
 namespace {
 
@@ -18,7 +14,8 @@ bool LinkCentre::UsbKind() const {
 }
 
 void LinkCentre::USBConnect() {
-    if (!UsbKind()) return;
+    const auto hold = guard_.Begin();
+    if (!hold || !UsbKind()) return;
     uint8_t fresh = 0;
     if (usb_.UsbOpen(stnd_.Usb, fresh) && usb_.UsbIdentify(stnd_.Usb)) {
         status_.SetPanelText(0, kOnLine);
@@ -29,6 +26,8 @@ void LinkCentre::USBConnect() {
 }
 
 void LinkCentre::CheckUsbLink() {
+    const auto hold = guard_.Begin();
+    if (!hold) return;
     uint8_t fresh = 0;
     if (usb_.UsbOpen(stnd_.Usb, fresh)) {
         status_.SetPanelText(0, kOnLine);
@@ -38,12 +37,16 @@ void LinkCentre::CheckUsbLink() {
     status_.SetPanelText(0, kNotConnected);
 }
 
+// While an operation owns the link, the tick neither checks the link nor reads the ADC; the live
+// chart of a running capture is still redrawn.
 void LinkCentre::Timer1Timer() {
-    if (++usb_.IdleTicks >= kIdleCheckTicks) {
-        if (UsbKind()) CheckUsbLink();
-        usb_.IdleTicks = 0;
+    if (const auto hold = guard_.Begin()) {
+        if (++usb_.IdleTicks >= kIdleCheckTicks) {
+            if (UsbKind()) CheckUsbLink();
+            usb_.IdleTicks = 0;
+        }
+        if (ContinuousRead && chip_.ReadAdcResult()) ReadAdcLive();
     }
-    if (LiveRead.ContinuousRead && chip_.ReadAdcResult()) ReadAdcLive();
     if (++chartTicks_ > kChartTicks) {
         if (ChartLive) panels_.RedrawLiveChart();
         chartTicks_ = 0;
@@ -51,26 +54,13 @@ void LinkCentre::Timer1Timer() {
 }
 
 void LinkCentre::ReadAdcLive() {
-    LiveRead.Text = AdcResultText(chip_.Readings.Adc, LiveRead.HexOutput, LiveRead.Divisor);
-    panels_.ShowAdcResult(LiveRead.Text);
-}
-
-std::string LinkCentre::AdcResultText(const std::array<uint8_t, 3>& b, bool hex, int32_t divisor) {
-    const int32_t raw = (b[0] * 65536 + b[1] * 256 + b[2]) >> 1;
-    const int32_t value = raw / (divisor > 0 ? divisor : 1); // a zero divisor reads as 1
-    if (hex) {
-        char text[16];
-        const auto end = std::to_chars(text, text + sizeof text, value, 16).ptr;
-        std::string upper(text, end);
-        std::transform(upper.begin(), upper.end(), upper.begin(),
-                       [](char c) { return static_cast<char>(std::toupper(c)); });
-        return upper;
-    }
-    return std::to_string(b[0] >= 0x80 ? value - 8388608 : value);
+    AdcText = AdcResultText(chip_.Readings.Adc, display_.Hex(), display_.Divisor);
+    panels_.ShowAdcResult(AdcText);
 }
 
 void LinkCentre::ReleaseUsb() {
-    if (!stnd_.Usb.HandleValid() || !stnd_.Usb.Open) return;
+    const auto hold = guard_.Begin();
+    if (!hold || !stnd_.Usb.HandleValid() || !stnd_.Usb.Open) return;
     uint16_t value = 0xFFFF;
     usb_.UsbBridgeControl(stnd_.Usb, 1, value);
     usb_.UsbClose(stnd_.Usb);

@@ -1,7 +1,8 @@
 // The device state record STND with its bridge connection Devc and serial bridge port DevcRS232.
 #pragma once
 
-#include "link/SerialLine.h"
+#include "host/SerialLine.h"
+#include "link/RegImage.h"
 
 #include <array>
 #include <cstdint>
@@ -20,7 +21,6 @@ enum LinkKind : uint16_t {
     kLinkQn740x = 5,
 };
 
-inline constexpr size_t kRegImageSize = 1024;
 inline constexpr size_t kPipeCount = 17;
 inline constexpr size_t kPipeRecordSize = 20;
 
@@ -80,7 +80,7 @@ struct DevcRS232 {
 // The device state record (one instance, device 0).
 struct STND {
     uint16_t Chip = 0;
-    std::array<uint8_t, kRegImageSize> RegImage{};
+    RegImageBytes RegImage{};
     uint16_t Interface = kLinkRs232;
     int32_t BaudIndex = 0;
     int32_t ComIndex = 0;

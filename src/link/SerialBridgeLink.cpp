@@ -19,7 +19,7 @@ constexpr int kStatusPanel = 1;
 } // namespace
 
 size_t SerialBridgeLink::WaitQueued(size_t count, double ms, uint32_t& errors) {
-    const double start = clock_.Now();
+    const double start = clock_.SteadyMs();
     size_t queued = 0;
     errors = 0;
     for (;;) {

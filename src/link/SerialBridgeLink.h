@@ -1,8 +1,8 @@
 // The serial bridge link (link kind 0): synchronisation, chip reads and writes over a serial port.
 #pragma once
 
-#include "link/Clock.h"
-#include "link/HostInterfaces.h"
+#include "host/Clock.h"
+#include "host/StatusBar.h"
 #include "link/LinkRecords.h"
 #include "link/Transport.h"
 

@@ -37,7 +37,12 @@ void UsbBridge::UsbClose(Devc& devc) {
     devc.Open = false;
 }
 
+// A HID report carries the whole 64-byte payload: what lies beyond the request goes out as zeros
+// rather than as leftovers of the previous answer. Without a handle nothing goes to the device.
 bool UsbBridge::UsbWrite(Devc& devc, uint8_t length) {
+    if (!devc.HandleValid()) return false;
+    if (length < kUsbPayload)
+        std::fill(UsbIoBuffer.begin() + length, UsbIoBuffer.begin() + kUsbPayload, uint8_t{0});
     if (Current().Write(devc, UsbIoBuffer.data(), length)) {
         IdleTicks = 0;
         return true;
@@ -47,6 +52,7 @@ bool UsbBridge::UsbWrite(Devc& devc, uint8_t length) {
 }
 
 bool UsbBridge::UsbRead(Devc& devc, uint8_t length) {
+    if (!devc.HandleValid()) return false;
     if (Current().Read(devc, UsbIoBuffer.data(), length)) {
         IdleTicks = 0;
         return true;
@@ -96,6 +102,8 @@ bool UsbBridge::UsbGetPipeInfo(Devc& devc, int pipe) {
     return true;
 }
 
+// A bridge that was accepted but failed one of the set-up requests that follow has been closed
+// again by the failing transfer: that is a failed open, not a success on a closed link.
 bool UsbBridge::UsbOpen(Devc& devc, uint8_t& fresh) {
     fresh = kFreshNothingFound;
     if (devc.HandleValid() && UsbIdentify(devc)) {
@@ -103,7 +111,10 @@ bool UsbBridge::UsbOpen(Devc& devc, uint8_t& fresh) {
         return true;
     }
     if (devc.Open) return false;
-    return ScanDriver(devc, fresh) || ScanHid(devc, fresh);
+    if (!ScanDriver(devc) && !ScanHid(devc)) return false;
+    if (!devc.Open) return false;
+    fresh = kFreshNewBridge;
+    return true;
 }
 
 // Sub 2 is the bridge's presence check; the value it is sent with means nothing, so zeros go out.
@@ -128,11 +139,10 @@ void UsbBridge::StartUpPair(Devc& devc) {
     if (UsbWrite(devc, 4)) UsbRead(devc, 64);
 }
 
-bool UsbBridge::ScanDriver(Devc& devc, uint8_t& fresh) {
+bool UsbBridge::ScanDriver(Devc& devc) {
     for (int n = 0; n < kDriverScanCount; ++n) {
         if (!ProbeDriver(devc, n)) continue;
         MarkOpen(devc);
-        fresh = kFreshNewBridge;
         uint16_t value = static_cast<uint16_t>(n);
         UsbBridgeControl(devc, 1, value);
         UsbBridgeControl(devc, 4, value);
@@ -162,7 +172,7 @@ bool UsbBridge::ProbeDriver(Devc& devc, int index) {
     return accepted;
 }
 
-bool UsbBridge::ScanHid(Devc& devc, uint8_t& fresh) {
+bool UsbBridge::ScanHid(Devc& devc) {
     for (int n = 0; n < kHidScanCount; ++n) {
         if (!ProbeHid(devc, n)) continue;
         MarkOpen(devc);
@@ -170,7 +180,6 @@ bool UsbBridge::ScanHid(Devc& devc, uint8_t& fresh) {
         UsbBridgeControl(devc, 1, value);
         UsbBridgeControl(devc, 4, value);
         UsbBridgeControl(devc, 6, value);
-        fresh = kFreshNewBridge;
         const auto packet = static_cast<uint16_t>(hidT_.InputReportLength - 1);
         for (size_t p = 0; p < 4; ++p) devc.Pipes[p].MaximumPacketSize = packet;
         StartUpPair(devc);

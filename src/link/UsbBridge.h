@@ -44,9 +44,9 @@ class UsbBridge {
     uint16_t InputReportLength() const { return hidT_.InputReportLength; }
 
   private:
-    bool ScanDriver(Devc& devc, uint8_t& fresh);
+    bool ScanDriver(Devc& devc);
     bool ProbeDriver(Devc& devc, int index);
-    bool ScanHid(Devc& devc, uint8_t& fresh);
+    bool ScanHid(Devc& devc);
     bool ProbeHid(Devc& devc, int index);
     bool Sub2Answers(Devc& devc);
     void MarkOpen(Devc& devc);

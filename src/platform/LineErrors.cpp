@@ -1,7 +1,7 @@
 // Line error counters read from the serial driver, turned into the error word.
 #include "platform/LineErrors.h"
 
-#include "link/SerialLine.h"
+#include "host/SerialLine.h"
 
 #include <linux/serial.h>
 #include <sys/ioctl.h>

@@ -1,7 +1,7 @@
 // A serial line over Qt's QSerialPort, polled without an event loop, and the factory making them.
 #pragma once
 
-#include "link/SerialLine.h"
+#include "host/SerialLine.h"
 #include "platform/BusTrace.h"
 #include "platform/LineErrors.h"
 

@@ -1,4 +1,4 @@
-// Local wall-clock time in days since 1970 and a sleeping pause that never spins a core.
+// Local wall-clock time in days since 1970, steady milliseconds, and a pause that never spins.
 #include "platform/SystemClock.h"
 
 #include <chrono>
@@ -16,6 +16,11 @@ double SystemClock::Now() {
     const double ms =
         static_cast<double>(duration_cast<milliseconds>(now.time_since_epoch()).count());
     return (ms + static_cast<double>(local.tm_gmtoff) * 1000.0) / kMsPerDay;
+}
+
+double SystemClock::SteadyMs() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
 void SystemClock::SleepMs(uint32_t ms) {

@@ -1,13 +1,14 @@
-// The real wall clock: local time as a fraction of a day, sleeping in short slices.
+// The real clock: local time as a fraction of a day for display, steady time for pauses.
 #pragma once
 
-#include "link/Clock.h"
+#include "host/Clock.h"
 
 namespace qn {
 
 class SystemClock final : public Clock {
   public:
     double Now() override;
+    double SteadyMs() override;
     void SleepMs(uint32_t ms) override;
 };
 

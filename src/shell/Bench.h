@@ -1,21 +1,27 @@
-// The Bench owns what the tool holds process-wide: the device record, the link and its centre.
+// The Bench owns what the tool holds process-wide: the device record, the link and its centre,
+// the chip model and catalogue, the settings and the program's folder.
 #pragma once
 
 #include "chip/ChipCatalogue.h"
 #include "chip/ChipModel.h"
 #include "chip/SelectedChipInfo.h"
+#include "host/Clock.h"
+#include "host/EventPump.h"
+#include "host/PanelRefresh.h"
+#include "host/Prompt.h"
+#include "host/SerialLine.h"
+#include "host/StatusBar.h"
 #include "link/ChipLink.h"
-#include "link/Clock.h"
 #include "link/DriverLayer.h"
+#include "link/ExchangeGuard.h"
 #include "link/HidLayer.h"
-#include "link/HostInterfaces.h"
 #include "link/LinkCentre.h"
 #include "link/LinkRecords.h"
-#include "link/SerialLine.h"
 #include "link/UsbBridge.h"
 #include "shell/settings/Settings.h"
 #include "shell/settings/WindowPlacements.h"
 
+#include <filesystem>
 #include <string>
 
 namespace qn {
@@ -26,34 +32,38 @@ struct Platform {
     DriverLayer& Driver;
     SerialPortFactory& SerialPorts;
     Clock& Time;
-    EventPump& Pump;
+    EventPump& Windows; // lets window messages through
     StatusBar& Status;
     PanelRefresh& Panels;
+    Prompt& Ask;
 };
 
 class Bench {
   public:
-    explicit Bench(const Platform& platform)
-        : Usb(platform.Hid, platform.Driver),
-          Chip(Stnd, Usb, platform.Time, platform.Status, platform.Panels),
-          Centre(Stnd, Usb, Chip, platform.Status, platform.Panels) {
-        Stnd.Serial.Line = platform.SerialPorts.MakeLine();
-        Chip.SetChip(&ChipInfo);
-    }
+    // `programDir` holds the settings and result files (with a trailing separator);
+    // `includeDir` the chip list and chip description files.
+    Bench(const Platform& platform, std::string programDir, std::filesystem::path includeDir);
     Bench(const Bench&) = delete;
     Bench& operator=(const Bench&) = delete;
 
+    // Start-up: both link records closed, no idle time counted.
+    void ResetLink();
+    // Shutdown: closes the serial bridge port and releases the USB bridge.
+    void Shutdown();
+
+    const std::string ProgramDir;
+    const ChipCatalogue Catalogue;
+    Settings Config;
     STND Stnd;
+    // Everything that waits and lets window messages through pumps through the guard.
+    ExchangeGuard Guard;
     UsbBridge Usb;
     ChipLink Chip;
     LinkCentre Centre;
     ChipModel Model;
     SelectedChipInfo ChipInfo{Model};
-    ChipCatalogue Catalogue{""};
-    Settings Config;
     WindowPlacements Places;
-    // Folder of the settings and result files, with a trailing separator.
-    std::string ProgramDir;
+    Prompt& Ask;
 };
 
 } // namespace qn

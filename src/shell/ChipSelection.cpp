@@ -5,10 +5,11 @@ namespace qn {
 
 bool SelectBenchChip(Bench& bench, uint16_t index) {
     bench.Stnd.Chip = index;
-    const bool selected = bench.Catalogue.SelectChip(bench.Model, index, bench.Stnd,
-                                                     bench.Config.Flags[kFlagAdcSection]);
+    const ChipSelectOutcome outcome =
+        bench.Catalogue.SelectChip(bench.Model, index, bench.Config.Flags[kFlagAdcSection]);
+    if (outcome.AsksSpecialLink) bench.Stnd.Interface = kLinkSpecial;
     bench.Chip.Options.Optocoupler = bench.Model.Controls.OptocouplerChecked;
-    return selected;
+    return outcome.Read;
 }
 
 bool ChennalComChange(Bench& bench) {

@@ -7,8 +7,7 @@
 namespace qn {
 namespace {
 
-// The clock counts in days, so each reading is rounded by up to a microsecond at present dates;
-// this slack lets a conversion due exactly now be counted however the readings were rounded.
+// Lets a conversion due exactly now be counted however the clock readings were rounded.
 constexpr double kClockSlackMs = 0.005;
 
 } // namespace
@@ -18,7 +17,7 @@ SimAdc::SimAdc(Clock& clock, uint32_t seed) : clock_(clock), rng_(seed) {}
 void SimAdc::SetOutputRate(double conversionsPerSecond) {
     if (running_) {
         madeBefore_ = MadeSinceStart();
-        countFromDays_ = clock_.Now();
+        countFromMs_ = clock_.SteadyMs();
     }
     rate_ = std::max(0.0, conversionsPerSecond);
 }
@@ -36,13 +35,13 @@ int32_t SimAdc::Convert() {
 
 void SimAdc::Start() {
     running_ = true;
-    countFromDays_ = clock_.Now();
+    countFromMs_ = clock_.SteadyMs();
     madeBefore_ = 0;
     handedOut_ = 0;
 }
 
 uint64_t SimAdc::MadeSinceStart() const {
-    const double elapsedMs = (clock_.Now() - countFromDays_) * kMsPerDay;
+    const double elapsedMs = clock_.ElapsedMs(countFromMs_);
     if (elapsedMs < 0) return madeBefore_;
     const double made = std::floor((elapsedMs + kClockSlackMs) * rate_ / 1000.0);
     return madeBefore_ + static_cast<uint64_t>(made);

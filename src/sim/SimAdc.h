@@ -1,7 +1,7 @@
 // The simulated ADC: noisy conversions at a fixed output rate, counted on the bench clock.
 #pragma once
 
-#include "link/Clock.h"
+#include "host/Clock.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -40,8 +40,8 @@ class SimAdc {
     double mean_ = 0x123456;
     double noiseRms_ = 2.0;
     bool running_ = false;
-    double countFromDays_ = 0.0; // clock time the current rate started counting from
-    uint64_t madeBefore_ = 0;    // conversions made at earlier rates of this stream
+    double countFromMs_ = 0.0; // steady time the current rate started counting from
+    uint64_t madeBefore_ = 0;  // conversions made at earlier rates of this stream
     uint64_t handedOut_ = 0;
 };
 

@@ -1,7 +1,7 @@
 // The simulated USB bridge: its firmware's request handling in front of a simulated ADC chip.
 #pragma once
 
-#include "link/Clock.h"
+#include "host/Clock.h"
 #include "sim/SimAdc.h"
 #include "sim/SimChip.h"
 #include "sim/SimRegisterFile.h"

@@ -1,7 +1,7 @@
 // Frame assembly and answers of the serial bridge peer, with its configurable faults.
 #include "sim/SimSerialBridge.h"
 
-#include "link/SerialLine.h"
+#include "host/SerialLine.h"
 
 #include <cstddef>
 #include <utility>

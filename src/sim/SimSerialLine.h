@@ -1,7 +1,7 @@
 // Simulated serial ports: lines made by a factory that knows which port reaches which peer.
 #pragma once
 
-#include "link/SerialLine.h"
+#include "host/SerialLine.h"
 #include "sim/SimSerialBridge.h"
 
 #include <cstddef>

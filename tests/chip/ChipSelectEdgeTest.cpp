@@ -104,7 +104,7 @@ TEST_F(ChipFileTest, FieldDefinitionsAndItems) {
 
 TEST_F(ChipFileTest, SpecialProductAndMissingFiles) {
     ASSERT_TRUE(SelectBody("#PRODUCT\n52K12\n#REGWORD\n1 W 2 X 3 4\n#ADC0S\n1 TS 1 0\n"));
-    EXPECT_EQ(stnd.Interface, kLinkSpecial);
+    EXPECT_TRUE(outcome.AsksSpecialLink);
     model.Controls.SaveReg = true;
     Write("QnSel.INC", "GONE.INC a b\n");
     EXPECT_FALSE(Select(0));

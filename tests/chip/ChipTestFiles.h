@@ -3,7 +3,6 @@
 
 #include "chip/ChipCatalogue.h"
 #include "chip/ChipModel.h"
-#include "link/LinkRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +19,6 @@ class ChipFileTest : public ::testing::Test {
     ChipFileTest() {
         std::string pattern = (std::filesystem::temp_directory_path() / "qnchipXXXXXX").string();
         dir = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-        stnd.Interface = kLinkQn740x;
     }
     ~ChipFileTest() override {
         std::error_code error;
@@ -39,11 +37,14 @@ class ChipFileTest : public ::testing::Test {
         Write("TEST.INC", body);
         return Select(0);
     }
-    bool Select(uint16_t index) { return ChipCatalogue(dir).SelectChip(model, index, stnd, flag3); }
+    bool Select(uint16_t index) {
+        outcome = ChipCatalogue(dir).SelectChip(model, index, flag3);
+        return outcome.Read;
+    }
 
     std::filesystem::path dir;
     ChipModel model;
-    STND stnd;
+    ChipSelectOutcome outcome;
     bool flag3 = true;
 };
 

@@ -5,7 +5,7 @@
 #include "chip/ParsedLine.h"
 #include "chip/RegisterRefresh.h"
 #include "chip/SelectedChipInfo.h"
-#include "chip/TextFile.h"
+#include "platform/TextFile.h"
 
 #include <gtest/gtest.h>
 
@@ -20,13 +20,13 @@ namespace {
 class ShippedChips : public ::testing::Test {
   protected:
     bool Select(uint16_t index) {
-        stnd.Interface = kLinkQn740x;
         flag3 = true;
-        return ChipCatalogue(QN_INCLUDE_DIR).SelectChip(model, index, stnd, flag3);
+        outcome = ChipCatalogue(QN_INCLUDE_DIR).SelectChip(model, index, flag3);
+        return outcome.Read;
     }
 
     ChipModel model;
-    STND stnd;
+    ChipSelectOutcome outcome;
     bool flag3 = true;
 };
 
@@ -37,14 +37,15 @@ TEST_F(ShippedChips, EachChipSelectsWithItsMapGainsAndControls) {
     struct Case {
         std::string product;
         std::array<uint16_t, 4> pages;
-        uint16_t bytes, words, banks, linkKind;
+        uint16_t bytes, words, banks;
+        bool specialLink;
         bool instruments, registerTest;
         uint8_t topPgaGain, topAdcGain;
     };
-    const Case cases[] = {{"QN7401", {5, 0, 0, 0}, 3, 0, 1, kLinkQn740x, false, false, 128, 4},
-                          {"QN7402", {5, 2, 3, 0}, 3, 0, 2, kLinkQn740x, true, false, 64, 8},
-                          {"QN7403", {5, 2, 2, 2}, 7, 3, 5, kLinkQn740x, true, true, 128, 4},
-                          {"52K12", {6, 3, 0, 0}, 6, 2, 2, kLinkSpecial, false, true, 128, 4}};
+    const Case cases[] = {{"QN7401", {5, 0, 0, 0}, 3, 0, 1, false, false, false, 128, 4},
+                          {"QN7402", {5, 2, 3, 0}, 3, 0, 2, false, true, false, 64, 8},
+                          {"QN7403", {5, 2, 2, 2}, 7, 3, 5, false, true, true, 128, 4},
+                          {"52K12", {6, 3, 0, 0}, 6, 2, 2, true, false, true, 128, 4}};
     for (uint16_t i = 0; i < 4; ++i) {
         const Case& c = cases[i];
         SCOPED_TRACE(c.product);
@@ -56,7 +57,7 @@ TEST_F(ShippedChips, EachChipSelectsWithItsMapGainsAndControls) {
         EXPECT_EQ(model.WordRegs.Count(), c.words);
         for (size_t b = 0; b < 5; ++b) EXPECT_EQ(model.Controls.BankButtons[b], b < c.banks);
         for (size_t p = 0; p < 4; ++p) EXPECT_EQ(model.Controls.PageButtons[p], c.pages[p] > 0);
-        EXPECT_EQ(stnd.Interface, c.linkKind);
+        EXPECT_EQ(outcome.AsksSpecialLink, c.specialLink);
         EXPECT_EQ(model.Controls.Fluke && model.Controls.PowerPort && model.Controls.ChamberPort,
                   c.instruments);
         EXPECT_EQ(model.Controls.FileMenu && model.Controls.SaveReg, c.registerTest);
@@ -77,7 +78,7 @@ TEST_F(ShippedChips, AdcFieldsFitTheirRegistersWithoutOverlap) {
         SCOPED_TRACE(model.ProductName);
         for (const char* name : {"ADCEN", "PGA", "OSR", "HS", "ADGN", "FSRB", "INP", "IRQEN", "TS"})
             EXPECT_TRUE(model.AdcFields[name].Defined) << name;
-        if (stnd.Interface == kLinkQn740x) { // registers 0..4 alone reach the chip there
+        if (!outcome.AsksSpecialLink) { // on the QN740x link registers 0..4 alone reach the chip
             EXPECT_LT(SelectedChipInfo(model).FieldRegister("IRQEN"), 5);
             EXPECT_LT(SelectedChipInfo(model).FieldRegister("TS"), 5);
         }

@@ -1,7 +1,6 @@
 // Number parsing, fixed-width number texts, keeping windows on the screen and the line tokenizer.
 #include "chip/NumberText.h"
 #include "chip/ParsedLine.h"
-#include "chip/ScreenRect.h"
 
 #include <gtest/gtest.h>
 
@@ -56,17 +55,6 @@ TEST(NumberText, PaddedTextsNeverCut) {
         {HexText(0xABCu), "ABC"}, {HexText(0xFFFFFFFFu), "FFFFFFFF"},
     };
     for (const auto& [text, expected] : cases) EXPECT_EQ(text, expected);
-}
-
-TEST(ScreenRect, ClampToScreenKeepsWindowsReachable) {
-    const std::pair<ScreenRect, ScreenRect> cases[] = {
-        {{100, 50, 400, 300}, {100, 50, 400, 300}},     // inside: unchanged
-        {{0, 0, 2000, 1000}, {0, 0, 1024, 768}},        // larger than the screen: shrunk
-        {{1024, 768, 300, 200}, {724, 568, 300, 200}},  // from the edge on: ends at the edge
-        {{1010, 760, 300, 200}, {1004, 748, 300, 200}}, // within the last 20 pixels
-    };
-    for (const auto& [window, expected] : cases)
-        EXPECT_EQ(ClampToScreen(window, 1024, 768), expected);
 }
 
 std::vector<std::string> Words(const ParsedLine& line) {

@@ -1,9 +1,5 @@
 // The main window offscreen on the simulated bench: menus, "USB Scan", captions and panel places.
-#include "shell/ui/MainPanel.h"
-#include "shell/Bench.h"
-#include "sim/SimClock.h"
-#include "sim/SimWorld.h"
-
+#include "ProgramFixture.h"
 #include "analysis/ui/AnxADC.h"
 #include "chip/ui/ChipWindows.h"
 
@@ -11,35 +7,12 @@
 #include <QFile>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace qn::test {
 namespace {
 
-class MainPanelTest : public ::testing::Test {
-  protected:
-    SimClock clock;
-    SimWorld world{clock};
-    NullEventPump pump;
-    StatusRelay status;
-    PanelRelay panels;
-    Bench bench{Platform{world.Hid, world.Driver, world.SerialPorts, clock, pump, status, panels}};
-    QTemporaryDir dir;
-    std::unique_ptr<TMainPanel> main = std::make_unique<TMainPanel>(bench);
-
-    MainPanelTest() {
-        bench.ProgramDir = dir.path().toStdString() + "/";
-        bench.Catalogue =
-            ChipCatalogue((QCoreApplication::applicationDirPath() + "/INCLUDE").toStdString());
-        main->PlacementPath = dir.filePath("qn740xtest.wst");
-        status.Target = main.get();
-        panels.Target = main.get();
-        main->CreateWindows();
-        main->show();
-    }
-    void Trigger(const char* caption) { main->MenuItems.at(caption)->trigger(); }
-};
+using MainPanelTest = ProgramFixture;
 
 TEST_F(MainPanelTest, MenuBarInOrder) {
     QStringList bar;

@@ -33,7 +33,7 @@ class ChipAdcLink : public SimLinkFixture {
   protected:
     void SetUp() override {
         bool flag3 = true;
-        ASSERT_TRUE(ChipCatalogue(kInclude).SelectChip(bench.Model, 0, bench.Stnd, flag3));
+        ASSERT_TRUE(ChipCatalogue(kInclude).SelectChip(bench.Model, 0, flag3).Read);
         ASSERT_EQ(bench.Model.ProductName, "QN7401");
         bench.Chip.SetChip(&bench.ChipInfo);
         bridge.LoadChip(bench.Model);

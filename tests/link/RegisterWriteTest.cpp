@@ -136,15 +136,15 @@ TEST(AdcResultText, HexAndDecimalWithSignAndDivisor) {
         {{0x80, 0x00, 0x00}, false, 1, "-4194304"}, {{0x12, 0x34, 0x56}, true, 16, "91A2"},
         {{0x12, 0x34, 0x56}, true, 0, "91A2B"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(LinkCentre::AdcResultText(c.Bytes, c.Hex, c.Divisor), c.Text);
+    for (const auto& c : cases) EXPECT_EQ(AdcResultText(c.Bytes, c.Hex, c.Divisor), c.Text);
 }
 
 TEST_F(SimLinkFixture, TickShowsContinuousReadAndRedrawsLiveChart) {
     ConnectDriverBridge();
     bridge.SetSignal(0x000100, 0);
-    bench.Centre.LiveRead.ContinuousRead = true;
-    bench.Centre.LiveRead.HexOutput = true;
+    bench.Centre.ContinuousRead = true;
+    bench.Config.AdcPanel.TXADCOMD = 0;         // "HEX"
+    TXADCObitChange(bench.Config.AdcPanel, 15); // width "23": divisor 1
     bench.Centre.Timer1Timer();
     EXPECT_EQ(panels.AdcText, "80");
     bench.Centre.ChartLive = true;

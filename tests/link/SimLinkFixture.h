@@ -48,10 +48,11 @@ class SimLinkFixture : public ::testing::Test {
     SimSerialPortFactory serialPorts;
     SimSerialBridge serialPeer{bridge.Registers};
     NullEventPump pump;
+    PromptRelay prompt;
     RecordingStatus status;
     CountingPanels panels;
     FixedChipInfo chipInfo{"QN7401", 2, 3};
-    Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels}};
+    Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "", ""};
 
     SimLinkFixture() { bench.Chip.SetChip(&chipInfo); }
 

@@ -42,10 +42,11 @@ class LinkEmulatedTest : public ::testing::Test {
     LibusbDriverLayer driver{trace};
     SimSerialPortFactory serialPorts;
     NullEventPump pump;
+    PromptRelay prompt;
     LastStatus status;
     PanelRefresh panels;
     FixedChipInfo chipInfo{"QN7401", 2, 3};
-    Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels}};
+    Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "", ""};
 
     LinkEmulatedTest() {
         bench.Chip.SetChip(&chipInfo);
@@ -150,9 +151,10 @@ TEST(LinkSerialEmulated, SynchronisesReadsAndWritesThroughTheAdapter) {
     SimDriverLayer driver;
     QtSerialPortFactory serialPorts(::testing::TempDir());
     NullEventPump pump;
+    PromptRelay prompt;
     LastStatus status;
     PanelRefresh panels;
-    Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels}};
+    Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "", ""};
     ASSERT_TRUE(bench.Stnd.Serial.Line->Open(adapter.DefaultPortName()));
     ASSERT_TRUE(bench.Stnd.Serial.Line->Configure({9600, 8, Parity::None, 1}));
     bench.Stnd.Interface = kLinkRs232;

@@ -1,5 +1,5 @@
 // Port names, the port map, and the line error word.
-#include "link/SerialLine.h"
+#include "host/SerialLine.h"
 #include "platform/LineErrors.h"
 #include "platform/PortNames.h"
 

@@ -1,6 +1,7 @@
 // The window placement file: layout, version check, entry limit, screen clamps, file name.
 #include "shell/settings/Placement.h"
 #include "SettingsFixture.h"
+#include "shell/settings/ScreenRect.h"
 #include "shell/settings/WindowPlacements.h"
 
 namespace qn::test {
@@ -116,6 +117,17 @@ TEST(WindowPlacementsTest, SaveMergesByNameUpToFortyAndRestoresOnce) {
     EXPECT_TRUE(disabled.Restore(file).empty());
     EXPECT_FALSE(disabled.Save(folder.File("other.wst"), windows));
     EXPECT_EQ(folder.EntryCount(), 1);
+}
+
+TEST(ScreenRect, ClampToScreenKeepsWindowsReachable) {
+    const std::pair<ScreenRect, ScreenRect> cases[] = {
+        {{100, 50, 400, 300}, {100, 50, 400, 300}},     // inside: unchanged
+        {{0, 0, 2000, 1000}, {0, 0, 1024, 768}},        // larger than the screen: shrunk
+        {{1024, 768, 300, 200}, {724, 568, 300, 200}},  // from the edge on: ends at the edge
+        {{1010, 760, 300, 200}, {1004, 748, 300, 200}}, // within the last 20 pixels
+    };
+    for (const auto& [window, expected] : cases)
+        EXPECT_EQ(ClampToScreen(window, 1024, 768), expected);
 }
 
 } // namespace

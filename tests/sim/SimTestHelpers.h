@@ -32,9 +32,8 @@ inline Bytes Exchange(SimBridge& bridge, const Bytes& request) {
 
 inline ChipModel SelectShipped(uint16_t index) {
     ChipModel model;
-    STND stnd;
     bool flag3 = true;
-    EXPECT_TRUE(ChipCatalogue(QN_INCLUDE_DIR).SelectChip(model, index, stnd, flag3)) << index;
+    EXPECT_TRUE(ChipCatalogue(QN_INCLUDE_DIR).SelectChip(model, index, flag3).Read) << index;
     return model;
 }
 

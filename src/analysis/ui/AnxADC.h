@@ -8,10 +8,7 @@ namespace qn {
 class TAnxADC : public QWidget {
     Q_OBJECT
   public:
-    explicit TAnxADC(QWidget* parent = nullptr) : QWidget(parent) {
-        setWindowTitle("Analyse ADC");
-        setMinimumSize(714, 277);
-    }
+    explicit TAnxADC(QWidget* parent = nullptr);
 };
 
 } // namespace qn

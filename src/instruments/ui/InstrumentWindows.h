@@ -9,28 +9,19 @@ namespace qn {
 class TFLUKE : public QWidget {
     Q_OBJECT
   public:
-    explicit TFLUKE(QWidget* parent = nullptr) : QWidget(parent) {
-        setWindowTitle("FLUKE-5500");
-        resize(338, 622);
-    }
+    explicit TFLUKE(QWidget* parent = nullptr);
 };
 
 class TFPower : public QWidget {
     Q_OBJECT
   public:
-    explicit TFPower(QWidget* parent = nullptr) : QWidget(parent) {
-        setWindowTitle("Power Supply");
-        resize(338, 622);
-    }
+    explicit TFPower(QWidget* parent = nullptr);
 };
 
 class TTMP : public QWidget {
     Q_OBJECT
   public:
-    explicit TTMP(QWidget* parent = nullptr) : QWidget(parent) {
-        setWindowTitle("Temperature Test");
-        resize(800, 560);
-    }
+    explicit TTMP(QWidget* parent = nullptr);
 };
 
 } // namespace qn

@@ -114,7 +114,7 @@ void PageSection(Load& load) {
 }
 
 void AdcPanelSection(Load& load) {
-    AdcPanelSettings& panel = load.T.Values.AdcPanel;
+    AdcResultDisplay& panel = load.T.Values.AdcPanel;
     TakeInRange(load, load.In.Int("TXADCOMD"), 0, kAdcModeItems - 1, panel.TXADCOMD, "TXADCOMD");
     std::optional<int32_t> width = load.In.Int("TXADCObit");
     if (width && !TXADCObitChange(panel, *width))

@@ -2,7 +2,7 @@
 // and written when it closes.
 #pragma once
 
-#include "chip/ScreenRect.h"
+#include "shell/settings/ScreenRect.h"
 
 #include <cstdint>
 #include <string>

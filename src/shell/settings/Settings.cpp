@@ -31,13 +31,6 @@ bool TXScaleChange(AnalysisSettings& analysis, int32_t item) {
     return true;
 }
 
-bool TXADCObitChange(AdcPanelSettings& panel, int32_t item) {
-    if (!InList(item, kAdcWidthItems)) return false;
-    panel.TXADCObit = static_cast<uint8_t>(item);
-    panel.Divisor = WidthDivisor(item);
-    return true;
-}
-
 uint16_t LptAddress(int32_t clpt) {
     switch (clpt) {
     case 1:

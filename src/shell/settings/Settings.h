@@ -2,6 +2,8 @@
 // values from them.
 #pragma once
 
+#include "link/AdcResultDisplay.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -20,15 +22,6 @@ struct PanelPages {
     uint8_t CurrentBank = 0;
 
     bool operator==(const PanelPages&) const = default;
-};
-
-// Result display of the ADC panel: output mode ("HEX", "DEC") and output width ("8" … "23").
-struct AdcPanelSettings {
-    uint8_t TXADCOMD = 0;
-    uint8_t TXADCObit = 7;
-    int32_t Divisor = 256; // 2^(15 − TXADCObit), set by TXADCObitChange
-
-    bool operator==(const AdcPanelSettings&) const = default;
 };
 
 // Analysis window: sample count, display scale, function combos and the boxes the file keeps.
@@ -69,7 +62,7 @@ struct TempTestSettings {
 struct Settings {
     ConfigFlags Flags{};
     PanelPages Pages;
-    AdcPanelSettings AdcPanel;
+    AdcResultDisplay AdcPanel;
     AnalysisSettings Analysis;
     SetupSettings Setup;
     TempTestSettings TempTest;
@@ -78,12 +71,10 @@ struct Settings {
 };
 
 // Item counts of the lists whose indexes the file keeps.
-inline constexpr int32_t kNPointItems = 11;   // "64" … "65536"
-inline constexpr int32_t kScaleItems = 16;    // "8" … "23"
-inline constexpr int32_t kAdcModeItems = 2;   // "HEX", "DEC"
-inline constexpr int32_t kAdcWidthItems = 16; // "8" … "23"
-inline constexpr int32_t kLptItems = 3;       // "LPT1 : 0x378", "LPT2 : 0x278", "PRN1 : 0x3BC"
-inline constexpr int32_t kAvrItems = 6;       // "1" … "32"
+inline constexpr int32_t kNPointItems = 11; // "64" … "65536"
+inline constexpr int32_t kScaleItems = 16;  // "8" … "23"
+inline constexpr int32_t kLptItems = 3;     // "LPT1 : 0x378", "LPT2 : 0x278", "PRN1 : 0x3BC"
+inline constexpr int32_t kAvrItems = 6;     // "1" … "32"
 
 // "Sample Point" selected item: NPoint := 64·2^item. An item outside the list changes nothing
 // and gives false.
@@ -92,10 +83,6 @@ bool NPointIndexChange(AnalysisSettings& analysis, int32_t item);
 // "Scale" selected item: ScaleDiv := 2^(15 − item), ScaleBits := 8 + item. An item outside the
 // list changes nothing and gives false.
 bool TXScaleChange(AnalysisSettings& analysis, int32_t item);
-
-// ADC panel output width selected item: Divisor := 2^(15 − item). An item outside the list
-// changes nothing and gives false.
-bool TXADCObitChange(AdcPanelSettings& panel, int32_t item);
 
 // Base address of an LPT list position; no selection (or any other position) gives 0x378.
 uint16_t LptAddress(int32_t clpt);

@@ -1,9 +1,9 @@
 // The bench's outside world: the real hidapi, libusb and serial back ends, or the simulated bench.
 #pragma once
 
+#include "host/SerialLine.h"
 #include "link/DriverLayer.h"
 #include "link/HidLayer.h"
-#include "link/SerialLine.h"
 
 #include <QString>
 
@@ -29,6 +29,8 @@ class Backends {
     SerialPortFactory& SerialPorts() { return *serial_; }
     // The simulated chip follows the chip the tool selected; real hardware needs nothing.
     void ChipSelected(const ChipModel& model);
+    // The simulated bench; null on real hardware.
+    SimWorld* Sim() { return sim_.get(); }
 
   private:
     std::unique_ptr<SimWorld> sim_;

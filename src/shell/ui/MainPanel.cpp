@@ -2,18 +2,20 @@
 #include "shell/ui/MainPanel.h"
 
 #include "analysis/ui/AnxADC.h"
-#include "chip/ScreenRect.h"
 #include "chip/ui/ChipWindows.h"
 #include "instruments/ui/InstrumentWindows.h"
 #include "link/ui/QnUp.h"
 #include "shell/ChipSelection.h"
+#include "shell/settings/ScreenRect.h"
 #include "shell/ui/Option.h"
 
 #include <QCloseEvent>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 
 namespace qn {
 namespace {
@@ -28,9 +30,7 @@ TMainPanel::TMainPanel(Bench& bench, QWidget* parent) : QMainWindow(parent), ben
 }
 
 TMainPanel::~TMainPanel() {
-    // FormDestroy: release the serial bridge port and the USB bridge.
-    if (bench_.Stnd.Serial.IsOpen()) bench_.Stnd.Serial.Line->Close();
-    bench_.Centre.ReleaseUsb();
+    bench_.Shutdown();
 }
 
 void TMainPanel::FormCreate() {
@@ -40,10 +40,8 @@ void TMainPanel::FormCreate() {
     setCentralWidget(Mdi);
     BuildMenus();
     BuildStatusBar();
-    bench_.Stnd.Usb.Handle = -1;
-    bench_.Stnd.Usb.Open = false;
+    bench_.ResetLink();
     setWindowTitle(kMainCaption);
-    bench_.Usb.IdleTicks = 0;
     resize(1024, 700);
     KeepOnScreen();
 }
@@ -132,14 +130,14 @@ void TMainPanel::CreateWindows() {
     Qn_UP->hide();
     Option = new TOption(this);
     ChipList = bench_.Catalogue.LoadChipList();
-    Qn_RAM = new TQn_RAM;
-    Qn_Reg2 = new TQn_Reg2;
-    ADCForm = new TADCForm;
+    Qn_RAM = new TQn_RAM(this);
+    Qn_Reg2 = new TQn_Reg2(this);
+    ADCForm = new TADCForm(this);
     QnPopSelHex = new TQnPopSelHex(this);
-    AnxADC = new TAnxADC;
-    FLUKE = new TFLUKE;
-    FPower = new TFPower;
-    TMP = new TTMP;
+    AnxADC = new TAnxADC(this);
+    FLUKE = new TFLUKE(this);
+    FPower = new TFPower(this);
+    TMP = new TTMP(this);
     const std::pair<QWidget*, const char*> names[] = {
         {Option, "Option"}, {Qn_RAM, "Qn_RAM"}, {Qn_Reg2, "Qn_Reg2"}, {ADCForm, "ADCForm"},
         {AnxADC, "AnxADC"}, {FLUKE, "FLUKE"},   {FPower, "FPower"},   {TMP, "TMP"}};
@@ -243,9 +241,36 @@ void TMainPanel::USBClient() {
     RefreshAdcPanel();
 }
 
+// Closing while an operation owns the link asks it to stop; the window closes once it has ended.
 void TMainPanel::closeEvent(QCloseEvent* event) {
+    if (bench_.Guard.Busy()) {
+        closePending_ = true;
+        bench_.Guard.RequestStop();
+        event->ignore();
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(event);
+}
+
+// What would start another exchange is disabled while an operation lets window messages through.
+void TMainPanel::ShowBusy(bool busy) {
+    Menu_File->menuAction()->setEnabled(!busy);
+    Menu_Option->menuAction()->setEnabled(!busy);
+    for (const char* caption : {"USB Scan", "Read RAM"}) MenuItems.at(caption)->setEnabled(!busy);
+    if (!busy && closePending_) {
+        closePending_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+bool TMainPanel::Confirm(const std::string& question) {
+    return QMessageBox::question(this, kMainCaption, QString::fromStdString(question)) ==
+           QMessageBox::Yes;
+}
+
+void TMainPanel::Tell(const std::string& message) {
+    QMessageBox::warning(this, kMainCaption, QString::fromStdString(message));
 }
 
 void TMainPanel::FormClose() {

@@ -2,7 +2,9 @@
 // window.
 #pragma once
 
-#include "link/HostInterfaces.h"
+#include "host/PanelRefresh.h"
+#include "host/Prompt.h"
+#include "host/StatusBar.h"
 #include "shell/Bench.h"
 
 #include <QLabel>
@@ -45,7 +47,7 @@ struct PanelSlotRecord {
     int32_t Height = 0;
 };
 
-class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh {
+class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, public Prompt {
     Q_OBJECT
   public:
     explicit TMainPanel(Bench& bench, QWidget* parent = nullptr);
@@ -62,6 +64,10 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh {
     QString PanelText(int panel) const;
     // PanelRefresh
     void ShowChipTitles() override { USBClient(); }
+    void ShowBusy(bool busy) override;
+    // Prompt
+    bool Confirm(const std::string& question) override;
+    void Tell(const std::string& message) override;
 
     // Chip selection for list entry `index`, then the menus it shows or hides.
     void SelectChip(uint16_t index);
@@ -122,6 +128,7 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh {
     std::map<QWidget*, QMdiSubWindow*> subWindows_;
     bool closed_ = false;
     bool restored_ = false;
+    bool closePending_ = false; // asked to close while an operation owned the link
 };
 
 } // namespace qn

@@ -1,7 +1,7 @@
 // Lets window messages through during the core's long loops.
 #pragma once
 
-#include "link/HostInterfaces.h"
+#include "host/EventPump.h"
 
 #include <QCoreApplication>
 

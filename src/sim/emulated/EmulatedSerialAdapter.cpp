@@ -1,7 +1,7 @@
 // The emulated serial adapter: its tty node, its modem-line and error-counter requests, its peer.
 #include "sim/emulated/EmulatedSerialAdapter.h"
 
-#include "link/SerialLine.h"
+#include "host/SerialLine.h"
 #include "sim/SimSerialBridge.h"
 #include "sim/emulated/Testbed.h"
 

@@ -1,5 +1,5 @@
 // Keeping a window's rectangle on the screen.
-#include "chip/ScreenRect.h"
+#include "shell/settings/ScreenRect.h"
 
 namespace qn {
 namespace {

@@ -1,27 +1,10 @@
-// Small interfaces through which the core reaches the windows: status bar, panel refresh, event
-// pump.
+// Tells the windows that the register image or the link state changed, so they can redraw.
 #pragma once
 
 #include <string>
 
 namespace qn {
 
-// The main window's status bar: panel 0 bridge state and progress, 1 link errors, 2 instrument
-// answers.
-class StatusBar {
-  public:
-    virtual ~StatusBar() = default;
-    virtual void SetPanelText(int panel, const std::string& text) = 0;
-};
-
-// Lets pending window messages through during long loops (capture, temperature test).
-class EventPump {
-  public:
-    virtual ~EventPump() = default;
-    virtual void Pump() = 0;
-};
-
-// Told when the register image or link state changed so the windows can redraw.
 class PanelRefresh {
   public:
     virtual ~PanelRefresh() = default;
@@ -35,25 +18,9 @@ class PanelRefresh {
     virtual void RedrawLiveChart() {}
     // A bridge connected through "USB Scan": retitle the panels with the chip's name.
     virtual void ShowChipTitles() {}
-};
-
-// Lets nothing through: for tests and for a core used without windows.
-class NullEventPump final : public EventPump {
-  public:
-    void Pump() override {}
-};
-
-} // namespace qn
-
-namespace qn {
-
-// Forwards status texts to a bar attached later (the main window exists after the core).
-class StatusRelay final : public StatusBar {
-  public:
-    void SetPanelText(int panel, const std::string& text) override {
-        if (Target != nullptr) Target->SetPanelText(panel, text);
-    }
-    StatusBar* Target = nullptr;
+    // An operation that owns the link lets window messages through (busy) or has ended: what
+    // would start another exchange is disabled meanwhile.
+    virtual void ShowBusy(bool /*busy*/) {}
 };
 
 // Forwards panel refreshes to windows attached later.
@@ -76,6 +43,9 @@ class PanelRelay final : public PanelRefresh {
     }
     void ShowChipTitles() override {
         if (Target) Target->ShowChipTitles();
+    }
+    void ShowBusy(bool busy) override {
+        if (Target) Target->ShowBusy(busy);
     }
     PanelRefresh* Target = nullptr;
 };

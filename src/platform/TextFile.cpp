@@ -1,5 +1,5 @@
 // Reading, splitting and atomically replacing text files.
-#include "chip/TextFile.h"
+#include "platform/TextFile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -46,6 +46,13 @@ std::vector<std::string_view> SplitTextLines(std::string_view contents) {
 void AppendLine(std::string& out, std::string_view text) {
     out += text;
     out += "\r\n";
+}
+
+std::optional<std::vector<std::string>> ReadTextLines(const std::filesystem::path& file) {
+    std::string content;
+    if (!ReadFileContents(file.string(), content)) return std::nullopt;
+    const std::vector<std::string_view> lines = SplitTextLines(content);
+    return std::vector<std::string>(lines.begin(), lines.end());
 }
 
 bool ReadFileContents(const std::string& path, std::string& contents) {

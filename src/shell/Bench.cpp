@@ -1,0 +1,28 @@
+// Builds the bench from the outside world it is given, and resets and releases its links.
+#include "shell/Bench.h"
+
+namespace qn {
+
+Bench::Bench(const Platform& platform, std::string programDir, std::filesystem::path includeDir)
+    : ProgramDir(std::move(programDir)), Catalogue(std::move(includeDir)),
+      Guard(platform.Time, platform.Windows, platform.Panels), Usb(platform.Hid, platform.Driver),
+      Chip(Stnd, Usb, Guard, platform.Time, platform.Status, platform.Panels),
+      Centre(Stnd, Usb, Chip, Guard, Config.AdcPanel, platform.Status, platform.Panels),
+      Ask(platform.Ask) {
+    Stnd.Serial.Line = platform.SerialPorts.MakeLine();
+    Chip.SetChip(&ChipInfo);
+}
+
+void Bench::ResetLink() {
+    Stnd.Usb.Handle = -1;
+    Stnd.Usb.Open = false;
+    Stnd.Serial.Selected = 0;
+    Usb.IdleTicks = 0;
+}
+
+void Bench::Shutdown() {
+    if (Stnd.Serial.IsOpen()) Stnd.Serial.Line->Close();
+    Centre.ReleaseUsb();
+}
+
+} // namespace qn

@@ -1,0 +1,44 @@
+// The whole program offscreen on the simulated bench, built as the entry point builds it.
+#pragma once
+
+#include "platform/SystemClock.h"
+#include "shell/ui/Program.h"
+#include "sim/SimClock.h"
+#include "sim/SimWorld.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace qn::test {
+
+class ProgramFixture : public ::testing::Test {
+  protected:
+    // `realTime`: the program runs on the system clock, so its 10 ms link timer ticks while a
+    // test waits; otherwise on a simulated clock.
+    explicit ProgramFixture(bool realTime = false)
+        : clock(realTime ? static_cast<Clock&>(realClock) : simClock) {
+        main->show();
+    }
+
+    void Trigger(const char* caption) { main->MenuItems.at(caption)->trigger(); }
+
+    ProgramPlaces Places() const {
+        return {dir.path() + "/", QCoreApplication::applicationDirPath() + "/INCLUDE",
+                dir.filePath("qn740xtest.wst")};
+    }
+
+    SimClock simClock;
+    SystemClock realClock;
+    Clock& clock;
+    QTemporaryDir dir;
+    Backends outside{true, clock, dir.path() + "/"};
+    SimWorld& world = *outside.Sim();
+    std::unique_ptr<Program> program = std::make_unique<Program>(outside, clock, Places());
+    Bench& bench = program->Core;
+    TMainPanel* main = &program->Main();
+};
+
+} // namespace qn::test
