@@ -53,6 +53,10 @@ HidReportLayout ReadHidrawLayout(const std::string& path) {
     return layout ? *layout : fallback;
 }
 
+void HidapiLayer::DeviceCloser::operator()(hid_device_* device) const {
+    hid_close(device);
+}
+
 HidapiLayer::HidapiLayer(BusTrace& trace) : trace_(trace) {
     AcquireHidapi();
 }
@@ -85,8 +89,8 @@ HidHandle HidapiLayer::Hid_GetDeviceH(uint8_t& found, int index) {
     OpenDevice opened;
     opened.path = listed[static_cast<size_t>(index)].Path;
     opened.attributes = listed[static_cast<size_t>(index)].Attributes;
-    opened.device = hid_open_path(opened.path.c_str());
-    if (opened.device == nullptr) {
+    opened.device.reset(hid_open_path(opened.path.c_str()));
+    if (!opened.device) {
         trace_.Note(TracePort(opened.path), "cannot open");
         return kInvalidHid;
     }
@@ -121,7 +125,7 @@ bool HidapiLayer::Hid_Get_att(HidHandle handle, uint16_t& inputReportLength,
 bool HidapiLayer::WriteReport(HidHandle handle, const uint8_t* report, size_t length) {
     OpenDevice* open = Find(handle);
     if (open == nullptr || report == nullptr || length == 0) return false;
-    const int written = hid_write(open->device, report, length);
+    const int written = hid_write(open->device.get(), report, length);
     if (written != static_cast<int>(length)) {
         trace_.Note(TracePort(open->path), "write failed");
         return false;
@@ -137,7 +141,8 @@ bool HidapiLayer::ReadReport(HidHandle handle, uint8_t* report, size_t length) {
     if (open == nullptr || report == nullptr || length < 2) return false;
     const size_t skip = open->layout.NumberedReports ? 0 : 1;
     std::memset(report, 0, length);
-    const int got = hid_read_timeout(open->device, report + skip, length - skip, kHidReadTimeoutMs);
+    const int got =
+        hid_read_timeout(open->device.get(), report + skip, length - skip, kHidReadTimeoutMs);
     if (got <= 0) {
         trace_.Note(TracePort(open->path), got == 0 ? "read timed out" : "read failed");
         return false;
@@ -150,9 +155,9 @@ bool HidapiLayer::ReadReport(HidHandle handle, uint8_t* report, size_t length) {
 void HidapiLayer::Close(HidHandle handle) {
     const auto at = open_.find(handle);
     if (at == open_.end()) return;
-    hid_close(at->second.device);
-    trace_.Note(TracePort(at->second.path), "closed");
-    open_.erase(at);
+    const std::string port = TracePort(at->second.path);
+    open_.erase(at); // closes the device
+    trace_.Note(port, "closed");
 }
 
 } // namespace qn

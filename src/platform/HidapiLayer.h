@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,8 +41,13 @@ class HidapiLayer final : public HidLayer {
     size_t OpenCount() const { return open_.size(); }
 
   private:
+    // Closes a hidapi device when its record goes.
+    struct DeviceCloser {
+        void operator()(hid_device_* device) const;
+    };
+    // One open device; erasing it from open_ closes the device.
     struct OpenDevice {
-        hid_device_* device = nullptr;
+        std::unique_ptr<hid_device_, DeviceCloser> device;
         std::string path;
         HidAttributes attributes;
         HidReportLayout layout;

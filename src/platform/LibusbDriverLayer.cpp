@@ -92,13 +92,27 @@ int DriverDeviceIndex(const std::string& path) {
     return -1;
 }
 
-LibusbDriverLayer::LibusbDriverLayer(BusTrace& trace) : trace_(trace) {
-    if (libusb_init(&context_) != LIBUSB_SUCCESS) context_ = nullptr;
+void LibusbDriverLayer::ContextExit::operator()(libusb_context* context) const {
+    libusb_exit(context);
 }
 
+void LibusbDriverLayer::HandleClose::operator()(libusb_device_handle* usb) const {
+    libusb_close(usb);
+}
+
+void LibusbDriverLayer::ClaimedClose::operator()(libusb_device_handle* usb) const {
+    libusb_release_interface(usb, kBridgeInterface);
+    libusb_close(usb);
+}
+
+LibusbDriverLayer::LibusbDriverLayer(BusTrace& trace) : trace_(trace) {
+    libusb_context* context = nullptr;
+    if (libusb_init(&context) == LIBUSB_SUCCESS) context_.reset(context);
+}
+
+// Closes every bridge with its trace line; the session itself ends when context_ goes.
 LibusbDriverLayer::~LibusbDriverLayer() {
     while (!open_.empty()) CloseHandle(open_.begin()->first);
-    if (context_ != nullptr) libusb_exit(context_);
 }
 
 bool LibusbDriverLayer::Fail(uint32_t error) {
@@ -113,7 +127,7 @@ DriverHandle LibusbDriverLayer::CreateFile(const std::string& path) {
         return kInvalidDriver;
     }
     libusb_device** list = nullptr;
-    const long count = static_cast<long>(libusb_get_device_list(context_, &list));
+    const long count = static_cast<long>(libusb_get_device_list(context_.get(), &list));
     OpenDevice opened;
     opened.port = "usb " + path.substr(path.rfind('\\') + 1);
     libusb_device* device = count > 0 ? FindDevice(list, count, index) : nullptr;
@@ -149,14 +163,15 @@ bool LibusbDriverLayer::Open(libusb_device* device, OpenDevice& opened) {
     libusb_get_device_descriptor(device, &descriptor);
     opened.deviceDescriptor = RawDescriptor(descriptor);
     if (!BridgeInterface(device, opened.interface)) return Fail(kDriverErrorDeviceGone);
-    int result = libusb_open(device, &opened.usb);
+    libusb_device_handle* raw = nullptr;
+    int result = libusb_open(device, &raw);
     if (result != LIBUSB_SUCCESS) return Fail(DriverErrorFromLibusb(result));
-    libusb_set_auto_detach_kernel_driver(opened.usb, 1); // unsupported on some systems: no harm
-    result = libusb_claim_interface(opened.usb, kBridgeInterface);
-    if (result == LIBUSB_SUCCESS) return true;
-    libusb_close(opened.usb);
-    opened.usb = nullptr;
-    return Fail(DriverErrorFromLibusb(result));
+    std::unique_ptr<libusb_device_handle, HandleClose> usb(raw);
+    libusb_set_auto_detach_kernel_driver(raw, 1); // unsupported on some systems: no harm
+    result = libusb_claim_interface(raw, kBridgeInterface);
+    if (result != LIBUSB_SUCCESS) return Fail(DriverErrorFromLibusb(result)); // usb closes it
+    opened.usb.reset(usb.release()); // claimed: from now on closing also releases
+    return true;
 }
 
 DriverHandle LibusbDriverLayer::Remember(OpenDevice device) {
@@ -229,7 +244,7 @@ bool LibusbDriverLayer::Bulk(OpenDevice& open, bool toDevice, const uint8_t* in,
     const bool interrupt = (endpoint->Attributes & 3) == LIBUSB_TRANSFER_TYPE_INTERRUPT;
     int transferred = 0;
     const int result = (interrupt ? libusb_interrupt_transfer : libusb_bulk_transfer)(
-        open.usb, endpoint->Address, data, length, &transferred, kBulkTimeoutMs);
+        open.usb.get(), endpoint->Address, data, length, &transferred, kBulkTimeoutMs);
     const size_t moved = std::min(static_cast<size_t>(std::max(transferred, 0)), outLength);
     if (!toDevice && moved > 0) std::memcpy(out, incoming.data(), moved);
     returned = static_cast<uint32_t>(moved);
@@ -245,10 +260,9 @@ bool LibusbDriverLayer::Bulk(OpenDevice& open, bool toDevice, const uint8_t* in,
 void LibusbDriverLayer::CloseHandle(DriverHandle handle) {
     const auto at = open_.find(handle);
     if (at == open_.end()) return;
-    libusb_release_interface(at->second.usb, kBridgeInterface);
-    libusb_close(at->second.usb);
-    trace_.Note(at->second.port, "closed");
-    open_.erase(at);
+    const std::string port = at->second.port;
+    open_.erase(at); // releases the interface and closes the handle
+    trace_.Note(port, "closed");
 }
 
 } // namespace qn

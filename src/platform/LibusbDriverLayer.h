@@ -2,12 +2,13 @@
 #pragma once
 
 #include "link/DriverLayer.h"
-#include "platform/BusTrace.h"
 #include "link/DriverReplies.h"
+#include "platform/BusTrace.h"
 #include "platform/LibusbErrors.h"
 
 #include <array>
 #include <map>
+#include <memory>
 #include <string>
 
 struct libusb_context;
@@ -46,8 +47,22 @@ class LibusbDriverLayer final : public DriverLayer {
     size_t OpenCount() const { return open_.size(); }
 
   private:
+    // Ends the libusb session when the layer goes.
+    struct ContextExit {
+        void operator()(libusb_context* context) const;
+    };
+    // Closes a device handle that has not claimed the bridge interface.
+    struct HandleClose {
+        void operator()(libusb_device_handle* usb) const;
+    };
+    // Releases the bridge interface (libusb hands it back to a detached kernel driver), then
+    // closes the handle.
+    struct ClaimedClose {
+        void operator()(libusb_device_handle* usb) const;
+    };
+    // One open bridge; erasing it from open_ releases and closes it.
     struct OpenDevice {
-        libusb_device_handle* usb = nullptr;
+        std::unique_ptr<libusb_device_handle, ClaimedClose> usb;
         std::string port; // name in the bus trace
         std::array<uint8_t, 18> deviceDescriptor{};
         InterfaceFacts interface;
@@ -65,7 +80,7 @@ class LibusbDriverLayer final : public DriverLayer {
     bool Fail(uint32_t error);
 
     BusTrace& trace_;
-    libusb_context* context_ = nullptr;
+    std::unique_ptr<libusb_context, ContextExit> context_; // before open_: outlives the handles
     std::map<DriverHandle, OpenDevice> open_;
     DriverHandle next_ = 1;
     uint32_t lastError_ = 0;
