@@ -96,6 +96,7 @@ SimBridge::Reply SimBridge::Control(const std::vector<uint8_t>& request) const {
     Block block{};
     const uint8_t sub = At(request, 1);
     const auto value = static_cast<uint16_t>(At(request, 2) | (At(request, 3) << 8));
+    if (sub == 1 && Faults.Sub1Silent) return std::nullopt;
     if (sub == kIdentitySub) {
         PutText(block, Faults.WrongIdentity ? kWrongIdentity : kIdentity);
     } else if (sub == kVersionSub) {

@@ -23,6 +23,7 @@ struct SimFaults {
     bool CablePulled = false;   // every transfer fails
     bool WrongIdentity = false; // the identity answer is in the wrong case
     bool Sub2Refuses = false;   // the presence check answers FFFE instead of FFFF
+    bool Sub1Silent = false;    // the first set-up request after the presence check goes unanswered
     bool Count22 = false;       // a fetch claims 22 samples (with 21 in the answer)
     bool Silent = false;        // requests are taken but never answered
 };

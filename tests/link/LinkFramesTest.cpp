@@ -6,7 +6,7 @@
 namespace qn::test {
 namespace {
 
-constexpr int kAny = -1; // a byte the protocol leaves as it was
+constexpr int kAny = -1; // a byte the protocol leaves as it was (bytes 5 and 6 of a QN740x write)
 
 struct Expected {
     std::vector<int> Bytes; // its size is the write length
@@ -21,6 +21,11 @@ struct FrameCase {
     std::function<void(Bench&)> Act;
     std::vector<Expected> Frames;
 };
+
+// CTest lists each case by its name rather than as a dump of its bytes.
+void PrintTo(const FrameCase& c, std::ostream* out) {
+    *out << c.Name;
+}
 
 void ExpectFrames(const std::vector<SimFrame>& log, const std::vector<Expected>& frames) {
     ASSERT_EQ(log.size(), frames.size());
@@ -39,6 +44,10 @@ void ExpectFrames(const std::vector<SimFrame>& log, const std::vector<Expected>&
 std::vector<int> Dont(size_t n) {
     return std::vector<int>(n, kAny);
 }
+// Bytes the protocol leaves open go out as zeros.
+std::vector<int> Zeros(size_t n) {
+    return std::vector<int>(n, 0);
+}
 std::vector<int> Cat(std::vector<int> a, const std::vector<int>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
@@ -50,14 +59,14 @@ const FrameCase kCases[] = {
      "QN7401",
      true,
      [](Bench& b) { b.Chip.ReadChip(3, 2); },
-     {{Cat({0xC4, 0x01, 0xA0, 0x03, 0x02}, Dont(2)), 64}}},
+     {{Cat({0xC4, 0x01, 0xA0, 0x03, 0x02}, Zeros(2)), 64}}},
     {"Qn740xWriteRegister3",
      kLinkQn740x,
      "QN7401",
      true,
      [](Bench& b) { b.Chip.WriteRegister(3, 0x5A); },
      {{Cat({0xC4, 0x00, 0xA0, 0x03, 0x01}, Cat(Dont(2), {0x5A})), 64},
-      {Cat({0xC4, 0x01, 0xA0, 0x03, 0x01}, Dont(1)), 64}}},
+      {Cat({0xC4, 0x01, 0xA0, 0x03, 0x01}, Zeros(1)), 64}}},
     {"Qn740xWriteTakesShadowAndZeroPastIt",
      kLinkQn740x,
      "QN7401",
@@ -115,13 +124,13 @@ const FrameCase kCases[] = {
      "QN7401",
      true,
      [](Bench& b) { b.Chip.ReadAdcResult(); },
-     {{Cat({0xC4, 0x01, 0xA0, 0x05, 0x03}, Dont(1)), 64}}},
+     {{Cat({0xC4, 0x01, 0xA0, 0x05, 0x03}, Zeros(1)), 64}}},
     {"ReadTempResult",
      kLinkQn740x,
      "QN7401",
      true,
      [](Bench& b) { b.Chip.ReadTempResult(); },
-     {{Cat({0xC4, 0x01, 0xA0, 0x06, 0x02}, Dont(1)), 64}}},
+     {{Cat({0xC4, 0x01, 0xA0, 0x06, 0x02}, Zeros(1)), 64}}},
     {"StartAdcStreamThenEnablesInterrupts",
      kLinkQn740x,
      "QN7401",
@@ -138,7 +147,7 @@ const FrameCase kCases[] = {
      "QN7401",
      true,
      [](Bench& b) { b.Chip.StopAdcStream(); },
-     {{Cat({0xC4, 0x03, 0x01}, Dont(3)), 64}}},
+     {{Cat({0xC4, 0x03, 0x01}, Zeros(3)), 64}}},
     {"StartTempConversion",
      kLinkQn740x,
      "QN7401",
@@ -156,7 +165,7 @@ const FrameCase kCases[] = {
          uint8_t l1, l2, l3;
          b.Chip.ReadBridgeLines(b.Stnd.Usb, l1, l2, l3);
      },
-     {{Cat({0xB5, 0x07}, Dont(1)), 4}}},
+     {{Cat({0xB5, 0x07}, Zeros(1)), 4}}},
     {"ReadBridgeVersion",
      kLinkQn740x,
      "QN7401",
@@ -226,12 +235,12 @@ TEST_F(SimLinkFixture, HidOpenSequenceAndPacketSizes) {
     uint8_t fresh = 0;
     ASSERT_TRUE(bench.Usb.UsbOpen(bench.Stnd.Usb, fresh));
     EXPECT_EQ(bench.Usb.TransportKind, TransportKindValue::Hid);
-    ExpectFrames(bridge.Log(), {{Cat({0xF9, 0x02, 0, 0}, Dont(60)), 64},
-                                {Cat({0xF9, 0x01, 1, 0}, Dont(60)), 64},
-                                {Cat({0xF9, 0x04, 1, 0}, Dont(60)), 64},
-                                {Cat({0xF9, 0x06, 2, 0}, Dont(60)), 64},
-                                {Cat({0xC5, 0xFF, 0x01, 0x00}, Dont(60)), 64},
-                                {Cat({0xC5, 0xFF, 0x00, 0x00}, Dont(60)), 64}});
+    ExpectFrames(bridge.Log(), {{Cat({0xF9, 0x02, 0, 0}, Zeros(60)), 64},
+                                {Cat({0xF9, 0x01, 1, 0}, Zeros(60)), 64},
+                                {Cat({0xF9, 0x04, 1, 0}, Zeros(60)), 64},
+                                {Cat({0xF9, 0x06, 2, 0}, Zeros(60)), 64},
+                                {Cat({0xC5, 0xFF, 0x01, 0x00}, Zeros(60)), 64},
+                                {Cat({0xC5, 0xFF, 0x00, 0x00}, Zeros(60)), 64}});
     for (size_t p = 0; p < 4; ++p) EXPECT_EQ(bench.Stnd.Usb.Pipes[p].MaximumPacketSize, 64);
     EXPECT_EQ(hid.OpenHandleCount(), 1u) << "the other HID device is closed again";
 }

@@ -81,11 +81,20 @@ TEST_F(SimLinkFixture, UnusedKindsAndOversizedCountsMoveNothing) {
     EXPECT_TRUE(bench.Stnd.Usb.Open);
 }
 
-TEST_F(SimLinkFixture, SpecialReadIsRefusedAtOnceWhenClosed) {
-    bench.Stnd.Interface = kLinkSpecial;
-    const double before = clock.ElapsedSinceStartMs();
-    EXPECT_FALSE(bench.Chip.ReadChip(0, 1));
-    EXPECT_EQ(clock.ElapsedSinceStartMs(), before);
+// While the bridge is not open, no frame reaches a transport and no pause is spent.
+TEST_F(SimLinkFixture, FramesAreRefusedWithoutIoWhileClosed) {
+    driver.AddDevice(bridge);
+    for (uint16_t kind : {uint16_t{kLinkSpecial}, uint16_t{kLinkQn740x}}) {
+        bench.Stnd.Interface = kind;
+        EXPECT_FALSE(bench.Chip.ReadChip(0, 1));
+        EXPECT_FALSE(bench.Chip.WriteChip(0, 1));
+    }
+    EXPECT_FALSE(bench.Chip.ReadAdcResult());
+    EXPECT_FALSE(bench.Chip.StopAdcStream());
+    uint8_t l1 = 0, l2 = 0, l3 = 0;
+    EXPECT_FALSE(bench.Chip.ReadBridgeLines(bench.Stnd.Usb, l1, l2, l3));
+    EXPECT_TRUE(driver.Calls().empty());
+    EXPECT_EQ(clock.ElapsedSinceStartMs(), 0);
 }
 
 TEST_F(SimLinkFixture, StreamFetchesFollowTheOutputRate) {

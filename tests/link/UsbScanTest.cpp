@@ -37,6 +37,10 @@ struct RefusalCase {
     std::function<void(SimLinkFixture&, SimBridge&, SimDriverLayer&, SimHidLayer&)> Arrange;
 };
 
+void PrintTo(const RefusalCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
 class Refusals : public SimLinkFixture, public ::testing::WithParamInterface<RefusalCase> {};
 
 // Each of these bridges must not be taken; every handle opened on the way is closed again.
@@ -65,6 +69,11 @@ const RefusalCase kRefusals[] = {
      [](auto&, SimBridge& b, SimDriverLayer& d, SimHidLayer&) {
          d.AddDevice(b);
          b.Faults.Sub2Refuses = true;
+     }},
+    {"DriverSetUpRequestUnanswered", // accepted, then closed by the failed request: no link
+     [](auto&, SimBridge& b, SimDriverLayer& d, SimHidLayer&) {
+         d.AddDevice(b);
+         b.Faults.Sub1Silent = true;
      }},
     {"IdentityDiffersInCaseOnly",
      [](auto&, SimBridge& b, SimDriverLayer& d, SimHidLayer&) {
