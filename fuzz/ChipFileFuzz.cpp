@@ -56,8 +56,7 @@ void TokenizeLine(std::string_view line) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string content(reinterpret_cast<const char*>(data), size);
     qn::ChipModel model;
-    uint16_t interfaceKind = qn::kLinkQn740x;
-    qn::ChipFileReader reader(model, interfaceKind);
+    qn::ChipFileReader reader(model);
     for (std::string_view line : qn::SplitTextLines(content)) {
         TokenizeLine(line);
         reader.ReadLine(line);
@@ -68,6 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     qn::RefreshRegisterValues(model, image);
     for (int page = 0; page < qn::kRegPageCount; ++page)
         sink = sink + qn::BitGridRows(model, page).size();
-    sink = sink + model.ByteGrid.Rows.size() + model.WordGrid.Rows.size() + interfaceKind;
+    sink = sink + model.ByteGrid.Rows.size() + model.WordGrid.Rows.size() +
+           (reader.AsksSpecialLink() ? 1u : 0u);
     return 0;
 }

@@ -28,6 +28,14 @@ mode_t KeptMode(const std::string& path) {
     return 0644;
 }
 
+// Makes the rename itself durable: a power cut right after it keeps the new file's name.
+void SyncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
 } // namespace
 
 std::vector<std::string_view> SplitTextLines(std::string_view contents) {
@@ -66,14 +74,21 @@ bool ReplaceFileContents(const std::string& path, std::string_view contents) {
     std::filesystem::path target(path);
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".XXXXXX";
+    std::string temp = (folder / name).string();
     int fd = ::mkstemp(temp.data());
     if (fd < 0) return false;
     bool ok = WriteAll(fd, contents) && ::fchmod(fd, KeptMode(path)) == 0 && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    SyncFolder(folder);
+    return true;
 }
 
 } // namespace qn

@@ -7,15 +7,20 @@
 
 #include <umockdev.h>
 
+#include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <string>
 
 namespace qn::emulated {
 
@@ -31,10 +36,35 @@ struct SerialLineState {
 namespace {
 
 constexpr int kPollSliceMs = 10;
+// ttyUSB0..ttyUSB16: the adapters that COM1..COM17 reach without a port map entry.
+constexpr int kTtyNumbers = 17;
 
+// True when this process now holds tty number `number` for the rest of its life.
+bool ReserveTtyNumber(int number) {
+    const std::string path = "/tmp/qn-emulated-ttyUSB" + std::to_string(number) + ".reserve";
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true; // fd stays open: released at exit
+    close(fd);
+    return false;
+}
+
+// The emulated nodes are this process's own, but Qt guards a serial port with a lock file named
+// after it in the machine's lock folder (/var/lock/LCK..ttyUSB0): two test programs running at
+// once, each with its own ttyUSB0, would lock each other out. A number is therefore taken only
+// when no other process holds it, and kept until exit, since umockdev cannot reuse a tty name.
 int NextTtyNumber() {
-    static std::atomic<int> next{0};
-    return next++;
+    static std::mutex mutex;
+    static int next = 0;
+    std::lock_guard lock(mutex);
+    for (; next < kTtyNumbers; ++next)
+        if (ReserveTtyNumber(next)) return next++;
+    std::fprintf(stderr,
+                 "emulated hardware: ttyUSB0..ttyUSB%d all taken, by this program or by "
+                 "others running now\n",
+                 kTtyNumbers - 1);
+    std::abort();
 }
 
 bool ModemRequest(SerialLineState& state, unsigned long request, UMockdevIoctlData* arg) {
