@@ -48,7 +48,6 @@ TEST_F(ChipFileTest, LongLinesManyWordsMissingWordsAndBadNumbers) {
                            "1 INP 9 9\n#REGBITSTR\n2\n" +
                            longText + "\n" + longText + "\n"));
     EXPECT_EQ(model.Mask(2), 0x00);               // every bit named "-"
-    EXPECT_EQ(model.Mask(7), 0xFF);               // no bit names: nothing cleared
     EXPECT_EQ(model.BitRegs.Count(), 2);          // 160 nines wrap to -1: ignored
     EXPECT_EQ(model.WordRegCount, 1);             // low address and masks keep earlier numbers
     EXPECT_EQ(model.ByteRegs.Get(0)->Address, 5); // address kept from the line before

@@ -1,4 +1,5 @@
-// Every request of the bridge protocol, byte for byte, with the lengths handed to the transport.
+// Every request of the bridge protocol, byte for byte, with the lengths handed to the transport,
+// and what the flows sending them leave behind: the register image, panels, results read.
 #include "SimLinkFixture.h"
 
 #include <functional>
@@ -13,13 +14,14 @@ struct Expected {
     size_t ReadLength;
 };
 
+using Fx = SimLinkFixture;
+
 struct FrameCase {
     const char* Name;
-    uint16_t Kind;
-    const char* Product;
-    bool Optocoupler;
-    std::function<void(Bench&)> Act;
+    // Sends the requests, and checks what they leave besides their frames.
+    std::function<void(Fx&)> Run;
     std::vector<Expected> Frames;
+    uint16_t Kind = kLinkQn740x;
 };
 
 // CTest lists each case by its name rather than as a dump of its bytes.
@@ -55,146 +57,133 @@ std::vector<int> Cat(std::vector<int> a, const std::vector<int>& b) {
 
 const FrameCase kCases[] = {
     {"Qn740xRead",
-     kLinkQn740x,
-     "QN7401",
-     true,
-     [](Bench& b) { b.Chip.ReadChip(3, 2); },
+     [](Fx& f) { f.bench.Chip.ReadChip(3, 2); },
      {{Cat({0xC4, 0x01, 0xA0, 0x03, 0x02}, Zeros(2)), 64}}},
     {"Qn740xWriteRegister3",
-     kLinkQn740x,
-     "QN7401",
-     true,
-     [](Bench& b) { b.Chip.WriteRegister(3, 0x5A); },
+     [](Fx& f) { f.bench.Chip.WriteRegister(3, 0x5A); },
      {{Cat({0xC4, 0x00, 0xA0, 0x03, 0x01}, Cat(Dont(2), {0x5A})), 64},
       {Cat({0xC4, 0x01, 0xA0, 0x03, 0x01}, Zeros(1)), 64}}},
     {"Qn740xWriteTakesShadowAndZeroPastIt",
-     kLinkQn740x,
-     "QN7401",
-     true,
-     [](Bench& b) {
-         b.Chip.ChipShadow = {1, 2, 3, 4, 5};
-         b.Chip.WriteChip(3, 3);
+     [](Fx& f) {
+         f.bench.Chip.ChipShadow = {1, 2, 3, 4, 5};
+         f.bench.Chip.WriteChip(3, 3);
      },
      {{Cat({0xC4, 0x00, 0xA0, 0x03, 0x03}, Cat(Dont(2), {0x04, 0x05, 0x00})), 64}}},
-    {"SpecialReadHighAddressBits",
-     kLinkSpecial,
-     "QN7401",
-     true,
-     [](Bench& b) { b.Chip.ReadChip(0x123, 2); },
-     {{{0xBE, 0x84, 0x23, 0x02, 0x02}, 2}}},
-    {"SpecialReadWithoutOptocoupler",
-     kLinkSpecial,
-     "QN7401",
-     false,
-     [](Bench& b) { b.Chip.ReadChip(0x1FC5, 1); },
-     {{{0xBA, 0xFC, 0xC5, 0x01, 0x01}, 1}}},
+    {"Qn740xIgnoresRegistersPastFour",
+     [](Fx& f) {
+         f.bench.Chip.WriteRegister(5, 0x77);
+         EXPECT_EQ(f.panels.Order, "");
+     },
+     {}},
+    {"SpecialReadHighAddressBitsWithoutOptocoupler",
+     [](Fx& f) {
+         f.bench.Chip.Options.Optocoupler = false;
+         f.bench.Chip.ReadChip(0x1FC5, 2);
+     },
+     {{{0xBA, 0xFC, 0xC5, 0x02, 0x02}, 2}},
+     kLinkSpecial},
     {"SpecialRead52K12",
-     kLinkSpecial,
-     "52K12",
-     true,
-     [](Bench& b) { b.Chip.ReadChip(0x123, 1); },
-     {{{0xBE, 0xC0, 0x23, 0x01, 0x01}, 1}}},
+     [](Fx& f) {
+         f.chipInfo = {"52K12", 2, 3};
+         f.bench.Chip.ReadChip(0x123, 1);
+     },
+     {{{0xBE, 0xC0, 0x23, 0x01, 0x01}, 1}},
+     kLinkSpecial},
     {"SpecialWrite",
-     kLinkSpecial,
-     "QN7401",
-     true,
-     [](Bench& b) {
-         b.Usb.UsbIoBuffer[5] = 0x11;
-         b.Usb.UsbIoBuffer[6] = 0x22;
-         b.Chip.WriteChip(0x123, 2);
+     [](Fx& f) {
+         f.bench.Usb.UsbIoBuffer[5] = 0x11;
+         f.bench.Usb.UsbIoBuffer[6] = 0x22;
+         f.bench.Chip.WriteChip(0x123, 2);
      },
-     {{{0xBE, 0x04, 0x23, 0x02, 0x02, 0x11, 0x22}, 1}}},
+     {{{0xBE, 0x04, 0x23, 0x02, 0x02, 0x11, 0x22}, 1}},
+     kLinkSpecial},
     {"SpecialWrite52K21",
-     kLinkSpecial,
-     "52K21",
-     true,
-     [](Bench& b) {
-         b.Usb.UsbIoBuffer[5] = 0x33;
-         b.Chip.WriteChip(0x2A0, 1);
+     [](Fx& f) {
+         f.chipInfo = {"52K21", 2, 3};
+         f.bench.Usb.UsbIoBuffer[5] = 0x33;
+         f.bench.Chip.WriteChip(0x2A0, 1);
      },
-     {{{0xBE, 0x40, 0xA0, 0x01, 0x01, 0x33}, 1}}},
-    {"FetchAdcSamples",
-     kLinkQn740x,
-     "QN7401",
-     true,
-     [](Bench& b) { b.Chip.FetchAdcSamples(); },
-     {{{0xC4, 0x04}, 64}}},
+     {{{0xBE, 0x40, 0xA0, 0x01, 0x01, 0x33}, 1}},
+     kLinkSpecial},
+    {"SpecialWriteRegisterStoresReadBackAndRefreshesPanelsInOrder",
+     [](Fx& f) {
+         f.bench.Chip.WriteRegister(0x123, 0x5A);
+         EXPECT_EQ(f.bench.Chip.GetReg(0x123), 0x5A);
+         EXPECT_EQ(f.panels.Order, "RGA");
+     },
+     {{{0xBE, 0x04, 0x23, 0x01, 0x01, 0x5A}, 1}, {{0xBE, 0x84, 0x23, 0x01, 0x01}, 1}},
+     kLinkSpecial},
+    {"Register27GoesOutWithRegister26AndReadsZero",
+     [](Fx& f) {
+         f.bench.Chip.SetReg(26, 0x12);
+         f.bench.Chip.SetReg(27, 0x99);
+         f.bench.Chip.WriteRegister(27, 0x34);
+         EXPECT_EQ(f.bench.Chip.GetReg(27), 0);
+     },
+     {{{0xBE, 0x00, 26, 2, 2, 0x12, 0x34}, 1}},
+     kLinkSpecial},
+    {"FetchAdcSamples", [](Fx& f) { f.bench.Chip.FetchAdcSamples(); }, {{{0xC4, 0x04}, 64}}},
     {"ReadAdcResult",
-     kLinkQn740x,
-     "QN7401",
-     true,
-     [](Bench& b) { b.Chip.ReadAdcResult(); },
+     [](Fx& f) {
+         f.bridge.SetSignal(0x123456, 0);
+         ASSERT_TRUE(f.bench.Chip.ReadAdcResult());
+         EXPECT_EQ(f.bench.Chip.Readings.Adc, (std::array<uint8_t, 3>{0x12, 0x34, 0x56}));
+     },
      {{Cat({0xC4, 0x01, 0xA0, 0x05, 0x03}, Zeros(1)), 64}}},
     {"ReadTempResult",
-     kLinkQn740x,
-     "QN7401",
-     true,
-     [](Bench& b) { b.Chip.ReadTempResult(); },
+     [](Fx& f) {
+         f.bridge.SetTemperatureCode(0x0C80);
+         ASSERT_TRUE(f.bench.Chip.ReadTempResult());
+         EXPECT_EQ(f.bench.Chip.Readings.Temp, (std::array<uint8_t, 3>{0x0C, 0x80, 0}));
+     },
      {{Cat({0xC4, 0x01, 0xA0, 0x06, 0x02}, Zeros(1)), 64}}},
     {"StartAdcStreamThenEnablesInterrupts",
-     kLinkQn740x,
-     "QN7401",
-     true,
-     [](Bench& b) {
-         b.Chip.ChipShadow = {0, 0, 0x21, 0x42, 0};
-         b.Chip.SetReg(2, 0x01);
-         b.Chip.StartAdcStream(3);
+     [](Fx& f) {
+         f.bench.Chip.ChipShadow = {0, 0, 0x21, 0x42, 0};
+         f.bench.Chip.SetReg(2, 0x01);
+         f.bench.Chip.StartAdcStream(3);
      },
      {{{0xC4, 0x02, 0x03, 0x21, 0x42}, 64},
       {Cat({0xC4, 0x00, 0xA0, 0x02, 0x01}, Cat(Dont(2), {0x15})), 64}}},
     {"StopAdcStream",
-     kLinkQn740x,
-     "QN7401",
-     true,
-     [](Bench& b) { b.Chip.StopAdcStream(); },
+     [](Fx& f) { f.bench.Chip.StopAdcStream(); },
      {{Cat({0xC4, 0x03, 0x01}, Zeros(3)), 64}}},
     {"StartTempConversion",
-     kLinkQn740x,
-     "QN7401",
-     true,
-     [](Bench& b) {
-         b.Chip.SetReg(3, 0x80);
-         b.Chip.StartTempConversion();
+     [](Fx& f) {
+         f.bench.Chip.SetReg(3, 0x80);
+         f.bench.Chip.StartTempConversion();
      },
      {{Cat({0xC4, 0x00, 0xA0, 0x03, 0x01}, Cat(Dont(2), {0x81})), 64}}},
     {"ReadBridgeLines",
-     kLinkQn740x,
-     "QN7401",
-     true,
-     [](Bench& b) {
-         uint8_t l1, l2, l3;
-         b.Chip.ReadBridgeLines(b.Stnd.Usb, l1, l2, l3);
+     [](Fx& f) {
+         f.bridge.Lines = {1, 2, 3};
+         uint8_t l1 = 0, l2 = 0, l3 = 0;
+         ASSERT_TRUE(f.bench.Chip.ReadBridgeLines(f.bench.Stnd.Usb, l1, l2, l3));
+         EXPECT_EQ(l1 * 100 + l2 * 10 + l3, 123);
      },
      {{Cat({0xB5, 0x07}, Zeros(1)), 4}}},
     {"ReadBridgeVersion",
-     kLinkQn740x,
-     "QN7401",
-     true,
-     [](Bench& b) {
-         std::string v;
-         b.Chip.ReadBridgeVersion(b.Stnd.Usb, v);
+     [](Fx& f) {
+         std::string version;
+         ASSERT_TRUE(f.bench.Chip.ReadBridgeVersion(f.bench.Stnd.Usb, version));
+         EXPECT_EQ(version, f.bridge.Version);
      },
      {{{0xF9, 0x05, 0, 0, 0, 0, 0, 0}, 8}}},
-    {"Identify",
-     kLinkQn740x,
-     "QN7401",
-     true,
-     [](Bench& b) { b.Usb.UsbIdentify(b.Stnd.Usb); },
+    {"OpenLinkThatAnswersIsOnlyIdentified",
+     [](Fx& f) {
+         uint8_t fresh = 99;
+         EXPECT_TRUE(f.bench.Usb.UsbOpen(f.bench.Stnd.Usb, fresh));
+         EXPECT_EQ(fresh, kFreshAlreadyOpen);
+     },
      {{{0xF9, 0xAC}, 8}}},
     {"BridgeControl",
-     kLinkQn740x,
-     "QN7401",
-     true,
-     [](Bench& b) {
+     [](Fx& f) {
          uint16_t v = 0x1234;
-         b.Usb.UsbBridgeControl(b.Stnd.Usb, 6, v);
+         f.bench.Usb.UsbBridgeControl(f.bench.Stnd.Usb, 6, v);
      },
      {{{0xF9, 0x06, 0x34, 0x12}, 8}}},
     {"ReleaseSendsSub1AllOnes",
-     kLinkQn740x,
-     "QN7401",
-     true,
-     [](Bench& b) { b.Centre.ReleaseUsb(); },
+     [](Fx& f) { f.bench.Centre.ReleaseUsb(); },
      {{{0xF9, 0x01, 0xFF, 0xFF}, 8}}},
 };
 
@@ -202,11 +191,8 @@ class LinkFrames : public SimLinkFixture, public ::testing::WithParamInterface<F
 
 TEST_P(LinkFrames, RequestBytesAndLengths) {
     const FrameCase& c = GetParam();
-    FixedChipInfo product{c.Product, 2, 3};
-    bench.Chip.SetChip(&product);
-    bench.Chip.Options.Optocoupler = c.Optocoupler;
     ConnectDriverBridge(c.Kind);
-    c.Act(bench);
+    c.Run(*this);
     ExpectFrames(bridge.Log(), c.Frames);
 }
 

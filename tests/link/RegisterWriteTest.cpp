@@ -1,37 +1,13 @@
-// Register writes with read-back, their special registers, and the ADC commands' results.
+// Register writes past their frames, the image's bounds, refusals without I/O, stream fetches,
+// a capture through the whole link and the ADC result shown live.
 #include "SimLinkFixture.h"
+#include "chip/ChipCatalogue.h"
+#include "chip/RegField.h"
+
+#include <utility>
 
 namespace qn::test {
 namespace {
-
-TEST_F(SimLinkFixture, WriteRegisterStoresReadBackAndRefreshesPanelsInOrder) {
-    ConnectDriverBridge(kLinkSpecial);
-    bench.Chip.WriteRegister(0x123, 0x5A);
-    EXPECT_EQ(bridge.Registers[0x123], 0x5A);
-    EXPECT_EQ(bench.Chip.GetReg(0x123), 0x5A);
-    EXPECT_EQ(panels.Order, "RGA");
-    ASSERT_EQ(bridge.Log().size(), 2u);
-    EXPECT_EQ(bridge.Log()[1].Request[1], 0x84) << "read-back frame";
-}
-
-TEST_F(SimLinkFixture, Register27GoesOutWithRegister26AndReadsZero) {
-    ConnectDriverBridge(kLinkSpecial);
-    bench.Chip.SetReg(26, 0x12);
-    bench.Chip.SetReg(27, 0x99);
-    bench.Chip.WriteRegister(27, 0x34);
-    ASSERT_EQ(bridge.Log().size(), 1u) << "no read-back";
-    const std::vector<uint8_t> frame{0xBE, 0x00, 26, 2, 2, 0x12, 0x34};
-    EXPECT_EQ(bridge.Log()[0].Request, frame);
-    EXPECT_EQ(bridge.Registers[27], 0x34);
-    EXPECT_EQ(bench.Chip.GetReg(27), 0);
-}
-
-TEST_F(SimLinkFixture, Qn740xIgnoresRegistersPastFour) {
-    ConnectDriverBridge(kLinkQn740x);
-    bench.Chip.WriteRegister(5, 0x77);
-    EXPECT_TRUE(bridge.Log().empty());
-    EXPECT_EQ(panels.Order, "");
-}
 
 TEST_F(SimLinkFixture, SlowRegistersPauseOneSecondBeforeReadBack) {
     ConnectDriverBridge(kLinkSpecial);
@@ -81,10 +57,11 @@ TEST_F(SimLinkFixture, UnusedKindsAndOversizedCountsMoveNothing) {
     EXPECT_TRUE(bench.Stnd.Usb.Open);
 }
 
-// While the bridge is not open, no frame reaches a transport and no pause is spent.
+// While the bridge (or the serial port) is not open, no frame reaches a transport and no pause
+// is spent.
 TEST_F(SimLinkFixture, FramesAreRefusedWithoutIoWhileClosed) {
     driver.AddDevice(bridge);
-    for (uint16_t kind : {uint16_t{kLinkSpecial}, uint16_t{kLinkQn740x}}) {
+    for (uint16_t kind : {uint16_t{kLinkSpecial}, uint16_t{kLinkRs232}, uint16_t{kLinkQn740x}}) {
         bench.Stnd.Interface = kind;
         EXPECT_FALSE(bench.Chip.ReadChip(0, 1));
         EXPECT_FALSE(bench.Chip.WriteChip(0, 1));
@@ -97,38 +74,53 @@ TEST_F(SimLinkFixture, FramesAreRefusedWithoutIoWhileClosed) {
     EXPECT_EQ(clock.ElapsedSinceStartMs(), 0);
 }
 
-TEST_F(SimLinkFixture, StreamFetchesFollowTheOutputRate) {
+// A fetch passes on up to 21 samples; a larger count cannot be true and reads as none.
+TEST_F(SimLinkFixture, StreamFetchesTakeAtMost21Samples) {
     ConnectDriverBridge();
-    bridge.SetOutputRate(100);
+    bridge.SetOutputRate(1000);
     ASSERT_TRUE(bench.Chip.StartAdcStream(3));
-    EXPECT_TRUE(bridge.Streaming());
-    EXPECT_EQ(bridge.StreamMode(), 3);
-    clock.AdvanceMs(150);
-    EXPECT_EQ(bench.Chip.FetchAdcSamples(), 15);
-    clock.AdvanceMs(1000);
+    clock.AdvanceMs(100);
     EXPECT_EQ(bench.Chip.FetchAdcSamples(), kMaxSamplesPerFetch);
     bridge.Faults.Count22 = true;
     EXPECT_EQ(bench.Chip.FetchAdcSamples(), 0);
     EXPECT_EQ(bench.Usb.UsbIoBuffer[0], 0) << "a count above 21 is stored back as 0";
-    EXPECT_TRUE(bench.Chip.StopAdcStream());
-    EXPECT_FALSE(bridge.Streaming());
 }
 
-TEST_F(SimLinkFixture, SingleResultsReachTheAdcPanel) {
-    ConnectDriverBridge();
-    bridge.SetSignal(0x123456, 0);
-    bridge.SetTemperatureCode(0x0C80);
-    ASSERT_TRUE(bench.Chip.ReadAdcResult());
-    EXPECT_EQ(bench.Chip.Readings.Adc, (std::array<uint8_t, 3>{0x12, 0x34, 0x56}));
-    ASSERT_TRUE(bench.Chip.ReadTempResult());
-    EXPECT_EQ(bench.Chip.Readings.Temp, (std::array<uint8_t, 3>{0x0C, 0x80, 0}));
-    std::string version;
-    ASSERT_TRUE(bench.Chip.ReadBridgeVersion(bench.Stnd.Usb, version));
-    EXPECT_EQ(version, bridge.Version);
-    bridge.Lines = {1, 2, 3};
-    uint8_t l1 = 0, l2 = 0, l3 = 0;
-    ASSERT_TRUE(bench.Chip.ReadBridgeLines(bench.Stnd.Usb, l1, l2, l3));
-    EXPECT_EQ(l1 * 100 + l2 * 10 + l3, 123);
+// An ADC capture through the whole link from a simulated QN7401 that reads the tool's chip file:
+// the panel's field writes reach the chip, the stream start switches it on, and the calibrator's
+// voltage arrives times the gain.
+TEST_F(SimLinkFixture, CalibratorVoltageArrivesTimesTheGainThroughTheWholeLink) {
+    bool flag3 = true;
+    ASSERT_TRUE(ChipCatalogue(QN_INCLUDE_DIR).SelectChip(bench.Model, 0, flag3).Read);
+    bench.Chip.SetChip(&bench.ChipInfo);
+    bridge.LoadChip(bench.Model);
+    ConnectDriverBridge(kLinkQn740x);
+    bridge.SetInputVoltage(0.1);
+    // Each field as the ADC panel changes it: read-modify-write and a register write. The inputs
+    // AI0 and AI1 take the calibrator; PGA 3 is gain 8; OSR 5 makes 80 conversions a second.
+    for (const auto& [name, value] :
+         {std::pair{"INP", 0u}, {"INN", 1u}, {"PGA", 3u}, {"OSR", 5u}}) {
+        const RegFieldDesc& field = bench.Model.AdcFields[name];
+        ASSERT_TRUE(WriteField(field, value, bench.Stnd.RegImage, [this](int a, uint8_t v) {
+            bench.Chip.WriteRegister(a, v);
+        })) << name;
+        ASSERT_EQ(ReadField(field, bench.Stnd.RegImage), value) << name << " read back";
+    }
+    ASSERT_TRUE(bench.Chip.StartAdcStream(3));
+    double sum = 0;
+    size_t count = 0;
+    while (count < 500) {
+        clock.AdvanceMs(115); // about ten conversions, with the link's own pause after a fetch
+        const auto n = static_cast<size_t>(bench.Chip.FetchAdcSamples());
+        ASSERT_GT(n, 0u);
+        const auto& io = bench.Usb.UsbIoBuffer;
+        for (size_t at = 1; at < 1 + 3 * n; at += 3)
+            sum += io[at] << 16 | io[at + 1] << 8 | io[at + 2];
+        count += n;
+    }
+    EXPECT_TRUE(bench.Chip.StopAdcStream());
+    EXPECT_NEAR(sum / static_cast<double>(count), 0.1 * 8 / 2.4 * 0x800000, 1.5)
+        << "a third of full scale, in positive codes";
 }
 
 struct LiveTextCase {

@@ -39,8 +39,9 @@ class CountingPanels final : public PanelRefresh {
     int Titles = 0;
 };
 
+// Public, so that the rows of a test table can reach the bench and its simulated hardware.
 class SimLinkFixture : public ::testing::Test {
-  protected:
+  public:
     SimClock clock;
     SimBridge bridge{clock};
     SimDriverLayer driver;

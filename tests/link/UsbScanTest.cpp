@@ -1,16 +1,17 @@
-// Finding the bridge, refusing the wrong ones, and living through a pulled cable.
+// Finding the bridge, refusing the wrong ones, changing transports, and the idle check.
 #include "SimLinkFixture.h"
 
 namespace qn::test {
 namespace {
 
-size_t CountCalls(const SimDriverLayer& driver, uint32_t code) {
-    size_t n = 0;
-    for (const auto& call : driver.Calls()) n += call.Code == code ? 1 : 0;
-    return n;
-}
-
-TEST_F(SimLinkFixture, NothingPresentTriesEveryNameAndIndex) {
+// The serial and unused kinds scan nothing; the USB kinds try every name and index.
+TEST_F(SimLinkFixture, ScanTriesEveryNameAndIndexOnUsbKindsOnly) {
+    for (uint16_t kind : {kLinkRs232, kLinkSpi, kLinkParallel, kLinkUart}) {
+        bench.Stnd.Interface = kind;
+        bench.Centre.USBConnect();
+        EXPECT_TRUE(driver.TriedPaths().empty() && hid.TriedIndexes().empty()) << kind;
+        EXPECT_EQ(status.Panels[0], "");
+    }
     bench.Stnd.Interface = kLinkQn740x;
     bench.Centre.USBConnect();
     EXPECT_EQ(driver.TriedPaths().size(), 32u);
@@ -22,19 +23,14 @@ TEST_F(SimLinkFixture, NothingPresentTriesEveryNameAndIndex) {
     EXPECT_FALSE(bench.Stnd.Usb.Open);
 }
 
-TEST_F(SimLinkFixture, ScanDoesNothingOnSerialOrUnusedKinds) {
-    driver.AddDevice(bridge);
-    for (uint16_t kind : {kLinkRs232, kLinkSpi, kLinkParallel, kLinkUart}) {
-        bench.Stnd.Interface = kind;
-        bench.Centre.USBConnect();
-        EXPECT_TRUE(driver.TriedPaths().empty()) << kind;
-        EXPECT_EQ(status.Panels[0], "");
-    }
-}
-
+// A bridge behind the driver, or with `Hid` behind the HID layer, with the faults and the
+// identity it shows.
 struct RefusalCase {
     const char* Name;
-    std::function<void(SimLinkFixture&, SimBridge&, SimDriverLayer&, SimHidLayer&)> Arrange;
+    SimFaults Faults;
+    bool Hid = false;
+    SimDriverDevice Driver{};
+    uint16_t HidRelease = SimHidDevice{}.Attributes.VersionNumber; // the bridge's own
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* out) {
@@ -45,7 +41,14 @@ class Refusals : public SimLinkFixture, public ::testing::WithParamInterface<Ref
 
 // Each of these bridges must not be taken; every handle opened on the way is closed again.
 TEST_P(Refusals, BridgeIsRefused) {
-    GetParam().Arrange(*this, bridge, driver, hid);
+    const RefusalCase& c = GetParam();
+    bridge.Faults = c.Faults;
+    if (c.Hid) {
+        hid.Device(hid.AddDevice(&bridge)).Attributes.VersionNumber = c.HidRelease;
+    } else {
+        driver.Device(driver.AddDevice(bridge, c.Driver.VendorId, c.Driver.ProductId)).Endpoints =
+            c.Driver.Endpoints;
+    }
     bench.Stnd.Interface = kLinkQn740x;
     bench.Centre.USBConnect();
     EXPECT_EQ(status.Panels[0], "USB not Connect !!!");
@@ -57,67 +60,20 @@ TEST_P(Refusals, BridgeIsRefused) {
 }
 
 const RefusalCase kRefusals[] = {
-    {"DriverProduct1005",
-     [](auto&, SimBridge& b, SimDriverLayer& d, SimHidLayer&) { d.AddDevice(b, 0x0547, 0x1005); }},
-    {"DriverOtherVendor",
-     [](auto&, SimBridge& b, SimDriverLayer& d, SimHidLayer&) { d.AddDevice(b, 0x0548, 0x1004); }},
-    {"DriverPipesSwapped",
-     [](auto&, SimBridge& b, SimDriverLayer& d, SimHidLayer&) {
-         d.Device(d.AddDevice(b)).Endpoints = {0x02, 0x82};
-     }},
-    {"DriverSub2AnswersFFFE",
-     [](auto&, SimBridge& b, SimDriverLayer& d, SimHidLayer&) {
-         d.AddDevice(b);
-         b.Faults.Sub2Refuses = true;
-     }},
-    {"DriverSetUpRequestUnanswered", // accepted, then closed by the failed request: no link
-     [](auto&, SimBridge& b, SimDriverLayer& d, SimHidLayer&) {
-         d.AddDevice(b);
-         b.Faults.Sub1Silent = true;
-     }},
-    {"IdentityDiffersInCaseOnly",
-     [](auto&, SimBridge& b, SimDriverLayer& d, SimHidLayer&) {
-         d.AddDevice(b);
-         b.Faults.WrongIdentity = true;
-     }},
-    {"HidSub2AnswersFFFE",
-     [](auto&, SimBridge& b, SimDriverLayer&, SimHidLayer& h) {
-         h.AddDevice(&b);
-         b.Faults.Sub2Refuses = true;
-     }},
-    {"HidOtherRelease",
-     [](auto&, SimBridge& b, SimDriverLayer&, SimHidLayer& h) {
-         h.Device(h.AddDevice(&b)).Attributes.VersionNumber = 0x0728;
-     }},
-    {"HidSilentBridge",
-     [](auto&, SimBridge& b, SimDriverLayer&, SimHidLayer& h) {
-         h.AddDevice(&b);
-         b.Faults.Silent = true;
-     }},
+    {"DriverProduct1005", {}, false, {.ProductId = 0x1005}},
+    {"DriverOtherVendor", {}, false, {.VendorId = 0x0548}},
+    {"DriverPipesSwapped", {}, false, {.Endpoints = {0x02, 0x82}}},
+    {"DriverSub2AnswersFFFE", {.Sub2Refuses = true}},
+    // Accepted, then closed by the failed request: no link.
+    {"DriverSetUpRequestUnanswered", {.Sub1Silent = true}},
+    {"IdentityDiffersInCaseOnly", {.WrongIdentity = true}},
+    {"HidSub2AnswersFFFE", {.Sub2Refuses = true}, true},
+    {"HidOtherRelease", {}, true, {}, 0x0728},
+    {"HidSilentBridge", {.Silent = true}, true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Scan, Refusals, ::testing::ValuesIn(kRefusals),
                          [](const auto& p) { return std::string(p.param.Name); });
-
-TEST_F(SimLinkFixture, RefusedDriverDeviceIsSkippedForTheNextOne) {
-    SimBridge other{clock};
-    driver.AddDevice(other, 0x0547, 0x1005);
-    driver.AddDevice(bridge, 0x0547, 0x100A);
-    ConnectDriverBridge(kLinkQn740x);
-    EXPECT_EQ(bench.Stnd.Usb.Path, "\\\\.\\Qnusb-1");
-    EXPECT_EQ(bench.Stnd.Usb.ProductId(), 0x100A);
-    EXPECT_EQ(driver.OpenHandleCount(), 1u);
-}
-
-TEST_F(SimLinkFixture, OpenLinkThatAnswersIsNotRescanned) {
-    ConnectDriverBridge();
-    driver.ClearCalls();
-    uint8_t fresh = 99;
-    EXPECT_TRUE(bench.Usb.UsbOpen(bench.Stnd.Usb, fresh));
-    EXPECT_EQ(fresh, kFreshAlreadyOpen);
-    EXPECT_EQ(CountCalls(driver, kIoctlGetDescriptor), 0u);
-    EXPECT_EQ(panels.Titles, 1);
-}
 
 TEST_F(SimLinkFixture, DriverBridgeFoundAfterHidBridgeWasUsed) {
     ConnectHidBridge();
@@ -131,38 +87,6 @@ TEST_F(SimLinkFixture, DriverBridgeFoundAfterHidBridgeWasUsed) {
     EXPECT_EQ(status.Panels[0], "USB On Line");
     EXPECT_EQ(bench.Usb.TransportKind, TransportKindValue::Driver);
 }
-
-// A pulled cable closes the link at the first failed transfer; the status bar only learns of it
-// at the idle check 1000 ticks later, and the link comes back at a later check once replugged.
-class PulledCable : public SimLinkFixture, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(PulledCable, LinkClosesThenReturns) {
-    if (GetParam())
-        ConnectHidBridge();
-    else
-        ConnectDriverBridge();
-    bridge.Faults.CablePulled = true;
-    bench.Chip.WriteRegister(1, 0x33);
-    EXPECT_FALSE(bench.Stnd.Usb.Open);
-    EXPECT_EQ(bench.Stnd.Usb.Handle, -1);
-    EXPECT_EQ(bench.Chip.GetReg(1), 0) << "a failed write leaves the image alone";
-    EXPECT_FALSE(bench.Chip.ReadChip(1, 1));
-    for (uint32_t t = 1; t < kIdleCheckTicks; ++t) bench.Centre.Timer1Timer();
-    EXPECT_EQ(status.Panels[0], "USB On Line");
-    bench.Centre.Timer1Timer();
-    EXPECT_EQ(status.Panels[0], "USB not Connect !!!");
-    bridge.Faults.CablePulled = false;
-    for (uint32_t t = 0; t < kIdleCheckTicks; ++t) bench.Centre.Timer1Timer();
-    EXPECT_EQ(status.Panels[0], "USB On Line");
-    bridge.Registers[1] = 0x44;
-    EXPECT_TRUE(bench.Chip.ReadChip(1, 1));
-    EXPECT_EQ(bench.Chip.ChipShadow[1], 0x44);
-    bench.Centre.ReleaseUsb();
-    EXPECT_EQ(driver.OpenHandleCount() + hid.OpenHandleCount(), 0u);
-}
-
-INSTANTIATE_TEST_SUITE_P(BothTransports, PulledCable, ::testing::Bool(),
-                         [](const auto& p) { return p.param ? "Hid" : "Driver"; });
 
 size_t IdentityChecks(const SimBridge& bridge) {
     size_t n = 0;
