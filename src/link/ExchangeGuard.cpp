@@ -28,14 +28,17 @@ void ExchangeGuard::Release() {
     panels_.ShowBusy(false);
 }
 
-void ExchangeGuard::Pump() {
-    if (depth_ > 0 && !shownBusy_) {
-        shownBusy_ = true;
-        panels_.ShowBusy(true);
+ExchangeGuard::MessagesScope::MessagesScope(ExchangeGuard& guard) : guard_(guard) {
+    if (guard_.depth_ > 0 && !guard_.shownBusy_) {
+        guard_.shownBusy_ = true;
+        guard_.panels_.ShowBusy(true);
     }
-    ++pumping_;
+    ++guard_.pumping_;
+}
+
+void ExchangeGuard::Pump() {
+    const MessagesScope scope(*this);
     windows_.Pump();
-    --pumping_;
 }
 
 bool ExchangeGuard::WaitMs(double ms, const std::function<void(double waitedMs)>& progress) {

@@ -5,6 +5,7 @@
 #include "host/Clock.h"
 #include "host/EventPump.h"
 #include "host/PanelRefresh.h"
+#include "host/Prompt.h"
 
 #include <functional>
 #include <optional>
@@ -51,6 +52,19 @@ class ExchangeGuard final : public EventPump {
     // is busy, so they disable whatever would start another exchange until it ends.
     void Pump() override;
 
+    // Marks a stretch in which window messages run inside the current operation without going
+    // through Pump: a modal question runs its own message loop.
+    class MessagesScope {
+      public:
+        explicit MessagesScope(ExchangeGuard& guard);
+        ~MessagesScope() { --guard_.pumping_; }
+        MessagesScope(const MessagesScope&) = delete;
+        MessagesScope& operator=(const MessagesScope&) = delete;
+
+      private:
+        ExchangeGuard& guard_;
+    };
+
     // Waits `ms` on the steady clock, letting window messages through every 10 ms and telling
     // `progress` the milliseconds waited so far. False when a stop was requested first.
     bool WaitMs(double ms, const std::function<void(double waitedMs)>& progress = {});
@@ -66,6 +80,25 @@ class ExchangeGuard final : public EventPump {
     int ownerPumping_ = 0; // pumping_ when the running operation began
     bool shownBusy_ = false;
     bool stopRequested_ = false;
+};
+
+// Questions put while an operation owns the link: the dialog's message loop is treated as
+// pumped, so nothing it lets through starts an exchange.
+class GuardedPrompt final : public Prompt {
+  public:
+    GuardedPrompt(ExchangeGuard& guard, Prompt& windows) : guard_(guard), windows_(windows) {}
+    bool Confirm(const std::string& question) override {
+        const ExchangeGuard::MessagesScope scope(guard_);
+        return windows_.Confirm(question);
+    }
+    void Tell(const std::string& message) override {
+        const ExchangeGuard::MessagesScope scope(guard_);
+        windows_.Tell(message);
+    }
+
+  private:
+    ExchangeGuard& guard_;
+    Prompt& windows_;
 };
 
 } // namespace qn

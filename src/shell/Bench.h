@@ -63,7 +63,8 @@ class Bench {
     ChipModel Model;
     SelectedChipInfo ChipInfo{Model};
     WindowPlacements Places;
-    Prompt& Ask;
+    // Questions to the user; while an operation runs, their dialogs start no exchange.
+    GuardedPrompt Ask;
 };
 
 } // namespace qn

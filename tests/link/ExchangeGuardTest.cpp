@@ -56,6 +56,31 @@ TEST_F(ExchangeGuardTest, OnlyMessagesPumpedInsideAnOperationAreRefused) {
     EXPECT_TRUE(PumpedMessageMayExchange());
 }
 
+// A question's dialog runs its own message loop: a message it lets through is refused too.
+class PumpingPrompt final : public Prompt {
+  public:
+    explicit PumpingPrompt(ScriptedPump& windows) : windows_(windows) {}
+    bool Confirm(const std::string&) override {
+        windows_.Pump();
+        return true;
+    }
+    void Tell(const std::string&) override { windows_.Pump(); }
+
+  private:
+    ScriptedPump& windows_;
+};
+
+TEST_F(ExchangeGuardTest, AQuestionAskedInsideAnOperationLetsNoExchangeThrough) {
+    PumpingPrompt dialog(windows);
+    GuardedPrompt ask(guard, dialog);
+    const auto operation = guard.Begin();
+    bool allowed = true;
+    windows.Message = [&] { allowed = guard.Begin().has_value(); };
+    EXPECT_TRUE(ask.Confirm("Reset All Mark?"));
+    EXPECT_FALSE(allowed);
+    EXPECT_TRUE(guard.Begin().has_value()) << "the operation goes on after the answer";
+}
+
 TEST_F(ExchangeGuardTest, AStopRequestEndsTheWaitAndTheNextOperationStartsAfresh) {
     auto operation = guard.Begin();
     windows.Message = [&] { guard.RequestStop(); };
