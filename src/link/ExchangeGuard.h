@@ -95,6 +95,24 @@ class GuardedPrompt final : public Prompt {
         const ExchangeGuard::MessagesScope scope(guard_);
         windows_.Tell(message);
     }
+    std::optional<uint32_t> AskHex(const HexQuestion& question) override {
+        const ExchangeGuard::MessagesScope scope(guard_);
+        return windows_.AskHex(question);
+    }
+    std::optional<uint32_t> AskColour(uint32_t current) override {
+        const ExchangeGuard::MessagesScope scope(guard_);
+        return windows_.AskColour(current);
+    }
+    std::optional<std::string> AskFileToSave(const std::string& extension,
+                                             const std::string& folder) override {
+        const ExchangeGuard::MessagesScope scope(guard_);
+        return windows_.AskFileToSave(extension, folder);
+    }
+    std::optional<std::string> AskFileToOpen(const std::string& extension,
+                                             const std::string& folder) override {
+        const ExchangeGuard::MessagesScope scope(guard_);
+        return windows_.AskFileToOpen(extension, folder);
+    }
 
   private:
     ExchangeGuard& guard_;

@@ -1,6 +1,10 @@
 // The whole program offscreen on the simulated bench, built as the entry point builds it.
 #pragma once
 
+#include "ScriptedPrompt.h"
+#include "chip/ui/HexKeypad.h"
+#include "chip/ui/RamPanel.h"
+#include "chip/ui/RegisterPanel.h"
 #include "platform/SystemClock.h"
 #include "shell/ui/Program.h"
 #include "sim/SimClock.h"
@@ -20,6 +24,7 @@ class ProgramFixture : public ::testing::Test {
     // test waits; otherwise on a simulated clock.
     explicit ProgramFixture(bool realTime = false)
         : clock(realTime ? static_cast<Clock&>(realClock) : simClock) {
+        program->AnswerQuestionsWith(answers);
         main->show();
     }
 
@@ -30,6 +35,7 @@ class ProgramFixture : public ::testing::Test {
                 dir.filePath("qn740xtest.wst")};
     }
 
+    ScriptedPrompt answers; // every question the program asks is answered from here
     SimClock simClock;
     SystemClock realClock;
     Clock& clock;

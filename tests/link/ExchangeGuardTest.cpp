@@ -1,5 +1,6 @@
 // The one-exchange rule and the waits on the steady clock, without windows.
 #include "link/ExchangeGuard.h"
+#include "ScriptedPrompt.h"
 #include "sim/SimClock.h"
 
 #include <gtest/gtest.h>
@@ -57,21 +58,10 @@ TEST_F(ExchangeGuardTest, OnlyMessagesPumpedInsideAnOperationAreRefused) {
 }
 
 // A question's dialog runs its own message loop: a message it lets through is refused too.
-class PumpingPrompt final : public Prompt {
-  public:
-    explicit PumpingPrompt(ScriptedPump& windows) : windows_(windows) {}
-    bool Confirm(const std::string&) override {
-        windows_.Pump();
-        return true;
-    }
-    void Tell(const std::string&) override { windows_.Pump(); }
-
-  private:
-    ScriptedPump& windows_;
-};
-
 TEST_F(ExchangeGuardTest, AQuestionAskedInsideAnOperationLetsNoExchangeThrough) {
-    PumpingPrompt dialog(windows);
+    ScriptedPrompt dialog;
+    dialog.Confirms = {true};
+    dialog.WhileAsking = [&] { windows.Pump(); };
     GuardedPrompt ask(guard, dialog);
     const auto operation = guard.Begin();
     bool allowed = true;

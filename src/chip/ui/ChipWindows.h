@@ -1,9 +1,7 @@
-// The chip's windows: base form, RAM panel, register panel, ADC panel and the hex entry popup.
-// Their grids, switches and keypad come with the register, RAM and ADC panels; for now each
-// window exists with its caption so that the main window can place, show and retitle it.
+// The chip's smaller windows: the base form holding the grids' font, and the ADC panel, whose
+// switches and selectors come with the ADC panel's work.
 #pragma once
 
-#include <QDialog>
 #include <QFont>
 #include <QWidget>
 
@@ -17,28 +15,10 @@ class TQn_BASE : public QWidget {
     QFont PanelFont;
 };
 
-class TQn_RAM : public QWidget {
-    Q_OBJECT
-  public:
-    explicit TQn_RAM(QWidget* parent = nullptr);
-};
-
-class TQn_Reg2 : public QWidget {
-    Q_OBJECT
-  public:
-    explicit TQn_Reg2(QWidget* parent = nullptr);
-};
-
 class TADCForm : public QWidget {
     Q_OBJECT
   public:
     explicit TADCForm(QWidget* parent = nullptr);
-};
-
-class TQnPopSelHex : public QDialog {
-    Q_OBJECT
-  public:
-    explicit TQnPopSelHex(QWidget* parent = nullptr);
 };
 
 } // namespace qn

@@ -3,13 +3,19 @@
 
 #include "analysis/ui/AnxADC.h"
 #include "chip/ui/ChipWindows.h"
+#include "chip/ui/HexKeypad.h"
+#include "chip/ui/RamPanel.h"
+#include "chip/ui/RegisterPanel.h"
 #include "instruments/ui/InstrumentWindows.h"
 #include "link/ui/QnUp.h"
 #include "shell/ChipSelection.h"
+#include "shell/ReadRam.h"
 #include "shell/settings/ScreenRect.h"
 #include "shell/ui/Option.h"
 
 #include <QCloseEvent>
+#include <QColorDialog>
+#include <QFileDialog>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -83,7 +89,7 @@ void TMainPanel::BuildMenus() {
             [this] { ShowPanel(ADCForm, kSlotAdc, true); });
     connect(AddBarItem("USB Scan"), &QAction::triggered, this,
             [this] { bench_.Centre.USBConnect(); });
-    AddBarItem("Read RAM");
+    connect(AddBarItem("Read RAM"), &QAction::triggered, this, [this] { ReadRamClick(); });
     connect(AddBarItem("ENOB Test"), &QAction::triggered, this,
             [this] { ShowPanel(AnxADC, kSlotAnalysis, true); });
     connect(AddBarItem("連續讀取"), &QAction::triggered, this,
@@ -130,8 +136,8 @@ void TMainPanel::CreateWindows() {
     Qn_UP->hide();
     Option = new TOption(this);
     ChipList = bench_.Catalogue.LoadChipList();
-    Qn_RAM = new TQn_RAM(this);
-    Qn_Reg2 = new TQn_Reg2(this);
+    Qn_RAM = new TQn_RAM(PanelContext(), this);
+    Qn_Reg2 = new TQn_Reg2(PanelContext(), this);
     ADCForm = new TADCForm(this);
     QnPopSelHex = new TQnPopSelHex(this);
     AnxADC = new TAnxADC(this);
@@ -208,6 +214,32 @@ void TMainPanel::SelectChip(uint16_t index) {
     ApplyChipControls();
 }
 
+ChipPanelContext TMainPanel::PanelContext() {
+    return {bench_.Model,
+            bench_.Stnd.RegImage,
+            [this](int a, uint8_t v) { bench_.Chip.WriteRegister(a, v); },
+            [this](int a, uint8_t v) { bench_.Chip.StoreRegister(a, v); },
+            bench_.Ask,
+            *this,
+            bench_.ProgramDir};
+}
+
+// "Read RAM": the whole memory into the image, then the panels drawn from it.
+void TMainPanel::ReadRamClick() {
+    if (!ReadRam(bench_)) return;
+    Qn_RAM->RefreshRam(true);
+    Qn_Reg2->RefreshRegisters(false);
+    RefreshAdcPanel();
+}
+
+void TMainPanel::RefreshRamPanel() {
+    if (Qn_RAM != nullptr) Qn_RAM->RefreshRam(false);
+}
+
+void TMainPanel::RefreshRegisterPanel() {
+    if (Qn_Reg2 != nullptr) Qn_Reg2->RefreshRegisters(false);
+}
+
 QString TMainPanel::ChipEntryName(int index) const {
     if (index < 0 || static_cast<size_t>(index) >= ChipList.size()) return QString();
     return QString::fromStdString(ChipList[static_cast<size_t>(index)]);
@@ -224,6 +256,8 @@ void TMainPanel::ApplyChipControls() {
         {"Save Power", c.SavePower}, {"Download Power", c.DownloadPower},
         {"Save Reg", c.SaveReg},     {"Download Reg", c.DownloadReg}};
     for (const auto& [caption, shown] : items) MenuItems.at(caption)->setVisible(shown);
+    if (Qn_RAM != nullptr) Qn_RAM->ApplyChip();
+    if (Qn_Reg2 != nullptr) Qn_Reg2->ApplyChip();
 }
 
 void TMainPanel::USBClient() {
@@ -271,6 +305,37 @@ bool TMainPanel::Confirm(const std::string& question) {
 
 void TMainPanel::Tell(const std::string& message) {
     QMessageBox::warning(this, kMainCaption, QString::fromStdString(message));
+}
+
+std::optional<uint32_t> TMainPanel::AskHex(const HexQuestion& question) {
+    return QnPopSelHex->Execute(question);
+}
+
+std::optional<uint32_t> TMainPanel::AskColour(uint32_t current) {
+    const QColor chosen = QColorDialog::getColor(QColor::fromRgb(current), this);
+    if (!chosen.isValid()) return std::nullopt;
+    return chosen.rgb() & 0xFFFFFFu;
+}
+
+std::optional<std::string> TMainPanel::AskFileToSave(const std::string& extension,
+                                                     const std::string& folder) {
+    QFileDialog dialog(this, QString(), QString::fromStdString(folder),
+                       QString("*.%1").arg(QString::fromStdString(extension)));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QString::fromStdString(extension));
+    // The program asks its own overwrite question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+std::optional<std::string> TMainPanel::AskFileToOpen(const std::string& extension,
+                                                     const std::string& folder) {
+    const QString file =
+        QFileDialog::getOpenFileName(this, QString(), QString::fromStdString(folder),
+                                     QString("*.%1").arg(QString::fromStdString(extension)));
+    if (file.isEmpty()) return std::nullopt;
+    return file.toStdString();
 }
 
 void TMainPanel::FormClose() {

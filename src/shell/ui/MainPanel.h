@@ -2,6 +2,7 @@
 // window.
 #pragma once
 
+#include "chip/ChipPanelContext.h"
 #include "host/PanelRefresh.h"
 #include "host/Prompt.h"
 #include "host/StatusBar.h"
@@ -63,11 +64,19 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     void SetPanelText(int panel, const std::string& text) override;
     QString PanelText(int panel) const;
     // PanelRefresh
+    void RefreshRamPanel() override;
+    void RefreshRegisterPanel() override;
     void ShowChipTitles() override { USBClient(); }
     void ShowBusy(bool busy) override;
     // Prompt
     bool Confirm(const std::string& question) override;
     void Tell(const std::string& message) override;
+    std::optional<uint32_t> AskHex(const HexQuestion& question) override;
+    std::optional<uint32_t> AskColour(uint32_t current) override;
+    std::optional<std::string> AskFileToSave(const std::string& extension,
+                                             const std::string& folder) override;
+    std::optional<std::string> AskFileToOpen(const std::string& extension,
+                                             const std::string& folder) override;
 
     // Chip selection for list entry `index`, then the menus it shows or hides.
     void SelectChip(uint16_t index);
@@ -117,6 +126,8 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     QAction* AddBarItem(const QString& caption);
     void HideAllPanels();
     void ApplyChipControls();
+    void ReadRamClick();
+    ChipPanelContext PanelContext();
     void LoadSettings();
     void SaveSettings();
     void RestorePlacements();

@@ -4,6 +4,8 @@
 
 #include "analysis/ui/AnxADC.h"
 #include "chip/ui/ChipWindows.h"
+#include "chip/ui/RamPanel.h"
+#include "chip/ui/RegisterPanel.h"
 #include "instruments/ui/InstrumentWindows.h"
 
 #include <QDebug>

@@ -34,6 +34,8 @@ class Program {
     Program& operator=(const Program&) = delete;
 
     TMainPanel& Main() { return *main_; }
+    // Questions go to `answers` instead of the main window's dialogs (window tests).
+    void AnswerQuestionsWith(Prompt& answers) { prompt_.Target = &answers; }
 
   private:
     QtEventPump pump_;

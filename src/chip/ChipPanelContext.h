@@ -1,0 +1,29 @@
+// What the chip's panels work on: the chip model, the register image, the one road to the chip,
+// the user's answers and the status bar.
+#pragma once
+
+#include "chip/ChipModel.h"
+#include "chip/RegField.h"
+#include "host/Prompt.h"
+#include "host/StatusBar.h"
+
+#include <string>
+
+namespace qn {
+
+struct ChipPanelContext {
+    ChipModel& Model;
+    const RegImageBytes& Image;
+    // Writes one register byte to the chip, reads it back into the image and refreshes the RAM,
+    // register and ADC panels (WriteRegister). A panel never writes the image itself.
+    RegisterWriter Write;
+    // Puts a byte into the image and refreshes the panels without writing the chip
+    // (StoreRegister; loading a RAM file).
+    RegisterWriter Store;
+    Prompt& Ask;
+    StatusBar& Status;
+    // The program's folder, with a trailing separator (default place of files).
+    std::string ProgramDir;
+};
+
+} // namespace qn
