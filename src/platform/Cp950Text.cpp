@@ -13,7 +13,8 @@ namespace {
 // Owns one iconv conversion descriptor.
 class Converter {
   public:
-    Converter() : cd_(iconv_open("UTF-8", "CP950")) {}
+    Converter(const char* to, const char* from)
+        : cd_(iconv_open(to, from)), utf8Source_(std::string_view(from) == "UTF-8") {}
     ~Converter() {
         if (Valid()) iconv_close(cd_);
     }
@@ -38,6 +39,12 @@ class Converter {
                 out += '?'; // an invalid or incomplete character: skip one byte
                 ++inPtr;
                 --inLeft;
+                // A UTF-8 character that has no code page 950 form: skip its trail bytes too.
+                while (utf8Source_ && inLeft > 0 &&
+                       (static_cast<unsigned char>(*inPtr) & 0xC0) == 0x80) {
+                    ++inPtr;
+                    --inLeft;
+                }
             }
         }
         return out;
@@ -45,20 +52,31 @@ class Converter {
 
   private:
     iconv_t cd_;
+    bool utf8Source_;
 };
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 } // namespace
 
 std::string Cp950ToUtf8(std::string_view text) {
-    const bool ascii = std::all_of(text.begin(), text.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii) return std::string(text);
-    Converter converter;
+    if (IsAscii(text)) return std::string(text);
+    Converter converter("UTF-8", "CP950");
     if (converter.Valid()) return converter.Convert(text);
     std::string out(text);
     for (char& c : out)
         if (static_cast<unsigned char>(c) >= 0x80) c = '?';
     return out;
+}
+
+std::string Utf8ToCp950(std::string_view text) {
+    if (IsAscii(text)) return std::string(text);
+    Converter converter("CP950", "UTF-8");
+    if (converter.Valid()) return converter.Convert(text);
+    return std::string(text.size(), '?');
 }
 
 } // namespace qn

@@ -1,2 +1,120 @@
-// (filled in by the panel work)
-#include <gtest/gtest.h>
+// The RAM panel's state: shown cells, marks, the RAM file and the spreadsheet export.
+#include "ChipTestFiles.h"
+#include "chip/RamPanelState.h"
+#include "platform/Cp950Text.h"
+#include "platform/TextFile.h"
+
+#include <cstdio>
+
+namespace qn {
+namespace {
+
+// RAM at 0x80..0x17F, a 4-bit register at 0x10 holding 0xA5; address 0 unimplemented.
+class RamFileTest : public test::ChipFileTest {
+  protected:
+    RamFileTest() {
+        for (int a = 0x80; a < 0x180; ++a) model.ImplementedMask[static_cast<size_t>(a)] = 0xFF;
+        model.ImplementedMask[0x10] = 0x0F;
+        image[0x10] = 0xA5;
+        image[0x85] = 0x3C;
+    }
+    RegisterWriter Into(RegImageBytes& target) {
+        return [&target](int a, uint8_t v) { target[static_cast<size_t>(a)] = v; };
+    }
+    RegImageBytes image{};
+    RamPanelState state;
+};
+
+TEST_F(RamFileTest, RamFileRoundTripsByteForByte) {
+    ASSERT_TRUE(state.SetMark(model, 0x81));
+    ASSERT_TRUE(state.SetMark(model, 0x90, 0x0000FF));
+    ASSERT_TRUE(state.SetHint(model, 0x82, Utf8ToCp950("中文")));
+    const std::string text = state.RamFileText(model, image);
+    const std::string file = (dir / "a.ram").string();
+    ASSERT_TRUE(ReplaceFileContents(file, text));
+    EXPECT_EQ(text.substr(0, 3), "-\r\n");
+    EXPECT_NE(text.find("\r\nA5\r\n"), std::string::npos) << "the image byte, not masked";
+    EXPECT_NE(text.find("\r\n 0 1\r\n0\r\n\xA4\xA4\xA4\xE5\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n 1 0\r\n16711680\r\n"), std::string::npos) << "blue as BGR";
+
+    const auto lines = ReadTextLines(file);
+    ASSERT_TRUE(lines && lines->size() == 512 + 3 * 512);
+    RegImageBytes loaded{};
+    RamPanelState fresh;
+    RamPanelState::LoadRamValues(*lines, model, Into(loaded));
+    fresh.LoadRamMarks(*lines);
+    EXPECT_EQ(fresh.RamFileText(model, loaded), text);
+    EXPECT_EQ(fresh.MarkAt(0x90).Colour, 0x0000FFu);
+    EXPECT_EQ(Cp950ToUtf8(fresh.HintAt(0x82).Text), "中文");
+}
+
+TEST_F(RamFileTest, ShortFileReadsMissingLinesAsEmpty) {
+    model.ImplementedMask[0] = 0xFF;
+    image.fill(0x77);
+    state.SetMark(model, 0x80);
+    state.SetHint(model, 0x80, "x");
+    RamPanelState::LoadRamValues({"12", "zz"}, model, Into(image));
+    state.LoadRamMarks({});
+    EXPECT_EQ(image[0], 0x12);
+    EXPECT_EQ(image[0x80], 0) << "missing value line";
+    EXPECT_EQ(image[0x200], 0x77) << "past the file's 512 addresses";
+    EXPECT_FALSE(state.MarkAt(0x80).Marked);
+    EXPECT_EQ(state.MarkAt(0x80).Colour, 0u);
+    EXPECT_FALSE(state.HintAt(0x80).Hinted);
+    EXPECT_EQ(state.HintAt(0x80).Text, "");
+}
+
+TEST_F(RamFileTest, CellsShowMaskedValuesAndBanksMapToAddresses) {
+    state.RefreshRam(model, image, false);
+    EXPECT_EQ(state.Cells()[0x10].Text, "05");
+    EXPECT_EQ(state.Cells()[0x11].Text, "-");
+    EXPECT_EQ(RamRowHeading(2, 1), "200");
+    EXPECT_EQ(RamRowHeading(2, 16), "2F0");
+    EXPECT_EQ(RamCellAddress(2, 3, 2), 0x212);
+    EXPECT_EQ(RamCellAddress(2, 0, 2), -1);
+    // Bank 4 lies past the 1024-byte image: nothing shown there takes a mark or a hint.
+    model.CurrentBank = 4;
+    model.ImplementedMask.fill(0xFF);
+    state.RefreshRam(model, image, true);
+    for (const RamCell& cell : state.Cells()) EXPECT_EQ(cell.Text, "-");
+    EXPECT_EQ(state.Cells()[255].Address, 1279);
+    EXPECT_FALSE(state.SetMark(model, 1030));
+    EXPECT_FALSE(state.SetHint(model, 1279, "x"));
+    EXPECT_FALSE(state.MarkAt(1030).Marked);
+}
+
+TEST_F(RamFileTest, SheetCellsHoldValuesAndHexTexts) {
+    const std::vector<SheetCell> cells = RamSheetCells(model, image);
+    ASSERT_EQ(cells.size(), 1024u);
+    const SheetCell& value = cells[2 * 0x85]; // row 8 + 3, column 5 + 3
+    EXPECT_EQ(value.Row, 11);
+    EXPECT_EQ(value.Column, 8);
+    EXPECT_TRUE(value.IsNumber);
+    EXPECT_EQ(value.Number, 0x3C);
+    EXPECT_EQ(cells[2 * 0x85 + 1].Column, 25);
+    EXPECT_EQ(cells[2 * 0x85 + 1].Text, "3Ch");
+    EXPECT_EQ(cells[2 * 0x10 + 1].Text, "05h");
+    EXPECT_FALSE(cells[0].IsNumber);
+    EXPECT_EQ(cells[0].Text, "-");
+}
+
+TEST_F(RamFileTest, WorkbookReadsBackInASpreadsheetReader) {
+    const std::string file = (dir / "ram.xlsx").string();
+    ASSERT_TRUE(WriteXlsx(file, "USER Data", RamSheetCells(model, image)));
+    const std::string command =
+        "/usr/bin/python3 -c \"import openpyxl,sys; wb=openpyxl.load_workbook(sys.argv[1]); "
+        "ws=wb['USER Data']; print(ws.cell(3,3).value, ws.cell(11,8).value, "
+        "ws.cell(4,20).value)\" " +
+        file;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char out[128] = {};
+    const size_t n = std::fread(out, 1, sizeof out - 1, pipe);
+    ::pclose(pipe);
+    EXPECT_EQ(std::string(out, n), "- 60 05h\n");
+    EXPECT_FALSE(WriteXlsx((dir / "none" / "x.xlsx").string(), "USER Data", {}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << "no leftovers";
+}
+
+} // namespace
+} // namespace qn
