@@ -88,6 +88,36 @@ TEST_F(MainPanelTest, ShowPanelKeepsAShownPanelsPlace) {
     EXPECT_EQ(sub->geometry(), QRect(37, 41, 300, 200));
 }
 
+// The page and bank of QnADC.cfg become the chip model's, checked against the chip selected,
+// and are saved from there.
+TEST_F(MainPanelTest, SettingsPageAndBankFollowTheChip) {
+    QFile cfg(dir.filePath("QnADC.cfg"));
+    auto lines = [&cfg] {
+        EXPECT_TRUE(cfg.open(QIODevice::ReadOnly));
+        const QList<QByteArray> read = cfg.readAll().split('\n');
+        cfg.close();
+        return read;
+    };
+    const std::pair<QByteArray, std::pair<int, int>> cases[] = {
+        {"2", {3, 4}}, // QN7403 has page 4 and bank 4
+        {"0", {0, 0}}, // QN7401 has neither
+    };
+    for (const auto& [chip, kept] : cases) {
+        QList<QByteArray> text = lines();
+        text[1] = "   " + chip + "   5  15   5   0\r";
+        text[8] = " 3\r";
+        text[9] = " 4\r";
+        ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
+        cfg.write(text.join('\n'));
+        cfg.close();
+        main->FormActivate();
+        EXPECT_EQ(bench.Model.CurrentPage, kept.first) << chip.toStdString();
+        EXPECT_EQ(bench.Model.CurrentBank, kept.second) << chip.toStdString();
+    }
+    main->close();
+    EXPECT_EQ(lines().mid(8, 2), (QList<QByteArray>{" 0\r", " 0\r"}));
+}
+
 TEST_F(MainPanelTest, StartLoadsSettingsAndCloseWritesPanelPlaces) {
     EXPECT_EQ(bench.Stnd.Interface, kLinkQn740x) << "settings load forces the QN740x link";
     EXPECT_TRUE(QFile::exists(dir.filePath("QnADC.cfg"))) << "a missing file is written first";

@@ -51,7 +51,9 @@ class ConfigFixture : public ::testing::Test {
     std::array<uint8_t, 6> presetB{};
     LinkOptions options;
     Settings values;
-    ConfigTargets targets{stnd, presetA, presetB, options, values};
+    uint8_t page = 0;
+    uint8_t bank = 0;
+    ConfigTargets targets{stnd, presetA, presetB, options, values, page, bank};
     TempFolder folder;
     std::string path = folder.File("QnADC.cfg");
     std::vector<uint16_t> chipsSelected;

@@ -34,9 +34,15 @@ struct ConfigTargets {
     std::array<uint8_t, 6>& AdcPresetB;
     LinkOptions& Options; // "Photo" is Optocoupler, "ComFun" is FunctionChoice
     Settings& Values;
+    // The chip model's register panel page and RAM panel bank: the chip selection that ends the
+    // load checks them against the chip.
+    uint8_t& CurrentPage;
+    uint8_t& CurrentBank;
 
-    static ConfigTargets Of(STND& stnd, ChipLink& chip, Settings& values) {
-        return {stnd, chip.AdcPresetA, chip.AdcPresetB, chip.Options, values};
+    static ConfigTargets Of(STND& stnd, ChipLink& chip, Settings& values, uint8_t& currentPage,
+                            uint8_t& currentBank) {
+        return {stnd,   chip.AdcPresetA, chip.AdcPresetB, chip.Options,
+                values, currentPage,     currentBank};
     }
 };
 

@@ -108,9 +108,8 @@ void FlagSection(Load& load) {
 }
 
 void PageSection(Load& load) {
-    PanelPages& pages = load.T.Values.Pages;
-    TakeInRange(load, load.In.Int("CurrentPage"), 0, UINT8_MAX, pages.CurrentPage, "CurrentPage");
-    TakeInRange(load, load.In.Int("CurrentBank"), 0, UINT8_MAX, pages.CurrentBank, "CurrentBank");
+    TakeInRange(load, load.In.Int("CurrentPage"), 0, UINT8_MAX, load.T.CurrentPage, "CurrentPage");
+    TakeInRange(load, load.In.Int("CurrentBank"), 0, UINT8_MAX, load.T.CurrentBank, "CurrentBank");
 }
 
 void AdcPanelSection(Load& load) {

@@ -40,8 +40,8 @@ void AppendLinkSections(std::string& out, const ConfigTargets& t) {
     AppendIntLine(out, {stnd.Chip, stnd.Interface, stnd.ComIndex, stnd.BaudIndex, stnd.ParityIndex},
                   4);
     for (bool flag : t.Values.Flags) AppendBoolLine(out, flag);
-    AppendIntLine(out, {t.Values.Pages.CurrentPage}, 2);
-    AppendIntLine(out, {t.Values.Pages.CurrentBank}, 2);
+    AppendIntLine(out, {t.CurrentPage}, 2);
+    AppendIntLine(out, {t.CurrentBank}, 2);
     AppendIntLine(out, {t.Values.AdcPanel.TXADCOMD}, 0);
     AppendIntLine(out, {t.Values.AdcPanel.TXADCObit}, 0);
 }

@@ -16,14 +16,6 @@ using ConfigFlags = std::array<bool, 6>;
 // Index of flag 3, which chip selection clears when the chip description has no "#ADC0S" section.
 inline constexpr size_t kFlagAdcSection = 2;
 
-// Register panel page and RAM panel bank; chip selection checks both against the chip model.
-struct PanelPages {
-    uint8_t CurrentPage = 0;
-    uint8_t CurrentBank = 0;
-
-    bool operator==(const PanelPages&) const = default;
-};
-
 // Analysis window: sample count, display scale, function combos and the boxes the file keeps.
 struct AnalysisSettings {
     int32_t NPointIndex = 2; // "Sample Point" item
@@ -61,7 +53,6 @@ struct TempTestSettings {
 // Everything of QnADC.cfg that is not part of STND or the chip link.
 struct Settings {
     ConfigFlags Flags{};
-    PanelPages Pages;
     AdcResultDisplay AdcPanel;
     AnalysisSettings Analysis;
     SetupSettings Setup;

@@ -7,6 +7,7 @@
 #include "host/Prompt.h"
 #include "host/StatusBar.h"
 #include "shell/Bench.h"
+#include "shell/settings/ConfigFile.h"
 
 #include <QLabel>
 #include <QMainWindow>
@@ -128,6 +129,7 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     void ApplyChipControls();
     void ReadRamClick();
     ChipPanelContext PanelContext();
+    ConfigTargets Targets();
     void LoadSettings();
     void SaveSettings();
     void RestorePlacements();

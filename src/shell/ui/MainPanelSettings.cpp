@@ -25,11 +25,15 @@ WindowRect ToRect(const QRect& r) {
 
 } // namespace
 
+ConfigTargets TMainPanel::Targets() {
+    return ConfigTargets::Of(bench_.Stnd, bench_.Chip, bench_.Config, bench_.Model.CurrentPage,
+                             bench_.Model.CurrentBank);
+}
+
 void TMainPanel::LoadSettings() {
     const std::string path = bench_.ProgramDir + std::string(kConfigFileName);
     const ConfigLoadResult result =
-        LoadConfig(path, ConfigTargets::Of(bench_.Stnd, bench_.Chip, bench_.Config),
-                   [this](uint16_t chip) { SelectChip(chip); });
+        LoadConfig(path, Targets(), [this](uint16_t chip) { SelectChip(chip); });
     for (const std::string& note : result.Mended) qWarning("%s: %s", path.c_str(), note.c_str());
     AnalysisSettings& analysis = bench_.Config.Analysis;
     if (analysis.NPoint < kMinNPoint || analysis.NPoint > kMaxNPoint)
@@ -38,8 +42,7 @@ void TMainPanel::LoadSettings() {
 
 void TMainPanel::SaveSettings() {
     const std::string path = bench_.ProgramDir + std::string(kConfigFileName);
-    if (!SaveConfig(path, ConfigTargets::Of(bench_.Stnd, bench_.Chip, bench_.Config)))
-        qWarning("%s could not be written", path.c_str());
+    if (!SaveConfig(path, Targets())) qWarning("%s could not be written", path.c_str());
 }
 
 // Every window of the program that the placement file remembers, by its name.
