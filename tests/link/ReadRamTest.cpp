@@ -1,0 +1,68 @@
+// "Read RAM": the chunk plans of the chunked links, and the reads into the image.
+#include "shell/ReadRam.h"
+#include "SimLinkFixture.h"
+
+namespace qn::test {
+namespace {
+
+ChipModel WithRanges(std::initializer_list<std::pair<int, AddressRange>> banks,
+                     AddressRange area1 = {}) {
+    ChipModel model;
+    for (const auto& [bank, range] : banks) model.RamBank[static_cast<size_t>(bank)] = range;
+    model.RegArea[1] = area1;
+    return model;
+}
+
+TEST(ReadRamPlan, ChunksOfEachLinkForTheBanksTheChipDefines) {
+    using Plan = std::vector<MemoryChunk>;
+    const Plan first256Special{{0, 26}, {28, 36}, {64, 64}, {128, 64}, {192, 64}};
+    const Plan first256Serial{{0, 26}, {28, 100}, {128, 128}};
+    struct Case {
+        const char* Name;
+        uint16_t Kind;
+        ChipModel Model;
+        Plan Tail; // the reads after the first 256 bytes
+    };
+    const Case cases[] = {
+        {"SpecialNoBanks", kLinkSpecial, ChipModel{}, {}},
+        {"SpecialOnlyBank2",
+         kLinkSpecial,
+         WithRanges({{0, {0, 0xFF}}, {2, {0x200, 0x2FF}}}),
+         {{512, 64}, {576, 64}, {640, 64}, {704, 64}}},
+        {"SerialNoBanks", kLinkRs232, ChipModel{}, {}},
+        {"SerialBank1AndFiveAddressArea",
+         kLinkRs232,
+         WithRanges({{1, {0x100, 0x17F}}}, {0x180, 0x184}),
+         {{0x100, 64}, {0x140, 64}, {0x180, 2}, {0x182, 3}}},
+        {"Qn740xHasNoChunks", kLinkQn740x, WithRanges({{1, {0x100, 0x17F}}}), {}},
+    };
+    for (const Case& c : cases) {
+        Plan expected = c.Kind == kLinkSpecial ? first256Special
+                        : c.Kind == kLinkRs232 ? first256Serial
+                                               : Plan{};
+        expected.insert(expected.end(), c.Tail.begin(), c.Tail.end());
+        EXPECT_EQ(ReadRamPlan(c.Kind, c.Model), expected) << c.Name;
+    }
+}
+
+TEST_F(SimLinkFixture, ReadRamFillsTheImageButRegisters26And27) {
+    ConnectDriverBridge(kLinkSpecial);
+    for (size_t a = 0; a < 256; ++a) bridge.Registers[a] = static_cast<uint8_t>(a ^ 0x5A);
+    bench.Chip.SetReg(26, 0x11);
+    bench.Chip.SetReg(27, 0x22);
+    ASSERT_TRUE(ReadRam(bench));
+    EXPECT_EQ(bridge.Log().size(), 5u);
+    for (int a = 0; a < 256; ++a) {
+        if (a == 26 || a == 27) continue;
+        EXPECT_EQ(bench.Chip.GetReg(a), a ^ 0x5A) << a;
+    }
+    EXPECT_EQ(bench.Chip.GetReg(26), 0x11);
+    EXPECT_EQ(bench.Chip.GetReg(27), 0x22);
+    bridge.Faults.CablePulled = true;
+    bridge.Registers[0] = 0x99;
+    EXPECT_FALSE(ReadRam(bench));
+    EXPECT_EQ(bench.Chip.GetReg(0), 0x5A) << "a failed chunk stores nothing";
+}
+
+} // namespace
+} // namespace qn::test
