@@ -5,8 +5,8 @@
 #include "chip/RegisterRefresh.h"
 #include "platform/TextFile.h"
 
-#include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace qn {
 namespace {
@@ -42,15 +42,19 @@ bool FlagAt(std::string_view line, size_t offset) {
     return ParseDecimal(Trimmed(line.substr(offset, 2))) == 1;
 }
 
-// At most kMaxHintBytes of code page 950 text, never ending inside a double-byte character.
-std::string CutHint(std::string_view text) {
-    size_t end = 0;
-    while (end < text.size()) {
-        const size_t width = static_cast<unsigned char>(text[end]) >= 0x81 ? 2 : 1;
-        if (end + width > kMaxHintBytes) break;
-        end += width;
+// A hint as kept: without CR or LF (each would break the RAM file's lines), at most
+// kMaxHintBytes of code page 950 text, never ending inside a double-byte character.
+std::string HintText(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') continue;
+        const bool lead = static_cast<unsigned char>(text[i]) >= 0x81 && i + 1 < text.size() &&
+                          text[i + 1] != '\r' && text[i + 1] != '\n';
+        if (out.size() + (lead ? 2 : 1) > kMaxHintBytes) break;
+        out += text[i];
+        if (lead) out += text[++i];
     }
-    return std::string(text.substr(0, std::min(end, text.size())));
+    return out;
 }
 
 std::string FlagsLine(bool marked, bool hinted) {
@@ -115,10 +119,8 @@ bool RamPanelState::ResetHint(const ChipModel& model, int address) {
 
 bool RamPanelState::SetHint(const ChipModel& model, int address, std::string_view cp950Text) {
     if (model.Mask(address) == 0) return false;
-    std::string text;
-    for (char c : cp950Text)
-        if (c != '\r' && c != '\n') text += c;
-    hints_[Index(address)] = {!text.empty(), CutHint(text)};
+    std::string text = HintText(cp950Text);
+    hints_[Index(address)] = {!text.empty(), std::move(text)};
     return true;
 }
 
@@ -156,7 +158,7 @@ void RamPanelState::LoadRamMarks(const std::vector<std::string>& lines) {
         const std::string_view flags = LineAt(lines, first);
         const auto number = static_cast<uint32_t>(ParseDecimal(Trimmed(LineAt(lines, first + 1))));
         marks_[a] = {FlagAt(flags, 0), SwapRedBlue(number & 0xFFFFFF)};
-        hints_[a] = {FlagAt(flags, 2), CutHint(LineAt(lines, first + 2))};
+        hints_[a] = {FlagAt(flags, 2), HintText(LineAt(lines, first + 2))};
     }
 }
 
