@@ -39,7 +39,7 @@ bool WriteCell(lxw_worksheet* sheet, const SheetCell& cell) {
     return error == LXW_NO_ERROR;
 }
 
-// Builds the workbook at `file`; false when any part fails.
+// Builds the workbook at `file`; false when any step fails.
 bool BuildWorkbook(const std::string& file, const std::string& sheetName,
                    const std::vector<SheetCell>& cells) {
     lxw_workbook* book = workbook_new(file.c_str());
