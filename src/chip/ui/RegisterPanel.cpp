@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTableWidget>
 
 namespace qn {
@@ -74,10 +75,19 @@ TQn_Reg2::TQn_Reg2(const ChipPanelContext& context, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     BuildStrip(layout);
     BuildPageButtons(layout);
-    SREG = BuildGrid(layout);
-    SByteReg = BuildGrid(layout);
-    SWordReg = BuildGrid(layout);
-    layout->addStretch();
+    // The three grids keep the heights their rows need and scroll together in a small window.
+    auto* grids = new QWidget(this);
+    auto* gridLayout = new QVBoxLayout(grids);
+    gridLayout->setContentsMargins(0, 0, 0, 0);
+    SREG = BuildGrid(gridLayout);
+    SByteReg = BuildGrid(gridLayout);
+    SWordReg = BuildGrid(gridLayout);
+    gridLayout->addStretch();
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidget(grids);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    layout->addWidget(scroll);
     BuildMenus();
     ConnectGrids();
     resize(700, 480);
