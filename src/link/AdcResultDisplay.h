@@ -25,7 +25,8 @@ struct AdcResultDisplay {
 bool TXADCObitChange(AdcResultDisplay& display, int32_t item);
 
 // Text of the three result bytes (high, middle, low): the code shifted right by one and divided
-// by `divisor` (0 reads as 1), in upper-case hexadecimal or, signed, in decimal.
+// by `divisor` (0 reads as 1), in upper-case hexadecimal or, signed and then divided (toward
+// zero), in decimal.
 std::string AdcResultText(const std::array<uint8_t, 3>& bytes, bool hex, int32_t divisor);
 
 } // namespace qn

@@ -135,7 +135,8 @@ TEST(AdcResultText, HexAndDecimalWithSignAndDivisor) {
         {{0x00, 0x00, 0x00}, true, 1, "0"},         {{0x12, 0x34, 0x56}, true, 1, "91A2B"},
         {{0x12, 0x34, 0x56}, false, 1, "596523"},   {{0xFF, 0xFF, 0xFE}, false, 1, "-1"},
         {{0x80, 0x00, 0x00}, false, 1, "-4194304"}, {{0x12, 0x34, 0x56}, true, 16, "91A2"},
-        {{0x12, 0x34, 0x56}, true, 0, "91A2B"},
+        {{0x12, 0x34, 0x56}, true, 0, "91A2B"},     {{0xFF, 0xFF, 0xFE}, false, 256, "0"},
+        {{0x80, 0x00, 0x00}, false, 256, "-16384"}, {{0x12, 0x34, 0x56}, false, 16, "37282"},
     };
     for (const auto& c : cases) EXPECT_EQ(AdcResultText(c.Bytes, c.Hex, c.Divisor), c.Text);
 }
