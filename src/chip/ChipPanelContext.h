@@ -6,7 +6,9 @@
 #include "chip/RegField.h"
 #include "host/Prompt.h"
 #include "host/StatusBar.h"
+#include "link/AdcResultDisplay.h"
 
+#include <functional>
 #include <string>
 
 namespace qn {
@@ -24,6 +26,16 @@ struct ChipPanelContext {
     StatusBar& Status;
     // The program's folder, with a trailing separator (default place of files).
     std::string ProgramDir;
+};
+
+// What the ADC panel needs of the link besides register writes: the single ADC and temperature
+// results, the result display settings that QnADC.cfg keeps, and the link timer's continuous read.
+struct AdcPanelLink {
+    std::function<bool()> ReadAdcResult;  // reads the result bytes into Readings
+    std::function<bool()> ReadTempResult; // reads the temperature bytes into Readings
+    const AdcReadings& Readings;
+    AdcResultDisplay& Display;
+    bool& ContinuousRead; // while set, the link timer reads the result and shows its text
 };
 
 } // namespace qn

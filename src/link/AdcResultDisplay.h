@@ -11,6 +11,12 @@ namespace qn {
 inline constexpr int32_t kAdcModeItems = 2;   // "HEX", "DEC"
 inline constexpr int32_t kAdcWidthItems = 16; // "8" … "23"
 
+// Result bytes that the ADC panel shows.
+struct AdcReadings {
+    std::array<uint8_t, 3> Adc{};  // high, middle, low
+    std::array<uint8_t, 3> Temp{}; // high, low, 0
+};
+
 struct AdcResultDisplay {
     uint8_t TXADCOMD = 0;  // 0 "HEX", 1 "DEC"
     uint8_t TXADCObit = 7; // output width item

@@ -5,6 +5,7 @@
 #include "host/Clock.h"
 #include "host/PanelRefresh.h"
 #include "host/StatusBar.h"
+#include "link/AdcResultDisplay.h"
 #include "link/ChipLinkInfo.h"
 #include "link/ExchangeGuard.h"
 #include "link/LinkRecords.h"
@@ -35,12 +36,6 @@ inline constexpr size_t kPresetExtraEntry = 5;
 struct LinkOptions {
     bool Optocoupler = true; // setup dialog's optocoupler box: "Special" frames start BE, not BA
     int FunctionChoice = 0;  // analysis window's function choice: which ADC preset a write updates
-};
-
-// Result bytes that the ADC panel shows.
-struct AdcReadings {
-    std::array<uint8_t, 3> Adc{};  // high, middle, low
-    std::array<uint8_t, 3> Temp{}; // high, low, 0
 };
 
 class ChipLink {

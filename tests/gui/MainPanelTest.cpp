@@ -1,6 +1,7 @@
 // The main window offscreen on the simulated bench: menus, "USB Scan", captions and panel places.
 #include "ProgramFixture.h"
 #include "analysis/ui/AnxADC.h"
+#include "chip/ui/AdcPanel.h"
 #include "chip/ui/ChipWindows.h"
 
 #include <QApplication>

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ScriptedPrompt.h"
+#include "chip/ui/AdcPanel.h"
 #include "chip/ui/HexKeypad.h"
 #include "chip/ui/RamPanel.h"
 #include "chip/ui/RegisterPanel.h"

@@ -1,5 +1,4 @@
-// The chip's smaller windows: the base form holding the grids' font, and the ADC panel, whose
-// switches and selectors come with the ADC panel's work.
+// The base form holding the grids' font.
 #pragma once
 
 #include <QFont>
@@ -13,12 +12,6 @@ class TQn_BASE : public QWidget {
   public:
     explicit TQn_BASE(QWidget* parent = nullptr);
     QFont PanelFont;
-};
-
-class TADCForm : public QWidget {
-    Q_OBJECT
-  public:
-    explicit TADCForm(QWidget* parent = nullptr);
 };
 
 } // namespace qn

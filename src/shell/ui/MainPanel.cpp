@@ -2,6 +2,7 @@
 #include "shell/ui/MainPanel.h"
 
 #include "analysis/ui/AnxADC.h"
+#include "chip/ui/AdcPanel.h"
 #include "chip/ui/ChipWindows.h"
 #include "chip/ui/HexKeypad.h"
 #include "chip/ui/RamPanel.h"
@@ -138,7 +139,11 @@ void TMainPanel::CreateWindows() {
     ChipList = bench_.Catalogue.LoadChipList();
     Qn_RAM = new TQn_RAM(PanelContext(), this);
     Qn_Reg2 = new TQn_Reg2(PanelContext(), this);
-    ADCForm = new TADCForm(this);
+    ADCForm = new TADCForm(PanelContext(),
+                           {[this] { return bench_.Chip.ReadAdcResult(); },
+                            [this] { return bench_.Chip.ReadTempResult(); }, bench_.Chip.Readings,
+                            bench_.Config.AdcPanel, bench_.Centre.ContinuousRead},
+                           this);
     QnPopSelHex = new TQnPopSelHex(this);
     AnxADC = new TAnxADC(this);
     FLUKE = new TFLUKE(this);
@@ -236,6 +241,14 @@ void TMainPanel::RefreshRamPanel() {
     if (Qn_RAM != nullptr) Qn_RAM->RefreshRam(false);
 }
 
+void TMainPanel::RefreshAdcPanel() {
+    if (ADCForm != nullptr) ADCForm->DataUpdate();
+}
+
+void TMainPanel::ShowAdcResult(const std::string& text) {
+    if (ADCForm != nullptr) ADCForm->ShowAdcResult(text);
+}
+
 void TMainPanel::RefreshRegisterPanel() {
     if (Qn_Reg2 != nullptr) Qn_Reg2->RefreshRegisters(false);
 }
@@ -258,6 +271,7 @@ void TMainPanel::ApplyChipControls() {
     for (const auto& [caption, shown] : items) MenuItems.at(caption)->setVisible(shown);
     if (Qn_RAM != nullptr) Qn_RAM->ApplyChip();
     if (Qn_Reg2 != nullptr) Qn_Reg2->ApplyChip();
+    if (ADCForm != nullptr) ADCForm->ApplyChip();
 }
 
 void TMainPanel::USBClient() {

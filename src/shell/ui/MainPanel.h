@@ -67,6 +67,8 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     // PanelRefresh
     void RefreshRamPanel() override;
     void RefreshRegisterPanel() override;
+    void RefreshAdcPanel() override;
+    void ShowAdcResult(const std::string& text) override;
     void ShowChipTitles() override { USBClient(); }
     void ShowBusy(bool busy) override;
     // Prompt

@@ -3,6 +3,7 @@
 #include "shell/ui/MainPanel.h"
 
 #include "analysis/ui/AnxADC.h"
+#include "chip/ui/AdcPanel.h"
 #include "chip/ui/ChipWindows.h"
 #include "chip/ui/RamPanel.h"
 #include "chip/ui/RegisterPanel.h"

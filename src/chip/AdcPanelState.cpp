@@ -1,0 +1,2 @@
+// (filled in by the panel work)
+#include "chip/AdcPanelState.h"
