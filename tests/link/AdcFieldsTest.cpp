@@ -1,2 +1,178 @@
-// (filled in by the panel work)
+// Tests of the ADC panel's fields: what each control shows for a register image, the register
+// bytes its controls write, and those writes reaching a simulated QN7401 through the link.
+#include "SimLinkFixture.h"
+#include "chip/AdcPanelState.h"
+#include "chip/ChipCatalogue.h"
+#include "sim/SimChip.h"
+
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <tuple>
+
+namespace qn::test {
+namespace {
+
+using Probe = std::string (*)(const AdcPanelView&);
+template <std::string AdcPanelView::*Text> std::string Show(const AdcPanelView& view) {
+    return view.*Text;
+}
+constexpr Probe Gain = Show<&AdcPanelView::AdcGain>;
+constexpr Probe Offset = Show<&AdcPanelView::DcOffset>;
+constexpr Probe Rate = Show<&AdcPanelView::OutputRate>;
+constexpr Probe Ldo = Show<&AdcPanelView::Ldo>;
+constexpr Probe Pga = [](const AdcPanelView& v) {
+    return v.PgaGain + (v.PgaBypassClosed ? "|" : "");
+};
+constexpr Probe Inp = [](const AdcPanelView& v) {
+    return std::to_string(v.InpLabel * 10 + v.Fields.at("INP").Shown);
+};
+constexpr Probe Refo = [](const AdcPanelView& v) { return v.RefOut + " " + v.FullScale; };
+constexpr Probe Clock = [](const AdcPanelView& v) { return std::to_string(v.ClockLabel); };
+// Highlighted label of VRPS and of VRNS, each followed by "+" when its buffer is on.
+constexpr Probe Refs = [](const AdcPanelView& v) {
+    return std::to_string(v.VrpsLabel) + (v.VrpsBufferOn ? "+" : "") + std::to_string(v.VrnsLabel) +
+           (v.VrnsBufferOn ? "+" : "");
+};
+
+ChipModel Qn7401() {
+    ChipModel model;
+    bool flag3 = true;
+    EXPECT_TRUE(ChipCatalogue(QN_INCLUDE_DIR).SelectChip(model, 0, flag3).Read);
+    return model;
+}
+
+struct ViewCase {
+    const char* Name;
+    std::vector<std::pair<const char*, uint32_t>> Fields;
+    std::string_view Widened; // this field spans bits 4..7, so values past its chip-file range fit
+    Probe Shows;
+    const char* Expected;
+};
+
+TEST(AdcPanel, ShowsEachFieldAsItsTablesSayIncludingValuesPastTheirRange) {
+    const ViewCase cases[] = {
+        {"power-on", {}, "", Pga, "x 1|"},
+        {"pga 7", {{"PGA", 7}}, "", Pga, "x 128"},
+        {"pga past range", {{"PGA", 9}}, "PGA", Pga, "x 128"},
+        {"adgn 3", {{"ADGN", 3}}, "", Gain, "ADGN = 8"},
+        {"adgn past range", {{"ADGN", 9}}, "ADGN", Gain, "ADGN = 8"},
+        {"dcset 5", {{"DCSET", 5}}, "", Offset, "+5/8*VRE"},
+        {"dcset 8", {{"DCSET", 8}}, "", Offset, "0*VRE"},
+        {"dcset 13", {{"DCSET", 13}}, "", Offset, "-5/8*VRE"},
+        {"osr 7", {{"OSR", 7}}, "", Rate, "ADC_CK = 10sps"},
+        {"osr 7 hs", {{"OSR", 7}, {"HS", 1}}, "", Rate, "ADC_CK = 30sps"},
+        {"hs past range", {{"OSR", 3}, {"HS", 2}}, "HS", Rate, "ADC_CK = 320sps"},
+        {"inp 5", {{"INP", 5}}, "", Inp, "55"},
+        {"inp past range", {{"INP", 9}}, "INP", Inp, "0"},
+        {"oscs 0", {}, "", Clock, "2"},
+        {"oscs 1", {{"OSCS", 1}}, "", Clock, "3"},
+        {"oscs 2", {{"OSCS", 2}}, "", Clock, "0"},
+        {"oscs past range", {{"OSCS", 9}}, "OSCS", Clock, "1"},
+        {"refs 0", {}, "", Refs, "2+2+"},
+        {"refs 1 3", {{"VRPS", 1}, {"VRNS", 3}}, "", Refs, "10"},
+        {"refs 2 1", {{"VRPS", 2}, {"VRNS", 1}}, "", Refs, "21"},
+        {"refs 3 2", {{"VRPS", 3}, {"VRNS", 2}}, "", Refs, "02"},
+        {"vrps past range", {{"VRPS", 5}}, "VRPS", Refs, "2+2+"},
+        {"ldo item", {{"LDO", 2}}, "", Ldo, "3.0V"},
+        {"ldo past range", {{"LDO", 6}}, "LDO", Ldo, "2.4V"},
+        {"refo fsrb 0", {}, "", Refo, "1.2V FRb = full"},
+        {"refo fsrb 1", {{"REFO", 1}, {"FSRB", 1}}, "", Refo, "1.5V FRb = 1/2"},
+    };
+    for (const ViewCase& c : cases) {
+        ChipModel model = Qn7401();
+        model.AdcGainTable = {1, 2, 4, 8}; // entries 2 and 3 differ, unlike the chip file's
+        if (RegFieldDesc* wide = model.AdcFields.Find(c.Widened)) {
+            wide->Address = 9;
+            wide->Width = 4;
+            wide->Lsb = 4;
+        }
+        RegImageBytes image{};
+        for (const auto& [name, value] : c.Fields) {
+            const RegFieldDesc& field = model.AdcFields[name];
+            image[field.Address] = field.Merge(image[field.Address], value);
+        }
+        const AdcPanelView view = ReadAdcPanel(model, image, {}, {});
+        EXPECT_EQ(c.Shows(view), c.Expected) << c.Name;
+        for (const auto& [name, value] : c.Fields)
+            EXPECT_EQ(model.AdcFields[name].Value, value) << c.Name << " keeps " << name;
+    }
+}
+
+TEST(AdcPanel, ResultLabelsFollowModeWidthAndTheAdcEnable) {
+    ChipModel model = Qn7401();
+    RegImageBytes image{};
+    const RegFieldDesc& enable = model.AdcFields["ADCEN"];
+    const AdcReadings readings{{0xFF, 0xFF, 0xFE}, {0x0C, 0x80, 0}};
+    EXPECT_EQ(ReadAdcPanel(model, image, readings, {}).AdcText, "ADC OFF");
+    image[enable.Address] = enable.Merge(0, 1);
+    const AdcPanelView hex = ReadAdcPanel(model, image, readings, {});
+    EXPECT_EQ(hex.AdcText, "7FFF");
+    EXPECT_EQ(hex.TempText, "C80");
+    const AdcPanelView dec = ReadAdcPanel(model, image, readings, {1, 15, 1});
+    EXPECT_EQ(dec.AdcText, "-1");
+    EXPECT_EQ(dec.TempText, "3200");
+}
+
+TEST(AdcPanel, ComboItemsComeFromTheChipFileElseInBinary) {
+    const ChipModel model = Qn7401();
+    EXPECT_EQ(AdcComboItems(model, "INP").at(6), "TSP");
+    EXPECT_EQ(AdcComboItems(model, "PGA"),
+              (std::vector<std::string>{"000", "001", "010", "011", "100", "101", "110", "111"}));
+    EXPECT_EQ(AdcComboItems(model, "ADGN"), (std::vector<std::string>{"00", "01", "10", "11"}));
+    EXPECT_EQ(AdcComboItems(model, "DCSET").size(), 16u);
+    EXPECT_EQ(AdcComboItems(model, "DCSET").at(9), "1001");
+    EXPECT_EQ(AdcComboItems(ChipModel{}, "OSCS").at(2), "10") << "no chip file names";
+}
+
+TEST(AdcPanel, SelectorAndToggleWriteTheWholeRegisterByte) {
+    ChipModel model;
+    *model.AdcFields.Find("ADGN") = {
+        .Address = 3, .Width = 2, .Lsb = 5, .Value = 1, .Defined = true, .Items = {}};
+    RegImageBytes image{};
+    image[3] = 0x81;
+    const auto w = SelectorWrite(model, image, "ADGN", 3);
+    ASSERT_TRUE(w.has_value());
+    EXPECT_EQ(std::tuple(w->Address, w->Byte, w->FieldValue, w->Reverted),
+              std::tuple(3, uint8_t{0xE1}, 3u, false));
+    for (const int beyond : {4, -1}) {
+        const auto back = SelectorWrite(model, image, "ADGN", beyond);
+        ASSERT_TRUE(back.has_value());
+        EXPECT_EQ(back->Byte, 0xA1) << beyond << ": the stored value 1 goes out";
+        EXPECT_TRUE(back->Reverted) << beyond;
+    }
+    EXPECT_EQ(ToggleWrite(model, image, "ADGN")->Byte, 0xA1) << "image 0 (not stored 1) turns 1";
+    image[3] = 0xC1;
+    EXPECT_EQ(ToggleWrite(model, image, "ADGN")->Byte, 0x81) << "field value 2 turns 0";
+    EXPECT_FALSE(SelectorWrite(model, image, "PGA", 1).has_value());
+    EXPECT_FALSE(ToggleWrite(model, image, "HS").has_value());
+    EXPECT_FALSE(SelectorWrite(model, image, "NOPE", 1).has_value());
+}
+
+// On the QN740x link only registers 0..4 reach the chip; the QN7401 keeps all its ADC settings
+// there. Writes in one register build on the byte the previous one read back.
+TEST_F(SimLinkFixture, PanelWritesSetTheSimulatedChipsGainAndRate) {
+    bool flag3 = true;
+    ASSERT_TRUE(ChipCatalogue(QN_INCLUDE_DIR).SelectChip(bench.Model, 0, flag3).Read);
+    bench.Chip.SetChip(&bench.ChipInfo);
+    bridge.LoadChip(bench.Model);
+    ConnectDriverBridge(kLinkQn740x);
+    const RegImageBytes& image = bench.Stnd.RegImage;
+    const auto send = [&](const std::optional<FieldWrite>& w) {
+        ASSERT_TRUE(w.has_value());
+        bench.Chip.WriteRegister(w->Address, w->Byte);
+        EXPECT_EQ(bridge.Registers[static_cast<size_t>(w->Address)], w->Byte);
+    };
+    send(SelectorWrite(bench.Model, image, "PGA", 7));
+    send(SelectorWrite(bench.Model, image, "OSR", 7));
+    send(ToggleWrite(bench.Model, image, "HS"));
+    const SimAdcSetup setup = SimChip(bench.Model).Setup(bridge.Registers, {});
+    EXPECT_EQ(setup.Gain, 128);
+    EXPECT_EQ(setup.Rate, 30) << "OSR 7 kept when HS was set in the same register";
+    const AdcPanelView view = ReadAdcPanel(bench.Model, image, {}, {});
+    EXPECT_EQ(view.PgaGain, "x 128");
+    EXPECT_EQ(view.OutputRate, "ADC_CK = 30sps");
+}
+
+} // namespace
+} // namespace qn::test
