@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Starts the program on the simulated bench under Xvfb from a fresh program folder with the
-# "52K12" chip selected, clicks "USB Scan", opens the register and RAM panels, clicks "Read RAM",
-# saves a screenshot and closes the program normally.
+# Screenshots of the program on the simulated bench under Xvfb, each from a fresh program folder,
+# closing the program normally afterwards:
+#   tools/screenshot.sh [out.png]       the "52K12" chip after "USB Scan" and "Read RAM", with
+#                                       the register and RAM panels open
+#   tools/screenshot.sh out.png adc     the first chip after "USB Scan" with the ADC panel open,
+#                                       the ADC switched on and continuous reading running
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="$(realpath -m "${1:-$top/docs/main-window.png}")"
+view="${2:-memory}"
 bin="${QN_BIN:-$top/build/bin}"
 [ -x "$bin/qn740xtest" ] || { echo "build first: ./qn build" >&2; exit 1; }
 
@@ -13,33 +17,49 @@ trap 'rm -rf "$folder"' EXIT
 cp "$bin/qn740xtest" "$folder/" && cp -r "$bin/INCLUDE" "$folder/"
 cat > "$folder/drive.sh" <<'INNER'
 set -eu
-# A first run writes the settings file; the chip list's fourth entry (52K12) is then selected.
-"$QN_FOLDER/qn740xtest" --simulate &
-sleep 3
-kill -TERM $! && wait $! || true
-sed -i '2s/^ *[0-9]*/   3/' "$QN_FOLDER/QnADC.cfg"
+# With no window manager the main window sits at the top-left corner; the menu bar's items are
+# clicked at their places.
+option() { # $1: x of "Option", $2: downs to the item (Setup, RAM Panel, REG Panel, ADC Panel)
+  xdotool mousemove "$1" 10 click 1
+  sleep 0.5
+  xdotool key $(printf 'Down %.0s' $(seq "$2")) Return
+  sleep 1
+}
+if [ "$QN_VIEW" = memory ]; then
+  # A first run writes the settings file; the chip list's fourth entry (52K12) is then selected.
+  "$QN_FOLDER/qn740xtest" --simulate &
+  sleep 3
+  kill -TERM $! && wait $! || true
+  sed -i '2s/^ *[0-9]*/   3/' "$QN_FOLDER/QnADC.cfg"
+fi
 "$QN_FOLDER/qn740xtest" --simulate &
 pid=$!
 sleep 3
-# With no window manager the main window sits at the top-left corner. For 52K12 the menu bar
-# reads: File, Option, USB Scan, Read RAM, ENOB Test
-xdotool mousemove 127 10 click 1
-sleep 1
-for downs in "Down Down Down" "Down Down"; do
-  xdotool mousemove 65 10 click 1
-  sleep 0.5
-  xdotool key $downs Return
+if [ "$QN_VIEW" = memory ]; then
+  # Menu bar: File, Option, USB Scan, Read RAM, ENOB Test
+  xdotool mousemove 127 10 click 1
   sleep 1
-done
-xdotool mousemove 201 10 click 1
-sleep 1
-# The RAM panel moves down to the right of the register panel's grids.
-xdotool mousemove 300 63 mousedown 1 mousemove 420 140 mousemove 560 200 mouseup 1
+  option 65 3
+  option 65 2
+  xdotool mousemove 201 10 click 1
+  sleep 1
+  # The RAM panel moves down to the right of the register panel's grids.
+  xdotool mousemove 300 63 mousedown 1 mousemove 420 140 mousemove 560 200 mouseup 1
+else
+  # Menu bar: Option, USB Scan, Read RAM, ENOB Test, ...; then ENADC and STOP on the panel.
+  xdotool mousemove 92 10 click 1
+  sleep 1
+  option 30 4
+  xdotool mousemove 563 204 click 1
+  sleep 0.5
+  xdotool mousemove 695 273 click 1
+fi
 sleep 1
 import -window root "$QN_OUT"
 kill -TERM "$pid"
 wait "$pid" || true
 INNER
-QN_FOLDER="$folder" QN_OUT="$out" xvfb-run -a -s "-screen 0 1280x800x24" bash "$folder/drive.sh"
+QN_FOLDER="$folder" QN_OUT="$out" QN_VIEW="$view" \
+  xvfb-run -a -s "-screen 0 1280x800x24" bash "$folder/drive.sh"
 echo "screenshot: $out"
 echo "settings written at close:"; ls "$folder"

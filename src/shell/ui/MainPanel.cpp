@@ -22,6 +22,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 
 namespace qn {
@@ -180,9 +181,15 @@ QMdiSubWindow* TMainPanel::SubWindowOf(QWidget* form) {
     sub->setWidget(form);
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     Mdi->addSubWindow(sub);
-    // Each panel starts a little below and right of the one before, so none hides another.
+    // Each panel starts a little below and right of the one before, so none hides another, with
+    // room for its whole content inside the frame and title bar.
     const int step = 28 * static_cast<int>(subWindows_.size());
-    sub->setGeometry(step, step, form->width(), form->height());
+    const QStyle* style = sub->style();
+    const int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
+    const int title = style->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+    const QSize content = form->size().expandedTo(form->minimumSize());
+    sub->setGeometry(step, step, content.width() + 2 * border,
+                     content.height() + title + 2 * border);
     subWindows_[form] = sub;
     return sub;
 }
