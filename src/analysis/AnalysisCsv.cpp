@@ -1,0 +1,51 @@
+#include "analysis/AnalysisCsv.h"
+
+#include "analysis/FixedText.h"
+#include "platform/Cp950Text.h"
+#include "platform/TextFile.h"
+
+#include <algorithm>
+
+namespace qn {
+
+namespace {
+
+constexpr size_t kValuesPerRow = 16;
+constexpr std::string_view kHeading =
+    "平均值, VPP(nV), RMS Noise(nV), Enob, VPP(count), RMS Noise(count), Noise Free";
+
+void AppendSampleRows(std::string& out, const AnalysisStore& store) {
+    const auto count =
+        static_cast<size_t>(std::clamp<int32_t>(store.SampleCount, 0, kSampleCapacity));
+    for (size_t row = 0; row < count / kValuesPerRow; ++row) {
+        std::string line;
+        for (size_t column = 0; column < kValuesPerRow; ++column)
+            line +=
+                std::to_string(store.Cells[row * kValuesPerRow + column].LeadingInteger()) + ", ";
+        AppendLine(out, line);
+    }
+}
+
+std::string FiguresLine(const NoiseFigures& f) {
+    const double values[] = {f.Average,  f.VppNV,    f.RmsNV,    f.Enob,
+                             f.VppCount, f.RmsCount, f.NoiseFree};
+    std::string line;
+    for (const double value : values) line += (line.empty() ? "" : ",") + TwoDecimals(value);
+    return line;
+}
+
+} // namespace
+
+std::string AnalysisCsvText(const AnalysisStore& store) {
+    std::string out;
+    AppendSampleRows(out, store);
+    AppendLine(out, Utf8ToCp950(kHeading));
+    AppendLine(out, FiguresLine(store.Figures));
+    return out;
+}
+
+bool SaveAnalysisCsv(const std::string& path, const AnalysisStore& store) {
+    return ReplaceFileContents(path, AnalysisCsvText(store));
+}
+
+} // namespace qn

@@ -1,0 +1,17 @@
+// The data file of the analysis window: the grid values in rows of 16 and the noise figures.
+#pragma once
+
+#include "analysis/AnalysisStore.h"
+
+#include <string>
+
+namespace qn {
+
+// The file contents: one CR LF line per complete row of 16 samples (each value followed by
+// ", "), the heading in code page 950 and the seven figures with two decimals.
+std::string AnalysisCsvText(const AnalysisStore& store);
+
+// Writes the file atomically; false (and the old file untouched) when it cannot be written.
+bool SaveAnalysisCsv(const std::string& path, const AnalysisStore& store);
+
+} // namespace qn

@@ -1,0 +1,64 @@
+#include "analysis/AnalysisCsv.h"
+#include "platform/TextFile.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <filesystem>
+#include <locale>
+#include <stdexcept>
+
+namespace qn {
+namespace {
+
+int32_t CodeOf(int32_t i) {
+    return (i * 37) % 200 - 100;
+}
+
+AnalysisStore Captured(int32_t count) {
+    AnalysisStore store;
+    for (int32_t i = 0; i < count; ++i) store.KeepSample(CodeOf(i), 1);
+    store.Figures = {-1.5, 2288.8224, 0, 22, 4, 0.126, 21};
+    return store;
+}
+
+// The file as the layout prescribes: only complete rows of 16, each value followed by ", ".
+std::string ExpectedCsv(int32_t count) {
+    std::string text;
+    for (int32_t i = 0; i < count / 16 * 16; ++i)
+        text += std::to_string(CodeOf(i)) + (i % 16 == 15 ? ", \r\n" : ", ");
+    return text + "\xA5\xAD\xA7\xA1\xAD\xC8, VPP(nV), RMS Noise(nV), Enob, VPP(count), "
+                  "RMS Noise(count), Noise Free\r\n-1.50,2288.82,0.00,22.00,4.00,0.13,21.00\r\n";
+}
+
+TEST(AnalysisCsv, CompleteRowsHeadingAndFigures) {
+    for (const int32_t count : {64, 40})
+        EXPECT_EQ(AnalysisCsvText(Captured(count)), ExpectedCsv(count)) << count << " samples";
+    AnalysisStore averaged = Captured(16);
+    averaged.Cells[0] = {GridValue::Kind::Fraction, -1.75};
+    averaged.Cells[1] = {};
+    EXPECT_EQ(AnalysisCsvText(averaged).substr(0, 7), "-1, 0, "); // truncated, sign kept
+}
+
+TEST(AnalysisCsv, FileKeepsDecimalPointsUnderAGermanLocale) {
+    const std::string file = std::filesystem::temp_directory_path() / "analysis_csv_test.csv";
+    const std::locale previous;
+    const std::string previousNumeric = std::setlocale(LC_NUMERIC, nullptr);
+    try {
+        std::locale::global(std::locale("de_DE.UTF-8"));
+    } catch (const std::runtime_error&) {
+        GTEST_SKIP() << "locale de_DE.UTF-8 missing";
+    }
+    const bool numeric = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    const bool saved = numeric && SaveAnalysisCsv(file, Captured(64));
+    std::locale::global(previous);
+    std::setlocale(LC_NUMERIC, previousNumeric.c_str());
+    if (!numeric) GTEST_SKIP() << "LC_NUMERIC de_DE.UTF-8 missing";
+    std::string contents;
+    ASSERT_TRUE(saved && ReadFileContents(file, contents));
+    std::filesystem::remove(file);
+    EXPECT_EQ(contents, ExpectedCsv(64));
+}
+
+} // namespace
+} // namespace qn

@@ -1,0 +1,107 @@
+#include "analysis/NoiseStatistics.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+namespace qn {
+namespace {
+
+using CodeRule = std::function<int32_t(int32_t)>;
+
+AnalysisStore Captured(int32_t count, int32_t scaleDiv, const CodeRule& code) {
+    AnalysisStore store;
+    store.ClearSamples(count);
+    for (int32_t i = 0; i < count; ++i) store.KeepSample(code(i), scaleDiv);
+    store.CloseCapture();
+    return store;
+}
+
+TEST(NoiseStatistics, FiguresAfterCapture) {
+    const double nv21 = 2.4e9 / 1048576; // nV per count at 21 bits and gain 1
+    const struct {
+        CodeRule Code;
+        AnalysisInputs Inputs;
+        double Enob, NoiseFree, VppCount, RmsNV, VppNV;
+    } cases[] = {
+        {[](int32_t i) { return i % 2 ? 98 : 102; }, {1, 23, "2.4", 1}, 22, 21, 4, nv21 / 2, nv21},
+        {[](int32_t) { return -4000; }, {4, 21, "0", 2}, 21, 21, 1, 0, nv21 / 4}, // 0 V is 1.2 V
+        {[](int32_t i) { return 400 + 4 * (i % 2); },
+         {4, 21, " 2.4 ", 0},
+         22,
+         21,
+         1,
+         nv21 / 2,
+         nv21}, // adjacent scaled codes; gain 0 counts as 1
+        {[](int32_t i) { return 402 + 4 * (i % 2); },
+         {4, 21, "2.4", 1},
+         22,
+         20,
+         2,
+         nv21 / 2,
+         2 * nv21}, // extremes 100.5 and 101.5 round to 100 and 102
+    };
+    for (const auto& c : cases) {
+        AnalysisStore store = Captured(64, c.Inputs.ScaleDiv, c.Code);
+        const AnalysisStatus status = ComputeCaptureStatistics(store, c.Inputs);
+        ASSERT_TRUE(status.Ok) << status.Message;
+        const NoiseFigures& f = store.Figures;
+        EXPECT_DOUBLE_EQ(f.Enob, c.Enob) << c.Inputs.RefVolt;
+        EXPECT_DOUBLE_EQ(f.NoiseFree, c.NoiseFree) << c.Inputs.RefVolt;
+        EXPECT_DOUBLE_EQ(f.VppCount, c.VppCount) << c.Inputs.RefVolt;
+        EXPECT_NEAR(f.RmsNV, c.RmsNV, 1e-9) << c.Inputs.RefVolt;
+        EXPECT_NEAR(f.VppNV, c.VppNV, 1e-9) << c.Inputs.RefVolt;
+    }
+}
+
+TEST(NoiseStatistics, PanelTextsDifferencesAndChangeSums) {
+    AnalysisStore store = Captured(64, 1, [](int32_t i) { return 3 * i + (i % 2 ? -2 : 2); });
+    ASSERT_TRUE(ComputeCaptureStatistics(store, {1, 23, "2.4", 1}).Ok);
+    EXPECT_EQ(store.Panels.Average, "94.50");
+    EXPECT_EQ(store.Panels.VppNoise, "107002.26"); // P = 188 − 1
+    EXPECT_EQ(store.ADCDiff[62], -1);
+    EXPECT_EQ(store.ADCChange[47], 48); // ADCData[63] − ADCData[47]
+    EXPECT_EQ(store.ADCChange[48], 0);
+}
+
+TEST(NoiseStatistics, BadReferenceTextStopsAfterEnobPanel) {
+    AnalysisStore store = Captured(16, 1, [](int32_t i) { return i; });
+    store.Figures.Enob = 7;
+    const AnalysisStatus status = ComputeCaptureStatistics(store, {1, 23, "2,4", 1});
+    EXPECT_EQ(status.Message, "'2,4' is not a valid floating point value");
+    EXPECT_EQ(store.Panels.Average, "7.50");
+    EXPECT_EQ(store.Panels.RmsNoise, "");
+    EXPECT_EQ(store.Figures.Enob, 7);
+}
+
+TEST(ReCalADC, AveragesWholeBlocksAndReturnsToTheCapture) {
+    const AnalysisInputs inputs{1, 23, "2.4", 1};
+    AnalysisStore store = Captured(100, 1, [](int32_t i) { return i; });
+    ASSERT_TRUE(ComputeCaptureStatistics(store, inputs).Ok);
+    const NoiseFigures captured = store.Figures;
+    ASSERT_TRUE(ReCalADC(store, inputs, 32, 128).Ok);
+    EXPECT_EQ(store.ChartCount, 2);
+    const char* shown[] = {"15.50", "47.50", "79.50", ""};
+    for (size_t i = 0; i < std::size(shown); ++i) EXPECT_EQ(store.Cells[i].Text(), shown[i]);
+    EXPECT_EQ(store.Cells[99].Text(), ""); // the partial block shows nothing
+    EXPECT_DOUBLE_EQ(store.Figures.RmsCount, std::sqrt(2 * 32.0 * 32.0 / 3));
+    EXPECT_DOUBLE_EQ(store.Figures.VppCount, 64); // Round(79.5) − Round(15.5)
+    ASSERT_TRUE(ReCalADC(store, inputs, 1, 128).Ok);
+    EXPECT_EQ(store.ChartCount, 64);
+    EXPECT_EQ(store.Cells[99].Text(), "99");
+    EXPECT_DOUBLE_EQ(store.Figures.Average, captured.Average);
+    EXPECT_DOUBLE_EQ(store.Figures.RmsCount, captured.RmsCount);
+}
+
+TEST(ReCalADC, FewerSamplesThanOneBlockChangeNothing) {
+    AnalysisStore store = Captured(20, 1, [](int32_t i) { return i; });
+    const AnalysisStatus status = ReCalADC(store, {1, 23, "2.4", 1}, 32, 64);
+    EXPECT_EQ(status.Message, "Too few samples for averaging over 32: only 20 taken");
+    EXPECT_EQ(store.Cells[19].Text(), "19");
+    EXPECT_EQ(store.ChartCount, 20);
+    EXPECT_EQ(store.Panels.Enob, "");
+}
+
+} // namespace
+} // namespace qn
