@@ -2,6 +2,7 @@
 // the chip model and catalogue, the settings and the program's folder.
 #pragma once
 
+#include "analysis/AnalysisStore.h"
 #include "chip/ChipCatalogue.h"
 #include "chip/ChipModel.h"
 #include "chip/SelectedChipInfo.h"
@@ -63,6 +64,8 @@ class Bench {
     ChipModel Model;
     SelectedChipInfo ChipInfo{Model};
     WindowPlacements Places;
+    // The samples of the last ADC capture and their noise figures.
+    AnalysisStore Samples;
     // Questions to the user; while an operation runs, their dialogs start no exchange.
     GuardedPrompt Ask;
 };

@@ -1,14 +1,92 @@
-// The ADC analysis window; capture, grid, figures and chart come with the capture and statistics.
+// The analysis window "Analyse ADC": sample count, display scale, averaging and reference
+// voltage; the value grid or the time-domain chart of the last capture; the six result panels;
+// the data file.
 #pragma once
+
+#include "analysis/AnalysisStore.h"
+#include "host/Prompt.h"
+#include "host/StatusBar.h"
+#include "shell/settings/Settings.h"
 
 #include <QWidget>
 
+#include <functional>
+#include <string>
+
+class QComboBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStackedWidget;
+class QTableView;
+
 namespace qn {
+
+class SampleGridModel;
+class TimeChart;
+
+// What the window needs of the chip: the front end's gain from the register image.
+struct AnalysisLink {
+    std::function<double()> Gain;
+};
 
 class TAnxADC : public QWidget {
     Q_OBJECT
   public:
-    explicit TAnxADC(QWidget* parent = nullptr);
+    TAnxADC(AnalysisStore& store, AnalysisSettings& config, AnalysisLink link, Prompt& ask,
+            StatusBar& status, const std::string& programDir, QWidget* parent = nullptr);
+
+    // After QnADC.cfg was loaded: the selectors and the edit show the settings, the grid gets
+    // NPoint/16 + 1 rows.
+    void ApplySettings();
+    // The chart over the first n samples.
+    void ChartFun(int n);
+    // The link timer's redraw while a capture runs: the grid and the chart over the samples taken.
+    void RedrawLiveChart();
+    // Grid and result panels show the store again.
+    void ShowResults();
+
+    QComboBox* NPointIndex = nullptr; // "Sample Point"
+    QComboBox* TXScale = nullptr;     // "Scale"
+    QComboBox* CMAVR = nullptr;       // "Avr. Times"
+    QLineEdit* EREFV = nullptr;       // "Ref Volt"
+    QLabel* TXENOB = nullptr;
+    QLabel* TXNFREE = nullptr; // placed over TXVRMS, which stays hidden
+    QLabel* TXVRMS = nullptr;
+    QLabel* TXOffset = nullptr;
+    QLabel* TXVPP = nullptr;
+    QLabel* TXNrms = nullptr;
+    QPushButton* SaveData = nullptr;  // "Save to CSV"
+    QPushButton* ShowChart = nullptr; // "Chang to Chart" / "Chang to vaule"
+    QTableView* MemoryF = nullptr;
+    SampleGridModel* Grid = nullptr;
+    TimeChart* Chart1 = nullptr;
+    // Duration of the last capture in milliseconds.
+    double ElapsedMs = 0;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    QWidget* BuildHeader();
+    QWidget* BuildSelectors();
+    QWidget* BuildPanels();
+    QLabel* AddPanel(QGridLayout* grid, int column, const char* caption);
+    void BuildView();
+    void NPointIndexChange(int item);
+    void TXScaleChange(int item);
+    void CMAVRChange(int item);
+    void ShowChartClick();
+    void SaveOut();
+
+    AnalysisStore& store_;
+    AnalysisSettings& config_;
+    AnalysisLink link_;
+    Prompt& ask_;
+    StatusBar& status_;
+    const std::string programDir_;
+    QStackedWidget* view_ = nullptr;
 };
 
 } // namespace qn

@@ -1,6 +1,7 @@
 // Start-up, menus, status bar, child window placement and retitling after a connection.
 #include "shell/ui/MainPanel.h"
 
+#include "analysis/AdcGain.h"
 #include "analysis/ui/AnxADC.h"
 #include "chip/ui/AdcPanel.h"
 #include "chip/ui/ChipWindows.h"
@@ -146,7 +147,10 @@ void TMainPanel::CreateWindows() {
                             bench_.Config.AdcPanel, bench_.Centre.ContinuousRead},
                            this);
     QnPopSelHex = new TQnPopSelHex(this);
-    AnxADC = new TAnxADC(this);
+    AnxADC = new TAnxADC(
+        bench_.Samples, bench_.Config.Analysis,
+        {[this] { return GetGain(bench_.Model, bench_.Stnd.RegImage); }}, bench_.Ask, *this,
+        bench_.ProgramDir, this);
     FLUKE = new TFLUKE(this);
     FPower = new TFPower(this);
     TMP = new TTMP(this);
@@ -160,6 +164,7 @@ void TMainPanel::CreateWindows() {
 void TMainPanel::FormActivate() {
     HideAllPanels();
     LoadSettings();
+    AnxADC->ApplySettings();
 }
 
 void TMainPanel::HideAllPanels() {
@@ -254,6 +259,10 @@ void TMainPanel::RefreshAdcPanel() {
 
 void TMainPanel::ShowAdcResult(const std::string& text) {
     if (ADCForm != nullptr) ADCForm->ShowAdcResult(text);
+}
+
+void TMainPanel::RedrawLiveChart() {
+    if (AnxADC != nullptr) AnxADC->RedrawLiveChart();
 }
 
 void TMainPanel::RefreshRegisterPanel() {

@@ -69,6 +69,7 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     void RefreshRegisterPanel() override;
     void RefreshAdcPanel() override;
     void ShowAdcResult(const std::string& text) override;
+    void RedrawLiveChart() override;
     void ShowChipTitles() override { USBClient(); }
     void ShowBusy(bool busy) override;
     // Prompt
