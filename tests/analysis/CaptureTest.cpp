@@ -1,0 +1,147 @@
+// The capture loop on a simulated bridge and clock, with window messages scripted per batch.
+#include "analysis/AdcCapture.h"
+#include "link/SimLinkFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <functional>
+#include <utility>
+#include <vector>
+
+namespace qn::test {
+namespace {
+
+// Runs the test's message handler every time the capture lets window messages through.
+class ScriptedPump final : public EventPump {
+  public:
+    void Pump() override {
+        if (Message) Message();
+    }
+    std::function<void()> Message;
+};
+
+class CaptureTest : public ::testing::Test {
+  protected:
+    CaptureTest() {
+        bench.Chip.SetChip(&chipInfo);
+        driver.AddDevice(bridge);
+        bench.Stnd.Interface = kLinkQn740x;
+        bench.Centre.USBConnect();
+        bridge.ClearLog();
+        capture.Progress = [this](int percent) { OnBatch(percent); };
+    }
+
+    // Calls after the stream started follow a fetch: its answer is still in the buffer.
+    void OnBatch(int percent) {
+        if (!bench.Centre.ChartLive) return;
+        lastPercent = percent;
+        const auto& io = bench.Usb.UsbIoBuffer;
+        for (size_t k = 0; k < io[0]; ++k)
+            records.push_back({io[1 + 3 * k], io[2 + 3 * k], io[3 + 3 * k]});
+    }
+
+    SimClock clock;
+    SimBridge bridge{clock};
+    SimDriverLayer driver;
+    SimHidLayer hid;
+    SimSerialPortFactory serialPorts;
+    ScriptedPump pump;
+    PromptRelay prompt;
+    RecordingStatus status;
+    CountingPanels panels;
+    FixedChipInfo chipInfo{"QN7401", 2, 3};
+    Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "", ""};
+    AnalysisStore store;
+    AdcCapture capture{{bench.Chip, bench.Usb, bench.Guard, clock, status, bench.Centre, store}};
+    CaptureOptions options{.NPoint = 64, .ScaleDiv = 4, .Decode = {.HalveCodes = true}};
+    std::vector<std::array<uint8_t, 3>> records; // every record the fetches answered
+    int lastPercent = -1;                        // told after the last batch
+};
+
+// One record per batch, and full batches whose last one brings more than the capture needs.
+TEST_F(CaptureTest, KeepsTheTargetCountAfterTheDiscardedRecords) {
+    for (const auto& [rate, taken] : {std::pair{100.0, 77u}, {2100.0, 84u}}) {
+        records.clear();
+        bridge.SetOutputRate(rate);
+        bridge.SetSignal(-3000, 40);
+        bench.Centre.ContinuousRead = true;
+        EXPECT_TRUE(capture.CatchACDCOM("2.4", kMode24Interrupt, options)) << rate;
+        ASSERT_EQ(records.size(), taken) << rate;
+        ASSERT_EQ(store.SampleCount, 64) << rate;
+        for (size_t i = 0; i < 64; ++i) {
+            const auto& r = records[13 + i];
+            const int32_t code = DecodeRecord(kMode24Interrupt, r[0], r[1], r[2], {true, false});
+            ASSERT_EQ(store.ADCRaw[i], code) << rate << " sample " << i;
+            ASSERT_EQ(store.Cells[i].Value, ScaledValue(code, 4)) << rate << " sample " << i;
+        }
+        EXPECT_EQ(status.Panels[2], "Read Compelete");
+        EXPECT_EQ(lastPercent, 100);
+        EXPECT_FALSE(bench.Centre.ChartLive);
+        EXPECT_FALSE(bench.Centre.ContinuousRead);
+        EXPECT_FALSE(bridge.Streaming());
+    }
+}
+
+TEST_F(CaptureTest, TenSecondsWithoutSamplesEndsTheCaptureAsFailed) {
+    bridge.SetOutputRate(100);
+    pump.Message = [this] {
+        if (store.SampleCount >= 20) bridge.SetOutputRate(0);
+    };
+    EXPECT_FALSE(capture.CatchACDCOM("2.4", kMode24Interrupt, options));
+    EXPECT_EQ(status.Panels[2], "Read Error !!!!!");
+    EXPECT_GT(capture.ElapsedMs, kNoDataTimeoutMs);
+    EXPECT_LT(capture.ElapsedMs, kNoDataTimeoutMs + 1000);
+    ASSERT_GT(store.SampleCount, 0);
+    double sum = 0;
+    for (int32_t i = 0; i < store.SampleCount; ++i)
+        sum += store.Cells[static_cast<size_t>(i)].Value;
+    EXPECT_DOUBLE_EQ(store.SampleSum, sum / store.SampleCount) << "statistics see the mean";
+    EXPECT_FALSE(bridge.Streaming());
+}
+
+// A second "Catch ADC" press and a closing main window both arrive as pumped messages.
+TEST_F(CaptureTest, AStopFromAWindowMessageEndsTheCapture) {
+    const std::function<void()> stops[] = {[this] { capture.Stop(); },
+                                           [this] { bench.Guard.RequestStop(); }};
+    for (const auto& stop : stops) {
+        bridge.SetOutputRate(100);
+        pump.Message = [&] {
+            if (store.SampleCount >= 10) stop();
+        };
+        EXPECT_FALSE(capture.ReadADCALL(kMode24Interrupt, options));
+        EXPECT_EQ(store.SampleCount, 10);
+        EXPECT_FALSE(bridge.Streaming());
+        EXPECT_TRUE(capture.Ready());
+    }
+}
+
+// Timer ticks and clicks let through by the capture start no exchange of their own.
+TEST_F(CaptureTest, MessagesInsideTheCaptureStartNoExchange) {
+    bridge.SetOutputRate(100);
+    bool nestedCapture = true;
+    pump.Message = [&] {
+        bench.Centre.ContinuousRead = true;
+        bench.Usb.IdleTicks = kIdleCheckTicks - 1;
+        bench.Centre.Timer1Timer();
+        nestedCapture = capture.CatchACDCOM("2.4", kMode24Polled, options);
+    };
+    EXPECT_TRUE(capture.ReadADCALL(kMode24Interrupt, options));
+    EXPECT_FALSE(nestedCapture);
+    const auto& log = bridge.Log();
+    ASSERT_GT(log.size(), 3u);
+    for (size_t i = 2; i + 1 < log.size(); ++i)
+        ASSERT_EQ(log[i].Request.at(1), 0x04) << "frame " << i << " is no fetch";
+    EXPECT_EQ(log.back().Request.at(1), 0x03);
+}
+
+TEST_F(CaptureTest, WaitTriggerShowsTheSecondsFieldAndEndsOnAStopRequest) {
+    const auto operation = bench.Guard.Begin();
+    EXPECT_TRUE(capture.WaitTRIGER(61.5));
+    EXPECT_EQ(status.Panels[2], "1");
+    pump.Message = [this] { bench.Guard.RequestStop(); };
+    EXPECT_FALSE(capture.WaitTRIGER(5));
+}
+
+} // namespace
+} // namespace qn::test
