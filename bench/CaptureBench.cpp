@@ -1,0 +1,112 @@
+// An ADC capture against the simulated bridge on the real clock: how close it comes to the
+// protocol's limit (one fetch of up to 21 records per 10 ms pause) and how little processor time
+// it takes while it waits.
+#include "analysis/AdcCapture.h"
+#include "analysis/Decoding.h"
+#include "host/EventPump.h"
+#include "host/PanelRefresh.h"
+#include "host/Prompt.h"
+#include "link/ChipLinkInfo.h"
+#include "platform/SystemClock.h"
+#include "shell/Bench.h"
+#include "sim/SimBridge.h"
+#include "sim/SimDriverLayer.h"
+#include "sim/SimHidLayer.h"
+#include "sim/SimSerialLine.h"
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+// Conversions per second of the simulated chip: fast enough that every fetch is full.
+constexpr double kOutputRate = 3000;
+constexpr double kFetchPauseMs = 10;
+constexpr double kRecordsPerFetch = 21;
+
+class DroppedStatus final : public qn::StatusBar {
+  public:
+    void SetPanelText(int /*panel*/, const std::string& /*text*/) override {}
+};
+
+// The simulated bench as the link tests build it, with the real clock.
+struct SimulatedBench {
+    qn::SystemClock clock;
+    qn::SimBridge bridge{clock};
+    qn::SimDriverLayer driver;
+    qn::SimHidLayer hid;
+    qn::SimSerialPortFactory serialPorts;
+    qn::NullEventPump pump;
+    qn::PromptRelay prompt;
+    DroppedStatus status;
+    qn::PanelRefresh panels;
+    qn::FixedChipInfo chipInfo{"QN7401", 2, 3};
+    qn::Bench bench{qn::Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "",
+                    ""};
+    qn::AnalysisStore store;
+    qn::AdcCapture capture{
+        {bench.Chip, bench.Usb, bench.Guard, clock, status, bench.Centre, store}};
+
+    SimulatedBench() {
+        bench.Chip.SetChip(&chipInfo);
+        bridge.SetOutputRate(kOutputRate);
+        bridge.SetSignal(-3000, 40);
+        driver.AddDevice(bridge);
+        bench.Stnd.Interface = qn::kLinkQn740x;
+        bench.Centre.USBConnect();
+    }
+};
+
+// User plus system time of the process in milliseconds.
+double ProcessCpuMs() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto ms = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_usec) / 1000.0;
+    };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// The shortest a capture of `samples` can take: one full fetch per pause, or the chip's own
+// conversion time when that is longer.
+double LimitMs(int32_t samples) {
+    const double records = static_cast<double>(samples + qn::kDiscardedRecords);
+    const double protocolMs = std::ceil(records / kRecordsPerFetch) * kFetchPauseMs;
+    const double chipMs = records / kOutputRate * 1000.0;
+    return std::max(protocolMs, chipMs);
+}
+
+void BM_Capture(benchmark::State& state) {
+    SimulatedBench sim;
+    const auto samples = static_cast<int32_t>(state.range(0));
+    qn::CaptureOptions options;
+    options.NPoint = samples;
+    double wallMs = 0;
+    double cpuMs = 0;
+    for (auto _ : state) {
+        const auto wallStart = std::chrono::steady_clock::now();
+        const double cpuStart = ProcessCpuMs();
+        const bool complete = sim.capture.CatchACDCOM("2.4", qn::kMode24Interrupt, options);
+        cpuMs += ProcessCpuMs() - cpuStart;
+        const auto wallEnd = std::chrono::steady_clock::now();
+        const double ms = std::chrono::duration<double, std::milli>(wallEnd - wallStart).count();
+        wallMs += ms;
+        if (!complete || sim.store.SampleCount != samples) state.SkipWithError("capture failed");
+    }
+    const auto iterations = static_cast<double>(state.iterations());
+    const double limitMs = LimitMs(samples);
+    state.counters["limit_ms"] = limitMs;
+    state.counters["ratio"] = iterations > 0 ? wallMs / iterations / limitMs : 0;
+    state.counters["cpu_pct"] = wallMs > 0 ? cpuMs / wallMs * 100.0 : 0;
+}
+BENCHMARK(BM_Capture)->Arg(4096)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Capture)->Arg(65536)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
