@@ -1,5 +1,7 @@
-// Program entry: builds the program on real hardware or, with --simulate, on the simulated bench.
+// Program entry: builds the program on real hardware or, with --simulate, on the simulated bench;
+// with --capture it captures without windows instead.
 #include "platform/SystemClock.h"
+#include "shell/ui/CaptureCommand.h"
 #include "shell/ui/Program.h"
 #include "shell/ui/ProgramDir.h"
 #include "shell/ui/TermSignal.h"
@@ -8,6 +10,13 @@
 #include <QFileInfo>
 
 int main(int argc, char** argv) {
+    // The capture runs from scripts and lab automation, often where no display exists. A
+    // QApplication would need one (and would end the process without it), so argv is scanned
+    // before any application object exists and the capture gets a QCoreApplication.
+    if (qn::WantsCaptureCommand(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return qn::RunCaptureCommand();
+    }
     QApplication app(argc, argv);
     const bool simulate = QCoreApplication::arguments().contains("--simulate");
     const qn::ProgramFolder folder = qn::ResolveProgramDir();

@@ -1,0 +1,217 @@
+// The capture command: options, the bench without windows, the capture, the data file and the
+// figures on standard output.
+#include "shell/ui/CaptureCommand.h"
+
+#include "analysis/AdcCapture.h"
+#include "analysis/AdcGain.h"
+#include "analysis/AnalysisCsv.h"
+#include "analysis/NoiseStatistics.h"
+#include "chip/RegField.h"
+#include "platform/SystemClock.h"
+#include "shell/Bench.h"
+#include "shell/ChipSelection.h"
+#include "shell/ReadRam.h"
+#include "shell/settings/ConfigFile.h"
+#include "shell/ui/Backends.h"
+#include "shell/ui/ProgramDir.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <array>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace qn {
+namespace {
+
+constexpr int kFirstScale = 8;
+constexpr int kLastScale = 23;
+constexpr int kStatusPanel = 2;
+
+struct CaptureRequest {
+    int32_t Samples = 0;
+    std::optional<int32_t> Scale;
+    int32_t Average = 1;
+    std::optional<std::string> Ref;
+    std::string Csv;
+    bool Simulate = false;
+};
+
+// A status bar that keeps the last text of each panel and prints nothing.
+class KeptStatus final : public StatusBar {
+  public:
+    void SetPanelText(int panel, const std::string& text) override {
+        if (panel >= 0 && panel < kPanels) Texts[static_cast<size_t>(panel)] = text;
+    }
+    static constexpr int kPanels = 3;
+    std::array<std::string, kPanels> Texts;
+};
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "qn740xtest: %s\n", message.c_str());
+    return 1;
+}
+
+std::optional<int32_t> WholeNumber(const QString& text, int32_t low, int32_t high) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < low || value > high) return std::nullopt;
+    return value;
+}
+
+// The request, or the message that explains what is wrong with the options.
+std::optional<CaptureRequest> Parse(QCommandLineParser& parser, std::string& error) {
+    CaptureRequest request;
+    const auto samples =
+        WholeNumber(parser.value("capture"), 1, static_cast<int32_t>(kSampleCapacity));
+    if (!samples) {
+        error = "--capture takes a sample count from 1 to " + std::to_string(kSampleCapacity);
+        return std::nullopt;
+    }
+    request.Samples = *samples;
+    if (parser.isSet("scale")) {
+        request.Scale = WholeNumber(parser.value("scale"), kFirstScale, kLastScale);
+        if (!request.Scale) {
+            error = "--scale takes a bit count from 8 to 23";
+            return std::nullopt;
+        }
+    }
+    if (parser.isSet("avg")) {
+        const auto average = WholeNumber(parser.value("avg"), 1, request.Samples);
+        if (!average) {
+            error = "--avg takes a block length from 1 to the sample count";
+            return std::nullopt;
+        }
+        request.Average = *average;
+    }
+    if (parser.isSet("ref")) {
+        bool ok = false;
+        const double volts = parser.value("ref").toDouble(&ok);
+        if (!ok || volts <= 0) {
+            error = "--ref takes the reference voltage in volts, above 0";
+            return std::nullopt;
+        }
+        request.Ref = parser.value("ref").toStdString();
+    }
+    request.Csv = parser.value("csv").toStdString();
+    if (request.Csv.empty()) {
+        error = "--csv FILE is required";
+        return std::nullopt;
+    }
+    request.Simulate = parser.isSet("simulate");
+    return request;
+}
+
+// A chip whose "ADCEN" field reads 0 makes no conversions: the field is set to 1.
+void SwitchAdcOn(Bench& bench) {
+    const RegFieldDesc* enable = bench.Model.AdcFields.Find("ADCEN");
+    if (enable == nullptr || !enable->Defined || ReadField(*enable, bench.Stnd.RegImage) != 0)
+        return;
+    WriteField(*enable, 1, bench.Stnd.RegImage,
+               [&bench](int address, uint8_t value) { bench.Chip.WriteRegister(address, value); });
+}
+
+void PrintFigures(const NoiseFigures& f) {
+    const std::pair<const char*, double> lines[] = {
+        {"Average", f.Average},    {"VppNV", f.VppNV},       {"RmsNV", f.RmsNV},
+        {"Enob", f.Enob},          {"VppCount", f.VppCount}, {"RmsCount", f.RmsCount},
+        {"NoiseFree", f.NoiseFree}};
+    for (const auto& [name, value] : lines) std::printf("%s %.2f\n", name, value);
+    std::fflush(stdout);
+}
+
+int Run(const CaptureRequest& request) {
+    const ProgramFolder folder = ResolveProgramDir();
+    SystemClock clock;
+    Backends outside(request.Simulate, clock, folder.Path);
+    NullEventPump pump; // nothing to let through without windows
+    KeptStatus status;
+    PanelRefresh panels;
+    PromptRelay prompt; // no one to ask
+    Bench bench(Platform{outside.Hid(), outside.Driver(), outside.SerialPorts(), clock, pump,
+                         status, panels, prompt},
+                folder.Path.toStdString(),
+                (QCoreApplication::applicationDirPath() + "/INCLUDE").toStdString());
+    bench.ResetLink();
+    LoadConfig(bench.ProgramDir + std::string(kConfigFileName),
+               ConfigTargets::Of(bench.Stnd, bench.Chip, bench.Config, bench.Model.CurrentPage,
+                                 bench.Model.CurrentBank),
+               [&](uint16_t chip) {
+                   SelectBenchChip(bench, chip);
+                   outside.ChipSelected(bench.Model);
+               });
+
+    bench.Centre.USBConnect();
+    if (!bench.Stnd.Usb.Open)
+        return Fail("USB not Connect !!! (no bridge found: plug in the USB bridge, check its "
+                    "permissions, or add --simulate)");
+    ReadRam(bench);
+    SwitchAdcOn(bench);
+
+    AnalysisSettings& analysis = bench.Config.Analysis;
+    if (request.Scale) TXScaleChange(analysis, *request.Scale - kFirstScale);
+    if (request.Ref) analysis.EREFV = *request.Ref;
+    const double gain = GetGain(bench.Model, bench.Stnd.RegImage);
+    const CaptureOptions options{.NPoint = request.Samples,
+                                 .ScaleDiv = analysis.ScaleDiv,
+                                 .ScaleBits = analysis.ScaleBits,
+                                 .Gain = gain,
+                                 .Decode = {.HalveCodes = true}};
+    AdcCapture capture(
+        {bench.Chip, bench.Usb, bench.Guard, clock, status, bench.Centre, bench.Samples});
+    const bool complete = capture.CatchACDCOM(analysis.EREFV, kMode24Interrupt, options);
+    bench.Shutdown();
+    if (!complete)
+        return Fail(status.Texts[kStatusPanel].empty() ? "Read Error !!!!!"
+                                                       : status.Texts[kStatusPanel]);
+    AnalysisStatus statistics = capture.Statistics;
+    if (statistics.Ok && request.Average > 1)
+        statistics =
+            ReCalADC(bench.Samples, {analysis.ScaleDiv, analysis.ScaleBits, analysis.EREFV, gain},
+                     request.Average, request.Samples);
+    if (!statistics.Ok) return Fail(statistics.Message);
+    if (!SaveAnalysisCsv(request.Csv, bench.Samples))
+        return Fail("Cannot write the data file " + request.Csv);
+    PrintFigures(bench.Samples.Figures);
+    return 0;
+}
+
+} // namespace
+
+bool WantsCaptureCommand(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--capture" || arg.starts_with("--capture=") || arg == "--help" || arg == "-h")
+            return true;
+    }
+    return false;
+}
+
+int RunCaptureCommand() {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Qn-740xTEST without windows: captures N ADC samples as \"Catch ADC\" does, writes the "
+        "data file and prints the noise figures. Without --capture the windows open.");
+    parser.addHelpOption();
+    parser.addOptions({
+        {"capture", "Capture N samples (1 to 65536).", "N"},
+        {"scale", "Scale in bits, 8 to 23 (default: the saved setting).", "S"},
+        {"avg", "Average blocks of K samples before the figures (default 1).", "K"},
+        {"ref", "Reference voltage in volts (default: the saved setting).", "V"},
+        {"csv", "Data file to write.", "FILE"},
+        {"simulate", "Use the simulated bench instead of the USB bridge."},
+    });
+    if (!parser.parse(QCoreApplication::arguments())) return Fail(parser.errorText().toStdString());
+    if (parser.isSet("help")) parser.showHelp(0);
+    if (!parser.positionalArguments().isEmpty())
+        return Fail("unexpected argument " + parser.positionalArguments().first().toStdString());
+    std::string error;
+    const std::optional<CaptureRequest> request = Parse(parser, error);
+    if (!request) return Fail(error);
+    return Run(*request);
+}
+
+} // namespace qn

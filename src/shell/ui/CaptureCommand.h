@@ -1,0 +1,14 @@
+// The capture without a window, for scripts and lab automation: "--capture N" takes N samples the
+// way the analysis window's "Catch ADC" does, writes the data file and prints the noise figures.
+#pragma once
+
+namespace qn {
+
+// True when the command line asks for the capture (or its help) rather than the windows.
+bool WantsCaptureCommand(int argc, char** argv);
+
+// Runs the capture command on the arguments of the running QCoreApplication and gives the
+// process's exit code: 0 after a complete capture, 1 with a one-line message on stderr.
+int RunCaptureCommand();
+
+} // namespace qn
