@@ -8,6 +8,7 @@ Bench::Bench(const Platform& platform, std::string programDir, std::filesystem::
       Guard(platform.Time, platform.Windows, platform.Panels), Usb(platform.Hid, platform.Driver),
       Chip(Stnd, Usb, Guard, platform.Time, platform.Status, platform.Panels),
       Centre(Stnd, Usb, Chip, Guard, Config.AdcPanel, platform.Status, platform.Panels),
+      Capture({Chip, Usb, Guard, platform.Time, platform.Status, Centre, Samples}),
       Ask(Guard, platform.Ask) {
     Stnd.Serial.Line = platform.SerialPorts.MakeLine();
     Chip.SetChip(&ChipInfo);

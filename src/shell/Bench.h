@@ -2,6 +2,7 @@
 // the chip model and catalogue, the settings and the program's folder.
 #pragma once
 
+#include "analysis/AdcCapture.h"
 #include "analysis/AnalysisStore.h"
 #include "chip/ChipCatalogue.h"
 #include "chip/ChipModel.h"
@@ -66,6 +67,8 @@ class Bench {
     WindowPlacements Places;
     // The samples of the last ADC capture and their noise figures.
     AnalysisStore Samples;
+    // The ADC capture into Samples: the analysis window's "Catch ADC" and the temperature test.
+    AdcCapture Capture;
     // Questions to the user; while an operation runs, their dialogs start no exchange.
     GuardedPrompt Ask;
 };

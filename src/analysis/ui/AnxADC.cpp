@@ -70,6 +70,7 @@ QWidget* TAnxADC::BuildSelectors() {
     CMAVR = NumberCombo(1, 32, true);
     EREFV = new QLineEdit;
     EREFV->setMaximumWidth(48);
+    CatchADC = new QPushButton("Catch ADC");
     SaveData = new QPushButton("Save to CSV");
     ShowChart = new QPushButton("Chang to Chart");
     AddLabelled(grid, 0, 0, "Sample Point", NPointIndex);
@@ -77,13 +78,15 @@ QWidget* TAnxADC::BuildSelectors() {
     AddLabelled(grid, 0, 2, "Avr. Times", CMAVR);
     AddLabelled(grid, 1, 2, "Ref Volt", EREFV);
     grid->addWidget(new QLabel("V"), 1, 4);
-    grid->addWidget(SaveData, 0, 5);
-    grid->addWidget(ShowChart, 1, 5);
+    grid->addWidget(CatchADC, 0, 5);
+    grid->addWidget(SaveData, 0, 6);
+    grid->addWidget(ShowChart, 1, 6);
     connect(NPointIndex, &QComboBox::activated, this, &TAnxADC::NPointIndexChange);
     connect(TXScale, &QComboBox::activated, this, &TAnxADC::TXScaleChange);
     connect(CMAVR, &QComboBox::activated, this, &TAnxADC::CMAVRChange);
     connect(EREFV, &QLineEdit::textEdited, this,
             [this](const QString& text) { config_.EREFV = text.toStdString(); });
+    connect(CatchADC, &QPushButton::clicked, this, &TAnxADC::CatchADCClick);
     connect(SaveData, &QPushButton::clicked, this, &TAnxADC::SaveOut);
     connect(ShowChart, &QPushButton::clicked, this, &TAnxADC::ShowChartClick);
     return box;

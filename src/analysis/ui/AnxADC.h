@@ -3,6 +3,7 @@
 // the data file.
 #pragma once
 
+#include "analysis/AdcCapture.h"
 #include "analysis/AnalysisStore.h"
 #include "host/Prompt.h"
 #include "host/StatusBar.h"
@@ -26,9 +27,12 @@ namespace qn {
 class SampleGridModel;
 class TimeChart;
 
-// What the window needs of the chip: the front end's gain from the register image.
+// What the window needs of the bench: the capture, the front end's gain from the register image
+// and the main window's progress gauge, hidden after a capture.
 struct AnalysisLink {
+    AdcCapture& Capture;
     std::function<double()> Gain;
+    std::function<void()> HideGauge;
 };
 
 class TAnxADC : public QWidget {
@@ -57,6 +61,7 @@ class TAnxADC : public QWidget {
     QLabel* TXOffset = nullptr;
     QLabel* TXVPP = nullptr;
     QLabel* TXNrms = nullptr;
+    QPushButton* CatchADC = nullptr;  // "Catch ADC"; pressed again during a capture it stops it
     QPushButton* SaveData = nullptr;  // "Save to CSV"
     QPushButton* ShowChart = nullptr; // "Chang to Chart" / "Chang to vaule"
     QTableView* MemoryF = nullptr;
@@ -77,6 +82,8 @@ class TAnxADC : public QWidget {
     void NPointIndexChange(int item);
     void TXScaleChange(int item);
     void CMAVRChange(int item);
+    void CatchADCClick();
+    double Gain() const { return link_.Gain ? link_.Gain() : 1.0; }
     void ShowChartClick();
     void SaveOut();
 

@@ -50,13 +50,35 @@ void TAnxADC::TXScaleChange(int item) {
 // Averages blocks of 1, 2, 4 … 32 captured codes and shows the figures of the averages.
 void TAnxADC::CMAVRChange(int item) {
     config_.CMAVR = item;
-    const AnalysisInputs inputs{config_.ScaleDiv, config_.ScaleBits, config_.EREFV,
-                                link_.Gain ? link_.Gain() : 1.0};
+    const AnalysisInputs inputs{config_.ScaleDiv, config_.ScaleBits, config_.EREFV, Gain()};
     const AnalysisStatus status =
         ReCalADC(store_, inputs, CMAVR->currentText().toInt(), config_.NPoint);
     if (!status.Ok) status_.SetPanelText(kStatusPanel, status.Message);
     ShowResults();
     if (view_->currentWidget() == Chart1) ChartFun(store_.ChartCount);
+}
+
+// A capture of NPoint codes (23-bit, interrupt read) with its figures; pressed while one runs,
+// it ends that capture. Saving and the chart wait until the capture is over.
+void TAnxADC::CatchADCClick() {
+    AdcCapture& capture = link_.Capture;
+    if (!capture.Ready()) {
+        capture.Stop();
+        return;
+    }
+    SaveData->setEnabled(false);
+    ShowChart->setEnabled(false);
+    Grid->SetPointCount(config_.NPoint);
+    const CaptureOptions options{config_.NPoint,     config_.ScaleDiv, config_.ScaleBits,
+                                 config_.ChangeMode, Gain(),           DecodeOptions{true, false}};
+    capture.CatchACDCOM(config_.EREFV, kMode24Interrupt, options);
+    if (link_.HideGauge) link_.HideGauge();
+    ElapsedMs = capture.ElapsedMs;
+    SaveData->setEnabled(true);
+    ShowChart->setEnabled(true);
+    ShowResults();
+    if (view_->currentWidget() == Chart1) ChartFun(store_.ChartCount);
+    if (!capture.Statistics.Ok) ask_.Tell(capture.Statistics.Message);
 }
 
 void TAnxADC::ShowResults() {

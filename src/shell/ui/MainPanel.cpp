@@ -147,10 +147,15 @@ void TMainPanel::CreateWindows() {
                             bench_.Config.AdcPanel, bench_.Centre.ContinuousRead},
                            this);
     QnPopSelHex = new TQnPopSelHex(this);
-    AnxADC = new TAnxADC(
-        bench_.Samples, bench_.Config.Analysis,
-        {[this] { return GetGain(bench_.Model, bench_.Stnd.RegImage); }}, bench_.Ask, *this,
-        bench_.ProgramDir, this);
+    bench_.Capture.Progress = [this](int percent) {
+        Gauge->setValue(percent);
+        Gauge->show();
+    };
+    AnxADC =
+        new TAnxADC(bench_.Samples, bench_.Config.Analysis,
+                    {bench_.Capture, [this] { return GetGain(bench_.Model, bench_.Stnd.RegImage); },
+                     [this] { Gauge->hide(); }},
+                    bench_.Ask, *this, bench_.ProgramDir, this);
     FLUKE = new TFLUKE(this);
     FPower = new TFPower(this);
     TMP = new TTMP(this);
