@@ -122,5 +122,21 @@ TEST_F(AnalysisWindowTest, CatchAdcFillsGridAndPanelsAndASecondPressStops) {
     EXPECT_TRUE(win.SaveData->isEnabled());
 }
 
+// Closing the main window during a capture ends the capture at its next batch; the window then
+// closes normally.
+TEST_F(AnalysisWindowTest, ClosingTheMainWindowDuringACaptureEndsItFirst) {
+    bench.Stnd.Interface = kLinkQn740x;
+    Trigger("USB Scan");
+    bench.Chip.WriteRegister(2, static_cast<uint8_t>(bench.Stnd.RegImage[2] | 0x04)); // ADCEN
+    Choose(win.NPointIndex, 10); // 65536 samples
+    QTimer::singleShot(0, main, &QWidget::close);
+    win.CatchADC->click();
+    EXPECT_LT(bench.Samples.SampleCount, 65536);
+    EXPECT_EQ(main->PanelText(2), "Read Error !!!!!");
+    EXPECT_TRUE(main->isVisible());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(main->isVisible());
+}
+
 } // namespace
 } // namespace qn::test
