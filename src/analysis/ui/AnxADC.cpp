@@ -42,6 +42,8 @@ TAnxADC::TAnxADC(AnalysisStore& store, AnalysisSettings& config, AnalysisLink li
       status_(status), programDir_(programDir) {
     setWindowTitle("Analyse ADC");
     setMinimumSize(714, 277);
+    // Opens large enough for every caption of the header and a page of the grid or chart.
+    resize(900, 520);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
