@@ -19,9 +19,6 @@
 namespace qn {
 namespace {
 
-constexpr int kGridColumns = 17;
-constexpr int kGridRowHeaderWidth = 35;
-
 QComboBox* NumberCombo(int first, int last, bool powersOfTwo) {
     auto* combo = new QComboBox;
     for (int n = first; n <= last; n = powersOfTwo ? n * 2 : n + 1)
@@ -131,17 +128,12 @@ void TAnxADC::BuildView() {
     MemoryF->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     MemoryF->verticalHeader()->setDefaultSectionSize(20);
     MemoryF->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The 17 columns (row numbers, then 16 samples) share the grid's width.
+    MemoryF->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     Chart1 = new TimeChart(ask_, programDir_);
     view_ = new QStackedWidget;
     view_->addWidget(MemoryF);
     view_->addWidget(Chart1);
-}
-
-// Every column shares the grid's width, less room for the row numbers.
-void TAnxADC::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    const int width = (MemoryF->width() - kGridRowHeaderWidth) / kGridColumns;
-    MemoryF->horizontalHeader()->setDefaultSectionSize(std::max(width, 20));
 }
 
 } // namespace qn

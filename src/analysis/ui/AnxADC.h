@@ -70,9 +70,6 @@ class TAnxADC : public QWidget {
     // Duration of the last capture in milliseconds.
     double ElapsedMs = 0;
 
-  protected:
-    void resizeEvent(QResizeEvent* event) override;
-
   private:
     QWidget* BuildHeader();
     QWidget* BuildSelectors();

@@ -326,7 +326,8 @@ void TMainPanel::closeEvent(QCloseEvent* event) {
 void TMainPanel::ShowBusy(bool busy) {
     Menu_File->menuAction()->setEnabled(!busy);
     Menu_Option->menuAction()->setEnabled(!busy);
-    for (const char* caption : {"USB Scan", "Read RAM"}) MenuItems.at(caption)->setEnabled(!busy);
+    for (const char* caption : {"USB Scan", "Read RAM", "ENOB Test"})
+        MenuItems.at(caption)->setEnabled(!busy);
     if (!busy && closePending_) {
         closePending_ = false;
         QTimer::singleShot(0, this, &QWidget::close);
