@@ -5,6 +5,8 @@
 #                                       the register and RAM panels open
 #   tools/screenshot.sh out.png adc     the first chip after "USB Scan" with the ADC panel open,
 #                                       the ADC switched on and continuous reading running
+#   tools/screenshot.sh out.png analysis  the same, then "ENOB Test", a 4096-sample capture with
+#                                       "Catch ADC" and its time-domain chart
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="$(realpath -m "${1:-$top/docs/main-window.png}")"
@@ -46,13 +48,25 @@ if [ "$QN_VIEW" = memory ]; then
   # The RAM panel moves down to the right of the register panel's grids.
   xdotool mousemove 300 63 mousedown 1 mousemove 420 140 mousemove 560 200 mouseup 1
 else
-  # Menu bar: Option, USB Scan, Read RAM, ENOB Test, ...; then ENADC and STOP on the panel.
+  # Menu bar: Option, USB Scan, Read RAM, ENOB Test, ...; then ENADC on the panel.
   xdotool mousemove 92 10 click 1
   sleep 1
   option 30 4
   xdotool mousemove 563 204 click 1
   sleep 0.5
-  xdotool mousemove 695 273 click 1
+  if [ "$QN_VIEW" = adc ]; then
+    xdotool mousemove 695 273 click 1 # STOP: continuous reading
+  else
+    xdotool mousemove 241 10 click 1 # ENOB Test
+    sleep 1
+    xdotool mousemove 207 143 click 1 # Sample Point: 4096
+    sleep 0.5
+    xdotool key Down Down Down Down Return
+    sleep 0.5
+    xdotool mousemove 426 143 click 1 # Catch ADC
+    sleep 3.5
+    xdotool mousemove 522 166 click 1 # Chang to Chart
+  fi
 fi
 sleep 1
 import -window root "$QN_OUT"
