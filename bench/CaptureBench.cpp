@@ -1,18 +1,9 @@
 // An ADC capture against the simulated bridge on the real clock: how close it comes to the
 // protocol's limit (one fetch of up to 21 records per 10 ms pause) and how little processor time
 // it takes while it waits.
+#include "SimulatedBench.h"
 #include "analysis/AdcCapture.h"
 #include "analysis/Decoding.h"
-#include "host/EventPump.h"
-#include "host/PanelRefresh.h"
-#include "host/Prompt.h"
-#include "link/ChipLinkInfo.h"
-#include "platform/SystemClock.h"
-#include "shell/Bench.h"
-#include "sim/SimBridge.h"
-#include "sim/SimDriverLayer.h"
-#include "sim/SimHidLayer.h"
-#include "sim/SimSerialLine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -30,39 +21,6 @@ namespace {
 constexpr double kOutputRate = 3000;
 constexpr double kFetchPauseMs = 10;
 constexpr double kRecordsPerFetch = 21;
-
-class DroppedStatus final : public qn::StatusBar {
-  public:
-    void SetPanelText(int /*panel*/, const std::string& /*text*/) override {}
-};
-
-// The simulated bench as the link tests build it, with the real clock.
-struct SimulatedBench {
-    qn::SystemClock clock;
-    qn::SimBridge bridge{clock};
-    qn::SimDriverLayer driver;
-    qn::SimHidLayer hid;
-    qn::SimSerialPortFactory serialPorts;
-    qn::NullEventPump pump;
-    qn::PromptRelay prompt;
-    DroppedStatus status;
-    qn::PanelRefresh panels;
-    qn::FixedChipInfo chipInfo{"QN7401", 2, 3};
-    qn::Bench bench{qn::Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "",
-                    ""};
-    qn::AnalysisStore store;
-    qn::AdcCapture capture{
-        {bench.Chip, bench.Usb, bench.Guard, clock, status, bench.Centre, store}};
-
-    SimulatedBench() {
-        bench.Chip.SetChip(&chipInfo);
-        bridge.SetOutputRate(kOutputRate);
-        bridge.SetSignal(-3000, 40);
-        driver.AddDevice(bridge);
-        bench.Stnd.Interface = qn::kLinkQn740x;
-        bench.Centre.USBConnect();
-    }
-};
 
 // User plus system time of the process in milliseconds.
 double ProcessCpuMs() {
@@ -84,7 +42,8 @@ double LimitMs(int32_t samples) {
 }
 
 void BM_Capture(benchmark::State& state) {
-    SimulatedBench sim;
+    qn::NullEventPump windows;
+    qn::bench::SimulatedBench sim(windows, kOutputRate, -3000, 40);
     const auto samples = static_cast<int32_t>(state.range(0));
     qn::CaptureOptions options;
     options.NPoint = samples;
@@ -93,12 +52,13 @@ void BM_Capture(benchmark::State& state) {
     for (auto _ : state) {
         const auto wallStart = std::chrono::steady_clock::now();
         const double cpuStart = ProcessCpuMs();
-        const bool complete = sim.capture.CatchACDCOM("2.4", qn::kMode24Interrupt, options);
+        const bool complete = sim.bench.Capture.CatchACDCOM("2.4", qn::kMode24Interrupt, options);
         cpuMs += ProcessCpuMs() - cpuStart;
         const auto wallEnd = std::chrono::steady_clock::now();
         const double ms = std::chrono::duration<double, std::milli>(wallEnd - wallStart).count();
         wallMs += ms;
-        if (!complete || sim.store.SampleCount != samples) state.SkipWithError("capture failed");
+        if (!complete || sim.bench.Samples.SampleCount != samples)
+            state.SkipWithError("capture failed");
     }
     const auto iterations = static_cast<double>(state.iterations());
     const double limitMs = LimitMs(samples);

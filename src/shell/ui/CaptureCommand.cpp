@@ -160,8 +160,7 @@ int Run(const CaptureRequest& request) {
                                  .ScaleBits = analysis.ScaleBits,
                                  .Gain = gain,
                                  .Decode = {.HalveCodes = true}};
-    AdcCapture capture(
-        {bench.Chip, bench.Usb, bench.Guard, clock, status, bench.Centre, bench.Samples});
+    AdcCapture& capture = bench.Capture;
     const bool complete = capture.CatchACDCOM(analysis.EREFV, kMode24Interrupt, options);
     bench.Shutdown();
     if (!complete)
