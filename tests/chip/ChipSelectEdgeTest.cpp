@@ -19,9 +19,15 @@ TEST_F(ChipFileTest, ChipListEndsAtAShortFileNameAndSelectionFallsBackToTheLastL
     EXPECT_EQ(model.ProductName, "SECOND");
 }
 
-TEST_F(ChipFileTest, NumbersFollowTheirDirectiveRules) {
+// Code page 950 names: "增益" and "存"; the trail bytes 71 ('q') and 73 ('s') must survive.
+TEST_F(ChipFileTest, NumbersFollowTheirDirectiveRulesAndCodePage950TextBecomesUtf8) {
     ASSERT_TRUE(SelectBody("#ID\n1234H\nXYZ\n#ROM\n0FFH\n#STACK\n2\n#SIMIC\n12345678H\n"
-                           "#PGAINDEX\n0 2 4 8 16 32 64 128\nQ 100H\n#GAININDEX\n3 0\n"));
+                           "#PGAINDEX\n0 2 4 8 16 32 64 128\nQ 100H\n#GAININDEX\n3 0\n"
+                           "#REGBIT\n1 \xBC\x57\xAF\x71 \xA6\x73\n#REGBITSTR\n1\n"
+                           "\"\xBC\x57\xAF\x71 select\n"));
+    EXPECT_EQ(model.BitRegs.Get(0)->Name, "增益");
+    EXPECT_EQ(model.BitRegs.Get(0)->Bits[0].Name, "存");
+    EXPECT_EQ(model.BitRegs.Get(0)->Description, "增益 select");
     EXPECT_EQ(model.ChipId, 0x1234);   // a word that does not parse keeps the number
     EXPECT_EQ(model.RomSize, 0x1000u); // below 100H
     EXPECT_EQ(model.StackDepth, 4);
@@ -111,15 +117,6 @@ TEST_F(ChipFileTest, SpecialProductAndMissingFiles) {
     EXPECT_FALSE(model.Controls.SaveReg); // instrument controls hidden first
     EXPECT_EQ(model.Mask(1), 0);          // masks cleared
     EXPECT_EQ(model.WordRegs.Count(), 1); // the old lists stay
-}
-
-TEST_F(ChipFileTest, CodePage950TextBecomesUtf8) {
-    // "增益" and "存" in code page 950; the trail bytes 71 ('q') and 73 ('s') must survive.
-    ASSERT_TRUE(SelectBody("#REGBIT\n1 \xBC\x57\xAF\x71 \xA6\x73\n#REGBITSTR\n1\n"
-                           "\"\xBC\x57\xAF\x71 select\n"));
-    EXPECT_EQ(model.BitRegs.Get(0)->Name, "增益");
-    EXPECT_EQ(model.BitRegs.Get(0)->Bits[0].Name, "存");
-    EXPECT_EQ(model.BitRegs.Get(0)->Description, "增益 select");
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 namespace qn::test {
 namespace {
 
-TEST(RegisterEditsTest, BitEditsWriteTheWholeByteWithOneBitChanged) {
+TEST(RegisterEditsTest, BitEditsWriteTheWholeByteAndWordsGoHighByteFirst) {
     struct Case {
         uint8_t old;
         int bit;
@@ -23,9 +23,7 @@ TEST(RegisterEditsTest, BitEditsWriteTheWholeByteWithOneBitChanged) {
         EXPECT_EQ(BitWrite(image, {0x3C, c.bit}, c.set), (RegisterWrite{0x3C, c.written}))
             << int{c.old} << " bit " << c.bit;
     }
-}
-
-TEST(RegisterEditsTest, WordAndPointerWritesGoHighByteFirst) {
+    // Words and pointers go high byte first.
     EXPECT_EQ(WordWrites(0x20, 0x21, 0x1234), (RegisterWrites{{0x20, 0x12}, {0x21, 0x34}}));
     EXPECT_EQ(FsrWrites(1, 0x1A5), (RegisterWrites{{0x11, 0x01}, {0x12, 0xA5}}));
 }

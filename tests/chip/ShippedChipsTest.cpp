@@ -20,7 +20,6 @@ namespace {
 class ShippedChips : public ::testing::Test {
   protected:
     bool Select(uint16_t index) {
-        flag3 = true;
         outcome = ChipCatalogue(QN_INCLUDE_DIR).SelectChip(model, index, flag3);
         return outcome.Read;
     }
@@ -30,7 +29,7 @@ class ShippedChips : public ::testing::Test {
     bool flag3 = true;
 };
 
-TEST_F(ShippedChips, EachChipSelectsWithItsMapGainsAndControls) {
+TEST_F(ShippedChips, EachChipSelectsWithItsMapGainsControlsAndFittingAdcFields) {
     EXPECT_EQ(ChipCatalogue(QN_INCLUDE_DIR).LoadChipList(),
               (std::vector<std::string>{"QN7401  (ADC)", "QN7402  (ADC+OP)", "QN7403  (8K)",
                                         "52K12  (2K)"}));
@@ -69,19 +68,13 @@ TEST_F(ShippedChips, EachChipSelectsWithItsMapGainsAndControls) {
             EXPECT_NE(model.Mask(model.ByteRegs.Get(k)->Address), 0) << k;
         for (int32_t k = 0; k < model.WordRegs.Count(); ++k)
             EXPECT_NE(model.Mask(model.WordRegs.Get(k)->AddressL), 0) << k;
-    }
-}
-
-TEST_F(ShippedChips, AdcFieldsFitTheirRegistersWithoutOverlap) {
-    for (uint16_t i = 0; i < 4; ++i) {
-        ASSERT_TRUE(Select(i));
-        SCOPED_TRACE(model.ProductName);
         for (const char* name : {"ADCEN", "PGA", "OSR", "HS", "ADGN", "FSRB", "INP", "IRQEN", "TS"})
             EXPECT_TRUE(model.AdcFields[name].Defined) << name;
-        if (!outcome.AsksSpecialLink) { // on the QN740x link registers 0..4 alone reach the chip
+        if (!c.specialLink) { // on the QN740x link registers 0..4 alone reach the chip
             EXPECT_LT(SelectedChipInfo(model).FieldRegister("IRQEN"), 5);
             EXPECT_LT(SelectedChipInfo(model).FieldRegister("TS"), 5);
         }
+        // ADC fields fit their registers' masks without overlapping each other.
         std::array<uint8_t, kRegImageSize> used{};
         for (const std::string_view name : model.AdcFields.Names()) {
             const RegFieldDesc& field = model.AdcFields[name];
@@ -95,6 +88,7 @@ TEST_F(ShippedChips, AdcFieldsFitTheirRegistersWithoutOverlap) {
     }
 }
 
+// Together the shipped files use every directive, and their chips define every field.
 TEST_F(ShippedChips, TogetherTheyUseEveryDirectiveAndField) {
     std::set<int> directives;
     for (const char* file : {"QnSel.INC", "QN7401.INC", "QN7402.INC", "QN7403.INC", "52K12.INC"}) {

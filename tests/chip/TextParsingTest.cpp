@@ -69,14 +69,12 @@ TEST(ParsedLine, SplitsWordsAndTail) {
         std::vector<std::string> words;
         std::string tail;
     };
-    const Case cases[] = {
-        {"  00H\tADCCN0  A  B ", {"00H", "ADCCN0", "A", "B"}, ""},
-        {"01H ABC ;note", {"01H", "ABC"}, ";note"},
-        {"\"Gain select", {}, "\"Gain select"},
-        {"A \"B; C", {"A"}, "\"B; C"},
-        {"A;B\"C", {"A"}, ";B\"C"},
-        {" \t ", {}, ""},
-    };
+    const Case cases[] = {{"  00H\tADCCN0  A  B ", {"00H", "ADCCN0", "A", "B"}, ""},
+                          {"01H ABC ;note", {"01H", "ABC"}, ";note"},
+                          {"\"Gain select", {}, "\"Gain select"},
+                          {"A \"B; C", {"A"}, "\"B; C"},
+                          {"A;B\"C", {"A"}, ";B\"C"},
+                          {" \t ", {}, ""}};
     for (const Case& c : cases) {
         const ParsedLine line(c.text);
         EXPECT_EQ(Words(line), c.words) << c.text;

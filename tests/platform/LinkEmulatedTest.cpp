@@ -52,9 +52,6 @@ class LinkEmulatedTest : public ::testing::Test {
         bench.Chip.SetChip(&chipInfo);
         bench.Stnd.Interface = kLinkQn740x;
     }
-    void IdleCheck() {
-        for (uint32_t t = 0; t < kIdleCheckTicks; ++t) bench.Centre.Timer1Timer();
-    }
     // Register write with read-back, then a stream of 15 conversions in 150 ms.
     void ExpectChipTraffic() {
         bench.Chip.WriteRegister(3, 0x5A);
@@ -125,7 +122,7 @@ class PulledCable : public LinkEmulatedTest {
         bench.Centre.Timer1Timer();
         EXPECT_EQ(status.Panel0, "USB not Connect !!!");
         bridge.Replug();
-        IdleCheck();
+        for (uint32_t t = 0; t < kIdleCheckTicks; ++t) bench.Centre.Timer1Timer();
         EXPECT_EQ(status.Panel0, "USB On Line");
         bench.Chip.WriteRegister(1, 0x33);
         EXPECT_EQ(bench.Chip.GetReg(1), 0x33);

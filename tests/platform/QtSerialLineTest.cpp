@@ -70,7 +70,7 @@ TEST_F(QtSerialLineTest, SettingsAreSeenFromTheDeviceSide) {
     EXPECT_FALSE(line.Configure({9600, 8, Parity::None, 3}));
 }
 
-TEST_F(QtSerialLineTest, InputIsReadAsAskedAndCanBeDropped) {
+TEST_F(QtSerialLineTest, InputIsReadAsAskedAndDroppedAndDtrFollowsTheProgram) {
     ASSERT_TRUE(line.Open(adapter.DefaultPortName()));
     ASSERT_EQ(write(adapter.DeviceFd(), "hello", 5), 5);
     EXPECT_EQ(WaitForWaiting(5), 5u);
@@ -81,6 +81,10 @@ TEST_F(QtSerialLineTest, InputIsReadAsAskedAndCanBeDropped) {
     line.DiscardInput();
     EXPECT_EQ(WaitForWaiting(0), 0u);
     EXPECT_EQ(line.Read(in, sizeof in), 0u);
+    for (const bool on : {false, true, false}) {
+        EXPECT_TRUE(line.SetDtr(on));
+        EXPECT_EQ(adapter.Dtr(), on);
+    }
 }
 
 TEST_F(QtSerialLineTest, LineErrorsAreReportedOnceEach) {
@@ -102,14 +106,6 @@ TEST_F(QtSerialLineTest, LineErrorsAreReportedOnceEach) {
         EXPECT_EQ(errors, c.Word);
         ASSERT_TRUE(line.QueryStatus(errors, waiting));
         EXPECT_EQ(errors, 0u) << "reported once";
-    }
-}
-
-TEST_F(QtSerialLineTest, DtrFollowsTheProgram) {
-    ASSERT_TRUE(line.Open(adapter.DefaultPortName()));
-    for (const bool on : {false, true, false}) {
-        EXPECT_TRUE(line.SetDtr(on));
-        EXPECT_EQ(adapter.Dtr(), on);
     }
 }
 

@@ -11,27 +11,12 @@ namespace {
 
 // Every value differs from its default; the forced values (QN740x, COM16, 9600, no parity,
 // optocoupler, ChangeMode off) are already in place, so loading and saving gives the same bytes.
-const std::string kFixedPoint = "Qn-740xTEST V1.3\r\n"
-                                "   3   5  15   5   0\r\n"
+const std::string kFixedPoint = "Qn-740xTEST V1.3\r\n   3   5  15   5   0\r\n"
                                 "TRUE\r\nFALSE\r\nTRUE\r\nFALSE\r\nFALSE\r\nTRUE\r\n"
-                                " 1\r\n"
-                                " 2\r\n"
-                                "1\r\n"
-                                "12\r\n"
-                                "   4  10\r\n"
-                                "FALSE\r\n"
-                                "   1\r\n"
-                                "   2\r\n"
-                                "  250000   40000\r\n"
-                                "  12  34  56  78  90 255\r\n"
-                                "   0   1   2   3   4   5\r\n"
-                                "   1\r\n"
-                                "   3\r\n"
-                                "   1\r\n"
-                                "2.5\r\n"
-                                "   3\r\n"
-                                "   1\r\n"
-                                "   480     1\r\n";
+                                " 1\r\n 2\r\n1\r\n12\r\n   4  10\r\nFALSE\r\n   1\r\n   2\r\n"
+                                "  250000   40000\r\n  12  34  56  78  90 255\r\n"
+                                "   0   1   2   3   4   5\r\n   1\r\n   3\r\n   1\r\n2.5\r\n"
+                                "   3\r\n   1\r\n   480     1\r\n";
 
 // `base` with the given line numbers (1 = title) replaced, or cut after line `keep`.
 std::string Edited(const std::string& base, const std::map<size_t, std::string>& replaced,
@@ -150,21 +135,19 @@ TEST_F(ConfigFixture, RefusedValuesAreKeptNotedAndTheLoadGoesOn) {
         const char* text;
         const char* note;
     };
-    const Case cases[] = {
-        {2, "   3 COM", "Interface is not a number"},
-        {10, "256", "CurrentBank 256"},
-        {11, "2", "TXADCOMD 2"},
-        {12, "16", "TXADCObit 16"},
-        {13, "  99  10", "NPointIndex 99"},
-        {13, "   4  -3", "TXScale -3"},
-        {15, "abc", "CFunADC is not a number"},
-        {15, "12abc", "CFunADC is not a number"},
-        {15, "99999999999", "CFunADC is not a number"},
-        {18, "  12 300  56  78  90 255", "AdcPresetA 300"},
-        {20, "   2", "ComFun 2"},
-        {24, "   6", "CMAVR 6"},
-        {26, "   x      1", "EGv is not a number"},
-    };
+    const Case cases[] = {{2, "   3 COM", "Interface is not a number"},
+                          {10, "256", "CurrentBank 256"},
+                          {11, "2", "TXADCOMD 2"},
+                          {12, "16", "TXADCObit 16"},
+                          {13, "  99  10", "NPointIndex 99"},
+                          {13, "   4  -3", "TXScale -3"},
+                          {15, "abc", "CFunADC is not a number"},
+                          {15, "12abc", "CFunADC is not a number"},
+                          {15, "99999999999", "CFunADC is not a number"},
+                          {18, "  12 300  56  78  90 255", "AdcPresetA 300"},
+                          {20, "   2", "ComFun 2"},
+                          {24, "   6", "CMAVR 6"},
+                          {26, "   x      1", "EGv is not a number"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         values = loaded;
@@ -180,13 +163,16 @@ TEST_F(ConfigFixture, RefusedValuesAreKeptNotedAndTheLoadGoesOn) {
     }
 }
 
-TEST_F(ConfigFixture, SavedFieldsSurviveTheirOwnLoad) {
+// Saving replaces the old file in place; every field, even one wider than its column, loads back.
+TEST_F(ConfigFixture, SaveReplacesTheFileAndItsFieldsSurviveTheirOwnLoad) {
+    ASSERT_TRUE(ReplaceFileContents(path, "old contents"));
     values.Analysis.CalValue = 123456789; // wider than its field, next to a full one
     values.Analysis.CalReading = -1234567;
     values.Analysis.EREFV = "2.048\r\n   5"; // only the first line is written
     values.Analysis.CMAVR = 4;
     values.Analysis.EGv = "gain"; // not a number: the default gain is written
     ASSERT_TRUE(SaveConfig(path, targets));
+    EXPECT_EQ(folder.EntryCount(), 1) << "no temporary file left";
     values = Settings{};
     EXPECT_TRUE(LoadConfig(path, targets, SelectChip()).Mended.empty());
     EXPECT_EQ(values.Analysis.CalValue, 123456789);
@@ -194,13 +180,6 @@ TEST_F(ConfigFixture, SavedFieldsSurviveTheirOwnLoad) {
     EXPECT_EQ(values.Analysis.EREFV, "2.048");
     EXPECT_EQ(values.Analysis.CMAVR, 4);
     EXPECT_EQ(values.Analysis.EGv, "500");
-}
-
-TEST_F(ConfigFixture, SaveReplacesTheFileAndLeavesNoTemporaryFile) {
-    ASSERT_TRUE(ReplaceFileContents(path, "old contents"));
-    ASSERT_TRUE(SaveConfig(path, targets));
-    EXPECT_EQ(Slurp(path), FormatConfig(targets));
-    EXPECT_EQ(folder.EntryCount(), 1);
 
     std::filesystem::create_directory(folder.File("taken"));
     EXPECT_FALSE(SaveConfig(folder.File("taken"), targets));

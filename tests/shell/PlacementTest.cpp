@@ -82,16 +82,7 @@ TEST(PlacementRestore, ScreenClampsApplyToNormalSizeableWindowsOnly) {
               (WindowRect{2004, 10, 300, 200}));
 }
 
-TEST(WindowPlacementsTest, FileNameBesideTheProgram) {
-    WindowPlacements places;
-    EXPECT_EQ(places.FilePath("/opt/qn/qn740xtest.bin"), "/opt/qn/qn740xtest.wst");
-    places.SetExtName("pos");
-    EXPECT_EQ(places.FilePath("/opt/qn/qn740xtest"), "/opt/qn/qn740xtest.pos");
-    places.SetExtName("");
-    EXPECT_EQ(places.ExtName(), "wst");
-}
-
-TEST(WindowPlacementsTest, SaveMergesByNameUpToFortyAndRestoresOnce) {
+TEST(WindowPlacementsTest, SaveMergesByNameUpToFortyRestoresOnceBesideTheProgram) {
     TempFolder folder;
     const std::string file = folder.File("qn.wst");
     std::vector<Placement> windows = Windows(38);
@@ -117,6 +108,14 @@ TEST(WindowPlacementsTest, SaveMergesByNameUpToFortyAndRestoresOnce) {
     EXPECT_TRUE(disabled.Restore(file).empty());
     EXPECT_FALSE(disabled.Save(folder.File("other.wst"), windows));
     EXPECT_EQ(folder.EntryCount(), 1);
+
+    // The file sits beside the program, with its own extension or "wst".
+    WindowPlacements places;
+    EXPECT_EQ(places.FilePath("/opt/qn/qn740xtest.bin"), "/opt/qn/qn740xtest.wst");
+    places.SetExtName("pos");
+    EXPECT_EQ(places.FilePath("/opt/qn/qn740xtest"), "/opt/qn/qn740xtest.pos");
+    places.SetExtName("");
+    EXPECT_EQ(places.ExtName(), "wst");
 }
 
 TEST(ScreenRect, ClampToScreenKeepsWindowsReachable) {

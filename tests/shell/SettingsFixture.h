@@ -25,9 +25,6 @@ class TempFolder {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
     std::string File(const std::string& name) const { return (path_ / name).string(); }
     long EntryCount() const {
         return std::distance(std::filesystem::directory_iterator(path_), {});
