@@ -29,16 +29,14 @@ class CaptureTest : public ::testing::Test {
         bench.Stnd.Interface = kLinkQn740x;
         bench.Centre.USBConnect();
         bridge.ClearLog();
-        capture.Progress = [this](int percent) { OnBatch(percent); };
-    }
-
-    // Calls after the stream started follow a fetch: its answer is still in the buffer.
-    void OnBatch(int percent) {
-        if (!bench.Centre.ChartLive) return;
-        lastPercent = percent;
-        const auto& io = bench.Usb.UsbIoBuffer;
-        for (size_t k = 0; k < io[0]; ++k)
-            records.push_back({io[1 + 3 * k], io[2 + 3 * k], io[3 + 3 * k]});
+        // Calls after the stream started follow a fetch: its answer is still in the buffer.
+        capture.Progress = [this](int percent) {
+            if (!bench.Centre.ChartLive) return;
+            lastPercent = percent;
+            const auto& io = bench.Usb.UsbIoBuffer;
+            for (size_t k = 0; k < io[0]; ++k)
+                records.push_back({io[1 + 3 * k], io[2 + 3 * k], io[3 + 3 * k]});
+        };
     }
 
     SimClock clock;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace qn {
 namespace {
 
@@ -36,14 +38,14 @@ TEST(AdcGain, MultipliesBothTablesAndDoublesForFullScaleRange) {
     ChipModel chip;
     chip.PgaGainTable = {1, 2, 4, 8, 16, 32, 64, 128};
     chip.AdcGainTable = {1, 2, 4, 8};
-    const std::pair<std::string_view, uint8_t> fields[] = {{"PGA", 0}, {"ADGN", 4}, {"FSRB", 6}};
-    for (const auto& [name, lsb] : fields) {
+    // PGA is one bit wider than its table.
+    const std::tuple<std::string_view, uint8_t, uint8_t> fields[] = {
+        {"PGA", 0, 4}, {"ADGN", 4, 2}, {"FSRB", 6, 1}};
+    for (const auto& [name, lsb, width] : fields) {
         RegFieldDesc& field = *chip.AdcFields.Find(name);
         field.Address = 0x40;
         field.Lsb = lsb;
-        field.Width = name == "PGA"    ? 4
-                      : name == "ADGN" ? 2
-                                       : 1; // PGA one bit wider than its table
+        field.Width = width;
         field.Defined = true;
     }
     RegImageBytes image{};

@@ -20,30 +20,21 @@ AnalysisStore Captured(int32_t count, int32_t scaleDiv, const CodeRule& code) {
 
 TEST(NoiseStatistics, FiguresAfterCapture) {
     const double nv21 = 2.4e9 / 1048576; // nV per count at 21 bits and gain 1
+    // Codes alternate between Base and Base + Step. Case 2: 0 V is 1.2 V. Case 3: adjacent scaled
+    // codes, gain 0 counts as 1. Case 4: extremes 100.5 and 101.5 round to 100 and 102.
     const struct {
-        CodeRule Code;
+        int32_t Base, Step;
         AnalysisInputs Inputs;
         double Enob, NoiseFree, VppCount, RmsNV, VppNV;
     } cases[] = {
-        {[](int32_t i) { return i % 2 ? 98 : 102; }, {1, 23, "2.4", 1}, 22, 21, 4, nv21 / 2, nv21},
-        {[](int32_t) { return -4000; }, {4, 21, "0", 2}, 21, 21, 1, 0, nv21 / 4}, // 0 V is 1.2 V
-        {[](int32_t i) { return 400 + 4 * (i % 2); },
-         {4, 21, " 2.4 ", 0},
-         22,
-         21,
-         1,
-         nv21 / 2,
-         nv21}, // adjacent scaled codes; gain 0 counts as 1
-        {[](int32_t i) { return 402 + 4 * (i % 2); },
-         {4, 21, "2.4", 1},
-         22,
-         20,
-         2,
-         nv21 / 2,
-         2 * nv21}, // extremes 100.5 and 101.5 round to 100 and 102
+        {102, -4, {1, 23, "2.4", 1}, 22, 21, 4, nv21 / 2, nv21},
+        {-4000, 0, {4, 21, "0", 2}, 21, 21, 1, 0, nv21 / 4},
+        {400, 4, {4, 21, " 2.4 ", 0}, 22, 21, 1, nv21 / 2, nv21},
+        {402, 4, {4, 21, "2.4", 1}, 22, 20, 2, nv21 / 2, 2 * nv21},
     };
     for (const auto& c : cases) {
-        AnalysisStore store = Captured(64, c.Inputs.ScaleDiv, c.Code);
+        AnalysisStore store =
+            Captured(64, c.Inputs.ScaleDiv, [&](int32_t i) { return c.Base + c.Step * (i % 2); });
         const AnalysisStatus status = ComputeCaptureStatistics(store, c.Inputs);
         ASSERT_TRUE(status.Ok) << status.Message;
         const NoiseFigures& f = store.Figures;
@@ -75,7 +66,7 @@ TEST(NoiseStatistics, BadReferenceTextStopsAfterEnobPanel) {
     EXPECT_EQ(store.Figures.Enob, 7);
 }
 
-TEST(ReCalADC, AveragesWholeBlocksAndReturnsToTheCapture) {
+TEST(ReCalADC, AveragesWholeBlocksReturnsToTheCaptureAndNeedsOneBlock) {
     const AnalysisInputs inputs{1, 23, "2.4", 1};
     AnalysisStore store = Captured(100, 1, [](int32_t i) { return i; });
     ASSERT_TRUE(ComputeCaptureStatistics(store, inputs).Ok);
@@ -92,15 +83,13 @@ TEST(ReCalADC, AveragesWholeBlocksAndReturnsToTheCapture) {
     EXPECT_EQ(store.Cells[99].Text(), "99");
     EXPECT_DOUBLE_EQ(store.Figures.Average, captured.Average);
     EXPECT_DOUBLE_EQ(store.Figures.RmsCount, captured.RmsCount);
-}
 
-TEST(ReCalADC, FewerSamplesThanOneBlockChangeNothing) {
-    AnalysisStore store = Captured(20, 1, [](int32_t i) { return i; });
-    const AnalysisStatus status = ReCalADC(store, {1, 23, "2.4", 1}, 32, 64);
+    AnalysisStore few = Captured(20, 1, [](int32_t i) { return i; }); // changes nothing
+    const AnalysisStatus status = ReCalADC(few, inputs, 32, 64);
     EXPECT_EQ(status.Message, "Too few samples for averaging over 32: only 20 taken");
-    EXPECT_EQ(store.Cells[19].Text(), "19");
-    EXPECT_EQ(store.ChartCount, 20);
-    EXPECT_EQ(store.Panels.Enob, "");
+    EXPECT_EQ(few.Cells[19].Text(), "19");
+    EXPECT_EQ(few.ChartCount, 20);
+    EXPECT_EQ(few.Panels.Enob, "");
 }
 
 } // namespace

@@ -20,8 +20,7 @@ namespace {
 class AdcPanelTest : public ProgramFixture {
   protected:
     AdcPanelTest() {
-        bench.Stnd.Interface = kLinkQn740x;
-        Trigger("USB Scan");
+        Connect();
         Trigger("ADC Panel");
     }
     uint8_t Chip(size_t address) const { return world.Bridge.Registers[address]; }
@@ -29,7 +28,6 @@ class AdcPanelTest : public ProgramFixture {
     bool Lit(const QWidget* control) const {
         return control->styleSheet().contains(adc.palette().color(QPalette::Highlight).name());
     }
-    double Shown() const { return adc.TXADC->text().toDouble(); }
     TADCForm& adc = *main->ADCForm;
 };
 
@@ -72,7 +70,7 @@ TEST_F(AdcPanelTest, ContinuousReadingFollowsTheInputUntilThePanelHidesOrCloses)
     for (const double volts : {-0.05, 0.0, 0.05}) {
         world.Bridge.SetInputVoltage(volts);
         bench.Centre.Timer1Timer();
-        shown.push_back(Shown());
+        shown.push_back(adc.TXADC->text().toDouble());
     }
     EXPECT_LT(shown[0], -10000);
     EXPECT_LT(std::abs(shown[1]), 10000);

@@ -2,6 +2,7 @@
 // averaging and data file over known samples; a capture and its stop.
 #include "ProgramFixture.h"
 
+#include "analysis/AnalysisCsv.h"
 #include "analysis/NoiseStatistics.h"
 #include "analysis/ui/AnxADC.h"
 #include "analysis/ui/SampleGridModel.h"
@@ -10,6 +11,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -39,7 +41,8 @@ class AnalysisWindowTest : public ProgramFixture {
     TAnxADC& win = *main->AnxADC;
 };
 
-TEST_F(AnalysisWindowTest, GridShowsTheSamplesUnderHexHeadingsAndThePanelsTheFigures) {
+// 64 known samples: the grid under hex headings, the panels, the chart and its picture, the file.
+TEST_F(AnalysisWindowTest, SamplesReachGridPanelsChartPictureAndFile) {
     Choose(win.NPointIndex, 0);
     Fill(64);
     EXPECT_EQ(win.Grid->rowCount(), 5);
@@ -47,35 +50,35 @@ TEST_F(AnalysisWindowTest, GridShowsTheSamplesUnderHexHeadingsAndThePanelsTheFig
     EXPECT_EQ(Cell(0, 16), "0F");
     EXPECT_EQ(Cell(4, 0), "0003");
     EXPECT_EQ(Cell(2, 2), QString::number(37 * 17 - 1000));
-    EXPECT_EQ(win.TXENOB->text().toStdString(), bench.Samples.Panels.Enob);
     EXPECT_EQ(win.TXNrms->text().toStdString(), bench.Samples.Panels.RmsNoise);
-}
 
-TEST_F(AnalysisWindowTest, ChartShowsEverySampleSavesItsPictureAndGivesWayToTheGrid) {
-    Fill(64);
+    const QString csv = dir.filePath("out.csv");
+    answers.Files = {csv.toStdString(), dir.filePath("missing/out.csv").toStdString(),
+                     dir.filePath("chart.png").toStdString()};
+    win.SaveData->click();
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), AnalysisCsvText(bench.Samples));
+    win.SaveData->click();
+    EXPECT_EQ(answers.Asked.back().rfind("Cannot write", 0), 0u);
+
     bench.Samples.ADCData[1] = 16777215; // a negative 24-bit code
     win.ShowChart->click();
     EXPECT_FALSE(win.Chart1->isHidden());
-    EXPECT_EQ(win.ShowChart->text(), "Chang to vaule");
     const auto data = win.Chart1->graph(0)->data();
     ASSERT_EQ(data->size(), 64);
     EXPECT_EQ(data->at(0)->value, -1000);
     EXPECT_EQ(data->at(1)->value, -1);
-    answers.Files = {dir.filePath("chart.png").toStdString()};
     win.Chart1->PopupMenu->actions().first()->trigger();
-    QFile picture(dir.filePath("chart.png"));
-    ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
-    EXPECT_EQ(picture.read(4), QByteArray("\x89PNG"));
+    EXPECT_EQ(QImage(dir.filePath("chart.png")).size(), win.Chart1->size());
     win.ShowChart->click();
     EXPECT_FALSE(win.MemoryF->isHidden());
-    EXPECT_EQ(win.ShowChart->text(), "Chang to Chart");
 }
 
 TEST_F(AnalysisWindowTest, AveragingOver32Of100SamplesLeavesThreeValues) {
     Fill(100);
     const std::string enob = bench.Samples.Panels.Enob;
     Choose(win.CMAVR, 5);
-    EXPECT_EQ(bench.Config.Analysis.CMAVR, 5);
     EXPECT_TRUE(Cell(1, 3).contains('.'));
     EXPECT_EQ(Cell(1, 4), "");
     EXPECT_NE(win.TXENOB->text().toStdString(), enob);
@@ -84,26 +87,8 @@ TEST_F(AnalysisWindowTest, AveragingOver32Of100SamplesLeavesThreeValues) {
     EXPECT_FALSE(main->PanelText(2).isEmpty()) << "too few samples is told on the status bar";
 }
 
-TEST_F(AnalysisWindowTest, SaveToCsvWritesTheGridRows) {
-    Fill(64);
-    const QString path = dir.filePath("out.csv");
-    answers.Files = {path.toStdString()};
-    win.SaveData->click();
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QString first;
-    for (size_t i = 0; i < 16; ++i)
-        first += QString::fromStdString(bench.Samples.Cells[i].Text()) + ", ";
-    EXPECT_EQ(QString::fromLatin1(file.readLine()), first + "\r\n");
-    answers.Files = {dir.filePath("missing/out.csv").toStdString()};
-    win.SaveData->click();
-    EXPECT_EQ(answers.Asked.back().rfind("Cannot write", 0), 0u);
-}
-
 TEST_F(AnalysisWindowTest, CatchAdcFillsGridAndPanelsAndASecondPressStops) {
-    bench.Stnd.Interface = kLinkQn740x;
-    Trigger("USB Scan");
-    bench.Chip.WriteRegister(2, static_cast<uint8_t>(bench.Stnd.RegImage[2] | 0x04)); // ADCEN
+    Connect(true);
     Choose(win.NPointIndex, 0);
     win.CatchADC->click();
     EXPECT_EQ(bench.Samples.SampleCount, 64);
@@ -125,9 +110,7 @@ TEST_F(AnalysisWindowTest, CatchAdcFillsGridAndPanelsAndASecondPressStops) {
 // Closing the main window during a capture ends the capture at its next batch; the window then
 // closes normally.
 TEST_F(AnalysisWindowTest, ClosingTheMainWindowDuringACaptureEndsItFirst) {
-    bench.Stnd.Interface = kLinkQn740x;
-    Trigger("USB Scan");
-    bench.Chip.WriteRegister(2, static_cast<uint8_t>(bench.Stnd.RegImage[2] | 0x04)); // ADCEN
+    Connect(true);
     Choose(win.NPointIndex, 10); // 65536 samples
     QTimer::singleShot(0, main, &QWidget::close);
     win.CatchADC->click();

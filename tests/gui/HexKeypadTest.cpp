@@ -42,7 +42,7 @@ void Press(TQnPopSelHex& pad, const QString& step) {
     QCoreApplication::sendEvent(&pad, &press);
 }
 
-TEST(HexKeypadTest, KeysAndButtonsGiveTheValue) {
+TEST(HexKeypadTest, KeysAndButtonsGiveTheValueAndItOpensOnTheScreen) {
     struct Case {
         const char* pattern;
         QStringList steps;
@@ -66,10 +66,7 @@ TEST(HexKeypadTest, KeysAndButtonsGiveTheValue) {
         });
         EXPECT_EQ(value, c.value) << c.pattern << " " << c.steps.join(' ').toStdString();
     }
-}
-
-TEST(HexKeypadTest, OpensFullyOnTheScreenWithCaptionAndRange) {
-    TQnPopSelHex pad;
+    // Asked at the screen's corner, it opens fully on the screen with caption and range.
     const QRect area = pad.screen()->availableGeometry();
     const HexQuestion question{area.right() - 5, area.bottom() - 5, "FFFF", "0000~FFFF", "Reg"};
     QRect placed;

@@ -15,6 +15,10 @@ namespace {
 
 using MainPanelTest = ProgramFixture;
 
+bool Shown(TMainPanel& m, const char* caption) {
+    return m.MenuItems.at(caption)->isVisible();
+}
+
 TEST_F(MainPanelTest, MenuBarInOrder) {
     QStringList bar;
     for (QAction* a : main->menuBar()->actions()) bar << a->text();
@@ -24,69 +28,44 @@ TEST_F(MainPanelTest, MenuBarInOrder) {
     for (QAction* a : main->Menu_File->actions()) file << a->text();
     EXPECT_EQ(file, (QStringList{"Save Fluke", "Save Reg", "Save Power", "DownLoad Fluke",
                                  "Download Reg", "Download Power"}));
-    EXPECT_EQ(main->windowTitle(), "Qn-740xTEST V1.3");
     EXPECT_FALSE(main->Gauge->isVisible());
-    EXPECT_EQ(main->StatusPanels[2]->width(), 50);
 }
 
-TEST_F(MainPanelTest, UsbScanConnectsAndRetitlesThePanels) {
-    bench.Stnd.Interface = kLinkQn740x;
-    Trigger("USB Scan");
-    EXPECT_EQ(main->PanelText(0), "USB On Line");
-    const QString name = "QN7401  (ADC)";
-    EXPECT_EQ(main->windowTitle(), "Qn-740xTEST V1.3 ---- Now Chip is  " + name);
-    EXPECT_EQ(main->Qn_RAM->windowTitle(), "記憶體 - " + name);
-    EXPECT_EQ(main->Qn_Reg2->windowTitle(), "暫存器 - " + name);
-    EXPECT_EQ(main->ADCForm->windowTitle(), "ADC - " + name);
-    EXPECT_EQ(main->AnxADC->windowTitle(), "Analyse ADC - " + name);
-}
-
-bool Shown(TMainPanel& m, const char* caption) {
-    return m.MenuItems.at(caption)->isVisible();
+// The 52K12 is switched to the Special link on connecting.
+TEST_F(MainPanelTest, UsbScanConnectsOnTheChipsLinkAndRetitlesThePanels) {
+    const struct {
+        uint16_t Chip;
+        QString Name;
+        int Link;
+    } cases[] = {{0, "QN7401  (ADC)", kLinkQn740x}, {3, "52K12  (2K)", kLinkSpecial}};
+    for (const auto& c : cases) {
+        main->SelectChip(c.Chip);
+        Connect();
+        EXPECT_EQ(main->PanelText(0), "USB On Line") << c.Chip;
+        EXPECT_EQ(bench.Stnd.Interface, c.Link) << c.Chip;
+        EXPECT_EQ(main->windowTitle(), "Qn-740xTEST V1.3 ---- Now Chip is  " + c.Name);
+        EXPECT_EQ(main->Qn_RAM->windowTitle(), "記憶體 - " + c.Name);
+        EXPECT_EQ(main->Qn_Reg2->windowTitle(), "暫存器 - " + c.Name);
+        EXPECT_EQ(main->ADCForm->windowTitle(), "ADC - " + c.Name);
+        EXPECT_EQ(main->AnxADC->windowTitle(), "Analyse ADC - " + c.Name);
+    }
 }
 
 // What the chip's description file offers decides which menu items are there.
 TEST_F(MainPanelTest, MenusFollowTheSelectedChip) {
-    main->SelectChip(0); // QN7401: ADC only
-    EXPECT_TRUE(Shown(*main, "ENOB Test"));
-    EXPECT_TRUE(Shown(*main, "連續讀取"));
-    EXPECT_FALSE(Shown(*main, "Fluke"));
-    EXPECT_FALSE(Shown(*main, "Power"));
-    EXPECT_FALSE(main->Menu_File->menuAction()->isVisible());
-    EXPECT_TRUE(Shown(*main, "USB Scan"));
-    main->SelectChip(2); // QN7403: instruments and register test
-    EXPECT_TRUE(Shown(*main, "Fluke"));
-    EXPECT_TRUE(Shown(*main, "Power"));
-    EXPECT_TRUE(main->Menu_File->menuAction()->isVisible());
-    EXPECT_TRUE(Shown(*main, "Save Reg"));
-    EXPECT_TRUE(Shown(*main, "DownLoad Fluke"));
+    const struct {
+        uint16_t Chip; // QN7401: ADC only; QN7403: instruments and register test
+        std::vector<const char*> Shown, Hidden;
+    } cases[] = {{0, {"ENOB Test", "連續讀取", "USB Scan"}, {"Fluke", "Power"}},
+                 {2, {"Fluke", "Power", "Save Reg", "DownLoad Fluke"}, {}}};
+    for (const auto& c : cases) {
+        main->SelectChip(c.Chip);
+        for (const char* item : c.Shown) EXPECT_TRUE(Shown(*main, item)) << c.Chip << item;
+        for (const char* item : c.Hidden) EXPECT_FALSE(Shown(*main, item)) << c.Chip << item;
+        EXPECT_EQ(main->Menu_File->menuAction()->isVisible(), c.Hidden.empty()) << c.Chip;
+    }
     EXPECT_EQ(bench.Stnd.Chip, 2);
     EXPECT_EQ(bench.Model.ProductName, "QN7403");
-}
-
-TEST_F(MainPanelTest, A52K12ChipWorksOnTheSpecialLinkAfterConnecting) {
-    main->SelectChip(3);
-    bench.Stnd.Interface = kLinkQn740x;
-    Trigger("USB Scan");
-    EXPECT_EQ(main->PanelText(0), "USB On Line");
-    EXPECT_EQ(bench.Stnd.Interface, kLinkSpecial);
-    EXPECT_TRUE(main->windowTitle().endsWith("Now Chip is  52K12  (2K)"));
-}
-
-TEST_F(MainPanelTest, ShowPanelKeepsAShownPanelsPlace) {
-    Trigger("RAM Panel");
-    auto* sub = qobject_cast<QMdiSubWindow*>(main->Qn_RAM->parentWidget());
-    ASSERT_NE(sub, nullptr);
-    EXPECT_TRUE(sub->isVisible());
-    sub->setGeometry(37, 41, 300, 200);
-    Trigger("RAM Panel");
-    EXPECT_EQ(sub->geometry(), QRect(37, 41, 300, 200));
-    EXPECT_EQ(main->PanelSlot[1].Left, 37);
-    EXPECT_EQ(main->PanelSlot[1].Name, "Qn_RAM");
-    sub->close(); // closing a child window only hides it
-    Trigger("RAM Panel");
-    EXPECT_TRUE(sub->isVisible());
-    EXPECT_EQ(sub->geometry(), QRect(37, 41, 300, 200));
 }
 
 // The page and bank of QnADC.cfg become the chip model's, checked against the chip selected,
@@ -119,17 +98,25 @@ TEST_F(MainPanelTest, SettingsPageAndBankFollowTheChip) {
     EXPECT_EQ(lines().mid(8, 2), (QList<QByteArray>{" 0\r", " 0\r"}));
 }
 
-TEST_F(MainPanelTest, StartLoadsSettingsAndCloseWritesPanelPlaces) {
+// A shown panel keeps its place when shown again, hidden or not, and closing writes the places.
+TEST_F(MainPanelTest, StartLoadsSettingsPanelsKeepTheirPlacesAndCloseWritesThem) {
     EXPECT_EQ(bench.Stnd.Interface, kLinkQn740x) << "settings load forces the QN740x link";
     EXPECT_TRUE(QFile::exists(dir.filePath("QnADC.cfg"))) << "a missing file is written first";
-    Trigger("ADC Panel");
-    auto* sub = qobject_cast<QMdiSubWindow*>(main->ADCForm->parentWidget());
-    sub->setGeometry(12, 34, 400, 300);
+    Trigger("RAM Panel");
+    auto* sub = qobject_cast<QMdiSubWindow*>(main->Qn_RAM->parentWidget());
+    ASSERT_NE(sub, nullptr);
+    sub->setGeometry(37, 41, 300, 200);
+    Trigger("RAM Panel");
+    EXPECT_EQ(sub->geometry(), QRect(37, 41, 300, 200));
+    sub->close(); // closing a child window only hides it
+    Trigger("RAM Panel");
+    EXPECT_TRUE(sub->isVisible());
+    EXPECT_EQ(sub->geometry(), QRect(37, 41, 300, 200));
     main->close();
     QFile wst(dir.filePath("qn740xtest.wst"));
     ASSERT_TRUE(wst.open(QIODevice::ReadOnly));
     const QByteArray places = wst.readAll();
-    EXPECT_TRUE(places.contains("ADCForm\r\n   12   34  400  300    0    1"))
+    EXPECT_TRUE(places.contains("Qn_RAM\r\n   37   41  300  200    0    1"))
         << places.toStdString();
 }
 

@@ -13,8 +13,7 @@ namespace {
 class OneExchangeTest : public ProgramFixture {
   protected:
     OneExchangeTest() : ProgramFixture(true) {
-        bench.Stnd.Interface = kLinkQn740x;
-        Trigger("USB Scan");
+        Connect();
         EXPECT_EQ(main->PanelText(0), "USB On Line");
         world.Bridge.ClearLog();
     }

@@ -30,6 +30,12 @@ class ProgramFixture : public ::testing::Test {
     }
 
     void Trigger(const char* caption) { main->MenuItems.at(caption)->trigger(); }
+    // "USB Scan" over the QN740x link; `adcOn` then switches the chip's ADC on (ADCEN).
+    void Connect(bool adcOn = false) {
+        bench.Stnd.Interface = kLinkQn740x;
+        Trigger("USB Scan");
+        if (adcOn) bench.Chip.WriteRegister(2, static_cast<uint8_t>(bench.Stnd.RegImage[2] | 0x04));
+    }
 
     ProgramPlaces Places() const {
         return {dir.path() + "/", QCoreApplication::applicationDirPath() + "/INCLUDE",

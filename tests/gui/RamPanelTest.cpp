@@ -16,8 +16,7 @@ class RamPanelTest : public test::ProgramFixture {
   protected:
     RamPanelTest() {
         main->SelectChip(3);
-        bench.Stnd.Interface = kLinkQn740x;
-        Trigger("USB Scan"); // switches the 52K12 to the Special link, which reaches every address
+        Connect(); // switches the 52K12 to the Special link, which reaches every address
         Trigger("RAM Panel");
     }
     // Address 0x80 + 16 * row + column of bank 0 sits at grid row 9 + row, column 1 + column.
@@ -36,17 +35,6 @@ class RamPanelTest : public test::ProgramFixture {
     }
     TQn_RAM* ram = main->Qn_RAM;
 };
-
-TEST_F(RamPanelTest, DoubleClickWritesTheChipAndTheCellComesBackChanged) {
-    ASSERT_EQ(Cell(9, 6)->text(), "00");
-    answers.Hex = {0x5A};
-    emit ram->SGD->cellDoubleClicked(9, 6);
-    EXPECT_EQ(answers.LastHex.Caption, "Ram0085=00");
-    EXPECT_EQ(world.Bridge.Registers[0x85], 0x5A);
-    EXPECT_EQ(Cell(9, 6)->text(), "5A");
-    EXPECT_EQ(Cell(9, 6)->background().color(), QColor(0, 0, 255));
-    EXPECT_EQ(Cell(9, 6)->foreground().color(), QColor(Qt::white));
-}
 
 TEST_F(RamPanelTest, TypedCellIsWrittenWhenTheSelectionMoves) {
     world.Bridge.Registers[0x86] = 0x11; // the image still shows 00
@@ -84,10 +72,17 @@ TEST_F(RamPanelTest, MarksStayWhenResetAllIsDeclined) {
     EXPECT_EQ(Cell(9, 6)->background().color(), QColor(Qt::white));
 }
 
-TEST_F(RamPanelTest, LoadedFileReachesTheImageButNotTheChip) {
+// A double click writes the chip; a file saved then loaded reaches the image but not the chip.
+TEST_F(RamPanelTest, DoubleClickWritesTheChipAndALoadedFileOnlyTheImage) {
     const std::string file = dir.filePath("a.ram").toStdString();
+    ASSERT_EQ(Cell(9, 6)->text(), "00");
     answers.Hex = {0x5A};
     emit ram->SGD->cellDoubleClicked(9, 6);
+    EXPECT_EQ(answers.LastHex.Caption, "Ram0085=00");
+    EXPECT_EQ(world.Bridge.Registers[0x85], 0x5A);
+    EXPECT_EQ(Cell(9, 6)->text(), "5A");
+    EXPECT_EQ(Cell(9, 6)->background().color(), QColor(0, 0, 255)); // changed: white on blue
+    EXPECT_EQ(Cell(9, 6)->foreground().color(), QColor(Qt::white));
     answers.Files = {file, file, file};
     Item("Save RAM Data")->trigger();
     Item("Save RAM Data")->trigger(); // exists: declined, so the file stays

@@ -15,8 +15,7 @@ class RegisterPanelTest : public ProgramFixture {
   protected:
     RegisterPanelTest() {
         main->SelectChip(3); // 52K12: bit pages 1 and 2, six byte and two word registers
-        bench.Stnd.Interface = kLinkQn740x;
-        Trigger("USB Scan");
+        Connect();
     }
     using Bytes = std::pair<uint8_t, uint8_t>;
     uint8_t Chip(size_t address) const { return world.Bridge.Registers[address]; }
