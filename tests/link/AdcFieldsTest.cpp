@@ -1,26 +1,20 @@
-// Tests of the ADC panel's fields: what each control shows for a register image, the register
-// bytes its controls write, and those writes reaching a simulated QN7401 through the link.
-#include "SimLinkFixture.h"
+// Tests of the ADC panel's fields: what each control shows for a register image, and the register
+// bytes its controls write.
 #include "chip/AdcPanelState.h"
-#include "chip/ChipCatalogue.h"
-#include "sim/SimChip.h"
+#include "sim/SimTestHelpers.h"
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <tuple>
 
 namespace qn::test {
 namespace {
 
 using Probe = std::string (*)(const AdcPanelView&);
-template <std::string AdcPanelView::*Text> std::string Show(const AdcPanelView& view) {
-    return view.*Text;
-}
-constexpr Probe Gain = Show<&AdcPanelView::AdcGain>;
-constexpr Probe Offset = Show<&AdcPanelView::DcOffset>;
-constexpr Probe Rate = Show<&AdcPanelView::OutputRate>;
-constexpr Probe Ldo = Show<&AdcPanelView::Ldo>;
+constexpr Probe Gain = [](const AdcPanelView& v) { return v.AdcGain; };
+constexpr Probe Offset = [](const AdcPanelView& v) { return v.DcOffset; };
+constexpr Probe Rate = [](const AdcPanelView& v) { return v.OutputRate; };
+constexpr Probe Ldo = [](const AdcPanelView& v) { return v.Ldo; };
 constexpr Probe Pga = [](const AdcPanelView& v) {
     return v.PgaGain + (v.PgaBypassClosed ? "|" : "");
 };
@@ -34,13 +28,6 @@ constexpr Probe Refs = [](const AdcPanelView& v) {
     return std::to_string(v.VrpsLabel) + (v.VrpsBufferOn ? "+" : "") + std::to_string(v.VrnsLabel) +
            (v.VrnsBufferOn ? "+" : "");
 };
-
-ChipModel Qn7401() {
-    ChipModel model;
-    bool flag3 = true;
-    EXPECT_TRUE(ChipCatalogue(QN_INCLUDE_DIR).SelectChip(model, 0, flag3).Read);
-    return model;
-}
 
 struct ViewCase {
     const char* Name;
@@ -80,7 +67,7 @@ TEST(AdcPanel, ShowsEachFieldAsItsTablesSayIncludingValuesPastTheirRange) {
         {"refo fsrb 1", {{"REFO", 1}, {"FSRB", 1}}, "", Refo, "1.5V FRb = 1/2"},
     };
     for (const ViewCase& c : cases) {
-        ChipModel model = Qn7401();
+        ChipModel model = SelectShipped(kQn7401);
         model.AdcGainTable = {1, 2, 4, 8}; // entries 2 and 3 differ, unlike the chip file's
         if (RegFieldDesc* wide = model.AdcFields.Find(c.Widened)) {
             wide->Address = 9;
@@ -100,7 +87,7 @@ TEST(AdcPanel, ShowsEachFieldAsItsTablesSayIncludingValuesPastTheirRange) {
 }
 
 TEST(AdcPanel, ResultLabelsFollowModeWidthAndTheAdcEnable) {
-    ChipModel model = Qn7401();
+    ChipModel model = SelectShipped(kQn7401);
     RegImageBytes image{};
     const RegFieldDesc& enable = model.AdcFields["ADCEN"];
     const AdcReadings readings{{0xFF, 0xFF, 0xFE}, {0x0C, 0x80, 0}};
@@ -115,7 +102,7 @@ TEST(AdcPanel, ResultLabelsFollowModeWidthAndTheAdcEnable) {
 }
 
 TEST(AdcPanel, ComboItemsComeFromTheChipFileElseInBinary) {
-    const ChipModel model = Qn7401();
+    const ChipModel model = SelectShipped(kQn7401);
     EXPECT_EQ(AdcComboItems(model, "INP").at(6), "TSP");
     EXPECT_EQ(AdcComboItems(model, "PGA"),
               (std::vector<std::string>{"000", "001", "010", "011", "100", "101", "110", "111"}));
@@ -147,31 +134,6 @@ TEST(AdcPanel, SelectorAndToggleWriteTheWholeRegisterByte) {
     EXPECT_FALSE(SelectorWrite(model, image, "PGA", 1).has_value());
     EXPECT_FALSE(ToggleWrite(model, image, "HS").has_value());
     EXPECT_FALSE(SelectorWrite(model, image, "NOPE", 1).has_value());
-}
-
-// On the QN740x link only registers 0..4 reach the chip; the QN7401 keeps all its ADC settings
-// there. Writes in one register build on the byte the previous one read back.
-TEST_F(SimLinkFixture, PanelWritesSetTheSimulatedChipsGainAndRate) {
-    bool flag3 = true;
-    ASSERT_TRUE(ChipCatalogue(QN_INCLUDE_DIR).SelectChip(bench.Model, 0, flag3).Read);
-    bench.Chip.SetChip(&bench.ChipInfo);
-    bridge.LoadChip(bench.Model);
-    ConnectDriverBridge(kLinkQn740x);
-    const RegImageBytes& image = bench.Stnd.RegImage;
-    const auto send = [&](const std::optional<FieldWrite>& w) {
-        ASSERT_TRUE(w.has_value());
-        bench.Chip.WriteRegister(w->Address, w->Byte);
-        EXPECT_EQ(bridge.Registers[static_cast<size_t>(w->Address)], w->Byte);
-    };
-    send(SelectorWrite(bench.Model, image, "PGA", 7));
-    send(SelectorWrite(bench.Model, image, "OSR", 7));
-    send(ToggleWrite(bench.Model, image, "HS"));
-    const SimAdcSetup setup = SimChip(bench.Model).Setup(bridge.Registers, {});
-    EXPECT_EQ(setup.Gain, 128);
-    EXPECT_EQ(setup.Rate, 30) << "OSR 7 kept when HS was set in the same register";
-    const AdcPanelView view = ReadAdcPanel(bench.Model, image, {}, {});
-    EXPECT_EQ(view.PgaGain, "x 128");
-    EXPECT_EQ(view.OutputRate, "ADC_CK = 30sps");
 }
 
 } // namespace

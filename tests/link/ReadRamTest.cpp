@@ -51,13 +51,8 @@ TEST_F(SimLinkFixture, ReadRamFillsTheImageButRegisters26And27) {
     bench.Chip.SetReg(26, 0x11);
     bench.Chip.SetReg(27, 0x22);
     ASSERT_TRUE(ReadRam(bench));
-    EXPECT_EQ(bridge.Log().size(), 5u);
-    for (int a = 0; a < 256; ++a) {
-        if (a == 26 || a == 27) continue;
-        EXPECT_EQ(bench.Chip.GetReg(a), a ^ 0x5A) << a;
-    }
-    EXPECT_EQ(bench.Chip.GetReg(26), 0x11);
-    EXPECT_EQ(bench.Chip.GetReg(27), 0x22);
+    for (int a = 0; a < 256; ++a)
+        EXPECT_EQ(bench.Chip.GetReg(a), a == 26 ? 0x11 : a == 27 ? 0x22 : a ^ 0x5A) << a;
     bridge.Faults.CablePulled = true;
     bridge.Registers[0] = 0x99;
     EXPECT_FALSE(ReadRam(bench));

@@ -33,10 +33,8 @@ class CountingPanels final : public PanelRefresh {
     void ShowAdcResult(const std::string& text) override { AdcText = text; }
     void RedrawLiveChart() override { ++ChartRedraws; }
     void ShowChipTitles() override { ++Titles; }
-    std::string Order;
-    std::string AdcText;
-    int ChartRedraws = 0;
-    int Titles = 0;
+    std::string Order, AdcText;
+    int ChartRedraws = 0, Titles = 0;
 };
 
 // Public, so that the rows of a test table can reach the bench and its simulated hardware.
@@ -60,10 +58,6 @@ class SimLinkFixture : public ::testing::Test {
     // Puts the bridge behind the driver, connects through "USB Scan" and forgets the traffic.
     void ConnectDriverBridge(uint16_t kind = kLinkQn740x) {
         driver.AddDevice(bridge);
-        Connect(kind);
-    }
-    void ConnectHidBridge(uint16_t kind = kLinkQn740x) {
-        hid.AddDevice(&bridge);
         Connect(kind);
     }
     void Connect(uint16_t kind) {

@@ -1,6 +1,9 @@
 // Finding the bridge, refusing the wrong ones, changing transports, and the idle check.
 #include "SimLinkFixture.h"
 
+#include <algorithm>
+#include <tuple>
+
 namespace qn::test {
 namespace {
 
@@ -14,11 +17,10 @@ TEST_F(SimLinkFixture, ScanTriesEveryNameAndIndexOnUsbKindsOnly) {
     }
     bench.Stnd.Interface = kLinkQn740x;
     bench.Centre.USBConnect();
-    EXPECT_EQ(driver.TriedPaths().size(), 32u);
-    EXPECT_EQ(driver.TriedPaths().back(), "\\\\.\\Qnusb-31");
+    EXPECT_EQ(std::tuple(driver.TriedPaths().size(), driver.TriedPaths().back()),
+              std::tuple(32u, "\\\\.\\Qnusb-31"));
     ASSERT_EQ(hid.TriedIndexes().size(), 128u);
-    EXPECT_EQ(hid.TriedIndexes().front(), 0);
-    EXPECT_EQ(hid.TriedIndexes().back(), 127);
+    EXPECT_EQ(std::pair(hid.TriedIndexes().front(), hid.TriedIndexes().back()), std::pair(0, 127));
     EXPECT_EQ(status.Panels[0], "USB not Connect !!!");
     EXPECT_FALSE(bench.Stnd.Usb.Open);
 }
@@ -32,10 +34,6 @@ struct RefusalCase {
     SimDriverDevice Driver{};
     uint16_t HidRelease = SimHidDevice{}.Attributes.VersionNumber; // the bridge's own
 };
-
-void PrintTo(const RefusalCase& c, std::ostream* out) {
-    *out << c.Name;
-}
 
 class Refusals : public SimLinkFixture, public ::testing::WithParamInterface<RefusalCase> {};
 
@@ -76,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(Scan, Refusals, ::testing::ValuesIn(kRefusals),
                          [](const auto& p) { return std::string(p.param.Name); });
 
 TEST_F(SimLinkFixture, DriverBridgeFoundAfterHidBridgeWasUsed) {
-    ConnectHidBridge();
+    hid.AddDevice(&bridge);
+    Connect(kLinkQn740x);
     bridge.Faults.CablePulled = true;
     EXPECT_FALSE(bench.Chip.ReadChip(0, 1));
     SimBridge second{clock};
@@ -88,22 +87,20 @@ TEST_F(SimLinkFixture, DriverBridgeFoundAfterHidBridgeWasUsed) {
     EXPECT_EQ(bench.Usb.TransportKind, TransportKindValue::Driver);
 }
 
-size_t IdentityChecks(const SimBridge& bridge) {
-    size_t n = 0;
-    for (const auto& f : bridge.Log())
-        n += f.Request.size() >= 2 && f.Request[0] == 0xF9 && f.Request[1] == 0xAC;
-    return n;
-}
-
 TEST_F(SimLinkFixture, IdleCheckRunsOnlyAfter1000QuietTicks) {
     ConnectDriverBridge();
     for (int t = 1; t <= 3000; ++t) {
         bench.Centre.Timer1Timer();
         if (t % 500 == 0) bench.Chip.ReadChip(0, 1);
     }
-    EXPECT_EQ(IdentityChecks(bridge), 0u);
+    const auto identityChecks = [&] {
+        return std::ranges::count_if(bridge.Log(), [](const SimFrame& f) {
+            return f.Request.size() >= 2 && f.Request[0] == 0xF9 && f.Request[1] == 0xAC;
+        });
+    };
+    EXPECT_EQ(identityChecks(), 0);
     for (uint32_t t = 0; t < kIdleCheckTicks; ++t) bench.Centre.Timer1Timer();
-    EXPECT_EQ(IdentityChecks(bridge), 1u);
+    EXPECT_EQ(identityChecks(), 1);
     EXPECT_EQ(status.Panels[0], "USB On Line");
 }
 

@@ -3,6 +3,8 @@
 #include "sim/SimChip.h"
 #include "SimTestHelpers.h"
 
+#include <tuple>
+
 namespace qn::test {
 namespace {
 
@@ -10,11 +12,8 @@ struct SetupCase {
     const char* Name;
     uint16_t Chip;
     FieldValues Fields;
-    bool Converting;
-    bool Interrupts;
-    double Rate;
-    double Gain;
-    double InputVolts; // with 0.25 V from the calibrator
+    bool Converting, Interrupts;
+    double Rate, Gain, InputVolts; // input with 0.25 V from the calibrator
 };
 
 TEST(SimChip, ReadsTheConverterSetupThroughTheChipFilesFields) {
@@ -55,11 +54,9 @@ TEST(SimChip, ChipWithoutFieldsConvertsAllTheTimeAndKeepsNoResult) {
     SimRegisterFile registers{};
     registers.fill(0xFF);
     const SimAdcSetup setup = SimChip(ChipModel{}).Setup(registers, {.CalibratorVolts = 1.0});
-    EXPECT_TRUE(setup.Converting);
-    EXPECT_TRUE(setup.Interrupts);
-    EXPECT_FALSE(setup.Temperature);
-    EXPECT_EQ(setup.Rate, 2560);
-    EXPECT_EQ(setup.Gain, 1.0);
+    EXPECT_EQ(
+        std::tuple(setup.Converting, setup.Interrupts, setup.Temperature, setup.Rate, setup.Gain),
+        std::tuple(true, true, false, 2560.0, 1.0));
     EXPECT_EQ(setup.InputVolts, 0.0) << "both inputs on AI0";
     registers.fill(0);
     SimChip(ChipModel{}).StoreResult(registers, 0x123456, false);
@@ -122,23 +119,21 @@ class SimChipBridgeTest : public SimStreamTest {
     bool special = false;
 };
 
-struct StreamCase {
-    const char* Name;
-    uint16_t Chip;
-    FieldValues Fields;
-    std::vector<double> StepsMs;
-    std::vector<int> Counts;
-};
-
 TEST_F(SimChipBridgeTest, StreamCountFollowsTheWrittenRateAndSwitches) {
-    const StreamCase cases[] = {
+    const struct {
+        const char* Name;
+        uint16_t Chip;
+        FieldValues Fields;
+        std::vector<double> StepsMs;
+        std::vector<int> Counts;
+    } cases[] = {
         {"7680 sps", kQn7401, {{"OSR", 0}, {"HS", 1}}, {2, 1}, {15, 8}},
         {"52K12 80 sps", kChip52K12, {{"OSR", 5}}, {250, 125}, {20, 10}},
         {"52K12 1920 sps", kChip52K12, {{"OSR", 2}, {"HS", 1}}, {5, 5}, {9, 10}},
         {"IRQEN off", kQn7401, {{"OSR", 7}, {"IRQEN", 0}}, {5000}, {0}},
         {"52K12 ADCEN off", kChip52K12, {{"OSR", 7}, {"ADCEN", 0}}, {5000}, {0}},
     };
-    for (const StreamCase& c : cases) {
+    for (const auto& c : cases) {
         Load(c.Chip);
         Set({{"ADCEN", 1}, {"IRQEN", 1}});
         Set(c.Fields);
@@ -159,7 +154,6 @@ TEST_F(SimChipBridgeTest, SwitchedOffChipRepeatsItsLastResult) {
     ASSERT_GT(made, 0);
     const int32_t lastCode = Sample(static_cast<size_t>(made - 1));
     Set({{"ADCEN", 0}});
-    EXPECT_EQ(FetchAfter(1000), 0);
     last = Exchange(*bridge, {0xC4, 0x01, 0xA0, 0x05, 0x03});
     EXPECT_EQ(Sample(0), lastCode);
     Set({{"ADCEN", 1}});

@@ -38,15 +38,13 @@ TEST(SimBridge, SpecialFramesReachTheAddressInTheirSelector) {
     }
 }
 
-struct BulkCase {
-    std::array<uint8_t, 2> Endpoints;
-    uint32_t Code;
-    uint8_t Pipe;
-    bool Works;
-};
-
 TEST(SimDriverLayer, BulkTransfersNeedAPipeOfTheirDirection) {
-    const BulkCase cases[] = {
+    const struct {
+        std::array<uint8_t, 2> Endpoints;
+        uint32_t Code;
+        uint8_t Pipe;
+        bool Works;
+    } cases[] = {
         {{0x82, 0x02}, kIoctlBulkWrite, 0, false}, {{0x82, 0x02}, kIoctlBulkRead, 1, false},
         {{0x82, 0x02}, kIoctlBulkRead, 2, false},  {{0x82, 0x02}, kIoctlBulkWrite, 1, true},
         {{0x82, 0x02}, kIoctlBulkRead, 0, true},   {{0x02, 0x82}, kIoctlBulkWrite, 0, true},
@@ -57,7 +55,7 @@ TEST(SimDriverLayer, BulkTransfersNeedAPipeOfTheirDirection) {
     SimDriverLayer driver;
     driver.AddDevice(bridge);
     const DriverHandle handle = driver.CreateFile("\\\\.\\Qnusb-0");
-    for (const BulkCase& c : cases) {
+    for (const auto& c : cases) {
         driver.Device(0).Endpoints = c.Endpoints;
         const uint8_t pipe[4] = {c.Pipe, 0, 0, 0};
         uint8_t buffer[8] = {0xF9, 0xAC};
