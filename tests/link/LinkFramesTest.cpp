@@ -172,6 +172,11 @@ const FrameCase kCases[] = {
      {{{0xF9, 0x01, 0xFF, 0xFF}, 8}}},
 };
 
+// CTest lists each case by its name rather than as a dump of its bytes.
+void PrintTo(const FrameCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
 class LinkFrames : public SimLinkFixture, public ::testing::WithParamInterface<FrameCase> {};
 
 TEST_P(LinkFrames, RequestBytesAndLengths) {

@@ -35,6 +35,11 @@ struct RefusalCase {
     uint16_t HidRelease = SimHidDevice{}.Attributes.VersionNumber; // the bridge's own
 };
 
+// CTest lists each case by its name rather than as a dump of its bytes.
+void PrintTo(const RefusalCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
 class Refusals : public SimLinkFixture, public ::testing::WithParamInterface<RefusalCase> {};
 
 // Each of these bridges must not be taken; every handle opened on the way is closed again.
