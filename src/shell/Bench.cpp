@@ -9,7 +9,8 @@ Bench::Bench(const Platform& platform, std::string programDir, std::filesystem::
       Chip(Stnd, Usb, Guard, platform.Time, platform.Status, platform.Panels),
       Centre(Stnd, Usb, Chip, Guard, Config.AdcPanel, platform.Status, platform.Panels),
       Capture({Chip, Usb, Guard, platform.Time, platform.Status, Centre, Samples}),
-      Ask(Guard, platform.Ask) {
+      Ask(Guard, platform.Ask), Status(platform.Status), SerialPorts(platform.SerialPorts),
+      Instruments(platform.SerialPorts, platform.Time, platform.Status, Ask) {
     Stnd.Serial.Line = platform.SerialPorts.MakeLine();
     Chip.SetChip(&ChipInfo);
 }
@@ -23,6 +24,7 @@ void Bench::ResetLink() {
 
 void Bench::Shutdown() {
     if (Stnd.Serial.IsOpen()) Stnd.Serial.Line->Close();
+    Instruments.CloseAll();
     Centre.ReleaseUsb();
 }
 

@@ -13,6 +13,7 @@
 #include "host/Prompt.h"
 #include "host/SerialLine.h"
 #include "host/StatusBar.h"
+#include "instruments/BenchInstruments.h"
 #include "link/ChipLink.h"
 #include "link/DriverLayer.h"
 #include "link/ExchangeGuard.h"
@@ -50,7 +51,7 @@ class Bench {
 
     // Start-up: both link records closed, no idle time counted.
     void ResetLink();
-    // Shutdown: closes the serial bridge port and releases the USB bridge.
+    // Shutdown: closes the serial bridge and instrument ports and releases the USB bridge.
     void Shutdown();
 
     const std::string ProgramDir;
@@ -71,6 +72,10 @@ class Bench {
     AdcCapture Capture;
     // Questions to the user; while an operation runs, their dialogs start no exchange.
     GuardedPrompt Ask;
+    StatusBar& Status;
+    SerialPortFactory& SerialPorts;
+    // Calibrator, power supply and chamber with their ports and step tables.
+    BenchInstruments Instruments;
 };
 
 } // namespace qn

@@ -1,0 +1,2 @@
+// placeholder until implemented
+#include "instruments/Chamber.h"
