@@ -1,0 +1,269 @@
+// The temperature test's result files byte for byte, in any locale, and their fallbacks.
+#include "instruments/TempResultFiles.h"
+#include "platform/Cp950Text.h"
+#include "platform/TextFile.h"
+#include "shell/SettingsFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <filesystem>
+#include <functional>
+#include <locale>
+#include <stdexcept>
+
+namespace qn {
+namespace {
+
+using test::Slurp;
+using test::TempFolder;
+
+std::string Lines(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    return text;
+}
+
+// Two temperature rows and three steps; every statistic tells its row and step apart.
+TempResults TwoRowsThreeSteps() {
+    TempResults results;
+    results.Reset(2, 3);
+    for (size_t row = 1; row <= 2; ++row) {
+        results.SetPoint(row) = row == 1 ? -40.0 : -30.004;
+        results.HumiditySetPoint(row) = row == 1 ? 0.0 : 12.5;
+        for (size_t step = 1; step <= 3; ++step) {
+            const double id = static_cast<double>(row * 10 + step);
+            results.Result(row, step) = {{id, 1.5, 0.25, 19.876, 3, 0.5, 17},
+                                         {id + 0.5, 2.5, 0.75, 10.004, 4, 1, 9}};
+        }
+    }
+    results.Meter(1, 2, 0) = {1.5, "V"};
+    results.Meter(1, 2, 5) = {0.001, "伏"};
+    return results;
+}
+
+std::string Adc(size_t row, size_t step) {
+    return std::to_string(row * 10 + step) + ".00, 1.50, 0.25, 19.88, 3.00, 0.50, 17.00";
+}
+std::string Temp(size_t row, size_t step) {
+    return std::to_string(row * 10 + step) + ".50, 2.50, 0.75, 10.00, 4.00, 1.00, 9.00";
+}
+std::string SetPoints(size_t row) {
+    return row == 1 ? "-40.00, 0.00, " : "-30.00, 12.50, ";
+}
+
+std::string ExpectedA() {
+    std::string text = Lines(
+        {", , , Test #0, , , ", Utf8ToCp950("溫度, 濕度,  ,平均值, VPP(nV), RMS Noise(nV), Enob, "
+                                            "VPP(count), RMS Noise(count), Noise Free, 比較值")});
+    for (size_t row = 1; row <= 2; ++row)
+        for (size_t step = 1; step <= 3; ++step)
+            text += SetPoints(row) + std::to_string(step) + ", " + Adc(row, step) + ",0\r\n";
+    return text;
+}
+
+std::string ExpectedB(bool alternate) {
+    std::string text =
+        Lines({"Test #0, , , ",
+               Utf8ToCp950(alternate ? " ,ADC-平均值, ADC-VPP(nV), ADC-RMS Noise(nV), ADC-Enob, "
+                                       "ADC-VPP(count), ADC-RMS Noise(count), ADC-Noise Free, "
+                                       "Temp-平均值, Temp-VPP(nV), Temp-RMS Noise(nV), Temp-Enob, "
+                                       "Temp-VPP(count), Temp-RMS Noise(count), Temp-Noise Free, "
+                                     : " ,平均值, VPP(nV), RMS Noise(nV), Enob, VPP(count), "
+                                       "RMS Noise(count), Noise Free, 比較值")});
+    for (size_t row = 1; row <= 2; ++row)
+        for (size_t step = 1; step <= 3; ++step)
+            text += alternate ? std::to_string(step) + ", " + Adc(row, step) + ", " +
+                                    Temp(row, step) + "\r\n"
+                              : std::to_string(step) + ", " + Adc(row, step) + ",0\r\n";
+    return text;
+}
+
+std::string ExpectedMeter() {
+    std::string text = ", , , Test #0, , , Test #1, , , Test #2, , , Test #3, , , Test #4, , "
+                       ", Test #5, , \r\n";
+    for (size_t row = 1; row <= 2; ++row)
+        for (size_t step = 1; step <= 3; ++step) {
+            text += SetPoints(row);
+            for (size_t channel = 0; channel < 6; ++channel) {
+                std::string cell = "0, ";
+                if (row == 1 && step == 2 && channel == 0) cell = "1.5, V";
+                if (row == 1 && step == 2 && channel == 5) cell = "0.001, " + Utf8ToCp950("伏");
+                text += ", " + std::to_string(step) + ", " + cell;
+            }
+            text += "\r\n";
+        }
+    return text;
+}
+
+// 40 samples: grid integers -20..19 and capture codes 1000.4..1039.4; 20 temperature codes
+// from 3 down in steps of 7.6.
+struct Captures {
+    AnalysisStore adc;
+    AnalysisStore temperature;
+    Captures() {
+        adc.SampleCount = 40;
+        for (int i = 0; i < 40; ++i) {
+            adc.Cells[static_cast<size_t>(i)] = {GridValue::Kind::Integer, i - 20.0};
+            adc.ADCData[static_cast<size_t>(i)] = 1000.4 + i;
+        }
+        adc.Figures = {1.234, 2, 3.5, 18.999, 40, 6.006, 15.5};
+        temperature.SampleCount = 20;
+        for (int i = 0; i < 20; ++i) temperature.ADCData[static_cast<size_t>(i)] = 3 - 7.6 * i;
+        temperature.Figures = {25.125001, 0, 1, 2, 3, 4, 5};
+    }
+};
+
+const std::string kFiguresHeading =
+    Utf8ToCp950("平均值, VPP(nV), RMS Noise(nV), Enob, VPP(count), RMS Noise(count), Noise "
+                "Free, 比較值");
+
+std::string ExpectedFull(bool alternate) {
+    if (!alternate)
+        return Lines({"-20, -19, -18, -17, -16, -15, -14, -13, -12, -11, -10, -9, -8, -7, -6, -5, ",
+                      "-4, -3, -2, -1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, ", kFiguresHeading,
+                      "1.23,2.00,3.50,19.00,40.00,6.01,15.50,0"});
+    return Lines(
+        {"1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011, 1012, 1013, "
+         "1014, 1015, ",
+         "1016, 1017, 1018, 1019, 1020, 1021, 1022, 1023, 1024, 1025, 1026, 1027, 1028, 1029, "
+         "1030, 1031, ",
+         kFiguresHeading, "1.23,2.00,3.50,19.00,40.00,6.01,15.50,0",
+         "3, -5, -12, -20, -27, -35, -43, -50, -58, -65, -73, -81, -88, -96, -103, -111, ",
+         Utf8ToCp950("Temp-平均值, Temp-VPP(nV), Temp-RMS Noise(nV), Temp-Enob, Temp-VPP(count), "
+                     "Temp-RMS Noise(count), Temp-Noise Free"),
+         "25.13,0.00,1.00,2.00,3.00,4.00,5.00"});
+}
+
+// Runs `body` with the global C++ locale and the C locale set to `name`, then restores both.
+void WithLocale(const char* name, const std::function<void()>& body) {
+    const std::locale previous;
+    const std::string previousC = std::setlocale(LC_ALL, nullptr);
+    std::locale::global(std::locale(name)); // throws when the locale is missing
+    ASSERT_NE(std::setlocale(LC_ALL, name), nullptr);
+    body();
+    std::locale::global(previous);
+    std::setlocale(LC_ALL, previousC.c_str());
+}
+
+TEST(TempResultFiles, TextsByteForByteInEveryLocale) {
+    const TempResults results = TwoRowsThreeSteps();
+    const Captures captures;
+    const struct {
+        const char* name;
+        std::function<std::string()> build;
+        std::string expected;
+    } cases[] = {
+        {"A", [&] { return TempAFileText(results); }, ExpectedA()},
+        {"B", [&] { return TempBFileText(results, false); }, ExpectedB(false)},
+        {"B alternate", [&] { return TempBFileText(results, true); }, ExpectedB(true)},
+        {"multimeter", [&] { return MeterFileText(results); }, ExpectedMeter()},
+        {"full", [&] { return FullDataFileText(captures.adc, nullptr); }, ExpectedFull(false)},
+        {"full alternate", [&] { return FullDataFileText(captures.adc, &captures.temperature); },
+         ExpectedFull(true)},
+    };
+    for (const char* locale : {"C", "de_DE.UTF-8"})
+        WithLocale(locale, [&] {
+            for (const auto& c : cases) EXPECT_EQ(c.build(), c.expected) << c.name << " " << locale;
+        });
+}
+
+TEST(TempResultFiles, MeterPattern) {
+    const struct {
+        double reading;
+        const char* text;
+    } cases[] = {{0, "0"},
+                 {-0.0, "0"},
+                 {0.5, "0.5"},
+                 {-0.25, "-0.25"},
+                 {100, "100"},
+                 {2.1, "2.1"},
+                 {1e-9, "0"},
+                 {-4e-9, "0"},
+                 {6e-9, "0.00000001"},
+                 {12345.123456789, "12345.12345679"}};
+    for (const auto& c : cases) EXPECT_EQ(MeterReadingText(c.reading), c.text) << c.reading;
+}
+
+TEST(TempResultFiles, ResultsHoldEveryRowAndStepApartAndNothingBeyond) {
+    TempResults results;
+    results.Reset(2, 3);
+    for (size_t row = 0; row <= 2; ++row)
+        for (size_t step = 0; step <= 3; ++step) {
+            results.Result(row, step).Temperature.Enob = static_cast<double>(row * 10 + step);
+            for (size_t channel = 0; channel < kMeterChannels; ++channel)
+                results.Meter(row, step, channel).Reading =
+                    static_cast<double>(row * 100 + step * 10 + channel);
+        }
+    for (size_t row = 0; row <= 2; ++row)
+        for (size_t step = 0; step <= 3; ++step) {
+            EXPECT_EQ(results.Result(row, step).Temperature.Enob, row * 10 + step);
+            EXPECT_EQ(results.Meter(row, step, 5).Reading, row * 100 + step * 10 + 5);
+        }
+    EXPECT_THROW(results.Result(3, 1), std::out_of_range);
+    EXPECT_THROW(results.Result(1, 4), std::out_of_range);
+    EXPECT_THROW(results.Meter(1, 1, kMeterChannels), std::out_of_range);
+    results.Reset(1, 1);
+    EXPECT_EQ(results.Result(1, 1).Temperature.Enob, 0);
+    EXPECT_EQ(results.Meter(1, 1, 5).Reading, 0);
+    EXPECT_THROW(results.SetPoint(2), std::out_of_range);
+}
+
+// A file the user keeps read-only, or a folder under the file's name, sends the text to the
+// fallback name and leaves the main name alone.
+TEST(TempResultFiles, HeldFilesFallBackToTheirOverNames) {
+    const TempResults results = TwoRowsThreeSteps();
+    const struct {
+        const char* name;
+        bool folderSquats;
+        std::function<ResultFileWrite(const std::string&)> write;
+        std::string expected;
+        const char* fallback;
+    } cases[] = {
+        {kTempBFile, false, [&](auto& dir) { return WriteTempBFile(dir, results, false); },
+         ExpectedB(false), kTempBFallback},
+        {kMeterFile, true, [&](auto& dir) { return WriteMeterFile(dir, results); }, ExpectedMeter(),
+         kMeterFallback},
+    };
+    for (const auto& c : cases) {
+        const TempFolder folder;
+        const std::string dir = folder.File("");
+        EXPECT_EQ(c.write(dir).Path, folder.File(c.name)) << c.name;
+        EXPECT_EQ(Slurp(folder.File(c.name)), c.expected);
+        std::filesystem::remove(folder.File(c.name));
+        if (c.folderSquats) {
+            std::filesystem::create_directory(folder.File(c.name));
+        } else {
+            ASSERT_TRUE(ReplaceFileContents(folder.File(c.name), "held"));
+            std::filesystem::permissions(folder.File(c.name),
+                                         std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::group_read);
+        }
+        const ResultFileWrite written = c.write(dir);
+        EXPECT_TRUE(written.Ok()) << written.Error;
+        EXPECT_EQ(written.Path, folder.File(c.fallback));
+        EXPECT_EQ(Slurp(folder.File(c.fallback)), c.expected);
+        if (!c.folderSquats) {
+            EXPECT_EQ(Slurp(folder.File(c.name)), "held");
+        }
+    }
+}
+
+TEST(TempResultFiles, FullDataFileGoesIntoTempOrReportsTheFolder) {
+    const Captures captures;
+    const TempFolder folder;
+    const std::string dir = folder.File("");
+    const ResultFileWrite written = WriteFullDataFile(dir, 3, captures.adc, nullptr);
+    EXPECT_EQ(written.Path, folder.File("TEMP/QnTMP-3.CSV"));
+    EXPECT_EQ(Slurp(folder.File("TEMP/QnTMP-3.CSV")), ExpectedFull(false));
+
+    std::filesystem::remove_all(folder.File("TEMP"));
+    ASSERT_TRUE(ReplaceFileContents(folder.File("TEMP"), "not a folder"));
+    EXPECT_EQ(WriteFullDataFile(dir, 4, captures.adc, nullptr).Error,
+              "Cannot create " + folder.File("TEMP/"));
+    EXPECT_EQ(WriteTempAFile(dir, TwoRowsThreeSteps()).Path, folder.File(kTempAFile));
+    EXPECT_EQ(Slurp(folder.File(kTempAFile)), ExpectedA());
+}
+
+} // namespace
+} // namespace qn
