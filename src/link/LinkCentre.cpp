@@ -58,6 +58,16 @@ void LinkCentre::ReadAdcLive() {
     panels_.ShowAdcResult(AdcText);
 }
 
+bool LinkCentre::ReopenUsb() {
+    const auto hold = guard_.Begin();
+    if (!hold) return false;
+    usb_.UsbClose(stnd_.Usb);
+    uint8_t fresh = 0;
+    const bool open = usb_.UsbOpen(stnd_.Usb, fresh);
+    status_.SetPanelText(0, open ? kOnLine : kNotConnected);
+    return open;
+}
+
 void LinkCentre::ReleaseUsb() {
     const auto hold = guard_.Begin();
     if (!hold || !stnd_.Usb.HandleValid() || !stnd_.Usb.Open) return;

@@ -27,6 +27,9 @@ class LinkCentre {
     void Timer1Timer();
     void CheckUsbLink();
     void ReleaseUsb();
+    // Closes the bridge connection and opens it again (each temperature test row starts so),
+    // showing whether it came back; true when it is open.
+    bool ReopenUsb();
 
     bool ContinuousRead = false; // the ADC panel's "STOP"/"Reading" button
     std::string AdcText;         // last text put into the ADC panel's result label

@@ -1,0 +1,293 @@
+// The temperature test sequence on the bench: approach, soak, the steps of each row, the files.
+#include "instruments/TempTest.h"
+
+#include "analysis/Decoding.h"
+#include "analysis/FixedText.h"
+#include "chip/NumberText.h"
+#include "instruments/TempResultFiles.h"
+
+#include <cmath>
+#include <string>
+
+namespace qn {
+namespace {
+
+constexpr int kRowPanel = 1;
+constexpr int kTimePanel = 2;
+constexpr double kChamberRetryMs = 1000;
+constexpr double kPollMs = 1000;
+constexpr uint16_t kReadBackRegisters = 5;
+constexpr double kMsPerSecond = 1000;
+
+std::string SoakText(double ms) {
+    const auto seconds = static_cast<long>(ms / kMsPerSecond);
+    const auto two = [](long v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+    return std::to_string(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
+}
+
+} // namespace
+
+// Settings that cannot be read as numbers are refused before anything moves: a soak or delay
+// read as 0 would measure an unsettled chip, a set point read as 0 would drive the chamber to 0 °C.
+bool TempTest::Refused(std::string& why) const {
+    if (!CellInteger(plan_.Settings.SoakMinutes)) {
+        why = "等待溫度穩定時間 \"" + plan_.Settings.SoakMinutes + "\" is not a whole number";
+        return true;
+    }
+    for (size_t s = 1; s <= plan_.StepCount(); ++s) {
+        const std::string& delay = plan_.RegChg.Cell(kDelayColumn, s);
+        if (!CellNumber(delay)) {
+            why = "Delay of step " + std::to_string(s) + " \"" + delay + "\" is not a number";
+            return true;
+        }
+    }
+    for (size_t r = 1; r <= plan_.TempCount(); ++r) {
+        if (!CellNumber(plan_.Rows[r].Temperature) || !CellNumber(plan_.Rows[r].Humidity)) {
+            why = "溫度 of row " + std::to_string(r) + " is not a number";
+            return true;
+        }
+    }
+    return false;
+}
+
+// Sequence start: the counts in use and empty results sized to them.
+bool TempTest::Start() {
+    BenchInstruments& lab = wiring_.Instruments;
+    plan_.SetStepRows(lab.FlukeSteps, lab.PowerSteps);
+    std::string why;
+    if (Refused(why)) {
+        wiring_.Ask.Tell(why);
+        return false;
+    }
+    running_ = true;
+    currentRow_ = 1;
+    regColumns_ = plan_.RegColumns();
+    stepCount_ = plan_.StepCount();
+    results_.Reset(plan_.TempCount(), stepCount_);
+    latest_ = {};
+    lab.Power.Wait = [this](double ms) { WaitMs(ms); };
+    if (RunningChanged) RunningChanged(true);
+    if (ResultsChanged) ResultsChanged();
+    return true;
+}
+
+void TempTest::Finish() {
+    running_ = false;
+    const ResultFileWrite written = WriteTempAFile(wiring_.ProgramDir, results_);
+    if (!written.Ok()) wiring_.Ask.Tell(written.Error);
+    wiring_.Instruments.Climate.ChamberStop();
+    wiring_.Instruments.Fluke.Standby();
+    wiring_.Instruments.Power.Wait = nullptr;
+    if (RunningChanged) RunningChanged(false);
+}
+
+// A window message let through may have pressed "Stop" or asked the program to close.
+bool TempTest::StillRunning() {
+    if (wiring_.Guard.StopRequested()) running_ = false;
+    return running_;
+}
+
+// The sequence's own waits let window messages through so "Stop" and the window stay alive;
+// the short settle pauses inside an instrument exchange stay busy waits.
+void TempTest::WaitMs(double ms) {
+    if (!wiring_.Guard.WaitMs(ms)) running_ = false;
+}
+
+void TempTest::TBegin() {
+    const auto hold = wiring_.Guard.Begin();
+    if (!hold || running_ || !Start()) return;
+    const double soakMs = static_cast<double>(*CellInteger(plan_.Settings.SoakMinutes)) * 60'000;
+    Chamber& chamber = wiring_.Instruments.Climate;
+    if (!LoadRow(currentRow_)) return Finish();
+    if (!chamber.ChamberRun()) {
+        wiring_.Instruments.Ports.Pause(kChamberRetryMs);
+        if (!chamber.ChamberRun()) {
+            wiring_.Ask.Tell("溫控廂 RUN ERROR!!!!!!!");
+            return Finish();
+        }
+    }
+    while (StillRunning() && currentRow_ <= results_.TempCount()) {
+        double target = 0;
+        bool leftBand = true;
+        while (leftBand) {
+            if (!Approach(target)) return Finish();
+            const double soakStart = wiring_.Time.SteadyMs();
+            leftBand = false;
+            while (!leftBand && wiring_.Time.SteadyMs() - soakStart <= soakMs) {
+                if (!Soak(target, leftBand)) return Finish();
+                wiring_.Status.SetPanelText(kTimePanel,
+                                            SoakText(wiring_.Time.SteadyMs() - soakStart));
+            }
+        }
+        MeasureRow();
+        if (running_ && currentRow_ <= results_.TempCount() && !LoadRow(currentRow_))
+            return Finish();
+    }
+    Finish();
+}
+
+void TempTest::TTest() {
+    const auto hold = wiring_.Guard.Begin();
+    if (!hold || running_ || !Start()) return;
+    while (StillRunning() && currentRow_ <= results_.TempCount()) MeasureRow();
+    Finish();
+}
+
+void TempTest::StopClick() {
+    wiring_.Instruments.Climate.ChamberStop();
+    running_ = false;
+}
+
+void TempTest::SaveData() {
+    WriteTempBFile(wiring_.ProgramDir, results_, plan_.Settings.Alternate);
+    if (plan_.Settings.Source != CaptureSource::Adc) WriteMeterFile(wiring_.ProgramDir, results_);
+}
+
+bool TempTest::LoadRow(size_t row) {
+    const TemperatureRow& cells = plan_.Rows.at(row);
+    return wiring_.Instruments.Climate.LoadTemp(
+        {cells.Temperature, cells.Humidity, cells.TemperatureRamp, cells.HumidityRamp});
+}
+
+bool TempTest::ReadTenths(double& tenths) {
+    uint16_t word = 0;
+    uint16_t humidity = 0;
+    if (!wiring_.Instruments.Climate.ReadTemp(word, humidity)) return false;
+    tenths = ChamberCelsius(word) * 10;
+    wiring_.Status.SetPanelText(kRowPanel, TwoDecimals(tenths / 10));
+    return true;
+}
+
+// The row's set point, read again from its cell (the engineer may edit it while waiting), and
+// whether `tenths` lies within the band around it.
+bool TempTest::InBand(double tenths, double& target) const {
+    target = CellNumber(plan_.Rows.at(currentRow_).Temperature).value_or(0);
+    return std::fabs(tenths - target * 10) < kTemperatureBandTenths;
+}
+
+// Waits until the chamber reads within the band of the row's set point; false ends the run.
+bool TempTest::Approach(double& target) {
+    Report(0, false);
+    while (true) {
+        wiring_.Guard.Pump();
+        double tenths = 0;
+        if (!ReadTenths(tenths)) return false;
+        if (InBand(tenths, target)) return true;
+        if (!StillRunning()) return false;
+        WaitMs(kPollMs);
+        if (InBand(tenths, target)) return true;
+    }
+}
+
+// One second of the soak; `leftBand` when the chamber strayed out of the band.
+bool TempTest::Soak(double target, bool& leftBand) {
+    WaitMs(kPollMs);
+    double tenths = 0;
+    if (!ReadTenths(tenths)) return false;
+    if (std::fabs(tenths - target * 10) >= kTemperatureBandTenths) {
+        leftBand = true;
+        return true;
+    }
+    wiring_.Guard.Pump();
+    Report(0, true);
+    return StillRunning();
+}
+
+void TempTest::MeasureRow() {
+    wiring_.Centre.ReopenUsb();
+    for (size_t s = 1; s <= stepCount_ && running_; ++s) MeasureStep(s);
+    ++currentRow_;
+}
+
+void TempTest::MeasureStep(size_t s) {
+    BenchInstruments& lab = wiring_.Instruments;
+    const size_t row = currentRow_;
+    bool done = false;
+    int tries = 0;
+    while (!done && StillRunning()) {
+        Report(s, false);
+        if (wiring_.Stnd.Usb.Open) {
+            results_.SetPoint(row) = CellNumber(plan_.Rows[row].Temperature).value_or(0);
+            results_.HumiditySetPoint(row) = CellNumber(plan_.Rows[row].Humidity).value_or(0);
+            wiring_.Status.SetPanelText(kRowPanel, "Channel - " + std::to_string(row) +
+                                                       " , Step - " + std::to_string(s));
+        }
+        const StepRow& power = lab.PowerSteps.Row(s);
+        if (lab.PowerSteps.StepOn(s) && lab.Ports.PowerPort.Selected)
+            lab.Power.PlayStep(power.Step, power.Input, plan_.Settings.SupplyDelay);
+        const StepRow& fluke = lab.FlukeSteps.Row(s);
+        const bool flukeOn = lab.FlukeSteps.StepOn(s) && lab.Ports.FlukePort.Selected;
+        if (flukeOn) lab.Fluke.PlayStep(fluke.Input, plan_.Settings.KeepFlukeOn);
+        if (wiring_.Stnd.Usb.Open) {
+            for (size_t c = 1; c <= regColumns_; ++c) {
+                const uint32_t address = ParseHex(plan_.RegChg.Cell(c, 0)) % 256;
+                const uint32_t value = ParseHex(plan_.RegChg.Cell(c, s));
+                wiring_.Link.WriteRegister(static_cast<int>(address), static_cast<uint8_t>(value));
+            }
+        }
+        if (flukeOn) lab.Fluke.OperateAfterStep(fluke.Input);
+        done = CaptureStep(s);
+        if (!running_) break;
+        if (plan_.Settings.SaveFullFiles && done && !SaveFullFile()) break;
+        if (!done && ++tries >= kStepAttempts) done = true;
+    }
+}
+
+// The wait, the register reads, the capture and its statistics of one step attempt.
+bool TempTest::CaptureStep(size_t s) {
+    AdcCapture& capture = wiring_.Capture;
+    const CaptureOptions options = Window.Options ? Window.Options() : CaptureOptions{};
+    WaitMs(kStepSettleMs);
+    bool changeMode = options.ChangeMode;
+    capture.ClrTMP(options.NPoint, changeMode);
+    if (Window.EnableCatch) Window.EnableCatch(false);
+    const double delay = CellNumber(plan_.RegChg.Cell(kDelayColumn, s)).value_or(0);
+    if (!capture.WaitTRIGER(delay)) running_ = false;
+    if (running_ && !capture.WaitTRIGER(delay)) running_ = false;
+    bool done = false;
+    if (plan_.Settings.Source != CaptureSource::Brymen) {
+        for (uint16_t r = 0; r < kReadBackRegisters; ++r) wiring_.Link.ReadChip(r, 1);
+        const std::string& acm = plan_.RegChg.Cell(kAcmColumn, s);
+        if (Window.SetRefText) Window.SetRefText(acm);
+        if (wiring_.Stnd.Usb.Open) {
+            const bool temperature = plan_.Settings.Measure == CaptureMeasure::Temperature;
+            CaptureOptions step = options;
+            step.ChangeMode = changeMode;
+            step.Decode = temperature ? DecodeOptions{false, true} : DecodeOptions{true, false};
+            done =
+                capture.CatchACDCOM(acm, temperature ? kMode16Temperature : kMode24Interrupt, step);
+            (temperature ? latest_.Temperature : latest_.Adc) = wiring_.Samples.Figures;
+            results_.Result(currentRow_, s) = latest_;
+        }
+    }
+    if (Window.EnableCatch) Window.EnableCatch(true);
+    if (ResultsChanged) ResultsChanged();
+    WriteStepFiles();
+    return done;
+}
+
+void TempTest::WriteStepFiles() {
+    SaveData();
+}
+
+// The full data file of a successful step; a "TEMP" folder that cannot be made ends the run.
+bool TempTest::SaveFullFile() {
+    const AnalysisStore* temperature = plan_.Settings.Alternate ? &wiring_.Samples : nullptr;
+    const ResultFileWrite written = WriteFullDataFile(
+        wiring_.ProgramDir, static_cast<int>(FullFileCounter), wiring_.Samples, temperature);
+    if (!written.Ok()) {
+        wiring_.Ask.Tell(written.Error);
+        running_ = false;
+        return false;
+    }
+    ++FullFileCounter;
+    return true;
+}
+
+void TempTest::Report(size_t step, bool soaking) {
+    if (ProgressChanged) {
+        ProgressChanged({currentRow_, results_.TempCount(), step, stepCount_, soaking});
+    }
+}
+
+} // namespace qn

@@ -1,0 +1,113 @@
+// The temperature test sequence: brings the chamber to each temperature row, soaks, plays every
+// step (supply, calibrator, registers, capture, statistics) and leaves the result files.
+#pragma once
+
+#include "analysis/AdcCapture.h"
+#include "analysis/AnalysisStore.h"
+#include "host/Clock.h"
+#include "host/Prompt.h"
+#include "host/StatusBar.h"
+#include "instruments/BenchInstruments.h"
+#include "instruments/TempTestData.h"
+#include "instruments/TempTestPlan.h"
+#include "link/ChipLink.h"
+#include "link/ExchangeGuard.h"
+#include "link/LinkCentre.h"
+#include "link/LinkRecords.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace qn {
+
+// Approach band and soak check: the chamber reads within 1.5 °C of the set point.
+inline constexpr double kTemperatureBandTenths = 15;
+inline constexpr int kStepAttempts = 4;
+inline constexpr double kStepSettleMs = 4000;
+
+// What the sequence works with; all of it outlives the sequence.
+struct TempTestWiring {
+    BenchInstruments& Instruments;
+    LinkCentre& Centre;
+    ChipLink& Link;
+    const STND& Stnd;
+    AdcCapture& Capture;
+    AnalysisStore& Samples;
+    ExchangeGuard& Guard;
+    Clock& Time;
+    StatusBar& Status;
+    Prompt& Ask;
+    std::string ProgramDir; // with a trailing separator
+};
+
+// The analysis window as the sequence drives it.
+struct CaptureWindow {
+    std::function<CaptureOptions()> Options;            // sample count, scale, gain
+    std::function<void(const std::string&)> SetRefText; // its reference-voltage edit
+    std::function<void(bool)> EnableCatch;              // its "Catch ADC" button
+};
+
+// How far a run is, for the window's status panels and progress bar.
+struct TempTestProgress {
+    size_t Row = 0;
+    size_t Rows = 0;
+    size_t Step = 0;
+    size_t Steps = 0;
+    bool Soaking = false;
+};
+
+class TempTest {
+  public:
+    TempTest(const TempTestWiring& wiring, TempTestPlan& plan) : wiring_(wiring), plan_(plan) {}
+
+    // "T-Begin": the full sequence with the chamber.
+    void TBegin();
+    // "T-Test": every row measured without set points; the chamber is still stopped at the end.
+    void TTest();
+    // "Stop": the chamber stops and a running sequence ends at its next check.
+    void StopClick();
+    // "SaveData": the B file and, unless the source is "ADC", the multimeter file.
+    void SaveData();
+
+    bool Running() const { return running_; }
+    const TempResults& Results() const { return results_; }
+    // Counts the files QnTMP-n.CSV of this program run.
+    size_t FullFileCounter = 0;
+
+    CaptureWindow Window;
+    // Told after every step attempt's results and at the start of a run (the result grid).
+    std::function<void()> ResultsChanged;
+    std::function<void(const TempTestProgress&)> ProgressChanged;
+    // Told when a run starts (true) and ends (false): the window greys its start buttons.
+    std::function<void(bool)> RunningChanged;
+
+  private:
+    bool Start();
+    bool Refused(std::string& why) const;
+    void Finish();
+    bool StillRunning();
+    bool InBand(double tenths, double& target) const;
+    bool Approach(double& target);
+    bool Soak(double target, bool& leftBand);
+    bool ReadTenths(double& tenths);
+    bool LoadRow(size_t row);
+    void MeasureRow();
+    void MeasureStep(size_t step);
+    bool CaptureStep(size_t step);
+    bool SaveFullFile();
+    void WriteStepFiles();
+    void Report(size_t step, bool soaking);
+    void WaitMs(double ms);
+
+    TempTestWiring wiring_;
+    TempTestPlan& plan_;
+    TempResults results_;
+    StepResult latest_;
+    bool running_ = false;
+    size_t currentRow_ = 1;
+    size_t regColumns_ = 0;
+    size_t stepCount_ = 0;
+};
+
+} // namespace qn

@@ -1,0 +1,99 @@
+// The temperature test's settings, temperature rows and register step grid, and their rules.
+#include "instruments/TempTestPlan.h"
+
+#include "analysis/FixedText.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace qn {
+namespace {
+
+constexpr size_t kDefaultTempRows = 5;
+constexpr double kSetPointEpsilon = 1e-9;
+
+std::string_view Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+bool HasHexDigit(const std::string& cell) {
+    return cell.find_first_of("0123456789ABCDEFabcdef") != std::string::npos;
+}
+
+} // namespace
+
+std::optional<double> CellNumber(std::string_view text) {
+    text = Trimmed(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return {};
+    if (!std::isfinite(value)) return {};
+    return value;
+}
+
+std::optional<long> CellInteger(std::string_view text) {
+    text = Trimmed(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return {};
+    return value;
+}
+
+TempTestPlan::TempTestPlan() {
+    Rows.resize(kDefaultTempRows + 1);
+    Rows[0] = {"溫度", "濕度", "溫度斜率", "濕度斜率"};
+    RegChg.Cell(0, 0) = "Address";
+    RegChg.Cell(kDelayColumn, 0) = "Delay";
+    RegChg.Cell(kAcmColumn, 0) = "ACM";
+    SetTemperatureRows();
+}
+
+size_t TempTestPlan::SetTemperatureRows() {
+    const long typed = CellInteger(Settings.TempCount).value_or(0);
+    size_t count = typed < 1 ? 1 : static_cast<size_t>(typed);
+    const double start = CellNumber(Settings.Start).value_or(0);
+    const double increment = CellNumber(Settings.Increment).value_or(0);
+    // No row may ask the chamber for more than 150 °C.
+    if (increment > 0 && start + static_cast<double>(count - 1) * increment > kHighestSetPoint) {
+        const double fit = std::floor((kHighestSetPoint - start) / increment + kSetPointEpsilon);
+        count = fit < 0 ? 1 : static_cast<size_t>(fit) + 1;
+    }
+    Settings.TempCount = std::to_string(count);
+    Rows.resize(count + 1);
+    for (size_t r = 1; r <= count; ++r) {
+        const double temperature = start + static_cast<double>(r - 1) * increment;
+        Rows[r] = {TwoDecimals(temperature), TwoDecimals(0), TwoDecimals(0), TwoDecimals(5)};
+    }
+    return count;
+}
+
+size_t TempTestPlan::SetStepRows(StepTable& fluke, StepTable& power) {
+    const long typed = CellInteger(Settings.StepRows).value_or(0);
+    const bool usable = typed >= 1 && typed <= static_cast<long>(kMaxStepRows);
+    const size_t steps = usable ? static_cast<size_t>(typed) : kDefaultStepCount;
+    if (!usable) Settings.StepRows = std::to_string(kDefaultStepCount);
+    RegChg.Resize(steps);
+    for (size_t r = 1; r <= steps; ++r) RegChg.Cell(0, r) = "Value-" + std::to_string(r);
+    fluke.Resize(steps);
+    power.Resize(steps);
+    return steps;
+}
+
+size_t TempTestPlan::RegColumns() const {
+    size_t columns = 0;
+    while (columns < kRegisterColumns && !RegChg.Cell(columns + 1, 0).empty()) ++columns;
+    return columns;
+}
+
+size_t TempTestPlan::StepCount() const {
+    size_t steps = 0;
+    while (steps < RegChg.Steps() && HasHexDigit(RegChg.Cell(1, steps + 1))) ++steps;
+    return steps;
+}
+
+} // namespace qn
