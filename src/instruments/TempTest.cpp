@@ -133,9 +133,24 @@ void TempTest::TTest() {
     Finish();
 }
 
+// During a run the click comes from a window message the run let through: it only ends the run,
+// whose finish stops the chamber, so no second exchange starts inside the running one.
 void TempTest::StopClick() {
-    wiring_.Instruments.Climate.ChamberStop();
     running_ = false;
+    if (const auto hold = wiring_.Guard.Begin()) wiring_.Instruments.Climate.ChamberStop();
+}
+
+void TempTest::RunClick() {
+    if (const auto hold = wiring_.Guard.Begin()) wiring_.Instruments.Climate.ChamberRun();
+}
+
+void TempTest::StandbyClick() {
+    if (const auto hold = wiring_.Guard.Begin()) wiring_.Instruments.Fluke.Standby();
+}
+
+void TempTest::EnterClick(bool lock330mV, bool lock3V) {
+    if (const auto hold = wiring_.Guard.Begin())
+        wiring_.Instruments.Fluke.RangeLock(lock330mV, lock3V);
 }
 
 void TempTest::SaveData() {

@@ -67,6 +67,10 @@ class TempTest {
     void TTest();
     // "Stop": the chamber stops and a running sequence ends at its next check.
     void StopClick();
+    // "RUN", "STBY" and "ENTER" (range lock); none starts while another exchange runs.
+    void RunClick();
+    void StandbyClick();
+    void EnterClick(bool lock330mV, bool lock3V);
     // "SaveData": the B file and, unless the source is "ADC", the multimeter file.
     void SaveData();
 
