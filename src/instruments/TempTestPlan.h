@@ -25,7 +25,7 @@ inline constexpr size_t kMaxStepRows = 10000;
 enum class CaptureSource { AdcAndBrymen = 0, Adc = 1, Brymen = 2 };
 enum class CaptureMeasure { Adc = 0, Temperature = 1 };
 
-struct TempTestSettings {
+struct TempRunSettings {
     std::string TempCount = "5";      // "輸入測試溫度數量"
     std::string Start = "-40.0";      // "輸入開始溫度"
     std::string Increment = "10.0";   // "輸入溫度隔數"
@@ -43,7 +43,7 @@ class TempTestPlan {
   public:
     TempTestPlan();
 
-    TempTestSettings Settings;
+    TempRunSettings Settings;
     // Row 0 holds the headers "溫度", "濕度", "溫度斜率", "濕度斜率"; rows 1..TempCount the set
     // points as typed.
     std::vector<TemperatureRow> Rows;

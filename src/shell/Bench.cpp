@@ -10,7 +10,10 @@ Bench::Bench(const Platform& platform, std::string programDir, std::filesystem::
       Centre(Stnd, Usb, Chip, Guard, Config.AdcPanel, platform.Status, platform.Panels),
       Capture({Chip, Usb, Guard, platform.Time, platform.Status, Centre, Samples}),
       Ask(Guard, platform.Ask), Status(platform.Status), SerialPorts(platform.SerialPorts),
-      Instruments(platform.SerialPorts, platform.Time, platform.Status, Ask) {
+      Instruments(platform.SerialPorts, platform.Time, platform.Status, Ask),
+      Temp({Instruments, Centre, Chip, Stnd, Capture, Samples, Guard, platform.Time,
+            platform.Status, Ask, ProgramDir},
+           Plan) {
     Stnd.Serial.Line = platform.SerialPorts.MakeLine();
     Chip.SetChip(&ChipInfo);
 }

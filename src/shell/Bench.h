@@ -14,6 +14,8 @@
 #include "host/SerialLine.h"
 #include "host/StatusBar.h"
 #include "instruments/BenchInstruments.h"
+#include "instruments/TempTest.h"
+#include "instruments/TempTestPlan.h"
 #include "link/ChipLink.h"
 #include "link/DriverLayer.h"
 #include "link/ExchangeGuard.h"
@@ -76,6 +78,9 @@ class Bench {
     SerialPortFactory& SerialPorts;
     // Calibrator, power supply and chamber with their ports and step tables.
     BenchInstruments Instruments;
+    // The temperature test's settings and grids, and the sequence that runs them.
+    TempTestPlan Plan;
+    TempTest Temp;
 };
 
 } // namespace qn
