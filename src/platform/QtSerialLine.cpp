@@ -6,6 +6,7 @@
 #include <QDeadlineTimer>
 #include <QSerialPort>
 
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -23,6 +24,17 @@ constexpr unsigned int kPtySlaveMajorLast = 143;
 
 bool IsFailure(QSerialPort::SerialPortError error) {
     return error != QSerialPort::NoError && error != QSerialPort::TimeoutError;
+}
+
+// After a failure: true when the device itself has gone (the adapter was pulled, or the program
+// serving a pseudo-terminal died), which Qt reports as a resource error or, for a pseudo-terminal
+// whose other side closed, as a read error on a hung-up line.
+bool DeviceLost(QSerialPort& port) {
+    const QSerialPort::SerialPortError error = port.error();
+    if (error == QSerialPort::ResourceError) return true;
+    if (!IsFailure(error)) return false;
+    pollfd device{static_cast<int>(port.handle()), POLLIN, 0};
+    return poll(&device, 1, 0) > 0 && (device.revents & (POLLHUP | POLLNVAL)) != 0;
 }
 
 QSerialPort::Parity QtParity(Parity parity) {
@@ -135,6 +147,11 @@ bool QtSerialLine::SetDtr(bool on) {
 
 bool QtSerialLine::Poll() {
     port_->waitForReadyRead(0);
+    if (DeviceLost(*port_)) {
+        trace_.Note(tracePort_, "device lost: " + port_->errorString().toStdString());
+        Close();
+        return false;
+    }
     if (IsFailure(port_->error())) return false;
     port_->clearError();
     return true;
@@ -155,7 +172,7 @@ bool QtSerialLine::QueryStatus(uint32_t& errors, size_t& waiting) {
 
 size_t QtSerialLine::Read(uint8_t* data, size_t max) {
     if (!IsOpen() || data == nullptr || max == 0) return 0;
-    if (port_->bytesAvailable() == 0) Poll();
+    if (port_->bytesAvailable() == 0 && !Poll()) return 0;
     const qint64 got = port_->read(reinterpret_cast<char*>(data), static_cast<qint64>(max));
     if (got <= 0) return 0;
     trace_.Transfer(BusDirection::In, tracePort_, data, static_cast<size_t>(got), true);
@@ -172,6 +189,10 @@ size_t QtSerialLine::Write(const uint8_t* data, size_t length) {
         if (!port_->waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) break;
     const auto sent = static_cast<size_t>(taken - std::min(port_->bytesToWrite(), taken));
     if (IsFailure(port_->error())) trace_.Note(tracePort_, "write failed");
+    if (DeviceLost(*port_)) {
+        Close();
+        return sent;
+    }
     port_->clearError();
     trace_.Transfer(BusDirection::Out, tracePort_, data, sent, true);
     return sent;

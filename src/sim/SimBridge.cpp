@@ -2,6 +2,7 @@
 #include "sim/SimBridge.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -52,7 +53,14 @@ size_t SpecialAddress(uint8_t selector, uint8_t low) {
 
 } // namespace
 
-SimBridge::SimBridge(Clock& clock, uint32_t seed) : adc_(clock, seed) {}
+uint16_t SimSensorCode(double celsius) {
+    const double code = std::clamp(celsius * kSimSensorCodesPerCelsius, -32768.0, 32767.0);
+    return static_cast<uint16_t>(static_cast<int16_t>(std::lround(code)));
+}
+
+SimBridge::SimBridge(Clock& clock, uint32_t seed) : adc_(clock, seed) {
+    adc_.SetOutputRate(fixedRate_);
+}
 
 bool SimBridge::Receive(const uint8_t* data, size_t length) {
     if (Faults.CablePulled) return false;
@@ -201,16 +209,28 @@ void SimBridge::LoadChip(const ChipModel& model) {
     SyncChip();
 }
 
-// The stream counts conversions only while the chip converts and interrupts; a rate change is
-// handed over only when it happens, so the conversions made so far stay owed.
+bool SimBridge::PullAnalog() {
+    if (source_ == nullptr) return false;
+    analog_.CalibratorVolts = source_->InputVolts().value_or(inputVolts_);
+    analog_.TemperatureCode = source_->TemperatureCode();
+    const bool powered = source_->ChipPowered();
+    return std::exchange(powered_, powered) != powered;
+}
+
+// The stream counts conversions only while the chip is powered, converts and interrupts; a rate
+// change is handed over only when it happens, so the conversions made so far stay owed.
 void SimBridge::SyncChip() {
-    if (!chip_) return;
+    const bool powerChanged = PullAnalog();
+    if (!chip_) {
+        if (powerChanged) adc_.SetOutputRate(powered_ ? fixedRate_ : 0.0);
+        return;
+    }
     const SimAdcSetup setup = chip_->Setup(Registers, analog_);
     adc_.SetSignal(setup.MeanCode, setup.NoiseRmsCodes);
-    const double streamRate = setup.Converting && setup.Interrupts ? setup.Rate : 0.0;
+    chipConverting_ = powered_ && setup.Converting;
+    const double streamRate = chipConverting_ && setup.Interrupts ? setup.Rate : 0.0;
     if (streamRate != chipStreamRate_) adc_.SetOutputRate(streamRate);
     chipStreamRate_ = streamRate;
-    chipConverting_ = setup.Converting;
     chipTemperature_ = setup.Temperature;
 }
 
@@ -221,7 +241,7 @@ int32_t SimBridge::StreamConversion() {
 }
 
 int32_t SimBridge::SingleConversion() {
-    if (chip_ && !chipConverting_) return lastCode_;
+    if (!powered_ || (chip_ && !chipConverting_)) return lastCode_;
     return StreamConversion();
 }
 

@@ -16,6 +16,23 @@
 namespace qn {
 
 inline constexpr size_t kSimAnswerSize = 64;
+// The sensor's result counts 1/128 degree: the default 0x0C80 is 25 degrees.
+inline constexpr double kSimSensorCodesPerCelsius = 128.0;
+
+// The sensor's 16-bit result (two's complement) at `celsius`.
+uint16_t SimSensorCode(double celsius);
+
+// What the rest of the bench applies to the chip, asked for whenever the bridge takes a request.
+class SimAnalogSource {
+  public:
+    virtual ~SimAnalogSource() = default;
+    // Volts across AI0 and AI1; empty while nothing drives them, and SetInputVoltage's stand.
+    virtual std::optional<double> InputVolts() = 0;
+    // The temperature sensor's result.
+    virtual uint16_t TemperatureCode() = 0;
+    // False while the chip has no supply: it makes no conversions.
+    virtual bool ChipPowered() = 0;
+};
 inline constexpr size_t kSimFetchMax = 21; // samples that fit one answer after the count byte
 
 // Faults a test can switch on; clearing CablePulled plugs the bridge back in.
@@ -47,7 +64,8 @@ class SimBridge {
     // Fixed conversion rate and signal of a bridge without a chip model; once a chip is loaded
     // its registers decide both, and these are ignored.
     void SetOutputRate(double conversionsPerSecond) {
-        if (!chip_) adc_.SetOutputRate(conversionsPerSecond);
+        fixedRate_ = conversionsPerSecond;
+        if (!chip_ && powered_) adc_.SetOutputRate(conversionsPerSecond);
     }
     void SetSignal(double meanCode, double noiseRmsCodes) {
         if (!chip_) adc_.SetSignal(meanCode, noiseRmsCodes);
@@ -60,7 +78,10 @@ class SimBridge {
     // collected while "IRQEN" is 1.
     void LoadChip(const ChipModel& model);
     // The calibrator's output, across the chip's inputs AI0 (+) and AI1 (-).
-    void SetInputVoltage(double volts) { analog_.CalibratorVolts = volts; }
+    void SetInputVoltage(double volts) { analog_.CalibratorVolts = inputVolts_ = volts; }
+    // From now on the input, the sensor and the chip's supply come from `source` (null: from the
+    // setters, always powered); the source must outlive the bridge or be replaced first.
+    void SetAnalogSource(SimAnalogSource* source) { source_ = source; }
 
     bool Streaming() const { return adc_.Running(); }
     // Mode byte of the last stream start request.
@@ -87,16 +108,22 @@ class SimBridge {
     Reply Fetch();
     Reply Special(const std::vector<uint8_t>& request);
     Reply BridgeLines() const;
-    // Brings the converter in line with the chip's registers (no-op without a chip).
+    // Brings the converter in line with the analog source and the chip's registers.
     void SyncChip();
+    // Asks the analog source for the inputs and the power; false when the power changed.
+    bool PullAnalog();
     // A conversion the stream made; a single read, which answers the last result while the
-    // chip is off.
+    // chip is off or unpowered.
     int32_t StreamConversion();
     int32_t SingleConversion();
 
     SimAdc adc_;
     std::optional<SimChip> chip_;
     SimAnalogInputs analog_;
+    SimAnalogSource* source_ = nullptr;
+    double inputVolts_ = 0.0;  // the value SetInputVoltage gave
+    double fixedRate_ = 100.0; // conversion rate without a chip model
+    bool powered_ = true;
     double chipStreamRate_ = 0.0; // stream rate last handed to the ADC from the chip's registers
     bool chipConverting_ = true;
     bool chipTemperature_ = false;

@@ -17,6 +17,9 @@ class SimSerialPeer {
     virtual std::vector<uint8_t> Take(const uint8_t* data, size_t length) = 0;
     // Line errors since the last call (cleared by the call).
     virtual uint32_t TakeLineErrors() { return 0; }
+    // Bytes that have become due on the peer's clock since the last call: answers that come
+    // late or in parts.
+    virtual std::vector<uint8_t> Due() { return {}; }
 };
 
 // Faults a test can switch on, each disturbing one part of the exchange.

@@ -58,11 +58,13 @@ bool SimSerialLine::QueryStatus(uint32_t& errors, size_t& waiting) {
     waiting = 0;
     if (port_ == nullptr) return false;
     if (port_->Peer != nullptr) errors = port_->Peer->TakeLineErrors();
+    Collect();
     waiting = queue_.size();
     return true;
 }
 
 size_t SimSerialLine::Read(uint8_t* data, size_t max) {
+    Collect();
     const size_t count = std::min(max, queue_.size());
     std::copy_n(queue_.begin(), count, data);
     queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(count));
@@ -75,6 +77,17 @@ size_t SimSerialLine::Write(const uint8_t* data, size_t length) {
     const std::vector<uint8_t> answer = port_->Peer->Take(data, length);
     queue_.insert(queue_.end(), answer.begin(), answer.end());
     return length;
+}
+
+void SimSerialLine::DiscardInput() {
+    Collect();
+    queue_.clear();
+}
+
+void SimSerialLine::Collect() {
+    if (port_ == nullptr || port_->Peer == nullptr) return;
+    const std::vector<uint8_t> due = port_->Peer->Due();
+    queue_.insert(queue_.end(), due.begin(), due.end());
 }
 
 } // namespace qn

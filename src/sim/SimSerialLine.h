@@ -55,9 +55,12 @@ class SimSerialLine final : public SerialLine {
     bool QueryStatus(uint32_t& errors, size_t& waiting) override;
     size_t Read(uint8_t* data, size_t max) override;
     size_t Write(const uint8_t* data, size_t length) override;
-    void DiscardInput() override { queue_.clear(); }
+    void DiscardInput() override;
 
   private:
+    // Moves what the peer has made due since the last look into the input queue.
+    void Collect();
+
     SimSerialPortFactory& factory_;
     SimPortRecord* port_ = nullptr;
     std::deque<uint8_t> queue_; // the peer's answers not read yet
