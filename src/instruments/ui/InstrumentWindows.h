@@ -1,21 +1,62 @@
-// The instrument windows: calibrator and power-supply step tables and the temperature test.
-// Their grids and buttons come with the instrument control; for now they exist with captions.
+// The instrument windows: the calibrator's and the power supply's step tables and the temperature
+// test.
 #pragma once
+
+#include "instruments/Calibrator.h"
+#include "instruments/StepTable.h"
 
 #include <QWidget>
 
+#include <cstddef>
+
+class QPushButton;
+class QTableView;
+class QVBoxLayout;
+
 namespace qn {
 
-class TFLUKE : public QWidget {
+class StepTableModel;
+
+// A window holding one editable step grid over a step table.
+class StepTableWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit TFLUKE(QWidget* parent = nullptr);
+    // M steps in the table and the grid (the temperature test's step count).
+    void SetStepCount(size_t steps);
+    // The table was filled from a step file: the grid shows it again.
+    void RefreshGrid();
+
+  protected:
+    StepTableWindow(StepTable& steps, const QString& caption, const char* gridName,
+                    QWidget* parent);
+
+    QTableView* grid_ = nullptr;
+    QVBoxLayout* layout_ = nullptr;
+    StepTableModel* model_ = nullptr;
+    StepTable& steps_;
 };
 
-class TFPower : public QWidget {
+// "FLUKE-5500": one calibrator command per test step.
+class TFLUKE : public StepTableWindow {
     Q_OBJECT
   public:
-    explicit TFPower(QWidget* parent = nullptr);
+    TFLUKE(StepTable& steps, Calibrator& fluke, QWidget* parent = nullptr);
+
+    QTableView* FlukeGd = nullptr;
+    // Hidden test button: sends the command of step 2.
+    QPushButton* Button3 = nullptr;
+
+  private:
+    Calibrator& fluke_;
+};
+
+// "Power Supply": one power-supply command per test step.
+class TFPower : public StepTableWindow {
+    Q_OBJECT
+  public:
+    explicit TFPower(StepTable& steps, QWidget* parent = nullptr);
+
+    QTableView* PowerGd = nullptr;
 };
 
 class TTMP : public QWidget {

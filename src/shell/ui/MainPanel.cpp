@@ -80,10 +80,8 @@ void TMainPanel::BuildMenus() {
                              "Download Reg", "Download Power"})
         AddItem(Menu_File, item);
     Menu_Option = menuBar()->addMenu("Option");
-    connect(AddItem(Menu_Option, "Setup"), &QAction::triggered, this, [this] {
-        Option->move(geometry().topLeft() + QPoint(40, 40));
-        Option->exec();
-    });
+    connect(AddItem(Menu_Option, "Setup"), &QAction::triggered, this,
+            [this] { Option->Setup(geometry().topLeft()); });
     connect(AddItem(Menu_Option, "RAM Panel"), &QAction::triggered, this,
             [this] { ShowPanel(Qn_RAM, kSlotRam, true); });
     connect(AddItem(Menu_Option, "REG Panel"), &QAction::triggered, this,
@@ -137,8 +135,9 @@ void TMainPanel::CreateWindows() {
     Qn_BASE->hide();
     Qn_UP = new TQn_UP(bench_.Centre, this);
     Qn_UP->hide();
-    Option = new TOption(this);
     ChipList = bench_.Catalogue.LoadChipList();
+    Option = new TOption(
+        bench_, ChipList, [this](uint16_t index) { SelectChip(index); }, this);
     Qn_RAM = new TQn_RAM(PanelContext(), this);
     Qn_Reg2 = new TQn_Reg2(PanelContext(), this);
     ADCForm = new TADCForm(PanelContext(),
@@ -156,8 +155,8 @@ void TMainPanel::CreateWindows() {
                     {bench_.Capture, [this] { return GetGain(bench_.Model, bench_.Stnd.RegImage); },
                      [this] { Gauge->hide(); }},
                     bench_.Ask, *this, bench_.ProgramDir, this);
-    FLUKE = new TFLUKE(this);
-    FPower = new TFPower(this);
+    FLUKE = new TFLUKE(bench_.Instruments.FlukeSteps, bench_.Instruments.Fluke, this);
+    FPower = new TFPower(bench_.Instruments.PowerSteps, this);
     TMP = new TTMP(this);
     const std::pair<QWidget*, const char*> names[] = {
         {Option, "Option"}, {Qn_RAM, "Qn_RAM"}, {Qn_Reg2, "Qn_Reg2"}, {ADCForm, "ADCForm"},
@@ -296,6 +295,7 @@ void TMainPanel::ApplyChipControls() {
 }
 
 void TMainPanel::USBClient() {
+    Option->ChennalComChange();
     ChennalComChange(bench_);
     ChipSelected(bench_.Model);
     ApplyChipControls();
