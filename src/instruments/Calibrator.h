@@ -34,6 +34,8 @@ class Calibrator {
 
   private:
     void Send(const std::string& line);
+    // Settle pause, TxBuffer cleared, one line read.
+    std::string Answer();
     InstrumentPorts& ports_;
 };
 

@@ -28,6 +28,9 @@ inline constexpr double kCalibratorSettleMs = 500;
 // Status panel of the instrument selection and of a port lost while open.
 inline constexpr int kInstrumentStatusPanel = 1;
 
+// True when `text` begins with `prefix`, letters compared without regard to case.
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
 // One set for all instrument ports; only one exchange is in progress at a time.
 struct InstrumentBuffers {
     std::array<uint8_t, kTxBufferSize> TxBuffer{}; // after ReadLine: the line read, no CR
@@ -68,6 +71,8 @@ class InstrumentPorts {
     // Status query: the count of bytes waiting (0 when the query fails). A port whose line has
     // gone (the device disappeared) is marked unselected and the loss is shown once.
     size_t QueryWaiting(DevcRS232& port);
+    // The same query, false when the port is not open or does not answer it (`waiting` is 0).
+    bool QueryStatus(DevcRS232& port, size_t& waiting);
     // Reads what waits, at most `capacity` bytes, into `into`; the rest of what waits is read
     // and dropped so the queue is empty afterwards. Returns the count kept.
     size_t ReadWaiting(DevcRS232& port, uint8_t* into, size_t capacity, size_t waiting);

@@ -1,0 +1,144 @@
+// libFuzzer target: arbitrary bytes as the chamber's answers to its write, read, temperature and
+// identification exchanges.
+#include "instruments/BenchInstruments.h"
+#include "instruments/Chamber.h"
+#include "sim/SimClock.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+
+namespace {
+
+volatile size_t sink = 0; // keeps every result observable
+
+void Require(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+// Input layout: operation bytes and answers interleaved. Every frame the chamber receives
+// releases the next answer: two length bytes, then that many bytes of the input.
+class Input {
+  public:
+    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    bool Empty() const { return pos_ >= size_; }
+    uint8_t Byte() { return Empty() ? 0 : data_[pos_++]; }
+    std::string Take(size_t count) {
+        count = std::min(count, size_ - pos_);
+        std::string bytes(reinterpret_cast<const char*>(data_ + pos_), count);
+        pos_ += count;
+        return bytes;
+    }
+
+  private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t pos_ = 0;
+};
+
+class AnswerLine final : public qn::SerialLine {
+  public:
+    explicit AnswerLine(Input& input) : input_(input) {}
+    bool Open(const std::string& /*portName*/) override { return open_ = true; }
+    void Close() override { open_ = false; }
+    bool IsOpen() const override { return open_; }
+    bool Configure(const qn::LineSettings& /*settings*/) override { return true; }
+    bool SetDtr(bool /*on*/) override { return true; }
+    bool QueryStatus(uint32_t& errors, size_t& waiting) override {
+        errors = 0;
+        waiting = queue_.size();
+        return true;
+    }
+    size_t Read(uint8_t* data, size_t max) override {
+        Require(max <= qn::kTxBufferSize); // no caller's buffer is larger
+        const size_t count = std::min(max, queue_.size());
+        std::copy_n(queue_.begin(), count, data);
+        queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(count));
+        return count;
+    }
+    size_t Write(const uint8_t* /*data*/, size_t length) override {
+        const size_t high = input_.Byte();
+        const std::string answer = input_.Take(high << 8 | input_.Byte());
+        queue_.insert(queue_.end(), answer.begin(), answer.end());
+        return length;
+    }
+    void DiscardInput() override { queue_.clear(); }
+
+  private:
+    Input& input_;
+    std::deque<uint8_t> queue_;
+    bool open_ = false;
+};
+
+class NoStatus final : public qn::StatusBar {
+  public:
+    void SetPanelText(int /*panel*/, const std::string& text) override {
+        sink = sink + text.size();
+    }
+};
+
+void CheckRead(const qn::InstrumentBuffers& buffers) {
+    Require(buffers.BytesRead <= qn::kRxBufferSize);
+    for (size_t offset : {size_t{10}, size_t{15}, buffers.BytesRead, size_t{600}}) {
+        const uint16_t word = qn::ChamberWord(buffers.RxBuffer.data(), buffers.BytesRead, offset);
+        const double celsius = qn::ChamberCelsius(word);
+        Require(celsius >= -3276.7 && celsius <= 3276.8);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Input input(data, size);
+    qn::SimClock clock;
+    NoStatus status;
+    qn::InstrumentPorts ports(clock, status);
+    qn::Chamber chamber(ports);
+    ports.ChamberPort.Line = std::make_unique<AnswerLine>(input);
+    ports.ChamberPort.Line->Open("COM3");
+    ports.ChamberPort.Selected = 1;
+    const qn::InstrumentBuffers& buffers = ports.Buffers;
+
+    for (int step = 0; step < 16 && !input.Empty(); ++step) {
+        const uint8_t op = input.Byte();
+        const uint16_t address = static_cast<uint16_t>(input.Byte() << 8 | input.Byte());
+        switch (op % 5) {
+        case 0: {
+            std::array<int, 4> words{};
+            for (int& w : words) w = static_cast<int16_t>(input.Byte() << 8 | input.Byte());
+            const size_t n = 1 + (op >> 3) % words.size();
+            if (chamber.ChamberWrite(address, std::span(words.data(), n)))
+                Require(qn::ChamberAnswerOk(buffers.RxBuffer.data(), buffers.BytesRead));
+            break;
+        }
+        case 1:
+            sink = sink + chamber.ChamberRead(address, (op >> 3) % 8);
+            CheckRead(buffers);
+            break;
+        case 2: {
+            uint16_t first = 0, second = 0;
+            if (chamber.ReadTemp(first, second)) {
+                CheckRead(buffers);
+                sink = sink + first + second;
+            }
+            break;
+        }
+        case 3:
+            if (chamber.Identify()) Require(buffers.RxBuffer[0] == qn::kStx);
+            break;
+        default: {
+            const qn::ChamberSetPoint row{input.Take(input.Byte() % 12), input.Take(4),
+                                          input.Take(4), input.Take(4)};
+            const int tenths = qn::ChamberTenths(row.Temperature);
+            Require(tenths % 10 == 0);
+            sink = sink + chamber.LoadTemp(row);
+            break;
+        }
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,165 @@
+// Chamber frames, answer checks, word and set-point conversions and the retried operations.
+#include "InstrumentFixture.h"
+
+#include "instruments/Chamber.h"
+
+namespace qn::test {
+namespace {
+
+std::string Text(const std::vector<uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+
+const std::string kStxText(1, '\x02');
+const std::string kWriteOk = kStxText + "01WSD,OK\r\n";
+
+TEST(ChamberFrames, ByteForByte) {
+    const std::vector<int> setPoint{-400, 0};
+    const std::vector<int> four{1, 0x7FFF, -1, 0x10};
+    EXPECT_EQ(Text(ChamberWriteFrame(kChamberSetPointReg, setPoint)),
+              kStxText + "01WSD,02,0102,FE70,0000\r\n");
+    EXPECT_EQ(Text(ChamberWriteFrame(kChamberRampReg, four)),
+              kStxText + "01WSD,04,0106,0001,7FFF,FFFF,0010\r\n");
+    EXPECT_EQ(Text(ChamberReadFrame(kChamberTemperatureReg, 2)), kStxText + "01RSD,02,0001\r\n");
+    EXPECT_EQ(Text(ChamberReadFrame(kChamberProbeReg, 1)), kStxText + "01RSD,01,0010\r\n");
+}
+
+TEST(ChamberConversions, WordsAndSetPoints) {
+    const struct {
+        std::string Text;
+        uint16_t Word;
+        double Celsius;
+    } words[] = {{"FF9C", 0xFF9C, -10.0},
+                 {"8000", 0x8000, 3276.8},
+                 {"8001", 0x8001, -3276.7},
+                 {"00fa", 0x00FA, 25.0},
+                 {"0G00", 0, 0.0}};
+    for (const auto& w : words) {
+        const std::string answer = kStxText + "01RSD,OK," + w.Text + ",0000\r\n";
+        const auto* bytes = reinterpret_cast<const uint8_t*>(answer.data());
+        EXPECT_EQ(ChamberWord(bytes, answer.size(), 10), w.Word) << w.Text;
+        EXPECT_DOUBLE_EQ(ChamberCelsius(w.Word), w.Celsius) << w.Text;
+        EXPECT_EQ(ChamberWord(bytes, 12, 10), 0) << "cut answer " << w.Text;
+    }
+    const struct {
+        std::string Cell;
+        int Tenths;
+    } cells[] = {{"-0.5", -10}, {"25.5", 250}, {"-40.0", -400}, {"3", 30},
+                 {"abc", 0},    {"", 0},       {"12x", 0},      {"1e30", 1'000'000'000}};
+    for (const auto& c : cells) EXPECT_EQ(ChamberTenths(c.Cell), c.Tenths) << c.Cell;
+}
+
+TEST_F(InstrumentTest, ChamberWriteChecksTheAnswer) {
+    const struct {
+        const char* Name;
+        std::string Answer;
+        int FailingQueries;
+        bool Ok;
+        double ElapsedMs;
+    } rows[] = {
+        {"ok", kWriteOk, 0, true, 0},
+        {"error with 11 bytes", kStxText + "01WSD,ER\r\n", 0, false, 0},
+        {"10 bytes", kStxText + "01WSD,OK\r", 0, false, 1000},
+        {"no STX",
+         "\x03"
+         "01WSD,OK\r\n",
+         0, false, 0},
+        {"silent", "", 0, false, 1000},
+        {"failed query asked again", kWriteOk, 1, true, 0},
+    };
+    ScriptedDevice& device = Attach(ports.ChamberPort);
+    const std::vector<int> stop{kChamberStop};
+    for (const auto& row : rows) {
+        device.Writes.clear();
+        device.FailingQueries = row.FailingQueries;
+        device.AnswerAfter(0, row.Answer);
+        bool ok = false;
+        const double took =
+            Timed([&] { ok = bench.Climate.ChamberWrite(kChamberCommandReg, stop); });
+        EXPECT_EQ(ok, row.Ok) << row.Name;
+        EXPECT_EQ(took, row.ElapsedMs) << row.Name;
+        EXPECT_EQ(device.Writes, Writes{kStxText + "01WSD,01,0101,0004\r\n"}) << row.Name;
+    }
+}
+
+TEST_F(InstrumentTest, ChamberReadWaitsForTheWholeAnswer) {
+    const std::string full = kStxText + "01RSD,OK,00FA,0000\r\n"; // 21 bytes
+    const struct {
+        const char* Name;
+        double SecondPartMs;
+        size_t Read;
+        double ElapsedMs;
+    } rows[] = {{"complete at 300 ms", 300, 21, 300}, {"incomplete", 2000, 15, 1000}};
+    ScriptedDevice& device = Attach(ports.ChamberPort);
+    for (const auto& row : rows) {
+        device.Queue.clear();
+        device.Pending.clear();
+        device.Writes.clear();
+        device.AnswerAfter(0, full.substr(0, 15));
+        device.AnswerAfter(row.SecondPartMs, full.substr(15));
+        bool got = false;
+        const double took =
+            Timed([&] { got = bench.Climate.ChamberRead(kChamberTemperatureReg, 2); });
+        EXPECT_TRUE(got) << row.Name;
+        EXPECT_EQ(ports.Buffers.BytesRead, row.Read) << row.Name;
+        EXPECT_EQ(took, row.ElapsedMs) << row.Name;
+        EXPECT_EQ(device.Writes, Writes{kStxText + "01RSD,02,0001\r\n"}) << row.Name;
+    }
+}
+
+TEST_F(InstrumentTest, ChamberOperationsRetryOnceAfterOneSecond) {
+    const std::string setFrame = kStxText + "01WSD,02,0102,00FA,0280\r\n";
+    const std::string rampFrame = kStxText + "01WSD,02,0106,000A,FFEC\r\n";
+    const ChamberSetPoint row{"25.9", "64", "1.5", "-1.5"};
+    const struct {
+        const char* Name;
+        std::deque<std::string> SetAnswers, RampAnswers;
+        bool Loaded;
+        Writes Sent;
+        double ElapsedMs;
+    } loads[] = {
+        {"both at once", {kWriteOk}, {kWriteOk}, true, {setFrame, rampFrame}, 0},
+        {"set point retried",
+         {"", kWriteOk},
+         {kWriteOk},
+         true,
+         {setFrame, setFrame, rampFrame},
+         2000},
+        {"set point refused twice", {}, {kWriteOk}, false, {setFrame, setFrame}, 3000},
+        {"ramp refused twice", {kWriteOk}, {}, false, {setFrame, rampFrame, rampFrame}, 3000},
+    };
+    ScriptedDevice& device = Attach(ports.ChamberPort);
+    for (const auto& load : loads) {
+        device.Writes.clear();
+        device.Replies[setFrame] = load.SetAnswers;
+        device.Replies[rampFrame] = load.RampAnswers;
+        bool loaded = false;
+        const double took = Timed([&] { loaded = bench.Climate.LoadTemp(row); });
+        EXPECT_EQ(loaded, load.Loaded) << load.Name;
+        EXPECT_EQ(device.Writes, load.Sent) << load.Name;
+        EXPECT_EQ(took, load.ElapsedMs) << load.Name;
+    }
+
+    const std::string readFrame = kStxText + "01RSD,02,0001\r\n";
+    device.Writes.clear();
+    device.Replies[readFrame] = {"", kStxText + "01RSD,OK,FF9C,0123\r\n"};
+    uint16_t first = 0, second = 0;
+    EXPECT_EQ(Timed([&] { EXPECT_TRUE(bench.Climate.ReadTemp(first, second)); }), 2000);
+    EXPECT_EQ(first, 0xFF9C);
+    EXPECT_EQ(second, 0x0123);
+    EXPECT_EQ(Timed([&] { EXPECT_FALSE(bench.Climate.ReadTemp(first, second)); }), 3000);
+    EXPECT_EQ(device.Writes, Writes(4, readFrame));
+}
+
+TEST_F(InstrumentTest, ChamberRunClearsThenRuns) {
+    ScriptedDevice& device = Attach(ports.ChamberPort);
+    const std::string clearFrame = kStxText + "01WSD,01,0200,0000\r\n";
+    const std::string runFrame = kStxText + "01WSD,01,0101,0001\r\n";
+    device.Replies[runFrame] = {kWriteOk, ""};
+    EXPECT_TRUE(bench.Climate.ChamberRun()); // the clear goes unanswered
+    EXPECT_FALSE(bench.Climate.ChamberRun());
+    EXPECT_EQ(device.Writes, (Writes{clearFrame, runFrame, clearFrame, runFrame}));
+}
+
+} // namespace
+} // namespace qn::test
