@@ -1,0 +1,274 @@
+// Whole temperature test runs on the simulated lab and clock: rows, soak, steps, stop, files.
+#include "ScriptedPrompt.h"
+#include "link/SimLinkFixture.h"
+#include "sim/SimWorld.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace qn::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ScriptedPump final : public EventPump {
+  public:
+    void Pump() override {
+        if (Message) Message();
+    }
+    std::function<void()> Message;
+};
+
+std::vector<std::string> FileLines(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(text, line)) lines.push_back(line);
+    return lines;
+}
+
+// The bench on the simulated world with all three instruments selected, two temperature rows
+// and three steps set up.
+struct RunBench {
+    RunBench() {
+        fs::create_directories(dir);
+        world.Bridge.SetOutputRate(2000);
+        world.Bridge.SetSignal(200000, 3);
+        bench.Chip.SetChip(&chipInfo);
+        bench.Stnd.Interface = kLinkQn740x;
+        bench.Centre.USBConnect();
+        bench.Instruments.Select(InstrumentKind::Fluke, 0);
+        bench.Instruments.Select(InstrumentKind::Power, 1);
+        bench.Instruments.Select(InstrumentKind::Chamber, 2);
+        TempRunSettings& s = plan.Settings;
+        s.TempCount = "2";
+        s.Start = "25.0";
+        s.Increment = "2.0";
+        s.StepRows = "10";
+        s.SoakMinutes = "1";
+        s.SupplyDelay = "100";
+        plan.SetTemperatureRows();
+        plan.RegChg.Cell(1, 0) = "104"; // register 4, the address taken modulo 256
+        for (size_t step = 1; step <= 3; ++step) AddStep(step, "VOLT 3.3");
+        test.ProgressChanged = [this](const TempTestProgress& p) {
+            if (p.Step > 0) attempts.push_back(p.Step);
+            if (p.Step == 1 && firstStepMs < 0) firstStepMs = clock.SteadyMs();
+        };
+    }
+    ~RunBench() { fs::remove_all(dir); }
+    RunBench(const RunBench&) = delete;
+    RunBench& operator=(const RunBench&) = delete;
+
+    void AddStep(size_t step, const std::string& supply) {
+        plan.RegChg.Cell(1, step) = "0" + std::to_string(step);
+        plan.RegChg.Cell(kDelayColumn, step) = "1";
+        plan.RegChg.Cell(kAcmColumn, step) = "2.4";
+        bench.Instruments.PowerSteps.Resize(10);
+        bench.Instruments.FlukeSteps.Resize(10);
+        bench.Instruments.PowerSteps.Row(step) = {"1", supply};
+        bench.Instruments.FlukeSteps.Row(step) = {"1", "OUT 100 mV ,0 Hz "};
+    }
+    size_t Attempts(size_t step) const {
+        return static_cast<size_t>(std::count(attempts.begin(), attempts.end(), step));
+    }
+    bool ChamberWasSetTo(uint16_t tenths) const {
+        return world.Chamber.Register(kChamberSetPointReg) == tenths;
+    }
+
+    inline static int made = 0;
+    fs::path dir = fs::temp_directory_path() /
+                   ("qn-temp-run-" + std::to_string(::getpid()) + "-" + std::to_string(++made));
+    SimClock clock;
+    SimWorld world{clock};
+    ScriptedPump pump;
+    ScriptedPrompt prompt;
+    RecordingStatus status;
+    CountingPanels panels;
+    FixedChipInfo chipInfo{"QN7401", 2, 3};
+    Bench bench{
+        Platform{world.Hid, world.Driver, world.SerialPorts, clock, pump, status, panels, prompt},
+        dir.string() + "/", ""};
+    TempTestPlan& plan = bench.Plan;
+    TempTest& test = bench.Temp;
+    std::vector<size_t> attempts; // the step of every attempt, in order
+    double firstStepMs = -1;
+};
+
+TEST(TempTestRun, BeginMeasuresEveryRowAndStepAndLeavesTheFiles) {
+    RunBench t;
+    t.test.TBegin();
+    const auto lines = FileLines(t.dir / "QnTEMPA.CSV");
+    ASSERT_EQ(lines.size(), 2u + 6u);
+    const std::vector<std::string> starts = {"25.00, 0.00, 1, ", "25.00, 0.00, 2, ",
+                                             "25.00, 0.00, 3, ", "27.00, 0.00, 1, ",
+                                             "27.00, 0.00, 2, ", "27.00, 0.00, 3, "};
+    for (size_t i = 0; i < starts.size(); ++i) {
+        EXPECT_EQ(lines[2 + i].rfind(starts[i], 0), 0u) << lines[2 + i];
+        const StepResult& result = t.test.Results().Result(i / 3 + 1, i % 3 + 1);
+        EXPECT_NEAR(result.Adc.Average, 100000, 5) << "halved codes around 200000";
+    }
+    EXPECT_TRUE(fs::exists(t.dir / "QnTEMPB.CSV"));
+    EXPECT_FALSE(fs::exists(t.dir / "QnTEMPBryMen.CSV")) << "source ADC writes no meter file";
+    EXPECT_TRUE(t.ChamberWasSetTo(270));
+    EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg), kChamberStop);
+    EXPECT_EQ(t.world.Calibrator.Log().back(), "STBY");
+    EXPECT_EQ(t.world.Bridge.Registers[4], 0x03) << "the last step's register value";
+    EXPECT_FALSE(t.test.Running());
+}
+
+TEST(TempTestRun, SoakStartsAfreshWhenTheChamberLeavesTheBand) {
+    RunBench t;
+    t.plan.Settings.TempCount = "1";
+    t.plan.SetTemperatureRows();
+    bool disturbed = false;
+    t.test.ProgressChanged = [&](const TempTestProgress& p) {
+        if (p.Soaking && !disturbed && t.clock.SteadyMs() > 40'000) {
+            t.world.Chamber.Disturb(4.0);
+            disturbed = true;
+        }
+        if (p.Step == 1 && t.firstStepMs < 0) t.firstStepMs = t.clock.SteadyMs();
+    };
+    t.test.TBegin();
+    ASSERT_TRUE(disturbed);
+    EXPECT_GT(t.firstStepMs, 40'000 + 60'000) << "a full minute of soak after the excursion";
+}
+
+TEST(TempTestRun, StopDuringTheSoakFinishesTheRun) {
+    RunBench t;
+    t.pump.Message = [&] {
+        if (t.clock.SteadyMs() > 20'000) t.test.StopClick();
+    };
+    t.test.TBegin();
+    EXPECT_TRUE(t.attempts.empty());
+    EXPECT_EQ(FileLines(t.dir / "QnTEMPA.CSV").size(), 8u);
+    EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg), kChamberStop);
+    EXPECT_EQ(t.world.Calibrator.Log().back(), "STBY");
+}
+
+TEST(TempTestRun, StepsAreTriedFourTimesWhenNothingIsMeasured) {
+    RunBench t;
+    struct Case {
+        const char* name;
+        CaptureSource source;
+        std::vector<size_t> expected; // attempts of steps 1, 2, 3
+        bool meterFile;
+    };
+    const Case cases[] = {
+        {"unpowered chip fails step 1", CaptureSource::Adc, {4, 1, 1}, false},
+        {"Brymen alone never captures", CaptureSource::Brymen, {4, 4, 4}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        t.attempts.clear();
+        fs::remove(t.dir / "QnTEMPBryMen.CSV");
+        t.plan.Settings.TempCount = "1";
+        t.plan.SetTemperatureRows();
+        t.plan.Settings.Source = c.source;
+        t.world.SupplyPowersChip = true;
+        t.AddStep(1, "OUTP OFF");
+        t.test.TTest();
+        for (size_t s = 1; s <= 3; ++s) EXPECT_EQ(t.Attempts(s), c.expected[s - 1]) << "step " << s;
+        EXPECT_EQ(fs::exists(t.dir / "QnTEMPBryMen.CSV"), c.meterFile);
+    }
+}
+
+TEST(TempTestRun, TestRunLeavesTheSetPointAloneAndStopsTheChamber) {
+    RunBench t;
+    t.test.TTest();
+    EXPECT_FALSE(t.ChamberWasSetTo(250));
+    EXPECT_FALSE(t.ChamberWasSetTo(270));
+    EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg), kChamberStop);
+    EXPECT_EQ(FileLines(t.dir / "QnTEMPA.CSV").size(), 8u);
+}
+
+TEST(TempTestRun, FullFilesCountOnAcrossRuns) {
+    RunBench t;
+    t.plan.Settings.TempCount = "1";
+    t.plan.SetTemperatureRows();
+    t.plan.RegChg.Cell(1, 3).clear(); // two steps
+    t.plan.Settings.SaveFullFiles = true;
+    t.test.TTest();
+    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-0.CSV"));
+    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-1.CSV"));
+    EXPECT_FALSE(fs::exists(t.dir / "TEMP" / "QnTMP-2.CSV"));
+    t.test.TTest();
+    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-2.CSV"));
+    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-3.CSV"));
+    EXPECT_FALSE(fs::exists(t.dir / "TEMP" / "QnTMP-4.CSV"));
+}
+
+TEST(TempTestRun, RunsThatCannotGoOnEndWithAMessageAndTheSummary) {
+    struct Case {
+        const char* name;
+        std::function<void(RunBench&)> arrange;
+        const char* message;
+        bool measured;
+    };
+    const Case cases[] = {
+        {"TEMP folder squatted by a file",
+         [](RunBench& t) {
+             t.plan.Settings.SaveFullFiles = true;
+             std::ofstream(t.dir / "TEMP") << "x";
+         },
+         "Cannot create ", true},
+        {"soak not a number", [](RunBench& t) { t.plan.Settings.SoakMinutes = "abc"; },
+         "等待溫度穩定時間", false},
+        {"delay not a number", [](RunBench& t) { t.plan.RegChg.Cell(kDelayColumn, 2) = "x"; },
+         "Delay of step 2", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunBench t;
+        c.arrange(t);
+        t.test.TBegin();
+        ASSERT_FALSE(t.prompt.Asked.empty());
+        EXPECT_EQ(t.prompt.Asked.front().rfind(c.message, 0), 0u) << t.prompt.Asked.front();
+        EXPECT_EQ(!t.attempts.empty(), c.measured);
+        EXPECT_EQ(fs::exists(t.dir / "QnTEMPA.CSV"), c.measured);
+        EXPECT_FALSE(t.test.Running());
+    }
+}
+
+TEST(TempTestPlanRules, TemperatureRowsAndStepRows) {
+    struct Case {
+        const char* count;
+        const char* start;
+        const char* increment;
+        size_t rows;
+    };
+    const Case rows[] = {{"25", "-40.0", "10.0", 20},
+                         {"0", "-40.0", "10.0", 1},
+                         {"abc", "0", "5", 1},
+                         {"3", "140", "10", 2}};
+    for (const Case& c : rows) {
+        TempTestPlan plan;
+        plan.Settings = {.TempCount = c.count, .Start = c.start, .Increment = c.increment};
+        EXPECT_EQ(plan.SetTemperatureRows(), c.rows) << c.count << " from " << c.start;
+        EXPECT_EQ(plan.Settings.TempCount, std::to_string(c.rows));
+    }
+    TempTestPlan plan;
+    EXPECT_EQ(plan.Rows[1].Temperature, "-40.00");
+    EXPECT_EQ(plan.Rows[2].Temperature, "-30.00");
+    EXPECT_EQ(plan.Rows[1].HumidityRamp, "5.00");
+    StepTable fluke, power;
+    for (const char* typed : {"0", "20000", "x"}) {
+        plan.Settings.StepRows = typed;
+        EXPECT_EQ(plan.SetStepRows(fluke, power), 48u) << typed;
+        EXPECT_EQ(plan.Settings.StepRows, "48");
+        EXPECT_EQ(fluke.Steps(), 48u);
+    }
+    plan.Settings.StepRows = "7";
+    EXPECT_EQ(plan.SetStepRows(fluke, power), 7u);
+    EXPECT_EQ(power.Steps(), 7u);
+    EXPECT_EQ(plan.RegChg.Cell(0, 7), "Value-7");
+}
+
+} // namespace
+} // namespace qn::test
