@@ -1,0 +1,94 @@
+// A 30-row by 100-step temperature test on the simulated lab and clock: the wall time the
+// sequence itself costs (captures, statistics, instrument exchanges, result files) and the
+// memory it holds.
+#include "host/EventPump.h"
+#include "host/PanelRefresh.h"
+#include "host/Prompt.h"
+#include "host/StatusBar.h"
+#include "link/ChipLinkInfo.h"
+#include "shell/Bench.h"
+#include "sim/SimClock.h"
+#include "sim/SimWorld.h"
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+namespace qn::bench {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr size_t kRows = 30;
+constexpr size_t kSteps = 100;
+
+class DroppedStatus final : public StatusBar {
+  public:
+    void SetPanelText(int /*panel*/, const std::string& /*text*/) override {}
+};
+
+struct RunBench {
+    explicit RunBench(const fs::path& folder)
+        : bench{Platform{world.Hid, world.Driver, world.SerialPorts, clock, pump, status, panels,
+                         prompt},
+                folder.string() + "/", ""} {
+        world.Bridge.SetOutputRate(2000);
+        world.Bridge.SetSignal(200000, 3);
+        bench.Chip.SetChip(&chipInfo);
+        bench.Stnd.Interface = kLinkQn740x;
+        bench.Centre.USBConnect();
+        bench.Instruments.Select(InstrumentKind::Fluke, 0);
+        bench.Instruments.Select(InstrumentKind::Power, 1);
+        bench.Instruments.Select(InstrumentKind::Chamber, 2);
+        TempRunSettings& s = bench.Plan.Settings;
+        s.TempCount = std::to_string(kRows);
+        s.Start = "-40.0";
+        s.Increment = "5.0";
+        s.StepRows = std::to_string(kSteps);
+        s.SoakMinutes = "1";
+        s.SupplyDelay = "100";
+        bench.Plan.SetTemperatureRows();
+        bench.Plan.SetStepRows(bench.Instruments.FlukeSteps, bench.Instruments.PowerSteps);
+        bench.Plan.RegChg.Cell(1, 0) = "4";
+        for (size_t step = 1; step <= kSteps; ++step) {
+            bench.Plan.RegChg.Cell(1, step) = std::to_string(step % 10);
+            bench.Plan.RegChg.Cell(kDelayColumn, step) = "1";
+            bench.Plan.RegChg.Cell(kAcmColumn, step) = "2.4";
+            bench.Instruments.PowerSteps.Row(step) = {"1", "VOLT 3.3"};
+            bench.Instruments.FlukeSteps.Row(step) = {"1", "OUT 100 mV ,0 Hz "};
+        }
+    }
+
+    SimClock clock;
+    SimWorld world{clock};
+    NullEventPump pump;
+    PromptRelay prompt;
+    DroppedStatus status;
+    PanelRefresh panels;
+    FixedChipInfo chipInfo{"QN7401", 2, 3};
+    Bench bench;
+};
+
+void TemperatureRun(benchmark::State& state) {
+    const fs::path folder =
+        fs::temp_directory_path() / ("qn-temp-bench-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    for (auto _ : state) {
+        RunBench run(folder);
+        run.bench.Temp.TBegin();
+        state.counters["simulated_hours"] = run.clock.SteadyMs() / 3'600'000.0;
+        state.counters["steps_measured"] = static_cast<double>(
+            run.bench.Temp.Results().TempCount() * run.bench.Temp.Results().StepCount());
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    fs::remove_all(folder);
+}
+BENCHMARK(TemperatureRun)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+} // namespace
+} // namespace qn::bench
