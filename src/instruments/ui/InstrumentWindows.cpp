@@ -1,5 +1,4 @@
-// The step table windows' grids and the calibrator's test button; the temperature test window's
-// caption and size.
+// The step table windows' grids and the calibrator's test button.
 #include "instruments/ui/InstrumentWindows.h"
 
 #include "instruments/ui/StepTableModel.h"
@@ -58,10 +57,5 @@ TFLUKE::TFLUKE(StepTable& steps, Calibrator& fluke, QWidget* parent)
 
 TFPower::TFPower(StepTable& steps, QWidget* parent)
     : StepTableWindow(steps, "Power Supply", "PowerGd", parent), PowerGd(grid_) {}
-
-TTMP::TTMP(QWidget* parent) : QWidget(parent) {
-    setWindowTitle("Temperature Test");
-    resize(800, 560);
-}
 
 } // namespace qn

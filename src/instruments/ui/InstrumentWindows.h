@@ -1,5 +1,4 @@
-// The instrument windows: the calibrator's and the power supply's step tables and the temperature
-// test.
+// The instrument step windows: the calibrator's and the power supply's step tables.
 #pragma once
 
 #include "instruments/Calibrator.h"
@@ -57,12 +56,6 @@ class TFPower : public StepTableWindow {
     explicit TFPower(StepTable& steps, QWidget* parent = nullptr);
 
     QTableView* PowerGd = nullptr;
-};
-
-class TTMP : public QWidget {
-    Q_OBJECT
-  public:
-    explicit TTMP(QWidget* parent = nullptr);
 };
 
 } // namespace qn

@@ -9,6 +9,7 @@
 #include "chip/ui/RamPanel.h"
 #include "chip/ui/RegisterPanel.h"
 #include "instruments/ui/InstrumentWindows.h"
+#include "instruments/ui/TempTestWindow.h"
 #include "link/ui/QnUp.h"
 #include "shell/ChipSelection.h"
 #include "shell/ReadRam.h"
@@ -75,10 +76,7 @@ QAction* TMainPanel::AddBarItem(const QString& caption) {
 }
 
 void TMainPanel::BuildMenus() {
-    Menu_File = menuBar()->addMenu("File");
-    for (const char* item : {"Save Fluke", "Save Reg", "Save Power", "DownLoad Fluke",
-                             "Download Reg", "Download Power"})
-        AddItem(Menu_File, item);
+    BuildFileMenu();
     Menu_Option = menuBar()->addMenu("Option");
     connect(AddItem(Menu_Option, "Setup"), &QAction::triggered, this,
             [this] { Option->Setup(geometry().topLeft()); });
@@ -93,8 +91,10 @@ void TMainPanel::BuildMenus() {
     connect(AddBarItem("Read RAM"), &QAction::triggered, this, [this] { ReadRamClick(); });
     connect(AddBarItem("ENOB Test"), &QAction::triggered, this,
             [this] { ShowPanel(AnxADC, kSlotAnalysis, true); });
-    connect(AddBarItem("連續讀取"), &QAction::triggered, this,
-            [this] { ShowPanel(TMP, kSlotTemp, true); });
+    connect(AddBarItem("連續讀取"), &QAction::triggered, this, [this] {
+        TMP->StartReading();
+        ShowPanel(TMP, kSlotTemp, true);
+    });
     connect(AddBarItem("Fluke"), &QAction::triggered, this,
             [this] { ShowPanel(FLUKE, kSlotFluke, true); });
     connect(AddBarItem("Power"), &QAction::triggered, this,
@@ -157,7 +157,7 @@ void TMainPanel::CreateWindows() {
                     bench_.Ask, *this, bench_.ProgramDir, this);
     FLUKE = new TFLUKE(bench_.Instruments.FlukeSteps, bench_.Instruments.Fluke, this);
     FPower = new TFPower(bench_.Instruments.PowerSteps, this);
-    TMP = new TTMP(this);
+    CreateTempTestWindow();
     const std::pair<QWidget*, const char*> names[] = {
         {Option, "Option"}, {Qn_RAM, "Qn_RAM"}, {Qn_Reg2, "Qn_Reg2"}, {ADCForm, "ADCForm"},
         {AnxADC, "AnxADC"}, {FLUKE, "FLUKE"},   {FPower, "FPower"},   {TMP, "TMP"}};
@@ -169,6 +169,7 @@ void TMainPanel::FormActivate() {
     HideAllPanels();
     LoadSettings();
     AnxADC->ApplySettings();
+    TMP->ApplySettings();
 }
 
 void TMainPanel::HideAllPanels() {

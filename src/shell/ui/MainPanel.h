@@ -125,6 +125,16 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     void KeepOnScreen();
     void FormClose();
     void BuildMenus();
+    // The "File" menu: the step files of the temperature test (MainPanelFiles.cpp).
+    void BuildFileMenu();
+    void SaveRegClick();
+    void DownloadRegClick();
+    void SaveFlukeClick();
+    void DownLoadFlukeClick();
+    void SavePowerClick();
+    void DownloadPowerClick();
+    // The temperature test window, and the sequence's hooks into the analysis window.
+    void CreateTempTestWindow();
     void BuildStatusBar();
     QAction* AddItem(QMenu* menu, const QString& caption);
     QAction* AddBarItem(const QString& caption);

@@ -1,0 +1,202 @@
+// The temperature test window on the simulated bench: the step-count and "SET" rules through its
+// edits, the calibrator's range lock, a short "T-Test" from its button, the register step file
+// with its preview, and closing the main window during a "T-Begin" soak.
+#include "instruments/ui/TempTestWindow.h"
+#include "ProgramFixture.h"
+#include "analysis/ui/AnxADC.h"
+#include "instruments/TempResultFiles.h"
+#include "instruments/ui/InstrumentWindows.h"
+#include "shell/StepFiles.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+
+#include <string>
+#include <vector>
+
+namespace qn::test {
+namespace {
+
+class TempTestWindowTest : public ProgramFixture {
+  protected:
+    static void Type(QLineEdit* edit, const char* text) {
+        edit->selectAll();
+        edit->insert(text);
+    }
+    static void Enter(QLineEdit* edit) {
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(edit, &enter);
+    }
+    static QString Cell(const QTableView* grid, int row, int column) {
+        return grid->model()->index(row, column).data().toString();
+    }
+    static void SetCell(const QTableView* grid, int row, int column, const char* text) {
+        QAbstractItemModel& model = *grid->model();
+        ASSERT_TRUE(model.setData(model.index(row, column), text));
+    }
+    void Rows(const char* count, const char* start) {
+        Type(win.TMPCNT, count);
+        Type(win.TMPStart, start);
+        win.TMPCNTSET->click();
+    }
+    TTMP& win = *main->TMP;
+};
+
+TEST_F(TempTestWindowTest, StepCountAndTemperatureRowsFollowTheirEdits) {
+    const struct {
+        const char* Typed;
+        const char* Shown;
+        int Steps;
+    } counts[] = {{"12", "12", 12}, {"0", "48", 48}, {"20000", "48", 48}, {"x", "48", 48}};
+    for (const auto& c : counts) {
+        Type(win.EModenum, c.Typed);
+        Enter(win.EModenum);
+        EXPECT_EQ(win.EModenum->text(), c.Shown) << c.Typed;
+        EXPECT_EQ(win.RegChg->model()->rowCount(), c.Steps + 1) << c.Typed;
+        EXPECT_EQ(Cell(win.RegChg, c.Steps, 0), QString("Value-%1").arg(c.Steps)) << c.Typed;
+        EXPECT_EQ(main->FLUKE->FlukeGd->model()->rowCount(), c.Steps) << c.Typed;
+        EXPECT_EQ(main->FPower->PowerGd->model()->rowCount(), c.Steps) << c.Typed;
+    }
+
+    const struct {
+        const char* Count;
+        const char* Start;
+        const char* Shown;
+        const char* Last; // set point of the last row
+    } sets[] = {
+        {"25", "-40", "20", "150.00"}, {"0", "-40", "1", "-40.00"}, {"3", "25", "3", "45.00"}};
+    for (const auto& s : sets) {
+        Rows(s.Count, s.Start);
+        EXPECT_EQ(win.TMPCNT->text(), s.Shown) << s.Count;
+        const int rows = win.TMPGrid->model()->rowCount();
+        EXPECT_EQ(QString::number(rows), s.Shown) << s.Count;
+        EXPECT_EQ(Cell(win.TMPGrid, rows - 1, 1), s.Last) << s.Count;
+        EXPECT_EQ(bench.Plan.TempCount(), static_cast<size_t>(rows)) << s.Count;
+    }
+}
+
+// The two lockouts exclude each other; ENTER locks the range the checked one names.
+TEST_F(TempTestWindowTest, LockoutsExcludeEachOtherAndEnterLocksTheRange) {
+    bench.Instruments.Select(InstrumentKind::Fluke, 0);
+    const struct {
+        QCheckBox* Clicked;
+        bool On330mV, On3V;
+    } clicks[] = {{win.Lock330mV, true, false},
+                  {win.Lock3V, false, true},
+                  {win.Lock330mV, true, false},
+                  {win.Lock330mV, false, false}};
+    for (const auto& c : clicks) {
+        c.Clicked->click();
+        EXPECT_EQ(win.Lock330mV->isChecked(), c.On330mV) << c.On330mV << c.On3V;
+        EXPECT_EQ(win.Lock3V->isChecked(), c.On3V) << c.On330mV << c.On3V;
+        world.Calibrator.ClearLog();
+        win.BtEnter->click();
+        EXPECT_EQ(world.Calibrator.RangeLocked(), c.On330mV || c.On3V) << c.On330mV << c.On3V;
+    }
+    EXPECT_EQ(world.Calibrator.Log(), (std::vector<std::string>{"STBY", "RANGELCK OFF"}));
+}
+
+// Two steps at one row: the result grid gets a column per step with the stored means, the
+// analysis window the last step's reference text, and the summary file is written.
+TEST_F(TempTestWindowTest, TTestFromTheButtonFillsTheResultGridAndWritesTheSummary) {
+    Connect(true);
+    win.CBSource->setCurrentText("ADC");
+    Rows("1", "25");
+    Type(win.EModenum, "4");
+    SetCell(win.RegChg, 0, 1, "31");
+    const char* refs[] = {"2.4", "2.5"};
+    for (int step = 1; step <= 2; ++step) {
+        SetCell(win.RegChg, step, 1, step == 1 ? "01" : "02");
+        SetCell(win.RegChg, step, 11, "1");
+        SetCell(win.RegChg, step, 12, refs[step - 1]);
+    }
+    win.TTest->click();
+
+    EXPECT_FALSE(bench.Temp.Running());
+    EXPECT_TRUE(win.TTest->isEnabled() && win.TBg->isEnabled());
+    const QAbstractItemModel& data = *win.TMPData->model();
+    ASSERT_EQ(data.rowCount(), 1);
+    ASSERT_EQ(data.columnCount(), 3);
+    EXPECT_EQ(data.headerData(2, Qt::Horizontal).toString(), "D - 2");
+    EXPECT_EQ(bench.Samples.SampleCount, bench.Config.Analysis.NPoint);
+    for (int step = 1; step <= 2; ++step) {
+        const double mean = bench.Temp.Results().Result(1, static_cast<size_t>(step)).Adc.Average;
+        EXPECT_EQ(Cell(win.TMPData, 0, step), QString::number(mean, 'f', 2)) << step;
+    }
+    EXPECT_EQ(bench.Temp.Results().Result(1, 2).Adc.Average, bench.Samples.Figures.Average);
+    EXPECT_EQ(main->AnxADC->EREFV->text(), "2.5");
+    EXPECT_TRUE(main->AnxADC->CatchADC->isEnabled());
+    EXPECT_TRUE(win.Progress->format().startsWith("Row 1/1 · Step 2/2"));
+    EXPECT_TRUE(QFile::exists(dir.filePath(kTempAFile)));
+}
+
+TEST_F(TempTestWindowTest, DownloadRegFillsTheGridAndLaysOutThePreview) {
+    const struct {
+        int Steps;
+        int Columns, Rows; // of the preview, header row not counted
+    } files[] = {{3, 4, 1}, {12, 11, 2}};
+    for (const auto& f : files) {
+        QFile reg(dir.filePath(kRegisterFile));
+        ASSERT_TRUE(reg.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        reg.write("  31  32\r\n");
+        for (int s = 1; s <= f.Steps; ++s) reg.write(QString("%1  07\r\n").arg(s, 4).toLatin1());
+        reg.close();
+        Trigger("Download Reg");
+        EXPECT_EQ(Cell(win.RegChg, 0, 2), "32") << f.Steps;
+        EXPECT_EQ(Cell(win.RegChg, f.Steps, 1), QString::number(f.Steps)) << f.Steps;
+        EXPECT_EQ(Cell(win.RegChg, f.Steps, 2), "07") << f.Steps;
+        const QAbstractItemModel& preview = *win.TMPData->model();
+        EXPECT_EQ(preview.columnCount(), f.Columns) << f.Steps;
+        EXPECT_EQ(preview.rowCount(), f.Rows) << f.Steps;
+        EXPECT_EQ(preview.headerData(f.Columns - 1, Qt::Horizontal).toString(),
+                  QString("D - %1").arg(f.Columns - 1))
+            << f.Steps;
+    }
+    QFile::remove(dir.filePath(kRegisterFile));
+    Trigger("Download Reg");
+    ASSERT_FALSE(answers.Asked.empty());
+    EXPECT_NE(answers.Asked.back().find(kRegisterFile), std::string::npos);
+}
+
+// Closing during the soak ends the run through its finish; the window then closes. Before the
+// run, "連續讀取" shows the chamber's air.
+TEST_F(TempTestWindowTest, ClosingTheMainWindowDuringASoakFinishesTheRunFirst) {
+    bench.Instruments.Select(InstrumentKind::Chamber, 2);
+    Trigger("連續讀取");
+    EXPECT_TRUE(win.ReadTimer.isActive());
+    EXPECT_TRUE(win.isVisible());
+    win.ReadChamber(); // the timer's tick
+    const QString reading = win.ChamberTemp->text();
+    ASSERT_TRUE(reading.startsWith("Chamber ") && reading.endsWith(" °C")) << reading.toStdString();
+    EXPECT_NEAR(reading.mid(8).chopped(3).toDouble(), kSimRoomCelsius, 1.5);
+
+    Rows("1", "25");
+    bool closing = false;
+    const auto shown = bench.Temp.ProgressChanged;
+    bench.Temp.ProgressChanged = [&](const TempTestProgress& progress) {
+        shown(progress);
+        if (!progress.Soaking || closing) return;
+        closing = true;
+        QTimer::singleShot(0, main, &QWidget::close);
+    };
+    win.TBg->click();
+    EXPECT_TRUE(closing);
+    EXPECT_FALSE(bench.Temp.Running());
+    EXPECT_TRUE(QFile::exists(dir.filePath(kTempAFile)));
+    EXPECT_EQ(world.Chamber.Register(kChamberCommandReg), kChamberStop);
+    EXPECT_TRUE(main->isVisible()) << "the window waits for the run to end";
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(main->isVisible());
+}
+
+} // namespace
+} // namespace qn::test
