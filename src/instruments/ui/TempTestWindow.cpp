@@ -77,8 +77,11 @@ TTMP::TTMP(const TempTestLink& link, QWidget* parent) : QWidget(parent), link_(l
     BuildGrids();
     top->addWidget(TMPGrid, 1);
     layout->addLayout(top);
-    layout->addWidget(RegChg, 2);
-    layout->addWidget(TMPData, 1);
+    // The register steps and the results side by side, so the window fits a laptop screen.
+    auto* grids = new QHBoxLayout;
+    grids->addWidget(RegChg, 3);
+    grids->addWidget(TMPData, 2);
+    layout->addLayout(grids, 1);
     auto* status = new QHBoxLayout;
     Progress = new QProgressBar;
     Progress->setRange(0, 100);
@@ -94,7 +97,7 @@ TTMP::TTMP(const TempTestLink& link, QWidget* parent) : QWidget(parent), link_(l
     connect(&ReadTimer, &QTimer::timeout, this, &TTMP::ReadChamber);
     TMPCNTSETClick();
     ShowSettings();
-    resize(900, 640);
+    resize(900, 600);
 }
 
 // The sequence tells no window after the window is gone.

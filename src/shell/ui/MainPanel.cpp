@@ -27,11 +27,24 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace qn {
 namespace {
 
 constexpr int kSlotRam = 1, kSlotReg = 2, kSlotAdc = 3, kSlotOption = 6, kSlotAnalysis = 7,
               kSlotTemp = 8, kSlotFluke = 9, kSlotPower = 11;
+
+// A window shown partly outside the workspace moves in (and shrinks when larger), so none opens
+// with its buttons out of reach.
+QRect FitInside(QRect place, const QSize& area) {
+    if (area.width() < 100 || area.height() < 100) return place;
+    place.setWidth(std::min(place.width(), area.width()));
+    place.setHeight(std::min(place.height(), area.height()));
+    place.moveLeft(std::clamp(place.left(), 0, area.width() - place.width()));
+    place.moveTop(std::clamp(place.top(), 0, area.height() - place.height()));
+    return place;
+}
 
 } // namespace
 
@@ -218,7 +231,7 @@ void TMainPanel::ShowPanel(QWidget* form, int slot, bool show) {
         return;
     }
     PanelSlotRecord& place = PanelSlot[static_cast<size_t>(slot)];
-    const QRect before = sub->geometry();
+    const QRect before = FitInside(sub->geometry(), Mdi->viewport()->size());
     place.Left = before.left();
     place.Top = before.top();
     place.Width = before.width();
