@@ -65,6 +65,7 @@ bool TempTest::Start() {
     stepCount_ = plan_.StepCount();
     results_.Reset(plan_.TempCount(), stepCount_);
     latest_ = {};
+    chamberCelsius_ = NAN;
     lab.Power.Wait = [this](double ms) { WaitMs(ms); };
     if (RunningChanged) RunningChanged(true);
     if (ResultsChanged) ResultsChanged();
@@ -114,9 +115,7 @@ void TempTest::TBegin() {
             const double soakStart = wiring_.Time.SteadyMs();
             leftBand = false;
             while (!leftBand && wiring_.Time.SteadyMs() - soakStart <= soakMs) {
-                if (!Soak(target, leftBand)) return Finish();
-                wiring_.Status.SetPanelText(kTimePanel,
-                                            SoakText(wiring_.Time.SteadyMs() - soakStart));
+                if (!Soak(target, soakStart, leftBand)) return Finish();
             }
         }
         MeasureRow();
@@ -169,6 +168,7 @@ bool TempTest::ReadTenths(double& tenths) {
     uint16_t humidity = 0;
     if (!wiring_.Instruments.Climate.ReadTemp(word, humidity)) return false;
     tenths = ChamberCelsius(word) * 10;
+    chamberCelsius_ = tenths / 10;
     wiring_.Status.SetPanelText(kRowPanel, TwoDecimals(tenths / 10));
     return true;
 }
@@ -195,7 +195,7 @@ bool TempTest::Approach(double& target) {
 }
 
 // One second of the soak; `leftBand` when the chamber strayed out of the band.
-bool TempTest::Soak(double target, bool& leftBand) {
+bool TempTest::Soak(double target, double soakStart, bool& leftBand) {
     WaitMs(kPollMs);
     double tenths = 0;
     if (!ReadTenths(tenths)) return false;
@@ -204,8 +204,11 @@ bool TempTest::Soak(double target, bool& leftBand) {
         return true;
     }
     wiring_.Guard.Pump();
-    Report(0, true);
-    return StillRunning();
+    if (!StillRunning()) return false;
+    const double soakedMs = wiring_.Time.SteadyMs() - soakStart;
+    wiring_.Status.SetPanelText(kTimePanel, SoakText(soakedMs));
+    Report(0, true, soakedMs);
+    return true;
 }
 
 void TempTest::MeasureRow() {
@@ -299,9 +302,10 @@ bool TempTest::SaveFullFile() {
     return true;
 }
 
-void TempTest::Report(size_t step, bool soaking) {
+void TempTest::Report(size_t step, bool soaking, double soakMs) {
     if (ProgressChanged) {
-        ProgressChanged({currentRow_, results_.TempCount(), step, stepCount_, soaking});
+        ProgressChanged({currentRow_, results_.TempCount(), step, stepCount_, soaking, soakMs,
+                         chamberCelsius_});
     }
 }
 

@@ -15,6 +15,7 @@
 #include "link/LinkCentre.h"
 #include "link/LinkRecords.h"
 
+#include <cmath>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -55,6 +56,8 @@ struct TempTestProgress {
     size_t Step = 0;
     size_t Steps = 0;
     bool Soaking = false;
+    double SoakMs = 0;           // time held in the band so far
+    double ChamberCelsius = NAN; // the chamber's last reading in this run (NAN before the first)
 };
 
 class TempTest {
@@ -93,7 +96,7 @@ class TempTest {
     bool StillRunning();
     bool InBand(double tenths, double& target) const;
     bool Approach(double& target);
-    bool Soak(double target, bool& leftBand);
+    bool Soak(double target, double soakStart, bool& leftBand);
     bool ReadTenths(double& tenths);
     bool LoadRow(size_t row);
     void MeasureRow();
@@ -101,7 +104,7 @@ class TempTest {
     bool CaptureStep(size_t step);
     bool SaveFullFile();
     void WriteStepFiles();
-    void Report(size_t step, bool soaking);
+    void Report(size_t step, bool soaking, double soakMs = 0);
     void WaitMs(double ms);
 
     TempTestWiring wiring_;
@@ -112,6 +115,7 @@ class TempTest {
     size_t currentRow_ = 1;
     size_t regColumns_ = 0;
     size_t stepCount_ = 0;
+    double chamberCelsius_ = NAN;
 };
 
 } // namespace qn

@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace qn {
@@ -314,13 +315,15 @@ void TTMP::ShowProgress(const TempTestProgress& p) {
     const size_t done = (row - 1) * steps + (p.Step > 0 ? p.Step - 1 : 0);
     QString text = QString("Row %1/%2 · ").arg(p.Row).arg(p.Rows);
     if (p.Soaking)
-        text += "Soaking";
+        text += QString("Soaking %1 min").arg(p.SoakMs / 60'000.0, 0, 'f', 1);
     else if (p.Step > 0)
         text += QString("Step %1/%2").arg(p.Step).arg(p.Steps);
     else
         text += "Approach";
     Progress->setValue(static_cast<int>(std::min<size_t>(done, total) * 100 / total));
     Progress->setFormat(text + " · %p%");
+    if (!std::isnan(p.ChamberCelsius))
+        ChamberTemp->setText(QString("Chamber %1 °C").arg(p.ChamberCelsius, 0, 'f', 2));
 }
 
 void TTMP::StartReading() {
