@@ -1,5 +1,5 @@
 // The three instruments selected as the setup dialog does, on the simulated lab in-process and,
-// through the real serial lines, on the pseudo-terminals qn-simlab serves.
+// through the real serial lines, on the pseudo-terminals qn-simlab serves, until they vanish.
 #include "ScriptedPrompt.h"
 #include "instruments/BenchInstruments.h"
 #include "platform/QtSerialLine.h"
@@ -106,6 +106,19 @@ TEST_P(InstrumentSelect, EachInstrumentIsIdentifiedOnItsPort) {
     }
     EXPECT_EQ(bench.Power.Identity.rfind("HEWLETT-PACKARD,", 0), 0u) << bench.Power.Identity;
     EXPECT_TRUE(ask.Asked.empty());
+
+    // The adapters vanish: the serial line closes itself and the instrument is lost.
+    auto* pty = dynamic_cast<PtyLab*>(lab.get());
+    if (pty == nullptr) return;
+    pty->server.kill();
+    pty->server.waitForFinished(2000);
+    DevcRS232& fluke = bench.PortOf(InstrumentKind::Fluke);
+    for (int poll = 0; poll < 100 && fluke.Selected == 1; ++poll) {
+        bench.Ports.QueryWaiting(fluke);
+        lab->Time().SleepMs(10);
+    }
+    EXPECT_EQ(fluke.Selected, 0);
+    EXPECT_EQ(status.Panels[kInstrumentStatusPanel], "Fluke Uart  lost: COM1");
 }
 
 TEST_P(InstrumentSelect, AWrongInstrumentIsRefusedAndItsPortClosed) {

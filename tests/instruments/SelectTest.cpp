@@ -79,14 +79,6 @@ INSTANTIATE_TEST_SUITE_P(
                                  "Fail Select Chamber COM3", 1}),
     [](const auto& p) { return std::string(p.param.Name); });
 
-TEST_F(InstrumentTest, RefusedInstrumentsSayWhatIsMissing) {
-    lines.Add("COM2");
-    lines.Add("COM4");
-    bench.Select(InstrumentKind::Power, 1);
-    bench.Select(InstrumentKind::Chamber, 3);
-    EXPECT_EQ(ask.Asked, (Writes{"此通道連接的不是Power Supply!!", "此通道連接的不是溫控廂!!"}));
-}
-
 TEST_F(InstrumentTest, SupplyIdentificationSequence) {
     ScriptedDevice& device = lines.Add("COM2");
     device.Replies["*IDN?\r\n"] = {kIdentity};
