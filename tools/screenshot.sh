@@ -7,6 +7,9 @@
 #                                       the ADC switched on and continuous reading running
 #   tools/screenshot.sh out.png analysis  the same, then "ENOB Test", a 4096-sample capture with
 #                                       "Catch ADC" and its time-domain chart
+#   tools/screenshot.sh out.png temp    the three instruments selected in "Setup", then a
+#                                       "T-Begin" of three temperatures and two steps, taken
+#                                       while the chamber ramps to the second row
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="$(realpath -m "${1:-$top/docs/main-window.png}")"
@@ -37,7 +40,61 @@ fi
 "$QN_FOLDER/qn740xtest" --simulate &
 pid=$!
 sleep 3
-if [ "$QN_VIEW" = memory ]; then
+if [ "$QN_VIEW" = temp ]; then
+  # Menu bar: Option, USB Scan, Read RAM, ENOB Test, 連續讀取. Setup: COM1, COM2 and COM3 in the
+  # calibrator's, supply's and chamber's lists, each with its "Select".
+  xdotool mousemove 92 10 click 1
+  sleep 1
+  option 30 1
+  pick() {
+    xdotool mousemove 245 "$1" click 1
+    sleep 0.5
+    [ "$2" -gt 0 ] && xdotool key $(printf 'Down %.0s' $(seq "$2"))
+    xdotool key Return
+    sleep 0.5
+    xdotool mousemove 485 "$1" click 1
+    sleep 3
+  }
+  pick 182 0
+  pick 238 1
+  pick 294 2
+  xdotool mousemove 485 328 click 1 # 關閉
+  sleep 0.5
+  xdotool mousemove 311 10 click 1 # 連續讀取: the temperature test window
+  sleep 2
+  edit() { # an edit of the window: select all, type
+    xdotool mousemove "$1" "$2" click --repeat 3 1
+    sleep 0.2
+    xdotool key ctrl+a
+    xdotool type "$3"
+    sleep 0.2
+  }
+  cell() { # a grid cell: double-click, type, Enter
+    xdotool mousemove "$1" "$2" click --repeat 2 1
+    sleep 0.3
+    xdotool type "$3"
+    xdotool key Return
+    sleep 0.3
+  }
+  edit 317 61 3
+  edit 317 89 25.0
+  edit 317 117 2.0
+  xdotool mousemove 402 61 click 1 # SET
+  sleep 0.5
+  edit 317 145 2
+  xdotool key Return
+  edit 317 173 1
+  edit 317 201 100
+  cell 195 370 4
+  cell 195 390 1
+  cell 195 410 2
+  cell 424 390 1
+  cell 424 410 1
+  cell 494 390 2.4
+  cell 494 410 2.4
+  xdotool mousemove 185 315 click 1 # T-Begin
+  sleep 90
+elif [ "$QN_VIEW" = memory ]; then
   # Menu bar: File, Option, USB Scan, Read RAM, ENOB Test
   xdotool mousemove 127 10 click 1
   sleep 1

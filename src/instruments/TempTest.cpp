@@ -6,6 +6,7 @@
 #include "chip/NumberText.h"
 #include "instruments/TempResultFiles.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -73,6 +74,7 @@ bool TempTest::Start() {
 }
 
 void TempTest::Finish() {
+    if (currentRow_ > results_.TempCount()) Report(stepCount_, false, 0, true);
     running_ = false;
     const ResultFileWrite written = WriteTempAFile(wiring_.ProgramDir, results_);
     if (!written.Ok()) wiring_.Ask.Tell(written.Error);
@@ -302,10 +304,11 @@ bool TempTest::SaveFullFile() {
     return true;
 }
 
-void TempTest::Report(size_t step, bool soaking, double soakMs) {
+void TempTest::Report(size_t step, bool soaking, double soakMs, bool completed) {
     if (ProgressChanged) {
-        ProgressChanged({currentRow_, results_.TempCount(), step, stepCount_, soaking, soakMs,
-                         chamberCelsius_});
+        const size_t row = std::min(currentRow_, results_.TempCount());
+        ProgressChanged({row, results_.TempCount(), step, stepCount_, soaking, soakMs,
+                         chamberCelsius_, completed});
     }
 }
 

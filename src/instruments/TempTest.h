@@ -58,6 +58,7 @@ struct TempTestProgress {
     bool Soaking = false;
     double SoakMs = 0;           // time held in the band so far
     double ChamberCelsius = NAN; // the chamber's last reading in this run (NAN before the first)
+    bool Completed = false;      // every row and step measured: the run went through
 };
 
 class TempTest {
@@ -104,7 +105,7 @@ class TempTest {
     bool CaptureStep(size_t step);
     bool SaveFullFile();
     void WriteStepFiles();
-    void Report(size_t step, bool soaking, double soakMs = 0);
+    void Report(size_t step, bool soaking, double soakMs = 0, bool completed = false);
     void WaitMs(double ms);
 
     TempTestWiring wiring_;

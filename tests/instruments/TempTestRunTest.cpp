@@ -58,7 +58,7 @@ struct RunBench {
         plan.RegChg.Cell(1, 0) = "104"; // register 4, the address taken modulo 256
         for (size_t step = 1; step <= 3; ++step) AddStep(step, "VOLT 3.3");
         test.ProgressChanged = [this](const TempTestProgress& p) {
-            if (p.Step > 0) attempts.push_back(p.Step);
+            if (p.Step > 0 && !p.Completed) attempts.push_back(p.Step);
             if (p.Step == 1 && firstStepMs < 0) firstStepMs = clock.SteadyMs();
         };
     }

@@ -320,7 +320,8 @@ void TTMP::ShowProgress(const TempTestProgress& p) {
         text += QString("Step %1/%2").arg(p.Step).arg(p.Steps);
     else
         text += "Approach";
-    Progress->setValue(static_cast<int>(std::min<size_t>(done, total) * 100 / total));
+    Progress->setValue(p.Completed ? 100
+                                   : static_cast<int>(std::min<size_t>(done, total) * 100 / total));
     Progress->setFormat(text + " · %p%");
     if (!std::isnan(p.ChamberCelsius))
         ChamberTemp->setText(QString("Chamber %1 °C").arg(p.ChamberCelsius, 0, 'f', 2));
