@@ -184,11 +184,11 @@ bool TempTest::InBand(double tenths, double& target) const {
 
 // Waits until the chamber reads within the band of the row's set point; false ends the run.
 bool TempTest::Approach(double& target) {
-    Report(0, false);
     while (true) {
         wiring_.Guard.Pump();
         double tenths = 0;
         if (!ReadTenths(tenths)) return false;
+        Report(0, false);
         if (InBand(tenths, target)) return true;
         if (!StillRunning()) return false;
         WaitMs(kPollMs);
