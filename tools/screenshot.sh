@@ -76,23 +76,23 @@ if [ "$QN_VIEW" = temp ]; then
     xdotool key Return
     sleep 0.3
   }
-  edit 317 61 3
-  edit 317 89 25.0
-  edit 317 117 2.0
-  xdotool mousemove 402 61 click 1 # SET
+  edit 317 79 3
+  edit 317 107 25.0
+  edit 317 135 2.0
+  xdotool mousemove 402 79 click 1 # SET
   sleep 0.5
-  edit 317 145 2
+  edit 317 163 2
   xdotool key Return
-  edit 317 173 1
-  edit 317 201 100
-  cell 195 370 4
-  cell 195 390 1
-  cell 195 410 2
-  cell 424 390 1
-  cell 424 410 1
-  cell 494 390 2.4
-  cell 494 410 2.4
-  xdotool mousemove 185 315 click 1 # T-Begin
+  edit 317 191 1
+  edit 317 219 100
+  cell 195 388 4
+  cell 195 408 1
+  cell 195 428 2
+  cell 424 408 1
+  cell 424 428 1
+  cell 494 408 2.4
+  cell 494 428 2.4
+  xdotool mousemove 185 333 click 1 # T-Begin
   sleep 90
 elif [ "$QN_VIEW" = memory ]; then
   # Menu bar: File, Option, USB Scan, Read RAM, ENOB Test
