@@ -128,10 +128,19 @@ bool Chamber::LoadTemp(const ChamberSetPoint& row) {
     return true;
 }
 
+// An answer that is not a whole "OK" with both words counts as none: its words would read as
+// 0.0 °C, which a run near 0 °C would take for the chamber's temperature.
+bool Chamber::ReadTemperatureWords() {
+    if (!ChamberRead(kChamberTemperatureReg, 2)) return false;
+    const InstrumentBuffers& buffers = ports_.Buffers;
+    return buffers.BytesRead >= kWriteAnswerLength + 10 &&
+           ChamberAnswerOk(buffers.RxBuffer.data(), buffers.BytesRead);
+}
+
 bool Chamber::ReadTemp(uint16_t& first, uint16_t& second) {
-    if (!ChamberRead(kChamberTemperatureReg, 2)) {
+    if (!ReadTemperatureWords()) {
         ports_.Pause(kChamberTimeoutMs);
-        if (!ChamberRead(kChamberTemperatureReg, 2)) return false;
+        if (!ReadTemperatureWords()) return false;
     }
     const InstrumentBuffers& buffers = ports_.Buffers;
     first = ChamberWord(buffers.RxBuffer.data(), buffers.BytesRead, 10);

@@ -54,7 +54,7 @@ class Chamber {
     bool ChamberRead(uint16_t address, int n);
     // Set point 0102 and ramp 0106, each retried once after 1 s.
     bool LoadTemp(const ChamberSetPoint& row);
-    // Register 0001, retried once after 1 s; the two words of the answer.
+    // Register 0001, retried once after 1 s; the two words of a well-formed "OK" answer.
     bool ReadTemp(uint16_t& first, uint16_t& second);
     // 0200 := 0, then 0101 := 1; the result of the second write.
     bool ChamberRun();
@@ -66,6 +66,7 @@ class Chamber {
   private:
     // Polls until `count` bytes wait or 1 s has passed; a failed status query is asked again.
     size_t WaitFor(size_t count);
+    bool ReadTemperatureWords();
     InstrumentPorts& ports_;
 };
 

@@ -142,7 +142,8 @@ TEST_F(InstrumentTest, ChamberOperationsRetryOnceAfterOneSecond) {
 
     const std::string readFrame = kStxText + "01RSD,02,0001\r\n";
     device.Writes.clear();
-    device.Replies[readFrame] = {"", kStxText + "01RSD,OK,FF9C,0123\r\n"};
+    // A refusal is no temperature: the read is made once more.
+    device.Replies[readFrame] = {kStxText + "01RSD,NG,01\r\n", kStxText + "01RSD,OK,FF9C,0123\r\n"};
     uint16_t first = 0, second = 0;
     EXPECT_EQ(Timed([&] { EXPECT_TRUE(bench.Climate.ReadTemp(first, second)); }), 2000);
     EXPECT_EQ(first, 0xFF9C);
