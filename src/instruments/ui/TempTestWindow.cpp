@@ -338,7 +338,13 @@ void TTMP::ReadChamber() {
     if (!hold) return;
     uint16_t word = 0;
     uint16_t humidity = 0;
-    if (!lab.Climate.ReadTemp(word, humidity)) return;
+    if (!lab.Climate.ReadTemp(word, humidity)) {
+        // A chamber that does not answer costs seconds of waiting per read: the readings stop
+        // until "連續讀取" starts them again.
+        ReadTimer.stop();
+        ChamberTemp->setText("Chamber: no answer");
+        return;
+    }
     ChamberTemp->setText(QString("Chamber %1 °C").arg(ChamberCelsius(word), 0, 'f', 2));
 }
 
