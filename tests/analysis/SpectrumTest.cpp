@@ -1,0 +1,173 @@
+// Tests of the capture spectrum: window corrections, noise density, Welch averaging, sine figures.
+#include "analysis/Spectrum.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <random>
+#include <string>
+
+namespace qn {
+namespace {
+
+constexpr size_t kCount = 65536;
+constexpr double kRate = 4000.0; // Hz
+constexpr double kBin = kRate / kCount;
+
+using W = SpectrumWindow;
+
+std::string Name(W window) {
+    return window == W::BlackmanHarris7 ? "BH7" : window == W::Hann ? "Hann" : "none";
+}
+
+// A sine of `amplitude` volts at `cycles` per capture, an optional harmonic `level` dBc below it,
+// and white Gaussian noise of `sigma` volts on top of a 0.3 V offset.
+std::vector<double> Capture(double amplitude, double cycles, double sigma, int harmonic = 0,
+                            double levelDbc = 0, unsigned seed = 7) {
+    std::mt19937 rng(seed);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    const double harmonicAmplitude = harmonic ? amplitude * std::pow(10.0, levelDbc / 20) : 0;
+    std::vector<double> x(kCount);
+    for (size_t i = 0; i < kCount; ++i) {
+        const double phase = 2 * std::numbers::pi * cycles * static_cast<double>(i) / kCount;
+        x[i] = 0.3 + amplitude * std::sin(phase + 0.4) +
+               harmonicAmplitude * std::sin(harmonic * phase + 1.1) +
+               (sigma > 0 ? sigma * noise(rng) : 0);
+    }
+    return x;
+}
+
+double Db(double ratio) {
+    return 20 * std::log10(ratio);
+}
+
+TEST(Spectrum, WindowCorrectionKeepsSineAmplitude) {
+    // Bin-centred and off-bin sines; a rectangular window leaks an off-bin sine beyond its bins.
+    const struct {
+        W Window;
+        double Cycles;
+        bool OnBin;
+    } cases[] = {
+        {W::BlackmanHarris7, 1001, true},
+        {W::Hann, 1001, true},
+        {W::Rectangular, 1001, true},
+        {W::BlackmanHarris7, 1001.5, false},
+        {W::BlackmanHarris7, 3210.27, false},
+        {W::Hann, 1001.5, false},
+        {W::Hann, 777.31, false},
+    };
+    const double amplitude = 0.8;
+    const double rmsDbv = Db(amplitude / std::sqrt(2.0));
+    SpectrumAnalyzer analyzer;
+    for (const auto& c : cases) {
+        const auto x = Capture(amplitude, c.Cycles, 0);
+        const Spectrum s = analyzer.Compute(x, kRate, {c.Window});
+        const SineMetrics m = AnalyseSine(s);
+        const std::string what = Name(c.Window) + " at " + std::to_string(c.Cycles);
+        ASSERT_TRUE(m.Found) << what;
+        EXPECT_NEAR(m.FundamentalDbv, rmsDbv, 0.05) << what;
+        EXPECT_NEAR(m.FundamentalHz, c.Cycles * kBin, 0.05 * kBin) << what;
+        if (c.OnBin) { // the bin itself reads the RMS value
+            EXPECT_NEAR(s.AmplitudeDbv[static_cast<size_t>(c.Cycles)], rmsDbv, 0.05) << what;
+        }
+    }
+}
+
+TEST(Spectrum, SineInWhiteNoiseGivesTheoreticalSnr) {
+    const struct {
+        W Window;
+        double Cycles;
+        double Sigma;
+    } cases[] = {
+        {W::BlackmanHarris7, 2049, 1e-4},  {W::BlackmanHarris7, 5000.41, 1e-3},
+        {W::BlackmanHarris7, 901.5, 2e-5}, {W::Hann, 2049, 1e-4},
+        {W::Rectangular, 2049, 1e-4},      {W::Rectangular, 12345, 3e-3},
+    };
+    const double amplitude = 1.0;
+    SpectrumAnalyzer analyzer;
+    for (const auto& c : cases) {
+        const auto x = Capture(amplitude, c.Cycles, c.Sigma);
+        const SineMetrics m = AnalyseSine(analyzer.Compute(x, kRate, {c.Window}));
+        const double theory = Db(amplitude / std::sqrt(2.0) / c.Sigma);
+        const std::string what = Name(c.Window) + " at " + std::to_string(c.Cycles);
+        ASSERT_TRUE(m.Found) << what;
+        EXPECT_NEAR(m.SnrDb, theory, 0.1) << what;
+        // Without distortion SINAD is the SNR, up to the noise inside the harmonics' bins.
+        EXPECT_NEAR(m.SinadDb, theory, 0.1) << what;
+        EXPECT_NEAR(m.DynamicEnob, (theory - 1.76) / 6.02, 0.02) << what;
+    }
+}
+
+TEST(Spectrum, WhiteNoiseGivesFlatDensity) {
+    // Whole capture, and Welch segments of 1/16 and 1/8 with and without overlap.
+    const struct {
+        W Window;
+        size_t Segment;
+        double Overlap;
+        size_t Segments;
+    } cases[] = {
+        {W::BlackmanHarris7, 0, 0.5, 1}, {W::Hann, 0, 0.5, 1},
+        {W::Rectangular, 0, 0.5, 1},     {W::BlackmanHarris7, kCount / 16, 0.5, 31},
+        {W::Hann, kCount / 8, 0.5, 15},  {W::Rectangular, kCount / 8, 0, 8},
+    };
+    const double sigma = 2.5e-6;
+    const auto x = Capture(0, 0, sigma);
+    const double expected = sigma / std::sqrt(kRate / 2);
+    SpectrumAnalyzer analyzer;
+    double singleSpread = 0;
+    for (const auto& c : cases) {
+        const Spectrum s = analyzer.Compute(x, kRate, {c.Window, c.Segment, c.Overlap});
+        const std::string what = Name(c.Window) + " segment " + std::to_string(c.Segment);
+        ASSERT_EQ(s.Segments, c.Segments) << what;
+        ASSERT_NEAR(s.BinWidth, kRate / static_cast<double>(s.SegmentLength), 1e-12) << what;
+        // Mean density (from the mean power) over the band beyond the DC bins.
+        const auto first = static_cast<size_t>(ToneHalfWidth(c.Window)) + 1;
+        const size_t last = s.Nsd.size() - 1;
+        double power = 0;
+        double spread = 0;
+        for (size_t k = first; k < last; ++k) power += s.Nsd[k] * s.Nsd[k];
+        const double mean = std::sqrt(power / static_cast<double>(last - first));
+        for (size_t k = first; k < last; ++k) spread += std::pow(s.Nsd[k] / mean - 1, 2);
+        spread = std::sqrt(spread / static_cast<double>(last - first));
+        EXPECT_NEAR(mean / expected, 1.0, 0.03) << what;
+        if (c.Segment == 0)
+            singleSpread = std::max(singleSpread, spread);
+        else // averaging k segments narrows the scatter of the bins by about √k
+            EXPECT_LT(spread, 0.5 * singleSpread) << what;
+    }
+}
+
+TEST(Spectrum, HarmonicGivesThdAndSfdr) {
+    // The 2nd and 3rd harmonics of the last two sines fold back below the fundamental.
+    const struct {
+        W Window;
+        double Cycles;
+        int Harmonic;
+        double LevelDbc;
+        double FoldedCycles;
+    } cases[] = {
+        {W::BlackmanHarris7, 3001, 2, -60, 6002},
+        {W::BlackmanHarris7, 1234.56, 2, -85, 2469.12},
+        {W::Hann, 3001, 2, -70, 6002},
+        {W::Rectangular, 4096, 3, -50, 12288},
+        {W::BlackmanHarris7, 26214.4, 2, -75, 65536 - 52428.8},
+        {W::BlackmanHarris7, 19660.8, 3, -65, 65536 - 58982.4},
+    };
+    SpectrumAnalyzer analyzer;
+    for (const auto& c : cases) {
+        const auto x = Capture(0.9, c.Cycles, 1e-7, c.Harmonic, c.LevelDbc);
+        const SineMetrics m = AnalyseSine(analyzer.Compute(x, kRate, {c.Window}));
+        const std::string what = Name(c.Window) + " at " + std::to_string(c.Cycles);
+        ASSERT_TRUE(m.Found) << what;
+        const auto h = static_cast<size_t>(c.Harmonic - kFirstHarmonic);
+        EXPECT_NEAR(m.HarmonicHz[h], c.FoldedCycles * kBin, 0.05 * kBin) << what;
+        EXPECT_NEAR(m.ThdDb, c.LevelDbc, 0.05) << what;
+        EXPECT_NEAR(m.SfdrDb, -c.LevelDbc, 0.05) << what;
+        EXPECT_NEAR(m.SpurHz, c.FoldedCycles * kBin, 1.0 * kBin) << what;
+        EXPECT_LT(m.SinadDb, -c.LevelDbc + 0.01) << what;
+    }
+}
+
+} // namespace
+} // namespace qn
