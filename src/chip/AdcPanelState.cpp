@@ -66,8 +66,7 @@ std::string BinaryText(uint32_t value, int digits) {
 }
 
 std::string RateText(int osr, bool highSpeed) {
-    const int rate = kRates[At(osr)] * (highSpeed ? kHighSpeedFactor : 1);
-    return "ADC_CK = " + std::to_string(rate) + "sps";
+    return "ADC_CK = " + std::to_string(AdcOutputRate(osr, highSpeed)) + "sps";
 }
 
 std::string ItemText(const ChipModel& model, std::string_view field, int shown) {
@@ -160,6 +159,10 @@ std::vector<std::string> AdcComboItems(const ChipModel& model, std::string_view 
     std::vector<std::string> items;
     for (uint32_t v = 0; v <= rule->Largest; ++v) items.push_back(BinaryText(v, rule->Digits));
     return items;
+}
+
+int AdcOutputRate(int osr, bool highSpeed) {
+    return kRates[At(std::clamp(osr, 0, 7))] * (highSpeed ? kHighSpeedFactor : 1);
 }
 
 std::optional<FieldWrite> SelectorWrite(const ChipModel& model, const RegImageBytes& image,

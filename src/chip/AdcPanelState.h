@@ -59,6 +59,9 @@ AdcPanelView ReadAdcPanel(ChipModel& model, const RegImageBytes& image, const Ad
 // values ("000" … "111" for INP, "00" … "11" for ADGN).
 std::vector<std::string> AdcComboItems(const ChipModel& model, std::string_view field);
 
+// Conversions per second at an "OSR" combo index (0 fastest .. 7 slowest), tripled by "HS".
+int AdcOutputRate(int osr, bool highSpeed);
+
 // The register byte a control writes.
 struct FieldWrite {
     int Address = 0;

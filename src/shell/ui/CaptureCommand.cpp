@@ -193,7 +193,8 @@ int RunCaptureCommand() {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Qn-740xTEST without windows: captures N ADC samples as \"Catch ADC\" does, writes the "
-        "data file and prints the noise figures. Without --capture the windows open.");
+        "data file and prints the noise figures. Without --capture the windows open. "
+        "--noise-table --help lists the options of the noise table sweep.");
     parser.addHelpOption();
     parser.addOptions({
         {"capture", "Capture N samples (1 to 65536).", "N"},

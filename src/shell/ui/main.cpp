@@ -1,7 +1,8 @@
 // Program entry: builds the program on real hardware or, with --simulate, on the simulated bench;
-// with --capture it captures without windows instead.
+// with --capture or --noise-table it measures without windows instead.
 #include "platform/SystemClock.h"
 #include "shell/ui/CaptureCommand.h"
+#include "shell/ui/NoiseTableCommand.h"
 #include "shell/ui/Program.h"
 #include "shell/ui/ProgramDir.h"
 #include "shell/ui/TermSignal.h"
@@ -13,6 +14,10 @@ int main(int argc, char** argv) {
     // The capture runs from scripts and lab automation, often where no display exists. A
     // QApplication would need one (and would end the process without it), so argv is scanned
     // before any application object exists and the capture gets a QCoreApplication.
+    if (qn::WantsNoiseTableCommand(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return qn::RunNoiseTableCommand();
+    }
     if (qn::WantsCaptureCommand(argc, argv)) {
         QCoreApplication app(argc, argv);
         return qn::RunCaptureCommand();

@@ -1,0 +1,154 @@
+// The noise table command: options, the bench without windows, the sweep with a progress line
+// per point, and the CSV file.
+#include "shell/ui/NoiseTableCommand.h"
+
+#include "platform/SystemClock.h"
+#include "shell/Bench.h"
+#include "shell/ChipSelection.h"
+#include "shell/NoiseTable.h"
+#include "shell/ReadRam.h"
+#include "shell/settings/ConfigFile.h"
+#include "shell/ui/Backends.h"
+#include "shell/ui/ProgramDir.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+namespace qn {
+namespace {
+
+struct NoiseTableOrder {
+    NoiseSweepRequest Sweep;
+    std::string Csv;
+    bool Simulate = false;
+};
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "qn740xtest: %s\n", message.c_str());
+    return 1;
+}
+
+// The order, or the message that explains what is wrong with the options.
+std::optional<NoiseTableOrder> Parse(const QCommandLineParser& parser, std::string& error) {
+    NoiseTableOrder order;
+    if (parser.isSet("samples")) {
+        bool ok = false;
+        const int samples = parser.value("samples").toInt(&ok);
+        if (!ok || samples < 1 || samples > static_cast<int>(kSampleCapacity)) {
+            error = "--samples takes a sample count from 1 to " + std::to_string(kSampleCapacity);
+            return std::nullopt;
+        }
+        order.Sweep.Samples = samples;
+    }
+    if (parser.isSet("inputs")) {
+        const QStringList pins = parser.value("inputs").split(',');
+        if (pins.size() != 2 || pins[0].trimmed().isEmpty() || pins[1].trimmed().isEmpty()) {
+            error = "--inputs takes the two input names INP,INN (e.g. AI0,AI1)";
+            return std::nullopt;
+        }
+        order.Sweep.Inp = pins[0].trimmed().toStdString();
+        order.Sweep.Inn = pins[1].trimmed().toStdString();
+    }
+    if (parser.isSet("rates")) {
+        for (const QString& text : parser.value("rates").split(',')) {
+            bool ok = false;
+            const int sps = text.trimmed().toInt(&ok);
+            if (!ok || sps <= 0) {
+                error = "--rates takes output rates in conversions per second, e.g. 10,2560";
+                return std::nullopt;
+            }
+            order.Sweep.Rates.push_back(sps);
+        }
+    }
+    order.Csv = parser.value("csv").toStdString();
+    if (order.Csv.empty()) {
+        error = "--csv FILE is required";
+        return std::nullopt;
+    }
+    order.Simulate = parser.isSet("simulate");
+    return order;
+}
+
+int Run(const NoiseTableOrder& order) {
+    const ProgramFolder folder = ResolveProgramDir();
+    SystemClock clock;
+    Backends outside(order.Simulate, clock, folder.Path);
+    NullEventPump pump; // nothing to let through without windows
+    StatusRelay status; // no status bar
+    PanelRefresh panels;
+    PromptRelay prompt; // no one to ask
+    Bench bench(Platform{outside.Hid(), outside.Driver(), outside.SerialPorts(), clock, pump,
+                         status, panels, prompt},
+                folder.Path.toStdString(),
+                (QCoreApplication::applicationDirPath() + "/INCLUDE").toStdString());
+    bench.ResetLink();
+    LoadConfig(bench.ProgramDir + std::string(kConfigFileName),
+               ConfigTargets::Of(bench.Stnd, bench.Chip, bench.Config, bench.Model.CurrentPage,
+                                 bench.Model.CurrentBank),
+               [&](uint16_t chip) {
+                   SelectBenchChip(bench, chip);
+                   outside.ChipSelected(bench.Model);
+               });
+
+    bench.Centre.USBConnect();
+    if (!bench.Stnd.Usb.Open)
+        return Fail("USB not Connect !!! (no bridge found: plug in the USB bridge, check its "
+                    "permissions, or add --simulate)");
+    ReadRam(bench);
+
+    NoiseSweep sweep(bench);
+    sweep.Progress = [](int point, int total, const NoiseRate& rate, const NoiseGain& gain,
+                        const NoiseCell& cell) {
+        std::printf("point %d/%d: %s %s rms=%.2f nV p-p=%.2f nV\n", point, total,
+                    rate.Label.c_str(), gain.Label.c_str(), cell.RmsNV, cell.VppNV);
+        std::fflush(stdout);
+    };
+    const NoiseSweepResult result = sweep.Run(order.Sweep);
+    bench.Shutdown();
+    if (result.End == NoiseSweepResult::Outcome::Failed) return Fail(result.Message);
+    if (result.End == NoiseSweepResult::Outcome::Stopped) return Fail("the sweep was stopped");
+    if (!SaveNoiseTableCsv(order.Csv, result.Table))
+        return Fail("Cannot write the noise table " + order.Csv);
+    return 0;
+}
+
+} // namespace
+
+bool WantsNoiseTableCommand(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--noise-table") return true;
+    return false;
+}
+
+int RunNoiseTableCommand() {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Qn-740xTEST without windows: sweeps every gain (PGA x ADGN) and data rate (OSR x HS) "
+        "of the selected chip, captures at each point as \"Catch ADC\" does and writes the noise "
+        "table: RMS and peak-to-peak noise in nV referred to the input, effective and noise-free "
+        "resolution in bits.");
+    parser.addHelpOption();
+    parser.addOptions({
+        {"noise-table", "Sweep and write the noise table."},
+        {"samples", "Samples per point (1 to 65536, default 1024).", "N"},
+        {"inputs", "Input names INP,INN (default: the first input on both sides, shorted).",
+         "INP,INN"},
+        {"rates", "Only these data rates in sps, comma separated (default: every rate).", "R1,R2"},
+        {"csv", "Noise table file to write.", "FILE"},
+        {"simulate", "Use the simulated bench instead of the USB bridge."},
+    });
+    if (!parser.parse(QCoreApplication::arguments())) return Fail(parser.errorText().toStdString());
+    if (parser.isSet("help")) parser.showHelp(0);
+    if (!parser.positionalArguments().isEmpty())
+        return Fail("unexpected argument " + parser.positionalArguments().first().toStdString());
+    std::string error;
+    const std::optional<NoiseTableOrder> order = Parse(parser, error);
+    if (!order) return Fail(error);
+    return Run(*order);
+}
+
+} // namespace qn

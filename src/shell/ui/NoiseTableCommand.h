@@ -1,0 +1,14 @@
+// The noise table without a window: "--noise-table" sweeps every gain and data rate of the chip,
+// prints a line per point and writes the datasheet-style CSV file.
+#pragma once
+
+namespace qn {
+
+// True when the command line asks for the noise table rather than the windows.
+bool WantsNoiseTableCommand(int argc, char** argv);
+
+// Runs the sweep on the arguments of the running QCoreApplication and gives the process's exit
+// code: 0 after a complete table, 1 with a one-line message on stderr.
+int RunNoiseTableCommand();
+
+} // namespace qn

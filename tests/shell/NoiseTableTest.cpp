@@ -1,0 +1,204 @@
+// The noise table sweep on the simulated chip and clock, and the layout of its CSV file.
+#include "shell/NoiseTable.h"
+
+#include "chip/RegField.h"
+#include "link/SimLinkFixture.h"
+#include "shell/ChipSelection.h"
+#include "shell/ReadRam.h"
+#include "sim/SimChip.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qn::test {
+namespace {
+
+// A bench on the simulated bridge with the shipped QN7401 selected and its registers read.
+class NoiseTableTest : public ::testing::Test {
+  protected:
+    NoiseTableTest() {
+        EXPECT_TRUE(SelectBenchChip(bench, 0));
+        bridge.LoadChip(bench.Model);
+        driver.AddDevice(bridge);
+        bench.Stnd.Interface = kLinkQn740x;
+        bench.Centre.USBConnect();
+        EXPECT_TRUE(bench.Stnd.Usb.Open);
+        EXPECT_TRUE(ReadRam(bench));
+    }
+
+    void Set(std::string_view field, uint32_t value) {
+        WriteField(bench.Model.AdcFields[field], value, bench.Stnd.RegImage,
+                   [this](int address, uint8_t byte) { bench.Chip.WriteRegister(address, byte); });
+    }
+    uint32_t Field(std::string_view field) const {
+        return ReadField(bench.Model.AdcFields[field], bench.Stnd.RegImage);
+    }
+
+    SimClock clock;
+    SimBridge bridge{clock};
+    SimDriverLayer driver;
+    SimHidLayer hid;
+    SimSerialPortFactory serialPorts;
+    NullEventPump pump;
+    PromptRelay prompt;
+    RecordingStatus status;
+    PanelRefresh panels;
+    Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "",
+                QN_INCLUDE_DIR};
+    NoiseSweep sweep{bench};
+};
+
+// The simulated chip's RMS noise referred to its input, in nV, as a capture of 23-bit codes sees
+// it: the conversions' noise plus the rounding of the codes and of their halving.
+double ModelRmsNV(double sps, double gain) {
+    const double codes = SimNoiseRmsCodes(sps, gain);
+    const double halved = std::sqrt((codes * codes + 1.0 / 12) / 4 + 1.0 / 12);
+    return kSimReferenceVolts * 1e9 * halved / (gain * std::ldexp(1.0, 22));
+}
+
+TEST_F(NoiseTableTest, EveryGainAndRateMeasuredWithTheSimulatedChipsNoise) {
+    std::vector<std::pair<double, double>> statistics; // the capture's own ENOB and noise-free bits
+    sweep.Progress = [&](int, int, const NoiseRate&, const NoiseGain&, const NoiseCell&) {
+        statistics.emplace_back(bench.Samples.Figures.Enob, bench.Samples.Figures.NoiseFree);
+    };
+    const NoiseSweepResult result = sweep.Run({});
+    ASSERT_EQ(result.End, NoiseSweepResult::Outcome::Complete) << result.Message;
+    const NoiseTable& table = result.Table;
+
+    std::set<std::pair<uint32_t, uint32_t>> settings;
+    for (const NoiseGain& g : table.Gains) settings.insert({g.Pga, g.Adgn});
+    EXPECT_EQ(settings.size(), 8u * 4u);
+    std::set<int> rates;
+    for (const NoiseRate& r : table.Rates) rates.insert(r.Sps);
+    EXPECT_EQ(rates, (std::set<int>{10, 30, 40, 80, 120, 160, 240, 320, 480, 640, 960, 1280, 1920,
+                                    2560, 3840, 7680}));
+    ASSERT_EQ(table.Rates.size(), 16u);
+    ASSERT_EQ(result.Measured, 16 * 32);
+    ASSERT_EQ(statistics.size(), 16u * 32u);
+
+    for (size_t r = 0; r < table.Rates.size(); ++r) {
+        for (size_t g = 0; g < table.Gains.size(); ++g) {
+            const NoiseCell& cell = table.At(r, g);
+            const double sps = table.Rates[r].Sps, gain = table.Gains[g].Gain;
+            SCOPED_TRACE(table.Rates[r].Label + " " + table.Gains[g].Label);
+            ASSERT_TRUE(cell.Measured);
+            EXPECT_NEAR(cell.RmsNV / ModelRmsNV(sps, gain), 1.0, 0.1);
+            EXPECT_GT(cell.VppNV, 4 * cell.RmsNV);
+            // log2(FSR / noise) with FSR = 2·Vref/gain is the statistics' own resolution.
+            const auto& [enob, noiseFree] = statistics[r * table.Gains.size() + g];
+            EXPECT_NEAR(cell.EffectiveBits, enob, 1e-9);
+            EXPECT_NEAR(cell.NoiseFreeBits, noiseFree, 1e-9);
+        }
+    }
+    // Less oversampling, more noise: the fastest rate is sqrt(768) times the slowest. Referred
+    // to the input, noise falls with gain towards the front end's floor.
+    for (size_t g = 0; g < table.Gains.size(); ++g)
+        EXPECT_NEAR(table.At(15, g).RmsNV / table.At(0, g).RmsNV, std::sqrt(768.0), 3.0);
+    for (size_t r = 0; r < table.Rates.size(); ++r)
+        EXPECT_GT(table.At(r, 0).RmsNV, 4 * table.At(r, table.Gains.size() - 1).RmsNV);
+}
+
+// The board's supply, switched off by a test to starve the capture of conversions.
+class Supply final : public SimAnalogSource {
+  public:
+    std::optional<double> InputVolts() override { return std::nullopt; }
+    uint16_t TemperatureCode() override { return 0x0C80; }
+    bool ChipPowered() override { return On; }
+    bool On = true;
+};
+
+// However the sweep ends, the chip's registers and the image read as before it.
+TEST_F(NoiseTableTest, RegistersRestoredWhetherCompleteStoppedOrFailed) {
+    enum class At : uint8_t { Nothing, Stop, CloseWindow, PowerOff };
+    struct Case {
+        const char* Name;
+        NoiseSweepRequest Request;
+        At Action; // done when the sweep tells point 2
+        NoiseSweepResult::Outcome End;
+        int Measured;
+        uint32_t Inp, Inn; // input items while the sweep measures
+        const char* Message;
+    };
+    using enum NoiseSweepResult::Outcome;
+    const Case cases[] = {
+        {"complete", {64, "", "", {2560}}, At::Nothing, Complete, 32, 0, 0, ""},
+        {"inputs", {64, "AI2", "TSN", {7680}}, At::Nothing, Complete, 32, 2, 6, ""},
+        {"stop", {64, "", "", {2560}}, At::Stop, Stopped, 2, 0, 0, ""},
+        {"window closes", {64, "", "", {2560}}, At::CloseWindow, Stopped, 2, 0, 0, ""},
+        {"no conversions", {64, "", "", {2560}}, At::PowerOff, Failed, 2, 0, 0, "capture failed"},
+        {"unknown input", {64, "AI9", "", {}}, At::Nothing, Failed, 0, 0, 0, "AI9"},
+        {"unknown rate", {64, "", "", {2561}}, At::Nothing, Failed, 0, 0, 0, "2561 sps"},
+    };
+    Supply supply;
+    bridge.SetAnalogSource(&supply);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        supply.On = true;
+        for (const auto& [field, value] :
+             std::initializer_list<std::pair<const char*, uint32_t>>{{"PGA", 3},
+                                                                     {"ADGN", 1},
+                                                                     {"OSR", 5},
+                                                                     {"HS", 1},
+                                                                     {"INP", 4},
+                                                                     {"INN", 5},
+                                                                     {"ADCEN", 0}})
+            Set(field, value);
+        const RegImageBytes image = bench.Stnd.RegImage;
+        const SimRegisterFile chip = bridge.Registers;
+        sweep.Progress = [&](int point, int, const NoiseRate&, const NoiseGain&, const NoiseCell&) {
+            EXPECT_EQ(Field("INP"), c.Inp);
+            EXPECT_EQ(Field("INN"), c.Inn);
+            EXPECT_EQ(Field("ADCEN"), 1u);
+            if (point != 2) return;
+            if (c.Action == At::Stop) sweep.Stop();
+            if (c.Action == At::CloseWindow) bench.Guard.RequestStop();
+            if (c.Action == At::PowerOff) supply.On = false;
+        };
+        const NoiseSweepResult result = sweep.Run(c.Request);
+        EXPECT_EQ(result.End, c.End) << result.Message;
+        EXPECT_EQ(result.Measured, c.Measured);
+        EXPECT_NE(result.Message.find(c.Message), std::string::npos) << result.Message;
+        EXPECT_TRUE(bench.Stnd.RegImage == image);
+        EXPECT_TRUE(std::equal(chip.begin(), chip.begin() + 5, bridge.Registers.begin()));
+    }
+    bridge.SetAnalogSource(nullptr);
+}
+
+TEST(NoiseTableCsv, FourBlocksOfRatesByGains) {
+    NoiseTable table;
+    table.Rates = {{7, 0, 10, "10 sps"}, {0, 1, 7680, "7680 sps"}};
+    table.Gains = {{0, 0, 1, "x1 (PGA 0 ADGN 0)"}, {7, 3, 512, "x512 (PGA 7 ADGN 3)"}};
+    table.Cells = {{true, 286.5, 1900.125, 24.0, 21.3},
+                   {true, 0.5, 3, 23.5, 20},
+                   {true, 7939.999, 52000, 19.21, 16.4},
+                   {}};
+    EXPECT_EQ(NoiseTableCsv(table), "RMS noise (nV)\r\n"
+                                    "Data rate,x1 (PGA 0 ADGN 0),x512 (PGA 7 ADGN 3)\r\n"
+                                    "10 sps,286.50,0.50\r\n"
+                                    "7680 sps,7940.00,\r\n"
+                                    "\r\n"
+                                    "Peak-to-peak noise (nV)\r\n"
+                                    "Data rate,x1 (PGA 0 ADGN 0),x512 (PGA 7 ADGN 3)\r\n"
+                                    "10 sps,1900.12,3.00\r\n"
+                                    "7680 sps,52000.00,\r\n"
+                                    "\r\n"
+                                    "Effective resolution (bits)\r\n"
+                                    "Data rate,x1 (PGA 0 ADGN 0),x512 (PGA 7 ADGN 3)\r\n"
+                                    "10 sps,24.00,23.50\r\n"
+                                    "7680 sps,19.21,\r\n"
+                                    "\r\n"
+                                    "Noise-free resolution (bits)\r\n"
+                                    "Data rate,x1 (PGA 0 ADGN 0),x512 (PGA 7 ADGN 3)\r\n"
+                                    "10 sps,21.30,20.00\r\n"
+                                    "7680 sps,16.40,\r\n");
+}
+
+} // namespace
+} // namespace qn::test
