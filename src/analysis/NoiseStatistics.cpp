@@ -121,6 +121,13 @@ double AverageBlocks(AnalysisStore& store, size_t k, size_t blocks, int32_t scal
 
 } // namespace
 
+std::optional<double> VoltsPerCount(const AnalysisInputs& inputs) {
+    const int32_t bits = inputs.ScaleBits == 0 ? 1 : inputs.ScaleBits;
+    const auto vref = RefVoltNano(inputs.RefVolt);
+    if (!vref) return std::nullopt;
+    return *vref * 1e-9 / NanovoltDivisor(inputs, bits, false);
+}
+
 AnalysisStatus ComputeCaptureStatistics(AnalysisStore& store, const AnalysisInputs& inputs) {
     const size_t n = StoredCount(store);
     FillDifferences(store, n);

@@ -5,6 +5,7 @@
 #include "analysis/AnalysisStore.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,10 @@ struct AnalysisStatus {
     bool Ok = true;
     std::string Message;
 };
+
+// Volts at the input per scaled count, Vref / 2^(ScaleBits − 1) / gain, exactly as the nanovolt
+// figures convert; none when the reference text is no number.
+std::optional<double> VoltsPerCount(const AnalysisInputs& inputs);
 
 // Differences, change sums and noise figures of the samples just captured. A reference text that
 // is no number stops after the ENOB panel and leaves Figures as they were.

@@ -1,8 +1,10 @@
 // Construction and layout of the analysis window: a header with the selectors, the buttons and
-// the result panels, below it the value grid or the chart.
+// the result panels, below it the value grid or the chart, the histogram and the spectrum.
 #include "analysis/ui/AnxADC.h"
 
+#include "analysis/ui/HistogramView.h"
 #include "analysis/ui/SampleGridModel.h"
+#include "analysis/ui/SpectrumView.h"
 #include "analysis/ui/TimeChart.h"
 
 #include <QComboBox>
@@ -13,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -46,7 +49,7 @@ TAnxADC::TAnxADC(AnalysisStore& store, AnalysisSettings& config, AnalysisLink li
     layout->setSpacing(2);
     layout->addWidget(BuildHeader());
     BuildView();
-    layout->addWidget(view_, 1);
+    layout->addWidget(Views, 1);
     ApplySettings();
 }
 
@@ -134,6 +137,13 @@ void TAnxADC::BuildView() {
     view_ = new QStackedWidget;
     view_->addWidget(MemoryF);
     view_->addWidget(Chart1);
+    HistogramPage = new HistogramView(ask_, programDir_);
+    SpectrumPage = new SpectrumView(ask_, programDir_);
+    Views = new QTabWidget;
+    Views->addTab(view_, "Time");
+    Views->addTab(HistogramPage, "Histogram");
+    Views->addTab(SpectrumPage, "Spectrum");
+    connect(Views, &QTabWidget::currentChanged, this, &TAnxADC::DrawNoiseView);
 }
 
 } // namespace qn

@@ -1,6 +1,6 @@
 // The analysis window "Analyse ADC": sample count, display scale, averaging and reference
 // voltage; the value grid or the time-domain chart of the last capture; the six result panels;
-// the data file.
+// the data file; beside them the histogram and the noise spectrum of that capture.
 #pragma once
 
 #include "analysis/AdcCapture.h"
@@ -20,11 +20,14 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QStackedWidget;
+class QTabWidget;
 class QTableView;
 
 namespace qn {
 
+class HistogramView;
 class SampleGridModel;
+class SpectrumView;
 class TimeChart;
 
 // What the window needs of the bench: the capture, the front end's gain from the register image
@@ -50,6 +53,9 @@ class TAnxADC : public QWidget {
     void RedrawLiveChart();
     // Grid and result panels show the store again.
     void ShowResults();
+    // After a capture or averaging: the histogram or spectrum on show is drawn again, the other
+    // when it is next shown.
+    void RefreshNoiseViews();
 
     QComboBox* NPointIndex = nullptr; // "Sample Point"
     QComboBox* TXScale = nullptr;     // "Scale"
@@ -67,6 +73,9 @@ class TAnxADC : public QWidget {
     QTableView* MemoryF = nullptr;
     SampleGridModel* Grid = nullptr;
     TimeChart* Chart1 = nullptr;
+    QTabWidget* Views = nullptr; // "Time" (grid or chart), "Histogram", "Spectrum"
+    HistogramView* HistogramPage = nullptr;
+    SpectrumView* SpectrumPage = nullptr;
     // Duration of the last capture in milliseconds.
     double ElapsedMs = 0;
 
@@ -83,6 +92,7 @@ class TAnxADC : public QWidget {
     double Gain() const { return link_.Gain ? link_.Gain() : 1.0; }
     void ShowChartClick();
     void SaveOut();
+    void DrawNoiseView();
 
     AnalysisStore& store_;
     AnalysisSettings& config_;
@@ -91,6 +101,8 @@ class TAnxADC : public QWidget {
     StatusBar& status_;
     const std::string programDir_;
     QStackedWidget* view_ = nullptr;
+    bool histogramStale_ = false;
+    bool spectrumStale_ = false;
 };
 
 } // namespace qn

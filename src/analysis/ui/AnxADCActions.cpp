@@ -1,10 +1,13 @@
 // What the analysis window's controls do: sample count, scale, averaging, grid or chart, the
-// data file; and how the grid, the panels and the chart show the store.
+// data file; and how the grid, the panels, the chart, the histogram and the spectrum show the
+// store.
 #include "analysis/ui/AnxADC.h"
 
 #include "analysis/AnalysisCsv.h"
 #include "analysis/NoiseStatistics.h"
+#include "analysis/ui/HistogramView.h"
 #include "analysis/ui/SampleGridModel.h"
+#include "analysis/ui/SpectrumView.h"
 #include "analysis/ui/TimeChart.h"
 
 #include <QComboBox>
@@ -12,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTableView>
 
 #include <filesystem>
@@ -56,6 +60,7 @@ void TAnxADC::CMAVRChange(int item) {
     if (!status.Ok) status_.SetPanelText(kStatusPanel, status.Message);
     ShowResults();
     if (view_->currentWidget() == Chart1) ChartFun(store_.ChartCount);
+    RefreshNoiseViews();
 }
 
 // A capture of NPoint codes (23-bit, interrupt read) with its figures; pressed while one runs,
@@ -78,6 +83,7 @@ void TAnxADC::CatchADCClick() {
     ShowChart->setEnabled(true);
     ShowResults();
     if (view_->currentWidget() == Chart1) ChartFun(store_.ChartCount);
+    RefreshNoiseViews();
     if (!capture.Statistics.Ok) ask_.Tell(capture.Statistics.Message);
 }
 
@@ -90,6 +96,24 @@ void TAnxADC::ShowResults() {
     Show(TXOffset, panels.Average);
     Show(TXVPP, panels.VppNoise);
     Show(TXNrms, panels.RmsNoise);
+}
+
+void TAnxADC::RefreshNoiseViews() {
+    histogramStale_ = true;
+    spectrumStale_ = true;
+    DrawNoiseView();
+}
+
+// The samples in volts at the input convert as the noise figures do.
+void TAnxADC::DrawNoiseView() {
+    if (Views->currentWidget() == HistogramPage && histogramStale_) {
+        HistogramPage->Draw(store_);
+        histogramStale_ = false;
+    } else if (Views->currentWidget() == SpectrumPage && spectrumStale_) {
+        const AnalysisInputs inputs{config_.ScaleDiv, config_.ScaleBits, config_.EREFV, Gain()};
+        SpectrumPage->Draw(store_, ElapsedMs, VoltsPerCount(inputs));
+        spectrumStale_ = false;
+    }
 }
 
 void TAnxADC::ChartFun(int n) {

@@ -1,0 +1,75 @@
+// The shared frame of the histogram and spectrum views: plot, cursor read-out, picture and data.
+#include "analysis/ui/NoisePlotView.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <qcustomplot.h>
+
+#include <array>
+#include <charconv>
+#include <fstream>
+
+namespace qn {
+
+void AppendCsvLine(std::string& text, std::initializer_list<double> values) {
+    bool first = true;
+    for (const double value : values) {
+        if (!first) text += ',';
+        first = false;
+        std::array<char, 32> buffer{};
+        const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+        text.append(buffer.data(), result.ptr);
+    }
+    text += "\r\n";
+}
+
+NoisePlotView::NoisePlotView(Prompt& ask, std::string folder, QWidget* parent)
+    : QWidget(parent), ask_(ask), folder_(std::move(folder)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    Controls = new QHBoxLayout;
+    layout->addLayout(Controls);
+    Plot = new QCustomPlot;
+    Plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    Plot->setNoAntialiasingOnDrag(true);
+    layout->addWidget(Plot, 1);
+    auto* bottom = new QHBoxLayout;
+    Cursor = new QLabel;
+    SaveImageButton = new QPushButton("Save image…");
+    SaveDataButton = new QPushButton("Save data…");
+    bottom->addWidget(Cursor, 1);
+    bottom->addWidget(SaveImageButton);
+    bottom->addWidget(SaveDataButton);
+    layout->addLayout(bottom);
+    connect(SaveImageButton, &QPushButton::clicked, this, &NoisePlotView::SaveImage);
+    connect(SaveDataButton, &QPushButton::clicked, this, &NoisePlotView::SaveDataAs);
+    connect(Plot, &QCustomPlot::mouseMove, this, [this](QMouseEvent* event) {
+        const QPointF at = event->position();
+        const double x = Plot->xAxis->pixelToCoord(at.x());
+        const double y = Plot->yAxis->pixelToCoord(at.y());
+        Cursor->setText(QString("x %1   y %2").arg(x, 0, 'g', 6).arg(y, 0, 'g', 6));
+    });
+}
+
+bool NoisePlotView::SaveData(const std::string& path) const {
+    std::ofstream file(path, std::ios::binary);
+    const std::string text = CsvText();
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return static_cast<bool>(file);
+}
+
+void NoisePlotView::SaveImage() {
+    const std::optional<std::string> file = ask_.AskFileToSave("png", folder_);
+    if (file && !Plot->savePng(QString::fromStdString(*file)))
+        ask_.Tell("Cannot write the picture " + *file);
+}
+
+void NoisePlotView::SaveDataAs() {
+    const std::optional<std::string> file = ask_.AskFileToSave("csv", folder_);
+    if (file && !SaveData(*file)) ask_.Tell("Cannot write the data file " + *file);
+}
+
+} // namespace qn

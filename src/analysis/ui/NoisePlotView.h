@@ -1,0 +1,50 @@
+// The frame the analysis window's histogram and spectrum share: a plot with mouse zoom and pan,
+// a read-out of the point under the mouse, and buttons that save the picture and the drawn data.
+#pragma once
+
+#include "host/Prompt.h"
+
+#include <QWidget>
+
+#include <initializer_list>
+#include <string>
+
+class QCustomPlot;
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
+
+namespace qn {
+
+// One CSV line of the numbers with "." decimals whatever the locale, ended by CR LF.
+void AppendCsvLine(std::string& text, std::initializer_list<double> values);
+
+class NoisePlotView : public QWidget {
+    Q_OBJECT
+  public:
+    NoisePlotView(Prompt& ask, std::string folder, QWidget* parent = nullptr);
+
+    // Writes the drawn points as CSV; false when the file cannot be written.
+    bool SaveData(const std::string& path) const;
+    // Asks for a file and writes the picture as PNG.
+    void SaveImage();
+    // Asks for a file and writes the drawn points.
+    void SaveDataAs();
+
+    QCustomPlot* Plot = nullptr;
+    QLabel* Cursor = nullptr; // x and y under the mouse
+    QPushButton* SaveImageButton = nullptr;
+    QPushButton* SaveDataButton = nullptr;
+
+  protected:
+    // The drawn points, a heading line first.
+    virtual std::string CsvText() const = 0;
+    // The row of the view's own controls and figures, above the plot.
+    QHBoxLayout* Controls = nullptr;
+
+  private:
+    Prompt& ask_;
+    const std::string folder_;
+};
+
+} // namespace qn

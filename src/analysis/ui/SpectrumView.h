@@ -1,0 +1,47 @@
+// The noise spectral density of the last capture in nV/√Hz against frequency, at the capture's
+// measured sample rate, with a choice of window and the figures of a captured sine.
+#pragma once
+
+#include "analysis/AnalysisStore.h"
+#include "analysis/Spectrum.h"
+#include "analysis/ui/NoisePlotView.h"
+
+#include <optional>
+#include <vector>
+
+class QCPGraph;
+class QComboBox;
+
+namespace qn {
+
+class SpectrumView final : public NoisePlotView {
+    Q_OBJECT
+  public:
+    SpectrumView(Prompt& ask, std::string folder, QWidget* parent = nullptr);
+
+    // Takes the store's samples in volts at the input (`voltsPerCount` of a scaled count; none
+    // when the reference is no number) at SampleCount / elapsedMs, and draws their spectrum.
+    void Draw(const AnalysisStore& store, double elapsedMs, std::optional<double> voltsPerCount);
+    const Spectrum& Shown() const { return spectrum_; }
+
+    QComboBox* Window = nullptr; // Blackman-Harris 7-term, Hann, none
+    QCPGraph* Density = nullptr;
+    QLabel* Rate = nullptr;
+    QLabel* MeanNsd = nullptr;
+    QLabel* Sine = nullptr; // SNR, SINAD, SFDR, THD, ENOB (dynamic)
+
+  protected:
+    std::string CsvText() const override;
+
+  private:
+    // The spectrum of the samples kept, under the chosen window.
+    void Recompute();
+
+    SpectrumAnalyzer analyzer_;
+    Spectrum spectrum_; // its arrays are reused by every recomputation
+    std::vector<double> volts_;
+    std::vector<double> nsd_; // nV/√Hz, as drawn
+    double sampleRate_ = 0;
+};
+
+} // namespace qn
