@@ -7,6 +7,8 @@
 #                                       the ADC switched on and continuous reading running
 #   tools/screenshot.sh out.png analysis  the same, then "ENOB Test", a 4096-sample capture with
 #                                       "Catch ADC" and its time-domain chart
+#   tools/screenshot.sh out.png histogram|spectrum  the same capture in the analysis window's
+#                                       histogram or spectrum view
 #   tools/screenshot.sh out.png temp    the three instruments selected in "Setup", then a
 #                                       "T-Begin" of three temperatures and two steps, taken
 #                                       while the chamber ramps to the second row
@@ -123,6 +125,9 @@ else
     xdotool mousemove 426 143 click 1 # Catch ADC
     sleep 3.5
     xdotool mousemove 522 166 click 1 # Chang to Chart
+    sleep 0.5
+    [ "$QN_VIEW" = histogram ] && xdotool mousemove 186 193 click 1 # the "Histogram" tab
+    [ "$QN_VIEW" = spectrum ] && xdotool mousemove 271 193 click 1  # the "Spectrum" tab
   fi
 fi
 sleep 1

@@ -30,8 +30,10 @@ SpectrumView::SpectrumView(Prompt& ask, std::string folder, QWidget* parent)
     Sine = new QLabel;
     Controls->addWidget(new QLabel("Window"));
     Controls->addWidget(Window);
-    for (QLabel* label : {Rate, MeanNsd, Sine}) Controls->addWidget(label);
+    for (QLabel* label : {Rate, MeanNsd}) Controls->addWidget(label);
     Controls->addStretch(1);
+    // The sine figures take a line of their own under the controls, so none is cut off.
+    if (auto* column = qobject_cast<QBoxLayout*>(layout())) column->insertWidget(1, Sine);
     Plot->xAxis->setLabel("Frequency  Hz");
     Plot->yAxis->setLabel("Noise density  nV/√Hz");
     Plot->yAxis->setScaleType(QCPAxis::stLogarithmic);
@@ -49,7 +51,7 @@ void SpectrumView::Draw(const AnalysisStore& store, double elapsedMs,
     volts_.resize(voltsPerCount ? count : 0);
     for (size_t i = 0; i < volts_.size(); ++i) volts_[i] = store.Cells[i].Value * *voltsPerCount;
     sampleRate_ = elapsedMs > 0 ? static_cast<double>(count) * 1000.0 / elapsedMs : 0;
-    Rate->setText(voltsPerCount ? QString("Sample rate %1 Hz (measured: %2 samples in %3 ms)")
+    Rate->setText(voltsPerCount ? QString("fs %1 Hz (measured: %2 samples in %3 ms)")
                                       .arg(sampleRate_, 0, 'g', 6)
                                       .arg(count)
                                       .arg(elapsedMs, 0, 'g', 6)
