@@ -7,18 +7,12 @@
 #include "analysis/AnalysisCsv.h"
 #include "analysis/NoiseStatistics.h"
 #include "chip/RegField.h"
-#include "platform/SystemClock.h"
 #include "shell/Bench.h"
-#include "shell/ChipSelection.h"
-#include "shell/ReadRam.h"
-#include "shell/settings/ConfigFile.h"
-#include "shell/ui/Backends.h"
-#include "shell/ui/ProgramDir.h"
+#include "shell/ui/HeadlessBench.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <array>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -40,19 +34,8 @@ struct CaptureRequest {
     bool Simulate = false;
 };
 
-// A status bar that keeps the last text of each panel and prints nothing.
-class KeptStatus final : public StatusBar {
-  public:
-    void SetPanelText(int panel, const std::string& text) override {
-        if (panel >= 0 && panel < kPanels) Texts[static_cast<size_t>(panel)] = text;
-    }
-    static constexpr int kPanels = 3;
-    std::array<std::string, kPanels> Texts;
-};
-
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "qn740xtest: %s\n", message.c_str());
-    return 1;
+    return CommandFailed(message);
 }
 
 std::optional<int32_t> WholeNumber(const QString& text, int32_t low, int32_t high) {
@@ -124,31 +107,10 @@ void PrintFigures(const NoiseFigures& f) {
 }
 
 int Run(const CaptureRequest& request) {
-    const ProgramFolder folder = ResolveProgramDir();
-    SystemClock clock;
-    Backends outside(request.Simulate, clock, folder.Path);
-    NullEventPump pump; // nothing to let through without windows
-    KeptStatus status;
-    PanelRefresh panels;
-    PromptRelay prompt; // no one to ask
-    Bench bench(Platform{outside.Hid(), outside.Driver(), outside.SerialPorts(), clock, pump,
-                         status, panels, prompt},
-                folder.Path.toStdString(),
-                (QCoreApplication::applicationDirPath() + "/INCLUDE").toStdString());
-    bench.ResetLink();
-    LoadConfig(bench.ProgramDir + std::string(kConfigFileName),
-               ConfigTargets::Of(bench.Stnd, bench.Chip, bench.Config, bench.Model.CurrentPage,
-                                 bench.Model.CurrentBank),
-               [&](uint16_t chip) {
-                   SelectBenchChip(bench, chip);
-                   outside.ChipSelected(bench.Model);
-               });
-
-    bench.Centre.USBConnect();
-    if (!bench.Stnd.Usb.Open)
-        return Fail("USB not Connect !!! (no bridge found: plug in the USB bridge, check its "
-                    "permissions, or add --simulate)");
-    ReadRam(bench);
+    HeadlessBench headless(request.Simulate);
+    Bench& bench = *headless.Core;
+    const KeptStatus& status = headless.Status;
+    if (!headless.Connect()) return Fail(kNoBridgeMessage);
     SwitchAdcOn(bench);
 
     AnalysisSettings& analysis = bench.Config.Analysis;

@@ -2,14 +2,9 @@
 // per point, and the CSV file.
 #include "shell/ui/NoiseTableCommand.h"
 
-#include "platform/SystemClock.h"
 #include "shell/Bench.h"
-#include "shell/ChipSelection.h"
 #include "shell/NoiseTable.h"
-#include "shell/ReadRam.h"
-#include "shell/settings/ConfigFile.h"
-#include "shell/ui/Backends.h"
-#include "shell/ui/ProgramDir.h"
+#include "shell/ui/HeadlessBench.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -28,8 +23,7 @@ struct NoiseTableOrder {
 };
 
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "qn740xtest: %s\n", message.c_str());
-    return 1;
+    return CommandFailed(message);
 }
 
 // The order, or the message that explains what is wrong with the options.
@@ -74,31 +68,9 @@ std::optional<NoiseTableOrder> Parse(const QCommandLineParser& parser, std::stri
 }
 
 int Run(const NoiseTableOrder& order) {
-    const ProgramFolder folder = ResolveProgramDir();
-    SystemClock clock;
-    Backends outside(order.Simulate, clock, folder.Path);
-    NullEventPump pump; // nothing to let through without windows
-    StatusRelay status; // no status bar
-    PanelRefresh panels;
-    PromptRelay prompt; // no one to ask
-    Bench bench(Platform{outside.Hid(), outside.Driver(), outside.SerialPorts(), clock, pump,
-                         status, panels, prompt},
-                folder.Path.toStdString(),
-                (QCoreApplication::applicationDirPath() + "/INCLUDE").toStdString());
-    bench.ResetLink();
-    LoadConfig(bench.ProgramDir + std::string(kConfigFileName),
-               ConfigTargets::Of(bench.Stnd, bench.Chip, bench.Config, bench.Model.CurrentPage,
-                                 bench.Model.CurrentBank),
-               [&](uint16_t chip) {
-                   SelectBenchChip(bench, chip);
-                   outside.ChipSelected(bench.Model);
-               });
-
-    bench.Centre.USBConnect();
-    if (!bench.Stnd.Usb.Open)
-        return Fail("USB not Connect !!! (no bridge found: plug in the USB bridge, check its "
-                    "permissions, or add --simulate)");
-    ReadRam(bench);
+    HeadlessBench headless(order.Simulate);
+    Bench& bench = *headless.Core;
+    if (!headless.Connect()) return Fail(kNoBridgeMessage);
 
     NoiseSweep sweep(bench);
     sweep.Progress = [](int point, int total, const NoiseRate& rate, const NoiseGain& gain,

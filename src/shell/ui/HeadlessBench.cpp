@@ -1,0 +1,46 @@
+// Builds the bench for a command-line form and brings its bridge up.
+#include "shell/ui/HeadlessBench.h"
+
+#include "shell/ChipSelection.h"
+#include "shell/ReadRam.h"
+#include "shell/settings/ConfigFile.h"
+#include "shell/ui/ProgramDir.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace qn {
+
+int CommandFailed(const std::string& message) {
+    std::fprintf(stderr, "qn740xtest: %s\n", message.c_str());
+    return 1;
+}
+
+HeadlessBench::HeadlessBench(bool simulate) {
+    const ProgramFolder folder = ResolveProgramDir();
+    outside_ = std::make_unique<Backends>(simulate, Clock, folder.Path);
+    Core = std::make_unique<Bench>(
+        Platform{outside_->Hid(), outside_->Driver(), outside_->SerialPorts(), Clock, pump_, Status,
+                 panels_, prompt_},
+        folder.Path.toStdString(),
+        (QCoreApplication::applicationDirPath() + "/INCLUDE").toStdString());
+    Core->ResetLink();
+}
+
+bool HeadlessBench::Connect() {
+    Bench& bench = *Core;
+    LoadConfig(bench.ProgramDir + std::string(kConfigFileName),
+               ConfigTargets::Of(bench.Stnd, bench.Chip, bench.Config, bench.Model.CurrentPage,
+                                 bench.Model.CurrentBank),
+               [&](uint16_t chip) {
+                   SelectBenchChip(bench, chip);
+                   outside_->ChipSelected(bench.Model);
+               });
+    bench.Centre.USBConnect();
+    if (!bench.Stnd.Usb.Open) return false;
+    ReadRam(bench);
+    return true;
+}
+
+} // namespace qn
