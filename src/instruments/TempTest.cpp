@@ -282,12 +282,9 @@ bool TempTest::CaptureStep(size_t s) {
     }
     if (Window.EnableCatch) Window.EnableCatch(true);
     if (ResultsChanged) ResultsChanged();
-    WriteStepFiles();
+    SaveData(); // the B file (and the multimeter file) after every attempt, as "SaveData" writes
+                // them
     return done;
-}
-
-void TempTest::WriteStepFiles() {
-    SaveData();
 }
 
 // The full data file of a successful step; a "TEMP" folder that cannot be made ends the run.

@@ -104,7 +104,6 @@ class TempTest {
     void MeasureStep(size_t step);
     bool CaptureStep(size_t step);
     bool SaveFullFile();
-    void WriteStepFiles();
     void Report(size_t step, bool soaking, double soakMs = 0, bool completed = false);
     void WaitMs(double ms);
 
