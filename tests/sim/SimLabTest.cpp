@@ -86,22 +86,6 @@ TEST_F(SimLabTest, CalibratorAnswersEachLineAndOutputsOnlyWhileOperating) {
     EXPECT_EQ(world.Calibrator.Log().at(1), "OUT 600 mV ,0 Hz ");
 }
 
-TEST_F(SimLabTest, SupplyAnswersOnlyQueries) {
-    const struct {
-        const char* Command;
-        const char* Answer;
-    } cases[] = {
-        {"SYST:REM", ""},   {"*IDN?", "HEWLETT-PACKARD,E3631A,0,2.1-5.0-1.0\r\n"},
-        {"VOLT 3.3", ""},   {"volt?", "+3.30000000E+00\r\n"},
-        {"CURR 0.5", ""},   {"CURR?", "+5.00000000E-01\r\n"},
-        {"OUTP?", "0\r\n"}, {"outp on", ""},
-        {"OUTP?", "1\r\n"}, {"OUTP OFF", ""},
-        {"OUTP?", "0\r\n"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(Supply(c.Command), c.Answer) << c.Command;
-    EXPECT_TRUE(world.Supply.Remote());
-}
-
 TEST_F(SimLabTest, ChamberAnswersFramesAndRefusesBadOnes) {
     const struct {
         const char* Frame;
