@@ -49,6 +49,16 @@ void PowerSupply::PlayStep(const std::string& stepCell, const std::string& comma
     ports_.Status().SetPanelText(kSupplyStepPanel, stepCell + " - " + command);
 }
 
+bool PowerSupply::OutputOff() {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Query("OUTP OFF");
+        std::string answer;
+        if (ports_.SendQuery(ports_.PowerPort, "OUTP?", answer) && answer.starts_with("0"))
+            return true;
+    }
+    return false;
+}
+
 double PowerSupply::DelayMs(const std::string& delayText) {
     int value = 0;
     const char* end = delayText.data() + delayText.size();

@@ -25,6 +25,9 @@ class PowerSupply {
     // "<step> - <command>" in status panel 0.
     void PlayStep(const std::string& stepCell, const std::string& command,
                   const std::string& delayText);
+    // "OUTP OFF", checked with "OUTP?" and sent once more when the supply does not read 0;
+    // false when its output could not be seen off.
+    bool OutputOff();
     // The "ms" edit as a delay: its integer, 500 when it is not one.
     static double DelayMs(const std::string& delayText);
 

@@ -78,10 +78,22 @@ void TempTest::Finish() {
     running_ = false;
     const ResultFileWrite written = WriteTempAFile(wiring_.ProgramDir, results_);
     if (!written.Ok()) wiring_.Ask.Tell(written.Error);
-    wiring_.Instruments.Climate.ChamberStop();
-    wiring_.Instruments.Fluke.Standby();
+    LeaveBenchSafe();
     wiring_.Instruments.Power.Wait = nullptr;
     if (RunningChanged) RunningChanged(false);
+}
+
+// The bench as a run leaves it: calibrator in standby, the chamber stopped (or holding the
+// chosen temperature) and, when asked for, the supply's output off.
+void TempTest::LeaveBenchSafe() {
+    BenchInstruments& lab = wiring_.Instruments;
+    const TempRunSettings& settings = plan_.Settings;
+    const bool hold = settings.HoldChamber && CellNumber(settings.HoldCelsius).has_value() &&
+                      lab.Climate.LoadTemp({settings.HoldCelsius, "0", "0", "0"});
+    if (!hold) lab.Climate.ChamberStop();
+    lab.Fluke.Standby();
+    if (settings.SupplyOffAtEnd && lab.Ports.PowerPort.Selected && !lab.Power.OutputOff())
+        wiring_.Status.SetPanelText(kRowPanel, "Power Supply output not off");
 }
 
 // A window message let through may have pressed "Stop" or asked the program to close.

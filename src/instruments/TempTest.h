@@ -94,6 +94,7 @@ class TempTest {
     bool Start();
     bool Refused(std::string& why) const;
     void Finish();
+    void LeaveBenchSafe();
     bool StillRunning();
     bool InBand(double tenths, double& target) const;
     bool Approach(double& target);

@@ -37,6 +37,12 @@ struct TempRunSettings {
     bool SaveFullFiles = false; // "儲存完整檔案"
     bool KeepFlukeOn = false;   // "不關閉Fluke"
     bool Alternate = false;     // "交替測量ADC與溫度"
+    // How a run leaves the bench when it ends or is stopped: by default the chamber stops and
+    // the board stays powered; optionally the chamber holds HoldCelsius and the supply's output
+    // goes off.
+    bool HoldChamber = false;
+    std::string HoldCelsius = "25.0";
+    bool SupplyOffAtEnd = false;
 };
 
 class TempTestPlan {
