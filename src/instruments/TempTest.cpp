@@ -51,8 +51,9 @@ bool TempTest::Refused(std::string& why) const {
     return false;
 }
 
-// Sequence start: the counts in use and empty results sized to them.
-bool TempTest::Start() {
+// Sequence start: the counts in use, empty results sized to them (or those of the resumed run)
+// and the journal's first record.
+bool TempTest::Start(RunMode mode, const RunJournalContents* resume) {
     BenchInstruments& lab = wiring_.Instruments;
     plan_.SetStepRows(lab.FlukeSteps, lab.PowerSteps);
     std::string why;
@@ -62,11 +63,14 @@ bool TempTest::Start() {
     }
     running_ = true;
     currentRow_ = 1;
+    firstStep_ = 1;
+    firstAttempts_ = 0;
     regColumns_ = plan_.RegColumns();
     stepCount_ = plan_.StepCount();
     results_.Reset(plan_.TempCount(), stepCount_);
     latest_ = {};
     chamberCelsius_ = NAN;
+    StartJournal(mode, resume);
     lab.Power.Wait = [this](double ms) { WaitMs(ms); };
     if (RunningChanged) RunningChanged(true);
     if (ResultsChanged) ResultsChanged();
@@ -74,8 +78,10 @@ bool TempTest::Start() {
 }
 
 void TempTest::Finish() {
-    if (currentRow_ > results_.TempCount()) Report(stepCount_, false, 0, true);
+    const bool completed = currentRow_ > results_.TempCount();
+    if (completed) Report(stepCount_, false, 0, true);
     running_ = false;
+    if (journalOk_) journal_.End(completed);
     const ResultFileWrite written = WriteTempAFile(wiring_.ProgramDir, results_);
     if (!written.Ok()) wiring_.Ask.Tell(written.Error);
     LeaveBenchSafe();
@@ -110,11 +116,16 @@ void TempTest::WaitMs(double ms) {
 
 void TempTest::TBegin() {
     const auto hold = wiring_.Guard.Begin();
-    if (!hold || running_ || !Start()) return;
+    if (!hold || running_ || !Start(RunMode::Begin)) return;
+    BeginRows();
+}
+
+// The chamber through every row from the current one: approach, soak, then the row's steps.
+void TempTest::BeginRows() {
     const double soakMs = static_cast<double>(*CellInteger(plan_.Settings.SoakMinutes)) * 60'000;
     Chamber& chamber = wiring_.Instruments.Climate;
-    if (!LoadRow(currentRow_)) return Finish();
-    if (!chamber.ChamberRun()) {
+    if (currentRow_ <= results_.TempCount() && !LoadRow(currentRow_)) return Finish();
+    if (currentRow_ <= results_.TempCount() && !chamber.ChamberRun()) {
         wiring_.Instruments.Ports.Pause(kChamberRetryMs);
         if (!chamber.ChamberRun()) {
             wiring_.Ask.Tell("溫控廂 RUN ERROR!!!!!!!");
@@ -141,7 +152,11 @@ void TempTest::TBegin() {
 
 void TempTest::TTest() {
     const auto hold = wiring_.Guard.Begin();
-    if (!hold || running_ || !Start()) return;
+    if (!hold || running_ || !Start(RunMode::Test)) return;
+    TestRows();
+}
+
+void TempTest::TestRows() {
     while (StillRunning() && currentRow_ <= results_.TempCount()) MeasureRow();
     Finish();
 }
@@ -227,42 +242,53 @@ bool TempTest::Soak(double target, double soakStart, bool& leftBand) {
 
 void TempTest::MeasureRow() {
     wiring_.Centre.ReopenUsb();
-    for (size_t s = 1; s <= stepCount_ && running_; ++s) MeasureStep(s);
+    for (size_t s = firstStep_; s <= stepCount_ && running_; ++s)
+        MeasureStep(s, s == firstStep_ ? firstAttempts_ : 0);
+    firstStep_ = 1;
+    firstAttempts_ = 0;
     ++currentRow_;
 }
 
-void TempTest::MeasureStep(size_t s) {
-    BenchInstruments& lab = wiring_.Instruments;
-    const size_t row = currentRow_;
+// Attempts of step `s` after the `attempts` it already had, each journalled once it ended.
+void TempTest::MeasureStep(size_t s, int attempts) {
     bool done = false;
-    int tries = 0;
     while (!done && StillRunning()) {
-        Report(s, false);
-        if (wiring_.Stnd.Usb.Open) {
-            results_.SetPoint(row) = CellNumber(plan_.Rows[row].Temperature).value_or(0);
-            results_.HumiditySetPoint(row) = CellNumber(plan_.Rows[row].Humidity).value_or(0);
-            wiring_.Status.SetPanelText(kRowPanel, "Channel - " + std::to_string(row) +
-                                                       " , Step - " + std::to_string(s));
-        }
-        const StepRow& power = lab.PowerSteps.Row(s);
-        if (lab.PowerSteps.StepOn(s) && lab.Ports.PowerPort.Selected)
-            lab.Power.PlayStep(power.Step, power.Input, plan_.Settings.SupplyDelay);
-        const StepRow& fluke = lab.FlukeSteps.Row(s);
-        const bool flukeOn = lab.FlukeSteps.StepOn(s) && lab.Ports.FlukePort.Selected;
-        if (flukeOn) lab.Fluke.PlayStep(fluke.Input, plan_.Settings.KeepFlukeOn);
-        if (wiring_.Stnd.Usb.Open) {
-            for (size_t c = 1; c <= regColumns_; ++c) {
-                const uint32_t address = ParseHex(plan_.RegChg.Cell(c, 0)) % 256;
-                const uint32_t value = ParseHex(plan_.RegChg.Cell(c, s));
-                wiring_.Link.WriteRegister(static_cast<int>(address), static_cast<uint8_t>(value));
-            }
-        }
-        if (flukeOn) lab.Fluke.OperateAfterStep(fluke.Input);
+        const int attempt = ++attempts;
+        PlayStep(s);
         done = CaptureStep(s);
         if (!running_) break;
-        if (plan_.Settings.SaveFullFiles && done && !SaveFullFile()) break;
-        if (!done && ++tries >= kStepAttempts) done = true;
+        std::string fullFile;
+        if (plan_.Settings.SaveFullFiles && done && !SaveFullFile(fullFile)) break;
+        if (attempt >= kStepAttempts) done = true;
+        Journal(s, attempt, done, fullFile);
     }
+}
+
+// The set points, the supply's and the calibrator's step and the step's register values.
+void TempTest::PlayStep(size_t s) {
+    BenchInstruments& lab = wiring_.Instruments;
+    const size_t row = currentRow_;
+    Report(s, false);
+    if (wiring_.Stnd.Usb.Open) {
+        results_.SetPoint(row) = CellNumber(plan_.Rows[row].Temperature).value_or(0);
+        results_.HumiditySetPoint(row) = CellNumber(plan_.Rows[row].Humidity).value_or(0);
+        wiring_.Status.SetPanelText(kRowPanel, "Channel - " + std::to_string(row) + " , Step - " +
+                                                   std::to_string(s));
+    }
+    const StepRow& power = lab.PowerSteps.Row(s);
+    if (lab.PowerSteps.StepOn(s) && lab.Ports.PowerPort.Selected)
+        lab.Power.PlayStep(power.Step, power.Input, plan_.Settings.SupplyDelay);
+    const StepRow& fluke = lab.FlukeSteps.Row(s);
+    const bool flukeOn = lab.FlukeSteps.StepOn(s) && lab.Ports.FlukePort.Selected;
+    if (flukeOn) lab.Fluke.PlayStep(fluke.Input, plan_.Settings.KeepFlukeOn);
+    if (wiring_.Stnd.Usb.Open) {
+        for (size_t c = 1; c <= regColumns_; ++c) {
+            const uint32_t address = ParseHex(plan_.RegChg.Cell(c, 0)) % 256;
+            const uint32_t value = ParseHex(plan_.RegChg.Cell(c, s));
+            wiring_.Link.WriteRegister(static_cast<int>(address), static_cast<uint8_t>(value));
+        }
+    }
+    if (flukeOn) lab.Fluke.OperateAfterStep(fluke.Input);
 }
 
 // The wait, the register reads, the capture and its statistics of one step attempt.
@@ -300,7 +326,7 @@ bool TempTest::CaptureStep(size_t s) {
 }
 
 // The full data file of a successful step; a "TEMP" folder that cannot be made ends the run.
-bool TempTest::SaveFullFile() {
+bool TempTest::SaveFullFile(std::string& name) {
     const AnalysisStore* temperature = plan_.Settings.Alternate ? &wiring_.Samples : nullptr;
     const ResultFileWrite written = WriteFullDataFile(
         wiring_.ProgramDir, static_cast<int>(FullFileCounter), wiring_.Samples, temperature);
@@ -309,6 +335,7 @@ bool TempTest::SaveFullFile() {
         running_ = false;
         return false;
     }
+    name = std::string(kFullDataFolder) + "QnTMP-" + std::to_string(FullFileCounter) + ".CSV";
     ++FullFileCounter;
     return true;
 }

@@ -8,6 +8,7 @@
 #include "host/Prompt.h"
 #include "host/StatusBar.h"
 #include "instruments/BenchInstruments.h"
+#include "instruments/RunJournal.h"
 #include "instruments/TempTestData.h"
 #include "instruments/TempTestPlan.h"
 #include "link/ChipLink.h"
@@ -77,6 +78,14 @@ class TempTest {
     void EnterClick(bool lock330mV, bool lock3V);
     // "SaveData": the B file and, unless the source is "ADC", the multimeter file.
     void SaveData();
+    // Goes on with the unfinished run of `journal`: its plan comes back into the plan and the
+    // step tables, its results are kept, the steps it ended are skipped, and the run appends to
+    // the same journal. False when nothing was resumed.
+    bool Resume(const RunJournalContents& journal);
+    // When the program folder holds an unfinished run, asks whether to resume it and does.
+    bool OfferResume();
+    // "Rebuild result files": the A, B and multimeter files from the journal; tells what it wrote.
+    void RebuildFiles();
 
     bool Running() const { return running_; }
     const TempResults& Results() const { return results_; }
@@ -87,11 +96,16 @@ class TempTest {
     // Told after every step attempt's results and at the start of a run (the result grid).
     std::function<void()> ResultsChanged;
     std::function<void(const TempTestProgress&)> ProgressChanged;
+    // Told when a resumed run gave the plan and step tables back the run's settings and rows.
+    std::function<void()> PlanChanged;
     // Told when a run starts (true) and ends (false): the window greys its start buttons.
     std::function<void(bool)> RunningChanged;
 
   private:
-    bool Start();
+    bool Start(RunMode mode, const RunJournalContents* resume = nullptr);
+    void StartJournal(RunMode mode, const RunJournalContents* resume);
+    void BeginRows();
+    void TestRows();
     bool Refused(std::string& why) const;
     void Finish();
     void LeaveBenchSafe();
@@ -102,9 +116,11 @@ class TempTest {
     bool ReadTenths(double& tenths);
     bool LoadRow(size_t row);
     void MeasureRow();
-    void MeasureStep(size_t step);
+    void MeasureStep(size_t step, int attempts);
+    void PlayStep(size_t step);
+    void Journal(size_t step, int attempt, bool final, const std::string& fullFile);
     bool CaptureStep(size_t step);
-    bool SaveFullFile();
+    bool SaveFullFile(std::string& name);
     void Report(size_t step, bool soaking, double soakMs = 0, bool completed = false);
     void WaitMs(double ms);
 
@@ -117,6 +133,10 @@ class TempTest {
     size_t regColumns_ = 0;
     size_t stepCount_ = 0;
     double chamberCelsius_ = NAN;
+    RunJournal journal_;
+    bool journalOk_ = false;
+    size_t firstStep_ = 1;  // the step the current row starts at (a resumed row skips ended ones)
+    int firstAttempts_ = 0; // attempts the first step already had
 };
 
 } // namespace qn

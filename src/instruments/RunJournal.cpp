@@ -1,0 +1,146 @@
+// The run journal's file, the plan it records and gives back, and the results rebuilt from it.
+#include "instruments/RunJournal.h"
+
+#include "platform/TextFile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+
+namespace qn {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kFullFilePrefix = "TEMP/QnTMP-";
+
+fs::path JournalPath(const std::string& programDir) {
+    return fs::path(programDir) / kJournalFile;
+}
+
+} // namespace
+
+size_t RunJournalContents::NextRow() const {
+    const size_t rows = Plan.TempCount();
+    const size_t steps = Plan.StepCount();
+    std::vector<size_t> ended(rows + 1, 0);
+    for (const JournalAttempt& a : Attempts)
+        if (a.Final) ++ended[a.Row];
+    for (size_t row = 1; row <= rows; ++row)
+        if (ended[row] < steps) return row;
+    return rows + 1;
+}
+
+RunJournalContents ReadRunJournal(const std::string& programDir) {
+    std::string text;
+    if (!ReadFileContents(JournalPath(programDir).string(), text)) return {};
+    return ParseRunJournal(text);
+}
+
+JournalPlan PlanInUse(RunMode mode, const std::string& started, const TempTestPlan& plan,
+                      const StepTable& fluke, const StepTable& power) {
+    JournalPlan journal{mode, started, kJournalVersion, plan.Settings, plan.Rows, {}, {}, {}};
+    const size_t steps = plan.StepCount();
+    journal.Fluke.resize(steps + 1);
+    journal.Power.resize(steps + 1);
+    for (size_t s = 0; s <= steps; ++s) {
+        RegisterStepGrid::Row row;
+        for (size_t c = 0; c < kRegStepColumns; ++c) row[c] = plan.RegChg.Cell(c, s);
+        journal.Grid.push_back(row);
+        if (s == 0) continue;
+        if (s <= fluke.Steps()) journal.Fluke[s] = fluke.Row(s);
+        if (s <= power.Steps()) journal.Power[s] = power.Row(s);
+    }
+    return journal;
+}
+
+// The step rows the run used come back; the row after them gets an empty first register cell so
+// the plan counts the same steps in use.
+void ApplyJournalPlan(const JournalPlan& journal, TempTestPlan& plan, StepTable& fluke,
+                      StepTable& power) {
+    plan.Settings = journal.Settings;
+    plan.Rows = journal.Rows;
+    const size_t steps = journal.StepCount();
+    plan.SetStepRows(fluke, power);
+    if (plan.RegChg.Steps() < steps) {
+        plan.Settings.StepRows = std::to_string(steps);
+        plan.SetStepRows(fluke, power);
+    }
+    for (size_t s = 0; s <= steps; ++s) {
+        for (size_t c = 0; c < kRegStepColumns; ++c) plan.RegChg.Cell(c, s) = journal.Grid[s][c];
+        if (s == 0) continue;
+        fluke.Row(s) = journal.Fluke[s];
+        power.Row(s) = journal.Power[s];
+    }
+    if (steps < plan.RegChg.Steps()) plan.RegChg.Cell(1, steps + 1).clear();
+}
+
+TempResults JournalResults(const RunJournalContents& journal) {
+    TempResults results;
+    results.Reset(journal.Plan.TempCount(), journal.Plan.StepCount());
+    for (const JournalAttempt& a : journal.Attempts) {
+        results.SetPoint(a.Row) = a.SetPoint;
+        results.HumiditySetPoint(a.Row) = a.HumiditySetPoint;
+        results.Result(a.Row, a.Step) = a.Result;
+        for (size_t channel = 0; channel < a.Meters.size(); ++channel)
+            results.Meter(a.Row, a.Step, channel) = a.Meters[channel];
+    }
+    return results;
+}
+
+std::optional<size_t> NextFullFileNumber(const RunJournalContents& journal) {
+    std::optional<size_t> next;
+    for (const JournalAttempt& a : journal.Attempts) {
+        if (a.FullFile.rfind(kFullFilePrefix, 0) != 0) continue;
+        const size_t number =
+            std::strtoul(a.FullFile.c_str() + kFullFilePrefix.size(), nullptr, 10);
+        next = std::max(next.value_or(0), number + 1);
+    }
+    return next;
+}
+
+std::vector<ResultFileWrite> RebuildResultFiles(const std::string& programDir) {
+    const RunJournalContents journal = ReadRunJournal(programDir);
+    if (!journal.HasPlan) return {{JournalPath(programDir).string(), "No run journal to rebuild"}};
+    const TempResults results = JournalResults(journal);
+    const TempRunSettings& settings = journal.Plan.Settings;
+    std::vector<ResultFileWrite> written{WriteTempAFile(programDir, results),
+                                         WriteTempBFile(programDir, results, settings.Alternate)};
+    if (settings.Source != CaptureSource::Adc)
+        written.push_back(WriteMeterFile(programDir, results));
+    return written;
+}
+
+std::string LocalTimeText(double days) {
+    const auto seconds = static_cast<std::time_t>(std::floor(days * 86'400.0));
+    std::tm parts{};
+    gmtime_r(&seconds, &parts); // Clock::Now() already counts local time
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
+    return text;
+}
+
+bool RunJournal::Begin(const std::string& programDir, const JournalPlan& plan) {
+    const fs::path path = JournalPath(programDir);
+    std::error_code error;
+    file_.Close();
+    if (fs::exists(path, error)) fs::rename(path, fs::path(programDir) / kJournalOldFile, error);
+    return file_.Open(path.string(), 0) && file_.Append(JournalPlanRecord(plan));
+}
+
+bool RunJournal::Continue(const std::string& programDir, uint64_t wholeBytes) {
+    return file_.Open(JournalPath(programDir).string(), wholeBytes);
+}
+
+bool RunJournal::Attempt(const JournalAttempt& attempt) {
+    return file_.Append(JournalAttemptRecord(attempt));
+}
+
+bool RunJournal::End(bool completed) {
+    const bool ok = file_.Append(JournalEndRecord(completed));
+    file_.Close();
+    return ok;
+}
+
+} // namespace qn

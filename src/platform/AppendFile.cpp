@@ -1,0 +1,37 @@
+// The append-only file on POSIX: O_APPEND writes, each followed by fsync.
+#include "platform/AppendFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace qn {
+
+bool AppendFile::Open(const std::string& path, std::optional<uint64_t> keepBytes) {
+    Close();
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd_ < 0) return false;
+    if (keepBytes && ::ftruncate(fd_, static_cast<off_t>(*keepBytes)) != 0) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool AppendFile::Append(std::string_view bytes) {
+    if (fd_ < 0) return false;
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes.remove_prefix(static_cast<size_t>(written));
+    }
+    return ::fsync(fd_) == 0;
+}
+
+void AppendFile::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+} // namespace qn
