@@ -90,13 +90,16 @@ std::vector<std::string> ChipCatalogue::LoadChipList() const {
     return entries;
 }
 
+std::optional<std::filesystem::path> ChipCatalogue::ChipFilePath(uint16_t chipIndex) const {
+    const auto fileName = ChipFileName(includeDir_, chipIndex);
+    return fileName ? FindInFolder(includeDir_, *fileName) : std::nullopt;
+}
+
 ChipSelectOutcome ChipCatalogue::SelectChip(ChipModel& model, uint16_t chipIndex,
                                             bool& configFlag3) const {
     HideInstrumentControls(model.Controls);
     ClearGainsAndMask(model);
-    const auto fileName = ChipFileName(includeDir_, chipIndex);
-    if (!fileName) return {};
-    const auto chipPath = FindInFolder(includeDir_, *fileName);
+    const auto chipPath = ChipFilePath(chipIndex);
     const auto chipLines = chipPath ? ReadTextLines(*chipPath) : std::nullopt;
     if (!chipLines) return {};
     ResetForFile(model);

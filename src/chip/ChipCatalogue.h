@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,9 @@ class ChipCatalogue {
     // Rebuilds `model` from the description file of list entry `chipIndex`; a chip without an
     // "#ADC0S" section clears `configFlag3`.
     ChipSelectOutcome SelectChip(ChipModel& model, uint16_t chipIndex, bool& configFlag3) const;
+
+    // The description file of list entry `chipIndex`; none without chip list or file.
+    std::optional<std::filesystem::path> ChipFilePath(uint16_t chipIndex) const;
 
   private:
     std::filesystem::path includeDir_;

@@ -61,7 +61,7 @@ bool Calibrator::Identify() {
     if (ports_.FlukePort.IsOpen()) ports_.FlukePort.Line->DiscardInput();
     Send("*OPT");
     ports_.Pause(kCalibratorSettleMs);
-    ports_.ReadLine(ports_.FlukePort);
+    Identity = ports_.LineText(ports_.ReadLine(ports_.FlukePort));
     return true; // the calibrator is taken whether or not it answered
 }
 

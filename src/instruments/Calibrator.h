@@ -32,6 +32,9 @@ class Calibrator {
     // Identification on the open port: "*OPT", 0.5 s, one line read. Always accepted.
     bool Identify();
 
+    // Answer to the last "*OPT" (empty before identification or without an answer).
+    std::string Identity;
+
   private:
     void Send(const std::string& line);
     // Settle pause, TxBuffer cleared, one line read.

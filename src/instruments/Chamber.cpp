@@ -161,8 +161,13 @@ bool Chamber::ChamberStop() {
 }
 
 bool Chamber::Identify() {
+    Identity.clear();
     if (!ChamberRead(kChamberProbeReg, 1)) return false;
     const InstrumentBuffers& buffers = ports_.Buffers;
+    const size_t length = std::min(buffers.BytesRead, buffers.RxBuffer.size());
+    for (size_t i = 0; i < length; ++i)
+        if (buffers.RxBuffer[i] >= 0x20 && buffers.RxBuffer[i] < 0x7F)
+            Identity += static_cast<char>(buffers.RxBuffer[i]);
     return buffers.BytesRead > 8 && buffers.RxBuffer[0] == kStx && buffers.RxBuffer[7] == 'O' &&
            buffers.RxBuffer[8] == 'K';
 }

@@ -63,6 +63,9 @@ class Chamber {
     // Reads 0010; accepted when the answer is STX "01RSD,OK"...
     bool Identify();
 
+    // The printable characters of the last identification answer (empty before one came).
+    std::string Identity;
+
   private:
     // Polls until `count` bytes wait or 1 s has passed; a failed status query is asked again.
     size_t WaitFor(size_t count);
