@@ -106,6 +106,7 @@ TTMP::~TTMP() {
     link_.Temp.ProgressChanged = nullptr;
     link_.Temp.ResultsChanged = nullptr;
     link_.Temp.RunningChanged = nullptr;
+    link_.Temp.PlanChanged = nullptr;
     link_.Temp.Window = {};
 }
 
@@ -160,7 +161,10 @@ QWidget* TTMP::BuildButtons() {
         {BtRun, BtStop, BtStby}, {TBg, TTest, ENSave}, {Lock330mV, Lock3V, BtEnter}};
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c) grid->addWidget(order[r][c], r, c);
+    BtRebuild = new QPushButton("Rebuild result files");
+    grid->addWidget(BtRebuild, 3, 0, 1, 3);
     TempTest& temp = link_.Temp;
+    connect(BtRebuild, &QPushButton::clicked, this, [&temp] { temp.RebuildFiles(); });
     connect(BtRun, &QPushButton::clicked, this, [&temp] { temp.RunClick(); });
     connect(BtStop, &QPushButton::clicked, this, [&temp] { temp.StopClick(); });
     connect(BtStby, &QPushButton::clicked, this, [&temp] { temp.StandbyClick(); });
@@ -227,6 +231,11 @@ void TTMP::BindSettings() {
 void TTMP::WatchRun() {
     TempTest& temp = link_.Temp;
     temp.RunningChanged = [this](bool running) { RunningChanged(running); };
+    // A resumed run brought back its own settings, rows and steps.
+    temp.PlanChanged = [this] {
+        ShowSettings();
+        RefreshGrids();
+    };
     temp.ProgressChanged = [this](const TempTestProgress& progress) {
         last_ = progress;
         ShowProgress(progress);
@@ -292,6 +301,7 @@ void TTMP::ShowPreview(size_t columns, size_t rows) {
 void TTMP::RunningChanged(bool running) {
     TBg->setEnabled(!running);
     TTest->setEnabled(!running);
+    BtRebuild->setEnabled(!running);
     if (!running) {
         // The bar keeps where the run got to, whether it went through or was stopped.
         Progress->setFormat(Progress->format().replace("%p%", "ended"));
@@ -325,6 +335,15 @@ void TTMP::ShowProgress(const TempTestProgress& p) {
     Progress->setFormat(text + " · %p%");
     if (!std::isnan(p.ChamberCelsius))
         ChamberTemp->setText(QString("Chamber %1 °C").arg(p.ChamberCelsius, 0, 'f', 2));
+}
+
+// Asked once the window is up, outside the show itself: a resumed run lasts hours and lets window
+// messages through while it runs.
+void TTMP::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (offeredResume_) return;
+    offeredResume_ = true;
+    QTimer::singleShot(0, this, [this] { link_.Temp.OfferResume(); });
 }
 
 void TTMP::StartReading() {

@@ -80,12 +80,17 @@ class TTMP : public QWidget {
     QPushButton* TTest = nullptr;  // "T-Test"
     QPushButton* ENSave = nullptr; // "SaveData"
     QPushButton* BtEnter = nullptr;
+    QPushButton* BtRebuild = nullptr; // "Rebuild result files"
     QTableView* TMPGrid = nullptr;
     QTableView* RegChg = nullptr;
     QTableView* TMPData = nullptr;
     QProgressBar* Progress = nullptr;
     QLabel* ChamberTemp = nullptr;
     QTimer ReadTimer; // "連續讀取"
+
+  protected:
+    // The first time the window shows, an unfinished run in the journal is offered for resuming.
+    void showEvent(QShowEvent* event) override;
 
   private:
     QWidget* BuildSettings();
@@ -103,6 +108,7 @@ class TTMP : public QWidget {
     RegisterStepModel* steps_ = nullptr;
     TempResultModel* results_ = nullptr;
     TempTestProgress last_;
+    bool offeredResume_ = false;
 };
 
 } // namespace qn
