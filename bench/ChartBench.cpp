@@ -1,6 +1,8 @@
-// One redraw of a full 65536-sample capture in the analysis window's chart, offscreen at the
-// chart's 900 x 500.
+// One redraw of a full 65536-sample capture in each of the analysis window's views (time chart,
+// histogram, spectrum), offscreen at the chart's 900 x 500.
 #include "analysis/AnalysisStore.h"
+#include "analysis/ui/HistogramView.h"
+#include "analysis/ui/SpectrumView.h"
 #include "analysis/ui/TimeChart.h"
 #include "host/Prompt.h"
 
@@ -82,6 +84,41 @@ void BM_PlotSetDataReplot(benchmark::State& state) {
     state.counters["points"] = kSamples;
 }
 BENCHMARK(BM_PlotSetDataReplot)->Unit(benchmark::kMillisecond);
+
+// The histogram view's redraw: bins of the capture, the Gaussian, the figures and a repaint.
+void BM_HistogramViewRedraw(benchmark::State& state) {
+    qn::PromptRelay prompt;
+    qn::HistogramView view(prompt, "");
+    view.resize(kWidth, kHeight);
+    view.show();
+    QCoreApplication::processEvents();
+    const qn::AnalysisStore store = CapturedStore();
+    for (auto _ : state) {
+        view.Draw(store);
+        view.Plot->replot(QCustomPlot::rpImmediateRefresh);
+        Settle(state);
+    }
+    state.counters["points"] = kSamples;
+}
+BENCHMARK(BM_HistogramViewRedraw)->Unit(benchmark::kMillisecond);
+
+// The spectrum view's redraw: FFT under the default window, the density in nV/√Hz, the sine
+// check and a repaint of the 32769 bins.
+void BM_SpectrumViewRedraw(benchmark::State& state) {
+    qn::PromptRelay prompt;
+    qn::SpectrumView view(prompt, "");
+    view.resize(kWidth, kHeight);
+    view.show();
+    QCoreApplication::processEvents();
+    const qn::AnalysisStore store = CapturedStore();
+    for (auto _ : state) {
+        view.Draw(store, 3000.0, 1e-7);
+        view.Plot->replot(QCustomPlot::rpImmediateRefresh);
+        Settle(state);
+    }
+    state.counters["points"] = kSamples;
+}
+BENCHMARK(BM_SpectrumViewRedraw)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

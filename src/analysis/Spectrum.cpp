@@ -215,6 +215,26 @@ double Folded(double frequency, double sampleRate) {
 
 } // namespace
 
+namespace {
+
+// The peak bin at `centre` against the median of the bins within 32 tone widths either side,
+// leaving out the tone's own bins and DC's.
+bool ToneStandsOut(const std::vector<double>& power, size_t centre, size_t half) {
+    constexpr double kStandOutRatio = 100; // 20 dB
+    const size_t reach = 32 * (2 * half + 1);
+    const size_t from = centre > reach ? centre - reach : 0;
+    const size_t to = std::min(power.size() - 1, centre + reach);
+    std::vector<double> around;
+    for (size_t k = from; k <= to; ++k)
+        if (k > half && (k + half < centre || k > centre + half)) around.push_back(power[k]);
+    if (around.empty()) return false;
+    const auto middle = around.begin() + static_cast<std::ptrdiff_t>(around.size() / 2);
+    std::nth_element(around.begin(), middle, around.end());
+    return power[centre] >= kStandOutRatio * *middle;
+}
+
+} // namespace
+
 SineMetrics AnalyseSine(const Spectrum& spectrum) {
     SineMetrics m;
     const auto half = static_cast<size_t>(ToneHalfWidth(spectrum.Window));
@@ -276,6 +296,7 @@ SineMetrics AnalyseSine(const Spectrum& spectrum) {
     m.ThdDb = Decibels(harmonics / m.FundamentalPower);
     m.DynamicEnob = (m.SinadDb - 1.76) / 6.02;
     m.Found = true;
+    m.StandsOut = ToneStandsOut(power, fundamental, half);
     return m;
 }
 

@@ -93,6 +93,9 @@ inline constexpr int32_t kLastHarmonic = 6;
 // The dynamic figures of a spectrum holding one sine. Powers in V² (RMS squared), ratios in dB.
 struct SineMetrics {
     bool Found = false;
+    // The fundamental's peak bin lies 20 dB or more above the median bin around it: a sine, not
+    // the largest bin of noise alone (which seldom passes 12 dB above its median).
+    bool StandsOut = false;
     double FundamentalHz = 0; // power-weighted centre of the fundamental's bins
     double FundamentalPower = 0;
     double FundamentalDbv = 0; // RMS amplitude in dBV

@@ -233,6 +233,7 @@ NoiseSweepResult NoiseSweep::Run(const NoiseSweepRequest& request) {
         !Select(bench_, "INN", *inn))
         return Failed(std::move(result), "the chip did not take the input selection");
 
+    if (Planned) Planned(table);
     const int total = static_cast<int>(table.Cells.size());
     for (size_t r = 0; r < table.Rates.size(); ++r) {
         const NoiseRate& rate = table.Rates[r];
@@ -256,7 +257,7 @@ NoiseSweepResult NoiseSweep::Run(const NoiseSweepRequest& request) {
                                          .Decode = {.HalveCodes = true}};
             const bool complete =
                 bench_.Capture.CatchACDCOM(analysis.EREFV, kMode24Interrupt, options);
-            if (!complete && bench_.Guard.StopRequested()) {
+            if (!complete && (stop_ || bench_.Guard.StopRequested())) {
                 result.End = NoiseSweepResult::Outcome::Stopped;
                 return result;
             }
@@ -268,7 +269,7 @@ NoiseSweepResult NoiseSweep::Run(const NoiseSweepRequest& request) {
             NoiseCell& cell = table.At(r, g);
             cell = CellOf(bench_.Samples.Figures, *refVolts, captureGain, analysis.ScaleBits);
             ++result.Measured;
-            if (Progress) Progress(result.Measured, total, rate, gain, cell);
+            if (Progress) Progress(result.Measured, total, table, r, g);
         }
     }
     result.End = NoiseSweepResult::Outcome::Complete;

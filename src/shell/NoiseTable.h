@@ -77,12 +77,17 @@ class NoiseSweep {
     // Sweeps the selected chip while holding the link; the register bytes it writes are
     // written back as they were however the sweep ends.
     NoiseSweepResult Run(const NoiseSweepRequest& request);
-    // The running sweep ends before its next point.
-    void Stop() { stop_ = true; }
+    // The running sweep ends: its capture stops and no further point is measured.
+    void Stop() {
+        stop_ = true;
+        bench_.Capture.Stop();
+    }
 
-    // Told after every measured point: its number from 1, the point count and the point.
-    std::function<void(int point, int total, const NoiseRate& rate, const NoiseGain& gain,
-                       const NoiseCell& cell)>
+    // Told once the rows and columns are known, before the first point is measured.
+    std::function<void(const NoiseTable& table)> Planned;
+    // Told after every measured point: its number from 1, the point count, and the table with
+    // the point's row and column.
+    std::function<void(int point, int total, const NoiseTable& table, size_t rate, size_t gain)>
         Progress;
 
   private:

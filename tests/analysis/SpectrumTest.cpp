@@ -92,6 +92,7 @@ TEST(Spectrum, SineInWhiteNoiseGivesTheoreticalSnr) {
         const double theory = Db(amplitude / std::sqrt(2.0) / c.Sigma);
         const std::string what = Name(c.Window) + " at " + std::to_string(c.Cycles);
         ASSERT_TRUE(m.Found) << what;
+        EXPECT_TRUE(m.StandsOut) << what;
         EXPECT_NEAR(m.SnrDb, theory, 0.1) << what;
         // Without distortion SINAD is the SNR, up to the noise inside the harmonics' bins.
         EXPECT_NEAR(m.SinadDb, theory, 0.1) << what;
@@ -131,6 +132,7 @@ TEST(Spectrum, WhiteNoiseGivesFlatDensity) {
         for (size_t k = first; k < last; ++k) spread += std::pow(s.Nsd[k] / mean - 1, 2);
         spread = std::sqrt(spread / static_cast<double>(last - first));
         EXPECT_NEAR(mean / expected, 1.0, 0.03) << what;
+        EXPECT_FALSE(AnalyseSine(s).StandsOut) << what << ": noise alone is no tone";
         if (c.Segment == 0)
             singleSpread = std::max(singleSpread, spread);
         else // averaging k segments narrows the scatter of the bins by about √k

@@ -65,7 +65,7 @@ double ModelRmsNV(double sps, double gain) {
 
 TEST_F(NoiseTableTest, EveryGainAndRateMeasuredWithTheSimulatedChipsNoise) {
     std::vector<std::pair<double, double>> statistics; // the capture's own ENOB and noise-free bits
-    sweep.Progress = [&](int, int, const NoiseRate&, const NoiseGain&, const NoiseCell&) {
+    sweep.Progress = [&](int, int, const NoiseTable&, size_t, size_t) {
         statistics.emplace_back(bench.Samples.Figures.Enob, bench.Samples.Figures.NoiseFree);
     };
     const NoiseSweepResult result = sweep.Run({});
@@ -152,7 +152,7 @@ TEST_F(NoiseTableTest, RegistersRestoredWhetherCompleteStoppedOrFailed) {
             Set(field, value);
         const RegImageBytes image = bench.Stnd.RegImage;
         const SimRegisterFile chip = bridge.Registers;
-        sweep.Progress = [&](int point, int, const NoiseRate&, const NoiseGain&, const NoiseCell&) {
+        sweep.Progress = [&](int point, int, const NoiseTable&, size_t, size_t) {
             EXPECT_EQ(Field("INP"), c.Inp);
             EXPECT_EQ(Field("INN"), c.Inn);
             EXPECT_EQ(Field("ADCEN"), 1u);

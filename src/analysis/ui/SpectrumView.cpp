@@ -80,14 +80,17 @@ void SpectrumView::Recompute() {
     const size_t bins = nsd_.size() - first;
     MeanNsd->setText(bins > 0 ? QString("mean NSD %1 nV/√Hz").arg(sum / double(bins), 0, 'g', 4)
                               : QString("mean NSD –"));
+    // The sine figures show only when a tone stands out of the noise; of noise alone they
+    // would describe its largest bin.
     const SineMetrics sine = AnalyseSine(spectrum_);
-    Sine->setText(sine.Found
+    Sine->setVisible(sine.StandsOut);
+    Sine->setText(sine.StandsOut
                       ? QStringList{Decibels("SNR", sine.SnrDb), Decibels("SINAD", sine.SinadDb),
                                     Decibels("SFDR", sine.SfdrDb),
                                     QString("THD %1 dBc").arg(sine.ThdDb, 0, 'f', 1),
                                     QString("ENOB (dynamic) %1").arg(sine.DynamicEnob, 0, 'f', 2)}
                             .join("   ")
-                      : QString("SNR – SINAD – SFDR – THD – ENOB (dynamic) –"));
+                      : QString());
     if (!spectrum_.Empty()) Plot->xAxis->setRange(0, spectrum_.Frequency.back());
     if (high > 0) Plot->yAxis->setRange(low / 2, high * 2);
     Plot->replot(QCustomPlot::rpQueuedReplot);

@@ -13,7 +13,9 @@
 #include "link/ui/QnUp.h"
 #include "shell/ChipSelection.h"
 #include "shell/ReadRam.h"
+#include "shell/Snapshot.h"
 #include "shell/settings/ScreenRect.h"
+#include "shell/ui/NoiseTablePage.h"
 #include "shell/ui/Option.h"
 
 #include <QCloseEvent>
@@ -150,6 +152,10 @@ void TMainPanel::CreateWindows() {
         bench_, ChipList, [this](uint16_t index) { SelectChip(index); }, this);
     Qn_RAM = new TQn_RAM(PanelContext(), this);
     Qn_Reg2 = new TQn_Reg2(PanelContext(), this);
+    Qn_Reg2->CompareWith = [this](const std::string& file) {
+        const SnapshotComparisonText compared = CompareWithSnapshot(bench_, file);
+        return SnapshotComparison{compared.Read, compared.Differences, compared.Text};
+    };
     ADCForm = new TADCForm(PanelContext(),
                            {[this] { return bench_.Chip.ReadAdcResult(); },
                             [this] { return bench_.Chip.ReadTempResult(); }, bench_.Chip.Readings,
@@ -163,8 +169,10 @@ void TMainPanel::CreateWindows() {
     AnxADC =
         new TAnxADC(bench_.Samples, bench_.Config.Analysis,
                     {bench_.Capture, [this] { return GetGain(bench_.Model, bench_.Stnd.RegImage); },
-                     [this] { Gauge->hide(); }},
+                     [this] { Gauge->hide(); },
+                     [this](const std::string& path) { return WriteSnapshotBeside(bench_, path); }},
                     bench_.Ask, *this, bench_.ProgramDir, this);
+    CreateNoiseTablePage();
     FLUKE = new TFLUKE(bench_.Instruments.FlukeSteps, bench_.Instruments.Fluke, this);
     FPower = new TFPower(bench_.Instruments.PowerSteps, this);
     CreateTempTestWindow();
@@ -303,6 +311,7 @@ void TMainPanel::ApplyChipControls() {
     if (Qn_RAM != nullptr) Qn_RAM->ApplyChip();
     if (Qn_Reg2 != nullptr) Qn_Reg2->ApplyChip();
     if (ADCForm != nullptr) ADCForm->ApplyChip();
+    if (NoiseTable != nullptr && !NoiseTable->Running()) NoiseTable->ShowChipInputs();
 }
 
 void TMainPanel::USBClient() {

@@ -37,6 +37,7 @@ class TAnxADC;
 class TFLUKE;
 class TFPower;
 class TTMP;
+class NoiseTablePage;
 
 inline constexpr char kMainCaption[] = "Qn-740xTEST V1.3";
 
@@ -114,6 +115,7 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     TFLUKE* FLUKE = nullptr;
     TFPower* FPower = nullptr;
     TTMP* TMP = nullptr;
+    NoiseTablePage* NoiseTable = nullptr; // the analysis window's "Noise table" page
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -135,6 +137,8 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     void DownloadPowerClick();
     // The temperature test window, and the sequence's hooks into the analysis window.
     void CreateTempTestWindow();
+    // The noise table page in the analysis window; while it sweeps, "Catch ADC" is held.
+    void CreateNoiseTablePage();
     void BuildStatusBar();
     QAction* AddItem(QMenu* menu, const QString& caption);
     QAction* AddBarItem(const QString& caption);

@@ -73,10 +73,11 @@ int Run(const NoiseTableOrder& order) {
     if (!headless.Connect()) return Fail(kNoBridgeMessage);
 
     NoiseSweep sweep(bench);
-    sweep.Progress = [](int point, int total, const NoiseRate& rate, const NoiseGain& gain,
-                        const NoiseCell& cell) {
+    sweep.Progress = [](int point, int total, const NoiseTable& table, size_t r, size_t g) {
+        const NoiseCell& cell = table.At(r, g);
         std::printf("point %d/%d: %s %s rms=%.2f nV p-p=%.2f nV\n", point, total,
-                    rate.Label.c_str(), gain.Label.c_str(), cell.RmsNV, cell.VppNV);
+                    table.Rates[r].Label.c_str(), table.Gains[g].Label.c_str(), cell.RmsNV,
+                    cell.VppNV);
         std::fflush(stdout);
     };
     const NoiseSweepResult result = sweep.Run(order.Sweep);
