@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -30,6 +31,12 @@ class NoiseTablePageTest : public ProgramFixture {
 };
 
 TEST_F(NoiseTablePageTest, SweepFillsTheHeatMapAndPutsTheRegistersBack) {
+    page.Rates->setText("fast");
+    page.Start->click();
+    EXPECT_EQ(page.State->text(), "Rates: \"fast\" is no rate in sps");
+    EXPECT_TRUE(page.Model->Table().Cells.empty());
+
+    page.Rates->setText("10, 1920");
     const RegImageBytes before = bench.Stnd.RegImage;
     bool catchHeld = false;
     // While the sweep runs, "Catch ADC" is held.
@@ -40,7 +47,8 @@ TEST_F(NoiseTablePageTest, SweepFillsTheHeatMapAndPutsTheRegistersBack) {
     EXPECT_EQ(bench.Stnd.RegImage, before);
 
     const NoiseTable& table = page.Model->Table();
-    ASSERT_FALSE(table.Cells.empty());
+    ASSERT_EQ(table.Rates.size(), 2u);
+    EXPECT_EQ(table.Rates[1].Sps, 1920);
     EXPECT_EQ(page.State->text(), QString("Complete: %1 points").arg(table.Cells.size()));
     EXPECT_TRUE(std::all_of(table.Cells.begin(), table.Cells.end(),
                             [](const NoiseCell& c) { return c.Measured; }));

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -73,6 +74,10 @@ QWidget* NoiseTablePage::BuildControls() {
     Samples->setCurrentIndex(kDefaultSamplesItem);
     Inp = new QComboBox;
     Inn = new QComboBox;
+    Rates = new QLineEdit;
+    Rates->setPlaceholderText("every rate");
+    Rates->setToolTip("Data rates in sps, comma separated, e.g. 960,1920; empty: every rate");
+    Rates->setMaximumWidth(120);
     Figure = FigureChoice();
     Start = new QPushButton("Start");
     Stop = new QPushButton("Stop");
@@ -85,6 +90,7 @@ QWidget* NoiseTablePage::BuildControls() {
     AddLabelled(row, "Samples", Samples);
     AddLabelled(row, "INP", Inp);
     AddLabelled(row, "INN", Inn);
+    AddLabelled(row, "Rates", Rates);
     AddLabelled(row, "Show", Figure);
     for (QWidget* w : {static_cast<QWidget*>(Start), static_cast<QWidget*>(Stop),
                        static_cast<QWidget*>(SaveCsv), static_cast<QWidget*>(Progress)})
@@ -126,6 +132,15 @@ void NoiseTablePage::StartClick() {
     request.Samples = Samples->currentText().toInt();
     request.Inp = Inp->currentText().toStdString();
     request.Inn = Inn->currentText().toStdString();
+    for (const QString& text : Rates->text().split(',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int sps = text.trimmed().toInt(&ok);
+        if (!ok || sps <= 0) {
+            State->setText("Rates: \"" + text.trimmed() + "\" is no rate in sps");
+            return;
+        }
+        request.Rates.push_back(sps);
+    }
     running_ = true;
     Start->setEnabled(false);
     Stop->setEnabled(true);

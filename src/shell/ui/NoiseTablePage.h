@@ -11,6 +11,7 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableView;
@@ -34,6 +35,7 @@ class NoiseTablePage final : public QWidget {
     QComboBox* Samples = nullptr; // samples per point
     QComboBox* Inp = nullptr;
     QComboBox* Inn = nullptr;
+    QLineEdit* Rates = nullptr;  // data rates in sps, comma separated; empty: every rate
     QComboBox* Figure = nullptr; // the figure the grid shows
     QPushButton* Start = nullptr;
     QPushButton* Stop = nullptr;
