@@ -7,6 +7,7 @@
 #include "analysis/ui/AnxADC.h"
 #include "analysis/ui/SampleGridModel.h"
 #include "analysis/ui/TimeChart.h"
+#include "shell/Snapshot.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -59,6 +60,9 @@ TEST_F(AnalysisWindowTest, SamplesReachGridPanelsChartPictureAndFile) {
     QFile file(csv);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll().toStdString(), AnalysisCsvText(bench.Samples));
+    const SnapshotRead beside = ReadSnapshot(csv.toStdString() + ".snapshot");
+    EXPECT_TRUE(beside.Ok) << beside.Error;
+    EXPECT_EQ(beside.State.RegImage, bench.Stnd.RegImage);
     win.SaveData->click();
     EXPECT_EQ(answers.Asked.back().rfind("Cannot write", 0), 0u);
 

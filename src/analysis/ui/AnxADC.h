@@ -30,12 +30,14 @@ class SampleGridModel;
 class SpectrumView;
 class TimeChart;
 
-// What the window needs of the bench: the capture, the front end's gain from the register image
-// and the main window's progress gauge, hidden after a capture.
+// What the window needs of the bench: the capture, the front end's gain from the register image,
+// the main window's progress gauge, hidden after a capture, and the state snapshot written beside
+// a saved data file (false when it cannot be written).
 struct AnalysisLink {
     AdcCapture& Capture;
     std::function<double()> Gain;
     std::function<void()> HideGauge;
+    std::function<bool(const std::string& dataPath)> SaveSnapshot;
 };
 
 class TAnxADC : public QWidget {

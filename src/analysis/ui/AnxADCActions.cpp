@@ -145,7 +145,12 @@ void TAnxADC::SaveOut() {
     if (std::filesystem::exists(*file, error) &&
         !ask_.Confirm("File " + *file + " exist! Overwrite?"))
         return;
-    if (!SaveAnalysisCsv(*file, store_)) ask_.Tell("Cannot write the data file " + *file);
+    if (!SaveAnalysisCsv(*file, store_)) {
+        ask_.Tell("Cannot write the data file " + *file);
+        return;
+    }
+    if (link_.SaveSnapshot && !link_.SaveSnapshot(*file))
+        ask_.Tell("Cannot write the snapshot file " + *file + ".snapshot");
 }
 
 } // namespace qn

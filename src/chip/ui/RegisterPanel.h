@@ -6,16 +6,28 @@
 
 #include <QWidget>
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
 class QBoxLayout;
+class QDialog;
 class QLabel;
 class QMenu;
+class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
 
 namespace qn {
+
+// What comparing the register image with a snapshot file gave: whether the file was read, how many
+// registers differ, and the text for the user (the differences, or why the file was refused).
+struct SnapshotComparison {
+    bool Read = false;
+    size_t Differences = 0;
+    std::string Text;
+};
 
 class TQn_Reg2 : public QWidget {
     Q_OBJECT
@@ -37,6 +49,12 @@ class TQn_Reg2 : public QWidget {
     void WordCellDoubleClicked(int row, int column);
     void WorkClicked(bool programCounter = false);
     void IndirectClicked(int pair);
+    // "Compare with snapshot…": asks for a snapshot file and shows the registers that differ from
+    // the image, or the message CompareWith gives.
+    void CompareSnapshotClick();
+
+    // Reads a snapshot file and compares it with the image; set by the main window.
+    std::function<SnapshotComparison(const std::string& file)> CompareWith;
 
     QTableWidget* SREG = nullptr;
     QTableWidget* SByteReg = nullptr;
@@ -52,6 +70,9 @@ class TQn_Reg2 : public QWidget {
     QLabel* PnlIND1_2 = nullptr; // IND1
     QLabel* PnlPC = nullptr;
     QLabel* PnlCycle = nullptr;
+    QPushButton* PCompare = nullptr;  // "Compare with snapshot…"
+    QDialog* CompareDialog = nullptr; // the differences of the last comparison
+    QPlainTextEdit* CompareText = nullptr;
     // Popup menus; each opens with popup(), and its items act on the target remembered then.
     QMenu* RegisterMenu = nullptr; // "更改儲存值" of the working register
     QMenu* IndirectMenu = nullptr; // "更改儲存值", "Modify FSR0" / "Modify FSR1"
@@ -73,6 +94,7 @@ class TQn_Reg2 : public QWidget {
     void BuildPageButtons(QBoxLayout* layout);
     QTableWidget* BuildGrid(QBoxLayout* layout);
     void BuildMenus();
+    void ShowComparison(const std::string& file, const std::string& text);
     void ConnectGrids();
     QPushButton* PageButton(int page) const;
     void ShowFigures(bool suppressMarks);
