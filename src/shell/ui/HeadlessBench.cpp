@@ -21,8 +21,8 @@ HeadlessBench::HeadlessBench(bool simulate) {
     const ProgramFolder folder = ResolveProgramDir();
     outside_ = std::make_unique<Backends>(simulate, Clock, folder.Path);
     Core = std::make_unique<Bench>(
-        Platform{outside_->Hid(), outside_->Driver(), outside_->SerialPorts(), Clock, pump_, Status,
-                 panels_, prompt_},
+        Platform{outside_->Hid(), outside_->Driver(), outside_->SerialPorts(), Clock, Pump, Status,
+                 panels_, Questions},
         folder.Path.toStdString(),
         (QCoreApplication::applicationDirPath() + "/INCLUDE").toStdString());
     Core->ResetLink();

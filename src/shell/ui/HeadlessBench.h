@@ -11,6 +11,7 @@
 #include "shell/ui/Backends.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,6 +25,15 @@ class KeptStatus final : public StatusBar {
     }
     static constexpr int kPanels = 3;
     std::array<std::string, kPanels> Texts;
+};
+
+// Lets through only what a command-line form hooks in, such as a stop asked for by a signal.
+class CommandPump final : public EventPump {
+  public:
+    void Pump() override {
+        if (Hook) Hook();
+    }
+    std::function<void()> Hook;
 };
 
 // Prints "qn740xtest: <message>" on standard error; the exit code of a failed form.
@@ -41,12 +51,14 @@ class HeadlessBench {
 
     SystemClock Clock;
     KeptStatus Status;
+    // What the bench's long loops let through; nothing unless a form hooks something in.
+    CommandPump Pump;
+    // The bench's questions and notices; without a target no one is asked.
+    PromptRelay Questions;
 
   private:
     std::unique_ptr<Backends> outside_;
-    NullEventPump pump_; // nothing to let through without windows
     PanelRefresh panels_;
-    PromptRelay prompt_; // no one to ask
 
   public:
     std::unique_ptr<Bench> Core;

@@ -1,10 +1,11 @@
 // Program entry: builds the program on real hardware or, with --simulate, on the simulated bench;
-// with --capture or --noise-table it measures without windows instead.
+// with --capture, --noise-table or --temperature-run it measures without windows instead.
 #include "platform/SystemClock.h"
 #include "shell/ui/CaptureCommand.h"
 #include "shell/ui/NoiseTableCommand.h"
 #include "shell/ui/Program.h"
 #include "shell/ui/ProgramDir.h"
+#include "shell/ui/TempRunCommand.h"
 #include "shell/ui/TermSignal.h"
 
 #include <QApplication>
@@ -17,6 +18,10 @@ int main(int argc, char** argv) {
     if (qn::WantsNoiseTableCommand(argc, argv)) {
         QCoreApplication app(argc, argv);
         return qn::RunNoiseTableCommand();
+    }
+    if (qn::WantsTempRunCommand(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return qn::RunTempRunCommand();
     }
     if (qn::WantsCaptureCommand(argc, argv)) {
         QCoreApplication app(argc, argv);

@@ -1,0 +1,261 @@
+// The temperature run command: options, the plan file, the instruments on the plan's ports, the
+// run with its progress lines, and a stop on SIGTERM or SIGINT that leaves the bench safe.
+#include "shell/ui/TempRunCommand.h"
+
+#include "analysis/AdcGain.h"
+#include "analysis/FixedText.h"
+#include "instruments/RunJournal.h"
+#include "instruments/TempPlanFile.h"
+#include "shell/Bench.h"
+#include "shell/ui/HeadlessBench.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <utility>
+
+namespace qn {
+namespace {
+
+constexpr double kMsPerMinute = 60'000;
+
+volatile std::sig_atomic_t gStopSignal = 0;
+
+void OnStopSignal(int signal) {
+    gStopSignal = signal;
+}
+
+// SIGTERM and SIGINT only raise a flag while the command runs; the run's pump turns it into a
+// stop, so the run ends through its normal finish (calibrator standby, chamber stopped).
+class StopSignals {
+  public:
+    StopSignals() {
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &action, &old_[i]);
+    }
+    ~StopSignals() {
+        for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &old_[i], nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+    bool Raised() const { return gStopSignal != 0; }
+
+  private:
+    static constexpr std::array<int, 2> kSignals = {SIGTERM, SIGINT};
+    std::array<struct sigaction, 2> old_{};
+};
+
+// Notices go to standard error; no one answers a question.
+class StderrPrompt final : public Prompt {
+  public:
+    bool Confirm(const std::string& question) override {
+        Tell(question + " (no)");
+        return false;
+    }
+    void Tell(const std::string& message) override {
+        CommandFailed(message);
+        ++Told;
+    }
+    std::optional<uint32_t> AskHex(const HexQuestion&) override { return std::nullopt; }
+    std::optional<uint32_t> AskColour(uint32_t) override { return std::nullopt; }
+    std::optional<std::string> AskFileToSave(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> AskFileToOpen(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    int Told = 0;
+};
+
+// Selects the three instruments; the message names the one that failed.
+std::string SelectInstruments(BenchInstruments& lab, const PlanPorts& ports,
+                              const KeptStatus& status) {
+    const std::pair<InstrumentKind, int> order[] = {{InstrumentKind::Fluke, ports.Fluke},
+                                                    {InstrumentKind::Power, ports.Power},
+                                                    {InstrumentKind::Chamber, ports.Chamber}};
+    for (const auto& [kind, port] : order) {
+        lab.Select(kind, port);
+        if (lab.PortOf(kind).Selected == 0)
+            return status.Texts[kInstrumentStatusPanel] + " (" + ComPortName(port) +
+                   " in the plan's [ports])";
+    }
+    return {};
+}
+
+// The sequence captures as the analysis window's "Catch ADC" does with the saved settings.
+void WireCapture(Bench& bench) {
+    CaptureWindow& window = bench.Temp.Window;
+    window.Options = [&bench] {
+        const AnalysisSettings& config = bench.Config.Analysis;
+        return CaptureOptions{config.NPoint,
+                              config.ScaleDiv,
+                              config.ScaleBits,
+                              config.ChangeMode,
+                              GetGain(bench.Model, bench.Stnd.RegImage),
+                              DecodeOptions{true, false}};
+    };
+    window.SetRefText = [&bench](const std::string& text) { bench.Config.Analysis.EREFV = text; };
+}
+
+// One line per step attempt, per started minute of the approach and of the soak, and at the end.
+class ProgressLines {
+  public:
+    ProgressLines(const TempTestPlan& plan, Clock& clock) : plan_(plan), clock_(clock) {}
+
+    void Print(const TempTestProgress& p) {
+        Completed = p.Completed;
+        if (p.Completed)
+            return Line("run complete: " + std::to_string(p.Rows) + " rows, " +
+                        std::to_string(p.Steps) + " steps");
+        if (p.Row != row_) {
+            row_ = p.Row;
+            step_ = 0;
+            stepsSeen_ = 0;
+            NewPhase(p.Soaking);
+        }
+        if (p.Step > 0) return PrintStep(p);
+        if (p.Soaking != soaking_) NewPhase(p.Soaking);
+        const double inPhaseMs = p.Soaking ? p.SoakMs : clock_.SteadyMs() - phaseStartMs_;
+        const auto minute = static_cast<long>(inPhaseMs / kMsPerMinute);
+        if (minute <= minute_) return;
+        minute_ = minute;
+        const std::string chamber =
+            std::isnan(p.ChamberCelsius) ? "no reading" : TwoDecimals(p.ChamberCelsius) + " °C";
+        Line(RowText(p) + (p.Soaking ? "soak" : "approach") + " minute " + std::to_string(minute) +
+             ", chamber " + chamber);
+    }
+
+    bool Completed = false;
+    // Whether the last row reached its last step.
+    bool LastRowMeasured(size_t steps) const { return stepsSeen_ == steps; }
+
+  private:
+    void NewPhase(bool soaking) {
+        soaking_ = soaking;
+        minute_ = -1;
+        phaseStartMs_ = clock_.SteadyMs();
+    }
+    void PrintStep(const TempTestProgress& p) {
+        attempt_ = p.Step == step_ ? attempt_ + 1 : 1;
+        step_ = p.Step;
+        stepsSeen_ = std::max(stepsSeen_, p.Step);
+        const std::string again = attempt_ > 1 ? ", attempt " + std::to_string(attempt_) : "";
+        Line(RowText(p) + "step " + std::to_string(p.Step) + "/" + std::to_string(p.Steps) + again);
+    }
+    std::string RowText(const TempTestProgress& p) const {
+        return "row " + std::to_string(p.Row) + "/" + std::to_string(p.Rows) + " (" +
+               plan_.Rows.at(p.Row).Temperature + " °C): ";
+    }
+    static void Line(const std::string& text) {
+        std::printf("%s\n", text.c_str());
+        std::fflush(stdout);
+    }
+
+    const TempTestPlan& plan_;
+    Clock& clock_;
+    size_t row_ = 0;
+    size_t step_ = 0;
+    size_t stepsSeen_ = 0;
+    int attempt_ = 0;
+    long minute_ = -1;
+    bool soaking_ = false;
+    double phaseStartMs_ = 0;
+};
+
+struct TempRunOrder {
+    std::string Plan;
+    bool Resume = false;
+    bool Simulate = false;
+};
+
+// Starts the run, or goes on with the unfinished run the program folder's journal holds.
+std::string StartRun(Bench& bench, bool resume) {
+    if (!resume) {
+        bench.Temp.TBegin();
+        return {};
+    }
+    const RunJournalContents journal = ReadRunJournal(bench.ProgramDir);
+    if (!journal.Unfinished())
+        return "--resume: no unfinished run in " + bench.ProgramDir + kJournalFile;
+    if (!bench.Temp.Resume(journal)) return "--resume: the run could not be resumed";
+    return {};
+}
+
+int Run(const TempRunOrder& order) {
+    const StopSignals stop;
+    HeadlessBench headless(order.Simulate);
+    Bench& bench = *headless.Core;
+    StderrPrompt notices;
+    headless.Questions.Target = &notices;
+    PlanPorts ports;
+    BenchInstruments& lab = bench.Instruments;
+    const std::string planError =
+        LoadTempPlan(order.Plan, {bench.Plan, lab.FlukeSteps, lab.PowerSteps, ports});
+    if (!planError.empty()) return CommandFailed(planError);
+    if (!headless.Connect()) return CommandFailed(kNoBridgeMessage);
+    if (const std::string why = SelectInstruments(lab, ports, headless.Status); !why.empty()) {
+        bench.Shutdown();
+        return CommandFailed(why);
+    }
+    headless.Pump.Hook = [&] {
+        if (stop.Raised()) bench.Guard.RequestStop();
+    };
+    WireCapture(bench);
+    ProgressLines progress(bench.Plan, headless.Clock);
+    bench.Temp.ProgressChanged = [&](const TempTestProgress& p) { progress.Print(p); };
+    const int toldBefore = notices.Told;
+    const std::string startError = stop.Raised() ? "" : StartRun(bench, order.Resume);
+    bench.Shutdown();
+    if (!startError.empty()) return CommandFailed(startError);
+    if (stop.Raised())
+        return CommandFailed("stopped by a signal; calibrator in standby, chamber stopped");
+    const bool through = progress.Completed && notices.Told == toldBefore &&
+                         progress.LastRowMeasured(bench.Plan.StepCount());
+    if (!through) return CommandFailed("the temperature run did not go through");
+    std::printf("result files in %s\n", bench.ProgramDir.c_str());
+    return 0;
+}
+
+} // namespace
+
+bool WantsTempRunCommand(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--temperature-run" || arg.starts_with("--temperature-run=")) return true;
+    }
+    return false;
+}
+
+int RunTempRunCommand() {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Qn-740xTEST without windows: reads a temperature plan file (docs/plan-format.md), "
+        "selects the calibrator, power supply and chamber on the plan's COM ports, runs "
+        "\"T-Begin\" and writes the result files. SIGTERM or SIGINT ends the run safely.");
+    parser.addHelpOption();
+    parser.addOptions({
+        {"temperature-run", "Run the temperature plan in FILE.", "FILE"},
+        {"resume", "Go on with the unfinished run of the program folder's run journal."},
+        {"simulate", "Use the simulated bench and lab instead of the USB bridge and ports."},
+    });
+    if (!parser.parse(QCoreApplication::arguments()))
+        return CommandFailed(parser.errorText().toStdString());
+    if (parser.isSet("help")) parser.showHelp(0);
+    if (!parser.positionalArguments().isEmpty())
+        return CommandFailed("unexpected argument " +
+                             parser.positionalArguments().first().toStdString());
+    const TempRunOrder order{parser.value("temperature-run").toStdString(), parser.isSet("resume"),
+                             parser.isSet("simulate")};
+    if (order.Plan.empty()) return CommandFailed("--temperature-run takes a plan file");
+    return Run(order);
+}
+
+} // namespace qn

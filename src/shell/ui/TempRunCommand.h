@@ -1,0 +1,16 @@
+// The temperature run without a window: "--temperature-run PLAN" reads a plan file, selects the
+// calibrator, supply and chamber on the plan's COM ports, runs "T-Begin" with a progress line per
+// step and soak minute, and leaves the result files.
+#pragma once
+
+namespace qn {
+
+// True when the command line asks for the temperature run rather than the windows.
+bool WantsTempRunCommand(int argc, char** argv);
+
+// Runs the command on the arguments of the running QCoreApplication and gives the process's exit
+// code: 0 when every row and step was measured; 1 with a message on stderr when the plan, the
+// bridge or an instrument failed, the run did not go through or SIGTERM/SIGINT ended it.
+int RunTempRunCommand();
+
+} // namespace qn
