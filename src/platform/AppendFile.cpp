@@ -3,9 +3,23 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <unistd.h>
 
 namespace qn {
+namespace {
+
+// A file just made or cut only survives a crash once its folder entry is on the disk too.
+void SyncFolderOf(const std::string& path) {
+    std::string folder = std::filesystem::path(path).parent_path().string();
+    if (folder.empty()) folder = ".";
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
 
 bool AppendFile::Open(const std::string& path, std::optional<uint64_t> keepBytes) {
     Close();
@@ -15,6 +29,7 @@ bool AppendFile::Open(const std::string& path, std::optional<uint64_t> keepBytes
         Close();
         return false;
     }
+    SyncFolderOf(path);
     return true;
 }
 
