@@ -184,7 +184,9 @@ NoiseFigures ReadFigures(FieldReader& r) {
 
 bool ReadPlan(FieldReader& r, JournalPlan& plan) {
     plan.Version = static_cast<int>(r.Count());
-    plan.Mode = r.Count() == 0 ? RunMode::Begin : RunMode::Test;
+    const size_t mode = r.Count();
+    if (mode > static_cast<size_t>(RunMode::Test)) r.Refuse();
+    plan.Mode = static_cast<RunMode>(mode);
     plan.Started = r.Text();
     plan.Settings = ReadSettings(r);
     const size_t rows = r.Count();
