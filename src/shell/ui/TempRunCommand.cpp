@@ -215,8 +215,7 @@ int Run(const TempRunOrder& order) {
     const std::string startError = stop.Raised() ? "" : StartRun(bench, order.Resume);
     bench.Shutdown();
     if (!startError.empty()) return CommandFailed(startError);
-    if (stop.Raised())
-        return CommandFailed("stopped by a signal; calibrator in standby, chamber stopped");
+    if (stop.Raised()) return CommandFailed("stopped by a signal; the run ended as Stop ends it");
     const bool through = progress.Completed && notices.Told == toldBefore &&
                          progress.LastRowMeasured(bench.Plan.StepCount());
     if (!through) return CommandFailed("the temperature run did not go through");
