@@ -1,5 +1,5 @@
 // "--temperature-run" from the command line on the simulated lab: a short plan run through, the
-// failures that must stop it before it starts, and SIGTERM during the soak.
+// failures that must stop it before it starts, SIGTERM during the soak and a killed run resumed.
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -87,3 +87,30 @@ TEST(TempRunCommand, SigtermDuringTheSoakEndsTheRunSafely) {
 }
 
 } // namespace
+
+// A run killed during its first step is taken up by --resume at the step after the last one
+// the journal holds; without an unfinished run --resume refuses.
+TEST(TempRunCommand, ResumeGoesOnWithTheKilledRun) {
+    ProgramCopy copy(QByteArray(kShortPlan).replace("1,01,1,2.4\n", "1,01,1,2.4\n2,02,1,2.4\n"));
+    copy.Start({"--simulate"});
+    QString out;
+    while (!out.contains("step 2/2") && copy.Process.waitForReadyRead(30'000))
+        out += copy.Process.readAllStandardOutput();
+    copy.Process.kill();
+    ASSERT_TRUE(copy.Process.waitForFinished(10'000));
+    ASSERT_TRUE(out.contains("step 2/2")) << out.toStdString();
+
+    for (const bool unfinished : {true, false}) {
+        copy.Start({"--resume", "--simulate"});
+        ASSERT_TRUE(copy.Process.waitForFinished(60'000)) << "still running";
+        out = copy.Process.readAllStandardOutput();
+        if (!unfinished) {
+            EXPECT_NE(copy.Process.exitCode(), 0);
+            EXPECT_TRUE(copy.Process.readAllStandardError().contains("no unfinished run"));
+            continue;
+        }
+        EXPECT_EQ(copy.Process.exitCode(), 0) << copy.Process.readAllStandardError().toStdString();
+        EXPECT_FALSE(out.contains("step 1/2")) << out.toStdString();
+        EXPECT_TRUE(out.contains("step 2/2") && out.contains("run complete: 1 rows, 2 steps"));
+    }
+}
