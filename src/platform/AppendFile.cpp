@@ -11,8 +11,8 @@ namespace {
 
 // A file just made or cut only survives a crash once its folder entry is on the disk too.
 void SyncFolderOf(const std::string& path) {
-    std::string folder = std::filesystem::path(path).parent_path().string();
-    if (folder.empty()) folder = ".";
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    const std::filesystem::path folder = parent.empty() ? std::filesystem::path(".") : parent;
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     ::fsync(fd);
