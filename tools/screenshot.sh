@@ -9,6 +9,8 @@
 #                                       "Catch ADC" and its time-domain chart
 #   tools/screenshot.sh out.png histogram|spectrum  the same capture in the analysis window's
 #                                       histogram or spectrum view
+#   tools/screenshot.sh out.png noise   the same, then a noise table of three data rates in the
+#                                       analysis window's "Noise table" page
 #   tools/screenshot.sh out.png temp    the three instruments selected in "Setup", then a
 #                                       "T-Begin" of three temperatures and two steps, taken
 #                                       while the chamber ramps to the second row
@@ -128,6 +130,14 @@ else
     sleep 0.5
     [ "$QN_VIEW" = histogram ] && xdotool mousemove 186 193 click 1 # the "Histogram" tab
     [ "$QN_VIEW" = spectrum ] && xdotool mousemove 271 193 click 1  # the "Spectrum" tab
+    if [ "$QN_VIEW" = noise ]; then
+      xdotool mousemove 360 193 click 1 # the "Noise table" tab
+      sleep 0.5
+      xdotool mousemove 635 225 click 1 # Rates (sps)
+      xdotool type "960,1920,3840"
+      xdotool mousemove 140 253 click 1 # Start
+      sleep 75                          # 96 points of 1024 samples
+    fi
   fi
 fi
 sleep 1

@@ -64,10 +64,15 @@ NoiseTablePage::NoiseTablePage(Bench& bench, std::function<void(bool)> running, 
     };
 }
 
+// Two rows: what to sweep and what to show, then the run's buttons, progress and state.
 QWidget* NoiseTablePage::BuildControls() {
     auto* box = new QWidget;
-    auto* row = new QHBoxLayout(box);
-    row->setContentsMargins(0, 0, 0, 0);
+    auto* rows = new QVBoxLayout(box);
+    rows->setContentsMargins(0, 0, 0, 0);
+    auto* settings = new QHBoxLayout;
+    auto* run = new QHBoxLayout;
+    rows->addLayout(settings);
+    rows->addLayout(run);
     Samples = new QComboBox;
     for (int e = kFirstSamplesExponent; e <= kLastSamplesExponent; ++e)
         Samples->addItem(QString::number(1 << e));
@@ -77,8 +82,13 @@ QWidget* NoiseTablePage::BuildControls() {
     Rates = new QLineEdit;
     Rates->setPlaceholderText("every rate");
     Rates->setToolTip("Data rates in sps, comma separated, e.g. 960,1920; empty: every rate");
-    Rates->setMaximumWidth(120);
     Figure = FigureChoice();
+    AddLabelled(settings, "Samples", Samples);
+    AddLabelled(settings, "INP", Inp);
+    AddLabelled(settings, "INN", Inn);
+    AddLabelled(settings, "Rates (sps)", Rates);
+    settings->setStretchFactor(Rates, 1);
+    AddLabelled(settings, "Show", Figure);
     Start = new QPushButton("Start");
     Stop = new QPushButton("Stop");
     Stop->setEnabled(false);
@@ -87,15 +97,10 @@ QWidget* NoiseTablePage::BuildControls() {
     Progress = new QProgressBar;
     Progress->setValue(0);
     State = new QLabel;
-    AddLabelled(row, "Samples", Samples);
-    AddLabelled(row, "INP", Inp);
-    AddLabelled(row, "INN", Inn);
-    AddLabelled(row, "Rates", Rates);
-    AddLabelled(row, "Show", Figure);
     for (QWidget* w : {static_cast<QWidget*>(Start), static_cast<QWidget*>(Stop),
                        static_cast<QWidget*>(SaveCsv), static_cast<QWidget*>(Progress)})
-        row->addWidget(w);
-    row->addWidget(State, 1);
+        run->addWidget(w);
+    run->addWidget(State, 1);
     connect(Start, &QPushButton::clicked, this, &NoiseTablePage::StartClick);
     connect(Stop, &QPushButton::clicked, this, [this] { sweep_.Stop(); });
     connect(SaveCsv, &QPushButton::clicked, this, &NoiseTablePage::SaveCsvClick);
