@@ -138,6 +138,10 @@ bool RunJournal::Attempt(const JournalAttempt& attempt) {
     return file_.Append(JournalAttemptRecord(attempt));
 }
 
+bool RunJournal::Note(const std::string& time, const std::string& text) {
+    return file_.Append(JournalNoteRecord(time, text));
+}
+
 bool RunJournal::End(bool completed) {
     const bool ok = file_.Append(JournalEndRecord(completed));
     file_.Close();

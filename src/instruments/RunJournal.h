@@ -58,6 +58,7 @@ struct RunJournalContents {
     bool HasPlan = false;
     JournalPlan Plan;
     std::vector<JournalAttempt> Attempts;
+    std::vector<std::string> Notes; // what happened to the bench, "<time> <text>"
     bool Ended = false;
     bool Completed = false;
     uint64_t WholeBytes = 0; // bytes of the whole records read
@@ -70,6 +71,8 @@ struct RunJournalContents {
 std::string JournalPlanRecord(const JournalPlan& plan);
 std::string JournalAttemptRecord(const JournalAttempt& attempt);
 std::string JournalEndRecord(bool completed);
+// A line of what happened to the bench during the run (a bridge lost and reopened).
+std::string JournalNoteRecord(const std::string& time, const std::string& text);
 // Reads records until the end or the first cut, damaged or unreadable line.
 RunJournalContents ParseRunJournal(std::string_view text);
 // The journal in `programDir`; empty contents when there is none.
@@ -101,6 +104,7 @@ class RunJournal {
     // A resumed run appends to its journal after its last whole record.
     bool Continue(const std::string& programDir, uint64_t wholeBytes);
     bool Attempt(const JournalAttempt& attempt);
+    bool Note(const std::string& time, const std::string& text);
     bool End(bool completed);
 
   private:

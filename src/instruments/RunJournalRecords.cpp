@@ -14,6 +14,7 @@ namespace {
 constexpr std::string_view kPlanKind = "RUN";
 constexpr std::string_view kAttemptKind = "TRY";
 constexpr std::string_view kEndKind = "END";
+constexpr std::string_view kNoteKind = "LOG";
 constexpr size_t kCrcDigits = 8;
 
 // Fields of one record; texts escape '%', tab, CR and LF as %XX so a record stays one line.
@@ -240,6 +241,13 @@ bool TakeRecord(std::string_view payload, RunJournalContents& c) {
         c.Attempts.push_back(std::move(attempt));
         return true;
     }
+    if (kind == kNoteKind) {
+        const std::string time = r.Text();
+        const std::string text = r.Text();
+        if (!r.Whole()) return false;
+        c.Notes.push_back(time + " " + text);
+        return true;
+    }
     if (kind != kEndKind) return false;
     c.Completed = r.Flag();
     return c.Ended = r.Whole();
@@ -305,6 +313,14 @@ std::string JournalEndRecord(bool completed) {
     Fields f;
     f.Text(kEndKind);
     f.Flag(completed);
+    return f.Line();
+}
+
+std::string JournalNoteRecord(const std::string& time, const std::string& text) {
+    Fields f;
+    f.Text(kNoteKind);
+    f.Text(time);
+    f.Text(text);
     return f.Line();
 }
 

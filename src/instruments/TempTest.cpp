@@ -95,7 +95,8 @@ void TempTest::LeaveBenchSafe() {
     BenchInstruments& lab = wiring_.Instruments;
     const TempRunSettings& settings = plan_.Settings;
     const bool hold = settings.HoldChamber && CellNumber(settings.HoldCelsius).has_value() &&
-                      lab.Climate.LoadTemp({settings.HoldCelsius, "0", "0", "0"});
+                      lab.Climate.LoadTemp({settings.HoldCelsius, "0", "0", "0"}) &&
+                      lab.Climate.ChamberRun();
     if (!hold) lab.Climate.ChamberStop();
     lab.Fluke.Standby();
     if (settings.SupplyOffAtEnd && lab.Ports.PowerPort.Selected && !lab.Power.OutputOff())
@@ -240,17 +241,20 @@ bool TempTest::Soak(double target, double soakStart, bool& leftBand) {
     return true;
 }
 
+// The row counts as measured, and the run moves to the next, only when its last step ended.
 void TempTest::MeasureRow() {
     wiring_.Centre.ReopenUsb();
-    for (size_t s = firstStep_; s <= stepCount_ && running_; ++s)
-        MeasureStep(s, s == firstStep_ ? firstAttempts_ : 0);
+    size_t s = firstStep_;
+    for (int attempts = firstAttempts_; s <= stepCount_ && running_; ++s, attempts = 0)
+        if (!MeasureStep(s, attempts)) break;
     firstStep_ = 1;
     firstAttempts_ = 0;
-    ++currentRow_;
+    if (s > stepCount_) ++currentRow_;
 }
 
-// Attempts of step `s` after the `attempts` it already had, each journalled once it ended.
-void TempTest::MeasureStep(size_t s, int attempts) {
+// Attempts of step `s` after the `attempts` it already had, each journalled once it ended;
+// false when the run stopped before the step ended.
+bool TempTest::MeasureStep(size_t s, int attempts) {
     bool done = false;
     while (!done && StillRunning()) {
         const int attempt = ++attempts;
@@ -262,6 +266,15 @@ void TempTest::MeasureStep(size_t s, int attempts) {
         if (attempt >= kStepAttempts) done = true;
         Journal(s, attempt, done, fullFile);
     }
+    return done;
+}
+
+// A bridge lost during the run (cable, hub, power) is closed and opened again before the next
+// step attempt, and the journal keeps a line of it; the run goes on either way.
+void TempTest::ReopenLostBridge(size_t s) {
+    wiring_.Centre.ReopenUsb();
+    Note("Bridge lost before row " + std::to_string(currentRow_) + " step " + std::to_string(s) +
+         (wiring_.Stnd.Usb.Open ? ": reopened" : ": not found again"));
 }
 
 // The set points, the supply's and the calibrator's step and the step's register values.
@@ -269,6 +282,7 @@ void TempTest::PlayStep(size_t s) {
     BenchInstruments& lab = wiring_.Instruments;
     const size_t row = currentRow_;
     Report(s, false);
+    if (!wiring_.Stnd.Usb.Open) ReopenLostBridge(s);
     if (wiring_.Stnd.Usb.Open) {
         results_.SetPoint(row) = CellNumber(plan_.Rows[row].Temperature).value_or(0);
         results_.HumiditySetPoint(row) = CellNumber(plan_.Rows[row].Humidity).value_or(0);
@@ -337,6 +351,7 @@ bool TempTest::SaveFullFile(std::string& name) {
     }
     name = std::string(kFullDataFolder) + "QnTMP-" + std::to_string(FullFileCounter) + ".CSV";
     ++FullFileCounter;
+    if (FileWritten) FileWritten(written.Path);
     return true;
 }
 

@@ -98,6 +98,9 @@ class TempTest {
     std::function<void(const TempTestProgress&)> ProgressChanged;
     // Told when a resumed run gave the plan and step tables back the run's settings and rows.
     std::function<void()> PlanChanged;
+    // Told with the path of the journal a run starts and of every full data file it writes, so
+    // the state that made them can be kept beside them.
+    std::function<void(const std::string& path)> FileWritten;
     // Told when a run starts (true) and ends (false): the window greys its start buttons.
     std::function<void(bool)> RunningChanged;
 
@@ -116,7 +119,9 @@ class TempTest {
     bool ReadTenths(double& tenths);
     bool LoadRow(size_t row);
     void MeasureRow();
-    void MeasureStep(size_t step, int attempts);
+    bool MeasureStep(size_t step, int attempts);
+    void ReopenLostBridge(size_t step);
+    void Note(const std::string& text);
     void PlayStep(size_t step);
     void Journal(size_t step, int attempt, bool final, const std::string& fullFile);
     bool CaptureStep(size_t step);

@@ -35,6 +35,17 @@ void TempTest::StartJournal(RunMode mode, const RunJournalContents* resume) {
         if (const auto next = NextFullFileNumber(*resume)) FullFileCounter = *next;
     }
     if (!journalOk_) wiring_.Status.SetPanelText(kRowPanel, "Run journal not written");
+    // The state a run starts in is kept once; a resumed run keeps the first one.
+    if (journalOk_ && resume == nullptr && FileWritten) FileWritten(dir + kJournalFile);
+}
+
+// A line on the status bar and in the journal.
+void TempTest::Note(const std::string& text) {
+    wiring_.Status.SetPanelText(kRowPanel, text);
+    if (journalOk_ && !journal_.Note(LocalTimeText(wiring_.Time.Now()), text)) {
+        journalOk_ = false;
+        wiring_.Status.SetPanelText(kRowPanel, "Run journal not written");
+    }
 }
 
 void TempTest::Journal(size_t s, int attempt, bool final, const std::string& fullFile) {

@@ -1,6 +1,8 @@
 // Builds the bench from the outside world it is given, and resets and releases its links.
 #include "shell/Bench.h"
 
+#include "shell/Snapshot.h"
+
 namespace qn {
 
 Bench::Bench(const Platform& platform, std::string programDir, std::filesystem::path includeDir)
@@ -16,6 +18,8 @@ Bench::Bench(const Platform& platform, std::string programDir, std::filesystem::
            Plan) {
     Stnd.Serial.Line = platform.SerialPorts.MakeLine();
     Chip.SetChip(&ChipInfo);
+    // The journal of a run and its full data files each get the state that made them.
+    Temp.FileWritten = [this](const std::string& path) { WriteSnapshotBeside(*this, path); };
 }
 
 void Bench::ResetLink() {

@@ -1,6 +1,8 @@
 // Whole temperature test runs on the simulated lab and clock: rows, soak, steps, stop, files.
 #include "TempRunBench.h"
 
+#include "instruments/RunJournal.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -31,6 +33,67 @@ TEST(TempTestRun, BeginMeasuresEveryRowAndStepAndLeavesTheFiles) {
     EXPECT_EQ(t.world.Calibrator.Log().back(), "STBY");
     EXPECT_EQ(t.world.Bridge.Registers[4], 0x03) << "the last step's register value";
     EXPECT_FALSE(t.test.Running());
+}
+
+// However a run is stopped, it leaves the bench as its options say and its journal ended.
+TEST(TempTestRun, StoppedRunsLeaveTheBenchSafeAndTheJournalEnded) {
+    enum class By : uint8_t { StopButton, WindowClosing };
+    const struct {
+        const char* Name;
+        By Stopper;
+        bool SupplyOff;
+        bool Hold;
+    } cases[] = {
+        {"Stop, defaults", By::StopButton, false, false},
+        {"window closing, supply off", By::WindowClosing, true, false},
+        {"Stop, chamber held at 30 °C", By::StopButton, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        RunBench t;
+        t.plan.Settings.TempCount = "1"; // a stop in the last row is no completed run
+        t.plan.SetTemperatureRows();
+        t.plan.Settings.SupplyOffAtEnd = c.SupplyOff;
+        t.plan.Settings.HoldChamber = c.Hold;
+        t.plan.Settings.HoldCelsius = "30";
+        t.test.ProgressChanged = [&](const TempTestProgress& p) {
+            if (p.Step != 2) return;
+            if (c.Stopper == By::StopButton) t.test.StopClick();
+            if (c.Stopper == By::WindowClosing) t.bench.Guard.RequestStop();
+        };
+        t.test.TBegin();
+        EXPECT_EQ(t.world.Calibrator.Log().back(), "STBY");
+        EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg),
+                  c.Hold ? kChamberRun : kChamberStop);
+        if (c.Hold) {
+            EXPECT_TRUE(t.ChamberWasSetTo(300));
+        }
+        EXPECT_EQ(t.world.Supply.OutputOn(), !c.SupplyOff);
+        const RunJournalContents journal = ReadRunJournal(t.dir.string() + "/");
+        EXPECT_TRUE(journal.Ended && !journal.Completed);
+        EXPECT_EQ(journal.NextRow(), 1u) << "the row was cut short";
+    }
+}
+
+// A bridge lost during a step is opened again before the next attempt; the run goes on and the
+// journal says what happened.
+TEST(TempTestRun, LostBridgeIsReopenedAtTheNextAttempt) {
+    RunBench t;
+    t.plan.Settings.TempCount = "1";
+    t.plan.SetTemperatureRows();
+    t.test.ProgressChanged = [&](const TempTestProgress& p) {
+        if (p.Step > 0 && !p.Completed) t.attempts.push_back(p.Step);
+        t.world.Bridge.Faults.CablePulled = p.Step == 2 && t.Attempts(2) == 1;
+    };
+    t.test.TTest();
+    EXPECT_EQ(t.Attempts(2), 2u);
+    EXPECT_EQ(t.Attempts(3), 1u);
+    EXPECT_NEAR(t.test.Results().Result(1, 3).Adc.Average, 100000, 5);
+    const RunJournalContents journal = ReadRunJournal(t.dir.string() + "/");
+    EXPECT_TRUE(journal.Completed);
+    ASSERT_EQ(journal.Notes.size(), 1u);
+    EXPECT_NE(journal.Notes[0].find("Bridge lost before row 1 step 2: reopened"), std::string::npos)
+        << journal.Notes[0];
 }
 
 TEST(TempTestRun, SoakStartsAfreshWhenTheChamberLeavesTheBand) {
