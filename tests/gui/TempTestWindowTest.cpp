@@ -4,9 +4,11 @@
 #include "instruments/ui/TempTestWindow.h"
 #include "ProgramFixture.h"
 #include "analysis/ui/AnxADC.h"
+#include "instruments/RunJournal.h"
 #include "instruments/TempResultFiles.h"
 #include "instruments/ui/InstrumentWindows.h"
 #include "shell/StepFiles.h"
+#include "shell/ui/TermSignal.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,6 +22,7 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -167,9 +170,53 @@ TEST_F(TempTestWindowTest, DownloadRegFillsTheGridAndLaysOutThePreview) {
     EXPECT_NE(answers.Asked.back().find(kRegisterFile), std::string::npos);
 }
 
-// Closing during the soak ends the run through its finish; the window then closes. Before the
+// "Save plan…" keeps the window's settings, end options and steps; "Load plan…" brings them back.
+TEST_F(TempTestWindowTest, PlanFileKeepsTheSettingsAndEndOptions) {
+    Type(win.ESoak, "7");
+    win.CHSupplyOff->setChecked(true);
+    win.CHHold->setChecked(true);
+    win.EHold->setText("31.5");
+    emit win.EHold->textEdited("31.5");
+    SetCell(win.RegChg, 0, 1, "31");
+    SetCell(win.RegChg, 1, 1, "0A");
+    SetCell(win.RegChg, 1, 11, "1");
+    SetCell(win.RegChg, 1, 12, "2.4");
+    const std::string path = dir.filePath("night.plan").toStdString();
+    answers.Files.push_back(path);
+    win.BtSavePlan->click();
+    ASSERT_TRUE(QFile::exists(QString::fromStdString(path)));
+    EXPECT_EQ(answers.Asked.size(), 1u) << "a plan that reads back is saved without a word";
+
+    Type(win.ESoak, "20");
+    win.CHSupplyOff->setChecked(false);
+    win.CHHold->setChecked(false);
+    SetCell(win.RegChg, 1, 1, "0B");
+    answers.Files.push_back(path);
+    win.BtLoadPlan->click();
+    EXPECT_EQ(win.ESoak->text(), "7");
+    EXPECT_TRUE(win.CHSupplyOff->isChecked());
+    EXPECT_TRUE(win.CHHold->isChecked());
+    EXPECT_EQ(win.EHold->text(), "31.5");
+    EXPECT_EQ(Cell(win.RegChg, 1, 1), "0A");
+    EXPECT_TRUE(bench.Plan.Settings.SupplyOffAtEnd);
+
+    QFile bad(dir.filePath("bad.plan"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("[run]\nSoakMinutes\n");
+    bad.close();
+    answers.Files.push_back(bad.fileName().toStdString());
+    win.BtLoadPlan->click();
+    ASSERT_FALSE(answers.Asked.empty());
+    EXPECT_NE(answers.Asked.back().find("line 2"), std::string::npos) << answers.Asked.back();
+    EXPECT_EQ(win.ESoak->text(), "7") << "a bad plan changes nothing";
+}
+
+// Closing the main window, or SIGTERM (which closes it), during the soak ends the run through its
+// finish, which leaves the bench safe and the journal ended; the window then closes. Before the
 // run, "連續讀取" shows the chamber's air.
 TEST_F(TempTestWindowTest, ClosingTheMainWindowDuringASoakFinishesTheRunFirst) {
+    TermSignal term(*main);
+    bench.Instruments.Select(InstrumentKind::Fluke, 0);
     bench.Instruments.Select(InstrumentKind::Chamber, 2);
     Trigger("連續讀取");
     EXPECT_TRUE(win.ReadTimer.isActive());
@@ -180,22 +227,33 @@ TEST_F(TempTestWindowTest, ClosingTheMainWindowDuringASoakFinishesTheRunFirst) {
     EXPECT_NEAR(reading.mid(8).chopped(3).toDouble(), kSimRoomCelsius, 1.5);
 
     Rows("1", "25");
-    bool closing = false;
-    const auto shown = bench.Temp.ProgressChanged;
-    bench.Temp.ProgressChanged = [&](const TempTestProgress& progress) {
-        shown(progress);
-        if (!progress.Soaking || closing) return;
-        closing = true;
-        QTimer::singleShot(0, main, &QWidget::close);
-    };
-    win.TBg->click();
-    EXPECT_TRUE(closing);
-    EXPECT_FALSE(bench.Temp.Running());
-    EXPECT_TRUE(QFile::exists(dir.filePath(kTempAFile)));
-    EXPECT_EQ(world.Chamber.Register(kChamberCommandReg), kChamberStop);
-    EXPECT_TRUE(main->isVisible()) << "the window waits for the run to end";
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(main->isVisible());
+    for (const bool bySignal : {false, true}) {
+        SCOPED_TRACE(bySignal ? "SIGTERM" : "close");
+        main->show();
+        bool closing = false;
+        const auto shown = bench.Temp.ProgressChanged;
+        bench.Temp.ProgressChanged = [&](const TempTestProgress& progress) {
+            shown(progress);
+            if (!progress.Soaking || closing) return;
+            closing = true;
+            if (bySignal)
+                std::raise(SIGTERM);
+            else
+                QTimer::singleShot(0, main, &QWidget::close);
+        };
+        win.TBg->click();
+        bench.Temp.ProgressChanged = shown;
+        EXPECT_TRUE(closing);
+        EXPECT_FALSE(bench.Temp.Running());
+        EXPECT_TRUE(QFile::exists(dir.filePath(kTempAFile)));
+        EXPECT_EQ(world.Chamber.Register(kChamberCommandReg), kChamberStop);
+        EXPECT_EQ(world.Calibrator.Log().back(), "STBY");
+        const RunJournalContents journal = ReadRunJournal(dir.path().toStdString() + "/");
+        EXPECT_TRUE(journal.Ended && !journal.Completed);
+        EXPECT_TRUE(main->isVisible()) << "the window waits for the run to end";
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(main->isVisible());
+    }
 }
 
 } // namespace

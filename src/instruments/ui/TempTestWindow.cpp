@@ -73,6 +73,7 @@ TTMP::TTMP(const TempTestLink& link, QWidget* parent) : QWidget(parent), link_(l
     auto* controls = new QVBoxLayout;
     controls->addWidget(BuildSettings());
     controls->addWidget(BuildButtons());
+    controls->addWidget(BuildRunEnd());
     controls->addStretch();
     top->addLayout(controls);
     BuildGrids();
@@ -259,6 +260,7 @@ void TTMP::ShowSettings() {
     CHFULL->setChecked(s.SaveFullFiles);
     CHFluke->setChecked(s.KeepFlukeOn);
     CHAlter->setChecked(s.Alternate);
+    ShowRunEnd();
 }
 
 void TTMP::ApplySettings() {
@@ -302,6 +304,7 @@ void TTMP::RunningChanged(bool running) {
     TBg->setEnabled(!running);
     TTest->setEnabled(!running);
     BtRebuild->setEnabled(!running);
+    BtLoadPlan->setEnabled(!running);
     if (!running) {
         // The bar keeps where the run got to, whether it went through or was stopped.
         Progress->setFormat(Progress->format().replace("%p%", "ended"));

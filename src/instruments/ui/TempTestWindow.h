@@ -3,6 +3,7 @@
 // chamber's temperature read once a second.
 #pragma once
 
+#include "host/Prompt.h"
 #include "instruments/BenchInstruments.h"
 #include "instruments/TempTest.h"
 #include "instruments/TempTestPlan.h"
@@ -37,6 +38,8 @@ struct TempTestLink {
     bool& SaveFullSetting; // the settings file's "CHFULL"
     StepTableWindow& Fluke;
     StepTableWindow& Power;
+    Prompt& Ask;        // the plan file's name, and what went wrong with it
+    std::string Folder; // where plan files are offered first
 };
 
 class TTMP : public QWidget {
@@ -81,6 +84,12 @@ class TTMP : public QWidget {
     QPushButton* ENSave = nullptr; // "SaveData"
     QPushButton* BtEnter = nullptr;
     QPushButton* BtRebuild = nullptr; // "Rebuild result files"
+    // How a run leaves the bench, kept in the plan file.
+    QCheckBox* CHSupplyOff = nullptr;  // "Supply output off at the end"
+    QCheckBox* CHHold = nullptr;       // "Hold chamber at"
+    QLineEdit* EHold = nullptr;        // its temperature, °C
+    QPushButton* BtSavePlan = nullptr; // "Save plan…"
+    QPushButton* BtLoadPlan = nullptr; // "Load plan…"
     QTableView* TMPGrid = nullptr;
     QTableView* RegChg = nullptr;
     QTableView* TMPData = nullptr;
@@ -95,6 +104,11 @@ class TTMP : public QWidget {
   private:
     QWidget* BuildSettings();
     QWidget* BuildButtons();
+    // The run's end options and the plan file buttons (TempTestWindowPlan.cpp).
+    QWidget* BuildRunEnd();
+    void ShowRunEnd();
+    void SavePlanClick();
+    void LoadPlanClick();
     void BuildGrids();
     void BindSettings();
     void WatchRun();

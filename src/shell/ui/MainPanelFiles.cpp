@@ -99,7 +99,7 @@ void TMainPanel::DownloadPowerClick() {
 // text into its "Ref Volt" edit and keeps its button disabled while a step captures.
 void TMainPanel::CreateTempTestWindow() {
     TMP = new TTMP({bench_.Plan, bench_.Temp, bench_.Instruments, bench_.Guard,
-                    bench_.Config.TempTest.CHFULL, *FLUKE, *FPower},
+                    bench_.Config.TempTest.CHFULL, *FLUKE, *FPower, bench_.Ask, bench_.ProgramDir},
                    this);
     CaptureWindow& window = bench_.Temp.Window;
     window.Options = [this] {
