@@ -156,7 +156,8 @@ int RunCaptureCommand() {
     parser.setApplicationDescription(
         "Qn-740xTEST without windows: captures N ADC samples as \"Catch ADC\" does, writes the "
         "data file and prints the noise figures. Without --capture the windows open. "
-        "--noise-table --help lists the options of the noise table sweep.");
+        "--noise-table --help lists the options of the noise table sweep, "
+        "--temperature-run --help those of a temperature run from a plan file.");
     parser.addHelpOption();
     parser.addOptions({
         {"capture", "Capture N samples (1 to 65536).", "N"},
