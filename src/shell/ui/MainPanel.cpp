@@ -9,6 +9,7 @@
 #include "chip/ui/RamPanel.h"
 #include "chip/ui/RegisterPanel.h"
 #include "instruments/ui/InstrumentWindows.h"
+#include "instruments/ui/TempResultsChart.h"
 #include "instruments/ui/TempTestWindow.h"
 #include "link/ui/QnUp.h"
 #include "shell/ChipSelection.h"
@@ -98,6 +99,8 @@ void TMainPanel::BuildMenus() {
             [this] { ShowPanel(Qn_Reg2, kSlotReg, true); });
     connect(AddItem(Menu_Option, "ADC Panel"), &QAction::triggered, this,
             [this] { ShowPanel(ADCForm, kSlotAdc, true); });
+    connect(AddItem(Menu_Option, "Results over temperature"), &QAction::triggered, this,
+            &TMainPanel::ShowResultsChart);
     connect(AddBarItem("USB Scan"), &QAction::triggered, this,
             [this] { bench_.Centre.USBConnect(); });
     connect(AddBarItem("Read RAM"), &QAction::triggered, this, [this] { ReadRamClick(); });
@@ -111,6 +114,18 @@ void TMainPanel::BuildMenus() {
             [this] { ShowPanel(FLUKE, kSlotFluke, true); });
     connect(AddBarItem("Power"), &QAction::triggered, this,
             [this] { ShowPanel(FPower, kSlotPower, true); });
+}
+
+// The chart is a plain MDI child outside the placement file, whose list of windows stays as it is.
+void TMainPanel::ShowResultsChart() {
+    if (ResultsChart == nullptr) {
+        ResultsChart = new TempResultsChart(bench_.Ask, bench_.ProgramDir);
+        QMdiSubWindow* sub = Mdi->addSubWindow(ResultsChart);
+        sub->setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+    ResultsChart->show();
+    ResultsChart->parentWidget()->show();
+    Mdi->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(ResultsChart->parentWidget()));
 }
 
 void TMainPanel::BuildStatusBar() {

@@ -38,6 +38,7 @@ class TFLUKE;
 class TFPower;
 class TTMP;
 class NoiseTablePage;
+class TempResultsChart;
 
 inline constexpr char kMainCaption[] = "Qn-740xTEST V1.3";
 
@@ -115,7 +116,8 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     TFLUKE* FLUKE = nullptr;
     TFPower* FPower = nullptr;
     TTMP* TMP = nullptr;
-    NoiseTablePage* NoiseTable = nullptr; // the analysis window's "Noise table" page
+    NoiseTablePage* NoiseTable = nullptr;     // the analysis window's "Noise table" page
+    TempResultsChart* ResultsChart = nullptr; // made when first shown
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -127,6 +129,7 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     void KeepOnScreen();
     void FormClose();
     void BuildMenus();
+    void ShowResultsChart();
     // The "File" menu: the step files of the temperature test (MainPanelFiles.cpp).
     void BuildFileMenu();
     void SaveRegClick();

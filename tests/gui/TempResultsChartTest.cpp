@@ -1,0 +1,71 @@
+// The results chart from the main window: it follows the program folder's journal as a run
+// appends to it, draws another run dashed over it, switches figures, and tells why a file that is
+// not a run cannot be shown.
+#include "instruments/ui/TempResultsChart.h"
+#include "ProgramFixture.h"
+#include "instruments/RunJournal.h"
+#include "platform/TextFile.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <qcustomplot.h>
+
+namespace qn::test {
+namespace {
+
+using TempResultsChartTest = ProgramFixture;
+
+JournalAttempt Measured(size_t row, size_t step) {
+    const double setPoint = row == 1 ? 25 : 85;
+    JournalAttempt a{row, step, 1, true, setPoint, 0, setPoint + 0.5, {}, {}, ""};
+    a.Result.Adc = {1000, 2, 150, 20.5 - static_cast<double>(row), 3, 4, 18};
+    return a;
+}
+
+TEST_F(TempResultsChartTest, FollowsTheJournalAndDrawsASecondRunDashed) {
+    Trigger("Results over temperature");
+    TempResultsChart* chart = main->ResultsChart;
+    ASSERT_NE(chart, nullptr);
+    EXPECT_TRUE(chart->isVisible());
+
+    JournalPlan plan;
+    plan.Rows.resize(3);
+    plan.Grid.resize(3);
+    plan.Fluke.resize(3);
+    plan.Power.resize(3);
+    RunJournal journal;
+    ASSERT_TRUE(journal.Begin(bench.ProgramDir, plan));
+    ASSERT_TRUE(journal.Attempt(Measured(1, 1)));
+    chart->Follow->setChecked(true);
+    EXPECT_EQ(chart->Plot->graphCount(), 1);
+    ASSERT_TRUE(journal.Attempt(Measured(1, 2)));
+    ASSERT_TRUE(journal.Attempt(Measured(2, 1)));
+    chart->FollowTick();
+    ASSERT_EQ(chart->Plot->graphCount(), 2);
+    EXPECT_EQ(chart->Plot->graph(0)->data()->size(), 2);
+    EXPECT_DOUBLE_EQ(chart->Plot->graph(0)->data()->at(1)->key, 85.5);
+
+    const std::string aFile = bench.ProgramDir + kTempAFile;
+    ASSERT_TRUE(ReplaceFileContents(
+        aFile, TempAFileText(JournalResults(ReadRunJournal(bench.ProgramDir)))));
+    const std::string notARun = bench.ProgramDir + "notes.txt";
+    ASSERT_TRUE(ReplaceFileContents(notARun, "[Setting]\r\n"));
+    answers.Files = {aFile, notARun};
+    chart->OverlayButton->click();
+    ASSERT_EQ(chart->Plot->graphCount(), 4);
+    EXPECT_EQ(chart->Plot->graph(2)->pen().style(), Qt::DashLine);
+    EXPECT_DOUBLE_EQ(chart->Plot->graph(2)->data()->at(1)->key, 85); // the A file's set point
+
+    chart->Figure->setCurrentIndex(static_cast<int>(TempFigure::Enob));
+    EXPECT_DOUBLE_EQ(chart->Plot->graph(0)->data()->at(1)->value, 18.5);
+
+    chart->OpenButton->click();
+    EXPECT_EQ(answers.Asked.back(), notARun + ": Line 1: not an A file, whose first line starts "
+                                              "\", , , Test #\"");
+    EXPECT_EQ(chart->Plot->graphCount(), 4);
+    EXPECT_TRUE(chart->Follow->isChecked()); // a file that cannot be shown changes nothing
+}
+
+} // namespace
+} // namespace qn::test
