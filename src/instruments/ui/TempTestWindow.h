@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <cstddef>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -90,6 +91,9 @@ class TTMP : public QWidget {
     QLineEdit* EHold = nullptr;        // its temperature, °C
     QPushButton* BtSavePlan = nullptr; // "Save plan…"
     QPushButton* BtLoadPlan = nullptr; // "Load plan…"
+    QPushButton* BtChart = nullptr;    // "Results over temperature", also during a run
+    // Shows the results chart; set by the main window.
+    std::function<void()> OpenResultsChart;
     QTableView* TMPGrid = nullptr;
     QTableView* RegChg = nullptr;
     QTableView* TMPData = nullptr;

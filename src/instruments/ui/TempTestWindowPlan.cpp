@@ -41,12 +41,14 @@ QWidget* TTMP::BuildRunEnd() {
     EHold->setMaximumWidth(60);
     BtSavePlan = new QPushButton("Save plan…");
     BtLoadPlan = new QPushButton("Load plan…");
+    BtChart = new QPushButton("Results over temperature");
     grid->addWidget(CHSupplyOff, 0, 0, 1, 3);
     grid->addWidget(CHHold, 1, 0);
     grid->addWidget(EHold, 1, 1);
     grid->addWidget(new QLabel("°C"), 1, 2);
     grid->addWidget(BtSavePlan, 2, 0);
     grid->addWidget(BtLoadPlan, 2, 1, 1, 2);
+    grid->addWidget(BtChart, 3, 0, 1, 3);
     TempRunSettings& s = link_.Plan.Settings;
     connect(CHSupplyOff, &QCheckBox::toggled, this, [&s](bool on) { s.SupplyOffAtEnd = on; });
     connect(CHHold, &QCheckBox::toggled, this, [&s](bool on) { s.HoldChamber = on; });
@@ -54,6 +56,10 @@ QWidget* TTMP::BuildRunEnd() {
             [&s](const QString& text) { s.HoldCelsius = text.toStdString(); });
     connect(BtSavePlan, &QPushButton::clicked, this, &TTMP::SavePlanClick);
     connect(BtLoadPlan, &QPushButton::clicked, this, &TTMP::LoadPlanClick);
+    // Opening the chart starts no exchange, so it stays at hand while a run owns the link.
+    connect(BtChart, &QPushButton::clicked, this, [this] {
+        if (OpenResultsChart) OpenResultsChart();
+    });
     return box;
 }
 

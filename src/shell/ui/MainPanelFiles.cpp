@@ -101,6 +101,7 @@ void TMainPanel::CreateTempTestWindow() {
     TMP = new TTMP({bench_.Plan, bench_.Temp, bench_.Instruments, bench_.Guard,
                     bench_.Config.TempTest.CHFULL, *FLUKE, *FPower, bench_.Ask, bench_.ProgramDir},
                    this);
+    TMP->OpenResultsChart = [this] { ShowResultsChart(); };
     CaptureWindow& window = bench_.Temp.Window;
     window.Options = [this] {
         const AnalysisSettings& config = bench_.Config.Analysis;
