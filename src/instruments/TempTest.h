@@ -82,8 +82,11 @@ class TempTest {
     // step tables, its results are kept, the steps it ended are skipped, and the run appends to
     // the same journal. False when nothing was resumed.
     bool Resume(const RunJournalContents& journal);
-    // When the program folder holds an unfinished run, asks whether to resume it and does.
-    bool OfferResume();
+    // When the program folder holds an unfinished run, asks whether to resume it and does. A run
+    // that needs what the bench lacks (the bridge, the chamber of a "T-Begin") is not offered
+    // yet: the status bar says what to do first.
+    enum class ResumeOffer : uint8_t { NoRun, NotReady, Declined, Resumed };
+    ResumeOffer OfferResume();
     // "Rebuild result files": the A, B and multimeter files from the journal; tells what it wrote.
     void RebuildFiles();
 

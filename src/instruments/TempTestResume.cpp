@@ -84,16 +84,25 @@ bool TempTest::Resume(const RunJournalContents& journal) {
     return true;
 }
 
-bool TempTest::OfferResume() {
-    if (running_) return false;
+TempTest::ResumeOffer TempTest::OfferResume() {
+    if (running_) return ResumeOffer::NoRun;
     const RunJournalContents journal = ReadRunJournal(wiring_.ProgramDir);
-    if (!journal.Unfinished()) return false;
+    if (!journal.Unfinished()) return ResumeOffer::NoRun;
+    const bool chamberNeeded = journal.Plan.Mode == RunMode::Begin;
+    if (!wiring_.Stnd.Usb.Open ||
+        (chamberNeeded && !wiring_.Instruments.Ports.ChamberPort.Selected)) {
+        wiring_.Status.SetPanelText(kRowPanel, "An unfinished run waits in the journal: connect "
+                                               "the bridge and select the instruments, then open "
+                                               "this window again");
+        return ResumeOffer::NotReady;
+    }
     const size_t rows = journal.Plan.TempCount();
     const std::string question = "An unfinished temperature run (row " +
                                  std::to_string(std::min(journal.NextRow(), rows)) + " of " +
                                  std::to_string(rows) + ", started " + journal.Plan.Started +
                                  ") was found. Resume it?";
-    return wiring_.Ask.Confirm(question) && Resume(journal);
+    if (!wiring_.Ask.Confirm(question)) return ResumeOffer::Declined;
+    return Resume(journal) ? ResumeOffer::Resumed : ResumeOffer::Declined;
 }
 
 void TempTest::RebuildFiles() {

@@ -59,8 +59,13 @@ TEST(TempTestResume, RunKilledAtRowThreeResumesToTheFilesOfAnUninterruptedRun) {
     Signals(t, [&](const TempTestProgress& p) {
         if (p.Step > 0 && firstStepMs < 0) firstStepMs = t.clock.SteadyMs();
     });
+    // Without its chamber the run is not offered yet.
+    t.bench.Instruments.Ports.ChamberPort.Selected = 0;
+    EXPECT_EQ(t.test.OfferResume(), TempTest::ResumeOffer::NotReady);
+    EXPECT_TRUE(t.prompt.Asked.empty());
+    t.bench.Instruments.Select(InstrumentKind::Chamber, 2);
     t.prompt.Confirms = {true};
-    ASSERT_TRUE(t.test.OfferResume());
+    ASSERT_EQ(t.test.OfferResume(), TempTest::ResumeOffer::Resumed);
     ASSERT_EQ(t.prompt.Asked.size(), 1u);
     EXPECT_EQ(t.prompt.Asked[0].rfind("An unfinished temperature run (row 3 of 3, started ", 0), 0u)
         << t.prompt.Asked[0];

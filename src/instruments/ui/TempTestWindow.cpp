@@ -344,9 +344,13 @@ void TTMP::ShowProgress(const TempTestProgress& p) {
 // messages through while it runs.
 void TTMP::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (offeredResume_) return;
-    offeredResume_ = true;
-    QTimer::singleShot(0, this, [this] { link_.Temp.OfferResume(); });
+    if (offeredResume_ || resumePending_) return;
+    resumePending_ = true;
+    // Asked again at a later showing while the bench is not ready for the run.
+    QTimer::singleShot(0, this, [this] {
+        resumePending_ = false;
+        offeredResume_ = link_.Temp.OfferResume() != TempTest::ResumeOffer::NotReady;
+    });
 }
 
 void TTMP::StartReading() {

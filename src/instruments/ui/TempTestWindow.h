@@ -127,6 +127,7 @@ class TTMP : public QWidget {
     TempResultModel* results_ = nullptr;
     TempTestProgress last_;
     bool offeredResume_ = false;
+    bool resumePending_ = false;
 };
 
 } // namespace qn
