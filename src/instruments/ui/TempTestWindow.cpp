@@ -236,6 +236,7 @@ void TTMP::WatchRun() {
     temp.PlanChanged = [this] {
         ShowSettings();
         RefreshGrids();
+        resumed_ = true;
     };
     temp.ProgressChanged = [this](const TempTestProgress& progress) {
         last_ = progress;
@@ -243,8 +244,23 @@ void TTMP::WatchRun() {
     };
     // Told after each step attempt: the cell of the step just measured shows its mean.
     temp.ResultsChanged = [this] {
+        if (resumed_) ShowResumedResults();
         if (last_.Step > 0) results_->Fill(last_.Row, last_.Step);
     };
+}
+
+// A resumed run starts with the results its journal kept: their cells show them at once.
+void TTMP::ShowResumedResults() {
+    resumed_ = false;
+    const TempResults& results = link_.Temp.Results();
+    const auto measured = [](const NoiseFigures& f) {
+        return f.Average != 0 || f.RmsCount != 0 || f.VppCount != 0;
+    };
+    for (size_t row = 1; row <= results.TempCount(); ++row)
+        for (size_t step = 1; step <= results.StepCount(); ++step) {
+            const StepResult& r = results.Result(row, step);
+            if (measured(r.Adc) || measured(r.Temperature)) results_->Fill(row, step);
+        }
 }
 
 void TTMP::ShowSettings() {

@@ -120,6 +120,7 @@ class TTMP : public QWidget {
     void TMPCNTSETClick();
     void ShowProgress(const TempTestProgress& progress);
     void RunningChanged(bool running);
+    void ShowResumedResults();
 
     TempTestLink link_;
     TemperatureRowsModel* rows_ = nullptr;
@@ -128,6 +129,7 @@ class TTMP : public QWidget {
     TempTestProgress last_;
     bool offeredResume_ = false;
     bool resumePending_ = false;
+    bool resumed_ = false; // a resumed run's kept results are still to be shown
 };
 
 } // namespace qn

@@ -8,6 +8,7 @@
 #include "chip/ui/HexKeypad.h"
 #include "chip/ui/RamPanel.h"
 #include "chip/ui/RegisterPanel.h"
+#include "instruments/RunJournal.h"
 #include "instruments/ui/InstrumentWindows.h"
 #include "instruments/ui/TempResultsChart.h"
 #include "instruments/ui/TempTestWindow.h"
@@ -19,6 +20,7 @@
 #include "shell/ui/NoiseTablePage.h"
 #include "shell/ui/Option.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -28,6 +30,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace qn {
 namespace {
@@ -122,6 +125,10 @@ void TMainPanel::ShowResultsChart() {
         ResultsChart = new TempResultsChart(bench_.Ask, bench_.ProgramDir);
         QMdiSubWindow* sub = Mdi->addSubWindow(ResultsChart);
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
+        sub->resize(820, 520);
+        // Opened first, it shows the run of the program folder's journal and follows it.
+        if (std::filesystem::exists(bench_.ProgramDir + kJournalFile))
+            ResultsChart->Follow->setChecked(true);
     }
     ResultsChart->show();
     ResultsChart->parentWidget()->show();
