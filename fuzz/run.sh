@@ -2,7 +2,8 @@
 # Builds one fuzz target and the core it links with clang's libFuzzer, then runs it briefly;
 # fails on any crash.
 # Usage: fuzz/run.sh [build dir] [target] [seed dir...]
-#   target: chip_file_fuzz (default; seeds default to the shipped chip files) or ram_file_fuzz.
+#   target: chip_file_fuzz (default; seeds default to the shipped chip files) or any other one;
+#   its kept corpus fuzz/corpus/<target> and fuzz/regressions/<target> are seeds as well.
 #   QN_FUZZ_SECONDS sets the run time, CXX_FUZZ the compiler.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -20,6 +21,10 @@ if [[ "$target" == chip_file_fuzz ]]; then
   options+=(-dict="$here/chipfile.dict")
   ((${#seeds[@]})) || seeds=("$top/data/INCLUDE")
 fi
+# The kept corpus of ./qn fuzz and the inputs that once failed are seeds too.
+for dir in "$here/corpus/$target" "$here/regressions/$target"; do
+  if [[ -d "$dir" ]]; then seeds+=("$dir"); fi
+done
 
 cmake -S "$top" -B "$out" -G Ninja -DQN_FUZZ_BUILD=ON -DCMAKE_CXX_COMPILER="$cxx" \
   -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-g -O1" "${launcher[@]}" >/dev/null

@@ -102,6 +102,8 @@ class FieldReader {
         return value;
     }
     bool Flag() { return Count() != 0; }
+    // Fields not yet read.
+    size_t Left() const { return fields_.size() - at_; }
     void Refuse() { ok_ = false; }
     // Every field read and none left over.
     bool Whole() const { return ok_ && at_ == fields_.size(); }
@@ -191,7 +193,11 @@ bool ReadPlan(FieldReader& r, JournalPlan& plan) {
     plan.Started = r.Text();
     plan.Settings = ReadSettings(r);
     const size_t rows = r.Count();
-    if (!r.Ok() || plan.Version != kJournalVersion || rows == 0) return false;
+    // Each row, the header row too, takes four fields: a damaged count larger than the record
+    // could hold is refused before any room is made for it.
+    constexpr size_t kRowFields = 4;
+    if (!r.Ok() || plan.Version != kJournalVersion || rows == 0 || rows >= r.Left() / kRowFields)
+        return false;
     plan.Rows.resize(rows + 1);
     for (TemperatureRow& row : plan.Rows)
         for (std::string* cell :

@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace qn::test {
 namespace {
@@ -95,6 +98,46 @@ TEST(RunJournal, RecordsReadBackExactlyUpToTheLastWholeOne) {
     EXPECT_TRUE(SameBits(a.Result.Temperature.Average, e.Result.Temperature.Average));
     EXPECT_EQ(a.Meters[5].Unit, "mV %\t");
     EXPECT_EQ(NextFullFileNumber(read), 8u);
+}
+
+// The record line of `payload` with its checksum (CRC-32, as the journal writes it).
+std::string ChecksummedLine(const std::string& payload) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (const char c : payload) {
+        crc ^= static_cast<uint8_t>(c);
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%08X", ~crc);
+    return std::string(hex) + "\t" + payload + "\n";
+}
+
+// A plan record with a sound checksum but a row count far beyond its fields is refused, without
+// making room for the rows first.
+TEST(RunJournal, PlanWithARowCountBeyondItsFieldsIsRefused) {
+    const std::string record = JournalPlanRecord(SamplePlan());
+    std::vector<std::string> fields;
+    for (size_t start = record.find('\t') + 1;;) {
+        const size_t tab = record.find('\t', start);
+        fields.push_back(record.substr(start, tab == std::string::npos ? record.size() - 1 - start
+                                                                       : tab - start));
+        if (tab == std::string::npos) break;
+        start = tab + 1;
+    }
+    constexpr size_t kRowCountField = 18; // kind, version, mode, start time, 14 settings
+    ASSERT_EQ(fields[kRowCountField], std::to_string(SamplePlan().TempCount()));
+    auto joined = [&fields] {
+        std::string payload;
+        for (const std::string& f : fields) payload += (payload.empty() ? "" : "\t") + f;
+        return payload;
+    };
+    EXPECT_TRUE(ParseRunJournal(ChecksummedLine(joined())).HasPlan); // the checksum is sound
+    for (const char* count : {"99999999999", "18446744073709551615"}) {
+        fields[kRowCountField] = count;
+        const RunJournalContents read = ParseRunJournal(ChecksummedLine(joined()));
+        EXPECT_FALSE(read.HasPlan) << count;
+        EXPECT_EQ(read.WholeBytes, 0u) << count;
+    }
 }
 
 TEST(RunJournal, ResumedJournalAppendsAfterItsLastWholeRecord) {

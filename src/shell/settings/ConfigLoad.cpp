@@ -176,8 +176,10 @@ void PhotoSection(Load& load) {
     load.In.Line();
 }
 
+// The box takes the text before any stray CR, as the file is written: what loads, saves alike.
 void ReferenceSection(Load& load) {
-    if (auto line = load.In.Line()) load.T.Values.Analysis.EREFV = std::string(*line);
+    if (auto line = load.In.Line())
+        load.T.Values.Analysis.EREFV = std::string(line->substr(0, line->find_first_of('\r')));
 }
 
 void AverageSection(Load& load) {

@@ -1,0 +1,114 @@
+// The fuzz input as a device's answers: every request a program sends takes the next answer of
+// the input, which arrives after its own delay on the simulated clock; and a serial line that
+// delivers them.
+#pragma once
+
+#include "host/SerialLine.h"
+#include "sim/SimClock.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qn::fuzz {
+
+inline void Require(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+// Answers of the input, each [delay in 4 ms units][length][bytes], handed out in turn; an input
+// that has run out answers nothing.
+class AnswerScript {
+  public:
+    AnswerScript(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+
+    struct Answer {
+        uint8_t Lead = 0; // the delay byte; USB answers take its low bit as a failure
+        double DelayMs = 0;
+        std::string Bytes;
+    };
+    Answer Next() {
+        Answer answer;
+        if (pos_ + 2 > size_) {
+            pos_ = size_;
+            return answer;
+        }
+        answer.Lead = data_[pos_];
+        answer.DelayMs = answer.Lead * 4.0;
+        const size_t length = std::min<size_t>(data_[pos_ + 1], size_ - pos_ - 2);
+        answer.Bytes.assign(reinterpret_cast<const char*>(data_ + pos_ + 2), length);
+        pos_ += 2 + length;
+        return answer;
+    }
+    // Up to `count` bytes of the input as they are (zeros once it has run out).
+    std::vector<uint8_t> Take(size_t count) {
+        std::vector<uint8_t> bytes(count, 0);
+        const size_t length = std::min(count, size_ - pos_);
+        std::copy_n(data_ + pos_, length, bytes.begin());
+        pos_ += length;
+        return bytes;
+    }
+    bool Empty() const { return pos_ >= size_; }
+
+  private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t pos_ = 0;
+};
+
+// A serial line whose device answers every write with the next answer of the script.
+class AnswerLine final : public SerialLine {
+  public:
+    AnswerLine(SimClock& clock, AnswerScript& script) : clock_(clock), script_(script) {}
+    bool Open(const std::string& /*portName*/) override { return open_ = true; }
+    void Close() override { open_ = false; }
+    bool IsOpen() const override { return open_; }
+    bool Configure(const LineSettings& /*settings*/) override { return open_; }
+    bool SetDtr(bool /*on*/) override { return open_; }
+    bool QueryStatus(uint32_t& errors, size_t& waiting) override {
+        errors = 0;
+        Arrive();
+        waiting = queue_.size();
+        return open_;
+    }
+    size_t Read(uint8_t* data, size_t max) override {
+        Arrive();
+        const size_t count = std::min(max, queue_.size());
+        std::copy_n(queue_.begin(), count, data);
+        queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(count));
+        return count;
+    }
+    size_t Write(const uint8_t* /*data*/, size_t length) override {
+        AnswerScript::Answer answer = script_.Next();
+        pending_.emplace_back(clock_.SteadyMs() + answer.DelayMs, std::move(answer.Bytes));
+        return length;
+    }
+    void DiscardInput() override {
+        Arrive();
+        queue_.clear();
+    }
+
+  private:
+    void Arrive() {
+        if (pending_.empty()) return;
+        std::stable_sort(pending_.begin(), pending_.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        while (!pending_.empty() && pending_.front().first <= clock_.SteadyMs()) {
+            queue_.insert(queue_.end(), pending_.front().second.begin(),
+                          pending_.front().second.end());
+            pending_.erase(pending_.begin());
+        }
+    }
+
+    SimClock& clock_;
+    AnswerScript& script_;
+    std::vector<std::pair<double, std::string>> pending_;
+    std::deque<uint8_t> queue_;
+    bool open_ = false;
+};
+
+} // namespace qn::fuzz
