@@ -9,6 +9,7 @@
 #include "chip/RegField.h"
 #include "shell/Bench.h"
 #include "shell/ui/HeadlessBench.h"
+#include "shell/ui/ProgramDir.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -168,7 +169,11 @@ int RunCaptureCommand() {
         {"simulate", "Use the simulated bench instead of the USB bridge."},
     });
     if (!parser.parse(QCoreApplication::arguments())) return Fail(parser.errorText().toStdString());
-    if (parser.isSet("help")) parser.showHelp(0);
+    if (parser.isSet("help")) {
+        parser.setApplicationDescription(parser.applicationDescription() + "\n" +
+                                         FilesLine(ResolveProgramDir()));
+        parser.showHelp(0);
+    }
     if (!parser.positionalArguments().isEmpty())
         return Fail("unexpected argument " + parser.positionalArguments().first().toStdString());
     std::string error;

@@ -6,8 +6,6 @@
 #include "shell/settings/ConfigFile.h"
 #include "shell/ui/ProgramDir.h"
 
-#include <QCoreApplication>
-
 #include <cstdio>
 
 namespace qn {
@@ -20,11 +18,10 @@ int CommandFailed(const std::string& message) {
 HeadlessBench::HeadlessBench(bool simulate) {
     const ProgramFolder folder = ResolveProgramDir();
     outside_ = std::make_unique<Backends>(simulate, Clock, folder.Path);
-    Core = std::make_unique<Bench>(
-        Platform{outside_->Hid(), outside_->Driver(), outside_->SerialPorts(), Clock, Pump, Status,
-                 panels_, Questions},
-        folder.Path.toStdString(),
-        (QCoreApplication::applicationDirPath() + "/INCLUDE").toStdString());
+    Core = std::make_unique<Bench>(Platform{outside_->Hid(), outside_->Driver(),
+                                            outside_->SerialPorts(), Clock, Pump, Status, panels_,
+                                            Questions},
+                                   folder.Path.toStdString(), folder.IncludePath.toStdString());
     Core->ResetLink();
 }
 

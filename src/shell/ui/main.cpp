@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLabel>
 
 int main(int argc, char** argv) {
     // The capture runs from scripts and lab automation, often where no display exists. A
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
         return qn::RunCaptureCommand();
     }
     QApplication app(argc, argv);
+    // Ties the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName("qn740xtest");
     const bool simulate = QCoreApplication::arguments().contains("--simulate");
     const qn::ProgramFolder folder = qn::ResolveProgramDir();
     const QString placementFile = QString::fromStdString(qn::WindowPlacements().FilePath(
@@ -35,11 +38,13 @@ int main(int argc, char** argv) {
             .toStdString()));
     qn::SystemClock clock;
     qn::Backends outside(simulate, clock, folder.Path);
-    qn::Program program(
-        outside, clock,
-        {folder.Path, QCoreApplication::applicationDirPath() + "/INCLUDE", placementFile});
-    if (folder.FellBack)
-        program.Main().SetPanelText(0, "Settings kept in " + folder.Path.toStdString());
+    qn::Program program(outside, clock, {folder.Path, folder.IncludePath, placementFile});
+    if (folder.FellBack) {
+        // The panel is a third of the bar wide; its tooltip keeps the whole line readable.
+        const QString files = qn::FilesLine(folder);
+        program.Main().SetPanelText(0, files.toStdString());
+        program.Main().StatusPanels[0]->setToolTip(files);
+    }
     qn::TermSignal closeOnTerm(program.Main());
     program.Main().show();
     return QApplication::exec();
