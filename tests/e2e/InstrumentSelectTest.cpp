@@ -1,11 +1,9 @@
-// The three instruments selected as the setup dialog does, on the simulated lab in-process and,
-// through the real serial lines, on the pseudo-terminals qn-simlab serves, until they vanish.
+// The three instruments selected as the setup dialog does, through the real serial lines, on the
+// pseudo-terminals qn-simlab serves, until they vanish.
 #include "ScriptedPrompt.h"
 #include "instruments/BenchInstruments.h"
 #include "platform/QtSerialLine.h"
 #include "platform/SystemClock.h"
-#include "sim/SimClock.h"
-#include "sim/SimWorld.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -14,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <memory>
 #include <string>
 
 namespace qn::test {
@@ -28,26 +25,9 @@ class PanelLog final : public StatusBar {
     std::array<std::string, 3> Panels;
 };
 
-// The outside world of one run: the simulated lab in this process, or qn-simlab on ptys.
-struct Lab {
-    virtual ~Lab() = default;
-    virtual SerialPortFactory& Ports() = 0;
-    virtual Clock& Time() = 0;
-};
-
-struct InProcessLab final : Lab {
-    explicit InProcessLab(const std::string& fault) {
-        world.Supply.Faults.WrongIdentity = fault == "supply-identity";
-        world.Chamber.Faults.WrongIdentity = fault == "chamber-identity";
-    }
-    SerialPortFactory& Ports() override { return world.SerialPorts; }
-    Clock& Time() override { return clock; }
-    SimClock clock;
-    SimWorld world{clock};
-};
-
-struct PtyLab final : Lab {
-    explicit PtyLab(const std::string& fault) : ports(folder.path().toStdString() + "/") {
+// qn-simlab serving the lab on pseudo-terminals in a folder of its own.
+struct PtyLab {
+    explicit PtyLab(const std::string& fault = "") : ports(folder.path().toStdString() + "/") {
         static int argc = 1;
         static char name[] = "instrument_select";
         static char* argv[] = {name, nullptr};
@@ -55,35 +35,26 @@ struct PtyLab final : Lab {
         QStringList args{"--folder", folder.path()};
         if (!fault.empty()) args << "--fault" << QString::fromStdString(fault);
         server.start(QStringLiteral(QN_SIMLAB), args);
-        ready = server.waitForReadyRead(5000) && server.readLine().trimmed() == "ready";
+        EXPECT_TRUE(server.waitForReadyRead(5000) && server.readLine().trimmed() == "ready")
+            << "qn-simlab did not start";
     }
-    ~PtyLab() override {
+    ~PtyLab() {
         server.kill();
         server.waitForFinished(2000);
     }
-    SerialPortFactory& Ports() override { return ports; }
-    Clock& Time() override { return clock; }
+    PtyLab(const PtyLab&) = delete;
+    PtyLab& operator=(const PtyLab&) = delete;
     QTemporaryDir folder;
     QProcess server;
-    bool ready = false;
     QtSerialPortFactory ports;
     SystemClock clock;
 };
 
-std::unique_ptr<Lab> MakeLab(bool pty, const std::string& fault) {
-    if (!pty) return std::make_unique<InProcessLab>(fault);
-    auto lab = std::make_unique<PtyLab>(fault);
-    EXPECT_TRUE(lab->ready) << "qn-simlab did not start";
-    return lab;
-}
-
-class InstrumentSelect : public ::testing::TestWithParam<bool> {};
-
-TEST_P(InstrumentSelect, EachInstrumentIsIdentifiedOnItsPort) {
-    const auto lab = MakeLab(GetParam(), "");
+TEST(InstrumentSelect, EachInstrumentIsIdentifiedOnItsPortUntilThePortsVanish) {
+    PtyLab lab;
     PanelLog status;
     ScriptedPrompt ask;
-    BenchInstruments bench(lab->Ports(), lab->Time(), status, ask);
+    BenchInstruments bench(lab.ports, lab.clock, status, ask);
     const struct {
         InstrumentKind Kind;
         int Index;
@@ -108,20 +79,18 @@ TEST_P(InstrumentSelect, EachInstrumentIsIdentifiedOnItsPort) {
     EXPECT_TRUE(ask.Asked.empty());
 
     // The adapters vanish: the serial line closes itself and the instrument is lost.
-    auto* pty = dynamic_cast<PtyLab*>(lab.get());
-    if (pty == nullptr) return;
-    pty->server.kill();
-    pty->server.waitForFinished(2000);
+    lab.server.kill();
+    lab.server.waitForFinished(2000);
     DevcRS232& fluke = bench.PortOf(InstrumentKind::Fluke);
     for (int poll = 0; poll < 100 && fluke.Selected == 1; ++poll) {
         bench.Ports.QueryWaiting(fluke);
-        lab->Time().SleepMs(10);
+        lab.clock.SleepMs(10);
     }
     EXPECT_EQ(fluke.Selected, 0);
     EXPECT_EQ(status.Panels[kInstrumentStatusPanel], "Fluke Uart  lost: COM1");
 }
 
-TEST_P(InstrumentSelect, AWrongInstrumentIsRefusedAndItsPortClosed) {
+TEST(InstrumentSelect, AWrongInstrumentIsRefusedAndItsPortClosed) {
     const struct {
         std::string Fault;
         InstrumentKind Kind;
@@ -135,10 +104,10 @@ TEST_P(InstrumentSelect, AWrongInstrumentIsRefusedAndItsPortClosed) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Fault);
-        const auto lab = MakeLab(GetParam(), c.Fault);
+        PtyLab lab(c.Fault);
         PanelLog status;
         ScriptedPrompt ask;
-        BenchInstruments bench(lab->Ports(), lab->Time(), status, ask);
+        BenchInstruments bench(lab.ports, lab.clock, status, ask);
         bench.Select(c.Kind, c.Index);
         EXPECT_EQ(status.Panels[kInstrumentStatusPanel], c.Shown);
         EXPECT_EQ(ask.Asked, std::vector<std::string>{c.Message});
@@ -146,9 +115,6 @@ TEST_P(InstrumentSelect, AWrongInstrumentIsRefusedAndItsPortClosed) {
         EXPECT_FALSE(bench.PortOf(c.Kind).IsOpen());
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Hosts, InstrumentSelect, ::testing::Values(false, true),
-                         [](const auto& p) { return p.param ? "PseudoTerminals" : "InProcess"; });
 
 } // namespace
 } // namespace qn::test
