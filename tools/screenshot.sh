@@ -14,6 +14,15 @@
 #   tools/screenshot.sh out.png temp    the three instruments selected in "Setup", then a
 #                                       "T-Begin" of three temperatures and two steps, taken
 #                                       while the chamber ramps to the second row
+#   tools/screenshot.sh out.png setup   "Setup" after "Select" of the calibrator on COM1, the
+#                                       supply on COM2 and the chamber on COM3
+#   tools/screenshot.sh out.png steps   the "QN7402" chip, "Fluke" and "Power": the calibrator's
+#                                       and the supply's step tables with two steps each
+#   tools/screenshot.sh out.png compare the ADC switched on with "IRQEN", a capture saved with
+#                                       "Save to CSV" (and its snapshot), "HS" switched on, then
+#                                       the register panel's "Compare with snapshot…" of that file
+#   tools/screenshot.sh out.png results the "temp" run with a soak of one minute, followed to its
+#                                       end in "Results over temperature" (RMS noise per step)
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="$(realpath -m "${1:-$top/docs/main-window.png}")"
@@ -34,17 +43,34 @@ option() { # $1: x of "Option", $2: downs to the item (Setup, RAM Panel, REG Pan
   xdotool key $(printf 'Down %.0s' $(seq "$2")) Return
   sleep 1
 }
-if [ "$QN_VIEW" = memory ]; then
-  # A first run writes the settings file; the chip list's fourth entry (52K12) is then selected.
+if [ "$QN_VIEW" = memory ] || [ "$QN_VIEW" = steps ]; then
+  # A first run writes the settings file; the chip list's fourth entry (52K12) or, for the step
+  # tables, its second (QN7402, whose description file shows "Fluke" and "Power") is selected.
   "$QN_FOLDER/qn740xtest" --simulate &
   sleep 3
   kill -TERM $! && wait $! || true
-  sed -i '2s/^ *[0-9]*/   3/' "$QN_FOLDER/QnADC.cfg"
+  chip=3
+  [ "$QN_VIEW" = steps ] && chip=1
+  sed -i "2s/^ *[0-9]*/   $chip/" "$QN_FOLDER/QnADC.cfg"
 fi
 "$QN_FOLDER/qn740xtest" --simulate &
 pid=$!
 sleep 3
-if [ "$QN_VIEW" = temp ]; then
+edit() { # an edit of a window: select all, type
+  xdotool mousemove "$1" "$2" click --repeat 3 1
+  sleep 0.2
+  xdotool key ctrl+a
+  xdotool type "$3"
+  sleep 0.2
+}
+cell() { # a grid cell: double-click, type, Enter
+  xdotool mousemove "$1" "$2" click --repeat 2 1
+  sleep 0.3
+  xdotool type "$3"
+  xdotool key Return
+  sleep 0.3
+}
+if [ "$QN_VIEW" = temp ] || [ "$QN_VIEW" = setup ] || [ "$QN_VIEW" = results ]; then
   # Menu bar: Option, USB Scan, Read RAM, ENOB Test, 連續讀取. Setup: COM1, COM2 and COM3 in the
   # calibrator's, supply's and chamber's lists, each with its "Select".
   xdotool mousemove 92 10 click 1
@@ -62,24 +88,12 @@ if [ "$QN_VIEW" = temp ]; then
   pick 182 0
   pick 238 1
   pick 294 2
+fi
+if [ "$QN_VIEW" = temp ] || [ "$QN_VIEW" = results ]; then
   xdotool mousemove 485 328 click 1 # 關閉
   sleep 0.5
   xdotool mousemove 311 10 click 1 # 連續讀取: the temperature test window
   sleep 2
-  edit() { # an edit of the window: select all, type
-    xdotool mousemove "$1" "$2" click --repeat 3 1
-    sleep 0.2
-    xdotool key ctrl+a
-    xdotool type "$3"
-    sleep 0.2
-  }
-  cell() { # a grid cell: double-click, type, Enter
-    xdotool mousemove "$1" "$2" click --repeat 2 1
-    sleep 0.3
-    xdotool type "$3"
-    xdotool key Return
-    sleep 0.3
-  }
   edit 317 79 3
   edit 317 107 25.0
   edit 317 135 2.0
@@ -89,15 +103,81 @@ if [ "$QN_VIEW" = temp ]; then
   xdotool key Return
   edit 317 191 1
   edit 317 219 100
-  cell 195 388 4
-  cell 195 408 1
-  cell 195 428 2
-  cell 424 408 1
-  cell 424 428 1
-  cell 494 408 2.4
-  cell 494 428 2.4
+  # The register step grid: address 4 in the first column, two steps, delay 1 ms, 2.4 V.
+  cell 195 526 4
+  cell 195 546 1
+  cell 195 566 2
+  cell 424 546 1
+  cell 424 566 1
+  cell 494 546 2.4
+  cell 494 566 2.4
   xdotool mousemove 185 333 click 1 # T-Begin
-  sleep 90
+  if [ "$QN_VIEW" = temp ]; then
+    sleep 90
+  else
+    sleep 5
+    xdotool mousemove 285 499 click 1 # Results over temperature
+    sleep 1.5
+    xdotool mousemove 479 34 click 1  # its maximise button: the chart fills the main window
+    sleep 1
+    xdotool mousemove 343 33 click 1  # Follow the running test
+    sleep 0.5
+    xdotool mousemove 50 33 click 1   # the figure: RMS noise
+    sleep 0.5
+    xdotool key Down Return
+    # The run leaves QnTEMPA.CSV when it ends, about six minutes after T-Begin.
+    for _ in $(seq 600); do
+      [ -e "$QN_FOLDER/QnTEMPA.CSV" ] && break
+      sleep 1
+    done
+    sleep 3
+  fi
+elif [ "$QN_VIEW" = setup ]; then
+  :
+elif [ "$QN_VIEW" = compare ]; then
+  # Menu bar: Option, USB Scan, Read RAM, ENOB Test; ENADC and IRQEN on the ADC panel.
+  xdotool mousemove 92 10 click 1
+  sleep 1
+  option 30 4
+  xdotool mousemove 563 204 click 1
+  sleep 0.5
+  xdotool mousemove 663 309 click 1
+  sleep 0.5
+  xdotool mousemove 241 10 click 1 # ENOB Test
+  sleep 1
+  xdotool mousemove 426 143 click 1 # Catch ADC
+  sleep 3
+  xdotool mousemove 522 143 click 1 # Save to CSV: the file dialog offers QnADC.CSV
+  sleep 1.5
+  xdotool key Return
+  sleep 1
+  xdotool mousemove 580 79 click 1 # HS on the ADC panel
+  sleep 0.5
+  option 30 3                      # REG Panel
+  sleep 1
+  xdotool mousemove 668 148 click 1 # Compare with snapshot…
+  sleep 1.5
+  xdotool type "QnADC.CSV.snapshot"
+  xdotool key Return
+  sleep 1.5
+elif [ "$QN_VIEW" = steps ]; then
+  # Menu bar: Option, USB Scan, Read RAM, ENOB Test, 連續讀取, Fluke, Power.
+  xdotool mousemove 92 10 click 1
+  sleep 1
+  xdotool mousemove 364 10 click 1 # Fluke
+  sleep 1.5
+  cell 159 78 1
+  cell 294 78 "OUT 100 mV ,0 Hz"
+  cell 159 98 1
+  cell 294 98 "OUT 200 mV ,0 Hz"
+  xdotool mousemove 413 10 click 1 # Power: opens over the calibrator's table, moved right
+  sleep 1.5
+  xdotool mousemove 290 34 mousedown 1 mousemove 400 40 mousemove 650 34 mouseup 1
+  sleep 0.5
+  cell 547 78 1
+  cell 682 78 "VOLT 3.3"
+  cell 547 98 1
+  cell 682 98 "VOLT 3.0"
 elif [ "$QN_VIEW" = memory ]; then
   # Menu bar: File, Option, USB Scan, Read RAM, ENOB Test
   xdotool mousemove 127 10 click 1
