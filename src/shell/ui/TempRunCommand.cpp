@@ -247,7 +247,8 @@ int RunTempRunCommand() {
     });
     if (!parser.parse(QCoreApplication::arguments()))
         return CommandFailed(parser.errorText().toStdString());
-    if (parser.isSet("help")) parser.showHelp(0);
+    // "--temperature-run --help" asks for this help, not for a plan named "--help".
+    if (parser.isSet("help") || parser.value("temperature-run").startsWith("-")) parser.showHelp(0);
     if (!parser.positionalArguments().isEmpty())
         return CommandFailed("unexpected argument " +
                              parser.positionalArguments().first().toStdString());
