@@ -9,6 +9,7 @@
 #include "shell/ui/TermSignal.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 
@@ -40,10 +41,12 @@ int main(int argc, char** argv) {
     qn::Backends outside(simulate, clock, folder.Path);
     qn::Program program(outside, clock, {folder.Path, folder.IncludePath, placementFile});
     if (folder.FellBack) {
-        // The panel is a third of the bar wide; its tooltip keeps the whole line readable.
-        const QString files = qn::FilesLine(folder);
-        program.Main().SetPanelText(0, files.toStdString());
-        program.Main().StatusPanels[0]->setToolTip(files);
+        // The panel is a third of the bar wide: it names the files' folder, home as "~"; its
+        // tooltip gives the whole line with the chip files' folder.
+        QString shown = folder.Path;
+        if (shown.startsWith(QDir::homePath())) shown.replace(0, QDir::homePath().size(), "~");
+        program.Main().SetPanelText(0, ("Files: " + shown).toStdString());
+        program.Main().StatusPanels[0]->setToolTip(qn::FilesLine(folder));
     }
     qn::TermSignal closeOnTerm(program.Main());
     program.Main().show();
