@@ -13,15 +13,12 @@ std::string Text(const std::vector<uint8_t>& bytes) {
 const std::string kStxText(1, '\x02');
 const std::string kWriteOk = kStxText + "01WSD,OK\r\n";
 
-TEST(ChamberFrames, ByteForByte) {
-    const std::vector<int> setPoint{-400, 0};
+// The set-point, read and probe frames are met byte for byte in the scripted exchanges below and
+// in SelectTest; this frame carries more words and the extremes of a word.
+TEST(ChamberFrames, FourWordsByteForByte) {
     const std::vector<int> four{1, 0x7FFF, -1, 0x10};
-    EXPECT_EQ(Text(ChamberWriteFrame(kChamberSetPointReg, setPoint)),
-              kStxText + "01WSD,02,0102,FE70,0000\r\n");
     EXPECT_EQ(Text(ChamberWriteFrame(kChamberRampReg, four)),
               kStxText + "01WSD,04,0106,0001,7FFF,FFFF,0010\r\n");
-    EXPECT_EQ(Text(ChamberReadFrame(kChamberTemperatureReg, 2)), kStxText + "01RSD,02,0001\r\n");
-    EXPECT_EQ(Text(ChamberReadFrame(kChamberProbeReg, 1)), kStxText + "01RSD,01,0010\r\n");
 }
 
 TEST(ChamberConversions, WordsAndSetPoints) {
