@@ -5,7 +5,8 @@
 # the edges reached (cov, ft) and whether it crashed; exits non-zero when any target crashed.
 # Usage: fuzz/campaign.sh [seconds per target, default 600] [target...]
 #   QN_FUZZ_BUILD_DIR sets the build folder (default build-fuzz), CXX_FUZZ the compiler,
-#   QN_FUZZ_JOBS the build's parallel jobs (default 2).
+#   QN_FUZZ_JOBS the build's parallel jobs (default 2), QN_FUZZ_CORPUS_KB the most a kept corpus
+#   may hold (default 32 KB: the largest inputs go first, so the repository stays small).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 top="$(dirname "$here")"
@@ -26,6 +27,18 @@ targets=("$@")
 cmake -S "$top" -B "$out" -G Ninja -DQN_FUZZ_BUILD=ON -DCMAKE_CXX_COMPILER="$cxx" \
   -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-g -O1" "${launcher[@]}" >/dev/null
 cmake --build "$out" -j "${QN_FUZZ_JOBS:-2}" --target "${targets[@]}"
+
+cap=$((${QN_FUZZ_CORPUS_KB:-32} * 1024))
+
+# Drops the largest inputs of a corpus folder until it holds at most `cap` bytes.
+trim_corpus() {
+  local dir="$1" total size file
+  total="$(find "$dir" -type f -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }')"
+  while ((total > cap)) && read -r size file; do
+    rm -f "$file"
+    total=$((total - size))
+  done < <(find "$dir" -type f -printf '%s %p\n' | sort -n -r)
+}
 
 rows=()
 failed=0
@@ -65,6 +78,7 @@ for target in "${targets[@]}"; do
       "$merged" "$corpus" "$work" >>"$log" 2>&1
     rm -rf "$corpus" "$work"
     mv "$merged" "$corpus"
+    trim_corpus "$corpus"
   fi
   rows+=("$(printf '%-24s %12s %24s %6s s  crashed: %s' "$target" "${runs:-?}" "${edges:-?}" \
     "$seconds" "$crashed")")
