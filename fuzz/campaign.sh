@@ -50,8 +50,9 @@ for target in "${targets[@]}"; do
   rm -f "$out/$target"-crash-* "$out/$target"-leak-* "$out/$target"-oom-* "$out/$target"-timeout-*
   options=()
   seeds=()
-  # Inputs that once failed stay seeds for good, whatever the merge keeps.
-  if [[ -d "$here/regressions/$target" ]]; then seeds+=("$here/regressions/$target"); fi
+  # Hand-made inputs (a whole file or exchange, inputs that once failed) stay seeds for good,
+  # whatever the merge and the size limit keep.
+  if [[ -d "$here/seeds/$target" ]]; then seeds+=("$here/seeds/$target"); fi
   if [[ "$target" == chip_file_fuzz ]]; then
     options+=(-dict="$here/chipfile.dict")
     seeds+=("$top/data/INCLUDE")

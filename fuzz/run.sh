@@ -3,7 +3,7 @@
 # fails on any crash.
 # Usage: fuzz/run.sh [build dir] [target] [seed dir...]
 #   target: chip_file_fuzz (default; seeds default to the shipped chip files) or any other one;
-#   its kept corpus fuzz/corpus/<target> and fuzz/regressions/<target> are seeds as well.
+#   its kept corpus fuzz/corpus/<target> and fuzz/seeds/<target> are seeds as well.
 #   QN_FUZZ_SECONDS sets the run time, CXX_FUZZ the compiler.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -21,8 +21,8 @@ if [[ "$target" == chip_file_fuzz ]]; then
   options+=(-dict="$here/chipfile.dict")
   ((${#seeds[@]})) || seeds=("$top/data/INCLUDE")
 fi
-# The kept corpus of ./qn fuzz and the inputs that once failed are seeds too.
-for dir in "$here/corpus/$target" "$here/regressions/$target"; do
+# The kept corpus of ./qn fuzz and the hand-made seeds (inputs that once failed among them).
+for dir in "$here/corpus/$target" "$here/seeds/$target"; do
   if [[ -d "$dir" ]]; then seeds+=("$dir"); fi
 done
 
