@@ -1,6 +1,7 @@
 // Builds the bench from the outside world it is given, and resets and releases its links.
 #include "shell/Bench.h"
 
+#include "analysis/AdcGain.h"
 #include "shell/Snapshot.h"
 
 namespace qn {
@@ -20,6 +21,16 @@ Bench::Bench(const Platform& platform, std::string programDir, std::filesystem::
     Chip.SetChip(&ChipInfo);
     // The journal of a run and its full data files each get the state that made them.
     Temp.FileWritten = [this](const std::string& path) { WriteSnapshotBeside(*this, path); };
+}
+
+CaptureOptions Bench::CatchOptions() const {
+    const AnalysisSettings& config = Config.Analysis;
+    return {config.NPoint,
+            config.ScaleDiv,
+            config.ScaleBits,
+            config.ChangeMode,
+            GetGain(Model, Stnd.RegImage),
+            DecodeOptions{true, false}};
 }
 
 void Bench::ResetLink() {

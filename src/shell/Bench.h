@@ -55,6 +55,9 @@ class Bench {
     void ResetLink();
     // Shutdown: closes the serial bridge and instrument ports and releases the USB bridge.
     void Shutdown();
+    // The capture "Catch ADC" makes: the analysis settings, the front end's gain from the
+    // register image, 23-bit codes.
+    CaptureOptions CatchOptions() const;
 
     const std::string ProgramDir;
     const ChipCatalogue Catalogue;

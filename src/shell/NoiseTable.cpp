@@ -247,14 +247,10 @@ NoiseSweepResult NoiseSweep::Run(const NoiseSweepRequest& request) {
             if (!Select(bench_, "PGA", gain.Pga) || !Select(bench_, "ADGN", gain.Adgn) ||
                 !Select(bench_, "OSR", rate.Osr) || !Select(bench_, "HS", rate.Hs))
                 return Failed(std::move(result), "the chip did not take the setting " + where);
-            // The capture "Catch ADC" makes: 23-bit codes read on the chip's interrupt.
-            const double captureGain = GetGain(model, bench_.Stnd.RegImage);
-            const CaptureOptions options{.NPoint = request.Samples,
-                                         .ScaleDiv = analysis.ScaleDiv,
-                                         .ScaleBits = analysis.ScaleBits,
-                                         .ChangeMode = analysis.ChangeMode,
-                                         .Gain = captureGain,
-                                         .Decode = {.HalveCodes = true}};
+            // The capture "Catch ADC" makes, with the point's sample count.
+            CaptureOptions options = bench_.CatchOptions();
+            options.NPoint = request.Samples;
+            const double captureGain = options.Gain;
             const bool complete =
                 bench_.Capture.CatchACDCOM(analysis.EREFV, kMode24Interrupt, options);
             if (!complete && (stop_ || bench_.Guard.StopRequested())) {

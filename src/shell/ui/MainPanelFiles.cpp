@@ -2,7 +2,6 @@
 // temperature test window with the sequence's hooks into the analysis window.
 #include "shell/ui/MainPanel.h"
 
-#include "analysis/AdcGain.h"
 #include "analysis/ui/AnxADC.h"
 #include "instruments/ui/InstrumentWindows.h"
 #include "instruments/ui/TempTestWindow.h"
@@ -103,15 +102,7 @@ void TMainPanel::CreateTempTestWindow() {
                    this);
     TMP->OpenResultsChart = [this] { ShowResultsChart(); };
     CaptureWindow& window = bench_.Temp.Window;
-    window.Options = [this] {
-        const AnalysisSettings& config = bench_.Config.Analysis;
-        return CaptureOptions{config.NPoint,
-                              config.ScaleDiv,
-                              config.ScaleBits,
-                              config.ChangeMode,
-                              GetGain(bench_.Model, bench_.Stnd.RegImage),
-                              DecodeOptions{true, false}};
-    };
+    window.Options = [this] { return bench_.CatchOptions(); };
     window.SetRefText = [this](const std::string& text) {
         bench_.Config.Analysis.EREFV = text;
         AnxADC->EREFV->setText(QString::fromStdString(text));

@@ -2,7 +2,6 @@
 // run with its progress lines, and a stop on SIGTERM or SIGINT that leaves the bench safe.
 #include "shell/ui/TempRunCommand.h"
 
-#include "analysis/AdcGain.h"
 #include "analysis/FixedText.h"
 #include "instruments/RunJournal.h"
 #include "instruments/TempPlanFile.h"
@@ -93,15 +92,7 @@ std::string SelectInstruments(BenchInstruments& lab, const PlanPorts& ports,
 // The sequence captures as the analysis window's "Catch ADC" does with the saved settings.
 void WireCapture(Bench& bench) {
     CaptureWindow& window = bench.Temp.Window;
-    window.Options = [&bench] {
-        const AnalysisSettings& config = bench.Config.Analysis;
-        return CaptureOptions{config.NPoint,
-                              config.ScaleDiv,
-                              config.ScaleBits,
-                              config.ChangeMode,
-                              GetGain(bench.Model, bench.Stnd.RegImage),
-                              DecodeOptions{true, false}};
-    };
+    window.Options = [&bench] { return bench.CatchOptions(); };
     window.SetRefText = [&bench](const std::string& text) { bench.Config.Analysis.EREFV = text; };
 }
 
