@@ -3,6 +3,7 @@
 #include "instruments/TempPlanFile.h"
 
 #include "instruments/BenchInstruments.h"
+#include "platform/PortNames.h"
 #include "platform/TextFile.h"
 
 #include <algorithm>
@@ -16,7 +17,6 @@
 namespace qn {
 namespace {
 
-constexpr int kComPorts = 17;
 constexpr size_t kHexDigitsMax = 4;
 constexpr size_t kStepCells = 3;     // step, switch, command
 constexpr size_t kTempCells = 4;     // temperature, humidity and their ramps
@@ -208,13 +208,9 @@ std::optional<size_t> IndexOf(const std::array<std::string_view, N>& names, std:
 
 // "COM1".."COM17" (letters in any case) as a list index.
 std::optional<int> ComIndex(std::string_view name) {
-    const std::string_view digits = name.substr(std::min<size_t>(3, name.size()));
-    if ((!name.starts_with("COM") && !name.starts_with("com")) || digits.empty() ||
-        digits.find_first_not_of("0123456789") != std::string_view::npos)
-        return std::nullopt;
-    const std::optional<long> n = CellInteger(digits);
-    if (!n || *n < 1 || *n > kComPorts) return std::nullopt;
-    return static_cast<int>(*n - 1);
+    const int number = ComPortNumber(name);
+    if (number == 0) return std::nullopt;
+    return number - 1;
 }
 
 class PlanReader {

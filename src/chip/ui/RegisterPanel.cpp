@@ -9,13 +9,10 @@
 
 #include <QBoxLayout>
 #include <QCursor>
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTableWidget>
@@ -373,39 +370,6 @@ void TQn_Reg2::IndirectClicked(int pair) {
     indirectPair_ = pair == 1 ? 1 : 0;
     IndirectMenu->actions()[1]->setText(QString("Modify FSR%1").arg(indirectPair_));
     IndirectMenu->popup(QCursor::pos());
-}
-
-void TQn_Reg2::CompareSnapshotClick() {
-    if (!CompareWith) return;
-    const auto file = context_.Ask.AskFileToOpen("snapshot", context_.ProgramDir);
-    if (!file) return;
-    const SnapshotComparison result = CompareWith(*file);
-    if (!result.Read || result.Differences == 0) {
-        context_.Ask.Tell(result.Text);
-        return;
-    }
-    ShowComparison(*file, result.Text);
-}
-
-// The differences stay open beside the panel, selectable and copyable, while the user goes on.
-void TQn_Reg2::ShowComparison(const std::string& file, const std::string& text) {
-    if (CompareDialog == nullptr) {
-        CompareDialog = new QDialog(this);
-        CompareDialog->setObjectName("CompareDialog");
-        auto* layout = new QVBoxLayout(CompareDialog);
-        CompareText = new QPlainTextEdit(CompareDialog);
-        CompareText->setReadOnly(true);
-        CompareText->setFont(QFont("Courier New", 10));
-        layout->addWidget(CompareText);
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, CompareDialog);
-        connect(buttons, &QDialogButtonBox::rejected, CompareDialog, &QDialog::hide);
-        layout->addWidget(buttons);
-        CompareDialog->resize(640, 360);
-    }
-    CompareDialog->setWindowTitle(QString::fromStdString("Registers changed since " + file));
-    CompareText->setPlainText(QString::fromStdString(text));
-    CompareDialog->show();
-    CompareDialog->raise();
 }
 
 void TQn_Reg2::ChangeWork() {

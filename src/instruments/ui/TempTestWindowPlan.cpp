@@ -4,6 +4,7 @@
 #include "instruments/TempPlanFile.h"
 #include "instruments/ui/InstrumentWindows.h"
 #include "instruments/ui/TempTestWindow.h"
+#include "platform/PortNames.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -16,10 +17,8 @@ namespace {
 
 // The COM list index of a selected port ("COM3" is 2); `fallback` for one not selected.
 int ComIndexOf(const DevcRS232& port, int fallback) {
-    const QString name = QString::fromStdString(port.PortName);
-    bool ok = false;
-    const int number = name.mid(3).toInt(&ok);
-    return port.Selected && name.startsWith("COM") && ok && number >= 1 ? number - 1 : fallback;
+    const int number = ComPortNumber(port.PortName);
+    return port.Selected && number > 0 ? number - 1 : fallback;
 }
 
 // The ports the instruments are selected on; the usual COM1..COM3 for one that is not.
