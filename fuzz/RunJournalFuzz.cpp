@@ -1,6 +1,7 @@
 // libFuzzer target: arbitrary bytes as the run journal. The first byte chooses whether each line
 // gets a correct checksum in front (so the fuzzer reaches the record readers) or stays as it is.
-// A journal read, written again record by record and read once more must give the same contents.
+// A journal read, written again record by record and read once more must give the same contents,
+// with nothing damaged the second time.
 #include "instruments/RunJournal.h"
 
 #include <zlib.h>
@@ -65,7 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const qn::RunJournalContents first = qn::ParseRunJournal(text);
     Require(first.WholeBytes <= text.size());
-    Require(first.WholeBytes == 0 || text[first.WholeBytes - 1] == '\n');
+    Require(first.WholeBytes == 0 || text[first.WholeBytes - 1] == '\n' ||
+            text[first.WholeBytes - 1] == '\r');
+    // Damaged stretches are named up to ten, then counted, then the plan or another run.
+    Require(first.Damage.size() <= 12);
     if (!first.HasPlan) {
         Require(first.Attempts.empty() && first.Notes.empty() && !first.Ended);
         return 0;
@@ -80,6 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(second.WholeBytes == written.size());
     Require(second.HasPlan && second.Ended == first.Ended && second.Completed == first.Completed);
     Require(second.Attempts.size() == first.Attempts.size() && second.Notes == first.Notes);
+    Require(second.Damage.empty() && !second.OtherRunFollows);
+    for (size_t i = 0; i < first.Attempts.size(); ++i)
+        Require(second.Attempts[i].Captured == first.Attempts[i].Captured);
     Require(Rewritten(second) == written);
     return 0;
 }

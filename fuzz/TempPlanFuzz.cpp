@@ -1,12 +1,17 @@
-// libFuzzer target: arbitrary bytes as a temperature plan file. A plan that reads must write a
-// text that reads again into the same plan.
+// libFuzzer target: arbitrary bytes as a temperature plan file. A plan that reads must keep every
+// limit a run checks and write a text that reads again into the same plan; a plan that does not
+// read gets a message that shows no value whole.
 #include "instruments/TempPlanFile.h"
+#include "instruments/TempRunLimits.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 namespace {
+
+// A message quotes at most 200 bytes of a value, with the line, the key and the reason around it.
+constexpr size_t kLongestMessage = 512;
 
 void Require(bool condition) {
     if (!condition) __builtin_trap();
@@ -28,9 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Parts first;
     const std::string error = qn::ApplyTempPlan(text, first.Refs());
     if (!error.empty()) {
-        Require(error.starts_with("line "));
+        Require(error.size() < kLongestMessage);
         return 0;
     }
+    Require(qn::RunLimitsRefused(first.Plan).empty());
     const std::string written = first.Text();
     Parts second;
     Require(qn::ApplyTempPlan(written, second.Refs()).empty());

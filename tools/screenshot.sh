@@ -99,24 +99,24 @@ if [ "$QN_VIEW" = temp ] || [ "$QN_VIEW" = results ]; then
   edit 317 135 2.0
   xdotool mousemove 402 79 click 1 # SET
   sleep 0.5
-  edit 317 163 2
+  edit 317 191 2
   xdotool key Return
-  edit 317 191 1
-  edit 317 219 100
-  # The register step grid: address 4 in the first column, two steps, delay 1 ms, 2.4 V.
-  cell 195 526 4
-  cell 195 546 1
-  cell 195 566 2
-  cell 424 546 1
-  cell 424 566 1
-  cell 494 546 2.4
-  cell 494 566 2.4
-  xdotool mousemove 185 333 click 1 # T-Begin
+  edit 317 219 1
+  edit 317 247 100
+  # The register step grid: address 4 in the first column, two steps, delay 1 s, 2.4 V.
+  cell 195 554 4
+  cell 195 574 1
+  cell 195 594 2
+  cell 424 574 1
+  cell 424 594 1
+  cell 494 574 2.4
+  cell 494 594 2.4
+  xdotool mousemove 185 361 click 1 # T-Begin
   if [ "$QN_VIEW" = temp ]; then
     sleep 90
   else
     sleep 5
-    xdotool mousemove 285 499 click 1 # Results over temperature
+    xdotool mousemove 285 527 click 1 # Results over temperature
     sleep 1.5
     xdotool mousemove 479 34 click 1  # its maximise button: the chart fills the main window
     sleep 1

@@ -50,6 +50,15 @@ struct CaptureWiring {
 class AdcCapture {
   public:
     explicit AdcCapture(const CaptureWiring& wiring) : wiring_(wiring) {}
+    // The same link and bench as `same`, capturing into a store of its own (a second channel).
+    AdcCapture(const AdcCapture& same, AnalysisStore& store)
+        : wiring_{same.wiring_.Link,
+                  same.wiring_.Usb,
+                  same.wiring_.Guard,
+                  same.wiring_.Time,
+                  same.wiring_.Status,
+                  same.wiring_.Centre,
+                  store} {}
 
     // Empties the result panels, captures, posts "Read Compelete" or "Read Error !!!!!" on status
     // panel 2 and computes the statistics of what was taken. True when the capture completed;

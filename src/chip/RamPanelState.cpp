@@ -5,7 +5,6 @@
 #include "chip/RegisterRefresh.h"
 #include "platform/TextFile.h"
 
-#include <cstdio>
 #include <utility>
 
 namespace qn {
@@ -32,8 +31,8 @@ std::string_view Trimmed(std::string_view text) {
 }
 
 // Line n of a file, empty past its end.
-std::string_view LineAt(const std::vector<std::string>& lines, size_t n) {
-    return n < lines.size() ? std::string_view(lines[n]) : std::string_view();
+std::string_view LineAt(std::span<const std::string_view> lines, size_t n) {
+    return n < lines.size() ? lines[n] : std::string_view();
 }
 
 // A flag field of the "%2d%2d" line: true only for the number 1.
@@ -57,10 +56,9 @@ std::string HintText(std::string_view text) {
     return out;
 }
 
+// The two flags as "%2d%2d" writes 0 and 1.
 std::string FlagsLine(bool marked, bool hinted) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%2d%2d", marked ? 1 : 0, hinted ? 1 : 0);
-    return text;
+    return {' ', marked ? '1' : '0', ' ', hinted ? '1' : '0'};
 }
 
 } // namespace
@@ -133,7 +131,9 @@ void RamPanelState::ResetAllHints() {
 }
 
 std::string RamPanelState::RamFileText(const ChipModel& model, const RegImageBytes& image) const {
+    constexpr size_t kTypicalBytes = 16; // a value line, or a mark's three lines without a hint
     std::string out;
+    out.reserve(kRamFileAddresses * 2 * kTypicalBytes);
     for (int a = 0; a < kRamFileAddresses; ++a)
         AppendLine(out, model.Mask(a) == 0 ? std::string("-") : HexPad(ImageByte(image, a), 2));
     for (size_t a = 0; a < kRamFileAddresses; ++a) {
@@ -144,7 +144,7 @@ std::string RamPanelState::RamFileText(const ChipModel& model, const RegImageByt
     return out;
 }
 
-void RamPanelState::LoadRamValues(const std::vector<std::string>& lines, const ChipModel& model,
+void RamPanelState::LoadRamValues(std::span<const std::string_view> lines, const ChipModel& model,
                                   const RegisterWriter& store) {
     for (int a = 0; a < kRamFileAddresses; ++a) {
         const uint32_t value = model.Mask(a) == 0 ? 0 : ParseHex(LineAt(lines, Index(a)));
@@ -152,7 +152,7 @@ void RamPanelState::LoadRamValues(const std::vector<std::string>& lines, const C
     }
 }
 
-void RamPanelState::LoadRamMarks(const std::vector<std::string>& lines) {
+void RamPanelState::LoadRamMarks(std::span<const std::string_view> lines) {
     for (size_t a = 0; a < kRamFileAddresses; ++a) {
         const size_t first = kRamFileAddresses + 3 * a;
         const std::string_view flags = LineAt(lines, first);

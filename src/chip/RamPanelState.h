@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,10 +73,11 @@ class RamPanelState {
     std::string RamFileText(const ChipModel& model, const RegImageBytes& image) const;
     // Loading, in two steps with the panel's refresh between them: the 512 value lines through
     // `store` (unimplemented addresses get 0), then the flag, colour and hint lines. Missing lines
-    // read as empty.
-    static void LoadRamValues(const std::vector<std::string>& lines, const ChipModel& model,
+    // read as empty. The lines are the file's text as SplitTextLines gives them: views into the
+    // text read once, never copied line by line.
+    static void LoadRamValues(std::span<const std::string_view> lines, const ChipModel& model,
                               const RegisterWriter& store);
-    void LoadRamMarks(const std::vector<std::string>& lines);
+    void LoadRamMarks(std::span<const std::string_view> lines);
 
   private:
     std::array<RamCell, kRamBankSize> cells_{};

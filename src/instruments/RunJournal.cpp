@@ -25,17 +25,26 @@ fs::path JournalPath(const std::string& programDir) {
 size_t RunJournalContents::NextRow() const {
     const size_t rows = Plan.TempCount();
     const size_t steps = Plan.StepCount();
-    std::vector<size_t> ended(rows + 1, 0);
+    std::vector<bool> ended((rows + 1) * (steps + 1), false);
     for (const JournalAttempt& a : Attempts)
-        if (a.Final) ++ended[a.Row];
+        if (a.Final) ended[a.Row * (steps + 1) + a.Step] = true;
     for (size_t row = 1; row <= rows; ++row)
-        if (ended[row] < steps) return row;
+        for (size_t step = 1; step <= steps; ++step)
+            if (!ended[row * (steps + 1) + step]) return row;
     return rows + 1;
 }
 
 RunJournalContents ReadRunJournal(const std::string& programDir) {
+    const fs::path path = JournalPath(programDir);
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) return {};
     std::string text;
-    if (!ReadFileContents(JournalPath(programDir).string(), text)) return {};
+    if (!fs::is_regular_file(status) || !ReadFileContents(path.string(), text)) {
+        RunJournalContents unread;
+        unread.Damage.push_back(path.string() + " cannot be read as a run journal");
+        return unread;
+    }
     return ParseRunJournal(text);
 }
 
@@ -77,17 +86,31 @@ void ApplyJournalPlan(const JournalPlan& journal, TempTestPlan& plan, StepTable&
     if (steps < plan.RegChg.Steps()) plan.RegChg.Cell(1, steps + 1).clear();
 }
 
+// A row's set points as the run used them when it measured there, else as its plan row gives them.
 TempResults JournalResults(const RunJournalContents& journal) {
     TempResults results;
-    results.Reset(journal.Plan.TempCount(), journal.Plan.StepCount());
+    const JournalPlan& plan = journal.Plan;
+    results.Reset(plan.TempCount(), plan.StepCount());
+    for (size_t row = 1; row <= plan.TempCount(); ++row) {
+        results.SetPoint(row) = CellNumber(plan.Rows[row].Temperature).value_or(0);
+        results.HumiditySetPoint(row) = CellNumber(plan.Rows[row].Humidity).value_or(0);
+    }
     for (const JournalAttempt& a : journal.Attempts) {
+        if (!a.Captured) continue;
         results.SetPoint(a.Row) = a.SetPoint;
         results.HumiditySetPoint(a.Row) = a.HumiditySetPoint;
         results.Result(a.Row, a.Step) = a.Result;
+        results.SetMeasured(a.Row, a.Step, true);
         for (size_t channel = 0; channel < a.Meters.size(); ++channel)
             results.Meter(a.Row, a.Step, channel) = a.Meters[channel];
     }
     return results;
+}
+
+std::string DamageText(const RunJournalContents& journal) {
+    std::string text;
+    for (const std::string& damage : journal.Damage) text += (text.empty() ? "" : "\n") + damage;
+    return text;
 }
 
 std::optional<size_t> NextFullFileNumber(const RunJournalContents& journal) {
@@ -101,18 +124,6 @@ std::optional<size_t> NextFullFileNumber(const RunJournalContents& journal) {
     return next;
 }
 
-std::vector<ResultFileWrite> RebuildResultFiles(const std::string& programDir) {
-    const RunJournalContents journal = ReadRunJournal(programDir);
-    if (!journal.HasPlan) return {{JournalPath(programDir).string(), "No run journal to rebuild"}};
-    const TempResults results = JournalResults(journal);
-    const TempRunSettings& settings = journal.Plan.Settings;
-    std::vector<ResultFileWrite> written{WriteTempAFile(programDir, results),
-                                         WriteTempBFile(programDir, results, settings.Alternate)};
-    if (settings.Source != CaptureSource::Adc)
-        written.push_back(WriteMeterFile(programDir, results));
-    return written;
-}
-
 std::string LocalTimeText(double days) {
     const auto seconds = static_cast<std::time_t>(std::floor(days * 86'400.0));
     std::tm parts{};
@@ -122,12 +133,23 @@ std::string LocalTimeText(double days) {
     return text;
 }
 
-bool RunJournal::Begin(const std::string& programDir, const JournalPlan& plan) {
+std::string RunJournal::Begin(const std::string& programDir, const JournalPlan& plan) {
     const fs::path path = JournalPath(programDir);
+    const fs::path old = fs::path(programDir) / kJournalOldFile;
     std::error_code error;
     file_.Close();
-    if (fs::exists(path, error)) fs::rename(path, fs::path(programDir) / kJournalOldFile, error);
-    return file_.Open(path.string(), 0) && file_.Append(JournalPlanRecord(plan));
+    const fs::file_status status = fs::symlink_status(path, error);
+    if (status.type() == fs::file_type::none)
+        return "The run journal " + path.string() + " cannot be looked at (" + error.message() +
+               ")";
+    error.clear();
+    if (fs::exists(status)) fs::rename(path, old, error);
+    if (error)
+        return "The previous run journal cannot be kept as " + old.string() + " (" +
+               error.message() + ")";
+    if (!file_.Open(path.string(), 0) || !file_.Append(JournalPlanRecord(plan)))
+        return "The run journal " + path.string() + " cannot be written";
+    return {};
 }
 
 bool RunJournal::Continue(const std::string& programDir, uint64_t wholeBytes) {

@@ -1,5 +1,5 @@
 // The run journal's records as text: tab-separated fields, escaped, with a CRC-32 in front, and
-// the reader that keeps every whole record before a cut or damaged one.
+// the reader that keeps every intact record of the run and names the damaged lines.
 #include "instruments/RunJournal.h"
 
 #include <zlib.h>
@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cstdio>
 #include <iterator>
+#include <utility>
 
 namespace qn {
 namespace {
@@ -16,6 +17,9 @@ constexpr std::string_view kAttemptKind = "TRY";
 constexpr std::string_view kEndKind = "END";
 constexpr std::string_view kNoteKind = "LOG";
 constexpr size_t kCrcDigits = 8;
+constexpr int kFirstJournalVersion = 1;
+// Damaged stretches named one by one; beyond them only their count is told.
+constexpr size_t kNamedDamage = 10;
 
 // Fields of one record; texts escape '%', tab, CR and LF as %XX so a record stays one line.
 class Fields {
@@ -196,7 +200,8 @@ bool ReadPlan(FieldReader& r, JournalPlan& plan) {
     // Each row, the header row too, takes four fields: a damaged count larger than the record
     // could hold is refused before any room is made for it.
     constexpr size_t kRowFields = 4;
-    if (!r.Ok() || plan.Version != kJournalVersion || rows == 0 || rows >= r.Left() / kRowFields)
+    if (!r.Ok() || plan.Version < kFirstJournalVersion || plan.Version > kJournalVersion ||
+        rows == 0 || rows >= r.Left() / kRowFields)
         return false;
     plan.Rows.resize(rows + 1);
     for (TemperatureRow& row : plan.Rows)
@@ -231,6 +236,7 @@ bool ReadAttempt(FieldReader& r, const JournalPlan& plan, JournalAttempt& a) {
         m.Unit = r.Text();
     }
     a.FullFile = r.Text();
+    a.Captured = r.Left() == 0 || r.Flag(); // a version-1 record has no such field
     return r.Whole() && a.Row >= 1 && a.Row <= plan.TempCount() && a.Step >= 1 &&
            a.Step <= plan.StepCount();
 }
@@ -258,6 +264,42 @@ bool TakeRecord(std::string_view payload, RunJournalContents& c) {
     c.Completed = r.Flag();
     return c.Ended = r.Whole();
 }
+
+// Whether a record starts a run (whatever else it holds).
+bool StartsRun(std::string_view payload) {
+    FieldReader r(payload);
+    return r.Text() == kPlanKind;
+}
+
+// The numbers of the damaged lines as stretches of consecutive lines, told as texts.
+class DamagedLines {
+  public:
+    void Add(size_t line) {
+        ++count_;
+        if (!named_.empty() && named_.back().second + 1 == line)
+            named_.back().second = line;
+        else if (named_.size() < kNamedDamage)
+            named_.emplace_back(line, line);
+        else
+            ++unnamed_;
+    }
+    void Tell(std::vector<std::string>& texts) const {
+        for (const auto& [first, last] : named_)
+            texts.push_back(first == last
+                                ? "Run journal line " + std::to_string(first) +
+                                      " is damaged and was left out"
+                                : "Run journal lines " + std::to_string(first) + " to " +
+                                      std::to_string(last) + " are damaged and were left out");
+        if (unnamed_ > 0)
+            texts.push_back("Run journal: " + std::to_string(count_) +
+                            " damaged lines in all were left out");
+    }
+
+  private:
+    std::vector<std::pair<size_t, size_t>> named_;
+    size_t unnamed_ = 0;
+    size_t count_ = 0;
+};
 
 // The fields of a record line whose checksum matches; empty when it does not.
 std::optional<std::string_view> CheckedPayload(std::string_view line) {
@@ -312,6 +354,7 @@ std::string JournalAttemptRecord(const JournalAttempt& a) {
         f.Text(m.Unit);
     }
     f.Text(a.FullFile);
+    f.Flag(a.Captured);
     return f.Line();
 }
 
@@ -330,17 +373,38 @@ std::string JournalNoteRecord(const std::string& time, const std::string& text) 
     return f.Line();
 }
 
+// A record's checksum covers its fields only, so a line end converted to CR LF (or CR) reads as
+// well; empty lines hold nothing. Without the plan no other record can be placed in a run, and a
+// second plan starts another run, whose records are not this one's.
 RunJournalContents ParseRunJournal(std::string_view text) {
     RunJournalContents contents;
+    DamagedLines damaged;
     size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) break; // cut in the middle by a crash
-        const auto payload = CheckedPayload(text.substr(start, end - start));
-        if (!payload || !TakeRecord(*payload, contents)) break;
-        start = end + 1;
+    for (size_t number = 1; start < text.size(); ++number) {
+        const size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) break; // a record torn by a crash
+        const std::string_view line = text.substr(start, end - start);
+        start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
+        if (line.empty()) continue;
+        const auto payload = CheckedPayload(line);
+        const bool kept = payload && TakeRecord(*payload, contents);
+        if (!contents.HasPlan) {
+            contents.Damage.push_back("Run journal line " + std::to_string(number) +
+                                      ", the run's plan, is damaged: the run it records can be "
+                                      "neither resumed nor rebuilt");
+            break;
+        }
+        if (!kept && payload && StartsRun(*payload)) {
+            contents.OtherRunFollows = true;
+            contents.Damage.push_back("Run journal line " + std::to_string(number) +
+                                      " starts another run: it and the lines after it were left "
+                                      "out, and the run cannot be resumed");
+            break;
+        }
+        if (!kept) damaged.Add(number);
         contents.WholeBytes = start;
     }
+    damaged.Tell(contents.Damage);
     return contents;
 }
 

@@ -3,15 +3,17 @@
 #include "instruments/TempPlanFile.h"
 
 #include "instruments/BenchInstruments.h"
+#include "instruments/TempRunLimits.h"
 #include "platform/PortNames.h"
+#include "platform/ShownValue.h"
 #include "platform/TextFile.h"
 
 #include <algorithm>
 #include <array>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <optional>
-#include <set>
 #include <vector>
 
 namespace qn {
@@ -32,20 +34,21 @@ constexpr std::array<std::pair<std::string_view, Section>, 6> kSections = {{
     {"supply", Section::Supply},
 }};
 
-// What a text setting must hold.
-enum class Rule { Count, Number, StepRows, WholeMinutes, NonNegative };
+// What a text setting must hold; the set points' limits are checked once every key is read.
+enum class Rule { Count, Number, StepRows, Soak, SupplyDelay, Lowest };
 struct TextKey {
     std::string_view Name;
     std::string TempRunSettings::*Field;
     Rule Check;
 };
-constexpr std::array<TextKey, 7> kTextKeys = {{
+constexpr std::array<TextKey, 8> kTextKeys = {{
     {"TempCount", &TempRunSettings::TempCount, Rule::Count},
     {"Start", &TempRunSettings::Start, Rule::Number},
     {"Increment", &TempRunSettings::Increment, Rule::Number},
+    {"LowestCelsius", &TempRunSettings::LowestCelsius, Rule::Lowest},
     {"StepRows", &TempRunSettings::StepRows, Rule::StepRows},
-    {"SoakMinutes", &TempRunSettings::SoakMinutes, Rule::WholeMinutes},
-    {"SupplyDelay", &TempRunSettings::SupplyDelay, Rule::NonNegative},
+    {"SoakMinutes", &TempRunSettings::SoakMinutes, Rule::Soak},
+    {"SupplyDelay", &TempRunSettings::SupplyDelay, Rule::SupplyDelay},
     {"HoldCelsius", &TempRunSettings::HoldCelsius, Rule::Number},
 }};
 struct FlagKey {
@@ -179,24 +182,29 @@ struct Entry {
     std::vector<std::string> Cells;
 };
 
-std::string CheckText(Rule rule, const std::string& value) {
+// Why a whole number is refused; empty when it lies from 1 to `most`.
+std::string CountRefused(const std::string& value, size_t most) {
     const std::optional<long> whole = CellInteger(value);
-    const std::optional<double> number = CellNumber(value);
+    if (whole && *whole >= 1 && *whole <= static_cast<long>(most)) return {};
+    return "is not a whole number from 1 to " + std::to_string(most);
+}
+
+std::string CheckText(Rule rule, const std::string& value) {
     switch (rule) {
     case Rule::Count:
-        return whole && *whole >= 1 ? "" : "is not a whole number of 1 or more";
-    case Rule::Number:
-        return number ? "" : "is not a number";
+        return CountRefused(value, kMaxTempRows);
     case Rule::StepRows:
-        return whole && *whole >= 1 && *whole <= static_cast<long>(kMaxStepRows)
-                   ? ""
-                   : "is not a whole number from 1 to " + std::to_string(kMaxStepRows);
-    case Rule::WholeMinutes:
-        return whole && *whole >= 0 ? "" : "is not a whole number of 0 or more";
-    case Rule::NonNegative:
+        return CountRefused(value, kMaxStepRows);
+    case Rule::Soak:
+        return WaitRefused(value, WaitSetting::SoakMinutes);
+    case Rule::SupplyDelay:
+        return WaitRefused(value, WaitSetting::SupplyDelayMs);
+    case Rule::Lowest:
+        return LowestRefused(value);
+    case Rule::Number:
         break;
     }
-    return number && *number >= 0 ? "" : "is not a number of 0 or more";
+    return CellNumber(value) ? "" : "is not a number";
 }
 
 template <size_t N>
@@ -220,6 +228,8 @@ class PlanReader {
   private:
     std::string Collect(std::string_view text);
     std::string ApplyRun();
+    std::string CheckSetPoints() const;
+    std::string CheckSaysWhatItRuns() const;
     std::string ApplyPorts();
     std::string ApplyTemperatures();
     std::string ApplyRegisters();
@@ -227,6 +237,7 @@ class PlanReader {
 
     std::array<std::vector<Entry>, kSections.size() + 1> entries_;
     std::array<size_t, kSections.size() + 1> headerLine_{};
+    std::map<std::string, size_t, std::less<>> runKeyLines_; // the line of each [run] key
     TempTestPlan plan_;
     StepTable fluke_;
     StepTable power_;
@@ -251,6 +262,7 @@ std::string PlanReader::Read(std::string_view text, const TempPlanParts& parts) 
         [&] { return ApplyRegisters(); },
         [&] { return ApplySteps(Section::Calibrator, fluke_); },
         [&] { return ApplySteps(Section::Supply, power_); },
+        [&] { return CheckSaysWhatItRuns(); },
     };
     for (const auto& part : partsInOrder) {
         if (std::string error = part(); !error.empty()) return error;
@@ -264,7 +276,7 @@ std::string PlanReader::Read(std::string_view text, const TempPlanParts& parts) 
 
 // Sorts the lines into their sections, split into keys and values or cells.
 std::string PlanReader::Collect(std::string_view text) {
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    text = WithoutByteOrderMark(text);
     Section section = Section::None;
     size_t number = 0;
     for (const std::string_view raw : SplitTextLines(text)) {
@@ -275,7 +287,7 @@ std::string PlanReader::Collect(std::string_view text) {
             const auto found = std::find_if(kSections.begin(), kSections.end(), [&](const auto& s) {
                 return "[" + std::string(s.first) + "]" == line;
             });
-            if (found == kSections.end()) return At(number, "unknown section " + std::string(line));
+            if (found == kSections.end()) return At(number, "unknown section " + ShownValue(line));
             section = found->second;
             size_t& header = headerLine_[static_cast<size_t>(section)];
             if (header != 0) return At(number, std::string(line) + " appears a second time");
@@ -302,73 +314,108 @@ std::string PlanReader::Collect(std::string_view text) {
 
 std::string PlanReader::ApplyRun() {
     TempRunSettings& settings = plan_.Settings;
-    std::set<std::string> seen;
     for (const Entry& e : Of(entries_, Section::Run)) {
         const std::string& value = e.Cells[0];
-        if (!seen.insert(e.Key).second) return At(e.Line, e.Key + " is given twice");
+        const std::string shown = ShownValue(value);
+        if (!runKeyLines_.emplace(e.Key, e.Line).second)
+            return At(e.Line, e.Key + " is given twice"); // a known key: an unknown one failed
         const auto text = std::find_if(kTextKeys.begin(), kTextKeys.end(),
                                        [&](const TextKey& k) { return k.Name == e.Key; });
         const auto flag = std::find_if(kFlagKeys.begin(), kFlagKeys.end(),
                                        [&](const FlagKey& k) { return k.Name == e.Key; });
         if (text != kTextKeys.end()) {
             const std::string why = CheckText(text->Check, value);
-            if (!why.empty()) return At(e.Line, e.Key + " \"" + value + "\" " + why);
+            if (!why.empty()) return At(e.Line, e.Key + " " + shown + " " + why);
             settings.*text->Field = value;
         } else if (flag != kFlagKeys.end()) {
             if (value != "yes" && value != "no")
-                return At(e.Line, e.Key + " \"" + value + "\" is not yes or no");
+                return At(e.Line, e.Key + " " + shown + " is not yes or no");
             settings.*flag->Field = value == "yes";
         } else if (e.Key == "Source" || e.Key == "Measure") {
             const bool source = e.Key == "Source";
             const auto index = source ? IndexOf(kSources, value) : IndexOf(kMeasures, value);
             if (!index)
-                return At(e.Line, e.Key + " \"" + value + "\" is not one of " +
+                return At(e.Line, e.Key + " " + shown + " is not one of " +
                                       (source ? "ADC+Brymen, ADC, Brymen" : "ADC, Temperature"));
             if (source) settings.Source = static_cast<CaptureSource>(*index);
             if (!source) settings.Measure = static_cast<CaptureMeasure>(*index);
         } else {
-            return At(e.Line, "unknown setting " + e.Key);
+            return At(e.Line, "unknown setting " + ShownValue(e.Key));
         }
     }
     plan_.SetStepRows(fluke_, power_);
+    return CheckSetPoints();
+}
+
+// The start and, when the chamber is to hold it, the hold temperature lie within the limits the
+// plan's lowest set point gives; a default refused by that limit is named at its line.
+std::string PlanReader::CheckSetPoints() const {
+    const TempRunSettings& settings = plan_.Settings;
+    const SetPointRange range = *RangeWithLowest(settings.LowestCelsius);
+    const std::pair<std::string_view, const std::string*> setPoints[] = {
+        {"Start", &settings.Start}, {"HoldCelsius", &settings.HoldCelsius}};
+    for (const auto& [name, value] : setPoints) {
+        if (name == "HoldCelsius" && !settings.HoldChamber) continue;
+        const std::string why = SetPointRefused(*value, range);
+        if (why.empty()) continue;
+        auto line = runKeyLines_.find(name);
+        if (line == runKeyLines_.end()) line = runKeyLines_.find("LowestCelsius");
+        const size_t number = line == runKeyLines_.end() ? 1 : line->second;
+        return At(number, std::string(name) + " " + ShownValue(*value) + " " + why);
+    }
     return {};
 }
 
+// A plan that sets no [run] key and no temperature row would run the window's defaults unasked.
+std::string PlanReader::CheckSaysWhatItRuns() const {
+    if (!runKeyLines_.empty() || !entries_[static_cast<size_t>(Section::Temperatures)].empty())
+        return {};
+    return "the plan sets no [run] key and no [temperatures] row: it must say what it runs";
+}
+
 std::string PlanReader::ApplyPorts() {
-    std::set<std::string> seen;
+    std::vector<std::string_view> seen;
     for (const Entry& e : Of(entries_, Section::Ports)) {
-        if (!seen.insert(e.Key).second) return At(e.Line, e.Key + " is given twice");
         const auto key = std::find_if(kPortKeys.begin(), kPortKeys.end(),
                                       [&](const PortKey& k) { return k.Name == e.Key; });
         if (key == kPortKeys.end())
-            return At(e.Line, "unknown instrument " + e.Key + " (Calibrator, Supply, Chamber)");
+            return At(e.Line,
+                      "unknown instrument " + ShownValue(e.Key) + " (Calibrator, Supply, Chamber)");
+        if (std::find(seen.begin(), seen.end(), key->Name) != seen.end())
+            return At(e.Line, e.Key + " is given twice");
+        seen.push_back(key->Name);
         const std::optional<int> index = ComIndex(e.Cells[0]);
-        if (!index) return At(e.Line, e.Key + " \"" + e.Cells[0] + "\" is not COM1 to COM17");
+        if (!index)
+            return At(e.Line, e.Key + " " + ShownValue(e.Cells[0]) + " is not COM1 to COM17");
         ports_.*key->Field = *index;
     }
     return {};
 }
 
-// Without a [temperatures] section the rows follow from TempCount, Start and Increment.
+// Without a [temperatures] section the rows follow from TempCount, Start and Increment as "SET"
+// makes them; a row that its two decimals put past a limit is refused at Start's line.
 std::string PlanReader::ApplyTemperatures() {
     const std::vector<Entry>& rows = Of(entries_, Section::Temperatures);
     const size_t header = headerLine_[static_cast<size_t>(Section::Temperatures)];
     if (header == 0) {
-        plan_.SetTemperatureRows();
-        return {};
+        plan_.SetTemperatureRows(); // its start, increment and lowest set point are checked
+        const std::string why = RunLimitsRefused(plan_);
+        const auto start = runKeyLines_.find("Start");
+        return why.empty() ? why : At(start == runKeyLines_.end() ? 1 : start->second, why);
     }
     const auto count = static_cast<size_t>(*CellInteger(plan_.Settings.TempCount));
     if (rows.size() != count)
         return At(header, "[temperatures] has " + std::to_string(rows.size()) +
                               " rows but TempCount is " + std::to_string(count));
+    const SetPointRange range = *RangeWithLowest(plan_.Settings.LowestCelsius);
     plan_.Rows.resize(1);
     for (const Entry& e : rows) {
         if (e.Cells.size() != kTempCells)
             return At(e.Line, "expected temperature,humidity,temperature ramp,humidity ramp");
         for (const std::string& cell : e.Cells)
-            if (!CellNumber(cell)) return At(e.Line, "\"" + cell + "\" is not a number");
-        if (*CellNumber(e.Cells[0]) > kHighestSetPoint)
-            return At(e.Line, "temperature " + e.Cells[0] + " is above 150 °C");
+            if (!CellNumber(cell)) return At(e.Line, ShownValue(cell) + " is not a number");
+        const std::string why = SetPointRefused(e.Cells[0], range);
+        if (!why.empty()) return At(e.Line, "temperature " + ShownValue(e.Cells[0]) + " " + why);
         plan_.Rows.push_back({e.Cells[0], e.Cells[1], e.Cells[2], e.Cells[3]});
     }
     return {};
@@ -385,7 +432,7 @@ std::string PlanReader::ApplyRegisters() {
     const size_t columns = head.size() - kRegExtraCells;
     for (size_t c = 1; c <= columns; ++c) {
         if (!IsHex(head[c], 1))
-            return At(rows[0].Line, "address \"" + head[c] + "\" is not 1 to 4 hex digits");
+            return At(rows[0].Line, "address " + ShownValue(head[c]) + " is not 1 to 4 hex digits");
         plan_.RegChg.Cell(c, 0) = head[c];
     }
     if (columns == 0 && rows.size() > 1)
@@ -400,13 +447,14 @@ std::string PlanReader::ApplyRegisters() {
             return At(e.Line, "step " + std::to_string(s) + " is beyond StepRows");
         for (size_t c = 1; c <= columns; ++c) {
             if (!IsHex(e.Cells[c], 1))
-                return At(e.Line, "value \"" + e.Cells[c] + "\" is not 1 to 4 hex digits");
+                return At(e.Line, "value " + ShownValue(e.Cells[c]) + " is not 1 to 4 hex digits");
             plan_.RegChg.Cell(c, s) = e.Cells[c];
         }
         const std::string& delay = e.Cells[columns + 1];
         const std::string& acm = e.Cells[columns + 2];
-        if (CheckText(Rule::NonNegative, delay) != "" || !CellNumber(acm))
-            return At(e.Line, "delay \"" + delay + "\" or ACM \"" + acm + "\" is not a number");
+        const std::string why = WaitRefused(delay, WaitSetting::StepDelaySeconds);
+        if (!why.empty()) return At(e.Line, "delay " + ShownValue(delay) + " " + why);
+        if (!CellNumber(acm)) return At(e.Line, "ACM " + ShownValue(acm) + " is not a number");
         plan_.RegChg.Cell(kDelayColumn, s) = delay;
         plan_.RegChg.Cell(kAcmColumn, s) = acm;
     }
@@ -419,12 +467,12 @@ std::string PlanReader::ApplySteps(Section section, StepTable& table) {
         if (e.Cells.size() != kStepCells) return At(e.Line, "expected step,switch,command");
         const std::optional<long> step = CellInteger(e.Cells[0]);
         if (!step || *step <= last)
-            return At(e.Line,
-                      "step \"" + e.Cells[0] + "\" is not a number above " + std::to_string(last));
+            return At(e.Line, "step " + ShownValue(e.Cells[0]) + " is not a number above " +
+                                  std::to_string(last));
         if (*step > static_cast<long>(table.Steps()))
-            return At(e.Line, "step " + e.Cells[0] + " is beyond StepRows");
+            return At(e.Line, "step " + std::to_string(*step) + " is beyond StepRows");
         if (!IsHex(e.Cells[1], 0))
-            return At(e.Line, "switch \"" + e.Cells[1] + "\" is not up to 4 hex digits");
+            return At(e.Line, "switch " + ShownValue(e.Cells[1]) + " is not up to 4 hex digits");
         last = *step;
         table.Row(static_cast<size_t>(*step)) = {e.Cells[1], e.Cells[2]};
     }
@@ -467,8 +515,9 @@ std::string FormatTempPlan(const TempTestPlan& plan, const StepTable& fluke, con
 
 std::string SaveTempPlan(const std::string& path, const TempTestPlan& plan, const StepTable& fluke,
                          const StepTable& power, const PlanPorts& ports) {
-    if (ReplaceFileContents(path, FormatTempPlan(plan, fluke, power, ports))) return {};
-    return "Cannot write the plan file \"" + path + "\"";
+    std::string problem;
+    if (ReplaceFileContents(path, FormatTempPlan(plan, fluke, power, ports), &problem)) return {};
+    return "Cannot write the plan file: " + (problem.empty() ? ShownValue(path) : problem);
 }
 
 std::string ApplyTempPlan(std::string_view text, const TempPlanParts& parts) {
@@ -477,7 +526,10 @@ std::string ApplyTempPlan(std::string_view text, const TempPlanParts& parts) {
 
 std::string LoadTempPlan(const std::string& path, const TempPlanParts& parts) {
     std::string text;
-    if (!ReadFileContents(path, text)) return "Cannot open the plan file \"" + path + "\"";
+    FileProblem problem;
+    if (!ReadFileContents(path, text, &problem))
+        return "Cannot read the plan file: " +
+               (problem.Text.empty() ? ShownValue(path) : problem.Text);
     const std::string error = ApplyTempPlan(text, parts);
     return error.empty() ? error : path + ": " + error;
 }

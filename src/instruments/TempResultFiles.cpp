@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <iterator>
 #include <string_view>
@@ -48,6 +49,16 @@ std::string Figures(const NoiseFigures& f, std::string_view separator) {
         if (!text.empty()) text += separator;
         text += TwoDecimals(value);
     }
+    return text;
+}
+
+// The seven figures of a step, or seven empty cells when the step has no complete capture: a
+// spreadsheet then shows a gap, never a zero that looks measured, and the columns stay in place.
+std::string StepFigures(const TempResults& results, size_t row, size_t step, const NoiseFigures& f,
+                        std::string_view separator) {
+    if (results.Measured(row, step)) return Figures(f, separator);
+    std::string text;
+    for (int cell = 1; cell < 7; ++cell) text += separator;
     return text;
 }
 
@@ -119,7 +130,8 @@ std::string TempAFileText(const TempResults& results) {
                            ",  ," + std::string(kFigureHeading));
     ForEachResult(results, out, [&](size_t row, size_t step) {
         return SetPointsText(results, row) + std::to_string(step) + ", " +
-               Figures(results.Result(row, step).Adc, ", ") + "," + std::string(kCmp);
+               StepFigures(results, row, step, results.Result(row, step).Adc, ", ") + "," +
+               std::string(kCmp);
     });
     return out;
 }
@@ -131,8 +143,10 @@ std::string TempBFileText(const TempResults& results, bool alternate) {
                   alternate ? std::string(kAlternateHeading) : " ," + std::string(kFigureHeading));
     ForEachResult(results, out, [&](size_t row, size_t step) {
         const StepResult& result = results.Result(row, step);
-        std::string line = std::to_string(step) + ", " + Figures(result.Adc, ", ");
-        line += alternate ? ", " + Figures(result.Temperature, ", ") : "," + std::string(kCmp);
+        std::string line =
+            std::to_string(step) + ", " + StepFigures(results, row, step, result.Adc, ", ");
+        line += alternate ? ", " + StepFigures(results, row, step, result.Temperature, ", ")
+                          : "," + std::string(kCmp);
         return line;
     });
     return out;
@@ -203,6 +217,27 @@ ResultFileWrite WriteFullDataFile(const std::string& programDir, int counter,
     if (!fs::is_directory(folder, error)) return {{}, "Cannot create " + folder.string()};
     return Write(folder / ("QnTMP-" + std::to_string(counter) + ".CSV"),
                  FullDataFileText(adc, temperature));
+}
+
+size_t NextFreeFullFileNumber(const std::string& programDir) {
+    constexpr std::string_view prefix = "QnTMP-";
+    constexpr std::string_view suffix = ".CSV";
+    size_t next = 0;
+    std::error_code error;
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(fs::path(programDir) / kFullDataFolder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(prefix) || !name.ends_with(suffix)) continue;
+        const std::string_view digits = std::string_view(name).substr(
+            prefix.size(), name.size() - prefix.size() - suffix.size());
+        size_t number = 0;
+        const auto [end, failed] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), number);
+        // Numbers past what a counter can name are someone else's files.
+        const bool whole = failed == std::errc() && end == digits.data() + digits.size();
+        if (whole && !digits.empty() && number < INT32_MAX) next = std::max(next, number + 1);
+    }
+    return next;
 }
 
 } // namespace qn

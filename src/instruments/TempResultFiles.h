@@ -5,6 +5,7 @@
 #include "analysis/AnalysisStore.h"
 #include "instruments/TempTestData.h"
 
+#include <cstddef>
 #include <string>
 
 namespace qn {
@@ -47,5 +48,8 @@ ResultFileWrite WriteMeterFile(const std::string& folder, const TempResults& res
 // is "Cannot create " followed by the folder when it cannot be created.
 ResultFileWrite WriteFullDataFile(const std::string& programDir, int counter,
                                   const AnalysisStore& adc, const AnalysisStore* temperature);
+// The number after the highest n of the files QnTMP-n.CSV in "TEMP/" under `programDir`; 0 when
+// there is none (or no folder).
+size_t NextFreeFullFileNumber(const std::string& programDir);
 
 } // namespace qn

@@ -3,6 +3,7 @@
 
 #include "platform/TextFile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <map>
@@ -74,8 +75,13 @@ std::string ReadDataLine(std::string_view line, size_t number, std::map<size_t, 
     if (!ParseWhole(fields[kStepField], step) || step == 0)
         return LineError(number, "the step \"" + std::string(fields[kStepField]) +
                                      "\" is not a step number");
+    // A step without a complete capture has its seven figure cells empty: no point.
+    const auto firstFigure = fields.begin() + kFirstFigure;
+    const bool unmeasured = std::all_of(firstFigure, firstFigure + kFigureCount,
+                                        [](std::string_view field) { return field.empty(); });
+    const size_t parsed = unmeasured ? kFirstFigure : kFirstFigure + kFigureCount;
     double values[kFirstFigure + kFigureCount]{};
-    for (size_t i = 0; i < std::size(values); ++i)
+    for (size_t i = 0; i < parsed; ++i)
         if (i != kStepField && !ParseWhole(fields[i], values[i]))
             return LineError(number, "field " + std::to_string(i + 1) + " \"" +
                                          std::string(fields[i]) + "\" is not a number");
@@ -105,7 +111,7 @@ double TempPoint::Value(TempFigure figure) const {
 TempRun SeriesFromJournal(const RunJournalContents& journal) {
     PointTable table;
     for (const JournalAttempt& a : journal.Attempts) {
-        if (!a.Final) continue;
+        if (!a.Final || !a.Captured) continue;
         const double celsius = std::isfinite(a.ChamberCelsius) ? a.ChamberCelsius : a.SetPoint;
         table[a.Step][a.Row] = PointOf(celsius, a.Result.Adc);
     }

@@ -1,10 +1,11 @@
-// The temperature test sequence on the bench: approach, soak, the steps of each row, the files.
+// The temperature test sequence on the bench: the rows' approach and soak, and the run's end.
 #include "instruments/TempTest.h"
 
-#include "analysis/Decoding.h"
 #include "analysis/FixedText.h"
 #include "chip/NumberText.h"
 #include "instruments/TempResultFiles.h"
+#include "instruments/TempRunLimits.h"
+#include "instruments/UnmeasuredSteps.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +18,6 @@ constexpr int kRowPanel = 1;
 constexpr int kTimePanel = 2;
 constexpr double kChamberRetryMs = 1000;
 constexpr double kPollMs = 1000;
-constexpr uint16_t kReadBackRegisters = 5;
 constexpr double kMsPerSecond = 1000;
 
 std::string SoakText(double ms) {
@@ -28,27 +28,12 @@ std::string SoakText(double ms) {
 
 } // namespace
 
-// Settings that cannot be read as numbers are refused before anything moves: a soak or delay
-// read as 0 would measure an unsettled chip, a set point read as 0 would drive the chamber to 0 °C.
+// A plan past a limit, or with a setting that is no number, is refused before anything moves, for
+// a new run and a resumed one alike: a soak or delay read as 0 would measure an unsettled chip, a
+// set point read as 0 would drive the chamber to 0 °C.
 bool TempTest::Refused(std::string& why) const {
-    if (!CellInteger(plan_.Settings.SoakMinutes)) {
-        why = "等待溫度穩定時間 \"" + plan_.Settings.SoakMinutes + "\" is not a whole number";
-        return true;
-    }
-    for (size_t s = 1; s <= plan_.StepCount(); ++s) {
-        const std::string& delay = plan_.RegChg.Cell(kDelayColumn, s);
-        if (!CellNumber(delay)) {
-            why = "Delay of step " + std::to_string(s) + " \"" + delay + "\" is not a number";
-            return true;
-        }
-    }
-    for (size_t r = 1; r <= plan_.TempCount(); ++r) {
-        if (!CellNumber(plan_.Rows[r].Temperature) || !CellNumber(plan_.Rows[r].Humidity)) {
-            why = "溫度 of row " + std::to_string(r) + " is not a number";
-            return true;
-        }
-    }
-    return false;
+    why = RunLimitsRefused(plan_);
+    return !why.empty();
 }
 
 // Sequence start: the counts in use, empty results sized to them (or those of the resumed run)
@@ -61,7 +46,6 @@ bool TempTest::Start(RunMode mode, const RunJournalContents* resume) {
         wiring_.Ask.Tell(why);
         return false;
     }
-    running_ = true;
     currentRow_ = 1;
     firstStep_ = 1;
     firstAttempts_ = 0;
@@ -70,23 +54,48 @@ bool TempTest::Start(RunMode mode, const RunJournalContents* resume) {
     results_.Reset(plan_.TempCount(), stepCount_);
     latest_ = {};
     chamberCelsius_ = NAN;
-    StartJournal(mode, resume);
+    completed_ = false;
+    problems_.clear();
+    bridgeSeen_ = wiring_.Stnd.Usb.Open;
+    // A run whose journal cannot be written could neither be resumed nor rebuilt.
+    if (!StartJournal(mode, resume)) {
+        wiring_.Ask.Tell((problems_.empty() ? "The run journal " + wiring_.ProgramDir +
+                                                  kJournalFile + " cannot be written"
+                                            : problems_.front()) +
+                         ": the run does not start");
+        return false;
+    }
+    FullFileCounter = std::max(FullFileCounter, NextFreeFullFileNumber(wiring_.ProgramDir));
+    running_ = true;
     lab.Power.Wait = [this](double ms) { WaitMs(ms); };
     if (RunningChanged) RunningChanged(true);
     if (ResultsChanged) ResultsChanged();
     return true;
 }
 
+// The end of every run: the journal's end record, the A file, the bench left safe, then what
+// went wrong, told once the bench is safe. A run is complete only when it went through every row
+// with every step measured and its journal holds all of it.
 void TempTest::Finish() {
-    const bool completed = currentRow_ > results_.TempCount();
-    if (completed) Report(stepCount_, false, 0, true);
+    const bool throughRows = currentRow_ > results_.TempCount();
+    const UnmeasuredSteps unmeasured = FindUnmeasured(results_);
+    completed_ = throughRows && unmeasured.Count == 0 && journalOk_;
     running_ = false;
-    if (journalOk_) journal_.End(completed);
+    if (journalOk_ && !journal_.End(completed_)) {
+        JournalLost();
+        completed_ = false;
+    }
     const ResultFileWrite written = WriteTempAFile(wiring_.ProgramDir, results_);
-    if (!written.Ok()) wiring_.Ask.Tell(written.Error);
+    if (!written.Ok()) Problem(written.Error);
     LeaveBenchSafe();
     wiring_.Instruments.Power.Wait = nullptr;
+    ReportEnd(unmeasured.Text);
     if (RunningChanged) RunningChanged(false);
+    if (throughRows && unmeasured.Count > 0)
+        problems_.push_back("Not measured (no complete capture): " + unmeasured.Text);
+    std::string told;
+    for (const std::string& problem : problems_) told += (told.empty() ? "" : "\n") + problem;
+    if (!told.empty()) wiring_.Ask.Tell(told);
 }
 
 // The bench as a run leaves it: calibrator in standby, the chamber stopped (or holding the
@@ -94,7 +103,10 @@ void TempTest::Finish() {
 void TempTest::LeaveBenchSafe() {
     BenchInstruments& lab = wiring_.Instruments;
     const TempRunSettings& settings = plan_.Settings;
-    const bool hold = settings.HoldChamber && CellNumber(settings.HoldCelsius).has_value() &&
+    // A hold temperature past the limits is never sent: the chamber stops instead.
+    const std::string refused = settings.HoldChamber ? HoldRefused(settings) : "";
+    if (!refused.empty()) Problem(refused + ": the chamber was stopped instead");
+    const bool hold = settings.HoldChamber && refused.empty() &&
                       lab.Climate.LoadTemp({settings.HoldCelsius, "0", "0", "0"}) &&
                       lab.Climate.ChamberRun();
     if (!hold) lab.Climate.ChamberStop();
@@ -140,9 +152,10 @@ void TempTest::BeginRows() {
             if (!Approach(target)) return Finish();
             const double soakStart = wiring_.Time.SteadyMs();
             leftBand = false;
-            while (!leftBand && wiring_.Time.SteadyMs() - soakStart <= soakMs) {
+            // At least one pause and one reading in the band, however short the soak.
+            do {
                 if (!Soak(target, soakStart, leftBand)) return Finish();
-            }
+            } while (!leftBand && wiring_.Time.SteadyMs() - soakStart <= soakMs);
         }
         MeasureRow();
         if (running_ && currentRow_ <= results_.TempCount() && !LoadRow(currentRow_))
@@ -165,6 +178,10 @@ void TempTest::TestRows() {
 // During a run the click comes from a window message the run let through: it only ends the run,
 // whose finish stops the chamber, so no second exchange starts inside the running one.
 void TempTest::StopClick() {
+    if (running_) {
+        wiring_.Capture.Stop();
+        temperatureCapture_.Stop();
+    }
     running_ = false;
     if (const auto hold = wiring_.Guard.Begin()) wiring_.Instruments.Climate.ChamberStop();
 }
@@ -183,8 +200,14 @@ void TempTest::EnterClick(bool lock330mV, bool lock3V) {
 }
 
 void TempTest::SaveData() {
-    WriteTempBFile(wiring_.ProgramDir, results_, plan_.Settings.Alternate);
-    if (plan_.Settings.Source != CaptureSource::Adc) WriteMeterFile(wiring_.ProgramDir, results_);
+    const ResultFileWrite b =
+        WriteTempBFile(wiring_.ProgramDir, results_, plan_.Settings.Alternate);
+    std::string told = b.Error;
+    if (plan_.Settings.Source != CaptureSource::Adc) {
+        const ResultFileWrite meter = WriteMeterFile(wiring_.ProgramDir, results_);
+        if (!meter.Ok()) told += (told.empty() ? "" : "\n") + meter.Error;
+    }
+    if (!told.empty()) wiring_.Ask.Tell(told);
 }
 
 bool TempTest::LoadRow(size_t row) {
@@ -239,128 +262,6 @@ bool TempTest::Soak(double target, double soakStart, bool& leftBand) {
     wiring_.Status.SetPanelText(kTimePanel, SoakText(soakedMs));
     Report(0, true, soakedMs);
     return true;
-}
-
-// The row counts as measured, and the run moves to the next, only when its last step ended.
-void TempTest::MeasureRow() {
-    wiring_.Centre.ReopenUsb();
-    size_t s = firstStep_;
-    for (int attempts = firstAttempts_; s <= stepCount_ && running_; ++s, attempts = 0)
-        if (!MeasureStep(s, attempts)) break;
-    firstStep_ = 1;
-    firstAttempts_ = 0;
-    if (s > stepCount_) ++currentRow_;
-}
-
-// Attempts of step `s` after the `attempts` it already had, each journalled once it ended;
-// false when the run stopped before the step ended.
-bool TempTest::MeasureStep(size_t s, int attempts) {
-    bool done = false;
-    while (!done && StillRunning()) {
-        const int attempt = ++attempts;
-        PlayStep(s);
-        done = CaptureStep(s);
-        if (!running_) break;
-        std::string fullFile;
-        if (plan_.Settings.SaveFullFiles && done && !SaveFullFile(fullFile)) break;
-        if (attempt >= kStepAttempts) done = true;
-        Journal(s, attempt, done, fullFile);
-    }
-    return done;
-}
-
-// A bridge lost during the run (cable, hub, power) is closed and opened again before the next
-// step attempt, and the journal keeps a line of it; the run goes on either way.
-void TempTest::ReopenLostBridge(size_t s) {
-    wiring_.Centre.ReopenUsb();
-    Note("Bridge lost before row " + std::to_string(currentRow_) + " step " + std::to_string(s) +
-         (wiring_.Stnd.Usb.Open ? ": reopened" : ": not found again"));
-}
-
-// The set points, the supply's and the calibrator's step and the step's register values.
-void TempTest::PlayStep(size_t s) {
-    BenchInstruments& lab = wiring_.Instruments;
-    const size_t row = currentRow_;
-    Report(s, false);
-    if (!wiring_.Stnd.Usb.Open) ReopenLostBridge(s);
-    if (wiring_.Stnd.Usb.Open) {
-        results_.SetPoint(row) = CellNumber(plan_.Rows[row].Temperature).value_or(0);
-        results_.HumiditySetPoint(row) = CellNumber(plan_.Rows[row].Humidity).value_or(0);
-        wiring_.Status.SetPanelText(kRowPanel, "Channel - " + std::to_string(row) + " , Step - " +
-                                                   std::to_string(s));
-    }
-    const StepRow& power = lab.PowerSteps.Row(s);
-    if (lab.PowerSteps.StepOn(s) && lab.Ports.PowerPort.Selected)
-        lab.Power.PlayStep(power.Step, power.Input, plan_.Settings.SupplyDelay);
-    const StepRow& fluke = lab.FlukeSteps.Row(s);
-    const bool flukeOn = lab.FlukeSteps.StepOn(s) && lab.Ports.FlukePort.Selected;
-    if (flukeOn) lab.Fluke.PlayStep(fluke.Input, plan_.Settings.KeepFlukeOn);
-    if (wiring_.Stnd.Usb.Open) {
-        for (size_t c = 1; c <= regColumns_; ++c) {
-            const uint32_t address = ParseHex(plan_.RegChg.Cell(c, 0)) % 256;
-            const uint32_t value = ParseHex(plan_.RegChg.Cell(c, s));
-            wiring_.Link.WriteRegister(static_cast<int>(address), static_cast<uint8_t>(value));
-        }
-    }
-    if (flukeOn) lab.Fluke.OperateAfterStep(fluke.Input);
-}
-
-// The wait, the register reads, the capture and its statistics of one step attempt.
-bool TempTest::CaptureStep(size_t s) {
-    AdcCapture& capture = wiring_.Capture;
-    const CaptureOptions options = Window.Options ? Window.Options() : CaptureOptions{};
-    WaitMs(kStepSettleMs);
-    bool changeMode = options.ChangeMode;
-    capture.ClrTMP(options.NPoint, changeMode);
-    if (Window.EnableCatch) Window.EnableCatch(false);
-    const double delay = CellNumber(plan_.RegChg.Cell(kDelayColumn, s)).value_or(0);
-    if (!capture.WaitTRIGER(delay)) running_ = false;
-    if (running_ && !capture.WaitTRIGER(delay)) running_ = false;
-    bool done = false;
-    if (plan_.Settings.Source != CaptureSource::Brymen) {
-        for (uint16_t r = 0; r < kReadBackRegisters; ++r) wiring_.Link.ReadChip(r, 1);
-        const std::string& acm = plan_.RegChg.Cell(kAcmColumn, s);
-        if (Window.SetRefText) Window.SetRefText(acm);
-        if (wiring_.Stnd.Usb.Open) {
-            const bool temperature = plan_.Settings.Measure == CaptureMeasure::Temperature;
-            CaptureOptions step = options;
-            step.ChangeMode = changeMode;
-            step.Decode = temperature ? DecodeOptions{false, true} : DecodeOptions{true, false};
-            done =
-                capture.CatchACDCOM(acm, temperature ? kMode16Temperature : kMode24Interrupt, step);
-            (temperature ? latest_.Temperature : latest_.Adc) = wiring_.Samples.Figures;
-            results_.Result(currentRow_, s) = latest_;
-        }
-    }
-    if (Window.EnableCatch) Window.EnableCatch(true);
-    if (ResultsChanged) ResultsChanged();
-    SaveData(); // the B file (and the multimeter file) after every attempt, as "SaveData" writes
-                // them
-    return done;
-}
-
-// The full data file of a successful step; a "TEMP" folder that cannot be made ends the run.
-bool TempTest::SaveFullFile(std::string& name) {
-    const AnalysisStore* temperature = plan_.Settings.Alternate ? &wiring_.Samples : nullptr;
-    const ResultFileWrite written = WriteFullDataFile(
-        wiring_.ProgramDir, static_cast<int>(FullFileCounter), wiring_.Samples, temperature);
-    if (!written.Ok()) {
-        wiring_.Ask.Tell(written.Error);
-        running_ = false;
-        return false;
-    }
-    name = std::string(kFullDataFolder) + "QnTMP-" + std::to_string(FullFileCounter) + ".CSV";
-    ++FullFileCounter;
-    if (FileWritten) FileWritten(written.Path);
-    return true;
-}
-
-void TempTest::Report(size_t step, bool soaking, double soakMs, bool completed) {
-    if (ProgressChanged) {
-        const size_t row = std::min(currentRow_, results_.TempCount());
-        ProgressChanged({row, results_.TempCount(), step, stepCount_, soaking, soakMs,
-                         chamberCelsius_, completed});
-    }
 }
 
 } // namespace qn

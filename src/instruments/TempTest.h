@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace qn {
 
@@ -59,24 +60,29 @@ struct TempTestProgress {
     bool Soaking = false;
     double SoakMs = 0;           // time held in the band so far
     double ChamberCelsius = NAN; // the chamber's last reading in this run (NAN before the first)
+    bool Ended = false;          // the run has finished, through or not
     bool Completed = false;      // every row and step measured: the run went through
+    std::string Unmeasured;      // at the end: the steps without a complete capture
 };
 
 class TempTest {
   public:
-    TempTest(const TempTestWiring& wiring, TempTestPlan& plan) : wiring_(wiring), plan_(plan) {}
+    TempTest(const TempTestWiring& wiring, TempTestPlan& plan)
+        : wiring_(wiring), plan_(plan), temperatureCapture_(wiring.Capture, temperatureSamples_) {}
 
     // "T-Begin": the full sequence with the chamber.
     void TBegin();
     // "T-Test": every row measured without set points; the chamber is still stopped at the end.
     void TTest();
-    // "Stop": the chamber stops and a running sequence ends at its next check.
+    // "Stop": the chamber stops, a running capture ends unmeasured and a running sequence ends at
+    // its next check.
     void StopClick();
     // "RUN", "STBY" and "ENTER" (range lock); none starts while another exchange runs.
     void RunClick();
     void StandbyClick();
     void EnterClick(bool lock330mV, bool lock3V);
-    // "SaveData": the B file and, unless the source is "ADC", the multimeter file.
+    // "SaveData": the B file and, unless the source is "ADC", the multimeter file; tells what
+    // could not be written.
     void SaveData();
     // Goes on with the unfinished run of `journal`: its plan comes back into the plan and the
     // step tables, its results are kept, the steps it ended are skipped, and the run appends to
@@ -91,8 +97,11 @@ class TempTest {
     void RebuildFiles();
 
     bool Running() const { return running_; }
+    // The last run measured every row and step and its journal holds all of it.
+    bool Completed() const { return completed_; }
     const TempResults& Results() const { return results_; }
-    // Counts the files QnTMP-n.CSV of this program run.
+    // The number of the next full data file QnTMP-n.CSV; a run starts after the highest one in
+    // the TEMP folder, so no earlier run's file is replaced.
     size_t FullFileCounter = 0;
 
     CaptureWindow Window;
@@ -102,14 +111,14 @@ class TempTest {
     // Told when a resumed run gave the plan and step tables back the run's settings and rows.
     std::function<void()> PlanChanged;
     // Told with the path of the journal a run starts and of every full data file it writes, so
-    // the state that made them can be kept beside them.
-    std::function<void(const std::string& path)> FileWritten;
+    // the state that made them can be kept beside them; false when that could not be kept.
+    std::function<bool(const std::string& path)> FileWritten;
     // Told when a run starts (true) and ends (false): the window greys its start buttons.
     std::function<void(bool)> RunningChanged;
 
   private:
     bool Start(RunMode mode, const RunJournalContents* resume = nullptr);
-    void StartJournal(RunMode mode, const RunJournalContents* resume);
+    bool StartJournal(RunMode mode, const RunJournalContents* resume);
     void BeginRows();
     void TestRows();
     bool Refused(std::string& why) const;
@@ -126,17 +135,29 @@ class TempTest {
     void ReopenLostBridge(size_t step);
     void Note(const std::string& text);
     void PlayStep(size_t step);
-    void Journal(size_t step, int attempt, bool final, const std::string& fullFile);
+    bool Journal(size_t step, int attempt, bool final, bool captured, const std::string& fullFile);
+    void JournalLost();
     bool CaptureStep(size_t step);
+    bool CaptureTemperature(const std::string& refText, CaptureOptions options);
     bool SaveFullFile(std::string& name);
-    void Report(size_t step, bool soaking, double soakMs = 0, bool completed = false);
+    void SaveStepFiles();
+    void Problem(const std::string& text);
+    void Report(size_t step, bool soaking, double soakMs = 0);
+    void ReportEnd(const std::string& unmeasured);
     void WaitMs(double ms);
 
     TempTestWiring wiring_;
     TempTestPlan& plan_;
     TempResults results_;
     StepResult latest_;
+    // The temperature channel's samples when "交替測量ADC與溫度" captures it beside the ADC.
+    AnalysisStore temperatureSamples_;
+    AdcCapture temperatureCapture_;
     bool running_ = false;
+    bool completed_ = false;
+    bool bridgeSeen_ = false; // the bridge was open at some time during this run
+    // What went wrong with the run's files, each said once, told when the run has ended.
+    std::vector<std::string> problems_;
     size_t currentRow_ = 1;
     size_t regColumns_ = 0;
     size_t stepCount_ = 0;

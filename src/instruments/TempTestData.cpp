@@ -21,6 +21,7 @@ void TempResults::Reset(size_t tempCount, size_t stepCount) {
     setPoints_.assign(tempCount + 1, 0.0);
     humidity_.assign(tempCount + 1, 0.0);
     results_.assign(cells, StepResult{});
+    measured_.assign(cells, 0);
     meters_.assign(cells * kMeterChannels, MeterReading{});
 }
 

@@ -5,6 +5,7 @@
 #include "analysis/AnalysisStore.h"
 
 #include <array>
+#include <cstdint>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -69,6 +70,11 @@ class TempResults {
     const StepResult& Result(size_t row, size_t step) const {
         return results_.at(Index(row, step));
     }
+    // Whether the step at this row has a complete capture: only then are its figures a result.
+    bool Measured(size_t row, size_t step) const { return measured_.at(Index(row, step)) != 0; }
+    void SetMeasured(size_t row, size_t step, bool measured) {
+        measured_.at(Index(row, step)) = measured ? 1 : 0;
+    }
     MeterReading& Meter(size_t row, size_t step, size_t channel);
     const MeterReading& Meter(size_t row, size_t step, size_t channel) const;
 
@@ -78,6 +84,7 @@ class TempResults {
     std::vector<double> setPoints_;
     std::vector<double> humidity_;
     std::vector<StepResult> results_;
+    std::vector<uint8_t> measured_;
     std::vector<MeterReading> meters_;
 };
 

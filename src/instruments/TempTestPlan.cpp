@@ -2,7 +2,10 @@
 #include "instruments/TempTestPlan.h"
 
 #include "analysis/FixedText.h"
+#include "instruments/TempRunLimits.h"
+#include "platform/ShownValue.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -21,6 +24,30 @@ std::string_view Trimmed(std::string_view text) {
 
 bool HasHexDigit(const std::string& cell) {
     return cell.find_first_of("0123456789ABCDEFabcdef") != std::string::npos;
+}
+
+// Why "SET" cannot make rows from the settings: a lowest set point or start that is no number
+// or past the limits, or an increment that is no number.
+std::string StartRefused(const TempRunSettings& s) {
+    const std::optional<SetPointRange> range = RangeWithLowest(s.LowestCelsius);
+    if (!range)
+        return "Lowest set point " + ShownValue(s.LowestCelsius) + " " +
+               LowestRefused(s.LowestCelsius);
+    if (const std::string why = SetPointRefused(s.Start, *range); !why.empty())
+        return "輸入開始溫度 " + ShownValue(s.Start) + " " + why;
+    if (!CellNumber(s.Increment))
+        return "輸入溫度隔數 " + ShownValue(s.Increment) + " is not a number";
+    return {};
+}
+
+// The count of rows from `start` by `increment` lowered so that none passes 150 °C, or the lowest
+// set point when counting down; `start` lies within the range.
+size_t FittedCount(size_t count, double start, double increment, const SetPointRange& range) {
+    const double limit = increment > 0 ? range.Highest : range.Lowest;
+    const double last = start + static_cast<double>(count - 1) * increment;
+    if (increment > 0 ? last <= limit : last >= limit) return count;
+    const double fit = std::floor((limit - start) / increment + kSetPointEpsilon);
+    return static_cast<size_t>(std::max(fit, 0.0)) + 1;
 }
 
 } // namespace
@@ -53,23 +80,21 @@ TempTestPlan::TempTestPlan() {
     SetTemperatureRows();
 }
 
-size_t TempTestPlan::SetTemperatureRows() {
+std::string TempTestPlan::SetTemperatureRows() {
+    if (std::string why = StartRefused(Settings); !why.empty()) return why;
     const long typed = CellInteger(Settings.TempCount).value_or(0);
-    size_t count = typed < 1 ? 1 : static_cast<size_t>(typed);
-    const double start = CellNumber(Settings.Start).value_or(0);
-    const double increment = CellNumber(Settings.Increment).value_or(0);
-    // No row may ask the chamber for more than 150 °C.
-    if (increment > 0 && start + static_cast<double>(count - 1) * increment > kHighestSetPoint) {
-        const double fit = std::floor((kHighestSetPoint - start) / increment + kSetPointEpsilon);
-        count = fit < 0 ? 1 : static_cast<size_t>(fit) + 1;
-    }
+    const size_t asked = typed < 1 ? 1 : std::min(static_cast<size_t>(typed), kMaxTempRows);
+    const double start = *CellNumber(Settings.Start);
+    const double increment = *CellNumber(Settings.Increment);
+    const size_t count =
+        FittedCount(asked, start, increment, *RangeWithLowest(Settings.LowestCelsius));
     Settings.TempCount = std::to_string(count);
     Rows.resize(count + 1);
     for (size_t r = 1; r <= count; ++r) {
         const double temperature = start + static_cast<double>(r - 1) * increment;
         Rows[r] = {TwoDecimals(temperature), TwoDecimals(0), TwoDecimals(0), TwoDecimals(5)};
     }
-    return count;
+    return {};
 }
 
 size_t TempTestPlan::SetStepRows(StepTable& fluke, StepTable& power) {

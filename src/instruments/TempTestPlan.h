@@ -19,7 +19,6 @@ std::optional<double> CellNumber(std::string_view text);
 // A cell or edit as a whole number; empty when it is not one.
 std::optional<long> CellInteger(std::string_view text);
 
-inline constexpr double kHighestSetPoint = 150.0;
 inline constexpr size_t kMaxStepRows = 10000;
 
 enum class CaptureSource { AdcAndBrymen = 0, Adc = 1, Brymen = 2 };
@@ -43,6 +42,8 @@ struct TempRunSettings {
     bool HoldChamber = false;
     std::string HoldCelsius = "25.0";
     bool SupplyOffAtEnd = false;
+    // The lowest set point a row or the hold temperature may ask of the chamber, °C.
+    std::string LowestCelsius = "-70";
 };
 
 class TempTestPlan {
@@ -55,9 +56,12 @@ class TempTestPlan {
     std::vector<TemperatureRow> Rows;
     RegisterStepGrid RegChg;
 
-    // "SET": TempCount from its edit (0 or no number gives 1), lowered so that no row passes
-    // 150 °C, written back to the edit; the rows rebuilt with two decimals.
-    size_t SetTemperatureRows();
+    // "SET": TempCount from its edit (0 or no number gives 1, at most 1000), lowered so that no
+    // row passes 150 °C or, with a negative increment, the lowest set point, written back to the
+    // edit; the rows rebuilt with two decimals. A start outside the limits (or a lowest set point
+    // that is none) leaves the count and rows as they were: the reason is returned, empty when
+    // the rows were rebuilt.
+    std::string SetTemperatureRows();
     size_t TempCount() const { return Rows.size() - 1; }
 
     // The step count M from its edit: 0, no number or above 10000 gives 48, written back. The

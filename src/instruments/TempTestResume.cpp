@@ -2,6 +2,8 @@
 // the resumed run that carries on after the last ended step, and the files rebuilt from it.
 #include "instruments/TempTest.h"
 
+#include "instruments/TempResultRebuild.h"
+
 #include <algorithm>
 
 namespace qn {
@@ -11,13 +13,16 @@ constexpr int kRowPanel = 1;
 
 } // namespace
 
-// A journal that cannot be written does not stop the run: the status bar says so.
-void TempTest::StartJournal(RunMode mode, const RunJournalContents* resume) {
+// False when the journal cannot be started: no run goes without one.
+bool TempTest::StartJournal(RunMode mode, const RunJournalContents* resume) {
     const std::string& dir = wiring_.ProgramDir;
     if (resume == nullptr) {
         const BenchInstruments& lab = wiring_.Instruments;
-        journalOk_ = journal_.Begin(dir, PlanInUse(mode, LocalTimeText(wiring_.Time.Now()), plan_,
-                                                   lab.FlukeSteps, lab.PowerSteps));
+        const std::string why =
+            journal_.Begin(dir, PlanInUse(mode, LocalTimeText(wiring_.Time.Now()), plan_,
+                                          lab.FlukeSteps, lab.PowerSteps));
+        journalOk_ = why.empty();
+        if (!journalOk_) Problem(why);
     } else {
         journalOk_ = journal_.Continue(dir, resume->WholeBytes);
         results_ = JournalResults(*resume);
@@ -34,22 +39,34 @@ void TempTest::StartJournal(RunMode mode, const RunJournalContents* resume) {
         firstAttempts_ = firstStep_ <= stepCount_ ? attempts[firstStep_] : 0;
         if (const auto next = NextFullFileNumber(*resume)) FullFileCounter = *next;
     }
-    if (!journalOk_) wiring_.Status.SetPanelText(kRowPanel, "Run journal not written");
+    if (!journalOk_) return false;
     // The state a run starts in is kept once; a resumed run keeps the first one.
-    if (journalOk_ && resume == nullptr && FileWritten) FileWritten(dir + kJournalFile);
+    if (resume == nullptr && FileWritten && !FileWritten(dir + kJournalFile))
+        Problem("The state snapshot beside " + dir + kJournalFile + " could not be written");
+    return true;
 }
 
 // A line on the status bar and in the journal.
 void TempTest::Note(const std::string& text) {
     wiring_.Status.SetPanelText(kRowPanel, text);
-    if (journalOk_ && !journal_.Note(LocalTimeText(wiring_.Time.Now()), text)) {
-        journalOk_ = false;
-        wiring_.Status.SetPanelText(kRowPanel, "Run journal not written");
-    }
+    if (journalOk_ && !journal_.Note(LocalTimeText(wiring_.Time.Now()), text)) JournalLost();
 }
 
-void TempTest::Journal(size_t s, int attempt, bool final, const std::string& fullFile) {
-    if (!journalOk_) return;
+// A record that cannot be written (a full disk) ends the run through its safe finish: the journal
+// keeps its last whole record, so the run can be resumed from there, and nothing is measured that
+// it would not hold.
+void TempTest::JournalLost() {
+    journalOk_ = false;
+    running_ = false;
+    Problem("The run journal " + wiring_.ProgramDir + kJournalFile +
+            " could not be written (is the disk full?): the run was ended. Resuming it goes on "
+            "after the last step the journal holds.");
+}
+
+// False when the record could not be written: the run is then ending.
+bool TempTest::Journal(size_t s, int attempt, bool final, bool captured,
+                       const std::string& fullFile) {
+    if (!journalOk_) return false;
     const size_t row = currentRow_;
     JournalAttempt record{row,
                           s,
@@ -60,14 +77,14 @@ void TempTest::Journal(size_t s, int attempt, bool final, const std::string& ful
                           chamberCelsius_,
                           results_.Result(row, s),
                           {},
-                          fullFile};
+                          fullFile,
+                          captured};
     if (plan_.Settings.Source != CaptureSource::Adc)
         for (size_t channel = 0; channel < kMeterChannels; ++channel)
             record.Meters.push_back(results_.Meter(row, s, channel));
-    if (!journal_.Attempt(record)) {
-        journalOk_ = false;
-        wiring_.Status.SetPanelText(kRowPanel, "Run journal not written");
-    }
+    if (journal_.Attempt(record)) return true;
+    JournalLost();
+    return false;
 }
 
 bool TempTest::Resume(const RunJournalContents& journal) {
@@ -84,10 +101,19 @@ bool TempTest::Resume(const RunJournalContents& journal) {
     return true;
 }
 
+// A run cut off between its journal's end record and its A file gets its files first; damage in
+// a journal whose run has not ended is told, as it decides what can be resumed.
 TempTest::ResumeOffer TempTest::OfferResume() {
     if (running_) return ResumeOffer::NoRun;
+    if (const EndedRunRecovery recovery = RecoverEndedRun(wiring_.ProgramDir); recovery.Needed) {
+        wiring_.Ask.Tell(recovery.Message);
+        return ResumeOffer::NoRun;
+    }
     const RunJournalContents journal = ReadRunJournal(wiring_.ProgramDir);
-    if (!journal.Unfinished()) return ResumeOffer::NoRun;
+    if (!journal.Unfinished()) {
+        if (!journal.Ended && !journal.Damage.empty()) wiring_.Ask.Tell(DamageText(journal));
+        return ResumeOffer::NoRun;
+    }
     const bool chamberNeeded = journal.Plan.Mode == RunMode::Begin;
     if (!wiring_.Stnd.Usb.Open ||
         (chamberNeeded && !wiring_.Instruments.Ports.ChamberPort.Selected)) {
@@ -101,18 +127,23 @@ TempTest::ResumeOffer TempTest::OfferResume() {
                                  std::to_string(std::min(journal.NextRow(), rows)) + " of " +
                                  std::to_string(rows) + ", started " + journal.Plan.Started +
                                  ") was found. Resume it?";
+    if (!journal.Damage.empty()) wiring_.Ask.Tell(DamageText(journal));
     if (!wiring_.Ask.Confirm(question)) return ResumeOffer::Declined;
     return Resume(journal) ? ResumeOffer::Resumed : ResumeOffer::Declined;
 }
 
+// Files that hold results the journal lacks are replaced only when the user says so.
 void TempTest::RebuildFiles() {
     if (running_) return;
-    std::string told;
-    for (const ResultFileWrite& written : RebuildResultFiles(wiring_.ProgramDir)) {
-        if (!told.empty()) told += "\n";
-        told += written.Ok() ? "Wrote " + written.Path : written.Error;
-    }
-    wiring_.Ask.Tell(told);
+    const ResultRebuild rebuild = PrepareRebuild(wiring_.ProgramDir);
+    if (!rebuild.Possible()) return wiring_.Ask.Tell(NothingToRebuildText(rebuild.Journal));
+    if (!rebuild.Lacking.empty() &&
+        !wiring_.Ask.Confirm(LackingText(rebuild) +
+                             ". Rebuilding writes only what the journal holds. Replace the files?"))
+        return;
+    const std::string damage = DamageText(rebuild.Journal);
+    wiring_.Ask.Tell((damage.empty() ? "" : damage + "\n") +
+                     WrittenText(WriteRebuild(wiring_.ProgramDir, rebuild)));
 }
 
 } // namespace qn

@@ -33,15 +33,21 @@ bool AppendFile::Open(const std::string& path, std::optional<uint64_t> keepBytes
     return true;
 }
 
+// A write that stops part way (a full disk) is cut off again, so the file still ends with the
+// last whole append and a later append does not follow a torn one.
 bool AppendFile::Append(std::string_view bytes) {
     if (fd_ < 0) return false;
+    const off_t before = ::lseek(fd_, 0, SEEK_END);
+    if (before < 0) return false;
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
+        if (written <= 0) break;
         bytes.remove_prefix(static_cast<size_t>(written));
     }
-    return ::fsync(fd_) == 0;
+    if (bytes.empty() && ::fsync(fd_) == 0) return true;
+    if (::ftruncate(fd_, before) == 0) ::fsync(fd_);
+    return false;
 }
 
 void AppendFile::Close() {

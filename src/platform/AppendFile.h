@@ -18,7 +18,8 @@ class AppendFile {
     // Opens `path` for appending, creating it; with `keepBytes` everything after that many bytes
     // is cut off first (a torn last line). False when it cannot be opened.
     bool Open(const std::string& path, std::optional<uint64_t> keepBytes = std::nullopt);
-    // Writes all of `bytes` at the end and syncs the file; false on any failure.
+    // Writes all of `bytes` at the end and syncs the file; false on any failure, which leaves the
+    // file as it was before the call.
     bool Append(std::string_view bytes);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }

@@ -20,7 +20,7 @@ Bench::Bench(const Platform& platform, std::string programDir, std::filesystem::
     Stnd.Serial.Line = platform.SerialPorts.MakeLine();
     Chip.SetChip(&ChipInfo);
     // The journal of a run and its full data files each get the state that made them.
-    Temp.FileWritten = [this](const std::string& path) { WriteSnapshotBeside(*this, path); };
+    Temp.FileWritten = [this](const std::string& path) { return WriteSnapshotBeside(*this, path); };
 }
 
 CaptureOptions Bench::CatchOptions() const {

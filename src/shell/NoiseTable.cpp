@@ -4,6 +4,7 @@
 #include "analysis/AdcGain.h"
 #include "chip/AdcPanelState.h"
 #include "chip/RegField.h"
+#include "platform/ShownValue.h"
 #include "platform/TextFile.h"
 
 #include <algorithm>
@@ -117,7 +118,7 @@ std::optional<uint32_t> InputItem(const ChipModel& model, std::string_view field
     if (at != items.end()) return static_cast<uint32_t>(at - items.begin());
     std::string known;
     for (const std::string& item : items) known += (known.empty() ? "" : ", ") + item;
-    error = "unknown input '" + std::string(name) + "' for " + std::string(field) +
+    error = "unknown input " + ShownValue(name) + " for " + std::string(field) +
             " (the chip's inputs: " + known + ")";
     return std::nullopt;
 }
@@ -202,7 +203,8 @@ NoiseSweepResult NoiseSweep::Run(const NoiseSweepRequest& request) {
                       "the sample count runs from 1 to " + std::to_string(kSampleCapacity));
     const std::optional<double> refVolts = RefVolts(analysis.EREFV);
     if (!refVolts)
-        return Failed(std::move(result), "'" + analysis.EREFV + "' is not a reference voltage");
+        return Failed(std::move(result),
+                      ShownValue(analysis.EREFV) + " is not a reference voltage");
 
     // Shorted input by default: the first input on both sides.
     const std::vector<std::string> inpItems = AdcComboItems(model, "INP");

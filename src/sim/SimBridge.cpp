@@ -19,6 +19,7 @@ constexpr uint8_t kRegisterBank = 0xA0;
 constexpr uint8_t kLines = 0xB5;
 constexpr size_t kConversionRegister = 5;
 constexpr size_t kTemperatureRegister = 6;
+constexpr uint8_t kTemperatureStream = 2; // the stream mode of the temperature channel
 constexpr char kIdentity[] = "Brenmoss";
 constexpr char kWrongIdentity[] = "BRENMOSS";
 
@@ -58,7 +59,7 @@ uint16_t SimSensorCode(double celsius) {
     return static_cast<uint16_t>(static_cast<int16_t>(std::lround(code)));
 }
 
-SimBridge::SimBridge(Clock& clock, uint32_t seed) : adc_(clock, seed) {
+SimBridge::SimBridge(Clock& clock, uint32_t seed) : adc_(clock, seed), sensorRng_(seed + 1) {
     adc_.SetOutputRate(fixedRate_);
 }
 
@@ -184,8 +185,18 @@ SimBridge::Reply SimBridge::Fetch() {
     const size_t count = Faults.Count22 ? kSimFetchMax : owed;
     Block block{};
     block[0] = static_cast<uint8_t>(Faults.Count22 ? kSimFetchMax + 1 : count);
-    for (size_t i = 0; i < count; ++i) PutCode(block.data() + 1 + 3 * i, StreamConversion());
+    for (size_t i = 0; i < count; ++i)
+        PutCode(block.data() + 1 + 3 * i,
+                streamMode_ == kTemperatureStream ? SensorRecord() : StreamConversion());
     return block;
+}
+
+// The temperature channel's record: the sensor's 16-bit result with a code of noise, in the
+// first two bytes.
+int32_t SimBridge::SensorRecord() {
+    const double noisy = static_cast<int16_t>(analog_.TemperatureCode) + sensorNoise_(sensorRng_);
+    const auto code = static_cast<int16_t>(std::clamp(std::lround(noisy), -32768L, 32767L));
+    return static_cast<int32_t>(static_cast<uint16_t>(code)) << 8;
 }
 
 SimBridge::Reply SimBridge::Special(const std::vector<uint8_t>& request) {

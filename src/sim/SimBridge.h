@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -84,7 +85,8 @@ class SimBridge {
     void SetAnalogSource(SimAnalogSource* source) { source_ = source; }
 
     bool Streaming() const { return adc_.Running(); }
-    // Mode byte of the last stream start request.
+    // Mode byte of the last stream start request; a stream started in mode 2 carries the
+    // temperature sensor's result (16 bits, with a code of noise) instead of the conversions.
     uint8_t StreamMode() const { return streamMode_; }
 
     const std::vector<SimFrame>& Log() const { return log_; }
@@ -116,8 +118,11 @@ class SimBridge {
     // chip is off or unpowered.
     int32_t StreamConversion();
     int32_t SingleConversion();
+    int32_t SensorRecord();
 
     SimAdc adc_;
+    std::mt19937 sensorRng_;
+    std::normal_distribution<double> sensorNoise_{0.0, 1.0};
     std::optional<SimChip> chip_;
     SimAnalogInputs analog_;
     SimAnalogSource* source_ = nullptr;

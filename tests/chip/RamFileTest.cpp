@@ -37,12 +37,14 @@ TEST_F(RamFileTest, RamFileRoundTripsByteForByte) {
     EXPECT_NE(text.find("\r\n 0 1\r\n0\r\n\xA4\xA4\xA4\xE5\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\n 1 0\r\n16711680\r\n"), std::string::npos) << "blue as BGR";
 
-    const auto lines = ReadTextLines(file);
-    ASSERT_TRUE(lines && lines->size() == 512 + 3 * 512);
+    std::string read;
+    ASSERT_TRUE(ReadFileContents(file, read));
+    const std::vector<std::string_view> lines = SplitTextLines(read);
+    ASSERT_EQ(lines.size(), 512u + 3 * 512);
     RegImageBytes loaded{};
     RamPanelState fresh;
-    RamPanelState::LoadRamValues(*lines, model, Into(loaded));
-    fresh.LoadRamMarks(*lines);
+    RamPanelState::LoadRamValues(lines, model, Into(loaded));
+    fresh.LoadRamMarks(lines);
     EXPECT_EQ(fresh.RamFileText(model, loaded), text);
     EXPECT_EQ(fresh.MarkAt(0x90).Colour, 0x0000FFu);
     EXPECT_EQ(Cp950ToUtf8(fresh.HintAt(0x82).Text), "中文");
@@ -53,7 +55,7 @@ TEST_F(RamFileTest, ShortFileReadsMissingLinesAsEmpty) {
     image.fill(0x77);
     state.SetMark(model, 0x80);
     state.SetHint(model, 0x80, "x");
-    RamPanelState::LoadRamValues({"12", "zz"}, model, Into(image));
+    RamPanelState::LoadRamValues(std::vector<std::string_view>{"12", "zz"}, model, Into(image));
     state.LoadRamMarks({});
     EXPECT_EQ(image[0], 0x12);
     EXPECT_EQ(image[0x80], 0) << "missing value line";

@@ -1,5 +1,7 @@
 // "--capture" and "--noise-table" from the command line, run on a copy of the program in a folder
 // of its own.
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -18,17 +20,50 @@ QList<QByteArray> CsvLines(const QTemporaryDir& folder, const char* name) {
     return csv.readAll().split('\n');
 }
 
+void Write(const QTemporaryDir& folder, const char* name, const QByteArray& contents) {
+    QFile file(folder.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name;
+    file.write(contents);
+}
+
+// The figure of a "--capture" output line such as "RmsNV 572.20".
+double Figure(const QString& out, const QString& name) {
+    for (const QString& line : out.split('\n'))
+        if (line.startsWith(name + " ")) return line.mid(name.size() + 1).toDouble();
+    return 0;
+}
+
+// The settings file up to its reference voltage line, which holds `ref`.
+QByteArray SettingsWithRef(const char* ref) {
+    return QByteArray("Qn-740xTEST V1.3\r\n   0   5  15   5   0\r\n") +
+           "FALSE\r\nFALSE\r\nTRUE\r\nFALSE\r\nFALSE\r\nFALSE\r\n 0\r\n 0\r\n0\r\n0\r\n"
+           "   2  15\r\nFALSE\r\n   0\r\n   0\r\n  500000   50000\r\n"
+           "   0   0   0   0   0   0\r\n   0   0   0   0   0   0\r\n   0\r\n   0\r\n   1\r\n" +
+           ref + "\r\n";
+}
+
 // "--capture" prints the figures and writes the capture with them; "--noise-table" runs a short
 // sweep whose table's header rows list the gains. Without a bridge, with a count that is no number
-// or with an input the chip lacks, each fails with a message. Each command line on a fresh copy.
+// or with an input the chip lacks, each fails with a message. A settings file that cannot be used
+// or holds a refused value is named on stderr and the defaults are used; temporary files a killed
+// write left behind are removed at the start. Each command line on a fresh copy.
 TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
+    const auto capture = QStringList{"--capture", "64", "--csv", "out.csv", "--simulate"};
+    const auto aged = [](const QTemporaryDir& folder, const char* name) {
+        Write(folder, name, "part");
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-600),
+                         QFileDevice::FileModificationTime);
+    };
     const struct {
         QStringList Args;
         const char* ErrContains; // nullptr: the command succeeds; "": any message
         std::function<void(const QString& out, const QTemporaryDir& folder)> Check;
+        std::function<void(const QTemporaryDir& folder)> Prepare = {};
+        const char* Warns = ""; // what stderr says when the command succeeds
     } cases[] = {
-        {{"--capture", "64", "--csv", "out.csv", "--simulate"},
-         nullptr,
+        {capture, nullptr,
          [](const QString& out, const QTemporaryDir& folder) {
              const QStringList figures = out.split('\n', Qt::SkipEmptyParts);
              ASSERT_EQ(figures.size(), 7);
@@ -38,6 +73,33 @@ TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
              for (int row = 0; row < 4; ++row) EXPECT_EQ(lines[row].count(','), 16) << row;
              EXPECT_TRUE(lines[4].contains("Noise Free"));
              EXPECT_EQ(lines[5].trimmed().split(',').size(), 7);
+         }},
+        {capture, nullptr,
+         [](const QString& out, const QTemporaryDir&) { EXPECT_GT(Figure(out, "RmsNV"), 0); },
+         [](const QTemporaryDir& folder) { QDir(folder.path()).mkdir("QnADC.cfg"); },
+         "QnADC.cfg\" is a folder, not a file; default settings used"},
+        {capture, nullptr,
+         [](const QString& out, const QTemporaryDir&) { EXPECT_GT(Figure(out, "RmsNV"), 0); },
+         [](const QTemporaryDir& folder) { Write(folder, "QnADC.cfg", "[Setting]\r\n"); },
+         "QnADC.cfg\": the first line is \"[Setting]\", not \"Qn-740xTEST V1.3\"; default"},
+        {capture, nullptr,
+         [](const QString& out, const QTemporaryDir&) { EXPECT_GT(Figure(out, "RmsNV"), 0); },
+         [](const QTemporaryDir& folder) { Write(folder, "QnADC.cfg", SettingsWithRef("-2.4")); },
+         "QnADC.cfg\": line 23: EREFV \"-2.4\" is not a reference voltage in volts above 0; kept "
+         "\"2.4\""},
+        {capture, nullptr,
+         [](const QString&, const QTemporaryDir& folder) {
+             EXPECT_EQ(QDir(folder.path()).entryList({".*.*"}, QDir::Files | QDir::Hidden),
+                       QStringList{})
+                 << "the leftover beside QnADC.cfg";
+             EXPECT_EQ(QDir(folder.filePath("TEMP")).entryList(QDir::Files | QDir::Hidden),
+                       QStringList{"QnTMP-0.CSV"});
+         },
+         [&aged](const QTemporaryDir& folder) {
+             QDir(folder.path()).mkdir("TEMP");
+             aged(folder, ".QnTEMPB.CSV.a1B2c3");
+             aged(folder, "TEMP/.QnTMP-0.CSV.Zz09aa");
+             Write(folder, "TEMP/QnTMP-0.CSV", "kept");
          }},
         {{"--capture", "64", "--csv", "out.csv"}, "USB not Connect !!!", {}},
         {{"--capture", "abc", "--csv", "out.csv", "--simulate"}, "", {}},
@@ -57,6 +119,9 @@ TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
          }},
         {{"--noise-table", "--csv", "t.csv"}, "USB not Connect !!!", {}},
         {{"--noise-table", "--inputs", "AI0,AI9", "--csv", "t.csv", "--simulate"}, "AI9", {}},
+        {{"--noise-table", "--inputs", "AI0," + QString(1000, 'A'), "--csv", "t.csv", "--simulate"},
+         "AAA…\" (1000 bytes) for INN",
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Args.join(' ').toStdString());
@@ -65,6 +130,7 @@ TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
         QFile::copy(built.filePath(), folder.filePath(built.fileName()));
         std::filesystem::copy((built.path() + "/INCLUDE").toStdString(),
                               folder.filePath("INCLUDE").toStdString());
+        if (c.Prepare) c.Prepare(folder);
         QProcess process;
         process.setWorkingDirectory(folder.path());
         process.start(folder.filePath(built.fileName()), c.Args);
@@ -76,7 +142,9 @@ TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
             EXPECT_TRUE(err.contains(c.ErrContains)) << err.toStdString();
             continue;
         }
+        ASSERT_EQ(process.exitStatus(), QProcess::NormalExit);
         ASSERT_EQ(process.exitCode(), 0) << err.toStdString();
+        EXPECT_TRUE(err.contains(c.Warns)) << err.toStdString();
         c.Check(out, folder);
     }
 }

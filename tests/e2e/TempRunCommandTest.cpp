@@ -88,8 +88,19 @@ TEST(TempRunCommand, SigtermDuringTheSoakEndsTheRunSafely) {
 
 } // namespace
 
+// The journal without its last record: what a kill between the last step's record and the end
+// record leaves.
+static void CutLastRecord(const QString& journal) {
+    QFile file(journal);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray text = file.readAll();
+    text.chop(1);
+    ASSERT_TRUE(file.resize(text.lastIndexOf('\n') + 1));
+}
+
 // A run killed during its first step is taken up by --resume at the step after the last one
-// the journal holds; without an unfinished run --resume refuses.
+// the journal holds; without an unfinished run --resume refuses; a run killed after its last
+// step is only ended by --resume, which reports it complete.
 TEST(TempRunCommand, ResumeGoesOnWithTheKilledRun) {
     ProgramCopy copy(QByteArray(kShortPlan).replace("1,01,1,2.4\n", "1,01,1,2.4\n2,02,1,2.4\n"));
     copy.Start({"--simulate"});
@@ -112,5 +123,56 @@ TEST(TempRunCommand, ResumeGoesOnWithTheKilledRun) {
         EXPECT_EQ(copy.Process.exitCode(), 0) << copy.Process.readAllStandardError().toStdString();
         EXPECT_FALSE(out.contains("step 1/2")) << out.toStdString();
         EXPECT_TRUE(out.contains("step 2/2") && out.contains("run complete: 1 rows, 2 steps"));
+    }
+
+    CutLastRecord(copy.Folder.filePath("QnTEMP.JOURNAL"));
+    copy.Start({"--resume", "--simulate"});
+    ASSERT_TRUE(copy.Process.waitForFinished(60'000)) << "still running";
+    out = copy.Process.readAllStandardOutput();
+    EXPECT_EQ(copy.Process.exitCode(), 0) << copy.Process.readAllStandardError().toStdString();
+    EXPECT_FALSE(out.contains("step ")) << out.toStdString();
+    EXPECT_TRUE(out.contains("run complete: 1 rows, 2 steps")) << out.toStdString();
+}
+
+// A run killed before its A file's rename gets its files from the journal at the next start;
+// "--rebuild" (with or without a plan) writes them too, but never replaces results the journal
+// lacks.
+TEST(TempRunCommand, ResultFilesComeBackFromTheJournal) {
+    ProgramCopy copy(kShortPlan);
+    copy.Start({"--simulate"});
+    ASSERT_TRUE(copy.Process.waitForFinished(60'000));
+    ASSERT_EQ(copy.Process.exitCode(), 0) << copy.Process.readAllStandardError().toStdString();
+    const QString aFile = copy.Folder.filePath("QnTEMPA.CSV");
+    ASSERT_TRUE(QFile::remove(aFile));
+    copy.Start({"--resume", "--simulate"});
+    ASSERT_TRUE(copy.Process.waitForFinished(60'000));
+    EXPECT_EQ(copy.Process.exitCode(), 0) << copy.Process.readAllStandardError().toStdString();
+    EXPECT_TRUE(copy.Process.readAllStandardOutput().contains("were rebuilt from the run journal"));
+    EXPECT_TRUE(QFile::exists(aFile));
+
+    const QByteArray doctored = "h\r\nh\r\n25.00, 0.00, 1, 9.99, 1, 1, 1, 1, 1, 1,0\r\n";
+    for (const bool lacking : {true, false}) {
+        SCOPED_TRACE(lacking ? "the file holds a result the journal lacks" : "no file");
+        QFile::remove(aFile);
+        if (lacking) {
+            QFile file(aFile);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(doctored) > 0);
+        }
+        copy.Process.start(copy.Program,
+                           lacking ? QStringList{"--temperature-run", "--rebuild"}
+                                   : QStringList{"--temperature-run", "plan.txt", "--rebuild"});
+        ASSERT_TRUE(copy.Process.waitForFinished(60'000));
+        const QString err = copy.Process.readAllStandardError();
+        QFile file(aFile);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        if (lacking) {
+            EXPECT_NE(copy.Process.exitCode(), 0);
+            EXPECT_TRUE(err.contains("lacks (QnTEMPA.CSV row 1 step 1)")) << err.toStdString();
+            EXPECT_EQ(file.readAll(), doctored);
+            continue;
+        }
+        EXPECT_EQ(copy.Process.exitCode(), 0) << err.toStdString();
+        EXPECT_TRUE(copy.Process.readAllStandardOutput().contains("Wrote "));
+        EXPECT_TRUE(file.readAll().contains("\r\n25.00, 0.00, 1, "));
     }
 }

@@ -19,7 +19,7 @@ using TempResultsChartTest = ProgramFixture;
 
 JournalAttempt Measured(size_t row, size_t step) {
     const double setPoint = row == 1 ? 25 : 85;
-    JournalAttempt a{row, step, 1, true, setPoint, 0, setPoint + 0.5, {}, {}, ""};
+    JournalAttempt a{row, step, 1, true, setPoint, 0, setPoint + 0.5, {}, {}, "", true};
     a.Result.Adc = {1000, 2, 150, 20.5 - static_cast<double>(row), 3, 4, 18};
     return a;
 }
@@ -36,7 +36,7 @@ TEST_F(TempResultsChartTest, FollowsTheJournalAndDrawsASecondRunDashed) {
     plan.Fluke.resize(3);
     plan.Power.resize(3);
     RunJournal journal;
-    ASSERT_TRUE(journal.Begin(bench.ProgramDir, plan));
+    ASSERT_EQ(journal.Begin(bench.ProgramDir, plan), "");
     ASSERT_TRUE(journal.Attempt(Measured(1, 1)));
     chart->Follow->setChecked(true);
     EXPECT_EQ(chart->Plot->graphCount(), 1);

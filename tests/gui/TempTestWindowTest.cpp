@@ -87,6 +87,27 @@ TEST_F(TempTestWindowTest, StepCountAndTemperatureRowsFollowTheirEdits) {
     }
 }
 
+// "SET" and the temperature grid keep the set point limits: a start or a cell past them is
+// refused with a message and the rows stay; a lowest set point typed in ends a descending count.
+TEST_F(TempTestWindowTest, SetAndTheGridKeepTheSetPointLimits) {
+    Rows("3", "25");
+    Rows("3", "200");
+    ASSERT_FALSE(answers.Asked.empty());
+    EXPECT_EQ(answers.Asked.back(), "輸入開始溫度 \"200\" is above 150 °C");
+    EXPECT_EQ(win.TMPGrid->model()->rowCount(), 3);
+    EXPECT_EQ(Cell(win.TMPGrid, 0, 1), "25.00");
+
+    Type(win.ELowest, "-55");
+    Type(win.TMPStep, "-10");
+    Rows("9", "-30");
+    EXPECT_EQ(win.TMPCNT->text(), "3") << "-30, -40 and -50 °C";
+    QAbstractItemModel& grid = *win.TMPGrid->model();
+    EXPECT_FALSE(grid.setData(grid.index(1, 1), "-60"));
+    EXPECT_EQ(answers.Asked.back(), "溫度 of row 2 \"-60\" is below the lowest set point, -55 °C");
+    EXPECT_EQ(Cell(win.TMPGrid, 1, 1), "-40.00");
+    EXPECT_TRUE(grid.setData(grid.index(1, 1), "-55"));
+}
+
 // The two lockouts exclude each other; ENTER locks the range the checked one names.
 TEST_F(TempTestWindowTest, LockoutsExcludeEachOtherAndEnterLocksTheRange) {
     bench.Instruments.Select(InstrumentKind::Fluke, 0);
@@ -138,7 +159,7 @@ TEST_F(TempTestWindowTest, TTestFromTheButtonFillsTheResultGridAndWritesTheSumma
     EXPECT_EQ(bench.Temp.Results().Result(1, 2).Adc.Average, bench.Samples.Figures.Average);
     EXPECT_EQ(main->AnxADC->EREFV->text(), "2.5");
     EXPECT_TRUE(main->AnxADC->CatchADC->isEnabled());
-    EXPECT_TRUE(win.Progress->format().startsWith("Row 1/1 · Step 2/2"));
+    EXPECT_TRUE(win.Progress->format().startsWith("Every step measured"));
     EXPECT_TRUE(QFile::exists(dir.filePath(kTempAFile)));
 }
 
@@ -173,6 +194,7 @@ TEST_F(TempTestWindowTest, DownloadRegFillsTheGridAndLaysOutThePreview) {
 // "Save plan…" keeps the window's settings, end options and steps; "Load plan…" brings them back.
 TEST_F(TempTestWindowTest, PlanFileKeepsTheSettingsAndEndOptions) {
     Type(win.ESoak, "7");
+    Type(win.ELowest, "-60");
     win.CHSupplyOff->setChecked(true);
     win.CHHold->setChecked(true);
     win.EHold->setText("31.5");
@@ -188,12 +210,14 @@ TEST_F(TempTestWindowTest, PlanFileKeepsTheSettingsAndEndOptions) {
     EXPECT_EQ(answers.Asked.size(), 1u) << "a plan that reads back is saved without a word";
 
     Type(win.ESoak, "20");
+    Type(win.ELowest, "-40");
     win.CHSupplyOff->setChecked(false);
     win.CHHold->setChecked(false);
     SetCell(win.RegChg, 1, 1, "0B");
     answers.Files.push_back(path);
     win.BtLoadPlan->click();
     EXPECT_EQ(win.ESoak->text(), "7");
+    EXPECT_EQ(win.ELowest->text(), "-60");
     EXPECT_TRUE(win.CHSupplyOff->isChecked());
     EXPECT_TRUE(win.CHHold->isChecked());
     EXPECT_EQ(win.EHold->text(), "31.5");

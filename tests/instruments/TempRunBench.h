@@ -27,6 +27,23 @@ class ScriptedPump final : public EventPump {
     std::function<void()> Message;
 };
 
+// The bench's clock: the simulated one, moved on by TickMs at every reading of the steady time,
+// as a real clock moves between two readings.
+class TickingClock final : public Clock {
+  public:
+    explicit TickingClock(SimClock& clock) : clock_(clock) {}
+    double Now() override { return clock_.Now(); }
+    double SteadyMs() override {
+        clock_.AdvanceMs(TickMs);
+        return clock_.SteadyMs();
+    }
+    void SleepMs(uint32_t ms) override { clock_.SleepMs(ms); }
+    double TickMs = 0;
+
+  private:
+    SimClock& clock_;
+};
+
 inline std::vector<std::string> FileLines(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::stringstream text;
@@ -89,15 +106,16 @@ struct RunBench {
     fs::path dir = fs::temp_directory_path() /
                    ("qn-temp-run-" + std::to_string(::getpid()) + "-" + std::to_string(++made));
     SimClock clock;
+    TickingClock benchClock{clock};
     SimWorld world{clock};
     ScriptedPump pump;
     ScriptedPrompt prompt;
     RecordingStatus status;
     CountingPanels panels;
     FixedChipInfo chipInfo{"QN7401", 2, 3};
-    Bench bench{
-        Platform{world.Hid, world.Driver, world.SerialPorts, clock, pump, status, panels, prompt},
-        dir.string() + "/", ""};
+    Bench bench{Platform{world.Hid, world.Driver, world.SerialPorts, benchClock, pump, status,
+                         panels, prompt},
+                dir.string() + "/", ""};
     TempTestPlan& plan = bench.Plan;
     TempTest& test = bench.Temp;
     std::vector<size_t> attempts; // the step of every attempt, in order

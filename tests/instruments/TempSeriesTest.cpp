@@ -16,7 +16,7 @@ NoiseFigures Figures(size_t row, size_t step) {
     return {1000.25 * r + s, 1, 200.5 + r, 19.75 - 0.5 * s, 0, 0, 0};
 }
 
-// Three rows (-40, 25, 85 °C) of two steps; the last row's second step never finished.
+// Three rows (-40, 25, 85 °C) of two steps; the last row's second step was given up unmeasured.
 std::string JournalText(double chamberOffset) {
     JournalPlan plan;
     plan.Mode = RunMode::Test;
@@ -28,15 +28,16 @@ std::string JournalText(double chamberOffset) {
     const double setPoints[] = {0, -40, 25, 85};
     for (size_t row = 1; row <= 3; ++row) {
         for (size_t step = 1; step <= 2; ++step) {
-            if (row == 3 && step == 2) break;
             const double chamber = std::isnan(chamberOffset) ? NAN : setPoints[row] + chamberOffset;
-            JournalAttempt a{row, step, 1, true, setPoints[row], 0, chamber, {}, {}, ""};
+            JournalAttempt a{row, step, 1, true, setPoints[row], 0, chamber, {}, {}, "", true};
             a.Result.Adc = Figures(row, step);
-            // A failed attempt before the final one must not show.
+            // A failed attempt must not show, before the final one or as the step's last.
             JournalAttempt failed = a;
-            failed.Final = false;
+            failed.Final = row == 3 && step == 2;
+            failed.Captured = false;
             failed.Result.Adc.Average = -1;
-            text += JournalAttemptRecord(failed) + JournalAttemptRecord(a);
+            text += JournalAttemptRecord(failed);
+            if (!failed.Final) text += JournalAttemptRecord(a);
         }
     }
     return text;

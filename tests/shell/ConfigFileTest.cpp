@@ -114,15 +114,72 @@ TEST_F(ConfigFixture, LoadCases) {
     }
 }
 
-TEST_F(ConfigFixture, WrongTitleLoadsNothingAndLeavesTheFile) {
+// A text without the title changes nothing; a file that cannot be used (no title, empty, a
+// folder) is left as it is, says why, and the start goes on as with a missing file: the current
+// settings, the "QN740x" link and chip selection.
+TEST_F(ConfigFixture, UnusableFileIsNamedLeftAndTheDefaultsAreUsed) {
     for (const char* title : {"Qn-740xTEST V1.2", "Qn-740xTEST V1.3 ", ""}) {
         SCOPED_TRACE(title);
         const std::string file = Edited(kFixedPoint, {{1, title}});
-        EXPECT_EQ(LoadText(file).Outcome, ConfigOutcome::WrongTitle);
+        const ConfigLoadResult applied = ApplyConfig(file, targets, SelectChip());
+        EXPECT_EQ(applied.Outcome, ConfigOutcome::WrongTitle);
         EXPECT_TRUE(chipsSelected.empty());
         EXPECT_EQ(stnd.Interface, kLinkRs232);
         EXPECT_EQ(values, Settings{});
-        EXPECT_EQ(Slurp(path), file);
+    }
+    std::filesystem::create_directory(folder.File("folder.cfg"));
+    const struct {
+        std::string Path;
+        std::string Text; // written into Path first unless empty
+        ConfigOutcome Outcome;
+        const char* Says;
+    } cases[] = {
+        {path, Edited(kFixedPoint, {{1, "Qn-740xTEST V1.2"}}), ConfigOutcome::WrongTitle,
+         "QnADC.cfg\": the first line is \"Qn-740xTEST V1.2\", not \"Qn-740xTEST V1.3\"; default "
+         "settings used"},
+        {path, Edited(kFixedPoint, {{1, std::string(100000, 'x')}}), ConfigOutcome::WrongTitle,
+         "(100000 bytes), not"},
+        {path, " ", ConfigOutcome::WrongTitle, "the first line is \" \""},
+        {path, "", ConfigOutcome::WrongTitle, "the file is empty; default settings used"},
+        {folder.File("folder.cfg"), "", ConfigOutcome::Unreadable,
+         "folder.cfg\" is a folder, not a file; default settings used"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Says);
+        stnd = STND{};
+        values = Settings{};
+        chipsSelected.clear();
+        interfaceAtSelection.clear();
+        if (c.Path == path) {
+            ASSERT_TRUE(ReplaceFileContents(path, c.Text));
+        }
+        const ConfigLoadResult result = LoadConfig(c.Path, targets, SelectChip());
+        EXPECT_EQ(result.Outcome, c.Outcome);
+        EXPECT_NE(result.Problem.find(c.Says), std::string::npos) << result.Problem;
+        EXPECT_LT(result.Problem.size(), 500u);
+        EXPECT_FALSE(result.Created);
+        EXPECT_EQ(chipsSelected, std::vector<uint16_t>{0});
+        EXPECT_EQ(interfaceAtSelection, std::vector<uint16_t>{kLinkQn740x});
+        EXPECT_EQ(values.Analysis, Settings{}.Analysis);
+        if (c.Path == path) {
+            EXPECT_EQ(Slurp(path), c.Text);
+        }
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder.File("folder.cfg")));
+}
+
+// A byte-order mark before the title is skipped, and lines ending in CR alone read as lines.
+TEST_F(ConfigFixture, ByteOrderMarkAndCrLineEndsReadAsMeant) {
+    std::string crOnly = kFixedPoint;
+    for (size_t at = crOnly.find("\r\n"); at != std::string::npos; at = crOnly.find("\r\n", at))
+        crOnly.erase(at + 1, 1);
+    for (const std::string& file : {"\xEF\xBB\xBF" + kFixedPoint, crOnly}) {
+        values = Settings{};
+        const ConfigLoadResult result = LoadText(file);
+        EXPECT_EQ(result.Outcome, ConfigOutcome::Loaded) << result.Problem;
+        EXPECT_EQ(result.SectionsRead, kConfigSections);
+        EXPECT_TRUE(result.Mended.empty());
+        EXPECT_EQ(FormatConfig(targets), kFixedPoint);
     }
 }
 
@@ -132,7 +189,7 @@ TEST_F(ConfigFixture, RefusedValuesAreKeptNotedAndTheLoadGoesOn) {
     const std::array<uint8_t, 6> loadedPreset = presetA;
     struct Case {
         size_t line; // 1 = title
-        const char* text;
+        std::string text;
         const char* note;
     };
     const Case cases[] = {{2, "   3 COM", "Interface is not a number"},
@@ -146,10 +203,19 @@ TEST_F(ConfigFixture, RefusedValuesAreKeptNotedAndTheLoadGoesOn) {
                           {15, "99999999999", "CFunADC is not a number"},
                           {18, "  12 300  56  78  90 255", "AdcPresetA 300"},
                           {20, "   2", "ComFun 2"},
+                          {23, "-2.4",
+                           "EREFV \"-2.4\" is not a reference voltage in volts "
+                           "above 0; kept \"2.5\""},
+                          {23, "0", "EREFV \"0\""},
+                          {23, "nan", "EREFV \"nan\""},
+                          {23, "1e999", "EREFV \"1e999\""},
+                          {23, "2.4V", "EREFV \"2.4V\""},
+                          {23, "", "EREFV \"\""},
+                          {23, "-" + std::string(100000, '9'), "(100001 bytes)"},
                           {24, "   6", "CMAVR 6"},
                           {26, "   x      1", "EGv is not a number"}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
+        SCOPED_TRACE(c.text.substr(0, 40));
         values = loaded;
         values.TempTest.CHFULL = false; // read again from line 25: the load went on
         ConfigLoadResult result = LoadText(Edited(kFixedPoint, {{c.line, c.text}}));
@@ -157,6 +223,7 @@ TEST_F(ConfigFixture, RefusedValuesAreKeptNotedAndTheLoadGoesOn) {
         const std::string onLine = "line " + DecimalText(static_cast<int64_t>(c.line)) + ": ";
         for (const std::string& note : result.Mended) EXPECT_EQ(note.rfind(onLine, 0), 0u) << note;
         EXPECT_NE(result.Mended[0].find(c.note), std::string::npos) << result.Mended[0];
+        EXPECT_LT(result.Mended[0].size(), 500u);
         EXPECT_EQ(values, loaded);
         EXPECT_EQ(presetA, loadedPreset);
         EXPECT_EQ(options.FunctionChoice, 1);

@@ -28,7 +28,15 @@ TEST(PlacementFile, LayoutAndRoundTrip) {
                            "AnxADC\r\n   -8   -8 1040  780    1    0\r\n"
                            "Qn_RAM\r\n-1000 10000 12345    7    2    1\r\n");
     EXPECT_EQ(ReadPlacements(file), windows);
-    EXPECT_TRUE(ReadPlacements(folder.File("missing.wst")).empty());
+    std::string problem;
+    EXPECT_TRUE(ReadPlacements(folder.File("missing.wst"), &problem).empty());
+    EXPECT_EQ(problem, "") << "a first start has no file";
+    // A folder in the file's place gives no entries and says why, as the window then tells.
+    std::filesystem::create_directory(folder.File("folder.wst"));
+    WindowPlacements places;
+    EXPECT_TRUE(places.Restore(folder.File("folder.wst")).empty());
+    EXPECT_NE(places.ReadProblem().find("folder.wst\" is a folder, not a file"), std::string::npos)
+        << places.ReadProblem();
 }
 
 TEST(PlacementFile, ReadingStopsAtTheVersionTheCountOrTheFirstBadEntry) {

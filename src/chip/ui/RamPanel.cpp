@@ -347,8 +347,9 @@ void TQn_RAM::SaveRamData() {
     if (std::filesystem::exists(*file, error) &&
         !context_.Ask.Confirm("File " + *file + " exist! Overwrite?"))
         return;
-    if (!ReplaceFileContents(*file, state_.RamFileText(context_.Model, context_.Image)))
-        context_.Ask.Tell("Cannot write the RAM file " + *file);
+    std::string problem;
+    if (!ReplaceFileContents(*file, state_.RamFileText(context_.Model, context_.Image), &problem))
+        context_.Ask.Tell("Cannot write the RAM file: " + problem);
 }
 
 // Values first (image and panels, never the chip), a refresh without marks, then the marks and
@@ -356,16 +357,18 @@ void TQn_RAM::SaveRamData() {
 void TQn_RAM::LoadRamData() {
     const std::optional<std::string> file = context_.Ask.AskFileToOpen("ram", context_.ProgramDir);
     if (!file) return;
-    const auto lines = ReadTextLines(*file);
-    if (!lines) {
-        context_.Ask.Tell("Cannot read the RAM file " + *file);
+    std::string text;
+    FileProblem problem;
+    if (!ReadFileContents(*file, text, &problem)) {
+        context_.Ask.Tell("Cannot read the RAM file: " + problem.Text);
         return;
     }
+    const std::vector<std::string_view> lines = SplitTextLines(text);
     loading_ = true;
-    RamPanelState::LoadRamValues(*lines, context_.Model, context_.Store);
+    RamPanelState::LoadRamValues(lines, context_.Model, context_.Store);
     loading_ = false;
     RefreshRam(true);
-    state_.LoadRamMarks(*lines);
+    state_.LoadRamMarks(lines);
     DrawCells();
     CurrentCellChanged(SGD->currentRow(), SGD->currentColumn());
 }

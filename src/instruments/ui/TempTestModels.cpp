@@ -2,7 +2,11 @@
 // 10 001 rows costs no widget items.
 #include "instruments/ui/TempTestModels.h"
 
+#include "instruments/TempRunLimits.h"
+
 #include <QColor>
+
+#include <utility>
 
 namespace qn {
 namespace {
@@ -57,9 +61,15 @@ QVariant TemperatureRowsModel::data(const QModelIndex& index, int role) const {
 
 bool TemperatureRowsModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !index.isValid() || index.row() >= rowCount()) return false;
-    std::string* cell = RowCell(plan_.Rows[static_cast<size_t>(index.row()) + 1], index.column());
+    const auto row = static_cast<size_t>(index.row()) + 1;
+    std::string* cell = RowCell(plan_.Rows[row], index.column());
     if (cell == nullptr) return false;
-    *cell = value.toString().toStdString();
+    std::string kept = std::exchange(*cell, value.toString().toStdString());
+    if (const std::string why = TemperatureRowRefused(plan_, row); !why.empty()) {
+        *cell = std::move(kept);
+        if (Refused) Refused(why);
+        return false;
+    }
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
 }

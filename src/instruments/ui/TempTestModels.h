@@ -9,6 +9,8 @@
 #include <QStringList>
 
 #include <cstddef>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace qn {
@@ -28,6 +30,9 @@ class TemperatureRowsModel final : public QAbstractTableModel {
                         int role = Qt::DisplayRole) const override;
     // The rows were rebuilt ("SET"): the view reads them again.
     void Refresh();
+    // Told why an edit was refused: a set point past the limits or a cell that is no number
+    // keeps the cell as it was, since a run loads each row from its cells.
+    std::function<void(const std::string&)> Refused;
 
   private:
     TempTestPlan& plan_;

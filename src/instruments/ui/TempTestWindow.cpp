@@ -121,27 +121,29 @@ QWidget* TTMP::BuildSettings() {
     EModenum = SettingEdit();
     ESoak = SettingEdit();
     EDelay = SettingEdit();
+    ELowest = SettingEdit();
     TMPCNTSET = new QPushButton("SET");
     AddSetting(grid, 0, "輸入測試溫度數量", TMPCNT);
     grid->addWidget(TMPCNTSET, 0, 2);
     AddSetting(grid, 1, "輸入開始溫度", TMPStart, "攝氏度");
     AddSetting(grid, 2, "輸入溫度隔數", TMPStep);
-    AddSetting(grid, 3, "輸入最大測試模式數量", EModenum);
-    AddSetting(grid, 4, "等待溫度穩定時間", ESoak, "分");
-    AddSetting(grid, 5, "Power Supply Delay Time", EDelay, "ms");
+    AddSetting(grid, 3, "Lowest set point", ELowest, "°C");
+    AddSetting(grid, 4, "輸入最大測試模式數量", EModenum);
+    AddSetting(grid, 5, "等待溫度穩定時間", ESoak, "分");
+    AddSetting(grid, 6, "Power Supply Delay Time", EDelay, "ms");
     CBSource = new QComboBox;
     CBSource->addItems({"ADC & Brymen", "ADC", "Brymen"});
     CBMode = new QComboBox;
     CBMode->addItems({"ADC", "Temperature"});
-    grid->addWidget(CBSource, 6, 0);
-    grid->addWidget(CBMode, 6, 1, 1, 2);
+    grid->addWidget(CBSource, 7, 0);
+    grid->addWidget(CBMode, 7, 1, 1, 2);
     CHFULL = new QCheckBox("儲存完整檔案");
     CHFluke = new QCheckBox("不關閉Fluke");
     CHAlter = new QCheckBox("交替測量ADC與溫度");
     CHAlter->hide();
-    grid->addWidget(CHFULL, 7, 0);
-    grid->addWidget(CHFluke, 7, 1, 1, 2);
-    grid->addWidget(CHAlter, 8, 0);
+    grid->addWidget(CHFULL, 8, 0);
+    grid->addWidget(CHFluke, 8, 1, 1, 2);
+    grid->addWidget(CHAlter, 9, 0);
     return box;
 }
 
@@ -187,6 +189,7 @@ QWidget* TTMP::BuildButtons() {
 void TTMP::BuildGrids() {
     const int rowHeight = fontMetrics().height() + 6;
     rows_ = new TemperatureRowsModel(link_.Plan, this);
+    rows_->Refused = [this](const std::string& why) { link_.Ask.Tell(why); };
     TMPGrid = Grid("TMPGrid", rows_, rowHeight);
     TMPGrid->setColumnWidth(0, kRowNumberWidth);
 
@@ -215,6 +218,7 @@ void TTMP::BindSettings() {
     Bind(EModenum, s.StepRows);
     Bind(ESoak, s.SoakMinutes);
     Bind(EDelay, s.SupplyDelay);
+    Bind(ELowest, s.LowestCelsius);
     connect(EModenum, &QLineEdit::returnPressed, this, [this] { Modenum(); });
     connect(TMPCNTSET, &QPushButton::clicked, this, &TTMP::TMPCNTSETClick);
     connect(CBSource, &QComboBox::currentIndexChanged, this,
@@ -242,10 +246,12 @@ void TTMP::WatchRun() {
         last_ = progress;
         ShowProgress(progress);
     };
-    // Told after each step attempt: the cell of the step just measured shows its mean.
+    // Told after each step attempt: the cell of a step just measured shows its mean; a step
+    // without a complete capture keeps an empty cell.
     temp.ResultsChanged = [this] {
         if (resumed_) ShowResumedResults();
-        if (last_.Step > 0) results_->Fill(last_.Row, last_.Step);
+        if (last_.Step > 0 && link_.Temp.Results().Measured(last_.Row, last_.Step))
+            results_->Fill(last_.Row, last_.Step);
     };
 }
 
@@ -253,14 +259,9 @@ void TTMP::WatchRun() {
 void TTMP::ShowResumedResults() {
     resumed_ = false;
     const TempResults& results = link_.Temp.Results();
-    const auto measured = [](const NoiseFigures& f) {
-        return f.Average != 0 || f.RmsCount != 0 || f.VppCount != 0;
-    };
     for (size_t row = 1; row <= results.TempCount(); ++row)
-        for (size_t step = 1; step <= results.StepCount(); ++step) {
-            const StepResult& r = results.Result(row, step);
-            if (measured(r.Adc) || measured(r.Temperature)) results_->Fill(row, step);
-        }
+        for (size_t step = 1; step <= results.StepCount(); ++step)
+            if (results.Measured(row, step)) results_->Fill(row, step);
 }
 
 void TTMP::ShowSettings() {
@@ -271,6 +272,7 @@ void TTMP::ShowSettings() {
     EModenum->setText(QString::fromStdString(s.StepRows));
     ESoak->setText(QString::fromStdString(s.SoakMinutes));
     EDelay->setText(QString::fromStdString(s.SupplyDelay));
+    ELowest->setText(QString::fromStdString(s.LowestCelsius));
     CBSource->setCurrentIndex(static_cast<int>(s.Source));
     CBMode->setCurrentIndex(static_cast<int>(s.Measure));
     CHFULL->setChecked(s.SaveFullFiles);
@@ -296,9 +298,11 @@ size_t TTMP::Modenum() {
     return steps;
 }
 
+// A start outside the limits leaves the rows as they were, and says why.
 void TTMP::TMPCNTSETClick() {
     if (link_.Temp.Running()) return;
-    link_.Plan.SetTemperatureRows();
+    if (const std::string why = link_.Plan.SetTemperatureRows(); !why.empty())
+        return link_.Ask.Tell(why);
     TMPCNT->setText(QString::fromStdString(link_.Plan.Settings.TempCount));
     rows_->Refresh();
 }
@@ -343,7 +347,12 @@ void TTMP::ShowProgress(const TempTestProgress& p) {
     const size_t row = std::max<size_t>(p.Row, 1);
     const size_t done = (row - 1) * steps + (p.Step > 0 ? p.Step - 1 : 0);
     QString text = QString("Row %1/%2 · ").arg(p.Row).arg(p.Rows);
-    if (p.Soaking)
+    if (p.Completed)
+        text = "Every step measured";
+    else if (p.Ended)
+        text += p.Unmeasured.empty() ? QString("Not complete")
+                                     : "Not measured: " + QString::fromStdString(p.Unmeasured);
+    else if (p.Soaking)
         text += QString("Soaking %1 min").arg(p.SoakMs / 60'000.0, 0, 'f', 1);
     else if (p.Step > 0)
         text += QString("Step %1/%2").arg(p.Step).arg(p.Steps);

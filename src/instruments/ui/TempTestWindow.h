@@ -69,6 +69,7 @@ class TTMP : public QWidget {
     QLineEdit* EModenum = nullptr; // "輸入最大測試模式數量"
     QLineEdit* ESoak = nullptr;    // "等待溫度穩定時間"
     QLineEdit* EDelay = nullptr;   // "Power Supply Delay Time"
+    QLineEdit* ELowest = nullptr;  // "Lowest set point", °C
     QComboBox* CBSource = nullptr; // "ADC & Brymen", "ADC", "Brymen"
     QComboBox* CBMode = nullptr;   // "ADC", "Temperature"
     QCheckBox* CHFULL = nullptr;   // "儲存完整檔案"

@@ -54,8 +54,8 @@ struct ConfigViewChanges {
 
 enum class ConfigOutcome {
     Loaded,     // title matched; the sections present were read and the end steps ran
-    WrongTitle, // first line is not the title: nothing loaded, file untouched
-    Unreadable, // the file exists but cannot be read: nothing loaded, file untouched
+    WrongTitle, // first line is not the title (or the file is empty): nothing read from it
+    Unreadable, // the file exists but cannot be read (a folder, say): nothing read from it
 };
 
 struct ConfigLoadResult {
@@ -64,6 +64,7 @@ struct ConfigLoadResult {
     int SectionsRead = 0; // 0 … 15; fewer when the file ends early
     ConfigViewChanges View;
     std::vector<std::string> Mended; // one line per value that was refused or repaired
+    std::string Problem;             // why nothing was read from the file; empty when it was Loaded
 };
 
 // Chip selection for the loaded chip index; it may change STND's Interface.
@@ -73,14 +74,19 @@ using SelectChipFn = std::function<void(uint16_t chip)>;
 std::string FormatConfig(const ConfigTargets& targets);
 
 // Writes the file from the current state, replacing it atomically. False when it cannot be
-// written; the old file is then unchanged.
-bool SaveConfig(const std::string& path, const ConfigTargets& targets);
+// written, with the reason in `problem`; the old file is then unchanged.
+bool SaveConfig(const std::string& path, const ConfigTargets& targets,
+                std::string* problem = nullptr);
 
-// Applies a file's text to the state (steps after the file is opened).
+// Applies a file's text to the state (steps after the file is opened). A UTF-8 byte-order mark
+// before the title is skipped; lines may end in CR LF, LF or (throughout) CR alone. A text
+// without the title changes nothing.
 ConfigLoadResult ApplyConfig(std::string_view contents, const ConfigTargets& targets,
                              const SelectChipFn& selectChip);
 
-// Reads the file into the state; a missing file is first written from the current state.
+// Reads the file into the state; a missing file is first written from the current state. A file
+// that cannot be read or lacks the title is left as it is, and the current (default) state is
+// applied in its place, end steps included, as for a missing file; Problem says why.
 ConfigLoadResult LoadConfig(const std::string& path, const ConfigTargets& targets,
                             const SelectChipFn& selectChip);
 

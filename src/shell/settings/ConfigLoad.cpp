@@ -1,9 +1,10 @@
 // Reading QnADC.cfg: title check, sections 0 to 14 in turn while the file lasts, then the forced
 // link settings and chip selection.
 #include "shell/settings/ConfigFile.h"
+
+#include "platform/ShownValue.h"
 #include "shell/settings/SettingsIo.h"
 
-#include <filesystem>
 #include <optional>
 #include <utility>
 
@@ -177,9 +178,17 @@ void PhotoSection(Load& load) {
 }
 
 // The box takes the text before any stray CR, as the file is written: what loads, saves alike.
+// A reference the command line would refuse is refused here too.
 void ReferenceSection(Load& load) {
-    if (auto line = load.In.Line())
-        load.T.Values.Analysis.EREFV = std::string(line->substr(0, line->find_first_of('\r')));
+    std::optional<std::string_view> line = load.In.Line();
+    if (!line) return;
+    const std::string_view text = line->substr(0, line->find_first_of('\r'));
+    std::string& kept = load.T.Values.Analysis.EREFV;
+    if (AcceptedRefVolts(text))
+        kept = std::string(text);
+    else
+        load.In.Note("EREFV " + ShownValue(text) +
+                     " is not a reference voltage in volts above 0; kept " + ShownValue(kept));
 }
 
 void AverageSection(Load& load) {
@@ -219,14 +228,26 @@ void FinishLoad(const ConfigTargets& targets, const SelectChipFn& selectChip,
     result.View.HideSetupControls = true;
 }
 
+// Why a text that is not a settings file was refused.
+std::string TitleProblem(const std::vector<std::string_view>& lines) {
+    if (lines.empty()) return "the file is empty";
+    return "the first line is " + ShownValue(lines[0]) + ", not " + ShownValue(kConfigTitle);
+}
+
+// The current state applied as a file written from it, for a file that cannot be used.
+ConfigLoadResult LoadCurrentState(const ConfigTargets& targets, const SelectChipFn& selectChip) {
+    return ApplyConfig(FormatConfig(targets), targets, selectChip);
+}
+
 } // namespace
 
 ConfigLoadResult ApplyConfig(std::string_view contents, const ConfigTargets& targets,
                              const SelectChipFn& selectChip) {
     ConfigLoadResult result;
-    std::vector<std::string_view> lines = SplitTextLines(contents);
+    std::vector<std::string_view> lines = SplitTextLines(WithoutByteOrderMark(contents));
     if (lines.empty() || lines[0] != kConfigTitle) {
         result.Outcome = ConfigOutcome::WrongTitle;
+        result.Problem = TitleProblem(lines);
         return result;
     }
     SectionReader reader(std::move(lines), result);
@@ -242,20 +263,30 @@ ConfigLoadResult ApplyConfig(std::string_view contents, const ConfigTargets& tar
 
 ConfigLoadResult LoadConfig(const std::string& path, const ConfigTargets& targets,
                             const SelectChipFn& selectChip) {
-    std::error_code error;
-    if (!std::filesystem::exists(path, error) && !error) {
-        // A missing file is written from the current state and then read; when it cannot be
-        // written, the same text is read from memory so that start-up behaves alike.
-        std::string contents = FormatConfig(targets);
-        bool written = ReplaceFileContents(path, contents);
-        ConfigLoadResult result = ApplyConfig(contents, targets, selectChip);
-        result.Created = written;
-        if (!written) result.Mended.push_back("QnADC.cfg could not be created; defaults used");
+    std::string contents;
+    FileProblem problem;
+    if (ReadFileContents(path, contents, &problem)) {
+        ConfigLoadResult read = ApplyConfig(contents, targets, selectChip);
+        if (read.Outcome == ConfigOutcome::Loaded) return read;
+        ConfigLoadResult result = LoadCurrentState(targets, selectChip);
+        result.Outcome = read.Outcome;
+        result.Problem = ShownValue(path) + ": " + read.Problem + "; default settings used";
         return result;
     }
-    std::string contents;
-    if (!ReadFileContents(path, contents)) return {ConfigOutcome::Unreadable, false, 0, {}, {}};
-    return ApplyConfig(contents, targets, selectChip);
+    if (!problem.Missing) {
+        ConfigLoadResult result = LoadCurrentState(targets, selectChip);
+        result.Outcome = ConfigOutcome::Unreadable;
+        result.Problem = problem.Text + "; default settings used";
+        return result;
+    }
+    // A missing file is written from the current state and then read; when it cannot be
+    // written, the same text is read from memory so that start-up behaves alike.
+    std::string written;
+    const bool created = ReplaceFileContents(path, FormatConfig(targets), &written);
+    ConfigLoadResult result = LoadCurrentState(targets, selectChip);
+    result.Created = created;
+    if (!created) result.Mended.push_back(written + "; defaults used");
+    return result;
 }
 
 } // namespace qn

@@ -80,8 +80,8 @@ std::string FormatConfig(const ConfigTargets& targets) {
     return out;
 }
 
-bool SaveConfig(const std::string& path, const ConfigTargets& targets) {
-    return ReplaceFileContents(path, FormatConfig(targets));
+bool SaveConfig(const std::string& path, const ConfigTargets& targets, std::string* problem) {
+    return ReplaceFileContents(path, FormatConfig(targets), problem);
 }
 
 } // namespace qn

@@ -68,10 +68,12 @@ std::vector<Placement> ParsePlacements(std::string_view contents) {
     return placements;
 }
 
-std::vector<Placement> ReadPlacements(const std::string& path) {
+std::vector<Placement> ReadPlacements(const std::string& path, std::string* problem) {
     std::string contents;
-    if (!ReadFileContents(path, contents)) return {};
-    return ParsePlacements(contents);
+    FileProblem unread;
+    if (ReadFileContents(path, contents, &unread)) return ParsePlacements(contents);
+    if (!unread.Missing && problem != nullptr) *problem = unread.Text;
+    return {};
 }
 
 bool WritePlacements(const std::string& path, const std::vector<Placement>& placements) {

@@ -42,8 +42,9 @@ std::string FormatPlacements(const std::vector<Placement>& placements);
 // stops at the first entry that is incomplete or not a number.
 std::vector<Placement> ParsePlacements(std::string_view contents);
 
-// Reads the file; a missing or unreadable file gives no entries.
-std::vector<Placement> ReadPlacements(const std::string& path);
+// Reads the file; a missing or unreadable file gives no entries, and an unreadable one (a folder,
+// say) the reason in `problem`.
+std::vector<Placement> ReadPlacements(const std::string& path, std::string* problem = nullptr);
 
 // Writes the file atomically; false (and the old file kept) when it cannot be written.
 bool WritePlacements(const std::string& path, const std::vector<Placement>& placements);

@@ -1,5 +1,8 @@
-// Selection handlers of the lists whose indexes QnADC.cfg keeps.
+// Selection handlers of the lists whose indexes QnADC.cfg keeps, and the reference voltage check.
 #include "shell/settings/Settings.h"
+
+#include <charconv>
+#include <cmath>
 
 namespace qn {
 
@@ -40,6 +43,17 @@ uint16_t LptAddress(int32_t clpt) {
     default:
         return 0x378;
     }
+}
+
+std::optional<double> AcceptedRefVolts(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    double volts = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, volts);
+    if (text.empty() || error != std::errc{} || stop != end || !std::isfinite(volts) || volts <= 0)
+        return std::nullopt;
+    return volts;
 }
 
 } // namespace qn

@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace qn {
 
@@ -77,5 +79,10 @@ bool TXScaleChange(AnalysisSettings& analysis, int32_t item);
 
 // Base address of an LPT list position; no selection (or any other position) gives 0x378.
 uint16_t LptAddress(int32_t clpt);
+
+// The reference voltage of a capture, from the "Ref Volt" text as the settings file or the
+// command line gives it: a finite decimal number of volts above 0, spaces around it allowed.
+// Nothing for any other text, which both refuse.
+std::optional<double> AcceptedRefVolts(std::string_view text);
 
 } // namespace qn

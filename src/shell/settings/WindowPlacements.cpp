@@ -18,7 +18,7 @@ std::string WindowPlacements::FilePath(const std::string& programFile) const {
 
 const std::vector<Placement>& WindowPlacements::Restore(const std::string& path) {
     if (Enabled && !restored_) {
-        entries_ = ReadPlacements(path);
+        entries_ = ReadPlacements(path, &readProblem_);
         restored_ = true;
     }
     return entries_;

@@ -27,6 +27,8 @@ class WindowPlacements {
     // First show of the main window: reads the file into the list once. Later calls, and calls
     // while not Enabled, leave the list as it is. Returns the list.
     const std::vector<Placement>& Restore(const std::string& path);
+    // Why the file that Restore read from could not be read; empty when it was read or missing.
+    const std::string& ReadProblem() const { return readProblem_; }
 
     // The entry of a window, or null.
     const Placement* Find(std::string_view name) const;
@@ -44,6 +46,7 @@ class WindowPlacements {
   private:
     std::string extName_{kDefaultPlacementExt};
     std::vector<Placement> entries_;
+    std::string readProblem_;
     bool restored_ = false;
 };
 

@@ -7,6 +7,8 @@
 #include "analysis/AnalysisCsv.h"
 #include "analysis/NoiseStatistics.h"
 #include "chip/RegField.h"
+#include "platform/ShownValue.h"
+#include "platform/TextFile.h"
 #include "shell/Bench.h"
 #include "shell/ui/HeadlessBench.h"
 #include "shell/ui/ProgramDir.h"
@@ -22,8 +24,9 @@
 namespace qn {
 namespace {
 
+// "--scale" in bits; the settings file keeps the same range as items of the "Scale" list.
 constexpr int kFirstScale = 8;
-constexpr int kLastScale = 23;
+constexpr int kLastScale = kFirstScale + kScaleItems - 1;
 constexpr int kStatusPanel = 2;
 
 struct CaptureRequest {
@@ -39,6 +42,11 @@ int Fail(const std::string& message) {
     return CommandFailed(message);
 }
 
+// ", not <the value>", for a message about an option's value.
+std::string Not(const QString& value) {
+    return ", not " + ShownValue(value.toStdString());
+}
+
 std::optional<int32_t> WholeNumber(const QString& text, int32_t low, int32_t high) {
     bool ok = false;
     const int value = text.toInt(&ok);
@@ -52,33 +60,34 @@ std::optional<CaptureRequest> Parse(QCommandLineParser& parser, std::string& err
     const auto samples =
         WholeNumber(parser.value("capture"), 1, static_cast<int32_t>(kSampleCapacity));
     if (!samples) {
-        error = "--capture takes a sample count from 1 to " + std::to_string(kSampleCapacity);
+        error = "--capture takes a sample count from 1 to " + std::to_string(kSampleCapacity) +
+                Not(parser.value("capture"));
         return std::nullopt;
     }
     request.Samples = *samples;
     if (parser.isSet("scale")) {
         request.Scale = WholeNumber(parser.value("scale"), kFirstScale, kLastScale);
         if (!request.Scale) {
-            error = "--scale takes a bit count from 8 to 23";
+            error = "--scale takes a bit count from 8 to 23" + Not(parser.value("scale"));
             return std::nullopt;
         }
     }
     if (parser.isSet("avg")) {
         const auto average = WholeNumber(parser.value("avg"), 1, request.Samples);
         if (!average) {
-            error = "--avg takes a block length from 1 to the sample count";
+            error =
+                "--avg takes a block length from 1 to the sample count" + Not(parser.value("avg"));
             return std::nullopt;
         }
         request.Average = *average;
     }
     if (parser.isSet("ref")) {
-        bool ok = false;
-        const double volts = parser.value("ref").toDouble(&ok);
-        if (!ok || volts <= 0) {
-            error = "--ref takes the reference voltage in volts, above 0";
+        request.Ref = parser.value("ref").toStdString();
+        if (!AcceptedRefVolts(*request.Ref)) {
+            error =
+                "--ref takes the reference voltage in volts, above 0" + Not(parser.value("ref"));
             return std::nullopt;
         }
-        request.Ref = parser.value("ref").toStdString();
     }
     request.Csv = parser.value("csv").toStdString();
     if (request.Csv.empty()) {
@@ -135,8 +144,9 @@ int Run(const CaptureRequest& request) {
             ReCalADC(bench.Samples, {analysis.ScaleDiv, analysis.ScaleBits, analysis.EREFV, gain},
                      request.Average, request.Samples);
     if (!statistics.Ok) return Fail(statistics.Message);
-    if (!SaveAnalysisCsv(request.Csv, bench.Samples))
-        return Fail("Cannot write the data file " + request.Csv);
+    std::string problem;
+    if (!ReplaceFileContents(request.Csv, AnalysisCsvText(bench.Samples), &problem))
+        return Fail("Cannot write the data file: " + problem);
     PrintFigures(bench.Samples.Figures);
     return 0;
 }
@@ -175,7 +185,8 @@ int RunCaptureCommand() {
         parser.showHelp(0);
     }
     if (!parser.positionalArguments().isEmpty())
-        return Fail("unexpected argument " + parser.positionalArguments().first().toStdString());
+        return Fail("unexpected argument " +
+                    ShownValue(parser.positionalArguments().first().toStdString()));
     std::string error;
     const std::optional<CaptureRequest> request = Parse(parser, error);
     if (!request) return Fail(error);

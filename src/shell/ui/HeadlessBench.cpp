@@ -1,6 +1,7 @@
 // Builds the bench for a command-line form and brings its bridge up.
 #include "shell/ui/HeadlessBench.h"
 
+#include "platform/ShownValue.h"
 #include "shell/ChipSelection.h"
 #include "shell/ReadRam.h"
 #include "shell/settings/ConfigFile.h"
@@ -25,15 +26,23 @@ HeadlessBench::HeadlessBench(bool simulate) {
     Core->ResetLink();
 }
 
+void CommandWarning(const std::string& message) {
+    std::fprintf(stderr, "qn740xtest: %s\n", message.c_str());
+}
+
 bool HeadlessBench::Connect() {
     Bench& bench = *Core;
-    LoadConfig(bench.ProgramDir + std::string(kConfigFileName),
-               ConfigTargets::Of(bench.Stnd, bench.Chip, bench.Config, bench.Model.CurrentPage,
-                                 bench.Model.CurrentBank),
-               [&](uint16_t chip) {
-                   SelectBenchChip(bench, chip);
-                   outside_->ChipSelected(bench.Model);
-               });
+    const std::string path = bench.ProgramDir + std::string(kConfigFileName);
+    const ConfigLoadResult loaded =
+        LoadConfig(path,
+                   ConfigTargets::Of(bench.Stnd, bench.Chip, bench.Config, bench.Model.CurrentPage,
+                                     bench.Model.CurrentBank),
+                   [&](uint16_t chip) {
+                       SelectBenchChip(bench, chip);
+                       outside_->ChipSelected(bench.Model);
+                   });
+    if (!loaded.Problem.empty()) CommandWarning(loaded.Problem);
+    for (const std::string& note : loaded.Mended) CommandWarning(ShownValue(path) + ": " + note);
     bench.Centre.USBConnect();
     if (!bench.Stnd.Usb.Open) return false;
     ReadRam(bench);

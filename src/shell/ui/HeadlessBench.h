@@ -39,14 +39,18 @@ class CommandPump final : public EventPump {
 // Prints "qn740xtest: <message>" on standard error; the exit code of a failed form.
 int CommandFailed(const std::string& message);
 
+// Prints "qn740xtest: <message>" on standard error for a form that goes on.
+void CommandWarning(const std::string& message);
+
 class HeadlessBench {
   public:
     explicit HeadlessBench(bool simulate);
     HeadlessBench(const HeadlessBench&) = delete;
     HeadlessBench& operator=(const HeadlessBench&) = delete;
 
-    // Loads the settings file (which selects the chip), connects the bridge and reads the chip;
-    // false when no bridge answered.
+    // Loads the settings file (which selects the chip; what is wrong with it goes to standard
+    // error, and a file that cannot be used gives the default settings), connects the bridge
+    // and reads the chip; false when no bridge answered.
     bool Connect();
 
     SystemClock Clock;

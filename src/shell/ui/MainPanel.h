@@ -152,6 +152,7 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     ConfigTargets Targets();
     void LoadSettings();
     void SaveSettings();
+    void TellOnceShown(const std::string& problem);
     void RestorePlacements();
     void SavePlacements();
     std::vector<std::pair<std::string, QWidget*>> PlacedWindows();

@@ -12,6 +12,7 @@
 #include <QDebug>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QTimer>
 
 namespace qn {
 namespace {
@@ -36,14 +37,24 @@ void TMainPanel::LoadSettings() {
     const ConfigLoadResult result =
         LoadConfig(path, Targets(), [this](uint16_t chip) { SelectChip(chip); });
     for (const std::string& note : result.Mended) qWarning("%s: %s", path.c_str(), note.c_str());
+    TellOnceShown(result.Problem);
     AnalysisSettings& analysis = bench_.Config.Analysis;
     if (analysis.NPoint < kMinNPoint || analysis.NPoint > kMaxNPoint)
         NPointIndexChange(analysis, kNPointIndex256);
 }
 
+// A settings file that could not be used is named on standard error and, once the window is up
+// and running, in a message.
+void TMainPanel::TellOnceShown(const std::string& problem) {
+    if (problem.empty()) return;
+    qWarning("%s", problem.c_str());
+    QTimer::singleShot(0, this, [this, problem] { Tell(problem); });
+}
+
 void TMainPanel::SaveSettings() {
     const std::string path = bench_.ProgramDir + std::string(kConfigFileName);
-    if (!SaveConfig(path, Targets())) qWarning("%s could not be written", path.c_str());
+    std::string problem;
+    if (!SaveConfig(path, Targets(), &problem)) qWarning("%s", problem.c_str());
 }
 
 // Every window of the program that the placement file remembers, by its name.
@@ -58,6 +69,7 @@ void TMainPanel::RestorePlacements() {
     if (restored_ || !bench_.Places.Enabled) return;
     restored_ = true;
     bench_.Places.Restore(PlacementPath.toStdString());
+    TellOnceShown(bench_.Places.ReadProblem());
     const WindowRect screenRect = ToRect(screen()->availableGeometry());
     for (const auto& [name, window] : PlacedWindows()) {
         const Placement* entry = bench_.Places.Find(name);

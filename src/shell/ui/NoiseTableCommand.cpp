@@ -2,6 +2,8 @@
 // per point, and the CSV file.
 #include "shell/ui/NoiseTableCommand.h"
 
+#include "platform/ShownValue.h"
+#include "platform/TextFile.h"
 #include "shell/Bench.h"
 #include "shell/NoiseTable.h"
 #include "shell/ui/HeadlessBench.h"
@@ -26,6 +28,11 @@ int Fail(const std::string& message) {
     return CommandFailed(message);
 }
 
+// ", not <the value>", for a message about an option's value.
+std::string Not(const QString& value) {
+    return ", not " + ShownValue(value.toStdString());
+}
+
 // The order, or the message that explains what is wrong with the options.
 std::optional<NoiseTableOrder> Parse(const QCommandLineParser& parser, std::string& error) {
     NoiseTableOrder order;
@@ -33,7 +40,8 @@ std::optional<NoiseTableOrder> Parse(const QCommandLineParser& parser, std::stri
         bool ok = false;
         const int samples = parser.value("samples").toInt(&ok);
         if (!ok || samples < 1 || samples > static_cast<int>(kSampleCapacity)) {
-            error = "--samples takes a sample count from 1 to " + std::to_string(kSampleCapacity);
+            error = "--samples takes a sample count from 1 to " + std::to_string(kSampleCapacity) +
+                    Not(parser.value("samples"));
             return std::nullopt;
         }
         order.Sweep.Samples = samples;
@@ -41,7 +49,8 @@ std::optional<NoiseTableOrder> Parse(const QCommandLineParser& parser, std::stri
     if (parser.isSet("inputs")) {
         const QStringList pins = parser.value("inputs").split(',');
         if (pins.size() != 2 || pins[0].trimmed().isEmpty() || pins[1].trimmed().isEmpty()) {
-            error = "--inputs takes the two input names INP,INN (e.g. AI0,AI1)";
+            error = "--inputs takes the two input names INP,INN (e.g. AI0,AI1)" +
+                    Not(parser.value("inputs"));
             return std::nullopt;
         }
         order.Sweep.Inp = pins[0].trimmed().toStdString();
@@ -52,7 +61,8 @@ std::optional<NoiseTableOrder> Parse(const QCommandLineParser& parser, std::stri
             bool ok = false;
             const int sps = text.trimmed().toInt(&ok);
             if (!ok || sps <= 0) {
-                error = "--rates takes output rates in conversions per second, e.g. 10,2560";
+                error = "--rates takes output rates in conversions per second, e.g. 10,2560" +
+                        Not(parser.value("rates"));
                 return std::nullopt;
             }
             order.Sweep.Rates.push_back(sps);
@@ -84,8 +94,9 @@ int Run(const NoiseTableOrder& order) {
     bench.Shutdown();
     if (result.End == NoiseSweepResult::Outcome::Failed) return Fail(result.Message);
     if (result.End == NoiseSweepResult::Outcome::Stopped) return Fail("the sweep was stopped");
-    if (!SaveNoiseTableCsv(order.Csv, result.Table))
-        return Fail("Cannot write the noise table " + order.Csv);
+    std::string problem;
+    if (!ReplaceFileContents(order.Csv, NoiseTableCsv(result.Table), &problem))
+        return Fail("Cannot write the noise table: " + problem);
     return 0;
 }
 
@@ -117,7 +128,8 @@ int RunNoiseTableCommand() {
     if (!parser.parse(QCoreApplication::arguments())) return Fail(parser.errorText().toStdString());
     if (parser.isSet("help")) parser.showHelp(0);
     if (!parser.positionalArguments().isEmpty())
-        return Fail("unexpected argument " + parser.positionalArguments().first().toStdString());
+        return Fail("unexpected argument " +
+                    ShownValue(parser.positionalArguments().first().toStdString()));
     std::string error;
     const std::optional<NoiseTableOrder> order = Parse(parser, error);
     if (!order) return Fail(error);

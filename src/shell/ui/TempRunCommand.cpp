@@ -7,11 +7,12 @@
 #include "instruments/TempPlanFile.h"
 #include "shell/Bench.h"
 #include "shell/ui/HeadlessBench.h"
+#include "shell/ui/ProgramDir.h"
+#include "shell/ui/TempRunRebuild.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <csignal>
@@ -102,14 +103,13 @@ class ProgressLines {
     ProgressLines(const TempTestPlan& plan, Clock& clock) : plan_(plan), clock_(clock) {}
 
     void Print(const TempTestProgress& p) {
-        Completed = p.Completed;
         if (p.Completed)
             return Line("run complete: " + std::to_string(p.Rows) + " rows, " +
                         std::to_string(p.Steps) + " steps");
+        if (p.Ended) return;
         if (p.Row != row_) {
             row_ = p.Row;
             step_ = 0;
-            stepsSeen_ = 0;
             NewPhase(p.Soaking);
         }
         if (p.Step > 0) return PrintStep(p);
@@ -124,10 +124,6 @@ class ProgressLines {
              ", chamber " + chamber);
     }
 
-    bool Completed = false;
-    // Whether the last row reached its last step.
-    bool LastRowMeasured(size_t steps) const { return stepsSeen_ == steps; }
-
   private:
     void NewPhase(bool soaking) {
         soaking_ = soaking;
@@ -137,7 +133,6 @@ class ProgressLines {
     void PrintStep(const TempTestProgress& p) {
         attempt_ = p.Step == step_ ? attempt_ + 1 : 1;
         step_ = p.Step;
-        stepsSeen_ = std::max(stepsSeen_, p.Step);
         const std::string again = attempt_ > 1 ? ", attempt " + std::to_string(attempt_) : "";
         Line(RowText(p) + "step " + std::to_string(p.Step) + "/" + std::to_string(p.Steps) + again);
     }
@@ -154,7 +149,6 @@ class ProgressLines {
     Clock& clock_;
     size_t row_ = 0;
     size_t step_ = 0;
-    size_t stepsSeen_ = 0;
     int attempt_ = 0;
     long minute_ = -1;
     bool soaking_ = false;
@@ -174,8 +168,7 @@ std::string StartRun(Bench& bench, bool resume) {
         return {};
     }
     const RunJournalContents journal = ReadRunJournal(bench.ProgramDir);
-    if (!journal.Unfinished())
-        return "--resume: no unfinished run in " + bench.ProgramDir + kJournalFile;
+    if (std::string why = ResumeRefusal(journal, bench.ProgramDir); !why.empty()) return why;
     if (!bench.Temp.Resume(journal)) return "--resume: the run could not be resumed";
     return {};
 }
@@ -184,6 +177,7 @@ int Run(const TempRunOrder& order) {
     const StopSignals stop;
     HeadlessBench headless(order.Simulate);
     Bench& bench = *headless.Core;
+    if (const auto recovered = RecoverBeforeRun(bench.ProgramDir, order.Resume)) return *recovered;
     StderrPrompt notices;
     headless.Questions.Target = &notices;
     PlanPorts ports;
@@ -207,8 +201,9 @@ int Run(const TempRunOrder& order) {
     bench.Shutdown();
     if (!startError.empty()) return CommandFailed(startError);
     if (stop.Raised()) return CommandFailed("stopped by a signal; the run ended as Stop ends it");
-    const bool through = progress.Completed && notices.Told == toldBefore &&
-                         progress.LastRowMeasured(bench.Plan.StepCount());
+    // The run's own results decide, whatever the lines printed: a resumed run may have had
+    // nothing left to measure.
+    const bool through = bench.Temp.Completed() && notices.Told == toldBefore;
     if (!through) return CommandFailed("the temperature run did not go through");
     std::printf("result files in %s\n", bench.ProgramDir.c_str());
     return 0;
@@ -234,15 +229,23 @@ int RunTempRunCommand() {
     parser.addOptions({
         {"temperature-run", "Run the temperature plan in FILE.", "FILE"},
         {"resume", "Go on with the unfinished run of the program folder's run journal."},
+        {"rebuild", "Write the result files from the program folder's run journal (no plan "
+                    "needed: --temperature-run --rebuild)."},
         {"simulate", "Use the simulated bench and lab instead of the USB bridge and ports."},
     });
     if (!parser.parse(QCoreApplication::arguments()))
         return CommandFailed(parser.errorText().toStdString());
+    // "--temperature-run --rebuild" needs no plan: the journal holds the run's own.
+    const bool rebuild = parser.isSet("rebuild") || parser.value("temperature-run") == "--rebuild";
     // "--temperature-run --help" asks for this help, not for a plan named "--help".
-    if (parser.isSet("help") || parser.value("temperature-run").startsWith("-")) parser.showHelp(0);
+    if (parser.isSet("help") || (!rebuild && parser.value("temperature-run").startsWith("-")))
+        parser.showHelp(0);
     if (!parser.positionalArguments().isEmpty())
         return CommandFailed("unexpected argument " +
                              parser.positionalArguments().first().toStdString());
+    if (rebuild && parser.isSet("resume"))
+        return CommandFailed("--rebuild and --resume exclude each other");
+    if (rebuild) return RunRebuildCommand(ResolveProgramDir().Path.toStdString());
     const TempRunOrder order{parser.value("temperature-run").toStdString(), parser.isSet("resume"),
                              parser.isSet("simulate")};
     if (order.Plan.empty()) return CommandFailed("--temperature-run takes a plan file");
