@@ -75,7 +75,7 @@ bool TempTest::Start(RunMode mode, const RunJournalContents* resume) {
 
 // The end of every run: the journal's end record, the A file, the bench left safe, then what
 // went wrong, told once the bench is safe. A run is complete only when it went through every row
-// with every step measured and its journal holds all of it.
+// with every step measured, its journal holds all of it and its A file is written.
 void TempTest::Finish() {
     const bool throughRows = currentRow_ > results_.TempCount();
     const UnmeasuredSteps unmeasured = FindUnmeasured(results_);
@@ -86,7 +86,10 @@ void TempTest::Finish() {
         completed_ = false;
     }
     const ResultFileWrite written = WriteTempAFile(wiring_.ProgramDir, results_);
-    if (!written.Ok()) Problem(written.Error);
+    if (!written.Ok()) {
+        Problem(written.Error);
+        completed_ = false; // measured, but not where it is looked for
+    }
     LeaveBenchSafe();
     wiring_.Instruments.Power.Wait = nullptr;
     ReportEnd(unmeasured.Text);

@@ -97,7 +97,8 @@ class TempTest {
     void RebuildFiles();
 
     bool Running() const { return running_; }
-    // The last run measured every row and step and its journal holds all of it.
+    // The last run measured every row and step, its journal holds all of it and its A file was
+    // written.
     bool Completed() const { return completed_; }
     const TempResults& Results() const { return results_; }
     // The number of the next full data file QnTMP-n.CSV; a run starts after the highest one in

@@ -111,14 +111,21 @@ bool TempTest::CaptureStep(size_t s) {
         const std::string& acm = plan_.RegChg.Cell(kAcmColumn, s);
         if (Window.SetRefText) Window.SetRefText(acm);
         if (wiring_.Stnd.Usb.Open) {
-            const bool temperature = plan_.Settings.Measure == CaptureMeasure::Temperature;
+            // With "交替測量ADC與溫度" the first capture is the ADC's and the second the
+            // temperature channel's; otherwise the one capture is of the channel chosen, and
+            // its figures are the seven the A and B files carry (never an earlier step's).
+            const bool alternate = plan_.Settings.Alternate;
+            const bool temperature =
+                !alternate && plan_.Settings.Measure == CaptureMeasure::Temperature;
             CaptureOptions step = options;
             step.ChangeMode = changeMode;
             step.Decode = temperature ? DecodeOptions{false, true} : DecodeOptions{true, false};
             done =
                 capture.CatchACDCOM(acm, temperature ? kMode16Temperature : kMode24Interrupt, step);
-            if (done) (temperature ? latest_.Temperature : latest_.Adc) = wiring_.Samples.Figures;
-            if (done && plan_.Settings.Alternate) done = CaptureTemperature(acm, step);
+            latest_ = {};
+            if (done) latest_.Adc = wiring_.Samples.Figures;
+            if (done && temperature) latest_.Temperature = wiring_.Samples.Figures;
+            if (done && alternate) done = CaptureTemperature(acm, step);
         }
     }
     if (done) {

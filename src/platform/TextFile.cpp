@@ -17,7 +17,9 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr size_t kTempSuffixChars = 6; // mkstemp's "XXXXXX"
-constexpr int kMostLinks = 40;         // as the kernel follows them
+// Marks the program's own temporary files, so no file of the user's is ever taken for one.
+constexpr std::string_view kTempMark = ".qn-tmp-";
+constexpr int kMostLinks = 40; // as the kernel follows them
 constexpr auto kLeftoverAge = std::chrono::minutes(1);
 
 std::string Quoted(const fs::path& path) {
@@ -114,7 +116,8 @@ std::optional<fs::path> WriteTarget(const fs::path& path, std::string* problem) 
 // 0 or the error that stopped it (the temporary file is then removed).
 int WriteAndRename(const fs::path& target, std::string_view contents) {
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string temp =
+        (folder / ("." + target.filename().string() + std::string(kTempMark) + "XXXXXX")).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return errno;
     int error = 0;
@@ -205,8 +208,9 @@ bool ReplaceFileContents(const std::string& path, std::string_view contents, std
 }
 
 bool IsLeftoverTempName(std::string_view name) {
-    const size_t suffix = kTempSuffixChars + 1;
-    if (name.size() < suffix + 2 || name.front() != '.' || name[name.size() - suffix] != '.')
+    const size_t suffix = kTempSuffixChars + kTempMark.size();
+    if (name.size() < suffix + 2 || name.front() != '.' ||
+        name.substr(name.size() - suffix, kTempMark.size()) != kTempMark)
         return false;
     for (const char c : name.substr(name.size() - kTempSuffixChars)) {
         const bool alphanumeric =

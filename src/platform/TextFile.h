@@ -43,8 +43,8 @@ bool ReadFileContents(const std::string& path, std::string& contents,
 bool ReplaceFileContents(const std::string& path, std::string_view contents,
                          std::string* problem = nullptr);
 
-// The temporary files that ReplaceFileContents writes are named "." + the file's name + "." and
-// six letters or digits; a write killed before its rename leaves one behind.
+// The temporary files that ReplaceFileContents writes are named "." + the file's name +
+// ".qn-tmp-" and six letters or digits; a write killed before its rename leaves one behind.
 bool IsLeftoverTempName(std::string_view name);
 
 // Removes the leftover temporary files (regular files only, older than a minute so that a write

@@ -97,8 +97,8 @@ TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
          },
          [&aged](const QTemporaryDir& folder) {
              QDir(folder.path()).mkdir("TEMP");
-             aged(folder, ".QnTEMPB.CSV.a1B2c3");
-             aged(folder, "TEMP/.QnTMP-0.CSV.Zz09aa");
+             aged(folder, ".QnTEMPB.CSV.qn-tmp-a1B2c3");
+             aged(folder, "TEMP/.QnTMP-0.CSV.qn-tmp-Zz09aa");
              Write(folder, "TEMP/QnTMP-0.CSV", "kept");
          }},
         {{"--capture", "64", "--csv", "out.csv"}, "USB not Connect !!!", {}},

@@ -163,6 +163,24 @@ TEST_F(TempTestWindowTest, TTestFromTheButtonFillsTheResultGridAndWritesTheSumma
     EXPECT_TRUE(QFile::exists(dir.filePath(kTempAFile)));
 }
 
+// A run that leaves a step without a complete capture names it on the progress line and in a
+// message when it ends; its result cell stays empty.
+TEST_F(TempTestWindowTest, UnmeasuredStepsAreNamedWhenTheRunEnds) {
+    Connect(true);
+    win.CBSource->setCurrentText("Brymen"); // no capture at all
+    Rows("1", "25");
+    Type(win.EModenum, "4");
+    SetCell(win.RegChg, 0, 1, "31");
+    SetCell(win.RegChg, 1, 1, "01");
+    SetCell(win.RegChg, 1, 11, "1");
+    win.TTest->click();
+    EXPECT_TRUE(win.Progress->format().startsWith("Row 1/1 · Not measured: row 1 step 1"))
+        << win.Progress->format().toStdString();
+    ASSERT_FALSE(answers.Asked.empty());
+    EXPECT_EQ(answers.Asked.back(), "Not measured (no complete capture): row 1 step 1");
+    EXPECT_EQ(Cell(win.TMPData, 0, 1), "");
+}
+
 TEST_F(TempTestWindowTest, DownloadRegFillsTheGridAndLaysOutThePreview) {
     const struct {
         int Steps;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -181,6 +182,9 @@ TEST(TempTestRun, LostBridgeIsReopenedOrItsStepsStayUnmeasured) {
         const RunJournalContents journal = ReadRunJournal(t.dir.string() + "/");
         EXPECT_TRUE(journal.Ended);
         EXPECT_EQ(journal.Completed, complete);
+        const auto ended = [](const JournalAttempt& a) { return a.Final; };
+        EXPECT_EQ(std::count_if(journal.Attempts.begin(), journal.Attempts.end(), ended), 3)
+            << "every step ended, measured or given up";
         ASSERT_FALSE(journal.Notes.empty());
         EXPECT_NE(journal.Notes[0].find(c.FirstNote), std::string::npos) << journal.Notes[0];
         ExpectFilesAgreeWithTheJournal(t);
@@ -321,6 +325,24 @@ TEST(TempTestRun, AlternateCapturesTheTemperatureChannelOnItsOwn) {
     EXPECT_NEAR(std::stod(Field(full[18], 0)), sensor, 10) << full[18];
 }
 
+// Measuring the temperature channel alone: the A and B files' seven figures are that capture's,
+// not an ADC capture's left from an earlier step or a zero that looks measured.
+TEST(TempTestRun, TemperatureChannelAloneFillsTheFilesFigures) {
+    RunBench t;
+    t.plan.Settings.TempCount = "1";
+    t.plan.SetTemperatureRows();
+    t.plan.Settings.Measure = CaptureMeasure::Temperature;
+    t.test.TTest();
+    ASSERT_TRUE(t.test.Completed());
+    const double sensor = static_cast<int16_t>(SimSensorCode(t.world.Chamber.AirCelsius()));
+    for (const char* file : {"QnTEMPA.CSV", "QnTEMPB.CSV"}) {
+        const auto lines = FileLines(t.dir / file);
+        ASSERT_EQ(lines.size(), 2 + t.plan.StepCount()) << file;
+        for (size_t i = 2; i < lines.size(); ++i)
+            EXPECT_NEAR(std::stod(Field(lines[i], file[6] == 'A' ? 3 : 1)), sensor, 10) << lines[i];
+    }
+}
+
 // A journal record that cannot be written (the disk full) ends the run through its safe finish
 // with a message; the journal keeps its last whole record, still resumable, and the step it
 // could not hold is not measured in any file.
@@ -365,6 +387,7 @@ TEST(TempTestRun, ProblemsAreToldOnceWithTheSummaryLeft) {
         std::function<void(RunBench&)> arrange;
         const char* message;
         bool measured;
+        bool complete = false; // every step measured, in the journal and in the A file
     };
     const Case cases[] = {
         {"TEMP folder squatted by a file",
@@ -378,7 +401,9 @@ TEST(TempTestRun, ProblemsAreToldOnceWithTheSummaryLeft) {
              fs::create_directory(t.dir / kTempBFile);
              fs::create_directory(t.dir / kTempBFallback);
          },
-         "Cannot create ", true},
+         "Cannot create ", true, true},
+        {"A file squatted by a folder",
+         [](RunBench& t) { fs::create_directory(t.dir / kTempAFile); }, "Cannot create ", true},
         {"soak not a number", [](RunBench& t) { t.plan.Settings.SoakMinutes = "abc"; },
          "等待溫度穩定時間", false},
         {"delay not a number", [](RunBench& t) { t.plan.RegChg.Cell(kDelayColumn, 2) = "x"; },
@@ -393,6 +418,7 @@ TEST(TempTestRun, ProblemsAreToldOnceWithTheSummaryLeft) {
         EXPECT_EQ(t.prompt.Asked.front().rfind(c.message, 0), 0u) << t.prompt.Asked.front();
         EXPECT_EQ(!t.attempts.empty(), c.measured);
         EXPECT_EQ(fs::exists(t.dir / "QnTEMPA.CSV"), c.measured);
+        EXPECT_EQ(t.test.Completed(), c.complete);
         EXPECT_FALSE(t.test.Running());
     }
 }

@@ -138,22 +138,24 @@ TEST_F(TextFileTest, LeftoverTemporaryFilesAreRemoved) {
         ASSERT_TRUE(ReplaceFileContents(At(name), "part"));
         if (aged) fs::last_write_time(At(name), old);
     };
-    make(".QnTEMPB.CSV.a1B2c3", true);
-    make("..hidden.Zz09aa", true);
-    make(".QnTEMPB.CSV.fresh1", false); // a write still in progress elsewhere
-    make("QnTEMPB.CSV.a1B2c3", true);
-    make(".QnTEMPB.CSV.a1B2c", true);
-    make(".QnTEMPB.CSV.a1B2c34", true);
-    make(".QnTEMPB.CSV.a1B-c3", true);
-    make("..a1B2c3", true);
-    fs::create_directory(At(".folder.a1B2c3"));
-    fs::create_symlink("QnTEMPB.CSV.a1B2c3", At(".link.a1B2c3"));
+    make(".QnTEMPB.CSV.qn-tmp-a1B2c3", true);
+    make("..hidden.qn-tmp-Zz09aa", true);
+    make(".QnTEMPB.CSV.qn-tmp-fresh1", false); // a write still in progress elsewhere
+    make("QnTEMPB.CSV.qn-tmp-a1B2c3", true);
+    make(".QnTEMPB.CSV.qn-tmp-a1B2c", true);
+    make(".QnTEMPB.CSV.qn-tmp-a1B2c34", true);
+    make(".QnTEMPB.CSV.qn-tmp-a1B-c3", true);
+    make("..qn-tmp-a1B2c3", true);
+    make(".QnADC.cfg.backup", true); // a user's own file, named as older temporary files were
+    fs::create_directory(At(".folder.qn-tmp-a1B2c3"));
+    fs::create_symlink("QnTEMPB.CSV.qn-tmp-a1B2c3", At(".link.qn-tmp-a1B2c3"));
     const std::vector<fs::path> removed = RemoveLeftoverTempFiles(dir);
     EXPECT_EQ(removed.size(), 2u);
-    EXPECT_EQ(Names(),
-              (std::vector<std::string>{"..a1B2c3", ".QnTEMPB.CSV.a1B-c3", ".QnTEMPB.CSV.a1B2c",
-                                        ".QnTEMPB.CSV.a1B2c34", ".QnTEMPB.CSV.fresh1",
-                                        ".folder.a1B2c3", ".link.a1B2c3", "QnTEMPB.CSV.a1B2c3"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{
+                           "..qn-tmp-a1B2c3", ".QnADC.cfg.backup", ".QnTEMPB.CSV.qn-tmp-a1B-c3",
+                           ".QnTEMPB.CSV.qn-tmp-a1B2c", ".QnTEMPB.CSV.qn-tmp-a1B2c34",
+                           ".QnTEMPB.CSV.qn-tmp-fresh1", ".folder.qn-tmp-a1B2c3",
+                           ".link.qn-tmp-a1B2c3", "QnTEMPB.CSV.qn-tmp-a1B2c3"}));
     EXPECT_TRUE(RemoveLeftoverTempFiles(dir / "missing").empty());
 }
 

@@ -127,7 +127,8 @@ void TMainPanel::ShowResultsChart() {
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
         sub->resize(820, 520);
         // Opened first, it shows the run of the program folder's journal and follows it.
-        if (std::filesystem::exists(bench_.ProgramDir + kJournalFile))
+        std::error_code unreadable;
+        if (std::filesystem::exists(bench_.ProgramDir + kJournalFile, unreadable))
             ResultsChart->Follow->setChecked(true);
     }
     ResultsChart->show();
