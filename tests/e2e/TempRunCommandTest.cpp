@@ -82,7 +82,9 @@ TEST(TempRunCommand, SigtermDuringTheSoakEndsTheRunSafely) {
     ASSERT_TRUE(copy.Process.waitForFinished(10'000)) << "the run did not stop";
     EXPECT_EQ(copy.Process.exitStatus(), QProcess::NormalExit);
     EXPECT_NE(copy.Process.exitCode(), 0);
-    EXPECT_TRUE(copy.Process.readAllStandardError().contains("stopped by a signal"));
+    const QString err = copy.Process.readAllStandardError();
+    EXPECT_TRUE(err.contains("stopped by a signal")) << err.toStdString();
+    EXPECT_TRUE(err.contains("not measured: row 1 step 1")) << err.toStdString();
     EXPECT_TRUE(QFile::exists(copy.Folder.filePath("QnTEMPA.CSV")));
 }
 

@@ -5,6 +5,7 @@
 #include "analysis/FixedText.h"
 #include "instruments/RunJournal.h"
 #include "instruments/TempPlanFile.h"
+#include "instruments/UnmeasuredSteps.h"
 #include "shell/Bench.h"
 #include "shell/ui/HeadlessBench.h"
 #include "shell/ui/ProgramDir.h"
@@ -173,6 +174,12 @@ std::string StartRun(Bench& bench, bool resume) {
     return {};
 }
 
+// The steps a run left without a complete capture, for its last line; empty when none.
+std::string UnmeasuredText(const TempResults& results) {
+    const UnmeasuredSteps missing = FindUnmeasured(results);
+    return missing.Count == 0 ? "" : "; not measured: " + missing.Text;
+}
+
 int Run(const TempRunOrder& order) {
     const StopSignals stop;
     HeadlessBench headless(order.Simulate);
@@ -200,11 +207,13 @@ int Run(const TempRunOrder& order) {
     const std::string startError = stop.Raised() ? "" : StartRun(bench, order.Resume);
     bench.Shutdown();
     if (!startError.empty()) return CommandFailed(startError);
-    if (stop.Raised()) return CommandFailed("stopped by a signal; the run ended as Stop ends it");
+    const std::string missing = UnmeasuredText(bench.Temp.Results());
+    if (stop.Raised())
+        return CommandFailed("stopped by a signal; the run ended as Stop ends it" + missing);
     // The run's own results decide, whatever the lines printed: a resumed run may have had
     // nothing left to measure.
     const bool through = bench.Temp.Completed() && notices.Told == toldBefore;
-    if (!through) return CommandFailed("the temperature run did not go through");
+    if (!through) return CommandFailed("the temperature run did not go through" + missing);
     std::printf("result files in %s\n", bench.ProgramDir.c_str());
     return 0;
 }
