@@ -215,6 +215,9 @@ bool ReadPlan(FieldReader& r, JournalPlan& plan) {
         for (std::string& cell : row) cell = r.Text();
     plan.Fluke = ReadSteps(r, steps);
     plan.Power = ReadSteps(r, steps);
+    // The lowest set point the run was checked against; a version-1 record has none and keeps
+    // the default.
+    if (r.Left() > 0) plan.Settings.LowestCelsius = r.Text();
     return r.Whole();
 }
 
@@ -333,6 +336,7 @@ std::string JournalPlanRecord(const JournalPlan& plan) {
         for (const std::string& cell : row) f.Text(cell);
     AddSteps(f, plan.Fluke);
     AddSteps(f, plan.Power);
+    f.Text(plan.Settings.LowestCelsius);
     return f.Line();
 }
 

@@ -25,6 +25,7 @@ JournalPlan SamplePlan() {
     plan.Settings.Start = "25\t%0A"; // texts that must not break a record's line
     plan.Settings.Source = CaptureSource::AdcAndBrymen;
     plan.Settings.Alternate = true;
+    plan.Settings.LowestCelsius = "-40"; // a resumed run is checked against the same limits
     plan.SetTemperatureRows();
     plan.RegChg.Cell(1, 0) = "04";
     plan.RegChg.Cell(1, 1) = "01";
@@ -119,6 +120,7 @@ TEST(RunJournal, IntactRecordsAreKeptAndDamageIsNamed) {
     const RunJournalContents read = ParseRunJournal(whole);
     const JournalPlan expected = SamplePlan();
     EXPECT_EQ(read.Plan.Settings.Start, expected.Settings.Start);
+    EXPECT_EQ(read.Plan.Settings.LowestCelsius, "-40");
     EXPECT_EQ(read.Plan.Settings.Source, CaptureSource::AdcAndBrymen);
     EXPECT_EQ(read.Plan.Mode, RunMode::Test);
     EXPECT_EQ(read.Plan.Grid, expected.Grid);
