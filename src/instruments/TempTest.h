@@ -144,6 +144,7 @@ class TempTest {
     void SaveStepFiles();
     void Problem(const std::string& text);
     void Report(size_t step, bool soaking, double soakMs = 0);
+    TempTestProgress Progress() const;
     void ReportEnd(const std::string& unmeasured);
     void WaitMs(double ms);
 

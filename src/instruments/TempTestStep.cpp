@@ -185,26 +185,28 @@ void TempTest::Problem(const std::string& text) {
     wiring_.Status.SetPanelText(kRowPanel, text);
 }
 
-void TempTest::Report(size_t step, bool soaking, double soakMs) {
-    if (!ProgressChanged) return;
+// Where the run is now, for the window's status panels and progress bar.
+TempTestProgress TempTest::Progress() const {
     TempTestProgress p;
     p.Row = std::min(currentRow_, results_.TempCount());
     p.Rows = results_.TempCount();
-    p.Step = step;
     p.Steps = stepCount_;
+    p.ChamberCelsius = chamberCelsius_;
+    return p;
+}
+
+void TempTest::Report(size_t step, bool soaking, double soakMs) {
+    if (!ProgressChanged) return;
+    TempTestProgress p = Progress();
+    p.Step = step;
     p.Soaking = soaking;
     p.SoakMs = soakMs;
-    p.ChamberCelsius = chamberCelsius_;
     ProgressChanged(p);
 }
 
 void TempTest::ReportEnd(const std::string& unmeasured) {
     if (!ProgressChanged) return;
-    TempTestProgress p;
-    p.Row = std::min(currentRow_, results_.TempCount());
-    p.Rows = results_.TempCount();
-    p.Steps = stepCount_;
-    p.ChamberCelsius = chamberCelsius_;
+    TempTestProgress p = Progress();
     p.Ended = true;
     p.Completed = completed_;
     p.Unmeasured = unmeasured;
