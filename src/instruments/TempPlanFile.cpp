@@ -130,7 +130,7 @@ void AppendRegisters(std::string& out, const TempTestPlan& plan) {
     AppendLine(out, "");
     AppendLine(out, "[registers]");
     AppendLine(out,
-               "# Address,register addresses,Delay,ACM; then step,values,delay ms,reference V");
+               "# Address,register addresses,Delay,ACM; then step,values,delay s,reference V");
     for (size_t r = 0; r <= steps; ++r) {
         std::vector<std::string> cells{r == 0 ? "Address" : std::to_string(r)};
         for (size_t c = 1; c <= columns; ++c) cells.push_back(plan.RegChg.Cell(c, r));
