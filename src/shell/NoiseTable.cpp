@@ -235,6 +235,8 @@ NoiseSweepResult NoiseSweep::Run(const NoiseSweepRequest& request) {
         !Select(bench_, "INN", *inn))
         return Failed(std::move(result), "the chip did not take the input selection");
 
+    // The status bar's gauge follows each point's capture as it follows "Catch ADC".
+    capture_.Progress = bench_.Capture.Progress;
     if (Planned) Planned(table);
     const int total = static_cast<int>(table.Cells.size());
     for (size_t r = 0; r < table.Rates.size(); ++r) {
@@ -253,8 +255,7 @@ NoiseSweepResult NoiseSweep::Run(const NoiseSweepRequest& request) {
             CaptureOptions options = bench_.CatchOptions();
             options.NPoint = request.Samples;
             const double captureGain = options.Gain;
-            const bool complete =
-                bench_.Capture.CatchACDCOM(analysis.EREFV, kMode24Interrupt, options);
+            const bool complete = capture_.CatchACDCOM(analysis.EREFV, kMode24Interrupt, options);
             if (!complete && (stop_ || bench_.Guard.StopRequested())) {
                 result.End = NoiseSweepResult::Outcome::Stopped;
                 return result;
@@ -262,10 +263,10 @@ NoiseSweepResult NoiseSweep::Run(const NoiseSweepRequest& request) {
             if (!complete)
                 return Failed(std::move(result),
                               "capture failed at " + where + ": Read Error !!!!! (no data)");
-            if (!bench_.Capture.Statistics.Ok)
-                return Failed(std::move(result), bench_.Capture.Statistics.Message);
+            if (!capture_.Statistics.Ok)
+                return Failed(std::move(result), capture_.Statistics.Message);
             NoiseCell& cell = table.At(r, g);
-            cell = CellOf(bench_.Samples.Figures, *refVolts, captureGain, analysis.ScaleBits);
+            cell = CellOf(samples_.Figures, *refVolts, captureGain, analysis.ScaleBits);
             ++result.Measured;
             if (Progress) Progress(result.Measured, total, table, r, g);
         }

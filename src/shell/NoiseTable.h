@@ -72,7 +72,9 @@ struct NoiseSweepResult {
 
 class NoiseSweep {
   public:
-    explicit NoiseSweep(Bench& bench) : bench_(bench) {}
+    // The sweep captures into a store of its own: the analysis window's capture, figures,
+    // chart and data file stay as they were.
+    explicit NoiseSweep(Bench& bench) : bench_(bench), capture_(bench.Capture, samples_) {}
 
     // Sweeps the selected chip while holding the link; the register bytes it writes are
     // written back as they were however the sweep ends.
@@ -80,8 +82,10 @@ class NoiseSweep {
     // The running sweep ends: its capture stops and no further point is measured.
     void Stop() {
         stop_ = true;
-        bench_.Capture.Stop();
+        capture_.Stop();
     }
+    // The samples and noise figures of the point measured last.
+    const AnalysisStore& LastCapture() const { return samples_; }
 
     // Told once the rows and columns are known, before the first point is measured.
     std::function<void(const NoiseTable& table)> Planned;
@@ -92,6 +96,8 @@ class NoiseSweep {
 
   private:
     Bench& bench_;
+    AnalysisStore samples_;
+    AdcCapture capture_;
     bool stop_ = false;
 };
 

@@ -1,6 +1,7 @@
 // The noise table sweep on the simulated chip and clock, and the layout of its CSV file.
 #include "shell/NoiseTable.h"
 
+#include "analysis/AnalysisCsv.h"
 #include "chip/RegField.h"
 #include "link/SimLinkFixture.h"
 #include "shell/ChipSelection.h"
@@ -66,7 +67,8 @@ double ModelRmsNV(double sps, double gain) {
 TEST_F(NoiseTableTest, EveryGainAndRateMeasuredWithTheSimulatedChipsNoise) {
     std::vector<std::pair<double, double>> statistics; // the capture's own ENOB and noise-free bits
     sweep.Progress = [&](int, int, const NoiseTable&, size_t, size_t) {
-        statistics.emplace_back(bench.Samples.Figures.Enob, bench.Samples.Figures.NoiseFree);
+        const NoiseFigures& figures = sweep.LastCapture().Figures;
+        statistics.emplace_back(figures.Enob, figures.NoiseFree);
     };
     const NoiseSweepResult result = sweep.Run({});
     ASSERT_EQ(result.End, NoiseSweepResult::Outcome::Complete) << result.Message;
@@ -114,8 +116,9 @@ class Supply final : public SimAnalogSource {
     bool On = true;
 };
 
-// However the sweep ends, the chip's registers and the image read as before it.
-TEST_F(NoiseTableTest, RegistersRestoredWhetherCompleteStoppedOrFailed) {
+// However the sweep ends, the chip's registers and the image read as before it, and the
+// analysis window's capture (samples, figures, result panels, data file) is untouched.
+TEST_F(NoiseTableTest, RegistersAndCaptureKeptWhetherCompleteStoppedOrFailed) {
     enum class At : uint8_t { Nothing, Stop, CloseWindow, PowerOff };
     struct Case {
         const char* Name;
@@ -136,6 +139,13 @@ TEST_F(NoiseTableTest, RegistersRestoredWhetherCompleteStoppedOrFailed) {
         {"unknown input", {64, "AI9", "", {}}, At::Nothing, Failed, 0, 0, 0, "AI9"},
         {"unknown rate", {64, "", "", {2561}}, At::Nothing, Failed, 0, 0, 0, "2561 sps"},
     };
+    CaptureOptions options = bench.CatchOptions();
+    options.NPoint = 4096;
+    ASSERT_TRUE(bench.Capture.CatchACDCOM(bench.Config.Analysis.EREFV, kMode24Interrupt, options));
+    const AnalysisStore& capture = bench.Samples;
+    const std::string dataFile = AnalysisCsvText(capture);
+    const std::vector<double> codes = capture.ADCData;
+    const std::string rmsPanel = capture.Panels.RmsNoise;
     Supply supply;
     bridge.SetAnalogSource(&supply);
     for (const Case& c : cases) {
@@ -167,6 +177,11 @@ TEST_F(NoiseTableTest, RegistersRestoredWhetherCompleteStoppedOrFailed) {
         EXPECT_NE(result.Message.find(c.Message), std::string::npos) << result.Message;
         EXPECT_TRUE(bench.Stnd.RegImage == image);
         EXPECT_TRUE(std::equal(chip.begin(), chip.begin() + 5, bridge.Registers.begin()));
+        EXPECT_EQ(capture.SampleCount, 4096);
+        EXPECT_EQ(capture.ChartCount, 4096);
+        EXPECT_TRUE(capture.ADCData == codes);
+        EXPECT_EQ(capture.Panels.RmsNoise, rmsPanel);
+        EXPECT_TRUE(AnalysisCsvText(capture) == dataFile);
     }
     bridge.SetAnalogSource(nullptr);
 }

@@ -13,10 +13,8 @@ void TMainPanel::CreateNoiseTablePage() {
     NoiseTable = new NoiseTablePage(bench_, [this](bool running) {
         AnxADC->CatchADC->setEnabled(!running);
         if (running) return;
-        // The sweep's last capture is in the store and the chip's registers are back.
+        // The sweep captured into a store of its own; the chip's registers are back.
         Gauge->hide();
-        AnxADC->ShowResults();
-        AnxADC->RefreshNoiseViews();
         RefreshRegisterPanel();
         RefreshAdcPanel();
     });
