@@ -26,6 +26,18 @@ void AppendSampleRows(std::string& out, const AnalysisStore& store) {
     }
 }
 
+void AppendShownRows(std::string& out, const AnalysisStore& store, int32_t blocks) {
+    const auto count = static_cast<size_t>(std::clamp<int32_t>(blocks, 0, kSampleCapacity));
+    std::string line;
+    for (size_t i = 0; i < count; ++i) {
+        line += store.Cells[i].Text() + ", ";
+        if (i % kValuesPerRow == kValuesPerRow - 1 || i + 1 == count) {
+            AppendLine(out, line);
+            line.clear();
+        }
+    }
+}
+
 std::string FiguresLine(const NoiseFigures& f) {
     const double values[] = {f.Average,  f.VppNV,    f.RmsNV,    f.Enob,
                              f.VppCount, f.RmsCount, f.NoiseFree};
@@ -34,13 +46,24 @@ std::string FiguresLine(const NoiseFigures& f) {
     return line;
 }
 
+void AppendFigures(std::string& out, const NoiseFigures& f) {
+    AppendLine(out, Utf8ToCp950(kHeading));
+    AppendLine(out, FiguresLine(f));
+}
+
 } // namespace
 
 std::string AnalysisCsvText(const AnalysisStore& store) {
     std::string out;
     AppendSampleRows(out, store);
-    AppendLine(out, Utf8ToCp950(kHeading));
-    AppendLine(out, FiguresLine(store.Figures));
+    AppendFigures(out, store.Figures);
+    return out;
+}
+
+std::string AveragedCsvText(const AnalysisStore& store, int32_t blocks) {
+    std::string out;
+    AppendShownRows(out, store, blocks);
+    AppendFigures(out, store.Figures);
     return out;
 }
 

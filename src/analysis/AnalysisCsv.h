@@ -11,6 +11,10 @@ namespace qn {
 // ", "), the heading in code page 950 and the seven figures with two decimals.
 std::string AnalysisCsvText(const AnalysisStore& store);
 
+// The same file after averaging: the first `blocks` cells as the grid shows them ("12.50"), so the
+// figures can be recomputed from the file; 16 values a line, the last line may be shorter.
+std::string AveragedCsvText(const AnalysisStore& store, int32_t blocks);
+
 // Writes the file atomically; false (and the old file untouched) when it cannot be written.
 bool SaveAnalysisCsv(const std::string& path, const AnalysisStore& store);
 

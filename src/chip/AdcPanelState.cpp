@@ -32,8 +32,10 @@ constexpr std::string_view kDcOffsets[16] = {
 constexpr int kRates[8] = {2560, 1280, 640, 320, 160, 80, 40, 10};
 constexpr int kHighSpeedFactor = 3;
 
-// Clock label highlighted by "OSCS": the labels run "/15", "/5", "327KHz", "1MHZ".
+// Clock label highlighted by "OSCS": the labels run "/15", "/5", "327KHz", "1MHZ", the texts of
+// values 2, 3, 0 and 1; a chip file that names the values gives its own texts.
 constexpr int kClockLabels[4] = {2, 3, 0, 1};
+constexpr std::string_view kClockTexts[4] = {"/15", "/5", "327KHz", "1MHZ"};
 
 // Reference selector: highlighted label (0 "V12", 1 supply, 2 reference pin) by value; only
 // value 0 routes the reference pin through the buffer.
@@ -93,6 +95,16 @@ int Shown(const AdcPanelView& view, std::string_view name) {
     return at == view.Fields.end() ? 0 : at->second.Shown;
 }
 
+void FillClockTexts(const ChipModel& model, AdcPanelView& view) {
+    const std::vector<std::string>& named = model.AdcFields["OSCS"].Items;
+    for (size_t value = 0; value < std::size(kClockLabels); ++value) {
+        const size_t label = At(kClockLabels[value]);
+        view.ClockTexts[label] = value < named.size() && !named[value].empty()
+                                     ? named[value]
+                                     : std::string(kClockTexts[label]);
+    }
+}
+
 void FillSelectorTexts(const ChipModel& model, AdcPanelView& view) {
     const int pga = Shown(view, "PGA");
     view.InpLabel = Shown(view, "INP");
@@ -103,6 +115,7 @@ void FillSelectorTexts(const ChipModel& model, AdcPanelView& view) {
     view.DcOffset = std::string(kDcOffsets[At(Shown(view, "DCSET"))]);
     view.OutputRate = RateText(Shown(view, "OSR"), view.Fields["HS"].Value == 1);
     view.ClockLabel = kClockLabels[At(Shown(view, "OSCS"))];
+    FillClockTexts(model, view);
     view.Ldo = ItemText(model, "LDO", Shown(view, "LDO"));
 }
 

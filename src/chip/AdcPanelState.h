@@ -48,6 +48,8 @@ struct AdcPanelView {
     bool VrnsBufferOn = false;    // VERBUFFon1 shown (else VERBUFFoff1)
     std::string AdcText;          // TXADC
     std::string TempText;         // the temperature result label
+    // The texts of LOSCS0..LOSCS3: "/15", "/5", then the chip file's names of OSCS 0 and 1.
+    std::array<std::string, 4> ClockTexts;
 };
 
 // Reads every field from the image into its descriptor's value and works out every control,

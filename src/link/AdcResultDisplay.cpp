@@ -15,7 +15,8 @@ bool TXADCObitChange(AdcResultDisplay& display, int32_t item) {
 }
 
 // The decimal text takes the sign before the division, so that a narrower output width scales a
-// negative code toward zero like a positive one (FF FF FE is -1 at every width, not -8355841).
+// negative code toward zero like a positive one: FF FF FE is -1 at divisor 1 and 0 at divisor 256,
+// as 00 00 02 (+1) is, never a large number.
 std::string AdcResultText(const std::array<uint8_t, 3>& b, bool hex, int32_t divisor) {
     const int32_t raw = (b[0] * 65536 + b[1] * 256 + b[2]) >> 1;
     const int32_t by = divisor > 0 ? divisor : 1;

@@ -38,6 +38,8 @@ TEST(AnalysisCsv, CompleteRowsHeadingAndFigures) {
     averaged.Cells[0] = {GridValue::Kind::Fraction, -1.75};
     averaged.Cells[1] = {};
     EXPECT_EQ(AnalysisCsvText(averaged).substr(0, 7), "-1, 0, "); // truncated, sign kept
+    averaged.Cells[1] = {GridValue::Kind::Fraction, 2.5};
+    EXPECT_EQ(AveragedCsvText(averaged, 2).substr(0, 15), "-1.75, 2.50, \r\n"); // as shown
 }
 
 TEST(AnalysisCsv, FileKeepsDecimalPointsUnderAGermanLocale) {

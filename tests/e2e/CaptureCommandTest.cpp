@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <numeric>
 
 namespace {
 
@@ -42,8 +43,9 @@ QByteArray SettingsWithRef(const char* ref) {
            ref + "\r\n";
 }
 
-// "--capture" prints the figures and writes the capture with them; "--noise-table" runs a short
-// sweep whose table's header rows list the gains. Without a bridge, with a count that is no number
+// "--capture" prints the figures and writes the capture with them (after "--avg", the block
+// averages the figures came from); "--noise-table" runs a short sweep whose table's header rows
+// list the gains. Without a bridge, with a count that is no number
 // or with an input the chip lacks, each fails with a message. A settings file that cannot be used
 // or holds a refused value is named on stderr and the defaults are used; temporary files a killed
 // write left behind are removed at the start. Each command line on a fresh copy.
@@ -73,6 +75,19 @@ TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
              for (int row = 0; row < 4; ++row) EXPECT_EQ(lines[row].count(','), 16) << row;
              EXPECT_TRUE(lines[4].contains("Noise Free"));
              EXPECT_EQ(lines[5].trimmed().split(',').size(), 7);
+         }},
+        {{"--capture", "100", "--avg", "3", "--csv", "out.csv", "--simulate"},
+         nullptr,
+         [](const QString& out, const QTemporaryDir& folder) {
+             QList<double> values; // the 33 block averages, the last line holds one
+             for (const QByteArray& line : CsvLines(folder, "out.csv")) {
+                 if (line.contains("Noise Free")) break;
+                 for (const QByteArray& value : line.split(','))
+                     if (!value.trimmed().isEmpty()) values.append(value.toDouble());
+             }
+             ASSERT_EQ(values.size(), 33);
+             const double mean = std::accumulate(values.begin(), values.end(), 0.0) / 33;
+             EXPECT_NEAR(mean, Figure(out, "Average"), 0.011);
          }},
         {capture, nullptr,
          [](const QString& out, const QTemporaryDir&) { EXPECT_GT(Figure(out, "RmsNV"), 0); },

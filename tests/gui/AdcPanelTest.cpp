@@ -40,6 +40,7 @@ TEST_F(AdcPanelTest, SelectorsAndSwitchesWriteTheChipAndRelabel) {
     EXPECT_EQ(Chip(1) >> 5, 5);
     EXPECT_TRUE(Lit(adc.LINP[5]));
     EXPECT_FALSE(Lit(adc.LINP[0]));
+    EXPECT_EQ(adc.LOSCS[2]->text(), "327KHZ"); // as the chip file names OSCS 0
 
     const uint8_t control = Chip(2);
     const bool enabled = (control & 0x04) != 0;

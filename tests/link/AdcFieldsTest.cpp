@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <tuple>
 
 namespace qn::test {
@@ -110,6 +111,14 @@ TEST(AdcPanel, ComboItemsComeFromTheChipFileElseInBinary) {
     EXPECT_EQ(AdcComboItems(model, "DCSET").size(), 16u);
     EXPECT_EQ(AdcComboItems(model, "DCSET").at(9), "1001");
     EXPECT_EQ(AdcComboItems(ChipModel{}, "OSCS").at(2), "10") << "no chip file names";
+
+    // The clock labels run /15, /5, then the texts of OSCS values 0 and 1.
+    using Texts = std::array<std::string, 4>;
+    ChipModel chip52K12 = SelectShipped(kChip52K12);
+    EXPECT_EQ(ReadAdcPanel(chip52K12, {}, {}, {}).ClockTexts,
+              (Texts{"/15", "/5", "32KHZ", "1MHZ"}));
+    ChipModel unnamed;
+    EXPECT_EQ(ReadAdcPanel(unnamed, {}, {}, {}).ClockTexts, (Texts{"/15", "/5", "327KHz", "1MHZ"}));
 }
 
 TEST(AdcPanel, SelectorAndToggleWriteTheWholeRegisterByte) {

@@ -297,8 +297,10 @@ void TADCForm::ShowLabels() {
         Mark(LINP[i], static_cast<int>(i) == view_.InpLabel);
         Mark(LINN[i], static_cast<int>(i) == view_.InnLabel);
     }
-    for (size_t k = 0; k < LOSCS.size(); ++k)
+    for (size_t k = 0; k < LOSCS.size(); ++k) {
+        LOSCS[k]->setText(QString::fromStdString(view_.ClockTexts[k]));
         Mark(LOSCS[k], static_cast<int>(k) == view_.ClockLabel);
+    }
     for (size_t k = 0; k < LVRP.size(); ++k) {
         Mark(LVRP[k], static_cast<int>(k) == view_.VrpsLabel);
         Mark(LVRN[k], static_cast<int>(k) == view_.VrnsLabel);

@@ -58,7 +58,7 @@ class TADCForm : public QWidget {
     // Selection labels.
     std::array<QLabel*, 8> LINP{};
     std::array<QLabel*, 8> LINN{};
-    std::array<QLabel*, 4> LOSCS{}; // "/15", "/5", "327KHz", "1MHZ"
+    std::array<QLabel*, 4> LOSCS{}; // "/15", "/5", then the chip file's OSCS 0 and 1 names
     std::array<QLabel*, 3> LVRP{};  // LV12P, LVDDAP, LREFP
     std::array<QLabel*, 3> LVRN{};  // LV12N, LVDDAN ("VSSA"), LREFN
     // Value texts.

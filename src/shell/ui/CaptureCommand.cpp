@@ -145,7 +145,11 @@ int Run(const CaptureRequest& request) {
                      request.Average, request.Samples);
     if (!statistics.Ok) return Fail(statistics.Message);
     std::string problem;
-    if (!ReplaceFileContents(request.Csv, AnalysisCsvText(bench.Samples), &problem))
+    const AnalysisStore& samples = bench.Samples;
+    const std::string text = request.Average > 1
+                                 ? AveragedCsvText(samples, samples.SampleCount / request.Average)
+                                 : AnalysisCsvText(samples);
+    if (!ReplaceFileContents(request.Csv, text, &problem))
         return Fail("Cannot write the data file: " + problem);
     PrintFigures(bench.Samples.Figures);
     return 0;
