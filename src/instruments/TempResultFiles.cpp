@@ -183,6 +183,21 @@ std::string FullDataFileText(const AnalysisStore& adc, const AnalysisStore* temp
     return out;
 }
 
+std::vector<std::string_view> ResultLineCells(std::string_view line) {
+    const auto trimmed = [](std::string_view text) {
+        while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+        while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+        return text;
+    };
+    std::vector<std::string_view> cells;
+    for (size_t comma = line.find(','); comma != std::string_view::npos; comma = line.find(',')) {
+        cells.push_back(trimmed(line.substr(0, comma)));
+        line.remove_prefix(comma + 1);
+    }
+    cells.push_back(trimmed(line));
+    return cells;
+}
+
 // Up to eight decimals with trailing zeros and a trailing point dropped; values below 1 keep
 // their leading "0" ("0.5") and zero is written "0", so every cell holds a number.
 std::string MeterReadingText(double reading) {

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace qn {
 
@@ -27,6 +29,9 @@ std::string MeterFileText(const TempResults& results);
 // (the alternate measurement) the capture codes with no decimals instead of the grid integers,
 // then the same block for the temperature channel.
 std::string FullDataFileText(const AnalysisStore& adc, const AnalysisStore* temperature);
+
+// The comma-separated cells of a result file's line, blanks around each removed.
+std::vector<std::string_view> ResultLineCells(std::string_view line);
 
 // A multimeter reading in the pattern "#####.########".
 std::string MeterReadingText(double reading);

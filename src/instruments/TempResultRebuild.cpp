@@ -21,17 +21,11 @@ constexpr size_t kBFirstFigure = 1;
 // Steps named in a message; the rest are counted.
 constexpr size_t kNamedLacking = 5;
 
-// The cells of a data line from `first` on, blanks around each removed.
+// The cells of a data line from `first` on.
 std::vector<std::string_view> FigureCells(std::string_view line, size_t first) {
-    std::vector<std::string_view> cells;
-    for (size_t index = 0, start = 0; start <= line.size(); ++index) {
-        const size_t comma = std::min(line.find(',', start), line.size());
-        std::string_view cell = line.substr(start, comma - start);
-        while (!cell.empty() && cell.front() == ' ') cell.remove_prefix(1);
-        while (!cell.empty() && cell.back() == ' ') cell.remove_suffix(1);
-        if (index >= first) cells.push_back(cell);
-        start = comma + 1;
-    }
+    std::vector<std::string_view> cells = ResultLineCells(line);
+    cells.erase(cells.begin(),
+                cells.begin() + static_cast<std::ptrdiff_t>(std::min(first, cells.size())));
     return cells;
 }
 
@@ -58,9 +52,8 @@ std::string Where(size_t index, const TempResults& results) {
 void CompareWithDisk(const std::string& programDir, const char* name, const std::string& rebuilt,
                      size_t firstFigure, ResultRebuild& rebuild) {
     const fs::path path = fs::path(programDir) / name;
-    std::error_code error;
     std::string disk;
-    if (!fs::is_regular_file(path, error) || !ReadFileContents(path.string(), disk)) return;
+    if (!ReadFileContents(path.string(), disk)) return; // none, or not a file: nothing to lose
     const std::vector<std::string_view> have = SplitTextLines(disk);
     const std::vector<std::string_view> want = SplitTextLines(rebuilt);
     for (size_t line = kHeadingLines; line < have.size(); ++line) {

@@ -1,6 +1,7 @@
 // Series of a temperature run's results from its journal or its A file.
 #include "instruments/TempSeries.h"
 
+#include "instruments/TempResultFiles.h"
 #include "platform/TextFile.h"
 
 #include <algorithm>
@@ -37,22 +38,6 @@ TempPoint PointOf(double celsius, const NoiseFigures& figures) {
     return {celsius, figures.Average, figures.RmsNV, figures.Enob};
 }
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
-
-std::vector<std::string_view> Fields(std::string_view line) {
-    std::vector<std::string_view> fields;
-    for (size_t comma = line.find(','); comma != std::string_view::npos; comma = line.find(',')) {
-        fields.push_back(Trimmed(line.substr(0, comma)));
-        line.remove_prefix(comma + 1);
-    }
-    fields.push_back(Trimmed(line));
-    return fields;
-}
-
 template <typename T> bool ParseWhole(std::string_view text, T& value) {
     const char* end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, value);
@@ -66,7 +51,7 @@ std::string LineError(size_t line, const std::string& what) {
 // Adds one data line's point; the reason when the line is not an A file data line.
 std::string ReadDataLine(std::string_view line, size_t number, std::map<size_t, size_t>& rowsSeen,
                          PointTable& table) {
-    const std::vector<std::string_view> fields = Fields(line);
+    const std::vector<std::string_view> fields = ResultLineCells(line);
     if (fields.size() != kAFileFields)
         return LineError(number, std::to_string(fields.size()) +
                                      " fields where an A file line has " +
