@@ -112,7 +112,7 @@ void BM_SpectrumViewRedraw(benchmark::State& state) {
     QCoreApplication::processEvents();
     const qn::AnalysisStore store = CapturedStore();
     for (auto _ : state) {
-        view.Draw(store, 3000.0, 1e-7);
+        view.Draw(store, {.Configured = 2560, .Measured = 2560}, 1e-7);
         view.Plot->replot(QCustomPlot::rpImmediateRefresh);
         Settle(state);
     }

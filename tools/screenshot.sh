@@ -8,7 +8,8 @@
 #   tools/screenshot.sh out.png analysis  the same, then "ENOB Test", a 4096-sample capture with
 #                                       "Catch ADC" and its time-domain chart
 #   tools/screenshot.sh out.png histogram|spectrum  the same capture in the analysis window's
-#                                       histogram or spectrum view
+#                                       histogram or spectrum view (the spectrum's at 1280 sps,
+#                                       a rate the bridge carries)
 #   tools/screenshot.sh out.png noise   the same, then a noise table of three data rates in the
 #                                       analysis window's "Noise table" page
 #   tools/screenshot.sh out.png temp    the three instruments selected in "Setup", then a
@@ -189,12 +190,22 @@ elif [ "$QN_VIEW" = memory ]; then
   # The RAM panel moves down to the right of the register panel's grids.
   xdotool mousemove 300 63 mousedown 1 mousemove 420 140 mousemove 560 200 mouseup 1
 else
-  # Menu bar: Option, USB Scan, Read RAM, ENOB Test, ...; then ENADC on the panel.
+  # Menu bar: Option, USB Scan, Read RAM, ENOB Test, ...; then ENADC and IRQEN on the panel:
+  # without both a capture brings no samples.
   xdotool mousemove 92 10 click 1
   sleep 1
   option 30 4
   xdotool mousemove 563 204 click 1
   sleep 0.5
+  xdotool mousemove 663 309 click 1
+  sleep 0.5
+  if [ "$QN_VIEW" = spectrum ]; then
+    # OSR 001, 1280 sps: a rate the bridge carries, so the spectrum draws its density.
+    xdotool mousemove 513 79 click 1
+    sleep 0.5
+    xdotool key Down Return
+    sleep 0.5
+  fi
   if [ "$QN_VIEW" = adc ]; then
     xdotool mousemove 695 273 click 1 # STOP: continuous reading
   else
@@ -204,8 +215,8 @@ else
     sleep 0.5
     xdotool key Down Down Down Down Return
     sleep 0.5
-    xdotool mousemove 426 143 click 1 # Catch ADC
-    sleep 3.5
+    xdotool mousemove 426 143 click 1 # Catch ADC: about 3.3 s at 1280 sps
+    sleep 5
     xdotool mousemove 522 166 click 1 # Chang to Chart
     sleep 0.5
     [ "$QN_VIEW" = histogram ] && xdotool mousemove 186 193 click 1 # the "Histogram" tab

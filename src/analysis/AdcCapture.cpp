@@ -17,6 +17,13 @@ int32_t CaptureTarget(int32_t nPoint) {
     return std::min<int32_t>(nPoint, static_cast<int32_t>(kSampleCapacity));
 }
 
+// Records per second over `ms` of streaming; 0 when none arrived. Counting every record the
+// stream brought, the discarded ones too, up to the last arrival, the rate errs by at most one
+// record's worth however few were taken.
+double MeasuredRate(int64_t records, double ms) {
+    return records > 0 && ms > 0 ? static_cast<double>(records) * kMsPerSecond / ms : 0;
+}
+
 } // namespace
 
 bool AdcCapture::CatchACDCOM(const std::string& refText, int mode, const CaptureOptions& options) {
@@ -35,10 +42,13 @@ bool AdcCapture::ReadADCALL(int mode, const CaptureOptions& options) {
     if (!hold) return false;
     ready_ = false;
     records_ = 0;
+    received_ = 0;
     wiring_.Centre.ContinuousRead = false;
     const int32_t target = CaptureTarget(options.NPoint);
     wiring_.Store.ClearSamples(std::max(options.NPoint, target));
+    wiring_.Store.Requested = target;
     const double startMs = wiring_.Time.SteadyMs();
+    lastDataMs_ = startMs;
     Report(0);
     wiring_.Link.StartAdcStream(static_cast<uint8_t>(mode));
     wiring_.Centre.ChartLive = !options.ChangeMode;
@@ -46,22 +56,28 @@ bool AdcCapture::ReadADCALL(int mode, const CaptureOptions& options) {
     wiring_.Centre.ChartLive = false;
     wiring_.Link.StopAdcStream();
     ElapsedMs = wiring_.Time.ElapsedMs(startMs);
+    Rates = {options.ConfiguredRate, MeasuredRate(received_, lastDataMs_ - startMs)};
     // Mean and RMS value of what arrived, also after a failure, so the statistics describe it.
     wiring_.Store.CloseCapture();
     const bool complete = !ready_;
     ready_ = true;
+    if (Finished) Finished();
     return complete;
 }
 
 // One fetch per batch; window messages go through once per batch, and a stop press, a closing
 // main window or 10 s without a sample end the stream.
 void AdcCapture::Stream(int mode, const CaptureOptions& options, int32_t target) {
-    double lastDataMs = wiring_.Time.SteadyMs();
     while (wiring_.Store.SampleCount < target && !ready_) {
+        // The fetch pauses after its answer: the records arrived when it was asked for.
+        const double askedMs = wiring_.Time.SteadyMs();
         const int count = wiring_.Link.FetchAdcSamples();
-        if (count > 0) lastDataMs = wiring_.Time.SteadyMs();
+        if (count > 0) {
+            lastDataMs_ = askedMs;
+            received_ += count;
+        }
         KeepBatch(count, mode, options, target);
-        if (wiring_.Time.ElapsedMs(lastDataMs) > kNoDataTimeoutMs) ready_ = true;
+        if (wiring_.Time.ElapsedMs(lastDataMs_) > kNoDataTimeoutMs) ready_ = true;
         Report(wiring_.Store.SampleCount * 100 / target);
         wiring_.Guard.Pump();
         if (wiring_.Guard.StopRequested()) ready_ = true;

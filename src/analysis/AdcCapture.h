@@ -6,6 +6,7 @@
 #include "analysis/AnalysisStore.h"
 #include "analysis/Decoding.h"
 #include "analysis/NoiseStatistics.h"
+#include "analysis/SampleRate.h"
 #include "host/Clock.h"
 #include "host/StatusBar.h"
 #include "link/ChipLink.h"
@@ -34,6 +35,7 @@ struct CaptureOptions {
     bool ChangeMode = false; // the chart shows the change sums: no live chart while capturing
     double Gain = 1;         // front-end gain for the statistics
     DecodeOptions Decode;
+    double ConfiguredRate = 0; // the chip's output data rate (ConfiguredOutputRate); 0: unknown
 };
 
 // What the capture works with; all of it outlives the capture object.
@@ -82,8 +84,12 @@ class AdcCapture {
 
     // Told 0 at the start and the percentage of samples taken after every batch (the gauge).
     std::function<void(int percent)> Progress;
+    // Told when a capture has ended, however it ended (the gauge hides).
+    std::function<void()> Finished;
     // Duration of the last capture in milliseconds.
     double ElapsedMs = 0;
+    // The last capture's configured rate and the rate its records arrived at.
+    CaptureRates Rates;
     // Outcome of the last statistics, for the status bar or an error box.
     AnalysisStatus Statistics;
 
@@ -94,7 +100,9 @@ class AdcCapture {
 
     CaptureWiring wiring_;
     bool ready_ = true;
-    int records_ = 0; // records taken from the bridge in this capture
+    int records_ = 0;       // records kept or discarded in this capture
+    int64_t received_ = 0;  // records the bridge answered in this capture
+    double lastDataMs_ = 0; // steady time of the last answer that carried records
 };
 
 } // namespace qn

@@ -54,6 +54,7 @@ void AppendFigures(std::string& out, const NoiseFigures& f) {
 } // namespace
 
 std::string AnalysisCsvText(const AnalysisStore& store) {
+    if (store.BlockLength > 1) return AveragedCsvText(store, store.SampleCount / store.BlockLength);
     std::string out;
     AppendSampleRows(out, store);
     AppendFigures(out, store.Figures);

@@ -8,7 +8,8 @@
 namespace qn {
 
 // The file contents: one CR LF line per complete row of 16 samples (each value followed by
-// ", "), the heading in code page 950 and the seven figures with two decimals.
+// ", "), the heading in code page 950 and the seven figures with two decimals. After averaging
+// the values are the block averages as the grid shows them (AveragedCsvText).
 std::string AnalysisCsvText(const AnalysisStore& store);
 
 // The same file after averaging: the first `blocks` cells as the grid shows them ("12.50"), so the

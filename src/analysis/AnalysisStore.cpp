@@ -31,6 +31,8 @@ void AnalysisStore::ClearSamples(int32_t nPoint) {
     SampleCount = 0;
     SampleSum = 0;
     SquareSum = 0;
+    Requested = 0;
+    BlockLength = 1;
 }
 
 bool AnalysisStore::KeepSample(int32_t code, int32_t scaleDiv) {
@@ -53,6 +55,11 @@ void AnalysisStore::CloseCapture() {
         SampleSum /= SampleCount;
     }
     ChartCount = SampleCount;
+}
+
+std::string AnalysisStore::ShortfallText() const {
+    if (SampleCount >= Requested) return {};
+    return std::to_string(SampleCount) + " of " + std::to_string(Requested) + " samples";
 }
 
 } // namespace qn

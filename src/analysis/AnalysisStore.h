@@ -53,6 +53,8 @@ struct AnalysisStore {
     std::vector<GridValue> Cells = std::vector<GridValue>(kSampleCapacity);
     int32_t SampleCount = 0;
     int32_t ChartCount = 0;
+    int32_t Requested = 0;     // samples the last capture asked for; 0 when not captured
+    int32_t BlockLength = 1;   // codes per shown value: 1 after a capture, k after averaging by k
     double SampleSum = 0;      // sum of the scaled samples, their mean after CloseCapture
     long double SquareSum = 0; // sum of their squares, their RMS value after CloseCapture
     int32_t ChangeSpan = 16;   // differences per ADCChange value
@@ -60,12 +62,16 @@ struct AnalysisStore {
     NoiseFigures Figures;
     ResultPanels Panels;
 
-    // Empties the cells of the first `nPoint` samples, zeroes their codes and the sums.
+    // Empties the cells of the first `nPoint` samples, zeroes their codes and the sums; the
+    // values shown are single codes again.
     void ClearSamples(int32_t nPoint);
     // Keeps one decoded code with its scaled value; false when the arrays are full.
     bool KeepSample(int32_t code, int32_t scaleDiv);
     // Turns the sums into mean and RMS value; the chart shows every sample.
     void CloseCapture();
+    // "1630 of 4096 samples" when the capture ended short of its request, else empty: the
+    // figures then describe only the samples taken.
+    std::string ShortfallText() const;
 };
 
 } // namespace qn

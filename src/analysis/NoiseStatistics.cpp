@@ -157,6 +157,7 @@ AnalysisStatus ReCalADC(AnalysisStore& store, const AnalysisInputs& inputs, int3
     const auto cleared = static_cast<size_t>(std::clamp<int32_t>(nPoint, 0, kSampleCapacity));
     std::fill_n(store.ADCData.begin(), std::max(cleared, blocks), 0.0);
     std::fill_n(store.Cells.begin(), count, GridValue{});
+    store.BlockLength = static_cast<int32_t>(length);
     const double sum = AverageBlocks(store, length, blocks, scaleDiv);
     const auto m = static_cast<double>(blocks);
     store.SquareSum = std::sqrt(store.SquareSum / m);

@@ -130,13 +130,10 @@ void FillSwitchTexts(AdcPanelView& view) {
     view.VrnsBufferOn = vrns == 0;
 }
 
-// The result labels. A chip that defines "ADCEN" and holds it at anything but 1 makes no
-// conversions, so its last result is not shown.
+// The result labels show the last result whatever the enable holds, as the continuous read
+// does: a refresh never hides a value that was read.
 void FillResults(const AdcReadings& readings, const AdcResultDisplay& display, AdcPanelView& view) {
-    const AdcFieldView& enable = view.Fields["ADCEN"];
-    view.AdcText = enable.Defined && enable.Value != 1
-                       ? "ADC OFF"
-                       : AdcResultText(readings.Adc, display.Hex(), display.Divisor);
+    view.AdcText = AdcResultText(readings.Adc, display.Hex(), display.Divisor);
     const auto temp = static_cast<uint32_t>(readings.Temp[0] * 256 + readings.Temp[1]);
     view.TempText = display.Hex() ? HexText(temp) : std::to_string(temp);
 }
@@ -162,6 +159,15 @@ AdcPanelView ReadAdcPanel(ChipModel& model, const RegImageBytes& image, const Ad
     FillSwitchTexts(view);
     FillResults(readings, display, view);
     return view;
+}
+
+// A chip that defines "ADCEN" and holds it at anything but 1 makes no conversions: before the
+// first refresh there is no result to show.
+std::string AdcTextAtCreation(const AdcPanelView& view) {
+    const auto enable = view.Fields.find("ADCEN");
+    const bool off =
+        enable != view.Fields.end() && enable->second.Defined && enable->second.Value != 1;
+    return off ? "ADC OFF" : view.AdcText;
 }
 
 std::vector<std::string> AdcComboItems(const ChipModel& model, std::string_view field) {

@@ -57,6 +57,10 @@ struct AdcPanelView {
 AdcPanelView ReadAdcPanel(ChipModel& model, const RegImageBytes& image, const AdcReadings& readings,
                           const AdcResultDisplay& display);
 
+// The result label of a panel just created: "ADC OFF" while the chip's ADC enable is off, else
+// the view's result text. Every later refresh shows the result.
+std::string AdcTextAtCreation(const AdcPanelView& view);
+
 // Items of a field's combo box: the names the chip file gives, else binary texts of the field's
 // values ("000" … "111" for INP, "00" … "11" for ADGN).
 std::vector<std::string> AdcComboItems(const ChipModel& model, std::string_view field);

@@ -75,8 +75,10 @@ bool TempTest::Start(RunMode mode, const RunJournalContents* resume) {
 
 // The end of every run: the journal's end record, the A file, the bench left safe, then what
 // went wrong, told once the bench is safe. A run is complete only when it went through every row
-// with every step measured, its journal holds all of it and its A file is written.
+// with every step measured, its journal holds all of it and its A file is written. The position
+// line ("Channel - 2 , Step - 2") is cleared first: what went wrong is told again at the end.
 void TempTest::Finish() {
+    wiring_.Status.SetPanelText(kRowPanel, "");
     const bool throughRows = currentRow_ > results_.TempCount();
     const UnmeasuredSteps unmeasured = FindUnmeasured(results_);
     completed_ = throughRows && unmeasured.Count == 0 && journalOk_;

@@ -2,6 +2,8 @@
 #include "shell/Bench.h"
 
 #include "analysis/AdcGain.h"
+#include "analysis/SampleRate.h"
+#include "chip/RegField.h"
 #include "shell/Snapshot.h"
 
 namespace qn {
@@ -30,7 +32,19 @@ CaptureOptions Bench::CatchOptions() const {
             config.ScaleBits,
             config.ChangeMode,
             GetGain(Model, Stnd.RegImage),
-            DecodeOptions{true, false}};
+            DecodeOptions{true, false},
+            ConfiguredOutputRate(Model, Stnd.RegImage).value_or(0)};
+}
+
+bool Bench::SwitchAdcOn() {
+    for (const char* name : {"ADCEN", "IRQEN"}) {
+        const RegFieldDesc& enable = Model.AdcFields[name];
+        if (!enable.Defined || ReadField(enable, Stnd.RegImage) != 0) continue;
+        WriteField(enable, 1, Stnd.RegImage,
+                   [this](int address, uint8_t value) { Chip.WriteRegister(address, value); });
+        if (ReadField(enable, Stnd.RegImage) != 1) return false;
+    }
+    return true;
 }
 
 void Bench::ResetLink() {

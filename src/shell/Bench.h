@@ -58,6 +58,10 @@ class Bench {
     // The capture "Catch ADC" makes: the analysis settings, the front end's gain from the
     // register image, 23-bit codes.
     CaptureOptions CatchOptions() const;
+    // What a user does on the ADC panel before capturing: the chip converts only while "ADCEN"
+    // is 1 and streams its conversions only while "IRQEN" is 1, so each of them that reads 0 is
+    // written 1. False when the chip did not take it; fields the chip lacks are left alone.
+    bool SwitchAdcOn();
 
     const std::string ProgramDir;
     const ChipCatalogue Catalogue;

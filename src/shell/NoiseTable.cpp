@@ -19,8 +19,8 @@ namespace qn {
 namespace {
 
 // The fields the sweep writes; their register bytes are the ones written back at the end.
-constexpr std::array<std::string_view, 7> kSweptFields = {"ADCEN", "INP", "INN", "PGA",
-                                                          "ADGN",  "OSR", "HS"};
+constexpr std::array<std::string_view, 8> kSweptFields = {"ADCEN", "IRQEN", "INP", "INN",
+                                                          "PGA",   "ADGN",  "OSR", "HS"};
 // A reference text of 0 V stands for 1.2 V, as the noise statistics read it.
 constexpr double kDefaultRefVolts = 1.2;
 
@@ -228,11 +228,7 @@ NoiseSweepResult NoiseSweep::Run(const NoiseSweepRequest& request) {
     const auto hold = bench_.Guard.Begin();
     if (!hold) return Failed(std::move(result), "another operation is using the link");
     const RegisterKeeper keeper(bench_, model);
-    // A chip whose "ADCEN" reads 0 makes no conversions.
-    const RegFieldDesc* enable = DefinedField(model, "ADCEN");
-    const bool switchOn = enable != nullptr && ReadField(*enable, bench_.Stnd.RegImage) == 0;
-    if ((switchOn && !Select(bench_, "ADCEN", 1)) || !Select(bench_, "INP", *inp) ||
-        !Select(bench_, "INN", *inn))
+    if (!bench_.SwitchAdcOn() || !Select(bench_, "INP", *inp) || !Select(bench_, "INN", *inn))
         return Failed(std::move(result), "the chip did not take the input selection");
 
     // The status bar's gauge follows each point's capture as it follows "Catch ADC".

@@ -6,6 +6,7 @@ namespace {
 
 constexpr uint16_t kSpecialChunk = 64;
 constexpr int kShadowSize = 5;
+constexpr int kOutcomePanel = 2;
 
 // The fixed memory map of the "Special" link: bank 1, register area 1, banks 2, 3 and 4.
 constexpr uint16_t kBank1Start = 256, kArea1Start = 384, kBank2Start = 512, kBank3Start = 768,
@@ -44,13 +45,23 @@ std::vector<MemoryChunk> SerialPlan(const ChipModel& model) {
 }
 
 // "QN740x" reaches registers 0..4 only; the results are read so the ADC panel shows them.
-void ReadLinkRegisters(Bench& bench) {
+bool ReadLinkRegisters(Bench& bench) {
     for (uint16_t i = 0; i < kShadowSize; ++i) {
-        bench.Chip.ReadChip(i, 1);
+        if (!bench.Chip.ReadChip(i, 1)) return false;
         bench.Chip.SetReg(i, bench.Chip.ChipShadow[i]);
     }
     bench.Chip.ReadAdcResult();
     bench.Chip.ReadTempResult();
+    return true;
+}
+
+bool ReadChunks(Bench& bench) {
+    for (const MemoryChunk& chunk : ReadRamPlan(bench.Stnd.Interface, bench.Model)) {
+        if (!bench.Chip.ReadChip(chunk.Start, chunk.Count)) return false;
+        for (uint16_t i = 0; i < chunk.Count; ++i)
+            bench.Chip.SetReg(chunk.Start + i, bench.Usb.UsbIoBuffer[i]);
+    }
+    return true;
 }
 
 } // namespace
@@ -64,16 +75,10 @@ std::vector<MemoryChunk> ReadRamPlan(uint16_t linkKind, const ChipModel& model) 
 bool ReadRam(Bench& bench) {
     const auto hold = bench.Guard.Begin();
     if (!hold) return false;
-    if (bench.Stnd.Interface == kLinkQn740x) {
-        ReadLinkRegisters(bench);
-        return true;
-    }
-    for (const MemoryChunk& chunk : ReadRamPlan(bench.Stnd.Interface, bench.Model)) {
-        if (!bench.Chip.ReadChip(chunk.Start, chunk.Count)) return false;
-        for (uint16_t i = 0; i < chunk.Count; ++i)
-            bench.Chip.SetReg(chunk.Start + i, bench.Usb.UsbIoBuffer[i]);
-    }
-    return true;
+    const bool read =
+        bench.Stnd.Interface == kLinkQn740x ? ReadLinkRegisters(bench) : ReadChunks(bench);
+    bench.Status.SetPanelText(kOutcomePanel, read ? kReadRamDone : kReadRamFailed);
+    return read;
 }
 
 } // namespace qn

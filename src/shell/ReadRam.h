@@ -22,9 +22,14 @@ struct MemoryChunk {
 // RAM banks the chip defines. Registers 26 and 27 are never read. Other link kinds have none.
 std::vector<MemoryChunk> ReadRamPlan(uint16_t linkKind, const ChipModel& model);
 
-// Reads the whole space into the image. False when a chunk failed: the operation ends there,
-// the chunks already read stay in the image and the panels are not redrawn. On "QN740x" the five
-// registers of the link and the ADC and temperature results are read instead.
+// How a "Read RAM" ended, told on status panel 2.
+inline constexpr char kReadRamDone[] = "Read RAM OK !!!";
+inline constexpr char kReadRamFailed[] = "Read RAM Error !!!!!";
+
+// Reads the whole space into the image and tells the outcome on the status bar. False when a
+// read failed: the operation ends there, the chunks already read stay in the image and the
+// panels are not redrawn. On "QN740x" the five registers of the link and the ADC and temperature
+// results are read instead. False without a word when another operation owns the link.
 bool ReadRam(Bench& bench);
 
 } // namespace qn

@@ -47,9 +47,10 @@ uint64_t SimAdc::MadeSinceStart() const {
     return madeBefore_ + static_cast<uint64_t>(made);
 }
 
-size_t SimAdc::TakeOwed(size_t max) {
+size_t SimAdc::TakeOwed(size_t max, size_t kept) {
     if (!running_) return 0;
     const uint64_t made = MadeSinceStart();
+    handedOut_ = std::max(handedOut_, made > kept ? made - kept : uint64_t{0});
     const uint64_t owed = made > handedOut_ ? made - handedOut_ : 0;
     const size_t taken = static_cast<size_t>(std::min<uint64_t>(owed, max));
     handedOut_ += taken;

@@ -27,8 +27,9 @@ class SimAdc {
     void Stop() { running_ = false; }
     bool Running() const { return running_; }
     // Conversions made since the last take (or the start) but not yet handed out, at most
-    // `max`; the rest stay owed. Always 0 while stopped.
-    size_t TakeOwed(size_t max);
+    // `max`; the rest stay owed. Only the newest `kept` stay owed: older ones are lost, as
+    // records overwritten in a full buffer are. Always 0 while stopped.
+    size_t TakeOwed(size_t max, size_t kept);
 
   private:
     uint64_t MadeSinceStart() const;

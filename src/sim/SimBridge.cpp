@@ -139,6 +139,7 @@ SimBridge::Reply SimBridge::Qn740x(const std::vector<uint8_t>& request) {
         return Qn740xRead(request);
     case 0x02:
         streamMode_ = At(request, 2);
+        streamArmed_ = chipConverting_ && chipInterrupts_;
         adc_.Start();
         return block;
     case 0x03:
@@ -181,7 +182,7 @@ SimBridge::Reply SimBridge::Qn740xWrite(const std::vector<uint8_t>& request) {
 
 // The conversions owed since the previous fetch; a stopped ADC owes none.
 SimBridge::Reply SimBridge::Fetch() {
-    const size_t owed = adc_.TakeOwed(kSimFetchMax);
+    const size_t owed = adc_.TakeOwed(kSimFetchMax, kSimBridgeBufferRecords);
     const size_t count = Faults.Count22 ? kSimFetchMax : owed;
     Block block{};
     block[0] = static_cast<uint8_t>(Faults.Count22 ? kSimFetchMax + 1 : count);
@@ -228,8 +229,9 @@ bool SimBridge::PullAnalog() {
     return std::exchange(powered_, powered) != powered;
 }
 
-// The stream counts conversions only while the chip is powered, converts and interrupts; a rate
-// change is handed over only when it happens, so the conversions made so far stay owed.
+// The stream counts conversions only while the chip is powered, converts and interrupts, and
+// only when it was started so; a rate change is handed over only when it happens, so the
+// conversions made so far stay owed.
 void SimBridge::SyncChip() {
     const bool powerChanged = PullAnalog();
     if (!chip_) {
@@ -239,7 +241,9 @@ void SimBridge::SyncChip() {
     const SimAdcSetup setup = chip_->Setup(Registers, analog_);
     adc_.SetSignal(setup.MeanCode, setup.NoiseRmsCodes);
     chipConverting_ = powered_ && setup.Converting;
-    const double streamRate = chipConverting_ && setup.Interrupts ? setup.Rate : 0.0;
+    chipInterrupts_ = setup.Interrupts;
+    const bool collecting = streamArmed_ && chipConverting_ && chipInterrupts_;
+    const double streamRate = collecting ? setup.Rate : 0.0;
     if (streamRate != chipStreamRate_) adc_.SetOutputRate(streamRate);
     chipStreamRate_ = streamRate;
     chipTemperature_ = setup.Temperature;

@@ -35,6 +35,11 @@ class SimAnalogSource {
     virtual bool ChipPowered() = 0;
 };
 inline constexpr size_t kSimFetchMax = 21; // samples that fit one answer after the count byte
+// The bridge keeps the chip's stream records in a ring of this many between fetches; a record
+// arriving while it is full overwrites the oldest. The host fetches at most kSimFetchMax records
+// per answer and pauses 10 ms after each, so the bridge carries at most about 2100 records a
+// second: a faster output rate loses records, as it does on the real board.
+inline constexpr size_t kSimBridgeBufferRecords = 64;
 
 // Faults a test can switch on; clearing CablePulled plugs the bridge back in.
 struct SimFaults {
@@ -74,9 +79,12 @@ class SimBridge {
     void SetTemperatureCode(uint16_t code) { analog_.TemperatureCode = code; }
 
     // From now on every conversion follows the register file as `model`'s "#ADC0S" fields read
-    // it. While "ADCEN" is 0 the chip makes no conversions: a stream owes nothing more and a
-    // single ADC read answers the last result (0 before the first). Stream samples are only
-    // collected while "IRQEN" is 1.
+    // it, at the output rate its "OSR" and "HS" set. While "ADCEN" is 0 the chip makes no
+    // conversions: a stream owes nothing more and a single ADC read answers the last result (0
+    // before the first). Stream samples are only collected while "IRQEN" is 1, and only by a
+    // stream started while "ADCEN" and "IRQEN" were both 1: the firmware arms its collection at
+    // the start request, so a stream started with the ADC off brings nothing, even once the
+    // bits are set, until it is started again.
     void LoadChip(const ChipModel& model);
     // The calibrator's output, across the chip's inputs AI0 (+) and AI1 (-).
     void SetInputVoltage(double volts) { analog_.CalibratorVolts = inputVolts_ = volts; }
@@ -131,6 +139,8 @@ class SimBridge {
     bool powered_ = true;
     double chipStreamRate_ = 0.0; // stream rate last handed to the ADC from the chip's registers
     bool chipConverting_ = true;
+    bool chipInterrupts_ = true;
+    bool streamArmed_ = true; // the running stream was started with the chip converting
     bool chipTemperature_ = false;
     int32_t lastCode_ = 0;
     uint8_t streamMode_ = 0;

@@ -4,6 +4,7 @@
 #include "link/LinkRecords.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace qn {
@@ -44,6 +45,7 @@ DriverHandle SimDriverLayer::CreateFile(const std::string& path) {
         if (devices_[index].Bridge->Faults.CablePulled) break;
         const DriverHandle handle = nextHandle_++;
         handles_[handle] = index;
+        if (trace_ != nullptr) trace_->Note(TracePort(devices_[index]), "opened");
         return handle;
     }
     lastError_ = kDriverErrorFileNotFound;
@@ -133,9 +135,34 @@ bool SimDriverLayer::Bulk(const SimDriverDevice& device, bool toDevice, const ui
     if (pipeIsIn == toDevice) return Fail(kDriverErrorBadParameter);
     const bool done =
         toDevice ? device.Bridge->Receive(out, outLength) : device.Bridge->Answer(out, outLength);
+    if (trace_ != nullptr) TraceBulk(device, device.Endpoints[pipe], done, out, outLength);
     if (!done) return Fail(toDevice ? kDriverErrorDeviceGone : kDriverErrorTimeout);
     returned = static_cast<uint32_t>(outLength);
     return true;
+}
+
+void SimDriverLayer::CloseHandle(DriverHandle handle) {
+    const auto open = handles_.find(handle);
+    if (open == handles_.end()) return;
+    if (trace_ != nullptr) trace_->Note(TracePort(devices_[open->second]), "closed");
+    handles_.erase(open);
+}
+
+// The line the real transport writes for the transfer, or the name it gives its failure.
+void SimDriverLayer::TraceBulk(const SimDriverDevice& device, uint8_t endpoint, bool done,
+                               const uint8_t* data, size_t length) {
+    char port[64];
+    std::snprintf(port, sizeof port, "%s ep %02X", TracePort(device).c_str(), endpoint);
+    const bool in = (endpoint & 0x80) != 0;
+    if (done)
+        trace_->Transfer(in ? BusDirection::In : BusDirection::Out, port, data, length);
+    else
+        trace_->Note(port, in ? "LIBUSB_ERROR_TIMEOUT" : "LIBUSB_ERROR_NO_DEVICE");
+}
+
+std::string SimDriverLayer::TracePort(const SimDriverDevice& device) const {
+    const std::string name = DriverDeviceName(static_cast<int>(&device - devices_.data()));
+    return "usb " + name.substr(name.rfind('\\') + 1);
 }
 
 } // namespace qn

@@ -3,6 +3,7 @@
 
 #include "link/DriverLayer.h"
 #include "link/DriverReplies.h"
+#include "platform/BusTrace.h"
 #include "sim/SimBridge.h"
 
 #include <array>
@@ -40,8 +41,12 @@ class SimDriverLayer final : public DriverLayer {
     DriverHandle CreateFile(const std::string& path) override;
     bool DeviceIoControl(DriverHandle handle, uint32_t code, const uint8_t* in, size_t inLength,
                          uint8_t* out, size_t outLength, uint32_t& returned) override;
-    void CloseHandle(DriverHandle handle) override { handles_.erase(handle); }
+    void CloseHandle(DriverHandle handle) override;
     uint32_t GetLastError() override { return lastError_; }
+
+    // Opens, closes and bulk transfers go to `trace` ("usb Qnusb-N ep 82"), as the real layer
+    // writes them.
+    void TraceTo(BusTrace& trace) { trace_ = &trace; }
 
     const std::vector<SimDriverCall>& Calls() const { return calls_; }
     void ClearCalls() { calls_.clear(); }
@@ -58,7 +63,13 @@ class SimDriverLayer final : public DriverLayer {
     bool Bulk(const SimDriverDevice& device, bool toDevice, const uint8_t* in, size_t inLength,
               uint8_t* out, size_t outLength, uint32_t& returned);
 
+    void TraceBulk(const SimDriverDevice& device, uint8_t endpoint, bool done, const uint8_t* data,
+                   size_t length);
+    // "usb Qnusb-N", the device's name in the trace.
+    std::string TracePort(const SimDriverDevice& device) const;
+
     std::vector<SimDriverDevice> devices_;
+    BusTrace* trace_ = nullptr;
     std::map<DriverHandle, size_t> handles_; // open handle -> device index
     DriverHandle nextHandle_ = 0x100;
     uint32_t lastError_ = 0;

@@ -2,11 +2,14 @@
 #pragma once
 
 #include "link/HidLayer.h"
+#include "platform/BusTrace.h"
 #include "sim/SimBridge.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace qn {
@@ -30,7 +33,9 @@ class SimHidLayer final : public HidLayer {
                      HidAttributes& attributes) override;
     bool WriteReport(HidHandle handle, const uint8_t* report, size_t length) override;
     bool ReadReport(HidHandle handle, uint8_t* report, size_t length) override;
-    void Close(HidHandle handle) override { handles_.erase(handle); }
+    void Close(HidHandle handle) override;
+    // Opens, closes and every report go to `trace` ("hid sim-N"), as the real layer writes them.
+    void TraceTo(BusTrace& trace) { trace_ = &trace; }
 
     // Enumeration indexes asked for, in order.
     const std::vector<int>& TriedIndexes() const { return tried_; }
@@ -38,6 +43,10 @@ class SimHidLayer final : public HidLayer {
 
   private:
     SimHidDevice* Opened(HidHandle handle);
+    void Transfer(HidHandle handle, BusDirection direction, const uint8_t* report, size_t length);
+    void Note(HidHandle handle, std::string_view event);
+
+    BusTrace* trace_ = nullptr;
 
     std::vector<SimHidDevice> devices_;
     std::map<HidHandle, size_t> handles_; // open handle -> device index

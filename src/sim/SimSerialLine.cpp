@@ -27,15 +27,24 @@ SimPortRecord* SimSerialPortFactory::Port(const std::string& portName) {
 bool SimSerialLine::Open(const std::string& portName) {
     Close();
     SimPortRecord* port = factory_.Port(portName);
-    if (port == nullptr || port->Busy) return false;
+    if (port == nullptr) return false;
+    tracePort_ = portName + " sim";
+    if (port->Busy) {
+        Note("cannot open: busy");
+        return false;
+    }
     port->Busy = true;
     ++port->OpenCount;
     port_ = port;
+    Note("opened");
     return true;
 }
 
 void SimSerialLine::Close() {
-    if (port_ != nullptr) port_->Busy = false;
+    if (port_ != nullptr) {
+        port_->Busy = false;
+        Note("closed");
+    }
     port_ = nullptr;
     queue_.clear();
 }
@@ -68,11 +77,15 @@ size_t SimSerialLine::Read(uint8_t* data, size_t max) {
     const size_t count = std::min(max, queue_.size());
     std::copy_n(queue_.begin(), count, data);
     queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(count));
+    if (count > 0 && factory_.Trace() != nullptr)
+        factory_.Trace()->Transfer(BusDirection::In, tracePort_, data, count, true);
     return count;
 }
 
 size_t SimSerialLine::Write(const uint8_t* data, size_t length) {
     if (port_ == nullptr) return 0;
+    if (factory_.Trace() != nullptr)
+        factory_.Trace()->Transfer(BusDirection::Out, tracePort_, data, length, true);
     if (port_->Peer == nullptr) return length;
     const std::vector<uint8_t> answer = port_->Peer->Take(data, length);
     queue_.insert(queue_.end(), answer.begin(), answer.end());
@@ -82,6 +95,10 @@ size_t SimSerialLine::Write(const uint8_t* data, size_t length) {
 void SimSerialLine::DiscardInput() {
     Collect();
     queue_.clear();
+}
+
+void SimSerialLine::Note(std::string_view event) {
+    if (factory_.Trace() != nullptr) factory_.Trace()->Note(tracePort_, event);
 }
 
 void SimSerialLine::Collect() {

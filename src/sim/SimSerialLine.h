@@ -2,6 +2,7 @@
 #pragma once
 
 #include "host/SerialLine.h"
+#include "platform/BusTrace.h"
 #include "sim/SimSerialBridge.h"
 
 #include <cstddef>
@@ -10,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace qn {
 
@@ -30,6 +32,10 @@ class SimSerialPortFactory final : public SerialPortFactory {
     // Makes port `portName` exist with nothing attached.
     void AddPort(const std::string& portName) { ports_[portName]; }
     std::unique_ptr<SerialLine> MakeLine() override;
+    // Its lines write their opens, closes, reads and writes to `trace` ("COM1 sim"), as the real
+    // ports do.
+    void TraceTo(BusTrace& trace) { trace_ = &trace; }
+    BusTrace* Trace() const { return trace_; }
 
     // The record of a port; null when the port does not exist.
     const SimPortRecord* Port(const std::string& portName) const;
@@ -37,6 +43,7 @@ class SimSerialPortFactory final : public SerialPortFactory {
 
   private:
     std::map<std::string, SimPortRecord> ports_;
+    BusTrace* trace_ = nullptr;
 };
 
 // A line of the factory; the factory must outlive it.
@@ -60,9 +67,11 @@ class SimSerialLine final : public SerialLine {
   private:
     // Moves what the peer has made due since the last look into the input queue.
     void Collect();
+    void Note(std::string_view event);
 
     SimSerialPortFactory& factory_;
     SimPortRecord* port_ = nullptr;
+    std::string tracePort_;     // "COM1 sim"
     std::deque<uint8_t> queue_; // the peer's answers not read yet
 };
 

@@ -33,6 +33,13 @@ class SimWorld final : private SimAnalogSource {
     SimWorld(const SimWorld&) = delete;
     SimWorld& operator=(const SimWorld&) = delete;
 
+    // Bridge frames and instrument lines go to `trace` as the real transports write them.
+    void TraceTo(BusTrace& trace) {
+        Driver.TraceTo(trace);
+        Hid.TraceTo(trace);
+        SerialPorts.TraceTo(trace);
+    }
+
     SimBridge Bridge;
     SimSerialBridge SerialBridge;
     SimCalibrator Calibrator;

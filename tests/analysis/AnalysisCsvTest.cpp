@@ -1,4 +1,5 @@
 #include "analysis/AnalysisCsv.h"
+#include "analysis/NoiseStatistics.h"
 #include "platform/TextFile.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +41,23 @@ TEST(AnalysisCsv, CompleteRowsHeadingAndFigures) {
     EXPECT_EQ(AnalysisCsvText(averaged).substr(0, 7), "-1, 0, "); // truncated, sign kept
     averaged.Cells[1] = {GridValue::Kind::Fraction, 2.5};
     EXPECT_EQ(AveragedCsvText(averaged, 2).substr(0, 15), "-1.75, 2.50, \r\n"); // as shown
+}
+
+// The file holds what the grid shows: block averages after averaging, codes again after a
+// return to single codes or a new capture.
+TEST(AnalysisCsv, FileFollowsTheAveragingShown) {
+    AnalysisStore store = Captured(64);
+    const AnalysisInputs inputs{1, 23, "2.4", 1};
+    ASSERT_TRUE(ReCalADC(store, inputs, 4, 64).Ok);
+    EXPECT_EQ(AnalysisCsvText(store), AveragedCsvText(store, 16));
+    ASSERT_TRUE(ReCalADC(store, inputs, 1, 64).Ok);
+    store.Figures = Captured(64).Figures;
+    EXPECT_EQ(AnalysisCsvText(store), ExpectedCsv(64));
+    ASSERT_TRUE(ReCalADC(store, inputs, 4, 64).Ok);
+    store.ClearSamples(64);
+    for (int32_t i = 0; i < 64; ++i) store.KeepSample(CodeOf(i), 1);
+    store.Figures = Captured(64).Figures;
+    EXPECT_EQ(AnalysisCsvText(store), ExpectedCsv(64));
 }
 
 TEST(AnalysisCsv, FileKeepsDecimalPointsUnderAGermanLocale) {

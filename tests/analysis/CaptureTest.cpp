@@ -37,6 +37,7 @@ class CaptureTest : public ::testing::Test {
             for (size_t k = 0; k < io[0]; ++k)
                 records.push_back({io[1 + 3 * k], io[2 + 3 * k], io[3 + 3 * k]});
         };
+        capture.Finished = [this] { ++finished; };
     }
 
     SimClock clock;
@@ -55,6 +56,7 @@ class CaptureTest : public ::testing::Test {
     CaptureOptions options{.NPoint = 64, .ScaleDiv = 4, .Decode = {.HalveCodes = true}};
     std::vector<std::array<uint8_t, 3>> records; // every record the fetches answered
     int lastPercent = -1;                        // told after the last batch
+    int finished = 0;                            // captures told ended
 };
 
 // One record per batch, and full batches whose last one brings more than the capture needs.
@@ -74,10 +76,37 @@ TEST_F(CaptureTest, KeepsTheTargetCountAfterTheDiscardedRecords) {
             ASSERT_EQ(store.Cells[i].Value, ScaledValue(code, 4)) << rate << " sample " << i;
         }
         EXPECT_EQ(status.Panels[2], "Read Compelete");
+        EXPECT_EQ(store.ShortfallText(), "") << rate;
+        EXPECT_EQ(finished, rate < 1000 ? 1 : 2) << "the gauge hides after each capture";
         EXPECT_EQ(lastPercent, 100);
         EXPECT_FALSE(bench.Centre.ChartLive);
         EXPECT_FALSE(bench.Centre.ContinuousRead);
         EXPECT_FALSE(bridge.Streaming());
+    }
+}
+
+// The measured rate counts every record up to the last arrival: it matches a rate the bridge
+// carries, however short the capture, and shows the bridge's limit above it.
+TEST_F(CaptureTest, MeasuresTheRateTheRecordsArrivedAt) {
+    const struct {
+        double Rate;
+        int32_t Samples;
+        double Measured;
+        RateBasis Basis;
+    } cases[] = {
+        {10, 64, 10, RateBasis::Configured},       {1000, 64, 1000, RateBasis::Configured},
+        {1280, 4096, 1280, RateBasis::Configured}, {2560, 64, 2100, RateBasis::Short},
+        {7680, 4096, 2100, RateBasis::Short},
+    };
+    for (const auto& c : cases) {
+        bridge.SetOutputRate(c.Rate);
+        CaptureOptions at = options;
+        at.NPoint = c.Samples;
+        at.ConfiguredRate = c.Rate;
+        ASSERT_TRUE(capture.CatchACDCOM("2.4", kMode24Interrupt, at)) << c.Rate;
+        EXPECT_NEAR(capture.Rates.Measured, c.Measured, c.Measured * 0.015) << c.Rate;
+        EXPECT_EQ(capture.Rates.Configured, c.Rate);
+        EXPECT_EQ(ChooseSpectrumRate(capture.Rates).Basis, c.Basis) << c.Rate;
     }
 }
 
@@ -109,6 +138,8 @@ TEST_F(CaptureTest, AStopFromAWindowMessageEndsTheCapture) {
         };
         EXPECT_FALSE(capture.ReadADCALL(kMode24Interrupt, options));
         EXPECT_EQ(store.SampleCount, 10);
+        EXPECT_EQ(store.ShortfallText(), "10 of 64 samples");
+        EXPECT_EQ(finished, &stop == stops ? 1 : 2) << "a stopped capture hides the gauge too";
         EXPECT_FALSE(bridge.Streaming());
         EXPECT_TRUE(capture.Ready());
     }

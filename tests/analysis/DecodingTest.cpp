@@ -1,8 +1,10 @@
 #include "analysis/Decoding.h"
 #include "analysis/AdcGain.h"
+#include "analysis/SampleRate.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <tuple>
 
 namespace qn {
@@ -53,6 +55,54 @@ TEST(AdcGain, MultipliesBothTablesAndDoublesForFullScaleRange) {
     EXPECT_EQ(GetGain(chip, image), 8 * 2 * 2);
     image[0x40] = 0x0C; // PGA 12 lies beyond the table and counts as 1
     EXPECT_EQ(GetGain(chip, image), 1);
+}
+
+// The rate the ADC panel shows for the "OSR" and "HS" fields; a chip without "OSR" has none.
+TEST(SampleRate, ConfiguredRateFollowsOsrAndHighSpeed) {
+    ChipModel chip;
+    const std::tuple<std::string_view, uint8_t, uint8_t> fields[] = {{"OSR", 5, 3}, {"HS", 3, 1}};
+    for (const auto& [name, lsb, width] : fields) {
+        RegFieldDesc& field = *chip.AdcFields.Find(name);
+        field.Address = 0x02;
+        field.Lsb = lsb;
+        field.Width = width;
+        field.Defined = true;
+    }
+    const std::pair<uint8_t, double> cases[] = {{0x00, 2560}, {0x20, 1280}, {0x08, 7680},
+                                                {0xC0, 40},   {0xE0, 10},   {0xE8, 30}};
+    RegImageBytes image{};
+    for (const auto& [byte, rate] : cases) {
+        image[0x02] = byte;
+        EXPECT_EQ(ConfiguredOutputRate(chip, image), rate) << int(byte);
+    }
+    chip.AdcFields.Find("OSR")->Defined = false;
+    EXPECT_EQ(ConfiguredOutputRate(chip, image), std::nullopt);
+}
+
+// The configured rate stands when the records came at least 95 % as fast; a shortfall draws no
+// spectrum; without a configured rate the measured one is used.
+TEST(SampleRate, SpectrumRateIsTheConfiguredOneUnlessRecordsFellShort) {
+    const struct {
+        double Configured, Measured;
+        RateBasis Basis;
+        double Rate;
+    } cases[] = {
+        {2560, 2560, RateBasis::Configured, 2560},
+        {2560, 2433, RateBasis::Configured, 2560},
+        {2560, 2431, RateBasis::Short, 0},
+        {2560, 2100, RateBasis::Short, 0},
+        {2560, 0, RateBasis::Short, 0},
+        {10, 10.4, RateBasis::Configured, 10},
+        {0, 1122, RateBasis::Measured, 1122},
+        {0, 0, RateBasis::None, 0},
+        {std::nan(""), 500, RateBasis::Measured, 500},
+        {-5, 500, RateBasis::Measured, 500},
+    };
+    for (const auto& c : cases) {
+        const SpectrumRate chosen = ChooseSpectrumRate({c.Configured, c.Measured});
+        EXPECT_EQ(std::tuple(chosen.Basis, chosen.Rate), std::tuple(c.Basis, c.Rate))
+            << c.Configured << " " << c.Measured;
+    }
 }
 
 } // namespace

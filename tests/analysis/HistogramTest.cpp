@@ -1,5 +1,7 @@
-// Tests of the capture histogram: bin choice, counts, fitted Gaussian, 3.3 σ outliers.
+// Tests of the capture histogram: bin choice, counts, fitted Gaussian, 3.3 σ outliers; the bins
+// a zoomed chart shows.
 #include "analysis/Histogram.h"
+#include "analysis/ShownRange.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +91,28 @@ TEST(Histogram, ScaledSamplesAreTheGridValues) {
     EXPECT_EQ(values, (std::vector<double>{25, 26, 24, 25}));
     const Histogram h = ComputeHistogram(values);
     EXPECT_EQ(h.Count, (std::vector<uint32_t>{1, 2, 1}));
+}
+
+// A zoomed chart saves the bins whose centres it shows: those inside the axis range, edges
+// included, whichever way round the range is given.
+TEST(Histogram, ShownBinsAreThoseInsideTheAxisRange) {
+    const std::vector<double> centres = {-2, -1, 0, 1, 2, 3};
+    const struct {
+        double Lower, Upper;
+        IndexRange Shown;
+    } cases[] = {
+        {-2, 3, {0, 6}},     // the whole histogram
+        {-10, 10, {0, 6}},   // zoomed out past both ends
+        {-0.5, 1.5, {2, 4}}, // zoomed in
+        {0, 1, {2, 4}},      // centres on the edges count
+        {1.5, -0.5, {2, 4}}, // the range reversed
+        {0.2, 0.8, {3, 3}},  // between two centres: nothing
+        {5, 9, {6, 6}},      // panned past the end
+        {-9, -5, {0, 0}},    // panned before the start
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShownIndices(centres, c.Lower, c.Upper), c.Shown) << c.Lower << ".." << c.Upper;
+    EXPECT_EQ(ShownIndices({}, 0, 1), (IndexRange{0, 0}));
 }
 
 } // namespace

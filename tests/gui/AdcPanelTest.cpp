@@ -48,6 +48,9 @@ TEST_F(AdcPanelTest, SelectorsAndSwitchesWriteTheChipAndRelabel) {
     EXPECT_EQ(Chip(2), control ^ 0x04);
     EXPECT_EQ(Lit(adc.PENADC), !enabled);
     EXPECT_EQ(adc.PENADC->isChecked(), !enabled);
+    if (enabled) adc.PENADC->click(); // a refresh with the ADC off shows the last result
+    EXPECT_EQ(adc.TXADC->text().toStdString(), adc.View().AdcText);
+    EXPECT_NE(adc.TXADC->text(), "ADC OFF");
 
     adc.COMOSR->setCurrentIndex(7);
     const bool fast = (Chip(2) & 0x08) != 0;

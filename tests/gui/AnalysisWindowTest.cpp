@@ -91,23 +91,35 @@ TEST_F(AnalysisWindowTest, AveragingOver32Of100SamplesLeavesThreeValues) {
     EXPECT_FALSE(main->PanelText(2).isEmpty()) << "too few samples is told on the status bar";
 }
 
+// While capturing the button reads "Stop"; a stopped capture's figures say how much they cover,
+// and after any capture "Avr. Times" is back at 1.
 TEST_F(AnalysisWindowTest, CatchAdcFillsGridAndPanelsAndASecondPressStops) {
     Connect(true);
     Choose(win.NPointIndex, 0);
+    Fill(64);
+    Choose(win.CMAVR, 2);
     win.CatchADC->click();
     EXPECT_EQ(bench.Samples.SampleCount, 64);
     EXPECT_EQ(main->PanelText(2), "Read Compelete");
+    EXPECT_EQ(win.CMAVR->currentText(), "1");
+    EXPECT_EQ(win.TXShortfall->text(), "");
+    EXPECT_EQ(win.CatchADC->text(), "Catch ADC");
     EXPECT_EQ(Cell(4, 16), QString::fromStdString(bench.Samples.Cells[63].Text()));
     EXPECT_EQ(win.TXENOB->text().toStdString(), bench.Samples.Panels.Enob);
     bool saveEnabled = true;
+    QString caption;
     QTimer::singleShot(0, win.CatchADC, [&] {
         saveEnabled = win.SaveData->isEnabled() || win.ShowChart->isEnabled();
+        caption = win.CatchADC->text();
         win.CatchADC->click();
     });
     win.CatchADC->click();
     EXPECT_FALSE(saveEnabled) << "saving and the chart wait for the capture";
+    EXPECT_EQ(caption, "Stop");
     EXPECT_LT(bench.Samples.SampleCount, 64);
     EXPECT_EQ(main->PanelText(2), "Read Error !!!!!");
+    EXPECT_EQ(win.TXShortfall->text(), QString("%1 of 64 samples").arg(bench.Samples.SampleCount));
+    EXPECT_EQ(win.CatchADC->text(), "Catch ADC");
     EXPECT_TRUE(win.SaveData->isEnabled());
 }
 

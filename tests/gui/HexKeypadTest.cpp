@@ -1,4 +1,5 @@
-// The hex keypad driven by keys and buttons: template limits, auto-close, cancel, placement.
+// The hex keypad driven by keys and buttons: template limits, auto-close, cancel, placement,
+// frame.
 #include "chip/ui/HexKeypad.h"
 
 #include <QAbstractButton>
@@ -77,6 +78,12 @@ TEST(HexKeypadTest, KeysAndButtonsGiveTheValueAndItOpensOnTheScreen) {
     EXPECT_EQ(placed.bottomRight(), area.bottomRight()); // moved left and up only as needed
     EXPECT_EQ(pad.windowTitle(), "Reg");
     EXPECT_EQ(pad.LHint->text(), "0000~FFFF");
+    // A tool window whose frame the program names: title and close, no minimise or maximise.
+    const Qt::WindowFlags flags = pad.windowFlags();
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_TRUE(flags.testFlags(Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
 }
 
 } // namespace

@@ -3,11 +3,13 @@
 #include "analysis/ui/AnxADC.h"
 #include "chip/ui/AdcPanel.h"
 #include "chip/ui/ChipWindows.h"
+#include "shell/ReadRam.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 namespace qn::test {
@@ -31,23 +33,42 @@ TEST_F(MainPanelTest, MenuBarInOrder) {
     EXPECT_FALSE(main->Gauge->isVisible());
 }
 
-// The 52K12 is switched to the Special link on connecting.
+// The 52K12 is switched to the Special link on connecting. The captions name the chip as soon as
+// it is selected, and again after the connection.
 TEST_F(MainPanelTest, UsbScanConnectsOnTheChipsLinkAndRetitlesThePanels) {
     const struct {
         uint16_t Chip;
         QString Name;
         int Link;
     } cases[] = {{0, "QN7401  (ADC)", kLinkQn740x}, {3, "52K12  (2K)", kLinkSpecial}};
+    const auto expectCaptions = [this](const QString& name) {
+        EXPECT_EQ(main->windowTitle(), "Qn-740xTEST V1.3 ---- Now Chip is  " + name);
+        EXPECT_EQ(main->Qn_RAM->windowTitle(), "記憶體 - " + name);
+        EXPECT_EQ(main->Qn_Reg2->windowTitle(), "暫存器 - " + name);
+        EXPECT_EQ(main->ADCForm->windowTitle(), "ADC - " + name);
+        EXPECT_EQ(main->AnxADC->windowTitle(), "Analyse ADC - " + name);
+    };
     for (const auto& c : cases) {
         main->SelectChip(c.Chip);
+        expectCaptions(c.Name);
         Connect();
         EXPECT_EQ(main->PanelText(0), "USB On Line") << c.Chip;
         EXPECT_EQ(bench.Stnd.Interface, c.Link) << c.Chip;
-        EXPECT_EQ(main->windowTitle(), "Qn-740xTEST V1.3 ---- Now Chip is  " + c.Name);
-        EXPECT_EQ(main->Qn_RAM->windowTitle(), "記憶體 - " + c.Name);
-        EXPECT_EQ(main->Qn_Reg2->windowTitle(), "暫存器 - " + c.Name);
-        EXPECT_EQ(main->ADCForm->windowTitle(), "ADC - " + c.Name);
-        EXPECT_EQ(main->AnxADC->windowTitle(), "Analyse ADC - " + c.Name);
+        expectCaptions(c.Name);
+    }
+}
+
+// "Read RAM" tells how it ended; status panel 2 shows each of its outcomes whole.
+TEST_F(MainPanelTest, ReadRamIsToldOnAPanelWideEnoughForEveryOutcome) {
+    Connect();
+    Trigger("Read RAM");
+    EXPECT_EQ(main->PanelText(2), kReadRamDone);
+    const QLabel* panel = main->StatusPanels[2];
+    for (const char* text : {"Read Compelete", "Read Error !!!!!", kReadRamFailed}) {
+        main->SetPanelText(2, text);
+        QApplication::processEvents();
+        EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(text))
+            << text;
     }
 }
 
@@ -118,6 +139,30 @@ TEST_F(MainPanelTest, StartLoadsSettingsPanelsKeepTheirPlacesAndCloseWritesThem)
     const QByteArray places = wst.readAll();
     EXPECT_TRUE(places.contains("Qn_RAM\r\n   37   41  300  200    0    1"))
         << places.toStdString();
+}
+
+// Places saved on a larger screen come back in sight: the main window on the screen, a child
+// window inside the main window's workspace, none past an edge.
+TEST_F(MainPanelTest, SavedPlacesPastTheEdgesComeBackInSight) {
+    main->close();
+    program.reset();
+    QFile wst(dir.filePath("qn740xtest.wst"));
+    ASSERT_TRUE(wst.open(QIODevice::WriteOnly));
+    wst.write("1.10\r\n2\r\nMainPanel\r\n 5000 5000 1024  700    0    1\r\n"
+              "Qn_RAM\r\n 3000 2000  300  200    0    1\r\n");
+    wst.close();
+    program = std::make_unique<Program>(outside, clock, Places());
+    program->AnswerQuestionsWith(answers);
+    main = &program->Main();
+    main->show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(main->screen()->availableGeometry().contains(main->frameGeometry()))
+        << main->frameGeometry().x() << "," << main->frameGeometry().y();
+    auto* sub = qobject_cast<QMdiSubWindow*>(main->Qn_RAM->parentWidget());
+    ASSERT_NE(sub, nullptr);
+    EXPECT_TRUE(sub->isVisible());
+    EXPECT_TRUE(QRect(QPoint(), main->Mdi->viewport()->size()).contains(sub->geometry()))
+        << sub->geometry().x() << "," << sub->geometry().y();
 }
 
 } // namespace

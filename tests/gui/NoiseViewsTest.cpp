@@ -8,13 +8,17 @@
 #include "analysis/ui/TimeChart.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 
 #include <cmath>
+#include <functional>
 
 namespace qn::test {
 namespace {
@@ -73,6 +77,21 @@ TEST_F(NoiseViewsTest, HistogramDrawsTheCaptureItsSigmaAndItsData) {
         EXPECT_EQ(row[2].toDouble(), gaussian->at(i)->value);
     }
 
+    // The title carries σ and p-p, so a saved picture has them.
+    const QString title = win.HistogramPage->Title->text();
+    EXPECT_TRUE(title.contains(win.HistogramPage->Sigma->text())) << title.toStdString();
+    EXPECT_TRUE(title.contains(win.HistogramPage->PeakToPeak->text())) << title.toStdString();
+    // Zoomed in on the middle half of the bins, the file holds those bins only.
+    const int from = bars->size() / 4;
+    const int to = 3 * bars->size() / 4;
+    ASSERT_GT(to, from);
+    win.HistogramPage->Plot->xAxis->setRange(bars->at(from)->key, bars->at(to)->key);
+    ASSERT_TRUE(win.HistogramPage->SaveData(csv.toStdString()));
+    const auto zoomed = ReadCsv(csv);
+    ASSERT_EQ(zoomed.size(), static_cast<size_t>(to - from + 1) + 1);
+    EXPECT_EQ(zoomed[1][0].toDouble(), bars->at(from)->key);
+    EXPECT_EQ(zoomed.back()[0].toDouble(), bars->at(to)->key);
+
     // A capture while the histogram is on show draws it again.
     Capture(0); // 64 samples
     sum = 0;
@@ -80,17 +99,24 @@ TEST_F(NoiseViewsTest, HistogramDrawsTheCaptureItsSigmaAndItsData) {
     EXPECT_EQ(sum, 64);
 }
 
-TEST_F(NoiseViewsTest, SpectrumDrawsTheDensityInVoltsAtTheMeasuredRate) {
+// The chip's "OSR" in register 2, bits 5 to 7: 1280 sps, which the bridge carries.
+void SetOsr(Bench& bench, uint8_t osr) {
+    const auto others = static_cast<uint8_t>(bench.Stnd.RegImage[2] & 0x1F);
+    bench.Chip.WriteRegister(2, static_cast<uint8_t>(others | osr << 5));
+}
+
+TEST_F(NoiseViewsTest, SpectrumDrawsTheDensityInVoltsAtTheConfiguredRate) {
     Connect(true);
+    SetOsr(bench, 1);
     Capture(4);
     const int count = bench.Samples.SampleCount;
     ASSERT_EQ(count, 1024);
-    ASSERT_GT(win.ElapsedMs, 0);
     win.Views->setCurrentWidget(win.SpectrumPage);
     const auto density = win.SpectrumPage->Density->data();
     ASSERT_EQ(density->size(), count / 2 + 1);
-    const double rate = count * 1000.0 / win.ElapsedMs;
-    EXPECT_NEAR(density->at(density->size() - 1)->key, rate / 2, 1e-9 * rate);
+    EXPECT_EQ(density->at(density->size() - 1)->key, 640);
+    EXPECT_TRUE(win.SpectrumPage->Rate->text().startsWith("fs 1280 Hz (measured 12"));
+    EXPECT_TRUE(win.SpectrumPage->Warning->isHidden());
     // The simulated chip gives noise alone: no tone, no sine figures.
     EXPECT_TRUE(win.SpectrumPage->Sine->isHidden());
 
@@ -122,6 +148,59 @@ TEST_F(NoiseViewsTest, SpectrumDrawsTheDensityInVoltsAtTheMeasuredRate) {
     rows = ReadCsv(csv);
     EXPECT_EQ(rows[static_cast<size_t>(density->size()) / 3 + 1][1].toDouble(),
               density->at(density->size() / 3)->value);
+
+    // Averages of 4 codes: a quarter as many values at a quarter of the rate.
+    win.CMAVR->setCurrentIndex(2);
+    emit win.CMAVR->activated(2);
+    EXPECT_EQ(density->size(), count / 8 + 1);
+    EXPECT_EQ(density->at(density->size() - 1)->key, 160);
+    EXPECT_TRUE(win.SpectrumPage->Rate->text().startsWith("fs 320 Hz (measured 3"));
+}
+
+// At 2560 sps the bridge loses samples: a warning instead of a density.
+TEST_F(NoiseViewsTest, SpectrumAboveWhatTheBridgeCarriesDrawsNoDensity) {
+    Connect(true);
+    SetOsr(bench, 0);
+    win.Views->setCurrentWidget(win.SpectrumPage);
+    Capture(4);
+    EXPECT_EQ(win.SpectrumPage->Density->data()->size(), 0);
+    EXPECT_FALSE(win.SpectrumPage->Warning->isHidden());
+    EXPECT_TRUE(win.SpectrumPage->Warning->text().startsWith("No density: the samples came 18 %"));
+    EXPECT_EQ(win.SpectrumPage->MeanNsd->text(), "mean NSD –");
+}
+
+// After zooming and panning, a double-click on a chart, its "Fit" button or its menu's "Fit"
+// shows all the data again.
+TEST_F(NoiseViewsTest, DoubleClickOrFitShowsAllTheDataAgain) {
+    Connect(true);
+    SetOsr(bench, 1);
+    Capture(4);
+    const auto doubleClick = [](QCustomPlot* plot) {
+        return [plot] {
+            const QPointF at(plot->width() / 2.0, plot->height() / 2.0);
+            QMouseEvent click(QEvent::MouseButtonDblClick, at, plot->mapToGlobal(at),
+                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(plot, &click);
+        };
+    };
+    const std::pair<QCustomPlot*, std::function<void()>> plots[] = {
+        {win.Chart1, doubleClick(win.Chart1)},
+        {win.Chart1, [this] { win.Chart1->PopupMenu->actions().at(1)->trigger(); }}, // "Fit"
+        {win.HistogramPage->Plot, doubleClick(win.HistogramPage->Plot)},
+        {win.HistogramPage->Plot, [this] { win.HistogramPage->FitButton->click(); }},
+        {win.SpectrumPage->Plot, doubleClick(win.SpectrumPage->Plot)},
+    };
+    for (size_t i = 0; i < std::size(plots); ++i) {
+        const auto& [plot, fit] = plots[i];
+        const QCPRange x = plot->xAxis->range();
+        const QCPRange y = plot->yAxis->range();
+        ASSERT_GT(x.size(), 0);
+        plot->xAxis->scaleRange(0.2);
+        plot->yAxis->setRange(y.lower + y.size() / 3, y.upper + y.size());
+        fit();
+        EXPECT_EQ(plot->xAxis->range(), x) << "plot " << i;
+        EXPECT_EQ(plot->yAxis->range(), y) << "plot " << i;
+    }
 }
 
 TEST_F(NoiseViewsTest, TheToggleStillFlipsGridAndChartUnderTime) {

@@ -30,11 +30,12 @@ class ProgramFixture : public ::testing::Test {
     }
 
     void Trigger(const char* caption) { main->MenuItems.at(caption)->trigger(); }
-    // "USB Scan" over the QN740x link; `adcOn` then switches the chip's ADC on (ADCEN).
+    // "USB Scan" over the QN740x link; `adcOn` then switches the chip's ADC on: ADCEN and
+    // IRQEN, without which a capture brings nothing.
     void Connect(bool adcOn = false) {
         bench.Stnd.Interface = kLinkQn740x;
         Trigger("USB Scan");
-        if (adcOn) bench.Chip.WriteRegister(2, static_cast<uint8_t>(bench.Stnd.RegImage[2] | 0x04));
+        if (adcOn) bench.Chip.WriteRegister(2, static_cast<uint8_t>(bench.Stnd.RegImage[2] | 0x14));
     }
 
     ProgramPlaces Places() const {

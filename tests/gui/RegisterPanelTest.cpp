@@ -112,6 +112,16 @@ TEST_F(RegisterPanelTest, WordAndPointerEditsWriteBothBytes) {
     EXPECT_EQ(reg.PnlIND1_1->text(), "1A5");
 }
 
+// Opened at its first size, the panel shows its word values whole: no grid wastes rows.
+TEST_F(RegisterPanelTest, OpensWithTheWordValuesInSight) {
+    Trigger("REG Panel");
+    QApplication::processEvents();
+    QTableWidget* words = reg.SWordReg;
+    const QRect value = words->visualRect(words->model()->index(1, 1));
+    const QPoint bottom = words->viewport()->mapTo(&reg, value.bottomRight());
+    EXPECT_LE(bottom.y(), reg.height()) << "panel height " << reg.height();
+}
+
 TEST_F(RegisterPanelTest, SelectingAChipWithoutTheCurrentPageShowsPageOne) {
     reg.PPAGE2->click();
     EXPECT_EQ(bench.Model.CurrentPage, 1);

@@ -1,10 +1,10 @@
 // The results chart from the main window: it follows the program folder's journal as a run
-// appends to it, draws another run dashed over it, switches figures, and tells why a file that is
-// not a run cannot be shown.
+// appends to it, draws another run dashed over it, switches figures, keeps its legend off the
+// points, fits the view again, and tells why a file that is not a run cannot be shown.
 #include "instruments/ui/TempResultsChart.h"
-#include "instruments/ui/TempTestWindow.h"
 #include "ProgramFixture.h"
 #include "instruments/RunJournal.h"
+#include "instruments/ui/TempTestWindow.h"
 #include "platform/TextFile.h"
 
 #include <QCheckBox>
@@ -60,6 +60,14 @@ TEST_F(TempResultsChartTest, FollowsTheJournalAndDrawsASecondRunDashed) {
 
     chart->Figure->setCurrentIndex(static_cast<int>(TempFigure::Enob));
     EXPECT_DOUBLE_EQ(chart->Plot->graph(0)->data()->at(1)->value, 18.5);
+
+    // The legend stands beside the plot area, never over a point; "Fit" undoes a zoom.
+    chart->Plot->replot();
+    EXPECT_FALSE(chart->Plot->axisRect()->outerRect().intersects(chart->Plot->legend->outerRect()));
+    const QCPRange all = chart->Plot->xAxis->range();
+    chart->Plot->xAxis->scaleRange(0.3);
+    chart->FitButton->click();
+    EXPECT_EQ(chart->Plot->xAxis->range(), all);
 
     chart->OpenButton->click();
     EXPECT_EQ(answers.Asked.back(), notARun + ": Line 1: not an A file, whose first line starts "

@@ -68,7 +68,15 @@ TEST_F(TempTestWindowTest, StepCountAndTemperatureRowsFollowTheirEdits) {
         EXPECT_EQ(Cell(win.RegChg, c.Steps, 0), QString("Value-%1").arg(c.Steps)) << c.Typed;
         EXPECT_EQ(main->FLUKE->FlukeGd->model()->rowCount(), c.Steps) << c.Typed;
         EXPECT_EQ(main->FPower->PowerGd->model()->rowCount(), c.Steps) << c.Typed;
+        // The "Delay" column keeps its heading and tells its unit, on every row.
+        for (const int row : {0, c.Steps}) {
+            const QAbstractItemModel& steps = *win.RegChg->model();
+            EXPECT_TRUE(steps.index(row, 11).data(Qt::ToolTipRole).toString().contains("seconds"))
+                << c.Typed;
+            EXPECT_FALSE(steps.index(row, 12).data(Qt::ToolTipRole).isValid()) << c.Typed;
+        }
     }
+    EXPECT_EQ(Cell(win.RegChg, 0, 11), "Delay");
 
     const struct {
         const char* Count;

@@ -73,6 +73,7 @@ TEST(TempTestRun, BeginMeasuresEveryRowAndStepAndLeavesTheFiles) {
     EXPECT_EQ(t.world.Calibrator.Log().back(), "STBY");
     EXPECT_EQ(t.world.Bridge.Registers[4], 0x03) << "the last step's register value";
     EXPECT_FALSE(t.test.Running());
+    EXPECT_EQ(t.status.Panels[1], "") << "the position line is cleared";
 }
 
 // However a run is stopped, it leaves the bench as its options say and its journal ended; the
@@ -120,6 +121,7 @@ TEST(TempTestRun, StoppedRunsLeaveTheBenchSafeAndTheJournalEnded) {
             EXPECT_TRUE(t.ChamberWasSetTo(300));
         }
         EXPECT_EQ(t.world.Supply.OutputOn(), !c.SupplyOff);
+        EXPECT_EQ(t.status.Panels[1], "");
         const RunJournalContents journal = ReadRunJournal(t.dir.string() + "/");
         EXPECT_TRUE(journal.Ended && !journal.Completed);
         EXPECT_EQ(journal.NextRow(), 1u) << "the row was cut short";

@@ -87,15 +87,19 @@ TEST(AdcPanel, ShowsEachFieldAsItsTablesSayIncludingValuesPastTheirRange) {
     }
 }
 
+// "ADC OFF" only on a panel just created with the enable off; a refresh shows the last result.
 TEST(AdcPanel, ResultLabelsFollowModeWidthAndTheAdcEnable) {
     ChipModel model = SelectShipped(kQn7401);
     RegImageBytes image{};
     const RegFieldDesc& enable = model.AdcFields["ADCEN"];
     const AdcReadings readings{{0xFF, 0xFF, 0xFE}, {0x0C, 0x80, 0}};
-    EXPECT_EQ(ReadAdcPanel(model, image, readings, {}).AdcText, "ADC OFF");
+    const AdcPanelView off = ReadAdcPanel(model, image, readings, {});
+    EXPECT_EQ(off.AdcText, "7FFF");
+    EXPECT_EQ(AdcTextAtCreation(off), "ADC OFF");
     image[enable.Address] = enable.Merge(0, 1);
     const AdcPanelView hex = ReadAdcPanel(model, image, readings, {});
     EXPECT_EQ(hex.AdcText, "7FFF");
+    EXPECT_EQ(AdcTextAtCreation(hex), "7FFF");
     EXPECT_EQ(hex.TempText, "C80");
     const AdcPanelView dec = ReadAdcPanel(model, image, readings, {1, 15, 1});
     EXPECT_EQ(dec.AdcText, "-1");

@@ -53,10 +53,22 @@ TEST_F(SimLinkFixture, ReadRamFillsTheImageButRegisters26And27) {
     ASSERT_TRUE(ReadRam(bench));
     for (int a = 0; a < 256; ++a)
         EXPECT_EQ(bench.Chip.GetReg(a), a == 26 ? 0x11 : a == 27 ? 0x22 : a ^ 0x5A) << a;
+    EXPECT_EQ(status.Panels[2], kReadRamDone);
     bridge.Faults.CablePulled = true;
     bridge.Registers[0] = 0x99;
     EXPECT_FALSE(ReadRam(bench));
     EXPECT_EQ(bench.Chip.GetReg(0), 0x5A) << "a failed chunk stores nothing";
+    EXPECT_EQ(status.Panels[2], kReadRamFailed);
+}
+
+// Every link tells how the read ended, also the one that reads its five registers only.
+TEST_F(SimLinkFixture, ReadRamTellsItsOutcomeOnEveryLink) {
+    ConnectDriverBridge(kLinkQn740x);
+    for (const bool pulled : {false, true}) {
+        bridge.Faults.CablePulled = pulled;
+        EXPECT_EQ(ReadRam(bench), !pulled);
+        EXPECT_EQ(status.Panels[2], pulled ? kReadRamFailed : kReadRamDone);
+    }
 }
 
 } // namespace

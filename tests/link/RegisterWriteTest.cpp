@@ -80,8 +80,8 @@ TEST_F(SimLinkFixture, StreamFetchesTakeAtMost21Samples) {
 }
 
 // An ADC capture through the whole link from a simulated QN7401 that reads the tool's chip file:
-// the panel's field writes reach the chip, the stream start switches it on, and the calibrator's
-// voltage arrives times the gain.
+// the panel's field writes reach the chip and switch it on, and the calibrator's voltage arrives
+// times the gain.
 TEST_F(SimLinkFixture, CalibratorVoltageArrivesTimesTheGainThroughTheWholeLink) {
     bench.Model = SelectShipped(kQn7401);
     bench.Chip.SetChip(&bench.ChipInfo);
@@ -90,8 +90,12 @@ TEST_F(SimLinkFixture, CalibratorVoltageArrivesTimesTheGainThroughTheWholeLink) 
     bridge.SetInputVoltage(0.1);
     // Each field as the ADC panel changes it: read-modify-write and a register write. The inputs
     // AI0 and AI1 take the calibrator; PGA 3 is gain 8; OSR 5 makes 80 conversions a second.
-    for (const auto& [name, value] :
-         {std::pair{"INP", 0u}, {"INN", 1u}, {"PGA", 3u}, {"OSR", 5u}}) {
+    for (const auto& [name, value] : {std::pair{"INP", 0u},
+                                      {"INN", 1u},
+                                      {"PGA", 3u},
+                                      {"OSR", 5u},
+                                      {"ADCEN", 1u},
+                                      {"IRQEN", 1u}}) {
         const RegFieldDesc& field = bench.Model.AdcFields[name];
         ASSERT_TRUE(WriteField(field, value, bench.Stnd.RegImage, [this](int a, uint8_t v) {
             bench.Chip.WriteRegister(a, v);

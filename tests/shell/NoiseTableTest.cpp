@@ -139,6 +139,7 @@ TEST_F(NoiseTableTest, RegistersAndCaptureKeptWhetherCompleteStoppedOrFailed) {
         {"unknown input", {64, "AI9", "", {}}, At::Nothing, Failed, 0, 0, 0, "AI9"},
         {"unknown rate", {64, "", "", {2561}}, At::Nothing, Failed, 0, 0, 0, "2561 sps"},
     };
+    ASSERT_TRUE(bench.SwitchAdcOn());
     CaptureOptions options = bench.CatchOptions();
     options.NPoint = 4096;
     ASSERT_TRUE(bench.Capture.CatchACDCOM(bench.Config.Analysis.EREFV, kMode24Interrupt, options));
@@ -158,7 +159,8 @@ TEST_F(NoiseTableTest, RegistersAndCaptureKeptWhetherCompleteStoppedOrFailed) {
                                                                      {"HS", 1},
                                                                      {"INP", 4},
                                                                      {"INN", 5},
-                                                                     {"ADCEN", 0}})
+                                                                     {"ADCEN", 0},
+                                                                     {"IRQEN", 0}})
             Set(field, value);
         const RegImageBytes image = bench.Stnd.RegImage;
         const SimRegisterFile chip = bridge.Registers;
@@ -166,6 +168,7 @@ TEST_F(NoiseTableTest, RegistersAndCaptureKeptWhetherCompleteStoppedOrFailed) {
             EXPECT_EQ(Field("INP"), c.Inp);
             EXPECT_EQ(Field("INN"), c.Inn);
             EXPECT_EQ(Field("ADCEN"), 1u);
+            EXPECT_EQ(Field("IRQEN"), 1u);
             if (point != 2) return;
             if (c.Action == At::Stop) sweep.Stop();
             if (c.Action == At::CloseWindow) bench.Guard.RequestStop();

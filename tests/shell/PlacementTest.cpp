@@ -126,15 +126,39 @@ TEST(WindowPlacementsTest, SaveMergesByNameUpToFortyRestoresOnceBesideTheProgram
     EXPECT_EQ(places.ExtName(), "wst");
 }
 
-TEST(ScreenRect, ClampToScreenKeepsWindowsReachable) {
-    const std::pair<ScreenRect, ScreenRect> cases[] = {
-        {{100, 50, 400, 300}, {100, 50, 400, 300}},     // inside: unchanged
-        {{0, 0, 2000, 1000}, {0, 0, 1024, 768}},        // larger than the screen: shrunk
-        {{1024, 768, 300, 200}, {724, 568, 300, 200}},  // from the edge on: ends at the edge
-        {{1010, 760, 300, 200}, {1004, 748, 300, 200}}, // within the last 20 pixels
+TEST(ScreenRect, FitOnScreenKeepsTheWholeFramedWindowInsideTheArea) {
+    // The screen without a 30-pixel panel at its top, and a frame of a 20-pixel title bar with
+    // 1-pixel borders and a 4-pixel bottom edge.
+    const ScreenRect area{0, 30, 1280, 770};
+    const FrameMargins frame{1, 20, 1, 4};
+    struct Case {
+        const char* what;
+        ScreenRect content;
+        FrameMargins frame;
+        ScreenRect expected;
     };
-    for (const auto& [window, expected] : cases)
-        EXPECT_EQ(ClampToScreen(window, 1024, 768), expected);
+    const Case cases[] = {
+        {"inside: unchanged", {100, 100, 400, 300}, frame, {100, 100, 400, 300}},
+        {"at the corner: title bar moves below the panel",
+         {0, 0, 1024, 700},
+         frame,
+         {1, 50, 1024, 700}},
+        {"past the left edge", {-300, 100, 400, 300}, frame, {1, 100, 400, 300}},
+        {"past the top edge", {100, -300, 400, 300}, frame, {100, 50, 400, 300}},
+        {"past the right edge", {1000, 100, 400, 300}, frame, {879, 100, 400, 300}},
+        {"past the bottom edge", {100, 700, 400, 300}, frame, {100, 496, 400, 300}},
+        {"far past both far edges", {5000, 5000, 400, 300}, frame, {879, 496, 400, 300}},
+        {"larger than the area: fills it", {-10, -10, 2000, 1200}, frame, {1, 50, 1278, 746}},
+        {"just fits with its frame", {1, 50, 1278, 746}, frame, {1, 50, 1278, 746}},
+        {"no frame: flush with the edges", {1000, 700, 400, 300}, {}, {880, 500, 400, 300}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FitOnScreen(c.content, c.frame, area), c.expected) << c.what;
+    // A second screen to the right: its own edges count, not the first screen's.
+    EXPECT_EQ(FitOnScreen({100, 100, 400, 300}, frame, {1280, 0, 1920, 1080}),
+              (ScreenRect{1281, 100, 400, 300}));
+    // An area smaller than the frame leaves no room for content, never a negative size.
+    EXPECT_EQ(FitOnScreen({50, 50, 400, 300}, frame, {0, 0, 1, 10}), (ScreenRect{1, 20, 0, 0}));
 }
 
 } // namespace

@@ -145,6 +145,59 @@ TEST_F(SimChipBridgeTest, StreamCountFollowsTheWrittenRateAndSwitches) {
     }
 }
 
+// Fetched every 10 ms as the host does, the bridge carries at most 21 records a fetch; what a
+// faster chip makes beyond that is lost, and the buffer holds no more than its size afterwards.
+TEST_F(SimChipBridgeTest, BridgeCarriesAtMostItsAnswersAndLosesTheRest) {
+    const struct {
+        const char* Name;
+        FieldValues Fields;
+        int CarriedInOneSecond, LeftAfter;
+    } cases[] = {
+        {"1280 sps: below the limit", {{"OSR", 1}}, 1280, 0},
+        {"2560 sps: above the limit", {{"OSR", 0}}, 2100, 43},
+        {"7680 sps: far above the limit", {{"OSR", 0}, {"HS", 1}}, 2100, 43},
+    };
+    for (const auto& c : cases) {
+        Load(kQn7401);
+        Set({{"ADCEN", 1}, {"IRQEN", 1}});
+        Set(c.Fields);
+        Exchange(*bridge, kStart);
+        int carried = 0;
+        for (int fetch = 0; fetch < 100; ++fetch) carried += FetchAfter(10);
+        Set({{"ADCEN", 0}});
+        int left = 0;
+        for (int fetch = 0; fetch < 30; ++fetch) left += FetchAfter(10);
+        EXPECT_EQ(std::tuple(carried, left), std::tuple(c.CarriedInOneSecond, c.LeftAfter))
+            << c.Name;
+    }
+}
+
+// The bridge arms its stream at the start request: a stream started while "ADCEN" or "IRQEN"
+// is 0 brings nothing, even once the host sets both right after the start, until restarted.
+TEST_F(SimChipBridgeTest, StreamStartedWithTheAdcOffBringsNothing) {
+    const struct {
+        const char* Name;
+        FieldValues AtStart;
+        int Made, MadeAfterRestart;
+    } cases[] = {
+        {"ADC on", {{"ADCEN", 1}, {"IRQEN", 1}}, 10, 10},
+        {"ADCEN off", {{"ADCEN", 0}, {"IRQEN", 1}}, 0, 10},
+        {"IRQEN off", {{"ADCEN", 1}, {"IRQEN", 0}}, 0, 10},
+        {"both off", {}, 0, 10},
+    };
+    for (const auto& c : cases) {
+        Load(kQn7401);
+        Set({{"OSR", 7}});
+        Set(c.AtStart);
+        Exchange(*bridge, kStart);
+        Set({{"ADCEN", 1}, {"IRQEN", 1}});
+        const int made = FetchAfter(1000);
+        Exchange(*bridge, kStart);
+        EXPECT_EQ(std::tuple(made, FetchAfter(1000)), std::tuple(c.Made, c.MadeAfterRestart))
+            << c.Name;
+    }
+}
+
 // While "ADCEN" is 0 the chip makes no conversions: a single read answers the last one again.
 TEST_F(SimChipBridgeTest, SwitchedOffChipRepeatsItsLastResult) {
     Load(kQn7401);

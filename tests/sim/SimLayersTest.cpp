@@ -1,11 +1,14 @@
 // Tests of what the link's own traffic never reaches: the bridge's high "Special" addresses and
-// the simulated host layers' refusals.
+// the simulated host layers' refusals; and the bus trace the simulated bench writes.
 #include "SimTestHelpers.h"
 #include "sim/SimDriverLayer.h"
 #include "sim/SimHidLayer.h"
 #include "sim/SimSerialLine.h"
+#include "sim/SimWorld.h"
 
 #include <array>
+#include <functional>
+#include <sstream>
 
 namespace qn::test {
 namespace {
@@ -107,6 +110,69 @@ TEST(SimSerialLine, PortsOpenOnceAndLineErrorsAreTakenOnce) {
     }
     line.Close();
     EXPECT_TRUE(other.Open("COM16")) << "free again";
+}
+
+// Bridge frames over HID and the driver and an instrument's line leave the lines the real
+// transports write, so a rehearsal on the simulated bench can be read like a real bench's trace.
+TEST(SimWorld, TracesBridgeFramesAndInstrumentLines) {
+    const struct {
+        const char* Name;
+        std::function<void(SimWorld&)> Act;
+        std::vector<std::string> Lines;
+    } cases[] = {
+        {"hid",
+         [](SimWorld& world) {
+             world.Hid.AddDevice(&world.Bridge);
+             uint8_t found = 0;
+             const HidHandle handle = world.Hid.Hid_GetDeviceH(found, 0);
+             Bytes report(65, 0);
+             std::copy(kStart.begin(), kStart.end(), report.begin() + 1);
+             world.Hid.WriteReport(handle, report.data(), report.size());
+             world.Hid.ReadReport(handle, report.data(), report.size());
+             world.Hid.Close(handle);
+         },
+         {" --- hid sim-0: opened\n", " OUT hid sim-0 65 | 00 C4 02 01 00 00 00",
+          " IN  hid sim-0 65 | 00 ", " --- hid sim-0: closed\n"}},
+        {"bulk",
+         [](SimWorld& world) {
+             const DriverHandle handle = world.Driver.CreateFile(DriverDeviceName(0));
+             const uint8_t outPipe[4] = {1, 0, 0, 0};
+             const uint8_t inPipe[4] = {0, 0, 0, 0};
+             Bytes frame = kStart;
+             uint32_t returned = 0;
+             world.Driver.DeviceIoControl(handle, kIoctlBulkWrite, outPipe, 4, frame.data(),
+                                          frame.size(), returned);
+             Bytes answer(64);
+             world.Driver.DeviceIoControl(handle, kIoctlBulkRead, inPipe, 4, answer.data(),
+                                          answer.size(), returned);
+             world.Driver.CloseHandle(handle);
+         },
+         {" --- usb Qnusb-0: opened\n", " OUT usb Qnusb-0 ep 02 5 | C4 02 01 00 00\n",
+          " IN  usb Qnusb-0 ep 82 64 | ", " --- usb Qnusb-0: closed\n"}},
+        {"instrument",
+         [](SimWorld& world) {
+             const auto line = world.SerialPorts.MakeLine();
+             line->Open("COM2");
+             const std::string query = "*IDN?\r\n";
+             line->Write(reinterpret_cast<const uint8_t*>(query.data()), query.size());
+             uint8_t answer[64];
+             line->Read(answer, sizeof answer);
+         },
+         {" --- COM2 sim: opened\n", " OUT COM2 sim 7 | 2A 49 44 4E 3F 0D 0A | *IDN?..\n",
+          " IN  COM2 sim ", " --- COM2 sim: closed\n"}},
+    };
+    for (const auto& c : cases) {
+        SimClock clock;
+        SimWorld world{clock};
+        BusTrace trace;
+        std::ostringstream out;
+        trace.Enable(out);
+        world.TraceTo(trace);
+        c.Act(world);
+        for (const std::string& line : c.Lines)
+            EXPECT_NE(out.str().find(line), std::string::npos) << c.Name << ": " << line << "\n"
+                                                               << out.str();
+    }
 }
 
 } // namespace

@@ -143,6 +143,10 @@ void TAnxADC::BuildView() {
     Views->addTab(view_, "Time");
     Views->addTab(HistogramPage, "Histogram");
     Views->addTab(SpectrumPage, "Spectrum");
+    // Beside the tabs, where it takes no room from the header's controls.
+    TXShortfall = new QLabel;
+    TXShortfall->setStyleSheet("color: #c00000; font-weight: bold; padding-right: 6px;");
+    Views->setCornerWidget(TXShortfall, Qt::TopRightCorner);
     connect(Views, &QTabWidget::currentChanged, this, &TAnxADC::DrawNoiseView);
 }
 

@@ -31,13 +31,13 @@ class SpectrumView;
 class TimeChart;
 
 // What the window needs of the bench: the capture, the front end's gain from the register image,
-// the main window's progress gauge, hidden after a capture, and the state snapshot written beside
-// a saved data file (false when it cannot be written).
+// the state snapshot written beside a saved data file (false when it cannot be written) and the
+// chip's configured output data rate from the register image (0 when the chip sets none).
 struct AnalysisLink {
     AdcCapture& Capture;
     std::function<double()> Gain;
-    std::function<void()> HideGauge;
     std::function<bool(const std::string& dataPath)> SaveSnapshot;
+    std::function<double()> OutputRate;
 };
 
 class TAnxADC : public QWidget {
@@ -69,7 +69,8 @@ class TAnxADC : public QWidget {
     QLabel* TXOffset = nullptr;
     QLabel* TXVPP = nullptr;
     QLabel* TXNrms = nullptr;
-    QPushButton* CatchADC = nullptr;  // "Catch ADC"; pressed again during a capture it stops it
+    QLabel* TXShortfall = nullptr;    // "1630 of 4096 samples" after a capture that ended short
+    QPushButton* CatchADC = nullptr;  // "Catch ADC"; "Stop" during a capture, which it then ends
     QPushButton* SaveData = nullptr;  // "Save to CSV"
     QPushButton* ShowChart = nullptr; // "Chang to Chart" / "Chang to vaule"
     QTableView* MemoryF = nullptr;
@@ -80,6 +81,8 @@ class TAnxADC : public QWidget {
     SpectrumView* SpectrumPage = nullptr;
     // Duration of the last capture in milliseconds.
     double ElapsedMs = 0;
+    // The last capture's configured and measured sample rates.
+    CaptureRates Rates;
 
   private:
     QWidget* BuildHeader();
@@ -92,6 +95,7 @@ class TAnxADC : public QWidget {
     void CMAVRChange(int item);
     void CatchADCClick();
     double Gain() const { return link_.Gain ? link_.Gain() : 1.0; }
+    double OutputRate() const { return link_.OutputRate ? link_.OutputRate() : 0.0; }
     void ShowChartClick();
     void SaveOut();
     void DrawNoiseView();

@@ -18,6 +18,8 @@
 #include <QTabWidget>
 #include <QTableView>
 
+#include <algorithm>
+#include <bit>
 #include <filesystem>
 
 namespace qn {
@@ -73,12 +75,15 @@ void TAnxADC::CatchADCClick() {
     }
     SaveData->setEnabled(false);
     ShowChart->setEnabled(false);
+    CatchADC->setText("Stop");
     Grid->SetPointCount(config_.NPoint);
     const CaptureOptions options{config_.NPoint,     config_.ScaleDiv, config_.ScaleBits,
-                                 config_.ChangeMode, Gain(),           DecodeOptions{true, false}};
+                                 config_.ChangeMode, Gain(),           DecodeOptions{true, false},
+                                 OutputRate()};
     capture.CatchACDCOM(config_.EREFV, kMode24Interrupt, options);
-    if (link_.HideGauge) link_.HideGauge();
     ElapsedMs = capture.ElapsedMs;
+    Rates = capture.Rates;
+    CatchADC->setText("Catch ADC");
     SaveData->setEnabled(true);
     ShowChart->setEnabled(true);
     ShowResults();
@@ -87,8 +92,12 @@ void TAnxADC::CatchADCClick() {
     if (!capture.Statistics.Ok) ask_.Tell(capture.Statistics.Message);
 }
 
+// "Avr. Times" follows the store: after a capture the figures are those of single codes.
 void TAnxADC::ShowResults() {
     Grid->Refresh();
+    config_.CMAVR = std::countr_zero(static_cast<uint32_t>(std::max(store_.BlockLength, 1)));
+    CMAVR->setCurrentIndex(config_.CMAVR);
+    Show(TXShortfall, store_.ShortfallText());
     const ResultPanels& panels = store_.Panels;
     Show(TXENOB, panels.Enob);
     Show(TXNFREE, panels.NoiseFree);
@@ -111,7 +120,7 @@ void TAnxADC::DrawNoiseView() {
         histogramStale_ = false;
     } else if (Views->currentWidget() == SpectrumPage && spectrumStale_) {
         const AnalysisInputs inputs{config_.ScaleDiv, config_.ScaleBits, config_.EREFV, Gain()};
-        SpectrumPage->Draw(store_, ElapsedMs, VoltsPerCount(inputs));
+        SpectrumPage->Draw(store_, Rates, VoltsPerCount(inputs));
         spectrumStale_ = false;
     }
 }

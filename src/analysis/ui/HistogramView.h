@@ -1,6 +1,6 @@
 // The histogram of the last capture's scaled codes as bars, the Gaussian of their mean and
 // deviation over them, and the spread figures: σ, peak-to-peak, 6.6 σ and the samples beyond
-// ±3.3 σ.
+// ±3.3 σ; the title above the plot repeats σ and peak-to-peak, for a saved picture.
 #pragma once
 
 #include "analysis/AnalysisStore.h"
@@ -9,6 +9,7 @@
 
 class QCPBars;
 class QCPGraph;
+class QCPTextElement;
 
 namespace qn {
 
@@ -23,6 +24,7 @@ class HistogramView final : public NoisePlotView {
 
     QCPBars* Bars = nullptr;
     QCPGraph* Gaussian = nullptr;
+    QCPTextElement* Title = nullptr; // with the sample count, σ and p-p
     QLabel* Sigma = nullptr;
     QLabel* PeakToPeak = nullptr;
     QLabel* SixPointSixSigma = nullptr;

@@ -1,5 +1,7 @@
-// The shared frame of the histogram and spectrum views: plot, cursor read-out, picture and data.
+// The shared frame of the histogram and spectrum views: plot, cursor read-out, fit, picture and
+// data.
 #include "analysis/ui/NoisePlotView.h"
+#include "analysis/ui/PlotFit.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,14 +38,18 @@ NoisePlotView::NoisePlotView(Prompt& ask, std::string folder, QWidget* parent)
     Plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     Plot->setNoAntialiasingOnDrag(true);
     layout->addWidget(Plot, 1);
+    fit_ = std::make_unique<PlotFit>(*Plot);
     auto* bottom = new QHBoxLayout;
     Cursor = new QLabel;
+    FitButton = new QPushButton("Fit");
     SaveImageButton = new QPushButton("Save image…");
     SaveDataButton = new QPushButton("Save data…");
     bottom->addWidget(Cursor, 1);
+    bottom->addWidget(FitButton);
     bottom->addWidget(SaveImageButton);
     bottom->addWidget(SaveDataButton);
     layout->addLayout(bottom);
+    connect(FitButton, &QPushButton::clicked, this, &NoisePlotView::Fit);
     connect(SaveImageButton, &QPushButton::clicked, this, &NoisePlotView::SaveImage);
     connect(SaveDataButton, &QPushButton::clicked, this, &NoisePlotView::SaveDataAs);
     connect(Plot, &QCustomPlot::mouseMove, this, [this](QMouseEvent* event) {
@@ -52,6 +58,16 @@ NoisePlotView::NoisePlotView(Prompt& ask, std::string folder, QWidget* parent)
         const double y = Plot->yAxis->pixelToCoord(at.y());
         Cursor->setText(QString("x %1   y %2").arg(x, 0, 'g', 6).arg(y, 0, 'g', 6));
     });
+}
+
+NoisePlotView::~NoisePlotView() = default;
+
+void NoisePlotView::Fit() {
+    fit_->Restore();
+}
+
+void NoisePlotView::KeepFullView() {
+    fit_->Keep();
 }
 
 bool NoisePlotView::SaveData(const std::string& path) const {

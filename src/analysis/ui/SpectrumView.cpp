@@ -1,6 +1,8 @@
 // Drawing of the capture's noise spectral density and its sine figures.
 #include "analysis/ui/SpectrumView.h"
 
+#include "analysis/ShownRange.h"
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,6 +21,32 @@ QString Decibels(const char* name, double value) {
     return QString("%1 %2 dB").arg(name).arg(value, 0, 'f', 1);
 }
 
+QString Hertz(double rate) {
+    return QString("%1 Hz").arg(rate, 0, 'f', rate < 100 ? 1 : 0);
+}
+
+QString RateText(const CaptureRates& rates, RateBasis basis) {
+    switch (basis) {
+    case RateBasis::Configured:
+        return "fs " + Hertz(rates.Configured) + " (measured " + Hertz(rates.Measured) + ")";
+    case RateBasis::Measured:
+        return "fs " + Hertz(rates.Measured) + " measured (no configured rate known)";
+    case RateBasis::Short:
+        return "configured " + Hertz(rates.Configured) + ", measured " + Hertz(rates.Measured);
+    case RateBasis::None:
+        break;
+    }
+    return "fs unknown";
+}
+
+QString ShortfallText(const CaptureRates& rates) {
+    return QString("No density: the samples came %1 % slower than the configured %2, so samples "
+                   "were lost (the bridge carries at most 21 per 10 ms) or the chip was not "
+                   "converting at that rate. Choose a slower rate (\"OSR\") and capture again.")
+        .arg((1 - rates.Measured / rates.Configured) * 100, 0, 'f', 0)
+        .arg(Hertz(rates.Configured));
+}
+
 } // namespace
 
 SpectrumView::SpectrumView(Prompt& ask, std::string folder, QWidget* parent)
@@ -30,10 +58,18 @@ SpectrumView::SpectrumView(Prompt& ask, std::string folder, QWidget* parent)
     Sine = new QLabel;
     Controls->addWidget(new QLabel("Window"));
     Controls->addWidget(Window);
+    Warning = new QLabel;
+    Warning->setWordWrap(true);
+    Warning->setStyleSheet("color: #b00000");
+    Warning->hide();
     for (QLabel* label : {Rate, MeanNsd}) Controls->addWidget(label);
     Controls->addStretch(1);
-    // The sine figures take a line of their own under the controls, so none is cut off.
-    if (auto* column = qobject_cast<QBoxLayout*>(layout())) column->insertWidget(1, Sine);
+    // The sine figures and the warning take lines of their own under the controls, so none is
+    // cut off.
+    if (auto* column = qobject_cast<QBoxLayout*>(layout())) {
+        column->insertWidget(1, Sine);
+        column->insertWidget(2, Warning);
+    }
     Plot->xAxis->setLabel("Frequency  Hz");
     Plot->yAxis->setLabel("Noise density  nV/√Hz");
     Plot->yAxis->setScaleType(QCPAxis::stLogarithmic);
@@ -44,18 +80,25 @@ SpectrumView::SpectrumView(Prompt& ask, std::string folder, QWidget* parent)
     connect(Window, &QComboBox::currentIndexChanged, this, &SpectrumView::Recompute);
 }
 
-void SpectrumView::Draw(const AnalysisStore& store, double elapsedMs,
+// Samples whose records fell short of the configured rate are not evenly spaced at it, and the
+// measured rate is no sample rate either: any density of them would be wrong, so none is drawn.
+// After averaging by k the store holds one value per k codes: k times fewer, k times slower.
+void SpectrumView::Draw(const AnalysisStore& store, const CaptureRates& captured,
                         std::optional<double> voltsPerCount) {
+    const int32_t block = std::max(store.BlockLength, 1);
     const auto count =
-        static_cast<size_t>(std::clamp<int32_t>(store.SampleCount, 0, kSampleCapacity));
-    volts_.resize(voltsPerCount ? count : 0);
+        static_cast<size_t>(std::clamp<int32_t>(store.SampleCount / block, 0, kSampleCapacity));
+    const CaptureRates rates{captured.Configured / block, captured.Measured / block};
+    const SpectrumRate chosen = ChooseSpectrumRate(rates);
+    const bool drawn = voltsPerCount && chosen.Rate > 0;
+    volts_.resize(drawn ? count : 0);
     for (size_t i = 0; i < volts_.size(); ++i) volts_[i] = store.Cells[i].Value * *voltsPerCount;
-    sampleRate_ = elapsedMs > 0 ? static_cast<double>(count) * 1000.0 / elapsedMs : 0;
-    Rate->setText(voltsPerCount ? QString("fs %1 Hz (measured: %2 samples in %3 ms)")
-                                      .arg(sampleRate_, 0, 'g', 6)
-                                      .arg(count)
-                                      .arg(elapsedMs, 0, 'g', 6)
+    sampleRate_ = chosen.Rate;
+    const QString averaged = block > 1 ? QString(", averages of %1").arg(block) : QString();
+    Rate->setText(voltsPerCount ? RateText(rates, chosen.Basis) + averaged
                                 : QString("Ref Volt is no number"));
+    Warning->setVisible(chosen.Basis == RateBasis::Short);
+    Warning->setText(chosen.Basis == RateBasis::Short ? ShortfallText(rates) : QString());
     Recompute();
 }
 
@@ -93,12 +136,16 @@ void SpectrumView::Recompute() {
                       : QString());
     if (!spectrum_.Empty()) Plot->xAxis->setRange(0, spectrum_.Frequency.back());
     if (high > 0) Plot->yAxis->setRange(low / 2, high * 2);
+    KeepFullView();
     Plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
 std::string SpectrumView::CsvText() const {
     std::string text = "frequency,nsd\r\n";
-    for (size_t i = 0; i < nsd_.size(); ++i) AppendCsvLine(text, {spectrum_.Frequency[i], nsd_[i]});
+    const QCPRange x = Plot->xAxis->range();
+    const IndexRange shown = ShownIndices(spectrum_.Frequency, x.lower, x.upper);
+    for (size_t i = shown.First; i < std::min(shown.End, nsd_.size()); ++i)
+        AppendCsvLine(text, {spectrum_.Frequency[i], nsd_[i]});
     return text;
 }
 

@@ -1,8 +1,11 @@
-// The noise spectral density of the last capture in nV/√Hz against frequency, at the capture's
-// measured sample rate, with a choice of window and the figures of a captured sine.
+// The noise spectral density of the last capture in nV/√Hz against frequency, at the chip's
+// configured output data rate with the measured rate beside it, with a choice of window and the
+// figures of a captured sine. Records that came too slowly for the configured rate draw no
+// density, only a warning.
 #pragma once
 
 #include "analysis/AnalysisStore.h"
+#include "analysis/SampleRate.h"
 #include "analysis/Spectrum.h"
 #include "analysis/ui/NoisePlotView.h"
 
@@ -20,13 +23,16 @@ class SpectrumView final : public NoisePlotView {
     SpectrumView(Prompt& ask, std::string folder, QWidget* parent = nullptr);
 
     // Takes the store's samples in volts at the input (`voltsPerCount` of a scaled count; none
-    // when the reference is no number) at SampleCount / elapsedMs, and draws their spectrum.
-    void Draw(const AnalysisStore& store, double elapsedMs, std::optional<double> voltsPerCount);
+    // when the reference is no number) at the rate ChooseSpectrumRate picks from `rates`, and
+    // draws their spectrum.
+    void Draw(const AnalysisStore& store, const CaptureRates& rates,
+              std::optional<double> voltsPerCount);
     const Spectrum& Shown() const { return spectrum_; }
 
     QComboBox* Window = nullptr; // Blackman-Harris 7-term, Hann, none
     QCPGraph* Density = nullptr;
-    QLabel* Rate = nullptr;
+    QLabel* Rate = nullptr;    // the rate drawn at, and the measured rate
+    QLabel* Warning = nullptr; // why no density is drawn; hidden while one is
     QLabel* MeanNsd = nullptr;
     QLabel* Sine = nullptr; // SNR, SINAD, SFDR, THD, ENOB (dynamic)
 

@@ -47,6 +47,7 @@ TimeChart::TimeChart(Prompt& ask, std::string folder, QWidget* parent)
     setNoAntialiasingOnDrag(true);
     PopupMenu = new QMenu(this);
     PopupMenu->addAction("Save image…", this, &TimeChart::SaveImage);
+    PopupMenu->addAction("Fit", this, &TimeChart::Fit);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu->popup(mapToGlobal(at)); });
@@ -63,6 +64,7 @@ void TimeChart::Draw(const AnalysisStore& store, const ChartRequest& request) {
     graph(0)->setData(keys, QVector<double>(values.begin(), values.end()), true);
     if (span > 0) xAxis->setRange(0, span);
     if (!values.empty()) graph(0)->rescaleValueAxis(false, true);
+    fit_.Keep();
     replot(rpQueuedReplot);
 }
 

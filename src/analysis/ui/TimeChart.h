@@ -1,9 +1,10 @@
 // The time-domain chart of the analysis window: the captured samples (or their change sums) as
-// one red line over the capture's duration, with mouse zoom and pan and a menu that saves the
-// picture as PNG or PDF.
+// one red line over the capture's duration, with mouse zoom and pan, and a menu that fits the
+// view to the samples again (as a double-click does) and saves the picture as PNG or PDF.
 #pragma once
 
 #include "analysis/AnalysisStore.h"
+#include "analysis/ui/PlotFit.h"
 #include "host/Prompt.h"
 
 #include <qcustomplot.h>
@@ -35,12 +36,15 @@ class TimeChart final : public QCustomPlot {
     void Draw(const AnalysisStore& store, const ChartRequest& request);
     // Asks for a file and writes the picture: PDF when its name ends in ".pdf", else PNG.
     void SaveImage();
+    // Shows every sample again after zooming or panning.
+    void Fit() { fit_.Restore(); }
 
     QMenu* PopupMenu = nullptr;
 
   private:
     Prompt& ask_;
     const std::string folder_;
+    PlotFit fit_{*this};
 };
 
 } // namespace qn

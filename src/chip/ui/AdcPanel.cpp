@@ -250,18 +250,27 @@ void TADCForm::ApplyChip() {
         for (const std::string& item : AdcComboItems(context_.Model, field))
             combo->addItem(Text(item));
     }
-    DataUpdate();
+    ShowImage();
 }
 
 void TADCForm::DataUpdate() {
+    refreshed_ = true;
+    ShowImage();
+}
+
+// Until the first refresh or result the label says whether the ADC is off; a chip change alone
+// reads nothing from the chip.
+void TADCForm::ShowImage() {
     view_ = ReadAdcPanel(context_.Model, context_.Image, link_.Readings, link_.Display);
     ShowSelectors();
     ShowSwitches();
     ShowLabels();
+    if (!refreshed_) TXADC->setText(Text(AdcTextAtCreation(view_)));
     update();
 }
 
 void TADCForm::ShowAdcResult(const std::string& text) {
+    refreshed_ = true;
     TXADC->setText(Text(text));
 }
 

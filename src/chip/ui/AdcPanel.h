@@ -106,6 +106,7 @@ class TADCForm : public QWidget {
     void SwitchClicked(std::string_view field);
     void ContinuousClicked();
     void StopReading();
+    void ShowImage();
 
     AdcFieldView Field(std::string_view field) const;
     void ShowSelectors();
@@ -121,6 +122,7 @@ class TADCForm : public QWidget {
     std::vector<std::pair<std::string_view, QPushButton*>> switches_;
     std::vector<Placed> placed_;
     double scale_ = 1.0;
+    bool refreshed_ = false; // a refresh or a result has been shown since creation
 };
 
 } // namespace qn

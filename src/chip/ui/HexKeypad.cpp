@@ -34,7 +34,11 @@ QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& nam
 
 } // namespace
 
-TQnPopSelHex::TQnPopSelHex(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+// A tool window that stays on top, with a title and a close button but no minimise or maximise
+// button: the window manager is told which buttons the frame has.
+TQnPopSelHex::TQnPopSelHex(QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setModal(true);
     setFocusPolicy(Qt::StrongFocus);
 

@@ -45,11 +45,12 @@ void SetCell(QTableWidget* grid, int row, int column, const std::string& text, Q
     item->setBackground(back);
 }
 
-// Row count, and a height that shows every row and a little more.
+// Row count, and a height that shows every row within the grid's frame and no empty rows, so
+// the panel's first size holds every grid of a chip such as the 52K12.
 void SizeGrid(QTableWidget* grid, size_t rows) {
     grid->setRowCount(static_cast<int>(rows));
     const int rowHeight = grid->verticalHeader()->defaultSectionSize();
-    grid->setFixedHeight(rowHeight * (static_cast<int>(rows) + 2));
+    grid->setFixedHeight(rowHeight * static_cast<int>(rows) + 2 * grid->frameWidth());
 }
 
 void SetFigure(QLabel* label, const std::string& text, bool highlighted) {

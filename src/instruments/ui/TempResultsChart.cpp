@@ -57,7 +57,7 @@ TempResultsChart::TempResultsChart(Prompt& ask, std::string programDir, QWidget*
     Controls->addWidget(Follow);
     Controls->addWidget(Sources, 1);
     Plot->xAxis->setLabel("Chamber temperature (°C)");
-    Plot->legend->setVisible(true);
+    PlaceLegendBesidePlot();
     connect(Figure, &QComboBox::currentIndexChanged, this, [this] { Redraw(); });
     connect(OpenButton, &QPushButton::clicked, this, [this] {
         if (const auto file = ask_.AskFileToOpen("*", programDir_)) OpenMain(*file);
@@ -69,6 +69,20 @@ TempResultsChart::TempResultsChart(Prompt& ask, std::string programDir, QWidget*
     connect(&FollowTimer, &QTimer::timeout, this, &TempResultsChart::FollowTick);
     resize(760, 500);
     Redraw();
+}
+
+// The legend stands at the top of a column of its own right of the plot area, so it never hides
+// a point; the column is as narrow as the legend, and empty below it.
+void TempResultsChart::PlaceLegendBesidePlot() {
+    Plot->legend->setVisible(true);
+    Plot->axisRect()->insetLayout()->take(Plot->legend);
+    auto* column = new QCPLayoutGrid;
+    Plot->plotLayout()->addElement(0, 1, column);
+    Plot->plotLayout()->setColumnStretchFactor(1, 0.001);
+    column->addElement(0, 0, Plot->legend);
+    column->addElement(1, 0, new QCPLayoutElement(Plot));
+    column->setRowStretchFactor(0, 0.001);
+    column->setMargins(QMargins(0, 10, 6, 0));
 }
 
 std::optional<TempRun> TempResultsChart::Read(const std::string& path) {
@@ -149,6 +163,7 @@ void TempResultsChart::Redraw() {
     Plot->rescaleAxes();
     Plot->xAxis->scaleRange(1.1);
     Plot->yAxis->scaleRange(1.1);
+    KeepFullView();
     QString shown = QString::fromStdString(mainName_);
     if (!overlayName_.empty())
         shown += QString("  dashed: %1").arg(QString::fromStdString(overlayName_));

@@ -42,6 +42,7 @@ class TempResultsChart final : public NoisePlotView {
     std::string CsvText() const override;
 
   private:
+    void PlaceLegendBesidePlot();
     void SetFollowing(bool on);
     void Redraw();
     void DrawRun(const TempRun& run, bool dashed);

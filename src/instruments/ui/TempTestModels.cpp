@@ -107,6 +107,10 @@ QVariant RegisterStepModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     if (role == Qt::BackgroundRole && (index.column() == 0 || index.row() == 0))
         return FixedColumnBackground();
+    // The column keeps its heading "Delay"; its unit is told where the pointer rests.
+    if (role == Qt::ToolTipRole && index.column() == static_cast<int>(kDelayColumn))
+        return QStringLiteral("Delay in seconds before the step's capture (0 to 86400), waited "
+                              "twice");
     if (!Shown(role)) return {};
     return QString::fromStdString(
         grid_.Cell(static_cast<size_t>(index.column()), static_cast<size_t>(index.row())));

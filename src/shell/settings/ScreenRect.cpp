@@ -1,26 +1,26 @@
-// Keeping a window's rectangle on the screen.
+// Keeping a window's rectangle, with its frame, on the screen.
 #include "shell/settings/ScreenRect.h"
+
+#include <algorithm>
 
 namespace qn {
 namespace {
 
-constexpr int kEdgeMargin = 20;
-
-// One axis: the window's start and extent against the screen's extent.
-void ClampAxis(int& start, int& extent, int screen) {
-    if (extent > screen) extent = screen;
-    if (start >= screen)
-        start = screen - extent;
-    else if (start > screen - kEdgeMargin)
-        start = screen - kEdgeMargin;
+// One axis: the content's start and extent, the frame's thickness before and after it, and the
+// area's start and extent.
+void FitAxis(int& start, int& extent, int before, int after, int areaStart, int areaExtent) {
+    extent = std::max(0, std::min(extent, areaExtent - before - after));
+    const int lowest = areaStart + before;
+    const int highest = areaStart + areaExtent - after - extent;
+    start = std::clamp(start, lowest, std::max(lowest, highest));
 }
 
 } // namespace
 
-ScreenRect ClampToScreen(ScreenRect window, int screenWidth, int screenHeight) {
-    ClampAxis(window.Left, window.Width, screenWidth);
-    ClampAxis(window.Top, window.Height, screenHeight);
-    return window;
+ScreenRect FitOnScreen(ScreenRect content, const FrameMargins& frame, const ScreenRect& area) {
+    FitAxis(content.Left, content.Width, frame.Left, frame.Right, area.Left, area.Width);
+    FitAxis(content.Top, content.Height, frame.Top, frame.Bottom, area.Top, area.Height);
+    return content;
 }
 
 } // namespace qn

@@ -12,6 +12,7 @@ namespace qn {
 Backends::Backends(bool simulate, Clock& clock, const QString& programFolder) {
     if (simulate) {
         sim_ = std::make_unique<SimWorld>(clock);
+        sim_->TraceTo(BusTrace::Shared());
         hid_ = &sim_->Hid;
         driver_ = &sim_->Driver;
         serial_ = &sim_->SerialPorts;

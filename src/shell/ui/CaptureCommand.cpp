@@ -98,15 +98,6 @@ std::optional<CaptureRequest> Parse(QCommandLineParser& parser, std::string& err
     return request;
 }
 
-// A chip whose "ADCEN" field reads 0 makes no conversions: the field is set to 1.
-void SwitchAdcOn(Bench& bench) {
-    const RegFieldDesc* enable = bench.Model.AdcFields.Find("ADCEN");
-    if (enable == nullptr || !enable->Defined || ReadField(*enable, bench.Stnd.RegImage) != 0)
-        return;
-    WriteField(*enable, 1, bench.Stnd.RegImage,
-               [&bench](int address, uint8_t value) { bench.Chip.WriteRegister(address, value); });
-}
-
 void PrintFigures(const NoiseFigures& f) {
     const std::pair<const char*, double> lines[] = {
         {"Average", f.Average},    {"VppNV", f.VppNV},       {"RmsNV", f.RmsNV},
@@ -121,7 +112,7 @@ int Run(const CaptureRequest& request) {
     Bench& bench = *headless.Core;
     const KeptStatus& status = headless.Status;
     if (!headless.Connect()) return Fail(kNoBridgeMessage);
-    SwitchAdcOn(bench);
+    bench.SwitchAdcOn();
 
     AnalysisSettings& analysis = bench.Config.Analysis;
     if (request.Scale) TXScaleChange(analysis, *request.Scale - kFirstScale);

@@ -2,6 +2,7 @@
 #include "shell/ui/MainPanel.h"
 
 #include "analysis/AdcGain.h"
+#include "analysis/SampleRate.h"
 #include "analysis/ui/AnxADC.h"
 #include "chip/ui/AdcPanel.h"
 #include "chip/ui/ChipWindows.h"
@@ -16,9 +17,9 @@
 #include "shell/ChipSelection.h"
 #include "shell/ReadRam.h"
 #include "shell/Snapshot.h"
-#include "shell/settings/ScreenRect.h"
 #include "shell/ui/NoiseTablePage.h"
 #include "shell/ui/Option.h"
+#include "shell/ui/WindowFit.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -29,7 +30,6 @@
 #include <QStyle>
 #include <QTimer>
 
-#include <algorithm>
 #include <filesystem>
 
 namespace qn {
@@ -37,17 +37,6 @@ namespace {
 
 constexpr int kSlotRam = 1, kSlotReg = 2, kSlotAdc = 3, kSlotOption = 6, kSlotAnalysis = 7,
               kSlotTemp = 8, kSlotFluke = 9, kSlotPower = 11;
-
-// A window shown partly outside the workspace moves in (and shrinks when larger), so none opens
-// with its buttons out of reach.
-QRect FitInside(QRect place, const QSize& area) {
-    if (area.width() < 100 || area.height() < 100) return place;
-    place.setWidth(std::min(place.width(), area.width()));
-    place.setHeight(std::min(place.height(), area.height()));
-    place.moveLeft(std::clamp(place.left(), 0, area.width() - place.width()));
-    place.moveTop(std::clamp(place.top(), 0, area.height() - place.height()));
-    return place;
-}
 
 } // namespace
 
@@ -64,19 +53,16 @@ void TMainPanel::FormCreate() {
     for (int i = 0; i < 6; ++i) PanelSlot[static_cast<size_t>(i + 1)].Name = names[i];
     Mdi = new QMdiArea(this);
     setCentralWidget(Mdi);
+    KeepChildWindowsInside(*Mdi);
     BuildMenus();
     BuildStatusBar();
     bench_.ResetLink();
     setWindowTitle(kMainCaption);
     resize(1024, 700);
-    KeepOnScreen();
-}
-
-void TMainPanel::KeepOnScreen() {
-    const QRect screenArea = screen()->availableGeometry();
-    const ScreenRect kept =
-        ClampToScreen({x(), y(), width(), height()}, screenArea.width(), screenArea.height());
-    setGeometry(kept.Left, kept.Top, kept.Width, kept.Height);
+    // No larger than the free screen, and the corner of its frame (title bar included) at the
+    // free screen's corner: a position given before the window is shown is the frame's.
+    KeepOnScreen(*this);
+    move(screen()->availableGeometry().topLeft());
 }
 
 QAction* TMainPanel::AddItem(QMenu* menu, const QString& caption) {
@@ -131,34 +117,35 @@ void TMainPanel::ShowResultsChart() {
         if (std::filesystem::exists(bench_.ProgramDir + kJournalFile, unreadable))
             ResultsChart->Follow->setChecked(true);
     }
+    auto* sub = qobject_cast<QMdiSubWindow*>(ResultsChart->parentWidget());
+    sub->setGeometry(FitInsideWorkspace(sub->geometry(), Mdi->viewport()->size()));
     ResultsChart->show();
-    ResultsChart->parentWidget()->show();
-    Mdi->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(ResultsChart->parentWidget()));
+    sub->show();
+    Mdi->setActiveSubWindow(sub);
 }
 
+// Panel 2 is as wide as its text (at least 50 pixels): its short outcomes ("Read Compelete")
+// always show whole. Panels 0 and 1 share the rest equally; a text longer than its panel can be
+// read whole in the panel's tool tip, and never widens the window.
 void TMainPanel::BuildStatusBar() {
     for (size_t i = 0; i < StatusPanels.size(); ++i) {
         StatusPanels[i] = new QLabel(this);
         StatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        statusBar()->addWidget(StatusPanels[i]);
+        const bool shared = i < 2;
+        if (shared) StatusPanels[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        statusBar()->addWidget(StatusPanels[i], shared ? 1 : 0);
     }
-    StatusPanels[2]->setFixedWidth(50);
+    StatusPanels[2]->setMinimumWidth(50);
     Gauge = new QProgressBar(this);
     statusBar()->addPermanentWidget(Gauge);
     Gauge->hide();
 }
 
-// Panels 0 and 1 take a third of the bar each; panel 2 keeps its 50 pixels.
-void TMainPanel::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    const int third = width() / 3;
-    StatusPanels[0]->setFixedWidth(third);
-    StatusPanels[1]->setFixedWidth(third);
-}
-
 void TMainPanel::SetPanelText(int panel, const std::string& text) {
     if (panel < 0 || panel >= static_cast<int>(StatusPanels.size())) return;
-    StatusPanels[static_cast<size_t>(panel)]->setText(QString::fromStdString(text));
+    QLabel* shown = StatusPanels[static_cast<size_t>(panel)];
+    shown->setText(QString::fromStdString(text));
+    shown->setToolTip(shown->text());
 }
 
 QString TMainPanel::PanelText(int panel) const {
@@ -189,12 +176,13 @@ void TMainPanel::CreateWindows() {
         Gauge->setValue(percent);
         Gauge->show();
     };
-    AnxADC =
-        new TAnxADC(bench_.Samples, bench_.Config.Analysis,
-                    {bench_.Capture, [this] { return GetGain(bench_.Model, bench_.Stnd.RegImage); },
-                     [this] { Gauge->hide(); },
-                     [this](const std::string& path) { return WriteSnapshotBeside(bench_, path); }},
-                    bench_.Ask, *this, bench_.ProgramDir, this);
+    bench_.Capture.Finished = [this] { Gauge->hide(); };
+    AnxADC = new TAnxADC(
+        bench_.Samples, bench_.Config.Analysis,
+        {bench_.Capture, [this] { return GetGain(bench_.Model, bench_.Stnd.RegImage); },
+         [this](const std::string& path) { return WriteSnapshotBeside(bench_, path); },
+         [this] { return ConfiguredOutputRate(bench_.Model, bench_.Stnd.RegImage).value_or(0); }},
+        bench_.Ask, *this, bench_.ProgramDir, this);
     CreateNoiseTablePage();
     FLUKE = new TFLUKE(bench_.Instruments.FlukeSteps, bench_.Instruments.Fluke, this);
     FPower = new TFPower(bench_.Instruments.PowerSteps, this);
@@ -259,7 +247,7 @@ void TMainPanel::ShowPanel(QWidget* form, int slot, bool show) {
         return;
     }
     PanelSlotRecord& place = PanelSlot[static_cast<size_t>(slot)];
-    const QRect before = FitInside(sub->geometry(), Mdi->viewport()->size());
+    const QRect before = FitInsideWorkspace(sub->geometry(), Mdi->viewport()->size());
     place.Left = before.left();
     place.Top = before.top();
     place.Width = before.width();
@@ -275,6 +263,7 @@ void TMainPanel::SelectChip(uint16_t index) {
     SelectBenchChip(bench_, index);
     ChipSelected(bench_.Model);
     ApplyChipControls();
+    ShowChipCaptions();
 }
 
 ChipPanelContext TMainPanel::PanelContext() {
@@ -342,15 +331,21 @@ void TMainPanel::USBClient() {
     ChennalComChange(bench_);
     ChipSelected(bench_.Model);
     ApplyChipControls();
+    ShowChipCaptions();
+    RefreshRamPanel();
+    RefreshRegisterPanel();
+    RefreshAdcPanel();
+}
+
+// Every caption names the selected chip as soon as it is selected.
+void TMainPanel::ShowChipCaptions() {
+    if (Qn_RAM == nullptr) return; // selected before the windows exist
     const QString name = ChipEntryName(bench_.Stnd.Chip);
     Qn_RAM->setWindowTitle("記憶體 - " + name);
     Qn_Reg2->setWindowTitle("暫存器 - " + name);
     ADCForm->setWindowTitle("ADC - " + name);
     AnxADC->setWindowTitle("Analyse ADC - " + name);
     setWindowTitle(QString(kMainCaption) + " ---- Now Chip is  " + name);
-    RefreshRamPanel();
-    RefreshRegisterPanel();
-    RefreshAdcPanel();
 }
 
 // Closing while an operation owns the link asks it to stop; the window closes once it has ended.

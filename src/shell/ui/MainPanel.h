@@ -122,11 +122,9 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
   protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void FormCreate();
-    void KeepOnScreen();
     void FormClose();
     void BuildMenus();
     void ShowResultsChart();
@@ -147,6 +145,7 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     QAction* AddBarItem(const QString& caption);
     void HideAllPanels();
     void ApplyChipControls();
+    void ShowChipCaptions();
     void ReadRamClick();
     ChipPanelContext PanelContext();
     ConfigTargets Targets();

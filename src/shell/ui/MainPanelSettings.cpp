@@ -8,6 +8,7 @@
 #include "chip/ui/RamPanel.h"
 #include "chip/ui/RegisterPanel.h"
 #include "instruments/ui/InstrumentWindows.h"
+#include "shell/ui/WindowFit.h"
 
 #include <QDebug>
 #include <QMdiSubWindow>
@@ -20,10 +21,6 @@ namespace {
 constexpr int32_t kMinNPoint = 256;
 constexpr int32_t kMaxNPoint = 65536;
 constexpr int kNPointIndex256 = 2;
-
-WindowRect ToRect(const QRect& r) {
-    return {r.left(), r.top(), r.width(), r.height()};
-}
 
 } // namespace
 
@@ -66,20 +63,26 @@ std::vector<std::pair<std::string, QWidget*>> TMainPanel::PlacedWindows() {
 }
 
 void TMainPanel::RestorePlacements() {
-    if (restored_ || !bench_.Places.Enabled) return;
-    restored_ = true;
+    if (!bench_.Places.Enabled) return;
     bench_.Places.Restore(PlacementPath.toStdString());
     TellOnceShown(bench_.Places.ReadProblem());
-    const WindowRect screenRect = ToRect(screen()->availableGeometry());
+    // The main window is kept on the screen, its child windows inside its workspace.
+    const WindowRect screenRect = ToScreenRect(screen()->availableGeometry());
+    const QSize workspace = Mdi->viewport()->size();
     for (const auto& [name, window] : PlacedWindows()) {
         const Placement* entry = bench_.Places.Find(name);
         if (entry == nullptr) continue;
-        const RestoredPlacement place = ApplyPlacement(*entry, ToRect(window->geometry()), true,
-                                                       screenRect, bench_.Places.AutoShow);
+        const bool child = window != this;
+        const RestoredPlacement place = ApplyPlacement(
+            *entry, ToScreenRect(window->geometry()), true,
+            child ? WindowRect{0, 0, workspace.width(), workspace.height()} : screenRect,
+            bench_.Places.AutoShow);
         window->setGeometry(place.Rect.Left, place.Rect.Top, place.Rect.Width, place.Rect.Height);
+        // Fitted as it came out: a window never gets smaller than its content allows.
+        if (child) window->setGeometry(FitInsideWorkspace(window->geometry(), workspace));
         if (place.State == WindowState::Maximised) window->setWindowState(Qt::WindowMaximized);
         if (place.State == WindowState::Minimised) window->setWindowState(Qt::WindowMinimized);
-        if (place.Show && window != this) window->show();
+        if (place.Show && child) window->show();
     }
 }
 
@@ -87,8 +90,8 @@ void TMainPanel::SavePlacements() {
     std::vector<Placement> placements;
     for (const auto& [name, window] : PlacedWindows()) {
         Placement p{name,
-                    ToRect(window->normalGeometry().isValid() ? window->normalGeometry()
-                                                              : window->geometry()),
+                    ToScreenRect(window->normalGeometry().isValid() ? window->normalGeometry()
+                                                                    : window->geometry()),
                     WindowState::Normal, window->isVisible()};
         if (window->isMaximized()) p.State = WindowState::Maximised;
         if (window->isMinimized()) p.State = WindowState::Minimised;
@@ -99,7 +102,10 @@ void TMainPanel::SavePlacements() {
 
 void TMainPanel::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    if (restored_) return;
+    restored_ = true;
     RestorePlacements();
+    KeepOnScreenOnceFramed(*this);
 }
 
 } // namespace qn

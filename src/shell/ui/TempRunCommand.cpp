@@ -193,6 +193,8 @@ int Run(const TempRunOrder& order) {
         LoadTempPlan(order.Plan, {bench.Plan, lab.FlukeSteps, lab.PowerSteps, ports});
     if (!planError.empty()) return CommandFailed(planError);
     if (!headless.Connect()) return CommandFailed(kNoBridgeMessage);
+    // As --capture does; register columns of the plan that write the enables still decide.
+    bench.SwitchAdcOn();
     if (const std::string why = SelectInstruments(lab, ports, headless.Status); !why.empty()) {
         bench.Shutdown();
         return CommandFailed(why);
