@@ -1,6 +1,6 @@
-// A 30-row by 100-step temperature test on the simulated lab and clock: the wall time the
-// sequence itself costs (captures, statistics, instrument exchanges, result files) and the
-// memory it holds.
+// Temperature tests of rows × steps on the simulated lab and clock: the wall time the sequence
+// itself costs (captures, statistics, instrument exchanges, result files) and the memory it
+// holds. 1,000, 3,000 and 30,000 steps by default; QN_BENCH_LONG=1 adds 300,000 (minutes).
 #include "host/EventPump.h"
 #include "host/PanelRefresh.h"
 #include "host/Prompt.h"
@@ -14,6 +14,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -22,16 +23,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr size_t kRows = 30;
-constexpr size_t kSteps = 100;
-
 class DroppedStatus final : public StatusBar {
   public:
     void SetPanelText(int /*panel*/, const std::string& /*text*/) override {}
 };
 
 struct RunBench {
-    explicit RunBench(const fs::path& folder)
+    RunBench(const fs::path& folder, size_t rows, size_t steps)
         : bench{Platform{world.Hid, world.Driver, world.SerialPorts, clock, pump, status, panels,
                          prompt},
                 folder.string() + "/", ""} {
@@ -44,16 +42,16 @@ struct RunBench {
         bench.Instruments.Select(InstrumentKind::Power, 1);
         bench.Instruments.Select(InstrumentKind::Chamber, 2);
         TempRunSettings& s = bench.Plan.Settings;
-        s.TempCount = std::to_string(kRows);
+        s.TempCount = std::to_string(rows);
         s.Start = "-40.0";
         s.Increment = "5.0";
-        s.StepRows = std::to_string(kSteps);
+        s.StepRows = std::to_string(steps);
         s.SoakMinutes = "1";
         s.SupplyDelay = "100";
         bench.Plan.SetTemperatureRows();
         bench.Plan.SetStepRows(bench.Instruments.FlukeSteps, bench.Instruments.PowerSteps);
         bench.Plan.RegChg.Cell(1, 0) = "4";
-        for (size_t step = 1; step <= kSteps; ++step) {
+        for (size_t step = 1; step <= steps; ++step) {
             bench.Plan.RegChg.Cell(1, step) = std::to_string(step % 10);
             bench.Plan.RegChg.Cell(kDelayColumn, step) = "1";
             bench.Plan.RegChg.Cell(kAcmColumn, step) = "2.4";
@@ -77,18 +75,41 @@ void TemperatureRun(benchmark::State& state) {
         fs::temp_directory_path() / ("qn-temp-bench-" + std::to_string(getpid()));
     fs::create_directories(folder);
     for (auto _ : state) {
-        RunBench run(folder);
+        RunBench run(folder, static_cast<size_t>(state.range(0)),
+                     static_cast<size_t>(state.range(1)));
         run.bench.Temp.TBegin();
         state.counters["simulated_hours"] = run.clock.SteadyMs() / 3'600'000.0;
-        state.counters["steps_measured"] = static_cast<double>(
-            run.bench.Temp.Results().TempCount() * run.bench.Temp.Results().StepCount());
+        const TempResults& results = run.bench.Temp.Results();
+        size_t measured = 0;
+        for (size_t row = 1; row <= results.TempCount(); ++row)
+            for (size_t step = 1; step <= results.StepCount(); ++step)
+                measured += results.Measured(row, step) ? 1u : 0u;
+        state.counters["steps_measured"] = static_cast<double>(measured);
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
     fs::remove_all(folder);
 }
-BENCHMARK(TemperatureRun)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(TemperatureRun)
+    ->Args({10, 100})
+    ->Args({30, 100})
+    ->Args({30, 1000})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+
+// Registered only on request: a 300,000-step run takes minutes even when its cost per step is flat.
+const bool kLongRun = [] {
+    const char* wanted = std::getenv("QN_BENCH_LONG");
+    if (wanted == nullptr || std::string(wanted) != "1") return false;
+    benchmark::RegisterBenchmark("TemperatureRun", TemperatureRun)
+        ->Args({30, 10000})
+        ->Iterations(1)
+        ->Unit(benchmark::kSecond)
+        ->UseRealTime();
+    return true;
+}();
 
 } // namespace
 } // namespace qn::bench

@@ -91,18 +91,16 @@ TempResults JournalResults(const RunJournalContents& journal) {
     TempResults results;
     const JournalPlan& plan = journal.Plan;
     results.Reset(plan.TempCount(), plan.StepCount());
-    for (size_t row = 1; row <= plan.TempCount(); ++row) {
-        results.SetPoint(row) = CellNumber(plan.Rows[row].Temperature).value_or(0);
-        results.HumiditySetPoint(row) = CellNumber(plan.Rows[row].Humidity).value_or(0);
-    }
+    for (size_t row = 1; row <= plan.TempCount(); ++row)
+        results.SetSetPoints(row, CellNumber(plan.Rows[row].Temperature).value_or(0),
+                             CellNumber(plan.Rows[row].Humidity).value_or(0));
     for (const JournalAttempt& a : journal.Attempts) {
         if (!a.Captured) continue;
-        results.SetPoint(a.Row) = a.SetPoint;
-        results.HumiditySetPoint(a.Row) = a.HumiditySetPoint;
-        results.Result(a.Row, a.Step) = a.Result;
+        results.SetSetPoints(a.Row, a.SetPoint, a.HumiditySetPoint);
+        results.SetResult(a.Row, a.Step, a.Result);
         results.SetMeasured(a.Row, a.Step, true);
-        for (size_t channel = 0; channel < a.Meters.size(); ++channel)
-            results.Meter(a.Row, a.Step, channel) = a.Meters[channel];
+        for (size_t channel = 0; channel < std::min(a.Meters.size(), kMeterChannels); ++channel)
+            results.SetMeter(a.Row, a.Step, channel, a.Meters[channel]);
     }
     return results;
 }

@@ -65,8 +65,7 @@ std::string StepFigures(const TempResults& results, size_t row, size_t step, con
 // Calls `line(row, step)` for every data line, rows outer and steps inner.
 template <typename LineFn>
 void ForEachResult(const TempResults& results, std::string& out, LineFn line) {
-    for (size_t row = 1; row <= results.TempCount(); ++row)
-        for (size_t step = 1; step <= results.StepCount(); ++step) AppendLine(out, line(row, step));
+    ForEachStep(results, [&](size_t row, size_t step) { AppendLine(out, line(row, step)); });
 }
 
 std::string SetPointsText(const TempResults& results, size_t row) {
@@ -109,16 +108,19 @@ bool Replaceable(const fs::path& path) {
     return (status.permissions() & kWrite) != fs::perms::none;
 }
 
-ResultFileWrite Write(const fs::path& path, const std::string& contents) {
-    if (Replaceable(path) && ReplaceFileContents(path.string(), contents))
-        return {path.string(), {}};
+ResultFileWrite Write(const fs::path& path, std::span<const std::string_view> pieces) {
+    if (Replaceable(path) && ReplaceFileContents(path.string(), pieces)) return {path.string(), {}};
     return {path.string(), "Cannot create " + path.string()};
 }
 
+ResultFileWrite Write(const fs::path& path, std::string_view contents) {
+    return Write(path, std::span<const std::string_view>(&contents, 1));
+}
+
 ResultFileWrite WriteWithFallback(const std::string& folder, const char* name, const char* fallback,
-                                  const std::string& contents) {
-    ResultFileWrite main = Write(fs::path(folder) / name, contents);
-    return main.Ok() ? main : Write(fs::path(folder) / fallback, contents);
+                                  std::span<const std::string_view> pieces) {
+    ResultFileWrite main = Write(fs::path(folder) / name, pieces);
+    return main.Ok() ? main : Write(fs::path(folder) / fallback, pieces);
 }
 
 } // namespace
@@ -136,37 +138,58 @@ std::string TempAFileText(const TempResults& results) {
     return out;
 }
 
-std::string TempBFileText(const TempResults& results, bool alternate) {
+std::string TempBFileHeading(bool alternate) {
     std::string out;
     AppendLine(out, "Test #" + std::string(kBTestNumber) + ", , , ");
     AppendHeading(out,
                   alternate ? std::string(kAlternateHeading) : " ," + std::string(kFigureHeading));
-    ForEachResult(results, out, [&](size_t row, size_t step) {
-        const StepResult& result = results.Result(row, step);
-        std::string line =
-            std::to_string(step) + ", " + StepFigures(results, row, step, result.Adc, ", ");
-        line += alternate ? ", " + StepFigures(results, row, step, result.Temperature, ", ")
-                          : "," + std::string(kCmp);
-        return line;
+    return out;
+}
+
+std::string TempBFileLine(const TempResults& results, size_t row, size_t step, bool alternate) {
+    const StepResult& result = results.Result(row, step);
+    std::string line =
+        std::to_string(step) + ", " + StepFigures(results, row, step, result.Adc, ", ");
+    line += alternate ? ", " + StepFigures(results, row, step, result.Temperature, ", ")
+                      : "," + std::string(kCmp);
+    std::string out;
+    AppendLine(out, line);
+    return out;
+}
+
+std::string TempBFileText(const TempResults& results, bool alternate) {
+    std::string out = TempBFileHeading(alternate);
+    ForEachStep(results, [&](size_t row, size_t step) {
+        out += TempBFileLine(results, row, step, alternate);
     });
     return out;
 }
 
-std::string MeterFileText(const TempResults& results) {
+std::string MeterFileHeading() {
     std::string first = ", , ";
     for (size_t channel = 0; channel < kMeterChannels; ++channel)
         first += ", Test #" + std::to_string(channel) + ", , ";
     std::string out;
     AppendLine(out, first);
-    ForEachResult(results, out, [&](size_t row, size_t step) {
-        std::string line = SetPointsText(results, row);
-        for (size_t channel = 0; channel < kMeterChannels; ++channel) {
-            const MeterReading& meter = results.Meter(row, step, channel);
-            line += ", " + std::to_string(step) + ", " + MeterReadingText(meter.Reading) + ", " +
-                    Utf8ToCp950(meter.Unit);
-        }
-        return line;
-    });
+    return out;
+}
+
+std::string MeterFileLine(const TempResults& results, size_t row, size_t step) {
+    std::string line = SetPointsText(results, row);
+    for (size_t channel = 0; channel < kMeterChannels; ++channel) {
+        const MeterReading& meter = results.Meter(row, step, channel);
+        line += ", " + std::to_string(step) + ", " + MeterReadingText(meter.Reading) + ", " +
+                Utf8ToCp950(meter.Unit);
+    }
+    std::string out;
+    AppendLine(out, line);
+    return out;
+}
+
+std::string MeterFileText(const TempResults& results) {
+    std::string out = MeterFileHeading();
+    ForEachStep(results,
+                [&](size_t row, size_t step) { out += MeterFileLine(results, row, step); });
     return out;
 }
 
@@ -217,11 +240,25 @@ ResultFileWrite WriteTempAFile(const std::string& folder, const TempResults& res
 
 ResultFileWrite WriteTempBFile(const std::string& folder, const TempResults& results,
                                bool alternate) {
-    return WriteWithFallback(folder, kTempBFile, kTempBFallback, TempBFileText(results, alternate));
+    const std::string text = TempBFileText(results, alternate);
+    const std::string_view whole = text;
+    return WriteTempBText(folder, {&whole, 1});
 }
 
 ResultFileWrite WriteMeterFile(const std::string& folder, const TempResults& results) {
-    return WriteWithFallback(folder, kMeterFile, kMeterFallback, MeterFileText(results));
+    const std::string text = MeterFileText(results);
+    const std::string_view whole = text;
+    return WriteMeterText(folder, {&whole, 1});
+}
+
+ResultFileWrite WriteTempBText(const std::string& folder,
+                               std::span<const std::string_view> pieces) {
+    return WriteWithFallback(folder, kTempBFile, kTempBFallback, pieces);
+}
+
+ResultFileWrite WriteMeterText(const std::string& folder,
+                               std::span<const std::string_view> pieces) {
+    return WriteWithFallback(folder, kMeterFile, kMeterFallback, pieces);
 }
 
 ResultFileWrite WriteFullDataFile(const std::string& programDir, int counter,

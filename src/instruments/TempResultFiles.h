@@ -6,6 +6,7 @@
 #include "instruments/TempTestData.h"
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,17 @@ std::string TempAFileText(const TempResults& results);
 // `alternate`: the box "交替測量ADC與溫度" is checked, so the fourteen statistics are written.
 std::string TempBFileText(const TempResults& results, bool alternate);
 std::string MeterFileText(const TempResults& results);
+// The same texts in parts: the heading lines, and the data line of one row and step.
+std::string TempBFileHeading(bool alternate);
+std::string TempBFileLine(const TempResults& results, size_t row, size_t step, bool alternate);
+std::string MeterFileHeading();
+std::string MeterFileLine(const TempResults& results, size_t row, size_t step);
+
+// Calls `fn(row, step)` for every data line of the result files, rows outer and steps inner.
+template <typename Fn> void ForEachStep(const TempResults& results, Fn fn) {
+    for (size_t row = 1; row <= results.TempCount(); ++row)
+        for (size_t step = 1; step <= results.StepCount(); ++step) fn(row, step);
+}
 // The complete rows of 16 samples of `adc`, its heading and seven figures; with `temperature`
 // (the alternate measurement) the capture codes with no decimals instead of the grid integers,
 // then the same block for the temperature channel.
@@ -49,6 +61,9 @@ ResultFileWrite WriteTempAFile(const std::string& folder, const TempResults& res
 ResultFileWrite WriteTempBFile(const std::string& folder, const TempResults& results,
                                bool alternate);
 ResultFileWrite WriteMeterFile(const std::string& folder, const TempResults& results);
+// The same, of texts made already, in pieces (a `ResultFileLines`).
+ResultFileWrite WriteTempBText(const std::string& folder, std::span<const std::string_view> pieces);
+ResultFileWrite WriteMeterText(const std::string& folder, std::span<const std::string_view> pieces);
 // Writes "QnTMP-<counter>.CSV" into "TEMP/" under `programDir`, creating the folder; the error
 // is "Cannot create " followed by the folder when it cannot be created.
 ResultFileWrite WriteFullDataFile(const std::string& programDir, int counter,

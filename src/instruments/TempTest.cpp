@@ -52,6 +52,8 @@ bool TempTest::Start(RunMode mode, const RunJournalContents* resume) {
     regColumns_ = plan_.RegColumns();
     stepCount_ = plan_.StepCount();
     results_.Reset(plan_.TempCount(), stepCount_);
+    rewrites_.Start(plan_.TempCount() * stepCount_, ProcessMs());
+    filesBehind_ = false;
     latest_ = {};
     chamberCelsius_ = NAN;
     completed_ = false;
@@ -83,6 +85,7 @@ void TempTest::Finish() {
     const UnmeasuredSteps unmeasured = FindUnmeasured(results_);
     completed_ = throughRows && unmeasured.Count == 0 && journalOk_;
     running_ = false;
+    SaveStepFiles(true);
     if (journalOk_ && !journal_.End(completed_)) {
         JournalLost();
         completed_ = false;
@@ -205,13 +208,9 @@ void TempTest::EnterClick(bool lock330mV, bool lock3V) {
 }
 
 void TempTest::SaveData() {
-    const ResultFileWrite b =
-        WriteTempBFile(wiring_.ProgramDir, results_, plan_.Settings.Alternate);
-    std::string told = b.Error;
-    if (plan_.Settings.Source != CaptureSource::Adc) {
-        const ResultFileWrite meter = WriteMeterFile(wiring_.ProgramDir, results_);
-        if (!meter.Ok()) told += (told.empty() ? "" : "\n") + meter.Error;
-    }
+    std::string told;
+    for (const std::string& error : WriteStepFiles()) told += (told.empty() ? "" : "\n") + error;
+    filesBehind_ = filesBehind_ && !told.empty();
     if (!told.empty()) wiring_.Ask.Tell(told);
 }
 

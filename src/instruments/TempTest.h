@@ -8,6 +8,8 @@
 #include "host/Prompt.h"
 #include "host/StatusBar.h"
 #include "instruments/BenchInstruments.h"
+#include "instruments/ResultFileLines.h"
+#include "instruments/RewritePacer.h"
 #include "instruments/RunJournal.h"
 #include "instruments/TempTestData.h"
 #include "instruments/TempTestPlan.h"
@@ -141,7 +143,8 @@ class TempTest {
     bool CaptureStep(size_t step);
     bool CaptureTemperature(const std::string& refText, CaptureOptions options);
     bool SaveFullFile(std::string& name);
-    void SaveStepFiles();
+    void SaveStepFiles(bool rowOrRunEnd);
+    std::vector<std::string> WriteStepFiles();
     void Problem(const std::string& text);
     void Report(size_t step, bool soaking, double soakMs = 0);
     TempTestProgress Progress() const;
@@ -151,6 +154,9 @@ class TempTest {
     TempTestWiring wiring_;
     TempTestPlan& plan_;
     TempResults results_;
+    ResultFileLines fileLines_;
+    RewritePacer rewrites_;
+    bool filesBehind_ = false; // a rewrite of the B and multimeter files was held back
     StepResult latest_;
     // The temperature channel's samples when "交替測量ADC與溫度" captures it beside the ADC.
     AnalysisStore temperatureSamples_;

@@ -1,6 +1,7 @@
 // The temperature test's register step grid and result tables.
 #include "instruments/TempTestData.h"
 
+#include <cstring>
 #include <stdexcept>
 
 namespace qn {
@@ -16,13 +17,16 @@ void RegisterStepGrid::Resize(size_t steps) {
 }
 
 void TempResults::Reset(size_t tempCount, size_t stepCount) {
+    static uint64_t tables = 0;
+    table_ = ++tables;
     stepCount_ = stepCount;
     const size_t cells = (tempCount + 1) * (stepCount + 1);
     setPoints_.assign(tempCount + 1, 0.0);
     humidity_.assign(tempCount + 1, 0.0);
     results_.assign(cells, StepResult{});
     measured_.assign(cells, 0);
-    meters_.assign(cells * kMeterChannels, MeterReading{});
+    changes_.assign(cells, 0);
+    meters_.clear();
 }
 
 size_t TempResults::Index(size_t row, size_t step) const {
@@ -31,14 +35,39 @@ size_t TempResults::Index(size_t row, size_t step) const {
     return row * (stepCount_ + 1) + step;
 }
 
-MeterReading& TempResults::Meter(size_t row, size_t step, size_t channel) {
+void TempResults::SetSetPoints(size_t row, double celsius, double humidity) {
+    // Compared as stored bits, so a NaN set point written twice is no change either.
+    const auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    if (same(setPoints_.at(row), celsius) && same(humidity_.at(row), humidity)) return;
+    setPoints_[row] = celsius;
+    humidity_[row] = humidity;
+    for (size_t step = 0; step <= stepCount_; ++step) Changed(row, step);
+}
+
+void TempResults::SetResult(size_t row, size_t step, const StepResult& result) {
+    results_.at(Index(row, step)) = result;
+    Changed(row, step);
+}
+
+void TempResults::SetMeasured(size_t row, size_t step, bool measured) {
+    measured_.at(Index(row, step)) = measured ? 1 : 0;
+    Changed(row, step);
+}
+
+size_t TempResults::MeterKey(size_t row, size_t step, size_t channel) const {
     if (channel >= kMeterChannels) throw std::out_of_range("multimeter channel");
-    return meters_.at(Index(row, step) * kMeterChannels + channel);
+    return Index(row, step) * kMeterChannels + channel;
 }
 
 const MeterReading& TempResults::Meter(size_t row, size_t step, size_t channel) const {
-    if (channel >= kMeterChannels) throw std::out_of_range("multimeter channel");
-    return meters_.at(Index(row, step) * kMeterChannels + channel);
+    static const MeterReading kNone;
+    const auto kept = meters_.find(MeterKey(row, step, channel));
+    return kept == meters_.end() ? kNone : kept->second;
+}
+
+void TempResults::SetMeter(size_t row, size_t step, size_t channel, const MeterReading& reading) {
+    meters_[MeterKey(row, step, channel)] = reading;
+    Changed(row, step);
 }
 
 } // namespace qn

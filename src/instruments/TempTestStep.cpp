@@ -25,6 +25,7 @@ void TempTest::MeasureRow() {
         if (!MeasureStep(s, attempts)) break;
     firstStep_ = 1;
     firstAttempts_ = 0;
+    SaveStepFiles(true);
     if (s > stepCount_) ++currentRow_;
 }
 
@@ -45,7 +46,7 @@ bool TempTest::MeasureStep(size_t s, int attempts) {
             results_.SetMeasured(currentRow_, s, false);
             break;
         }
-        SaveStepFiles();
+        SaveStepFiles(false);
         if (final) return true;
     }
     return false;
@@ -71,8 +72,8 @@ void TempTest::PlayStep(size_t s) {
     Report(s, false);
     if (!wiring_.Stnd.Usb.Open) ReopenLostBridge(s);
     if (wiring_.Stnd.Usb.Open) {
-        results_.SetPoint(row) = CellNumber(plan_.Rows[row].Temperature).value_or(0);
-        results_.HumiditySetPoint(row) = CellNumber(plan_.Rows[row].Humidity).value_or(0);
+        results_.SetSetPoints(row, CellNumber(plan_.Rows[row].Temperature).value_or(0),
+                              CellNumber(plan_.Rows[row].Humidity).value_or(0));
         wiring_.Status.SetPanelText(kRowPanel, "Channel - " + std::to_string(row) + " , Step - " +
                                                    std::to_string(s));
     }
@@ -129,7 +130,7 @@ bool TempTest::CaptureStep(size_t s) {
         }
     }
     if (done) {
-        results_.Result(currentRow_, s) = latest_;
+        results_.SetResult(currentRow_, s, latest_);
         results_.SetMeasured(currentRow_, s, true);
     }
     if (Window.EnableCatch) Window.EnableCatch(true);
@@ -167,15 +168,31 @@ bool TempTest::SaveFullFile(std::string& name) {
     return true;
 }
 
-// The B file (and the multimeter file) after every attempt, as "SaveData" writes them; a file
-// that cannot be written under either name is told once, when the run ends.
-void TempTest::SaveStepFiles() {
+// The B file (and the multimeter file) after a step attempt, as "SaveData" writes them, unless
+// the pacer holds a large run's rewrite back; at the end of a row or of the run only when one
+// was held back. A file that cannot be written under either name is told once, when the run ends.
+void TempTest::SaveStepFiles(bool rowOrRunEnd) {
+    const double startMs = ProcessMs();
+    if (rowOrRunEnd ? !filesBehind_ : !rewrites_.Due(startMs)) {
+        filesBehind_ = filesBehind_ || !rowOrRunEnd;
+        return;
+    }
+    for (const std::string& error : WriteStepFiles()) Problem(error);
+    rewrites_.Rewrote(ProcessMs() - startMs);
+    filesBehind_ = false;
+}
+
+// The B file and, unless the source is "ADC", the multimeter file; what could not be written.
+std::vector<std::string> TempTest::WriteStepFiles() {
+    std::vector<std::string> errors;
     const ResultFileWrite b =
-        WriteTempBFile(wiring_.ProgramDir, results_, plan_.Settings.Alternate);
-    if (!b.Ok()) Problem(b.Error);
-    if (plan_.Settings.Source == CaptureSource::Adc) return;
-    const ResultFileWrite meter = WriteMeterFile(wiring_.ProgramDir, results_);
-    if (!meter.Ok()) Problem(meter.Error);
+        WriteTempBText(wiring_.ProgramDir, fileLines_.BPieces(results_, plan_.Settings.Alternate));
+    if (!b.Ok()) errors.push_back(b.Error);
+    if (plan_.Settings.Source == CaptureSource::Adc) return errors;
+    const ResultFileWrite meter =
+        WriteMeterText(wiring_.ProgramDir, fileLines_.MeterPieces(results_));
+    if (!meter.Ok()) errors.push_back(meter.Error);
+    return errors;
 }
 
 // Said on the status bar at once and told when the run ends, once however often it happens.

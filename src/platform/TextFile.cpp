@@ -3,6 +3,7 @@
 
 #include "platform/ShownValue.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -114,15 +115,16 @@ std::optional<fs::path> WriteTarget(const fs::path& path, std::string* problem) 
 
 // Writes contents into a new temporary file beside `target` and renames it over the target;
 // 0 or the error that stopped it (the temporary file is then removed).
-int WriteAndRename(const fs::path& target, std::string_view contents) {
+int WriteAndRename(const fs::path& target, std::span<const std::string_view> pieces) {
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     std::string temp =
         (folder / ("." + target.filename().string() + std::string(kTempMark) + "XXXXXX")).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return errno;
     int error = 0;
-    if (!WriteAll(fd, contents) || ::fchmod(fd, KeptMode(target)) != 0 || ::fsync(fd) != 0)
-        error = LastError();
+    const bool written = std::all_of(pieces.begin(), pieces.end(),
+                                     [fd](std::string_view piece) { return WriteAll(fd, piece); });
+    if (!written || ::fchmod(fd, KeptMode(target)) != 0 || ::fsync(fd) != 0) error = LastError();
     if (::close(fd) != 0 && error == 0) error = LastError();
     if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0) error = LastError();
     if (error != 0) {
@@ -192,6 +194,11 @@ bool ReadFileContents(const std::string& path, std::string& contents, FileProble
 }
 
 bool ReplaceFileContents(const std::string& path, std::string_view contents, std::string* problem) {
+    return ReplaceFileContents(path, std::span<const std::string_view>(&contents, 1), problem);
+}
+
+bool ReplaceFileContents(const std::string& path, std::span<const std::string_view> pieces,
+                         std::string* problem) {
     const std::optional<fs::path> target = WriteTarget(path, problem);
     if (!target) return false;
     struct stat info {};
@@ -202,7 +209,7 @@ bool ReplaceFileContents(const std::string& path, std::string_view contents, std
             return false;
         }
     }
-    const int error = WriteAndRename(*target, contents);
+    const int error = WriteAndRename(*target, pieces);
     if (error != 0) Tell(problem, SystemProblem("cannot write", path, error));
     return error == 0;
 }

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,10 @@ bool ReadFileContents(const std::string& path, std::string& contents,
 // (a folder, a pipe, a device) is refused. False (and the target untouched) on any failure, with
 // a message naming the file in `problem`.
 bool ReplaceFileContents(const std::string& path, std::string_view contents,
+                         std::string* problem = nullptr);
+// The same, of contents given in pieces written one after the other (a large file need not be
+// joined into one string first).
+bool ReplaceFileContents(const std::string& path, std::span<const std::string_view> pieces,
                          std::string* problem = nullptr);
 
 // The temporary files that ReplaceFileContents writes are named "." + the file's name +

@@ -1,6 +1,8 @@
 // Request handling of the simulated bridge firmware: identity, control, chip access, ADC stream.
 #include "sim/SimBridge.h"
 
+#include "sim/SimLog.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -69,7 +71,7 @@ bool SimBridge::Receive(const uint8_t* data, size_t length) {
     SyncChip();
     pending_ = Handle(request);
     SyncChip();
-    log_.push_back(SimFrame{std::move(request), 0});
+    AppendToLog(log_, SimFrame{std::move(request), 0});
     return true;
 }
 

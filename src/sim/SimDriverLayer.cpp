@@ -2,6 +2,7 @@
 #include "sim/SimDriverLayer.h"
 
 #include "link/LinkRecords.h"
+#include "sim/SimLog.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -55,7 +56,7 @@ DriverHandle SimDriverLayer::CreateFile(const std::string& path) {
 bool SimDriverLayer::DeviceIoControl(DriverHandle handle, uint32_t code, const uint8_t* in,
                                      size_t inLength, uint8_t* out, size_t outLength,
                                      uint32_t& returned) {
-    calls_.push_back(SimDriverCall{code, inLength, outLength});
+    AppendToLog(calls_, SimDriverCall{code, inLength, outLength});
     returned = 0;
     const auto open = handles_.find(handle);
     if (open == handles_.end()) return Fail(kDriverErrorInvalidHandle);

@@ -1,6 +1,8 @@
 // Line assembly, timed delivery and faults of the simulated bench instruments.
 #include "sim/SimLab.h"
 
+#include "sim/SimLog.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -15,7 +17,7 @@ std::vector<uint8_t> SimLabPeer::Take(const uint8_t* data, size_t length) {
         std::string line = std::move(input_);
         input_.clear();
         if (terminator_ == '\n' && !line.empty() && line.back() == '\r') line.pop_back();
-        log_.push_back(line);
+        AppendToLog(log_, line);
         Send(Answer(line));
     }
     return Due();

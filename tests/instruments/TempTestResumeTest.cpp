@@ -119,7 +119,7 @@ TEST(TempTestResume, RebuildAsksBeforeReplacingResultsTheJournalLacks) {
     TempResults stopped;
     stopped.Reset(2, 3);
     for (const size_t step : {1u, 2u}) {
-        stopped.Result(1, step) = CapturedAt(1, 1).Result;
+        stopped.SetResult(1, step, CapturedAt(1, 1).Result);
         stopped.SetMeasured(1, step, true);
     }
     ASSERT_TRUE(WriteTempAFile(t.bench.ProgramDir, stopped).Ok());

@@ -1,4 +1,6 @@
 // The temperature test's result files byte for byte, in any locale, and their fallbacks.
+#include "instruments/ResultFileLines.h"
+#include "instruments/RewritePacer.h"
 #include "instruments/TempResultFiles.h"
 #include "platform/Cp950Text.h"
 #include "platform/TextFile.h"
@@ -34,17 +36,17 @@ TempResults TwoRowsThreeSteps() {
     TempResults results;
     results.Reset(2, 3);
     for (size_t row = 1; row <= 2; ++row) {
-        results.SetPoint(row) = row == 1 ? -40.0 : -30.004;
-        results.HumiditySetPoint(row) = row == 1 ? 0.0 : 12.5;
+        results.SetSetPoints(row, row == 1 ? -40.0 : -30.004, row == 1 ? 0.0 : 12.5);
         for (size_t step = 1; step <= 3; ++step) {
             const double id = static_cast<double>(row * 10 + step);
-            results.Result(row, step) = {{id, 1.5, 0.25, 19.876, 3, 0.5, 17},
-                                         {id + 0.5, 2.5, 0.75, 10.004, 4, 1, 9}};
+            results.SetResult(
+                row, step,
+                {{id, 1.5, 0.25, 19.876, 3, 0.5, 17}, {id + 0.5, 2.5, 0.75, 10.004, 4, 1, 9}});
             results.SetMeasured(row, step, !Unmeasured(row, step));
         }
     }
-    results.Meter(1, 2, 0) = {1.5, "V"};
-    results.Meter(1, 2, 5) = {0.001, "伏"};
+    results.SetMeter(1, 2, 0, {1.5, "V"});
+    results.SetMeter(1, 2, 5, {0.001, "伏"});
     return results;
 }
 
@@ -203,12 +205,67 @@ TEST(TempResultFiles, ResultsRefuseCellsBeyondTheCountsInUse) {
     EXPECT_THROW(results.Result(3, 1), std::out_of_range);
     EXPECT_THROW(results.Result(1, 4), std::out_of_range);
     EXPECT_THROW(results.Meter(1, 1, kMeterChannels), std::out_of_range);
-    results.Result(1, 1).Temperature.Enob = 5;
-    results.Meter(1, 1, 5).Reading = 5;
+    EXPECT_THROW(results.SetMeter(1, 1, kMeterChannels, {}), std::out_of_range);
+    results.SetResult(1, 1, {{}, {0, 0, 0, 5, 0, 0, 0}});
+    results.SetMeter(1, 1, 5, {5, "V"});
     results.Reset(1, 1);
     EXPECT_EQ(results.Result(1, 1).Temperature.Enob, 0);
     EXPECT_EQ(results.Meter(1, 1, 5).Reading, 0);
     EXPECT_THROW(results.SetPoint(2), std::out_of_range);
+}
+
+// A run's kept lines are formatted again only for the steps that changed: after every kind of
+// change the kept texts are still byte for byte the texts made afresh.
+TEST(TempResultFiles, KeptLinesFollowEveryChange) {
+    TempResults results = TwoRowsThreeSteps();
+    ResultFileLines kept;
+    const std::function<void()> changes[] = {
+        [] {},
+        [&] {
+            results.SetResult(1, 3, {{7, 7, 7, 7, 7, 7, 7}, {8, 8, 8, 8, 8, 8, 8}});
+        },
+        [&] { results.SetMeasured(1, 1, false); },
+        [&] { results.SetMeasured(2, 2, true); },
+        [&] { results.SetSetPoints(2, 85.125, 40); },
+        [&] {
+            results.SetMeter(2, 3, 4, {-0.25, "A"});
+        },
+        [&] { results = TwoRowsThreeSteps(); },
+        [&] { results.Reset(3, 1); },
+        [&] {
+            results.SetResult(3, 1, {{1, 2, 3, 4, 5, 6, 7}, {}});
+        },
+    };
+    for (size_t change = 0; change < std::size(changes); ++change) {
+        changes[change]();
+        for (const bool alternate : {false, true})
+            EXPECT_EQ(Joined(kept.BPieces(results, alternate)), TempBFileText(results, alternate))
+                << "change " << change << (alternate ? ", alternate" : "");
+        EXPECT_EQ(Joined(kept.MeterPieces(results)), MeterFileText(results))
+            << "change " << change;
+    }
+}
+
+// A small run rewrites after every attempt; a large one only while the rewrites stay within
+// their share of the run's time, the next one expected to cost what the last did.
+TEST(TempResultFiles, RewritesOfALargeRunKeepToTheirShare) {
+    const struct {
+        size_t steps;
+        std::vector<double> costs; // of the rewrites before, in ms
+        double elapsedMs;
+        bool due;
+    } cases[] = {
+        {kAlwaysRewriteSteps, {50, 50}, 100, true},    {kAlwaysRewriteSteps + 1, {}, 0, true},
+        {kAlwaysRewriteSteps + 1, {1}, 199, false},    {kAlwaysRewriteSteps + 1, {1}, 200, true},
+        {kAlwaysRewriteSteps + 1, {1, 3}, 699, false}, {kAlwaysRewriteSteps + 1, {1, 3}, 700, true},
+    };
+    for (const auto& c : cases) {
+        RewritePacer pacer;
+        pacer.Start(c.steps, 1000);
+        for (const double cost : c.costs) pacer.Rewrote(cost);
+        EXPECT_EQ(pacer.Due(1000 + c.elapsedMs), c.due)
+            << c.steps << " steps, " << c.costs.size() << " rewrites, " << c.elapsedMs << " ms";
+    }
 }
 
 // A file the user keeps read-only, or a folder under the file's name, sends the text to the

@@ -3,6 +3,7 @@
 #include "SimTestHelpers.h"
 #include "sim/SimDriverLayer.h"
 #include "sim/SimHidLayer.h"
+#include "sim/SimLog.h"
 #include "sim/SimSerialLine.h"
 #include "sim/SimWorld.h"
 
@@ -173,6 +174,17 @@ TEST(SimWorld, TracesBridgeFramesAndInstrumentLines) {
             EXPECT_NE(out.str().find(line), std::string::npos) << c.Name << ": " << line << "\n"
                                                                << out.str();
     }
+}
+
+// A rehearsal of a long run keeps the devices' logs bounded, and the newest entries whole.
+TEST(SimLog, KeepsTheNewestEntriesWithinABound) {
+    std::vector<size_t> log;
+    const size_t appended = 5 * kSimLogKept + 3;
+    for (size_t i = 0; i < appended; ++i) AppendToLog(log, i);
+    EXPECT_GE(log.size(), kSimLogKept);
+    EXPECT_LE(log.size(), 2 * kSimLogKept);
+    EXPECT_EQ(log.back(), appended - 1);
+    EXPECT_EQ(log.front() + log.size(), appended) << "no entry lost in between";
 }
 
 } // namespace
