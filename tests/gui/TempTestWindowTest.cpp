@@ -22,6 +22,7 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
 #include <string>
 #include <vector>
@@ -304,6 +305,20 @@ TEST_F(TempTestWindowTest, ClosingTheMainWindowDuringASoakFinishesTheRunFirst) {
         QCoreApplication::processEvents();
         EXPECT_FALSE(main->isVisible());
     }
+}
+
+// A burst of signals while no events are handled neither blocks the handler on a full pipe nor
+// changes errno under the code it interrupted; the window then closes.
+TEST_F(TempTestWindowTest, SignalBurstKeepsErrnoAndNeverBlocks) {
+    TermSignal term(*main);
+    main->show();
+    for (int i = 0; i < 100'000; ++i) {
+        errno = ERANGE;
+        std::raise(SIGTERM);
+        ASSERT_EQ(errno, ERANGE) << "signal " << i;
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(main->isVisible());
 }
 
 } // namespace

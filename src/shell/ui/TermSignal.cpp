@@ -4,7 +4,9 @@
 #include <QSocketNotifier>
 #include <QWidget>
 
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -13,15 +15,20 @@ namespace {
 
 int gSignalFds[2] = {-1, -1};
 
+// Only async-signal-safe calls; the interrupted code's errno is given back, and a full pipe (a
+// close already pending) drops the byte instead of blocking the handler.
 void OnSignal(int) {
+    const int savedErrno = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(gSignalFds[0], &byte, 1);
+    errno = savedErrno;
 }
 
 } // namespace
 
 TermSignal::TermSignal(QWidget& window) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalFds) != 0) return;
+    ::fcntl(gSignalFds[0], F_SETFL, ::fcntl(gSignalFds[0], F_GETFL) | O_NONBLOCK);
     notifier_ = new QSocketNotifier(gSignalFds[1], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [&window] {
         char byte = 0;
