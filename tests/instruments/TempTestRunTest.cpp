@@ -1,7 +1,9 @@
 // Whole temperature test runs on the simulated lab and clock: rows, soak, steps, stop, files.
 #include "TempRunBench.h"
 
+#include "instruments/RewritePacer.h"
 #include "instruments/RunJournal.h"
+#include "instruments/TempResultFiles.h"
 #include "instruments/TempRunLimits.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -74,6 +77,35 @@ TEST(TempTestRun, BeginMeasuresEveryRowAndStepAndLeavesTheFiles) {
     EXPECT_EQ(t.world.Bridge.Registers[4], 0x03) << "the last step's register value";
     EXPECT_FALSE(t.test.Running());
     EXPECT_EQ(t.status.Panels[1], "") << "the position line is cleared";
+}
+
+// A plan too large to rewrite its B file after every attempt: at the end of the first row and at
+// the end of the run the file holds exactly what the results hold.
+TEST(TempTestRun, LargePlanFilesHoldTheResultsAtEveryRowEnd) {
+    RunBench t;
+    constexpr size_t kSteps = kAlwaysRewriteSteps / 2 + 1;
+    t.plan.Settings.StepRows = std::to_string(kSteps);
+    t.plan.SetStepRows(t.bench.Instruments.FlukeSteps, t.bench.Instruments.PowerSteps);
+    for (size_t step = 1; step <= kSteps; ++step) {
+        t.plan.RegChg.Cell(1, step) = std::to_string(step % 10);
+        t.plan.RegChg.Cell(kDelayColumn, step) = "0";
+        t.plan.RegChg.Cell(kAcmColumn, step) = "2.4";
+    }
+    const auto bFile = [&] {
+        std::ifstream in(t.dir / "QnTEMPB.CSV", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    bool rowBoundarySeen = false;
+    t.test.ProgressChanged = [&](const TempTestProgress& p) {
+        if (rowBoundarySeen || p.Row != 2 || p.Step != 1) return;
+        rowBoundarySeen = true;
+        EXPECT_TRUE(t.test.Results().Measured(1, kSteps));
+        EXPECT_EQ(bFile(), TempBFileText(t.test.Results(), false)) << "after row 1";
+    };
+    t.test.TBegin();
+    ASSERT_TRUE(rowBoundarySeen);
+    EXPECT_TRUE(t.test.Completed());
+    EXPECT_EQ(bFile(), TempBFileText(t.test.Results(), false)) << "at the end";
 }
 
 // However a run is stopped, it leaves the bench as its options say and its journal ended; the
