@@ -130,6 +130,13 @@ std::optional<double> VoltsPerCount(const AnalysisInputs& inputs) {
 
 AnalysisStatus ComputeCaptureStatistics(AnalysisStore& store, const AnalysisInputs& inputs) {
     const size_t n = StoredCount(store);
+    // A capture that brought no sample has no figures: the panels stay empty instead of showing
+    // the bits and the one-count spread of a noise that was never measured.
+    if (n == 0) {
+        store.Panels = {};
+        store.Figures = {};
+        return {};
+    }
     FillDifferences(store, n);
     Spread spread;
     spread.Mean = store.SampleSum;
@@ -139,7 +146,7 @@ AnalysisStatus ComputeCaptureStatistics(AnalysisStore& store, const AnalysisInpu
         const double deviation = store.Cells[i].Value * factor - spread.Mean;
         squares += deviation * deviation;
     }
-    spread.Sigma = n == 0 ? 0 : std::sqrt(squares / double(n));
+    spread.Sigma = std::sqrt(squares / double(n));
     FindExtremes(store, n, spread);
     return Publish(store, inputs, spread, store.Temperature);
 }

@@ -56,6 +56,21 @@ TEST(NoiseStatistics, PanelTextsDifferencesAndChangeSums) {
     EXPECT_EQ(store.ADCChange[48], 0);
 }
 
+// A capture that brought no sample (the ADC off, a time-out) shows no figures: never the full
+// bits and one-count spread of a noise that was not measured, even after an earlier capture.
+TEST(NoiseStatistics, NoSampleNoFigures) {
+    AnalysisStore store = Captured(64, 1, [](int32_t i) { return i; });
+    ASSERT_TRUE(ComputeCaptureStatistics(store, {1, 23, "2.4", 1}).Ok);
+    store.ClearSamples(4096);
+    store.CloseCapture();
+    ASSERT_TRUE(ComputeCaptureStatistics(store, {1, 23, "2.4", 1}).Ok);
+    EXPECT_EQ(store.Panels.Enob, "");
+    EXPECT_EQ(store.Panels.VppNoise, "");
+    EXPECT_EQ(store.Panels.Average, "");
+    EXPECT_EQ(store.Figures.Enob, 0);
+    EXPECT_EQ(store.Figures.VppNV, 0);
+}
+
 TEST(NoiseStatistics, BadReferenceTextStopsAfterEnobPanel) {
     AnalysisStore store = Captured(16, 1, [](int32_t i) { return i; });
     store.Figures.Enob = 7;
