@@ -13,8 +13,9 @@ every example runs there. Which blocks are examples:
   error together, compared line by line. A line "…" stands for any number of lines; when the
   block ends with "…" the command is stopped once every line before it has come. The folder
   path the program prints shows as "/path/to", and times of day (12:34:56.789) are not compared.
-  A command must exit with status 1 when its lines hold a message "qn740xtest: …", else with 0
-  (a stopped command is not judged); one with no lines that does not run the program is only run.
+  A command must exit with status 2 when its lines hold the usage hint "Try 'qn740xtest --help'.",
+  with status 1 when they hold a message "qn740xtest: …", else with 0 (a stopped command is not
+  judged); one with no lines that does not run the program is only run.
 - A fenced block whose lines all start with "qn740xtest --" is a synopsis: every option it names
   must be in the "--help" of its form.
 
@@ -177,6 +178,8 @@ def check_session(number, setup, block, program, scratch):
         if PROGRAM not in command and not expected:
             continue
         wanted = 1 if any(e.startswith(PROGRAM + ": ") for e in expected) else 0
+        if f"Try '{PROGRAM} --help'." in expected:
+            wanted = 2
         good = matches(expected, lines, complete=status is not None)
         if status is not None and status != wanted:
             good = False

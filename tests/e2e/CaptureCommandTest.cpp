@@ -164,4 +164,55 @@ TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
     }
 }
 
+// Without a display and without touching a device: a usage error exits 2 with its message and
+// the hint, --version exits 0, and the window form without a display exits 1 and says why.
+TEST(CommandLine, UsageErrorsVersionAndNoDisplay) {
+    const struct {
+        QStringList args;
+        int exit;
+        const char* errStart; // the first line of standard error starts so
+        const char* out;      // standard output contains this
+    } cases[] = {
+        {{"--bogus"}, 2, "qn740xtest: unknown option \"--bogus\"", ""},
+        {{"--temprature-run", "plan.txt"}, 2, "qn740xtest: unknown option", ""},
+        {{"--csv", "out.csv"}, 2, "qn740xtest: --csv needs --capture or --noise-table", ""},
+        {{"--capture", "abc", "--csv", "o.csv", "--simulate"},
+         2,
+         "qn740xtest: --capture takes",
+         ""},
+        {{"--noise-table", "--scale", "20", "--csv", "t.csv"}, 2, "qn740xtest: Unknown option", ""},
+        {{"--temperature-run"}, 2, "qn740xtest: Missing value", ""},
+        {{"--temperature-run", "p.txt", "--resume", "--rebuild"}, 2, "qn740xtest: --rebuild", ""},
+        {{"--version"}, 0, nullptr, "qn740xtest 1.3 (revision "},
+        {{"--help"}, 0, nullptr, "Exit status:"},
+        {{"--simulate"}, 1, "qn740xtest: no display found", ""},
+    };
+    QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        headless.remove(name);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        QTemporaryDir folder;
+        QProcess process;
+        process.setProcessEnvironment(headless);
+        process.setWorkingDirectory(folder.path());
+        process.start(QStringLiteral(QN_PROGRAM), c.args);
+        ASSERT_TRUE(process.waitForFinished(30'000)) << "still running";
+        const QString out = process.readAllStandardOutput(), err = process.readAllStandardError();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), c.exit) << err.toStdString();
+        EXPECT_TRUE(out.contains(c.out)) << out.toStdString();
+        if (c.errStart == nullptr) {
+            EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+            continue;
+        }
+        const QStringList lines = err.split('\n', Qt::SkipEmptyParts);
+        ASSERT_FALSE(lines.isEmpty());
+        EXPECT_TRUE(lines[0].startsWith(c.errStart)) << err.toStdString();
+        if (c.exit == 2) {
+            EXPECT_EQ(lines.value(1), "Try 'qn740xtest --help'.");
+        }
+    }
+}
+
 } // namespace

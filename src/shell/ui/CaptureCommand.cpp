@@ -1,6 +1,7 @@
 // The capture command: options, the bench without windows, the capture, the data file and the
 // figures on standard output.
 #include "shell/ui/CaptureCommand.h"
+#include "shell/CommandLine.h"
 
 #include "analysis/AdcCapture.h"
 #include "analysis/AdcGain.h"
@@ -148,15 +149,6 @@ int Run(const CaptureRequest& request) {
 
 } // namespace
 
-bool WantsCaptureCommand(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--capture" || arg.starts_with("--capture=") || arg == "--help" || arg == "-h")
-            return true;
-    }
-    return false;
-}
-
 int RunCaptureCommand() {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -173,18 +165,19 @@ int RunCaptureCommand() {
         {"csv", "Data file to write.", "FILE"},
         {"simulate", "Use the simulated bench instead of the USB bridge."},
     });
-    if (!parser.parse(QCoreApplication::arguments())) return Fail(parser.errorText().toStdString());
+    if (!parser.parse(QCoreApplication::arguments()))
+        return UsageError(parser.errorText().toStdString());
     if (parser.isSet("help")) {
         parser.setApplicationDescription(parser.applicationDescription() + "\n" +
                                          FilesLine(ResolveProgramDir()));
         parser.showHelp(0);
     }
     if (!parser.positionalArguments().isEmpty())
-        return Fail("unexpected argument " +
-                    ShownValue(parser.positionalArguments().first().toStdString()));
+        return UsageError("unexpected argument " +
+                          ShownValue(parser.positionalArguments().first().toStdString()));
     std::string error;
     const std::optional<CaptureRequest> request = Parse(parser, error);
-    if (!request) return Fail(error);
+    if (!request) return UsageError(error);
     return Run(*request);
 }
 

@@ -4,11 +4,9 @@
 
 namespace qn {
 
-// True when the command line asks for the capture (or its help) rather than the windows.
-bool WantsCaptureCommand(int argc, char** argv);
-
 // Runs the capture command on the arguments of the running QCoreApplication and gives the
-// process's exit code: 0 after a complete capture, 1 with a one-line message on stderr.
+// process's exit code: 0 after a complete capture, 1 with a one-line message on stderr;
+// 2 on a usage error.
 int RunCaptureCommand();
 
 } // namespace qn

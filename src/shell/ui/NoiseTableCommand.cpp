@@ -1,6 +1,7 @@
 // The noise table command: options, the bench without windows, the sweep with a progress line
 // per point, and the CSV file.
 #include "shell/ui/NoiseTableCommand.h"
+#include "shell/CommandLine.h"
 
 #include "platform/ShownValue.h"
 #include "platform/TextFile.h"
@@ -102,12 +103,6 @@ int Run(const NoiseTableOrder& order) {
 
 } // namespace
 
-bool WantsNoiseTableCommand(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::string(argv[i]) == "--noise-table") return true;
-    return false;
-}
-
 int RunNoiseTableCommand() {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -125,14 +120,15 @@ int RunNoiseTableCommand() {
         {"csv", "Noise table file to write.", "FILE"},
         {"simulate", "Use the simulated bench instead of the USB bridge."},
     });
-    if (!parser.parse(QCoreApplication::arguments())) return Fail(parser.errorText().toStdString());
+    if (!parser.parse(QCoreApplication::arguments()))
+        return UsageError(parser.errorText().toStdString());
     if (parser.isSet("help")) parser.showHelp(0);
     if (!parser.positionalArguments().isEmpty())
-        return Fail("unexpected argument " +
-                    ShownValue(parser.positionalArguments().first().toStdString()));
+        return UsageError("unexpected argument " +
+                          ShownValue(parser.positionalArguments().first().toStdString()));
     std::string error;
     const std::optional<NoiseTableOrder> order = Parse(parser, error);
-    if (!order) return Fail(error);
+    if (!order) return UsageError(error);
     return Run(*order);
 }
 

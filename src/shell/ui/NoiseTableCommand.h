@@ -4,11 +4,9 @@
 
 namespace qn {
 
-// True when the command line asks for the noise table rather than the windows.
-bool WantsNoiseTableCommand(int argc, char** argv);
-
 // Runs the sweep on the arguments of the running QCoreApplication and gives the process's exit
-// code: 0 after a complete table, 1 with a one-line message on stderr.
+// code: 0 after a complete table, 1 with a one-line message on stderr;
+// 2 on a usage error.
 int RunNoiseTableCommand();
 
 } // namespace qn

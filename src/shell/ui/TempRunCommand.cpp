@@ -1,6 +1,7 @@
 // The temperature run command: options, the plan file, the instruments on the plan's ports, the
 // run with its progress lines, and a stop on SIGTERM or SIGINT that leaves the bench safe.
 #include "shell/ui/TempRunCommand.h"
+#include "shell/CommandLine.h"
 
 #include "analysis/FixedText.h"
 #include "instruments/RunJournal.h"
@@ -222,14 +223,6 @@ int Run(const TempRunOrder& order) {
 
 } // namespace
 
-bool WantsTempRunCommand(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--temperature-run" || arg.starts_with("--temperature-run=")) return true;
-    }
-    return false;
-}
-
 int RunTempRunCommand() {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -245,21 +238,21 @@ int RunTempRunCommand() {
         {"simulate", "Use the simulated bench and lab instead of the USB bridge and ports."},
     });
     if (!parser.parse(QCoreApplication::arguments()))
-        return CommandFailed(parser.errorText().toStdString());
+        return UsageError(parser.errorText().toStdString());
     // "--temperature-run --rebuild" needs no plan: the journal holds the run's own.
     const bool rebuild = parser.isSet("rebuild") || parser.value("temperature-run") == "--rebuild";
     // "--temperature-run --help" asks for this help, not for a plan named "--help".
     if (parser.isSet("help") || (!rebuild && parser.value("temperature-run").startsWith("-")))
         parser.showHelp(0);
     if (!parser.positionalArguments().isEmpty())
-        return CommandFailed("unexpected argument " +
-                             parser.positionalArguments().first().toStdString());
+        return UsageError("unexpected argument " +
+                          parser.positionalArguments().first().toStdString());
     if (rebuild && parser.isSet("resume"))
-        return CommandFailed("--rebuild and --resume exclude each other");
+        return UsageError("--rebuild and --resume exclude each other");
     if (rebuild) return RunRebuildCommand(ResolveProgramDir().Path.toStdString());
     const TempRunOrder order{parser.value("temperature-run").toStdString(), parser.isSet("resume"),
                              parser.isSet("simulate")};
-    if (order.Plan.empty()) return CommandFailed("--temperature-run takes a plan file");
+    if (order.Plan.empty()) return UsageError("--temperature-run takes a plan file");
     return Run(order);
 }
 

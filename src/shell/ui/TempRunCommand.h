@@ -5,12 +5,10 @@
 
 namespace qn {
 
-// True when the command line asks for the temperature run rather than the windows.
-bool WantsTempRunCommand(int argc, char** argv);
-
 // Runs the command on the arguments of the running QCoreApplication and gives the process's exit
 // code: 0 when every row and step was measured; 1 with a message on stderr when the plan, the
-// bridge or an instrument failed, the run did not go through or SIGTERM/SIGINT ended it.
+// bridge or an instrument failed, the run did not go through or SIGTERM/SIGINT ended it;
+// 2 on a usage error.
 int RunTempRunCommand();
 
 } // namespace qn

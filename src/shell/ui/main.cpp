@@ -3,6 +3,7 @@
 #include "instruments/TempResultFiles.h"
 #include "platform/SystemClock.h"
 #include "platform/TextFile.h"
+#include "shell/CommandLine.h"
 #include "shell/ui/CaptureCommand.h"
 #include "shell/ui/NoiseTableCommand.h"
 #include "shell/ui/Program.h"
@@ -15,7 +16,11 @@
 #include <QFileInfo>
 #include <QLabel>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -29,24 +34,32 @@ void RemoveLeftovers() {
 
 } // namespace
 
+// The forms without windows get a QCoreApplication: a QApplication would need a display (and
+// would end the process without one). Their scripts learn of a mistyped option at once.
 int main(int argc, char** argv) {
-    // The capture runs from scripts and lab automation, often where no display exists. A
-    // QApplication would need one (and would end the process without it), so argv is scanned
-    // before any application object exists and the capture gets a QCoreApplication.
-    if (qn::WantsNoiseTableCommand(argc, argv)) {
-        QCoreApplication app(argc, argv);
-        RemoveLeftovers();
-        return qn::RunNoiseTableCommand();
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const qn::ProgramForm form = qn::FormOf(args);
+    if (form == qn::ProgramForm::Version) {
+        std::printf("%s\n", qn::VersionText().c_str());
+        return qn::kExitDone;
     }
-    if (qn::WantsTempRunCommand(argc, argv)) {
+    if (form != qn::ProgramForm::Window) {
         QCoreApplication app(argc, argv);
+        if (form == qn::ProgramForm::Help) {
+            std::printf("%s\n%s\n", qn::HelpText().data(),
+                        qn::FilesLine(qn::ResolveProgramDir()).toStdString().c_str());
+            return qn::kExitDone;
+        }
         RemoveLeftovers();
-        return qn::RunTempRunCommand();
-    }
-    if (qn::WantsCaptureCommand(argc, argv)) {
-        QCoreApplication app(argc, argv);
-        RemoveLeftovers();
+        if (form == qn::ProgramForm::NoiseTable) return qn::RunNoiseTableCommand();
+        if (form == qn::ProgramForm::TempRun) return qn::RunTempRunCommand();
         return qn::RunCaptureCommand();
+    }
+    if (const auto problem = qn::WindowFormProblem(args)) return qn::UsageError(*problem);
+    if (!qn::DisplayNamed(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
+                          std::getenv("QT_QPA_PLATFORM"))) {
+        std::fprintf(stderr, "qn740xtest: %s\n", qn::NoDisplayText().c_str());
+        return qn::kExitFailed;
     }
     QApplication app(argc, argv);
     RemoveLeftovers();
