@@ -264,8 +264,11 @@ bool TakeRecord(std::string_view payload, RunJournalContents& c) {
         return true;
     }
     if (kind != kEndKind) return false;
-    c.Completed = r.Flag();
-    return c.Ended = r.Whole();
+    // A damaged end record says nothing: not even whether the run went through.
+    const bool completed = r.Flag();
+    if (!r.Whole()) return false;
+    c.Completed = completed;
+    return c.Ended = true;
 }
 
 // Whether a record starts a run (whatever else it holds).

@@ -5,6 +5,7 @@
 #include "platform/TextFile.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cmath>
 #include <cstdio>
@@ -56,6 +57,15 @@ std::string Flipped(std::string text, size_t at) {
     return text;
 }
 
+// A record of `payload` with its checksum in front, as the journal writes one.
+std::string Checksummed(const std::string& payload) {
+    const auto crc = crc32(0L, reinterpret_cast<const Bytef*>(payload.data()),
+                           static_cast<uInt>(payload.size()));
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%08lX\t", static_cast<unsigned long>(crc));
+    return hex + payload + "\n";
+}
+
 // Every LF of `text` as `lineEnd`.
 std::string WithLineEnds(const std::string& text, const std::string& lineEnd) {
     std::string out;
@@ -98,6 +108,8 @@ TEST(RunJournal, IntactRecordsAreKeptAndDamageIsNamed) {
         {"CR line ends", WithLineEnds(whole + end, "\r"), 2, false, ""},
         {"empty lines", WithLineEnds(whole, "\n\n"), 2, true, ""},
         {"record after the end", whole + end + first, 2, false, "Run journal line 5 is damaged"},
+        {"end record with a field too many", whole + Checksummed("END\t1\t1"), 2, true,
+         "Run journal line 4 is damaged"},
         {"a second run follows", plan + first + plan + second, 1, false,
          "Run journal line 3 starts another run: it and the lines after it were left out"},
     };
@@ -106,6 +118,7 @@ TEST(RunJournal, IntactRecordsAreKeptAndDamageIsNamed) {
         const RunJournalContents read = ParseRunJournal(c.text);
         ASSERT_EQ(read.Attempts.size(), c.attempts);
         EXPECT_EQ(read.Unfinished(), c.unfinished);
+        EXPECT_TRUE(read.Ended || !read.Completed) << "complete only with a whole end record";
         const std::string damage = DamageText(read);
         if (*c.damage == '\0') {
             EXPECT_EQ(damage, "");
