@@ -82,7 +82,16 @@ def setup_rebuild_conflict(folder):
         file.write(b"\r\n".join(lines))
 
 
-SETUPS = {"plan": setup_plan, "rebuild-conflict": setup_rebuild_conflict}
+def setup_figures_vary(folder):
+    """Nothing to prepare: the session's figures (numbers with decimals) are compared by place
+    only. A capture above what the simulated bridge carries, or on a busy machine, loses records
+    as a real board does, so its figures differ a little from run to run."""
+    del folder
+
+
+SETUPS = {"plan": setup_plan, "rebuild-conflict": setup_rebuild_conflict,
+          "figures-vary": setup_figures_vary}
+DECIMAL = re.compile(r"-?\d+\.\d+")
 
 
 def environment():
@@ -122,12 +131,16 @@ def sessions(block):
     return result
 
 
-def same_line(expected, actual):
-    """Equal, but for the times of day (bus trace lines), which differ at every run."""
-    return TIME_OF_DAY.sub("T", expected) == TIME_OF_DAY.sub("T", actual)
+def same_line(expected, actual, loose):
+    """Equal, but for the times of day (bus trace lines), which differ at every run, and with
+    `loose` for the figures."""
+    expected, actual = TIME_OF_DAY.sub("T", expected), TIME_OF_DAY.sub("T", actual)
+    if loose:
+        expected, actual = DECIMAL.sub("N", expected), DECIMAL.sub("N", actual)
+    return expected == actual
 
 
-def matches(expected, actual, complete):
+def matches(expected, actual, complete, loose=False):
     """Whether `actual` is what `expected` shows; "…" takes any lines. With `complete` false
     the output may still be going on: true once every line has come."""
     def at(e, a):
@@ -135,7 +148,8 @@ def matches(expected, actual, complete):
             return a == len(actual) or not complete
         if expected[e] == ELLIPSIS:
             return any(at(e + 1, k) for k in range(a, len(actual) + 1))
-        return a < len(actual) and same_line(expected[e], actual[a]) and at(e + 1, a + 1)
+        return (a < len(actual) and same_line(expected[e], actual[a], loose) and
+                at(e + 1, a + 1))
     return at(0, 0)
 
 
@@ -180,7 +194,8 @@ def check_session(number, setup, block, program, scratch):
         wanted = 1 if any(e.startswith(PROGRAM + ": ") for e in expected) else 0
         if f"Try '{PROGRAM} --help'." in expected:
             wanted = 2
-        good = matches(expected, lines, complete=status is not None)
+        good = matches(expected, lines, complete=status is not None,
+                       loose=setup == "figures-vary")
         if status is not None and status != wanted:
             good = False
         print(f"{'ok  ' if good else 'FAIL'} line {number}: $ {command}")
