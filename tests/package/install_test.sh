@@ -26,8 +26,14 @@ step "installing $deb"
 apt-get install -y -q "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; fail "apt-get install"; }
 installed=(/usr/bin/qn740xtest /usr/share/qn740xtest/INCLUDE/QnSel.INC
            /usr/lib/udev/rules.d/70-qn740xtest.rules /usr/share/applications/qn740xtest.desktop
-           /usr/share/icons/hicolor/scalable/apps/qn740xtest.svg)
+           /usr/share/icons/hicolor/scalable/apps/qn740xtest.svg
+           /usr/share/man/man1/qn740xtest.1.gz /usr/share/bash-completion/completions/qn740xtest
+           /usr/share/doc/qn740xtest/copyright /usr/share/doc/qn740xtest/changelog.gz)
 for f in "${installed[@]}"; do [ -f "$f" ] || fail "$f is not installed"; done
+zcat /usr/share/man/man1/qn740xtest.1.gz | grep -q -- '--temperature-run' ||
+  fail "the manual page does not name the forms"
+bash -c 'source /usr/share/bash-completion/completions/qn740xtest && complete -p qn740xtest' \
+  >/dev/null || fail "the bash completion does not complete qn740xtest"
 
 # A normal user when one can be made, else this user with a temporary home.
 as=()
