@@ -13,14 +13,6 @@ namespace qn::test {
 namespace {
 
 // Runs the test's message handler every time the capture lets window messages through.
-class ScriptedPump final : public EventPump {
-  public:
-    void Pump() override {
-        if (Message) Message();
-    }
-    std::function<void()> Message;
-};
-
 class CaptureTest : public ::testing::Test {
   protected:
     CaptureTest() {

@@ -1,6 +1,7 @@
 // The three instruments selected as the setup dialog does, through the real serial lines, on the
 // pseudo-terminals qn-simlab serves, until they vanish.
 #include "ScriptedPrompt.h"
+#include "TestDoubles.h"
 #include "instruments/BenchInstruments.h"
 #include "platform/QtSerialLine.h"
 #include "platform/SystemClock.h"
@@ -16,14 +17,6 @@
 
 namespace qn::test {
 namespace {
-
-class PanelLog final : public StatusBar {
-  public:
-    void SetPanelText(int panel, const std::string& text) override {
-        Panels.at(static_cast<size_t>(panel)) = text;
-    }
-    std::array<std::string, 3> Panels;
-};
 
 // qn-simlab serving the lab on pseudo-terminals in a folder of its own.
 struct PtyLab {
@@ -52,7 +45,7 @@ struct PtyLab {
 
 TEST(InstrumentSelect, EachInstrumentIsIdentifiedOnItsPortUntilThePortsVanish) {
     PtyLab lab;
-    PanelLog status;
+    RecordingStatus status;
     ScriptedPrompt ask;
     BenchInstruments bench(lab.ports, lab.clock, status, ask);
     const struct {
@@ -105,7 +98,7 @@ TEST(InstrumentSelect, AWrongInstrumentIsRefusedAndItsPortClosed) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Fault);
         PtyLab lab(c.Fault);
-        PanelLog status;
+        RecordingStatus status;
         ScriptedPrompt ask;
         BenchInstruments bench(lab.ports, lab.clock, status, ask);
         bench.Select(c.Kind, c.Index);

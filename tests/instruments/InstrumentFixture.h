@@ -33,7 +33,7 @@ class InstrumentTest : public ::testing::Test {
 
     SimClock clock;
     ScriptedPorts lines{clock};
-    StatusLog status;
+    RecordingStatus status;
     ScriptedPrompt ask;
     BenchInstruments bench{lines, clock, status, ask};
     InstrumentPorts& ports = bench.Ports;

@@ -2,6 +2,7 @@
 // and a status bar that keeps every text it was given.
 #pragma once
 
+#include "TestDoubles.h"
 #include "host/SerialLine.h"
 #include "host/StatusBar.h"
 #include "sim/SimClock.h"
@@ -148,19 +149,5 @@ inline bool ScriptedLine::Open(const std::string& portName) {
     device_ = device;
     return true;
 }
-
-class StatusLog final : public StatusBar {
-  public:
-    void SetPanelText(int panel, const std::string& text) override {
-        Texts.emplace_back(panel, text);
-    }
-    // The last text of `panel`; empty when it was never written.
-    std::string Last(int panel) const {
-        for (auto it = Texts.rbegin(); it != Texts.rend(); ++it)
-            if (it->first == panel) return it->second;
-        return {};
-    }
-    std::vector<std::pair<int, std::string>> Texts;
-};
 
 } // namespace qn::test

@@ -19,14 +19,6 @@ namespace qn::test {
 
 namespace fs = std::filesystem;
 
-class ScriptedPump final : public EventPump {
-  public:
-    void Pump() override {
-        if (Message) Message();
-    }
-    std::function<void()> Message;
-};
-
 // The bench's clock: the simulated one, moved on by TickMs at every reading of the steady time,
 // as a real clock moves between two readings.
 class TickingClock final : public Clock {

@@ -1,6 +1,7 @@
 // The one-exchange rule and the waits on the steady clock, without windows.
 #include "link/ExchangeGuard.h"
 #include "ScriptedPrompt.h"
+#include "TestDoubles.h"
 #include "sim/SimClock.h"
 
 #include <gtest/gtest.h>
@@ -13,13 +14,12 @@ namespace qn::test {
 namespace {
 
 // Window messages scripted by the test: each pump delivers the one waiting, if any.
-class ScriptedPump final : public EventPump {
-  public:
-    void Pump() override {
-        if (Message) std::exchange(Message, nullptr)();
-    }
-    std::function<void()> Message;
-};
+// A pump whose message runs at the next pump only.
+ScriptedPump OneShot() {
+    ScriptedPump pump;
+    pump.Once = true;
+    return pump;
+}
 
 class BusyLog final : public PanelRefresh {
   public:
@@ -38,7 +38,7 @@ class ExchangeGuardTest : public ::testing::Test {
     }
 
     SimClock clock;
-    ScriptedPump windows;
+    ScriptedPump windows = OneShot();
     BusyLog panels;
     ExchangeGuard guard{clock, windows, panels};
 };

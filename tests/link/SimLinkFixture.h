@@ -1,6 +1,7 @@
 // A bench on simulated hardware for link tests: one bridge, both transports, a serial peer.
 #pragma once
 
+#include "TestDoubles.h"
 #include "shell/Bench.h"
 #include "sim/SimBridge.h"
 #include "sim/SimClock.h"
@@ -16,14 +17,6 @@
 #include <vector>
 
 namespace qn::test {
-
-class RecordingStatus final : public StatusBar {
-  public:
-    void SetPanelText(int panel, const std::string& text) override {
-        Panels.at(static_cast<size_t>(panel)) = text;
-    }
-    std::array<std::string, 3> Panels;
-};
 
 class CountingPanels final : public PanelRefresh {
   public:

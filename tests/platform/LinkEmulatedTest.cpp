@@ -1,5 +1,6 @@
 // The device link end to end on the real hidapi and libusb code, against emulated bridges whose
 // device side is the simulated bridge: scan, refusals, chip traffic, streaming, pulled cables.
+#include "TestDoubles.h"
 #include "platform/HidapiLayer.h"
 #include "platform/LibusbDriverLayer.h"
 #include "platform/QtSerialLine.h"
@@ -25,14 +26,6 @@ namespace {
 using emulated::EmulatedBulkBridge;
 using emulated::EmulatedHidBridge;
 
-class LastStatus final : public StatusBar {
-  public:
-    void SetPanelText(int panel, const std::string& text) override {
-        if (panel == 0) Panel0 = text;
-    }
-    std::string Panel0;
-};
-
 class LinkEmulatedTest : public ::testing::Test {
   protected:
     SimClock clock;
@@ -43,7 +36,7 @@ class LinkEmulatedTest : public ::testing::Test {
     SimSerialPortFactory serialPorts;
     NullEventPump pump;
     PromptRelay prompt;
-    LastStatus status;
+    test::RecordingStatus status;
     PanelRefresh panels;
     FixedChipInfo chipInfo{"QN7401", 2, 3};
     Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "", ""};
@@ -69,7 +62,7 @@ TEST_F(LinkEmulatedTest, HidBridgeFoundPastAnotherReleaseAndWorks) {
     EmulatedHidBridge other(otherSim, 0x0728);
     EmulatedHidBridge bridge(sim);
     bench.Centre.USBConnect();
-    ASSERT_EQ(status.Panel0, "USB On Line");
+    ASSERT_EQ(status.Panels[0], "USB On Line");
     EXPECT_EQ(bench.Usb.TransportKind, TransportKindValue::Hid);
     EXPECT_EQ(bench.Usb.InputReportLength(), 65);
     EXPECT_EQ(other.ReportsSeen(), 0) << "the other release is never spoken to";
@@ -82,7 +75,7 @@ TEST_F(LinkEmulatedTest, BulkBridgeFoundPastProduct1005AndWorks) {
     EmulatedBulkBridge refused(refusedSim, 0x1005);
     EmulatedBulkBridge bridge(sim, 0x100A);
     bench.Centre.USBConnect();
-    ASSERT_EQ(status.Panel0, "USB On Line");
+    ASSERT_EQ(status.Panels[0], "USB On Line");
     EXPECT_EQ(bench.Stnd.Usb.Path, "\\\\.\\Qnusb-1");
     EXPECT_EQ(bench.Stnd.Usb.ProductId(), 0x100A);
     EXPECT_TRUE(refusedSim.Log().empty());
@@ -92,7 +85,7 @@ TEST_F(LinkEmulatedTest, BulkBridgeFoundPastProduct1005AndWorks) {
 TEST_F(LinkEmulatedTest, SilentBulkBridgeTimesOutAndClosesTheLink) {
     EmulatedBulkBridge bridge(sim);
     bench.Centre.USBConnect();
-    ASSERT_EQ(status.Panel0, "USB On Line");
+    ASSERT_EQ(status.Panels[0], "USB On Line");
     {
         auto lock = bridge.Lock();
         sim.Faults.Silent = true;
@@ -111,19 +104,19 @@ class PulledCable : public LinkEmulatedTest {
   protected:
     template <class Emulated> void PullAndReplug(Emulated& bridge) {
         bench.Centre.USBConnect();
-        ASSERT_EQ(status.Panel0, "USB On Line");
+        ASSERT_EQ(status.Panels[0], "USB On Line");
         bridge.Unplug();
         bench.Chip.WriteRegister(1, 0x33);
         EXPECT_FALSE(bench.Stnd.Usb.Open);
         EXPECT_EQ(bench.Stnd.Usb.Handle, -1);
         EXPECT_EQ(bench.Chip.GetReg(1), 0);
         for (uint32_t t = 1; t < kIdleCheckTicks; ++t) bench.Centre.Timer1Timer();
-        EXPECT_EQ(status.Panel0, "USB On Line") << "the status waits for the idle check";
+        EXPECT_EQ(status.Panels[0], "USB On Line") << "the status waits for the idle check";
         bench.Centre.Timer1Timer();
-        EXPECT_EQ(status.Panel0, "USB not Connect !!!");
+        EXPECT_EQ(status.Panels[0], "USB not Connect !!!");
         bridge.Replug();
         for (uint32_t t = 0; t < kIdleCheckTicks; ++t) bench.Centre.Timer1Timer();
-        EXPECT_EQ(status.Panel0, "USB On Line");
+        EXPECT_EQ(status.Panels[0], "USB On Line");
         bench.Chip.WriteRegister(1, 0x33);
         EXPECT_EQ(bench.Chip.GetReg(1), 0x33);
         bench.Centre.ReleaseUsb(); // no handle of the first connection is left behind
@@ -164,7 +157,7 @@ TEST(LinkSerialEmulated, SynchronisesReadsAndWritesThroughTheAdapter) {
     QtSerialPortFactory serialPorts(::testing::TempDir());
     NullEventPump pump;
     PromptRelay prompt;
-    LastStatus status;
+    test::RecordingStatus status;
     PanelRefresh panels;
     Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "", ""};
     ASSERT_TRUE(bench.Stnd.Serial.Line->Open(adapter.DefaultPortName()));

@@ -31,7 +31,7 @@ class SnapshotTest : public ::testing::Test {
     SimHidLayer hid;
     NullEventPump pump;
     ScriptedPrompt ask;
-    StatusLog status;
+    RecordingStatus status;
     PanelRefresh panels;
     Bench bench{Platform{hid, driver, lines, clock, pump, status, panels, ask}, "", QN_INCLUDE_DIR};
     TempFolder folder;

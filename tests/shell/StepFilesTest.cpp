@@ -1,6 +1,8 @@
 // The register, delay, reference-voltage and instrument step files: readers, writers, round trips.
 #include "shell/StepFiles.h"
 
+#include "TestDoubles.h"
+
 #include "platform/Cp950Text.h"
 #include "platform/TextFile.h"
 #include "shell/SettingsFixture.h"
@@ -16,20 +18,6 @@ namespace {
 using test::Slurp;
 using test::TempFolder;
 
-class RecordingStatus final : public StatusBar {
-  public:
-    void SetPanelText(int panel, const std::string& text) override {
-        texts.push_back(std::to_string(panel) + ":" + text);
-    }
-    std::vector<std::string> texts;
-};
-
-class CountingPump final : public EventPump {
-  public:
-    void Pump() override { ++pumps; }
-    int pumps = 0;
-};
-
 std::array<std::string, 11> RegisterRow(const RegisterStepGrid& grid, size_t row) {
     std::array<std::string, 11> cells;
     for (size_t i = 1; i <= 10; ++i) cells[i] = grid.Cell(i, row);
@@ -40,16 +28,17 @@ TEST(StepFiles, RegisterLinesFillFourByteFieldsOfTheirRows) {
     RegisterStepGrid grid;
     grid.Resize(2);
     grid.Cell(5, 2) = "77";
-    RecordingStatus status;
-    CountingPump pump;
+    test::RecordingStatus status;
+    test::ScriptedPump pump;
     // Line n fills row n; fields keep their hexadecimal digits; the fourth line exceeds M = 2.
     RegDownloadLines({"  31  32  37", " x1A  -g", "  ab    cD", "  99"}, grid, status, pump);
     EXPECT_EQ(RegisterRow(grid, 0), (std::array<std::string, 11>{"", "31", "32", "37"}));
     EXPECT_EQ(RegisterRow(grid, 1), (std::array<std::string, 11>{"", "1A"}));
     EXPECT_EQ(RegisterRow(grid, 2), (std::array<std::string, 11>{"", "ab", "", "cD", "", "77"}));
-    EXPECT_EQ(status.texts, (std::vector<std::string>{"0:Download Register Value - 1",
-                                                      "0:Download Register Value - 2"}));
-    EXPECT_EQ(pump.pumps, 2);
+    EXPECT_EQ(status.Texts,
+              (std::vector<std::pair<int, std::string>>{{0, "Download Register Value - 1"},
+                                                        {0, "Download Register Value - 2"}}));
+    EXPECT_EQ(pump.Pumps, 2);
 }
 
 TEST(StepFiles, DelayAndReferenceLinesWithDefaultsUpToTheStepCount) {
@@ -140,7 +129,7 @@ TEST(StepFiles, RegisterStepsRoundTripThroughTheirFiles) {
     RegisterStepGrid loaded;
     loaded.Resize(4);
     loaded.Cell(7, 4) = "old";
-    RecordingStatus status;
+    test::RecordingStatus status;
     NullEventPump pump;
     const RegDownloadResult result = DownloadReg(dir, loaded, status, pump);
     EXPECT_EQ(result.Error, "");
@@ -154,15 +143,16 @@ TEST(StepFiles, RegisterStepsRoundTripThroughTheirFiles) {
     EXPECT_EQ(loaded.Cell(kDelayColumn, 2), "123456"); // six bytes of a delay line count
     EXPECT_EQ(loaded.Cell(kAcmColumn, 1), "2.4");
     EXPECT_EQ(loaded.Cell(kAcmColumn, 2), "2.4");
-    EXPECT_EQ(status.texts.back(), "0:Download Register Value OK !!!");
+    EXPECT_EQ(status.Texts.back(),
+              std::make_pair(0, std::string("Download Register Value OK !!!")));
 
     // Without "ACM.txt" the delays load but no completion; without "Register.txt" nothing does.
     std::filesystem::remove(folder.File(kAcmFile));
-    status.texts.clear();
+    status.Texts.clear();
     DownloadReg(dir, loaded, status, pump);
     EXPECT_EQ(loaded.Cell(kDelayColumn, 1), "15");
     EXPECT_EQ(loaded.Cell(kAcmColumn, 1), "");
-    EXPECT_EQ(status.texts.back(), "0:Download Register Value - 3");
+    EXPECT_EQ(status.Texts.back(), std::make_pair(0, std::string("Download Register Value - 3")));
     std::filesystem::remove(folder.File(kRegisterFile));
     EXPECT_EQ(DownloadReg(dir, loaded, status, pump).Error,
               "Cannot open file \"" + folder.File(kRegisterFile) + "\"");
