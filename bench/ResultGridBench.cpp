@@ -1,8 +1,8 @@
 // The temperature test window's result grid after a step of a 30-row by 10,000-step run: the
 // cell of the step just measured filled and the grid repainted, offscreen.
-#include "instruments/TempTestData.h"
-#include "instruments/TempTestPlan.h"
-#include "instruments/ui/TempTestModels.h"
+#include "run/TempTestData.h"
+#include "run/TempTestPlan.h"
+#include "run/ui/TempTestModels.h"
 
 #include <QApplication>
 #include <QTableView>

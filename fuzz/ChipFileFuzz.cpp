@@ -2,10 +2,10 @@
 #include "chip/ChipFileReader.h"
 #include "chip/ChipModel.h"
 #include "chip/ChipText.h"
-#include "chip/NumberText.h"
+#include "files/NumberText.h"
 #include "chip/ParsedLine.h"
 #include "chip/RegisterRefresh.h"
-#include "platform/TextFile.h"
+#include "files/TextFile.h"
 
 #include <cstddef>
 #include <cstdint>

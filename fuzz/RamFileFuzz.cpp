@@ -3,7 +3,7 @@
 // parts. A file written from what was read must read back to the same text.
 #include "chip/ChipModel.h"
 #include "chip/RamPanelState.h"
-#include "platform/TextFile.h"
+#include "files/TextFile.h"
 
 #include <cstddef>
 #include <cstdint>

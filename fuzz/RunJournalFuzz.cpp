@@ -2,7 +2,7 @@
 // gets a correct checksum in front (so the fuzzer reaches the record readers) or stays as it is.
 // A journal read, written again record by record and read once more must give the same contents,
 // with nothing damaged the second time.
-#include "instruments/RunJournal.h"
+#include "run/RunJournal.h"
 
 #include <zlib.h>
 

@@ -3,8 +3,8 @@
 #include "host/EventPump.h"
 #include "host/StatusBar.h"
 #include "instruments/StepTable.h"
-#include "instruments/TempTestData.h"
-#include "platform/TextFile.h"
+#include "run/TempTestData.h"
+#include "files/TextFile.h"
 #include "shell/StepFiles.h"
 
 #include <algorithm>

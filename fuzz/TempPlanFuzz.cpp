@@ -1,8 +1,8 @@
 // libFuzzer target: arbitrary bytes as a temperature plan file. A plan that reads must keep every
 // limit a run checks and write a text that reads again into the same plan; a plan that does not
 // read gets a message that shows no value whole.
-#include "instruments/TempPlanFile.h"
-#include "instruments/TempRunLimits.h"
+#include "run/TempPlanFile.h"
+#include "run/TempRunLimits.h"
 
 #include <cstddef>
 #include <cstdint>

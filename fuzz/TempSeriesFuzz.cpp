@@ -1,6 +1,6 @@
 // libFuzzer target: arbitrary bytes as an A file for the results chart. Either the series read or
 // the line at fault is named, never both.
-#include "instruments/TempSeries.h"
+#include "run/TempSeries.h"
 
 #include <cstddef>
 #include <cstdint>

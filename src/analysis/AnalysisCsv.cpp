@@ -1,8 +1,8 @@
 #include "analysis/AnalysisCsv.h"
 
 #include "analysis/FixedText.h"
-#include "platform/Cp950Text.h"
-#include "platform/TextFile.h"
+#include "files/Cp950Text.h"
+#include "files/TextFile.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // The ADC panel's texts, highlights and writes.
 #include "chip/AdcPanelState.h"
 
-#include "chip/NumberText.h"
+#include "files/NumberText.h"
 
 #include <algorithm>
 

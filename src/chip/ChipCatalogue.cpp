@@ -4,7 +4,7 @@
 #include "chip/ChipFileReader.h"
 #include "chip/ChipText.h"
 #include "chip/ParsedLine.h"
-#include "platform/TextFile.h"
+#include "files/TextFile.h"
 
 #include <optional>
 

@@ -2,8 +2,8 @@
 #include "chip/ChipFileReader.h"
 
 #include "chip/ChipText.h"
-#include "chip/NumberText.h"
-#include "platform/Cp950Text.h"
+#include "files/NumberText.h"
+#include "files/Cp950Text.h"
 
 #include <algorithm>
 

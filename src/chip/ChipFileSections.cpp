@@ -1,7 +1,7 @@
 // Reads a chip description file line by line into the chip model: descriptions, fields, gains.
 #include "chip/ChipFileReader.h"
 
-#include "chip/NumberText.h"
+#include "files/NumberText.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 // The RAM panel's state: shown cells, marks, hints, the RAM file and the spreadsheet cells.
 #include "chip/RamPanelState.h"
 
-#include "chip/NumberText.h"
+#include "files/NumberText.h"
 #include "chip/RegisterRefresh.h"
-#include "platform/TextFile.h"
+#include "files/TextFile.h"
 
 #include <utility>
 

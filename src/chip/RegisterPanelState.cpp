@@ -1,7 +1,7 @@
 // The register panel's logic without windows.
 #include "chip/RegisterPanelState.h"
 
-#include "chip/NumberText.h"
+#include "files/NumberText.h"
 #include "chip/RegField.h"
 #include "chip/RegisterRefresh.h"
 

@@ -1,7 +1,7 @@
 // Change detection of the register image and the values and names the register grids show.
 #include "chip/RegisterRefresh.h"
 
-#include "chip/NumberText.h"
+#include "files/NumberText.h"
 
 namespace qn {
 namespace {

@@ -49,4 +49,16 @@ class SerialPortFactory {
     virtual std::unique_ptr<SerialLine> MakeLine() = 0;
 };
 
+// One serial port record (serial bridge link, instruments).
+struct DevcRS232 {
+    std::unique_ptr<SerialLine> Line; // stands for the port handle; null or closed when not open
+    std::string PortName;
+    uint8_t Selected = 0;
+    uint32_t BaudRate = 0;
+    uint16_t DataBits = 0;
+    uint16_t Parity = 0;
+
+    bool IsOpen() const { return Line && Line->IsOpen(); }
+};
+
 } // namespace qn

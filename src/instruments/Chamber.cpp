@@ -1,7 +1,7 @@
 // Station-01 frames of the chamber controller and the operations built on them.
 #include "instruments/Chamber.h"
 
-#include "chip/NumberText.h"
+#include "files/NumberText.h"
 
 #include <algorithm>
 #include <charconv>

@@ -4,7 +4,7 @@
 
 #include "host/Clock.h"
 #include "host/StatusBar.h"
-#include "link/LinkRecords.h"
+#include "host/SerialLine.h"
 
 #include <array>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Step switches of the calibrator's and the power supply's step tables.
 #include "instruments/StepTable.h"
 
-#include "chip/NumberText.h"
+#include "files/NumberText.h"
 
 namespace qn {
 

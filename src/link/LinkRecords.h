@@ -1,4 +1,4 @@
-// The device state record STND with its bridge connection Devc and serial bridge port DevcRS232.
+// The device state record STND with its bridge connection Devc and its serial bridge port.
 #pragma once
 
 #include "host/SerialLine.h"
@@ -63,18 +63,6 @@ struct Devc {
     uint16_t Word(size_t at) const {
         return static_cast<uint16_t>(Descriptor[at] | (Descriptor[at + 1] << 8));
     }
-};
-
-// One serial port record (serial bridge link, instruments).
-struct DevcRS232 {
-    std::unique_ptr<SerialLine> Line; // stands for the port handle; null or closed when not open
-    std::string PortName;
-    uint8_t Selected = 0;
-    uint32_t BaudRate = 0;
-    uint16_t DataBits = 0;
-    uint16_t Parity = 0;
-
-    bool IsOpen() const { return Line && Line->IsOpen(); }
 };
 
 // The device state record (one instance, device 0).

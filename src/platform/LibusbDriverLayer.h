@@ -3,7 +3,7 @@
 
 #include "link/DriverLayer.h"
 #include "link/DriverReplies.h"
-#include "platform/BusTrace.h"
+#include "files/BusTrace.h"
 #include "platform/LibusbErrors.h"
 
 #include <array>

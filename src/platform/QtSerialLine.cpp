@@ -1,7 +1,7 @@
 // QSerialPort driven by polling: open through the port map, settings, status, reads and writes.
 #include "platform/QtSerialLine.h"
 
-#include "platform/PortNames.h"
+#include "files/PortNames.h"
 
 #include <QDeadlineTimer>
 #include <QSerialPort>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "host/SerialLine.h"
-#include "platform/BusTrace.h"
+#include "files/BusTrace.h"
 #include "platform/LineErrors.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
 // The command line's forms, usage errors, version and help.
 #include "shell/CommandLine.h"
 
-#include "platform/ShownValue.h"
+#include "files/ShownValue.h"
 #include "shell/SourceRevision.h"
 
 #include <algorithm>

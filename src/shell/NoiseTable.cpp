@@ -4,8 +4,8 @@
 #include "analysis/AdcGain.h"
 #include "chip/AdcPanelState.h"
 #include "chip/RegField.h"
-#include "platform/ShownValue.h"
-#include "platform/TextFile.h"
+#include "files/ShownValue.h"
+#include "files/TextFile.h"
 
 #include <algorithm>
 #include <array>

@@ -2,8 +2,8 @@
 // file and read back by the register panel's comparison.
 #include "shell/Snapshot.h"
 
-#include "chip/NumberText.h"
-#include "platform/TextFile.h"
+#include "files/NumberText.h"
+#include "files/TextFile.h"
 #include "shell/ProgramVersion.h"
 
 #include <openssl/evp.h>

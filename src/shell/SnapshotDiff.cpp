@@ -2,7 +2,7 @@
 // "Compare with snapshot…" lists them.
 #include "shell/SnapshotDiff.h"
 
-#include "chip/NumberText.h"
+#include "files/NumberText.h"
 #include "chip/RegField.h"
 #include "chip/RegisterRefresh.h"
 

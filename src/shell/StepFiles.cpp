@@ -1,9 +1,9 @@
 // Saving and loading the register, delay, reference-voltage, calibrator and supply step files.
 #include "shell/StepFiles.h"
 
-#include "chip/NumberText.h"
-#include "platform/Cp950Text.h"
-#include "platform/TextFile.h"
+#include "files/NumberText.h"
+#include "files/Cp950Text.h"
+#include "files/TextFile.h"
 
 #include <algorithm>
 #include <charconv>

@@ -6,7 +6,7 @@
 #include "host/EventPump.h"
 #include "host/StatusBar.h"
 #include "instruments/StepTable.h"
-#include "instruments/TempTestData.h"
+#include "run/TempTestData.h"
 
 #include <cstddef>
 #include <string>

@@ -3,7 +3,7 @@
 
 #include "link/DriverLayer.h"
 #include "link/DriverReplies.h"
-#include "platform/BusTrace.h"
+#include "files/BusTrace.h"
 #include "sim/SimBridge.h"
 
 #include <array>

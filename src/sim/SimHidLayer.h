@@ -2,7 +2,7 @@
 #pragma once
 
 #include "link/HidLayer.h"
-#include "platform/BusTrace.h"
+#include "files/BusTrace.h"
 #include "sim/SimBridge.h"
 
 #include <cstddef>

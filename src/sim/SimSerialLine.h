@@ -2,7 +2,7 @@
 #pragma once
 
 #include "host/SerialLine.h"
-#include "platform/BusTrace.h"
+#include "files/BusTrace.h"
 #include "sim/SimSerialBridge.h"
 
 #include <cstddef>

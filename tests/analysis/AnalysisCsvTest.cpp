@@ -1,6 +1,6 @@
 #include "analysis/AnalysisCsv.h"
 #include "analysis/NoiseStatistics.h"
-#include "platform/TextFile.h"
+#include "files/TextFile.h"
 
 #include <gtest/gtest.h>
 

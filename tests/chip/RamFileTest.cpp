@@ -1,8 +1,8 @@
 // The RAM panel's state: shown cells, marks, the RAM file and the spreadsheet export.
 #include "ChipTestFiles.h"
 #include "chip/RamPanelState.h"
-#include "platform/Cp950Text.h"
-#include "platform/TextFile.h"
+#include "files/Cp950Text.h"
+#include "files/TextFile.h"
 
 #include <cstdio>
 

@@ -5,7 +5,7 @@
 #include "chip/ParsedLine.h"
 #include "chip/RegisterRefresh.h"
 #include "chip/SelectedChipInfo.h"
-#include "platform/TextFile.h"
+#include "files/TextFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Number parsing, fixed-width number texts, keeping windows on the screen and the line tokenizer.
-#include "chip/NumberText.h"
+#include "files/NumberText.h"
 #include "chip/ParsedLine.h"
 
 #include <gtest/gtest.h>

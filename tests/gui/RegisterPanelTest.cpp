@@ -1,7 +1,7 @@
 // The register panel on the simulated 52K12 over the Special link: menus, typing and keypad
 // edits reach the chip, and chip selection keeps the page on one the chip has.
 #include "ProgramFixture.h"
-#include "platform/TextFile.h"
+#include "files/TextFile.h"
 #include "shell/Snapshot.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 // The results chart from the main window: it follows the program folder's journal as a run
 // appends to it, draws another run dashed over it, switches figures, keeps its legend off the
 // points, fits the view again, and tells why a file that is not a run cannot be shown.
-#include "instruments/ui/TempResultsChart.h"
+#include "run/ui/TempResultsChart.h"
 #include "ProgramFixture.h"
-#include "instruments/RunJournal.h"
-#include "instruments/ui/TempTestWindow.h"
-#include "platform/TextFile.h"
+#include "run/RunJournal.h"
+#include "run/ui/TempTestWindow.h"
+#include "files/TextFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,11 +1,11 @@
 // The temperature test window on the simulated bench: the step-count and "SET" rules through its
 // edits, the calibrator's range lock, a short "T-Test" from its button, the register step file
 // with its preview, and closing the main window during a "T-Begin" soak.
-#include "instruments/ui/TempTestWindow.h"
+#include "run/ui/TempTestWindow.h"
 #include "ProgramFixture.h"
 #include "analysis/ui/AnxADC.h"
-#include "instruments/RunJournal.h"
-#include "instruments/TempResultFiles.h"
+#include "run/RunJournal.h"
+#include "run/TempResultFiles.h"
 #include "instruments/ui/InstrumentWindows.h"
 #include "shell/StepFiles.h"
 #include "shell/ui/TermSignal.h"

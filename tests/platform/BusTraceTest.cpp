@@ -1,5 +1,5 @@
 // Bus trace lines and switching the trace on and off.
-#include "platform/BusTrace.h"
+#include "files/BusTrace.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The whole-file writer goes on after a write that a signal interrupted (EINTR), as a write to a
 // network or FUSE folder can be. This program's own write() fails the next call so when asked,
 // which is why the test has a program of its own.
-#include "platform/TextFile.h"
+#include "files/TextFile.h"
 
 #include <gtest/gtest.h>
 

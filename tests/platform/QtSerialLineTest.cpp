@@ -1,6 +1,6 @@
 // The Qt serial line against emulated USB serial adapters and a bare pseudo-terminal.
 #include "platform/QtSerialLine.h"
-#include "platform/PortNames.h"
+#include "files/PortNames.h"
 #include "sim/emulated/EmulatedSerialAdapter.h"
 
 #include <gtest/gtest.h>

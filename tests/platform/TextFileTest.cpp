@@ -1,6 +1,6 @@
 // Text files: line ends, reads that say why they failed, replacement through links and refusal of
 // special files, and the removal of leftover temporary files.
-#include "platform/TextFile.h"
+#include "files/TextFile.h"
 
 #include <gtest/gtest.h>
 

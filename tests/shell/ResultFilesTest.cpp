@@ -1,9 +1,9 @@
 // The temperature test's result files byte for byte, in any locale, and their fallbacks.
-#include "instruments/ResultFileLines.h"
-#include "instruments/RewritePacer.h"
-#include "instruments/TempResultFiles.h"
-#include "platform/Cp950Text.h"
-#include "platform/TextFile.h"
+#include "run/ResultFileLines.h"
+#include "run/RewritePacer.h"
+#include "run/TempResultFiles.h"
+#include "files/Cp950Text.h"
+#include "files/TextFile.h"
 #include "shell/SettingsFixture.h"
 
 #include <gtest/gtest.h>

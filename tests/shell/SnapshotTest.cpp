@@ -4,7 +4,7 @@
 
 #include "ScriptedPrompt.h"
 #include "instruments/ScriptedLine.h"
-#include "platform/TextFile.h"
+#include "files/TextFile.h"
 #include "shell/ChipSelection.h"
 #include "shell/SettingsFixture.h"
 #include "sim/SimDriverLayer.h"

@@ -3,8 +3,8 @@
 
 #include "TestDoubles.h"
 
-#include "platform/Cp950Text.h"
-#include "platform/TextFile.h"
+#include "files/Cp950Text.h"
+#include "files/TextFile.h"
 #include "shell/SettingsFixture.h"
 
 #include <gtest/gtest.h>

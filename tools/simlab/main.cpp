@@ -1,7 +1,7 @@
 // qn-simlab: the calibrator (COM1), supply (COM2) and chamber (COM3) of the simulated bench on
 // pseudo-terminals, for the tool or a test to open as serial ports through the folder's port map.
 #include "PtyServer.h"
-#include "platform/PortNames.h"
+#include "files/PortNames.h"
 #include "platform/SystemClock.h"
 #include "sim/SimCalibrator.h"
 #include "sim/SimChamber.h"

@@ -2,7 +2,7 @@
 #include "chip/ui/HexKeypad.h"
 
 #include "chip/HexEntry.h"
-#include "chip/NumberText.h"
+#include "files/NumberText.h"
 
 #include <QGridLayout>
 #include <QGuiApplication>

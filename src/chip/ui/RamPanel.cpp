@@ -3,9 +3,9 @@
 #include "chip/ui/RamPanel.h"
 
 #include "chip/HexEntry.h"
-#include "chip/NumberText.h"
-#include "platform/Cp950Text.h"
-#include "platform/TextFile.h"
+#include "files/NumberText.h"
+#include "files/Cp950Text.h"
+#include "files/TextFile.h"
 #include "platform/XlsxFile.h"
 
 #include <QBoxLayout>

@@ -3,7 +3,7 @@
 #include "chip/ui/RegisterPanel.h"
 
 #include "chip/HexEntry.h"
-#include "chip/NumberText.h"
+#include "files/NumberText.h"
 #include "chip/RegField.h"
 #include "chip/RegisterRefresh.h"
 

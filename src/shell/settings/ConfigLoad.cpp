@@ -2,7 +2,7 @@
 // link settings and chip selection.
 #include "shell/settings/ConfigFile.h"
 
-#include "platform/ShownValue.h"
+#include "files/ShownValue.h"
 #include "shell/settings/SettingsIo.h"
 
 #include <optional>

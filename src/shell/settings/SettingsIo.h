@@ -1,7 +1,7 @@
 // Number text of the settings files: padded integers and free-format reads.
 #pragma once
 
-#include "platform/TextFile.h"
+#include "files/TextFile.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
 // Chooses between the real back ends and the simulated bench at program start.
 #include "shell/ui/Backends.h"
 
-#include "platform/BusTrace.h"
+#include "files/BusTrace.h"
 #include "platform/HidapiLayer.h"
 #include "platform/LibusbDriverLayer.h"
 #include "platform/QtSerialLine.h"

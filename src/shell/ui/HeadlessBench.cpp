@@ -1,7 +1,7 @@
 // Builds the bench for a command-line form and brings its bridge up.
 #include "shell/ui/HeadlessBench.h"
 
-#include "platform/ShownValue.h"
+#include "files/ShownValue.h"
 #include "shell/ChipSelection.h"
 #include "shell/ReadRam.h"
 #include "shell/settings/ConfigFile.h"

@@ -4,7 +4,7 @@
 
 #include "analysis/ui/AnxADC.h"
 #include "instruments/ui/InstrumentWindows.h"
-#include "instruments/ui/TempTestWindow.h"
+#include "run/ui/TempTestWindow.h"
 #include "shell/StepFiles.h"
 
 #include <QLineEdit>

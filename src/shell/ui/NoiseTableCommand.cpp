@@ -3,8 +3,8 @@
 #include "shell/ui/NoiseTableCommand.h"
 #include "shell/CommandLine.h"
 
-#include "platform/ShownValue.h"
-#include "platform/TextFile.h"
+#include "files/ShownValue.h"
+#include "files/TextFile.h"
 #include "shell/Bench.h"
 #include "shell/NoiseTable.h"
 #include "shell/ui/HeadlessBench.h"

@@ -4,9 +4,9 @@
 #include "shell/CommandLine.h"
 
 #include "analysis/FixedText.h"
-#include "instruments/RunJournal.h"
-#include "instruments/TempPlanFile.h"
-#include "instruments/UnmeasuredSteps.h"
+#include "run/RunJournal.h"
+#include "run/TempPlanFile.h"
+#include "run/UnmeasuredSteps.h"
 #include "shell/Bench.h"
 #include "shell/ui/HeadlessBench.h"
 #include "shell/ui/ProgramDir.h"

@@ -1,7 +1,7 @@
 // The run journal's result files from the command line, and the runs recovered before the next.
 #include "shell/ui/TempRunRebuild.h"
 
-#include "instruments/TempResultRebuild.h"
+#include "run/TempResultRebuild.h"
 #include "shell/ui/HeadlessBench.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 // next run or resume.
 #pragma once
 
-#include "instruments/RunJournal.h"
+#include "run/RunJournal.h"
 
 #include <optional>
 #include <string>

@@ -1,8 +1,8 @@
 // Program entry: builds the program on real hardware or, with --simulate, on the simulated bench;
 // with --capture, --noise-table or --temperature-run it measures without windows instead.
-#include "instruments/TempResultFiles.h"
+#include "run/TempResultFiles.h"
 #include "platform/SystemClock.h"
-#include "platform/TextFile.h"
+#include "files/TextFile.h"
 #include "shell/CommandLine.h"
 #include "shell/ui/CaptureCommand.h"
 #include "shell/ui/NoiseTableCommand.h"

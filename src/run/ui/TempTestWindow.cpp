@@ -1,0 +1,402 @@
+// Construction of the temperature test window and what its controls do: every setting is typed
+// straight into the plan, every button goes to the sequence, and the sequence's hooks keep the
+// start buttons, the result grid and the progress bar up to date.
+#include "run/ui/TempTestWindow.h"
+
+#include "instruments/Chamber.h"
+#include "instruments/ui/InstrumentWindows.h"
+#include "run/ui/TempTestModels.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+namespace qn {
+namespace {
+
+constexpr int kReadingIntervalMs = 1000;
+constexpr int kRowNumberWidth = 20;
+constexpr int kValueLabelWidth = 60;
+constexpr int kRegisterWidth = 22;
+constexpr int kDelayWidth = 40;
+constexpr int kEditWidth = 70;
+
+QLineEdit* SettingEdit() {
+    auto* edit = new QLineEdit;
+    edit->setMaximumWidth(kEditWidth);
+    return edit;
+}
+
+// Each typed character lands in the plan's setting at once, as the sequence reads it at start.
+void Bind(QLineEdit* edit, std::string& setting) {
+    QObject::connect(edit, &QLineEdit::textEdited, edit,
+                     [&setting](const QString& text) { setting = text.toStdString(); });
+}
+
+void AddSetting(QGridLayout* grid, int row, const char* caption, QLineEdit* edit,
+                const char* unit = nullptr) {
+    grid->addWidget(new QLabel(caption), row, 0);
+    grid->addWidget(edit, row, 1);
+    if (unit != nullptr) grid->addWidget(new QLabel(unit), row, 2);
+}
+
+QTableView* Grid(const char* name, QAbstractItemModel* model, int rowHeight) {
+    auto* view = new QTableView;
+    view->setObjectName(name);
+    view->setModel(model);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(rowHeight);
+    view->horizontalHeader()->setMinimumSectionSize(kRowNumberWidth);
+    return view;
+}
+
+} // namespace
+
+TTMP::TTMP(const TempTestLink& link, QWidget* parent) : QWidget(parent), link_(link) {
+    setWindowTitle("Temperature Test");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    auto* top = new QHBoxLayout;
+    auto* controls = new QVBoxLayout;
+    controls->addWidget(BuildSettings());
+    controls->addWidget(BuildButtons());
+    controls->addWidget(BuildRunEnd());
+    controls->addStretch();
+    top->addLayout(controls);
+    BuildGrids();
+    top->addWidget(TMPGrid, 1);
+    layout->addLayout(top);
+    // The register steps and the results side by side, so the window fits a laptop screen.
+    auto* grids = new QHBoxLayout;
+    grids->addWidget(RegChg, 3);
+    grids->addWidget(TMPData, 2);
+    layout->addLayout(grids, 1);
+    auto* status = new QHBoxLayout;
+    Progress = new QProgressBar;
+    Progress->setRange(0, 100);
+    Progress->setValue(0);
+    ChamberTemp = new QLabel;
+    ChamberTemp->setMinimumWidth(150);
+    status->addWidget(Progress, 1);
+    status->addWidget(ChamberTemp);
+    layout->addLayout(status);
+    BindSettings();
+    WatchRun();
+    ReadTimer.setInterval(kReadingIntervalMs);
+    connect(&ReadTimer, &QTimer::timeout, this, &TTMP::ReadChamber);
+    TMPCNTSETClick();
+    ShowSettings();
+    resize(900, 600);
+}
+
+// The sequence tells no window after the window is gone.
+TTMP::~TTMP() {
+    link_.Temp.ProgressChanged = nullptr;
+    link_.Temp.ResultsChanged = nullptr;
+    link_.Temp.RunningChanged = nullptr;
+    link_.Temp.PlanChanged = nullptr;
+    link_.Temp.Window = {};
+}
+
+QWidget* TTMP::BuildSettings() {
+    auto* box = new QWidget;
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(0, 0, 0, 0);
+    TMPCNT = SettingEdit();
+    TMPStart = SettingEdit();
+    TMPStep = SettingEdit();
+    EModenum = SettingEdit();
+    ESoak = SettingEdit();
+    EDelay = SettingEdit();
+    ELowest = SettingEdit();
+    TMPCNTSET = new QPushButton("SET");
+    AddSetting(grid, 0, "輸入測試溫度數量", TMPCNT);
+    grid->addWidget(TMPCNTSET, 0, 2);
+    AddSetting(grid, 1, "輸入開始溫度", TMPStart, "攝氏度");
+    AddSetting(grid, 2, "輸入溫度隔數", TMPStep);
+    AddSetting(grid, 3, "Lowest set point", ELowest, "°C");
+    AddSetting(grid, 4, "輸入最大測試模式數量", EModenum);
+    AddSetting(grid, 5, "等待溫度穩定時間", ESoak, "分");
+    AddSetting(grid, 6, "Power Supply Delay Time", EDelay, "ms");
+    CBSource = new QComboBox;
+    CBSource->addItems({"ADC & Brymen", "ADC", "Brymen"});
+    CBMode = new QComboBox;
+    CBMode->addItems({"ADC", "Temperature"});
+    grid->addWidget(CBSource, 7, 0);
+    grid->addWidget(CBMode, 7, 1, 1, 2);
+    CHFULL = new QCheckBox("儲存完整檔案");
+    CHFluke = new QCheckBox("不關閉Fluke");
+    CHAlter = new QCheckBox("交替測量ADC與溫度");
+    CHAlter->hide();
+    grid->addWidget(CHFULL, 8, 0);
+    grid->addWidget(CHFluke, 8, 1, 1, 2);
+    grid->addWidget(CHAlter, 9, 0);
+    return box;
+}
+
+QWidget* TTMP::BuildButtons() {
+    auto* box = new QWidget;
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(0, 0, 0, 0);
+    BtRun = new QPushButton("RUN");
+    BtStop = new QPushButton("Stop");
+    BtStby = new QPushButton("STBY");
+    TBg = new QPushButton("T-Begin");
+    TTest = new QPushButton("T-Test");
+    ENSave = new QPushButton("SaveData");
+    Lock330mV = new QCheckBox("Lockout  330mV");
+    Lock3V = new QCheckBox("Lockout  3.3V");
+    BtEnter = new QPushButton("ENTER");
+    QWidget* const order[3][3] = {
+        {BtRun, BtStop, BtStby}, {TBg, TTest, ENSave}, {Lock330mV, Lock3V, BtEnter}};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) grid->addWidget(order[r][c], r, c);
+    BtRebuild = new QPushButton("Rebuild result files");
+    grid->addWidget(BtRebuild, 3, 0, 1, 3);
+    TempTest& temp = link_.Temp;
+    connect(BtRebuild, &QPushButton::clicked, this, [&temp] { temp.RebuildFiles(); });
+    connect(BtRun, &QPushButton::clicked, this, [&temp] { temp.RunClick(); });
+    connect(BtStop, &QPushButton::clicked, this, [&temp] { temp.StopClick(); });
+    connect(BtStby, &QPushButton::clicked, this, [&temp] { temp.StandbyClick(); });
+    connect(TBg, &QPushButton::clicked, this, [&temp] { temp.TBegin(); });
+    connect(TTest, &QPushButton::clicked, this, [&temp] { temp.TTest(); });
+    connect(ENSave, &QPushButton::clicked, this, [&temp] { temp.SaveData(); });
+    // The two range locks exclude each other; neither checked unlocks the range.
+    connect(Lock330mV, &QCheckBox::clicked, this, [this](bool on) {
+        if (on) Lock3V->setChecked(false);
+    });
+    connect(Lock3V, &QCheckBox::clicked, this, [this](bool on) {
+        if (on) Lock330mV->setChecked(false);
+    });
+    connect(BtEnter, &QPushButton::clicked, this,
+            [this] { link_.Temp.EnterClick(Lock330mV->isChecked(), Lock3V->isChecked()); });
+    return box;
+}
+
+void TTMP::BuildGrids() {
+    const int rowHeight = fontMetrics().height() + 6;
+    rows_ = new TemperatureRowsModel(link_.Plan, this);
+    rows_->Refused = [this](const std::string& why) { link_.Ask.Tell(why); };
+    TMPGrid = Grid("TMPGrid", rows_, rowHeight);
+    TMPGrid->setColumnWidth(0, kRowNumberWidth);
+
+    steps_ = new RegisterStepModel(link_.Plan.RegChg, this);
+    RegChg = Grid("RegChg", steps_, rowHeight);
+    RegChg->horizontalHeader()->hide();
+    // Two hexadecimal digits fill a 22-pixel column: they are shown whole, never elided.
+    RegChg->setTextElideMode(Qt::ElideNone);
+    RegChg->setColumnWidth(0, kValueLabelWidth);
+    for (int c = 1; c <= static_cast<int>(kRegisterColumns); ++c)
+        RegChg->setColumnWidth(c, kRegisterWidth);
+    RegChg->setColumnWidth(static_cast<int>(kDelayColumn), kDelayWidth);
+
+    results_ = new TempResultModel(link_.Temp.Results(), link_.Plan.Settings, this);
+    TMPData = Grid("TMPData", results_, rowHeight);
+    TMPData->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TMPData->setColumnWidth(0, kRowNumberWidth);
+    connect(TMPData, &QTableView::clicked, results_, &TempResultModel::FillAll);
+}
+
+void TTMP::BindSettings() {
+    TempRunSettings& s = link_.Plan.Settings;
+    Bind(TMPCNT, s.TempCount);
+    Bind(TMPStart, s.Start);
+    Bind(TMPStep, s.Increment);
+    Bind(EModenum, s.StepRows);
+    Bind(ESoak, s.SoakMinutes);
+    Bind(EDelay, s.SupplyDelay);
+    Bind(ELowest, s.LowestCelsius);
+    connect(EModenum, &QLineEdit::returnPressed, this, [this] { Modenum(); });
+    connect(TMPCNTSET, &QPushButton::clicked, this, &TTMP::TMPCNTSETClick);
+    connect(CBSource, &QComboBox::currentIndexChanged, this,
+            [&s](int item) { s.Source = static_cast<CaptureSource>(item); });
+    connect(CBMode, &QComboBox::currentIndexChanged, this,
+            [&s](int item) { s.Measure = static_cast<CaptureMeasure>(item); });
+    connect(CHFULL, &QCheckBox::toggled, this, [this](bool on) {
+        link_.Plan.Settings.SaveFullFiles = on;
+        link_.SaveFullSetting = on;
+    });
+    connect(CHFluke, &QCheckBox::toggled, this, [&s](bool on) { s.KeepFlukeOn = on; });
+    connect(CHAlter, &QCheckBox::toggled, this, [&s](bool on) { s.Alternate = on; });
+}
+
+void TTMP::WatchRun() {
+    TempTest& temp = link_.Temp;
+    temp.RunningChanged = [this](bool running) { RunningChanged(running); };
+    // A resumed run brought back its own settings, rows and steps.
+    temp.PlanChanged = [this] {
+        ShowSettings();
+        RefreshGrids();
+        resumed_ = true;
+    };
+    temp.ProgressChanged = [this](const TempTestProgress& progress) {
+        last_ = progress;
+        ShowProgress(progress);
+    };
+    // Told after each step attempt: the cell of a step just measured shows its mean; a step
+    // without a complete capture keeps an empty cell.
+    temp.ResultsChanged = [this] {
+        if (resumed_) ShowResumedResults();
+        if (last_.Step > 0 && link_.Temp.Results().Measured(last_.Row, last_.Step))
+            results_->Fill(last_.Row, last_.Step);
+    };
+}
+
+// A resumed run starts with the results its journal kept: their cells show them at once.
+void TTMP::ShowResumedResults() {
+    resumed_ = false;
+    const TempResults& results = link_.Temp.Results();
+    for (size_t row = 1; row <= results.TempCount(); ++row)
+        for (size_t step = 1; step <= results.StepCount(); ++step)
+            if (results.Measured(row, step)) results_->Fill(row, step);
+}
+
+void TTMP::ShowSettings() {
+    const TempRunSettings& s = link_.Plan.Settings;
+    TMPCNT->setText(QString::fromStdString(s.TempCount));
+    TMPStart->setText(QString::fromStdString(s.Start));
+    TMPStep->setText(QString::fromStdString(s.Increment));
+    EModenum->setText(QString::fromStdString(s.StepRows));
+    ESoak->setText(QString::fromStdString(s.SoakMinutes));
+    EDelay->setText(QString::fromStdString(s.SupplyDelay));
+    ELowest->setText(QString::fromStdString(s.LowestCelsius));
+    CBSource->setCurrentIndex(static_cast<int>(s.Source));
+    CBMode->setCurrentIndex(static_cast<int>(s.Measure));
+    CHFULL->setChecked(s.SaveFullFiles);
+    CHFluke->setChecked(s.KeepFlukeOn);
+    CHAlter->setChecked(s.Alternate);
+    ShowRunEnd();
+}
+
+void TTMP::ApplySettings() {
+    link_.Plan.Settings.SaveFullFiles = link_.SaveFullSetting;
+    ShowSettings();
+}
+
+// A run reads the grids it sized at its start: their sizes stay until it ends.
+size_t TTMP::Modenum() {
+    if (link_.Temp.Running()) return link_.Plan.RegChg.Steps();
+    BenchInstruments& lab = link_.Instruments;
+    const size_t steps = link_.Plan.SetStepRows(lab.FlukeSteps, lab.PowerSteps);
+    EModenum->setText(QString::fromStdString(link_.Plan.Settings.StepRows));
+    steps_->Refresh();
+    link_.Fluke.SetStepCount(steps);
+    link_.Power.SetStepCount(steps);
+    return steps;
+}
+
+// A start outside the limits leaves the rows as they were, and says why.
+void TTMP::TMPCNTSETClick() {
+    if (link_.Temp.Running()) return;
+    if (const std::string why = link_.Plan.SetTemperatureRows(); !why.empty())
+        return link_.Ask.Tell(why);
+    TMPCNT->setText(QString::fromStdString(link_.Plan.Settings.TempCount));
+    rows_->Refresh();
+}
+
+void TTMP::RefreshGrids() {
+    rows_->Refresh();
+    steps_->Refresh();
+    link_.Fluke.RefreshGrid();
+    link_.Power.RefreshGrid();
+}
+
+void TTMP::ShowPreview(size_t columns, size_t rows) {
+    results_->LayOutPreview(columns, rows);
+}
+
+// A run's start sized the three step grids from the step-count edit and the results from the
+// counts in use.
+void TTMP::RunningChanged(bool running) {
+    TBg->setEnabled(!running);
+    TTest->setEnabled(!running);
+    BtRebuild->setEnabled(!running);
+    BtLoadPlan->setEnabled(!running);
+    if (!running) {
+        // The bar keeps where the run got to, whether it went through or was stopped.
+        Progress->setFormat(Progress->format().replace("%p%", "ended"));
+        return;
+    }
+    EModenum->setText(QString::fromStdString(link_.Plan.Settings.StepRows));
+    steps_->Refresh();
+    link_.Fluke.SetStepCount(link_.Plan.RegChg.Steps());
+    link_.Power.SetStepCount(link_.Plan.RegChg.Steps());
+    last_ = {};
+    const TempResults& results = link_.Temp.Results();
+    results_->LayOutRun(results.TempCount(), results.StepCount());
+    Progress->setValue(0);
+    Progress->setFormat("%p%");
+}
+
+void TTMP::ShowProgress(const TempTestProgress& p) {
+    const size_t steps = std::max<size_t>(p.Steps, 1);
+    const size_t total = std::max<size_t>(p.Rows, 1) * steps;
+    const size_t row = std::max<size_t>(p.Row, 1);
+    const size_t done = (row - 1) * steps + (p.Step > 0 ? p.Step - 1 : 0);
+    QString text = QString("Row %1/%2 · ").arg(p.Row).arg(p.Rows);
+    if (p.Completed)
+        text = "Every step measured";
+    else if (p.Ended)
+        text += p.Unmeasured.empty() ? QString("Not complete")
+                                     : "Not measured: " + QString::fromStdString(p.Unmeasured);
+    else if (p.Soaking)
+        text += QString("Soaking %1 min").arg(p.SoakMs / 60'000.0, 0, 'f', 1);
+    else if (p.Step > 0)
+        text += QString("Step %1/%2").arg(p.Step).arg(p.Steps);
+    else
+        text += "Approach";
+    Progress->setValue(p.Completed ? 100
+                                   : static_cast<int>(std::min<size_t>(done, total) * 100 / total));
+    Progress->setFormat(text + " · %p%");
+    if (!std::isnan(p.ChamberCelsius))
+        ChamberTemp->setText(QString("Chamber %1 °C").arg(p.ChamberCelsius, 0, 'f', 2));
+}
+
+// Asked once the window is up, outside the show itself: a resumed run lasts hours and lets window
+// messages through while it runs.
+void TTMP::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (offeredResume_ || resumePending_) return;
+    resumePending_ = true;
+    // Asked again at a later showing while the bench is not ready for the run.
+    QTimer::singleShot(0, this, [this] {
+        resumePending_ = false;
+        offeredResume_ = link_.Temp.OfferResume() != TempTest::ResumeOffer::NotReady;
+    });
+}
+
+void TTMP::StartReading() {
+    ReadTimer.start();
+}
+
+void TTMP::ReadChamber() {
+    BenchInstruments& lab = link_.Instruments;
+    if (!lab.Ports.ChamberPort.Selected) return;
+    const auto hold = link_.Guard.Begin();
+    if (!hold) return;
+    uint16_t word = 0;
+    uint16_t humidity = 0;
+    if (!lab.Climate.ReadTemp(word, humidity)) {
+        // A chamber that does not answer costs seconds of waiting per read: the readings stop
+        // until "連續讀取" starts them again.
+        ReadTimer.stop();
+        ChamberTemp->setText("Chamber: no answer");
+        return;
+    }
+    ChamberTemp->setText(QString("Chamber %1 °C").arg(ChamberCelsius(word), 0, 'f', 2));
+}
+
+} // namespace qn

@@ -1,0 +1,313 @@
+// The run journal's records read back exactly; a journal cut, damaged or converted keeps every
+// intact record of its run and names what was damaged; the results and the steps left to measure
+// come from it; a new run never destroys the previous journal.
+#include "run/RunJournal.h"
+#include "files/TextFile.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace qn::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+JournalPlan SamplePlan() {
+    TempTestPlan plan;
+    plan.Settings.Start = "25\t%0A"; // texts that must not break a record's line
+    plan.Settings.Source = CaptureSource::AdcAndBrymen;
+    plan.Settings.Alternate = true;
+    plan.Settings.LowestCelsius = "-40"; // a resumed run is checked against the same limits
+    plan.SetTemperatureRows();
+    plan.RegChg.Cell(1, 0) = "04";
+    plan.RegChg.Cell(1, 1) = "01";
+    plan.RegChg.Cell(kAcmColumn, 1) = "2.4\r\n溫度";
+    StepTable fluke, power;
+    fluke.Row(1) = {"1", "OUT 100 mV ,0 Hz "};
+    return PlanInUse(RunMode::Test, "2026-12-07 02:14:00", plan, fluke, power);
+}
+
+JournalAttempt SampleAttempt(int attempt) {
+    JournalAttempt a{2, 1, attempt, attempt == 4, 27, 0.1 + 0.2, NAN, {}, {}, "", attempt == 4};
+    a.Result.Adc = {
+        100000.123456789012, 1e-310, -0.0, std::numeric_limits<double>::infinity(), 1.0 / 3.0,
+        123456789.987654321, 17.25};
+    a.Result.Temperature.Average = -40.000000000000007;
+    a.Meters.assign(kMeterChannels, {2.5e-7, "mV %\t"});
+    a.FullFile = "TEMP/QnTMP-7.CSV";
+    return a;
+}
+
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// `text` with one bit of the byte at `at` flipped.
+std::string Flipped(std::string text, size_t at) {
+    text[at] ^= 0x01;
+    return text;
+}
+
+// A record of `payload` with its checksum in front, as the journal writes one.
+std::string Checksummed(const std::string& payload) {
+    const auto crc = crc32(0L, reinterpret_cast<const Bytef*>(payload.data()),
+                           static_cast<uInt>(payload.size()));
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%08lX\t", static_cast<unsigned long>(crc));
+    return hex + payload + "\n";
+}
+
+// Every LF of `text` as `lineEnd`.
+std::string WithLineEnds(const std::string& text, const std::string& lineEnd) {
+    std::string out;
+    for (const char c : text) out += c == '\n' ? lineEnd : std::string(1, c);
+    return out;
+}
+
+TEST(RunJournal, IntactRecordsAreKeptAndDamageIsNamed) {
+    const std::string plan = JournalPlanRecord(SamplePlan());
+    const std::string first = JournalAttemptRecord(SampleAttempt(1));
+    const std::string second = JournalAttemptRecord(SampleAttempt(4));
+    const std::string end = JournalEndRecord(true);
+    const std::string whole = plan + first + second;
+    struct Case {
+        const char* name;
+        std::string text;
+        size_t attempts;
+        bool unfinished;
+        const char* damage;    // in the damage texts; empty: none
+        size_t wholeBytes = 0; // where a resumed run appends (not checked when 0)
+    };
+    const Case cases[] = {
+        {"whole and ended", whole + end, 2, false, ""},
+        {"whole, never ended", whole, 2, true, "", whole.size()},
+        {"last record cut by a crash", whole.substr(0, whole.size() - 9), 1, true, "",
+         plan.size() + first.size()},
+        {"last record without its line end", whole.substr(0, whole.size() - 1), 1, true, ""},
+        {"middle record damaged", Flipped(whole + end, plan.size() + 20), 1, false,
+         "Run journal line 2 is damaged and was left out"},
+        {"last record damaged", Flipped(whole, plan.size() + first.size() + 20), 1, true,
+         "Run journal line 3 is damaged", whole.size()},
+        {"two damaged lines in a row",
+         Flipped(Flipped(whole + end, plan.size() + 20), plan.size() + first.size() + 20), 0, false,
+         "Run journal lines 2 to 3 are damaged and were left out"},
+        {"plan record damaged", Flipped(whole, 30), 0, false,
+         "Run journal line 1, the run's plan, is damaged: the run it records can be neither "
+         "resumed nor rebuilt"},
+        {"plan record cut by a crash", plan.substr(0, plan.size() / 2), 0, false, ""},
+        {"CR LF line ends", WithLineEnds(whole, "\r\n"), 2, true, "", whole.size() + 3},
+        {"CR line ends", WithLineEnds(whole + end, "\r"), 2, false, ""},
+        {"empty lines", WithLineEnds(whole, "\n\n"), 2, true, ""},
+        {"record after the end", whole + end + first, 2, false, "Run journal line 5 is damaged"},
+        {"end record with a field too many", whole + Checksummed("END\t1\t1"), 2, true,
+         "Run journal line 4 is damaged"},
+        {"a second run follows", plan + first + plan + second, 1, false,
+         "Run journal line 3 starts another run: it and the lines after it were left out"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RunJournalContents read = ParseRunJournal(c.text);
+        ASSERT_EQ(read.Attempts.size(), c.attempts);
+        EXPECT_EQ(read.Unfinished(), c.unfinished);
+        EXPECT_TRUE(read.Ended || !read.Completed) << "complete only with a whole end record";
+        const std::string damage = DamageText(read);
+        if (*c.damage == '\0') {
+            EXPECT_EQ(damage, "");
+        } else {
+            EXPECT_NE(damage.find(c.damage), std::string::npos) << damage;
+        }
+        if (c.wholeBytes != 0) {
+            EXPECT_EQ(read.WholeBytes, c.wholeBytes);
+        }
+    }
+
+    const RunJournalContents read = ParseRunJournal(whole);
+    const JournalPlan expected = SamplePlan();
+    EXPECT_EQ(read.Plan.Settings.Start, expected.Settings.Start);
+    EXPECT_EQ(read.Plan.Settings.LowestCelsius, "-40");
+    EXPECT_EQ(read.Plan.Settings.Source, CaptureSource::AdcAndBrymen);
+    EXPECT_EQ(read.Plan.Mode, RunMode::Test);
+    EXPECT_EQ(read.Plan.Grid, expected.Grid);
+    EXPECT_EQ(read.Plan.Fluke[1].Input, "OUT 100 mV ,0 Hz ");
+    EXPECT_EQ(read.Plan.Rows.size(), expected.Rows.size());
+    const JournalAttempt& a = read.Attempts[1];
+    const JournalAttempt e = SampleAttempt(4);
+    EXPECT_TRUE(a.Final);
+    EXPECT_TRUE(a.Captured);
+    EXPECT_FALSE(read.Attempts[0].Captured);
+    EXPECT_TRUE(std::isnan(a.ChamberCelsius));
+    EXPECT_TRUE(SameBits(a.HumiditySetPoint, e.HumiditySetPoint));
+    const double* got = &a.Result.Adc.Average;
+    const double* want = &e.Result.Adc.Average;
+    for (size_t i = 0; i < 7; ++i) EXPECT_TRUE(SameBits(got[i], want[i])) << "figure " << i;
+    EXPECT_TRUE(SameBits(a.Result.Temperature.Average, e.Result.Temperature.Average));
+    EXPECT_EQ(a.Meters[5].Unit, "mV %\t");
+    EXPECT_EQ(NextFullFileNumber(read), 8u);
+}
+
+// The record line of `payload` with its checksum (CRC-32, as the journal writes it).
+std::string ChecksummedLine(const std::string& payload) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (const char c : payload) {
+        crc ^= static_cast<uint8_t>(c);
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%08X", ~crc);
+    return std::string(hex) + "\t" + payload + "\n";
+}
+
+// An attempt as the run records it: captured attempts end their step, as does the fourth.
+JournalAttempt Try(size_t row, size_t step, int attempt, bool captured, double rmsNV) {
+    JournalAttempt a{
+        row, step, attempt, captured || attempt == 4, 23.0 + 2.0 * double(row), 0, NAN, {},
+        {},  "",   captured};
+    a.Result.Adc.RmsNV = rmsNV;
+    return a;
+}
+
+// Three rows from 25 °C by 2 °C, two steps, as a version-1 journal's plan.
+JournalPlan ThreeRowsTwoSteps() {
+    TempTestPlan plan;
+    plan.Settings.TempCount = "3";
+    plan.Settings.Start = "25";
+    plan.Settings.Increment = "2";
+    plan.SetTemperatureRows();
+    plan.RegChg.Cell(1, 0) = "04";
+    plan.RegChg.Cell(1, 1) = "01";
+    plan.RegChg.Cell(1, 2) = "02";
+    StepTable fluke, power;
+    JournalPlan journal = PlanInUse(RunMode::Begin, "2026-12-07 02:14:00", plan, fluke, power);
+    journal.Version = 1;
+    return journal;
+}
+
+TEST(RunJournal, EachStepCountsOnceAndOnlyCapturedAttemptsAreResults) {
+    const std::string plan = JournalPlanRecord(ThreeRowsTwoSteps());
+    const std::string rowOneStepOne = JournalAttemptRecord(Try(1, 1, 1, true, 11));
+    // Duplicated records with sound checksums end one step, not the row.
+    EXPECT_EQ(ParseRunJournal(plan + rowOneStepOne + rowOneStepOne).NextRow(), 1u);
+
+    // A version-1 record has no "captured" field: it counts as captured.
+    std::string old = JournalAttemptRecord(Try(2, 2, 1, true, 32));
+    old = old.substr(9, old.size() - 10);
+    old = ChecksummedLine(old.substr(0, old.rfind('\t')));
+    std::string text = plan + rowOneStepOne;
+    for (int attempt = 1; attempt <= 4; ++attempt)
+        text += JournalAttemptRecord(Try(1, 2, attempt, false, 99));
+    for (const JournalAttempt& a :
+         {Try(2, 1, 1, true, 21), Try(2, 1, 1, true, 22), Try(2, 1, 2, false, 99)})
+        text += JournalAttemptRecord(a);
+    const RunJournalContents read = ParseRunJournal(text + old);
+    ASSERT_EQ(read.Attempts.size(), 9u) << DamageText(read);
+    EXPECT_TRUE(read.Unfinished()) << "a version-1 journal still resumes";
+    EXPECT_EQ(read.NextRow(), 3u);
+
+    const TempResults results = JournalResults(read);
+    const struct {
+        size_t Row, Step;
+        bool Measured;
+        double RmsNV;
+    } steps[] = {
+        {1, 1, true, 11}, {1, 2, false, 0}, {2, 1, true, 22}, {2, 2, true, 32}, {3, 1, false, 0}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE("row " + std::to_string(step.Row) + " step " + std::to_string(step.Step));
+        EXPECT_EQ(results.Measured(step.Row, step.Step), step.Measured);
+        EXPECT_EQ(results.Result(step.Row, step.Step).Adc.RmsNV, step.RmsNV);
+    }
+    EXPECT_EQ(results.SetPoint(3), 29.0) << "a row without a capture keeps its plan set point";
+}
+
+// A plan record with a sound checksum but a row count far beyond its fields is refused, without
+// making room for the rows first.
+TEST(RunJournal, PlanWithARowCountBeyondItsFieldsIsRefused) {
+    const std::string record = JournalPlanRecord(SamplePlan());
+    std::vector<std::string> fields;
+    for (size_t start = record.find('\t') + 1;;) {
+        const size_t tab = record.find('\t', start);
+        fields.push_back(record.substr(start, tab == std::string::npos ? record.size() - 1 - start
+                                                                       : tab - start));
+        if (tab == std::string::npos) break;
+        start = tab + 1;
+    }
+    constexpr size_t kRowCountField = 18; // kind, version, mode, start time, 14 settings
+    ASSERT_EQ(fields[kRowCountField], std::to_string(SamplePlan().TempCount()));
+    auto joined = [&fields] {
+        std::string payload;
+        for (const std::string& f : fields) payload += (payload.empty() ? "" : "\t") + f;
+        return payload;
+    };
+    EXPECT_TRUE(ParseRunJournal(ChecksummedLine(joined())).HasPlan); // the checksum is sound
+    for (const char* count : {"99999999999", "18446744073709551615"}) {
+        fields[kRowCountField] = count;
+        const RunJournalContents read = ParseRunJournal(ChecksummedLine(joined()));
+        EXPECT_FALSE(read.HasPlan) << count;
+        EXPECT_EQ(read.WholeBytes, 0u) << count;
+    }
+}
+
+// Appending starts after the last whole line: a torn record goes, a damaged one and the intact
+// records after it stay.
+TEST(RunJournal, ResumedJournalAppendsAfterItsLastWholeLine) {
+    const fs::path dir = fs::temp_directory_path() / ("qn-journal-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    RunJournal journal;
+    ASSERT_EQ(journal.Begin(dir.string(), SamplePlan()), "");
+    ASSERT_TRUE(journal.Attempt(SampleAttempt(1)));
+    const std::string damaged = Flipped(JournalAttemptRecord(SampleAttempt(2)), 20);
+    const std::string torn = JournalAttemptRecord(SampleAttempt(3)).substr(0, 30);
+    {
+        AppendFile raw;
+        ASSERT_TRUE(raw.Open((dir / kJournalFile).string()));
+        ASSERT_TRUE(raw.Append(damaged));
+        ASSERT_TRUE(raw.Append(JournalAttemptRecord(SampleAttempt(3))));
+        ASSERT_TRUE(raw.Append(torn));
+    }
+    const RunJournalContents cut = ReadRunJournal(dir.string());
+    ASSERT_EQ(cut.Attempts.size(), 2u);
+    RunJournal resumed;
+    ASSERT_TRUE(resumed.Continue(dir.string(), cut.WholeBytes));
+    ASSERT_TRUE(resumed.Attempt(SampleAttempt(4)));
+    ASSERT_TRUE(resumed.End(false));
+    const RunJournalContents read = ReadRunJournal(dir.string());
+    EXPECT_EQ(read.Attempts.size(), 3u);
+    EXPECT_EQ(DamageText(read), "Run journal line 3 is damaged and was left out");
+    EXPECT_TRUE(read.Ended);
+    EXPECT_FALSE(read.Completed);
+    ASSERT_EQ(RunJournal().Begin(dir.string(), SamplePlan()), "");
+    std::string old;
+    ASSERT_TRUE(ReadFileContents((dir / kJournalOldFile).string(), old));
+    EXPECT_EQ(ParseRunJournal(old).Attempts.size(), 3u) << "a new run keeps the last as .old";
+    fs::remove_all(dir);
+}
+
+// When the previous journal cannot be moved aside the new run's journal is not begun: the old
+// one stays as it was.
+TEST(RunJournal, NewRunNeverDestroysThePreviousJournal) {
+    const fs::path dir =
+        fs::temp_directory_path() / ("qn-journal-keep-" + std::to_string(getpid()));
+    fs::create_directories(dir / kJournalOldFile / "kept");
+    RunJournal previous;
+    ASSERT_EQ(previous.Begin(dir.string(), SamplePlan()), "");
+    ASSERT_TRUE(previous.Attempt(SampleAttempt(1)));
+    std::string before;
+    ASSERT_TRUE(ReadFileContents((dir / kJournalFile).string(), before));
+    const std::string why = RunJournal().Begin(dir.string(), SamplePlan());
+    EXPECT_NE(why.find("The previous run journal cannot be kept as "), std::string::npos) << why;
+    std::string after;
+    ASSERT_TRUE(ReadFileContents((dir / kJournalFile).string(), after));
+    EXPECT_EQ(after, before);
+    fs::remove_all(dir);
+}
+
+} // namespace
+} // namespace qn::test

@@ -1,0 +1,193 @@
+// The temperature plan file written and read back, and the messages of plans it refuses.
+#include "run/TempPlanFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace qn {
+namespace {
+
+struct PlanParts {
+    TempTestPlan Plan;
+    StepTable Fluke;
+    StepTable Power;
+    PlanPorts Ports;
+    TempPlanParts Parts() { return {Plan, Fluke, Power, Ports}; }
+    std::string Text() const { return FormatTempPlan(Plan, Fluke, Power, Ports); }
+};
+
+std::string WithoutCr(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
+std::string CrOnly(std::string text) {
+    std::erase(text, '\n');
+    return text;
+}
+
+// Every setting, row, step and port away from its default; cells that need quotes included.
+TEST(TempPlanFile, WrittenAndReadBackGivesTheSamePlan) {
+    PlanParts written;
+    TempRunSettings& s = written.Plan.Settings;
+    s = {"3",
+         "-5.5",
+         "2.5",
+         "12",
+         "7",
+         "150",
+         CaptureSource::Brymen,
+         CaptureMeasure::Temperature,
+         true,
+         true,
+         true,
+         true,
+         "31.5",
+         true,
+         "-60.5"};
+    written.Plan.SetTemperatureRows();
+    written.Plan.Rows[2].Humidity = "40";
+    written.Plan.SetStepRows(written.Fluke, written.Power);
+    RegisterStepGrid& grid = written.Plan.RegChg;
+    for (size_t c = 1; c <= 2; ++c) grid.Cell(c, 0) = "10" + std::to_string(c);
+    for (size_t r = 1; r <= 3; ++r) {
+        grid.Cell(1, r) = "0" + std::to_string(r);
+        grid.Cell(2, r) = "8A";
+        grid.Cell(kDelayColumn, r) = std::to_string(r * 10);
+        grid.Cell(kAcmColumn, r) = "1.2";
+    }
+    written.Fluke.Row(2) = {"1", "OUT 100 mV ,0 Hz "};
+    written.Power.Row(12) = {"0", "say \"hi\""};
+    written.Ports = {4, 16, 0};
+
+    const std::string text = written.Text();
+    for (const std::string& variant :
+         {text, WithoutCr(text), CrOnly(text), "\xEF\xBB\xBF" + text}) {
+        PlanParts read;
+        ASSERT_EQ(ApplyTempPlan(variant, read.Parts()), "");
+        EXPECT_EQ(read.Text(), text);
+        EXPECT_EQ(read.Plan.TempCount(), 3u);
+        EXPECT_EQ(read.Plan.StepCount(), 3u);
+        EXPECT_EQ(read.Fluke.Row(2).Input, "OUT 100 mV ,0 Hz ");
+        EXPECT_EQ(read.Power.Row(12).Input, "say \"hi\"");
+        EXPECT_EQ(read.Ports, written.Ports);
+        EXPECT_EQ(read.Plan.Settings.LowestCelsius, "-60.5");
+    }
+}
+
+// A plan without a [temperatures] section makes its rows from TempCount, Start and Increment as
+// "SET" does: none past 150 °C or, counting down, below the lowest set point.
+TEST(TempPlanFile, RowsFollowFromTheSettingsWithoutATemperatureSection) {
+    const struct {
+        const char* Text;
+        const char* Last; // the last row's set point
+        size_t Rows;
+    } cases[] = {
+        {"[run]\nTempCount=3\nStart=20\nIncrement=5\n", "30.00", 3},
+        {"[run]\rTempCount=3\rStart=20\rIncrement=5\r", "30.00", 3},
+        {"[run]\nTempCount=3\nStart=25\nIncrement=-100\n", "25.00", 1},
+        {"[run]\nTempCount=9\nStart=-20\nIncrement=-10\nLowestCelsius=-45\n", "-40.00", 3},
+        {"[run]\nTempCount=3\nStart=140\nIncrement=10\n", "150.00", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        PlanParts read;
+        ASSERT_EQ(ApplyTempPlan(c.Text, read.Parts()), "");
+        ASSERT_EQ(read.Plan.TempCount(), c.Rows);
+        EXPECT_EQ(read.Plan.Rows[c.Rows].Temperature, c.Last);
+        EXPECT_EQ(read.Plan.StepCount(), 0u);
+        EXPECT_EQ(read.Ports, PlanPorts{});
+    }
+}
+
+TEST(TempPlanFile, BadPlansNameTheirLine) {
+    const std::string huge(100'000, '7');
+    const struct {
+        std::string Text;
+        const char* Error;
+    } cases[] = {
+        {"TempCount=2\n", "line 1: text before the first [section]"},
+        {"[run]\n[rum]\n", "line 2: unknown section \"[rum]\""},
+        {"", "the plan sets no [run] key and no [temperatures] row"},
+        {"# Start=25\r[run]\r", "the plan sets no [run] key"},
+        {"[ports]\nChamber=COM3\n", "the plan sets no [run] key"},
+        {"[run]\rTempCount=2\rColour=red\r", "line 3: unknown setting \"Colour\""},
+        {"[run]\nStart=200\n", "line 2: Start \"200\" is above 150 °C"},
+        {"[run]\nStart=1e308\n", "line 2: Start \"1e308\" is above 150 °C"},
+        {"[run]\nStart=inf\n", "line 2: Start \"inf\" is not a number"},
+        {"[run]\nIncrement=nan\n", "line 2: Increment \"nan\" is not a number"},
+        {"[run]\nStart=-71\n", "line 2: Start \"-71\" is below the lowest set point, -70 °C"},
+        {"[run]\nLowestCelsius=-30\n", "line 2: Start \"-40.0\" is below the lowest set point"},
+        {"[run]\nLowestCelsius=-300\n", "line 2: LowestCelsius \"-300\" is not a number from"},
+        {"[run]\nHoldCelsius=1000\nHoldChamber=yes\n", "line 2: HoldCelsius \"1000\" is above"},
+        {"[run]\nStart=" + huge + "\n", "line 2: Start \"777"},
+        {"[run]\nTempCount=1001\n", "line 2: TempCount \"1001\" is not a whole number from 1 to"},
+        {"[run]\n[run]\n", "line 2: [run] appears a second time"},
+        {"[run]\nTempCount\n", "line 2: expected key=value"},
+        {"[run]\nColour=red\n", "line 2: unknown setting \"Colour\""},
+        {"[run]\nStart=1\nStart=2\n", "line 3: Start is given twice"},
+        {"[run]\nTempCount=0\n", "line 2: TempCount \"0\" is not a whole number from 1 to 1000"},
+        {"[run]\nStepRows=10001\n", "line 2: StepRows \"10001\" is not a whole number from 1"},
+        {"[run]\n\n# soak\nSoakMinutes=1.5\n", "line 4: SoakMinutes \"1.5\" is not a whole"},
+        {"[run]\nSoakMinutes=1441\n", "line 2: SoakMinutes \"1441\" is not a whole number of "
+                                      "minutes from 0 to 1440 (24 hours)"},
+        {"[run]\nSupplyDelay=-1\n", "line 2: SupplyDelay \"-1\" is not a whole number of ms"},
+        {"[run]\nSupplyDelay=86400001\n", "line 2: SupplyDelay \"86400001\" is not a whole "
+                                          "number of ms from 0 to 86400000 (24 hours)"},
+        {"[run]\nHoldChamber=true\n", "line 2: HoldChamber \"true\" is not yes or no"},
+        {"[run]\nSource=DMM\n", "line 2: Source \"DMM\" is not one of ADC+Brymen, ADC, Brymen"},
+        {"[run]\nStart=1,5\n", "line 2: a value holding a comma must be in double quotes"},
+        {"[run]\nStart=\"1\n", "line 2: a quoted cell has no closing quote"},
+        {"[run]\nStart=\"1\"x\n", "line 2: text after a closing quote"},
+        {"[ports]\nChamber=COM18\n", "line 2: Chamber \"COM18\" is not COM1 to COM17"},
+        {"[ports]\nOven=COM1\n", "line 2: unknown instrument \"Oven\""},
+        {"[run]\nTempCount=2\n[temperatures]\n25,0,0,5\n", "line 3: [temperatures] has 1 rows"},
+        {"[run]\nTempCount=1\n[temperatures]\n25,0,0\n", "line 4: expected temperature,humid"},
+        {"[run]\nTempCount=1\n[temperatures]\n25,x,0,5\n", "line 4: \"x\" is not a number"},
+        {"[run]\nTempCount=1\n[temperatures]\n151,0,0,5\n", "line 4: temperature \"151\" is above"},
+        {"[run]\nLowestCelsius=-20\nStart=0\nTempCount=1\n[temperatures]\n-25,0,0,5\n",
+         "line 6: temperature \"-25\" is below the lowest set point, -20 °C"},
+        {"[registers]\nAddr,04,Delay,ACM\n", "line 2: expected Address, up to 10 register"},
+        {"[registers]\nAddress,4G,Delay,ACM\n", "line 2: address \"4G\" is not 1 to 4 hex"},
+        {"[registers]\nAddress,Delay,ACM\n1,15,2.4\n", "line 3: steps need at least one"},
+        {"[registers]\nAddress,04,Delay,ACM\n1,01,15\n", "line 3: expected 4 cells"},
+        {"[registers]\nAddress,04,Delay,ACM\n2,01,15,2.4\n", "line 3: expected step 1"},
+        {"[registers]\nAddress,04,Delay,ACM\n1,,15,2.4\n", "line 3: value \"\" is not 1 to 4"},
+        {"[registers]\nAddress,04,Delay,ACM\n1,01,x,2.4\n", "line 3: delay \"x\" is not a number"},
+        {"[registers]\nAddress,04,Delay,ACM\n1,01,86401,2.4\n",
+         "line 3: delay \"86401\" is not a number of seconds from 0 to 86400 (24 hours)"},
+        {"[registers]\nAddress,04,Delay,ACM\n1,01,15,V\n", "line 3: ACM \"V\" is not a number"},
+        {"[run]\nStepRows=1\n[registers]\nAddress,04,Delay,ACM\n1,01,5,2.4\n2,02,5,2.4\n",
+         "line 6: step 2 is beyond StepRows"},
+        {"[supply]\n1,1\n", "line 2: expected step,switch,command"},
+        {"[supply]\n2,1,A\n2,1,B\n", "line 3: step \"2\" is not a number above 2"},
+        {"[calibrator]\n1001,1,OUT\n", "line 2: step 1001 is beyond StepRows"},
+        {"[calibrator]\n1,on,OUT\n", "line 2: switch \"on\" is not up to 4 hex digits"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        PlanParts read;
+        read.Ports.Chamber = 9;
+        read.Plan.Settings.Start = "kept";
+        const std::string error = ApplyTempPlan(c.Text, read.Parts());
+        EXPECT_EQ(error.rfind(c.Error, 0), 0u) << error;
+        EXPECT_LT(error.size(), 300u) << "a value is shown cut, never whole";
+        EXPECT_EQ(read.Ports.Chamber, 9) << "nothing applied";
+        EXPECT_EQ(read.Plan.Settings.Start, "kept");
+    }
+}
+
+// A folder given as the plan is named as one, and nothing of the plan changes.
+TEST(TempPlanFile, AFolderIsNoPlan) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    PlanParts read;
+    read.Plan.Settings.Start = "kept";
+    const std::string error = LoadTempPlan(folder.string(), read.Parts());
+    EXPECT_NE(error.find("is a folder"), std::string::npos) << error;
+    EXPECT_EQ(read.Plan.Settings.Start, "kept");
+}
+
+} // namespace
+} // namespace qn

@@ -1,0 +1,220 @@
+// A temperature run killed without cleaning up, resumed from its journal in a fresh program; the
+// result files rebuilt from the journal without losing what the files on disk hold; a journal
+// that is damaged or cannot be kept.
+#include "TempRunBench.h"
+#include "run/RunJournal.h"
+#include "run/TempResultRebuild.h"
+#include "files/TextFile.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+
+namespace qn::test {
+namespace {
+
+// A noise-free signal of its own for every row and step, so two runs of one plan leave the same
+// files.
+void Signals(RunBench& t, std::function<void(const TempTestProgress&)> also = {}) {
+    t.test.ProgressChanged = [&t, also](const TempTestProgress& p) {
+        if (p.Step > 0)
+            t.world.Bridge.SetSignal(200000.0 + 2000.0 * double(p.Row) + 20.0 * double(p.Step), 0);
+        if (also) also(p);
+    };
+}
+
+// Three rows, two steps, full files.
+void ThreeRowPlan(RunBench& t) {
+    t.plan.Settings.TempCount = "3";
+    t.plan.SetTemperatureRows();
+    t.plan.RegChg.Cell(1, 3).clear();
+    t.plan.Settings.SaveFullFiles = true;
+}
+
+TEST(TempTestResume, RunKilledAtRowThreeResumesToTheFilesOfAnUninterruptedRun) {
+    RunBench whole;
+    ThreeRowPlan(whole);
+    Signals(whole);
+    whole.test.TBegin();
+
+    RunBench t;
+    ThreeRowPlan(t);
+    Signals(t, [](const TempTestProgress& p) {
+        if (p.Row == 3) std::raise(SIGKILL);
+    });
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        t.test.TBegin();
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the run must die at row 3";
+    ASSERT_FALSE(fs::exists(t.dir / "QnTEMPA.CSV"));
+
+    // The restarted program holds another plan; the resumed run brings back the run's own.
+    t.plan.Settings.TempCount = "1";
+    t.plan.SetTemperatureRows();
+    t.plan.RegChg.Cell(1, 2) = "";
+    double firstStepMs = -1;
+    Signals(t, [&](const TempTestProgress& p) {
+        if (p.Step > 0 && firstStepMs < 0) firstStepMs = t.clock.SteadyMs();
+    });
+    // Without its chamber the run is not offered yet.
+    t.bench.Instruments.Ports.ChamberPort.Selected = 0;
+    EXPECT_EQ(t.test.OfferResume(), TempTest::ResumeOffer::NotReady);
+    EXPECT_TRUE(t.prompt.Asked.empty());
+    t.bench.Instruments.Select(InstrumentKind::Chamber, 2);
+    t.prompt.Confirms = {true};
+    ASSERT_EQ(t.test.OfferResume(), TempTest::ResumeOffer::Resumed);
+    ASSERT_EQ(t.prompt.Asked.size(), 1u);
+    EXPECT_EQ(t.prompt.Asked[0].rfind("An unfinished temperature run (row 3 of 3, started ", 0), 0u)
+        << t.prompt.Asked[0];
+    EXPECT_GT(firstStepMs, 60'000) << "row 3 approached and soaked again before measuring";
+
+    for (const char* file : {"QnTEMPA.CSV", "QnTEMPB.CSV"})
+        EXPECT_EQ(FileLines(t.dir / file), FileLines(whole.dir / file)) << file;
+    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-5.CSV")) << "numbering goes on after 3";
+    EXPECT_FALSE(fs::exists(t.dir / "TEMP" / "QnTMP-6.CSV"));
+    EXPECT_FALSE(ReadRunJournal(t.dir.string()).Unfinished());
+
+    // The journal alone gives the same files again.
+    fs::remove(t.dir / "QnTEMPA.CSV");
+    fs::remove(t.dir / "QnTEMPB.CSV");
+    const ResultRebuild rebuild = PrepareRebuild(t.dir.string());
+    EXPECT_TRUE(rebuild.Lacking.empty() && rebuild.Journal.Damage.empty());
+    for (const ResultFileWrite& written : WriteRebuild(t.dir.string(), rebuild))
+        EXPECT_TRUE(written.Ok()) << written.Error;
+    for (const char* file : {"QnTEMPA.CSV", "QnTEMPB.CSV"})
+        EXPECT_EQ(FileLines(t.dir / file), FileLines(whole.dir / file)) << "rebuilt " << file;
+}
+
+// A journal of a run of `t`'s plan holding `attempts`, as the run writes it; with its end record
+// when `ended`.
+void WriteJournal(RunBench& t, const std::vector<JournalAttempt>& attempts, bool ended) {
+    RunJournal journal;
+    const BenchInstruments& lab = t.bench.Instruments;
+    ASSERT_EQ(journal.Begin(t.bench.ProgramDir, PlanInUse(RunMode::Begin, "2026-12-07 02:14:00",
+                                                          t.plan, lab.FlukeSteps, lab.PowerSteps)),
+              "");
+    for (const JournalAttempt& a : attempts) ASSERT_TRUE(journal.Attempt(a));
+    if (ended) {
+        ASSERT_TRUE(journal.End(false));
+    }
+}
+
+JournalAttempt CapturedAt(size_t row, size_t step) {
+    JournalAttempt a{row, step, 1, true, 23.0 + 2.0 * double(row), 0, 25, {}, {}, "", true};
+    a.Result.Adc = {1.5, 572.2, 100, 20, 10, 2, 18};
+    return a;
+}
+
+// After a stop during row 1 step 2 an older version left that step's aborted figures in the A
+// file: rebuilding asks before it replaces them, then writes only what the journal holds.
+TEST(TempTestResume, RebuildAsksBeforeReplacingResultsTheJournalLacks) {
+    RunBench t;
+    WriteJournal(t, {CapturedAt(1, 1)}, true);
+    TempResults stopped;
+    stopped.Reset(2, 3);
+    for (const size_t step : {1u, 2u}) {
+        stopped.SetResult(1, step, CapturedAt(1, 1).Result);
+        stopped.SetMeasured(1, step, true);
+    }
+    ASSERT_TRUE(WriteTempAFile(t.bench.ProgramDir, stopped).Ok());
+    const fs::path aFile = t.dir / "QnTEMPA.CSV";
+    const std::vector<std::string> left = FileLines(aFile);
+
+    t.test.RebuildFiles();
+    ASSERT_EQ(t.prompt.Asked.size(), 1u);
+    EXPECT_EQ(t.prompt.Asked[0].rfind("The result files hold results the run journal lacks "
+                                      "(QnTEMPA.CSV row 1 step 2). ",
+                                      0),
+              0u)
+        << t.prompt.Asked[0];
+    EXPECT_EQ(FileLines(aFile), left) << "declined: the file stays";
+
+    t.prompt.Confirms = {true};
+    t.test.RebuildFiles();
+    const std::vector<std::string> rebuilt = FileLines(aFile);
+    ASSERT_EQ(rebuilt.size(), 8u);
+    EXPECT_EQ(rebuilt[2], "25.00, 0.00, 1, 1.50, 572.20, 100.00, 20.00, 10.00, 2.00, 18.00,0\r");
+    EXPECT_EQ(rebuilt[3], "25.00, 0.00, 2, , , , , , , ,0\r");
+    EXPECT_EQ(rebuilt[5], "27.00, 0.00, 1, , , , , , , ,0\r") << "the plan row's set point";
+
+    t.prompt.Asked.clear();
+    t.test.RebuildFiles();
+    ASSERT_EQ(t.prompt.Asked.size(), 1u) << "the files agree with the journal: nothing to ask";
+    EXPECT_EQ(t.prompt.Asked[0].rfind("Wrote ", 0), 0u) << t.prompt.Asked[0];
+}
+
+// Killed between the journal's end record and the A file's rename: the window rebuilds the files
+// when it opens, and says so.
+TEST(TempTestResume, EndedRunWithoutItsAFileGetsItsFilesWhenTheWindowOpens) {
+    RunBench t;
+    std::vector<JournalAttempt> all;
+    for (size_t row = 1; row <= 2; ++row)
+        for (size_t step = 1; step <= 3; ++step) all.push_back(CapturedAt(row, step));
+    WriteJournal(t, all, true);
+    ASSERT_EQ(t.test.OfferResume(), TempTest::ResumeOffer::NoRun);
+    ASSERT_EQ(t.prompt.Asked.size(), 1u);
+    EXPECT_NE(t.prompt.Asked[0].find("The temperature run started 2026-12-07 02:14:00 has ended, "
+                                     "but its QnTEMPA.CSV was missing: its result files were "
+                                     "rebuilt from the run journal.\nWrote "),
+              std::string::npos)
+        << t.prompt.Asked[0];
+    const std::vector<std::string> lines = FileLines(t.dir / "QnTEMPA.CSV");
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[7].rfind("27.00, 0.00, 3, 1.50, ", 0), 0u) << lines[7];
+    EXPECT_TRUE(fs::exists(t.dir / "QnTEMPB.CSV"));
+    EXPECT_EQ(t.test.OfferResume(), TempTest::ResumeOffer::NoRun);
+    EXPECT_EQ(t.prompt.Asked.size(), 1u) << "once the files are there nothing is said";
+}
+
+TEST(TempTestResume, RunThatCannotKeepThePreviousJournalDoesNotStart) {
+    RunBench t;
+    WriteJournal(t, {CapturedAt(1, 1)}, false);
+    fs::create_directories(t.dir / kJournalOldFile / "kept");
+    const std::vector<std::string> before = FileLines(t.dir / kJournalFile);
+    t.test.TBegin();
+    EXPECT_TRUE(t.attempts.empty());
+    ASSERT_EQ(t.prompt.Asked.size(), 1u);
+    EXPECT_EQ(t.prompt.Asked[0].rfind("The previous run journal cannot be kept as ", 0), 0u)
+        << t.prompt.Asked[0];
+    EXPECT_NE(t.prompt.Asked[0].find(": the run does not start"), std::string::npos);
+    EXPECT_EQ(FileLines(t.dir / kJournalFile), before);
+}
+
+// A damaged middle record is told before the offer (its step is measured again); a damaged plan
+// leaves nothing to offer and says so.
+TEST(TempTestResume, DamageInTheJournalIsToldBeforeTheOffer) {
+    for (const bool planDamaged : {false, true}) {
+        SCOPED_TRACE(planDamaged ? "plan damaged" : "middle record damaged");
+        RunBench t;
+        WriteJournal(t, {CapturedAt(1, 1), CapturedAt(1, 2)}, false);
+        const std::string path = (t.dir / kJournalFile).string();
+        std::string text;
+        ASSERT_TRUE(ReadFileContents(path, text));
+        text[planDamaged ? 30 : text.find('\n') + 20] ^= 0x01;
+        ASSERT_TRUE(ReplaceFileContents(path, text));
+        const TempTest::ResumeOffer offer = t.test.OfferResume();
+        ASSERT_FALSE(t.prompt.Asked.empty());
+        EXPECT_NE(t.prompt.Asked[0].find(planDamaged ? "Run journal line 1, the run's plan, is "
+                                                       "damaged"
+                                                     : "Run journal line 2 is damaged"),
+                  std::string::npos)
+            << t.prompt.Asked[0];
+        if (planDamaged) {
+            EXPECT_EQ(offer, TempTest::ResumeOffer::NoRun);
+            EXPECT_EQ(t.prompt.Asked.size(), 1u);
+            continue;
+        }
+        EXPECT_EQ(offer, TempTest::ResumeOffer::Declined);
+        ASSERT_EQ(t.prompt.Asked.size(), 2u);
+        EXPECT_EQ(t.prompt.Asked[1].rfind("An unfinished temperature run (row 1 of 2, ", 0), 0u);
+    }
+}
+
+} // namespace
+} // namespace qn::test

@@ -1,0 +1,601 @@
+// Whole temperature test runs on the simulated lab and clock: rows, soak, steps, stop, files.
+#include "TempRunBench.h"
+
+#include "run/RewritePacer.h"
+#include "run/RunJournal.h"
+#include "run/TempResultFiles.h"
+#include "run/TempRunLimits.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
+#include <sys/resource.h>
+#include <utility>
+#include <vector>
+
+namespace qn::test {
+namespace {
+
+// Cell `field` (0-based) of a result file line, blanks around it dropped.
+std::string Field(const std::string& line, size_t field) {
+    std::string cell;
+    std::stringstream cells(line);
+    for (size_t i = 0; i <= field; ++i) std::getline(cells, cell, ',');
+    cell.erase(0, cell.find_first_not_of(" \r"));
+    cell.erase(cell.find_last_not_of(" \r") + 1);
+    return cell;
+}
+
+// The A and B files show figures for exactly the steps the journal holds as captured, and the
+// run's results say the same: nothing measured is lost, nothing unmeasured looks measured.
+void ExpectFilesAgreeWithTheJournal(const RunBench& t) {
+    const RunJournalContents journal = ReadRunJournal(t.dir.string() + "/");
+    std::set<std::pair<size_t, size_t>> captured;
+    for (const JournalAttempt& a : journal.Attempts)
+        if (a.Final && a.Captured) captured.insert({a.Row, a.Step});
+    const auto a = FileLines(t.dir / "QnTEMPA.CSV");
+    const auto b = FileLines(t.dir / "QnTEMPB.CSV");
+    const TempResults& results = t.test.Results();
+    ASSERT_EQ(a.size(), 2 + results.TempCount() * results.StepCount());
+    ASSERT_EQ(b.size(), a.size());
+    for (size_t i = 2; i < a.size(); ++i) {
+        const size_t row = (i - 2) / results.StepCount() + 1;
+        const size_t step = (i - 2) % results.StepCount() + 1;
+        const bool measured = captured.count({row, step}) > 0;
+        SCOPED_TRACE("row " + std::to_string(row) + " step " + std::to_string(step));
+        EXPECT_EQ(results.Measured(row, step), measured);
+        EXPECT_EQ(!Field(a[i], 3).empty(), measured) << a[i];
+        EXPECT_EQ(!Field(b[i], 1).empty(), measured) << b[i];
+    }
+}
+
+TEST(TempTestRun, BeginMeasuresEveryRowAndStepAndLeavesTheFiles) {
+    RunBench t;
+    t.test.TBegin();
+    const auto lines = FileLines(t.dir / "QnTEMPA.CSV");
+    ASSERT_EQ(lines.size(), 2u + 6u);
+    const std::vector<std::string> starts = {"25.00, 0.00, 1, ", "25.00, 0.00, 2, ",
+                                             "25.00, 0.00, 3, ", "27.00, 0.00, 1, ",
+                                             "27.00, 0.00, 2, ", "27.00, 0.00, 3, "};
+    for (size_t i = 0; i < starts.size(); ++i) {
+        EXPECT_EQ(lines[2 + i].rfind(starts[i], 0), 0u) << lines[2 + i];
+        const StepResult& result = t.test.Results().Result(i / 3 + 1, i % 3 + 1);
+        EXPECT_NEAR(result.Adc.Average, 100000, 5) << "halved codes around 200000";
+    }
+    EXPECT_TRUE(fs::exists(t.dir / "QnTEMPB.CSV"));
+    EXPECT_FALSE(fs::exists(t.dir / "QnTEMPBryMen.CSV")) << "source ADC writes no meter file";
+    EXPECT_TRUE(t.ChamberWasSetTo(270));
+    EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg), kChamberStop);
+    EXPECT_EQ(t.world.Calibrator.Log().back(), "STBY");
+    EXPECT_EQ(t.world.Bridge.Registers[4], 0x03) << "the last step's register value";
+    EXPECT_FALSE(t.test.Running());
+    EXPECT_EQ(t.status.Panels[1], "") << "the position line is cleared";
+}
+
+// A plan too large to rewrite its B file after every attempt: at the end of the first row and at
+// the end of the run the file holds exactly what the results hold.
+TEST(TempTestRun, LargePlanFilesHoldTheResultsAtEveryRowEnd) {
+    RunBench t;
+    constexpr size_t kSteps = kAlwaysRewriteSteps / 2 + 1;
+    t.plan.Settings.StepRows = std::to_string(kSteps);
+    t.plan.SetStepRows(t.bench.Instruments.FlukeSteps, t.bench.Instruments.PowerSteps);
+    for (size_t step = 1; step <= kSteps; ++step) {
+        t.plan.RegChg.Cell(1, step) = std::to_string(step % 10);
+        t.plan.RegChg.Cell(kDelayColumn, step) = "0";
+        t.plan.RegChg.Cell(kAcmColumn, step) = "2.4";
+    }
+    const auto bFile = [&] {
+        std::ifstream in(t.dir / "QnTEMPB.CSV", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    bool rowBoundarySeen = false;
+    t.test.ProgressChanged = [&](const TempTestProgress& p) {
+        if (rowBoundarySeen || p.Row != 2 || p.Step != 1) return;
+        rowBoundarySeen = true;
+        EXPECT_TRUE(t.test.Results().Measured(1, kSteps));
+        EXPECT_EQ(bFile(), TempBFileText(t.test.Results(), false)) << "after row 1";
+    };
+    t.test.TBegin();
+    ASSERT_TRUE(rowBoundarySeen);
+    EXPECT_TRUE(t.test.Completed());
+    EXPECT_EQ(bFile(), TempBFileText(t.test.Results(), false)) << "at the end";
+}
+
+// However a run is stopped, it leaves the bench as its options say and its journal ended; the
+// step it cut short leaves no figures in any file.
+TEST(TempTestRun, StoppedRunsLeaveTheBenchSafeAndTheJournalEnded) {
+    enum class By : uint8_t { StopButton, WindowClosing, StopInCapture };
+    const struct {
+        const char* Name;
+        By Stopper;
+        bool SupplyOff;
+        bool Hold;
+    } cases[] = {
+        {"Stop, defaults", By::StopButton, false, false},
+        {"window closing, supply off", By::WindowClosing, true, false},
+        {"Stop, chamber held at 30 °C", By::StopButton, false, true},
+        {"Stop while step 2 captures", By::StopInCapture, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        RunBench t;
+        t.plan.Settings.TempCount = "1"; // a stop in the last row is no completed run
+        t.plan.SetTemperatureRows();
+        t.plan.Settings.SupplyOffAtEnd = c.SupplyOff;
+        t.plan.Settings.HoldChamber = c.Hold;
+        t.plan.Settings.HoldCelsius = "30";
+        bool stepTwo = false;
+        t.test.ProgressChanged = [&](const TempTestProgress& p) {
+            stepTwo = p.Step == 2;
+            if (p.Step != 2) return;
+            if (c.Stopper == By::StopButton) t.test.StopClick();
+            if (c.Stopper == By::WindowClosing) t.bench.Guard.RequestStop();
+        };
+        t.pump.Message = [&] {
+            if (c.Stopper == By::StopInCapture && stepTwo && t.world.Bridge.Streaming())
+                t.test.StopClick();
+        };
+        t.test.TBegin();
+        ExpectFilesAgreeWithTheJournal(t);
+        EXPECT_TRUE(t.test.Results().Measured(1, 1));
+        EXPECT_FALSE(t.test.Completed());
+        EXPECT_EQ(t.world.Calibrator.Log().back(), "STBY");
+        EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg),
+                  c.Hold ? kChamberRun : kChamberStop);
+        if (c.Hold) {
+            EXPECT_TRUE(t.ChamberWasSetTo(300));
+        }
+        EXPECT_EQ(t.world.Supply.OutputOn(), !c.SupplyOff);
+        EXPECT_EQ(t.status.Panels[1], "");
+        const RunJournalContents journal = ReadRunJournal(t.dir.string() + "/");
+        EXPECT_TRUE(journal.Ended && !journal.Completed);
+        EXPECT_EQ(journal.NextRow(), 1u) << "the row was cut short";
+    }
+}
+
+// A bridge lost during a step is opened again before the next attempt; the run goes on and the
+// journal says what happened. A step whose every attempt found no bridge is not measured: the run
+// is not complete, and the journal, the files and a message say which steps.
+TEST(TempTestRun, LostBridgeIsReopenedOrItsStepsStayUnmeasured) {
+    enum class Cable : uint8_t { PulledOnce, PulledForGood, NeverConnected };
+    const struct {
+        const char* Name;
+        Cable Bridge;
+        std::vector<size_t> Attempts; // of steps 1, 2, 3
+        const char* FirstNote;
+        const char* Unmeasured;
+    } cases[] = {
+        {"pulled once",
+         Cable::PulledOnce,
+         {1, 2, 1},
+         "Bridge lost before row 1 step 2: reopened",
+         ""},
+        {"pulled for good",
+         Cable::PulledForGood,
+         {1, 4, 4},
+         "Bridge lost before row 1 step 2: not found again",
+         "row 1 step 2, row 1 step 3"},
+        {"never connected",
+         Cable::NeverConnected,
+         {4, 4, 4},
+         "No bridge is connected: row 1 step 1 is not measured",
+         "row 1 step 1, row 1 step 2, row 1 step 3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        RunBench t;
+        t.plan.Settings.TempCount = "1";
+        t.plan.SetTemperatureRows();
+        if (c.Bridge == Cable::NeverConnected) {
+            t.bench.Centre.ReleaseUsb();
+            t.world.Bridge.Faults.CablePulled = true;
+        }
+        TempTestProgress end;
+        t.test.ProgressChanged = [&](const TempTestProgress& p) {
+            if (p.Ended) end = p;
+            if (p.Step > 0) t.attempts.push_back(p.Step);
+            if (c.Bridge == Cable::PulledOnce)
+                t.world.Bridge.Faults.CablePulled = p.Step == 2 && t.Attempts(2) == 1;
+            if (c.Bridge == Cable::PulledForGood && p.Step == 2)
+                t.world.Bridge.Faults.CablePulled = true;
+        };
+        t.test.TTest();
+        for (size_t s = 1; s <= 3; ++s) EXPECT_EQ(t.Attempts(s), c.Attempts[s - 1]) << "step " << s;
+        const bool complete = *c.Unmeasured == '\0';
+        EXPECT_EQ(t.test.Completed(), complete);
+        EXPECT_TRUE(end.Ended);
+        EXPECT_EQ(end.Completed, complete);
+        EXPECT_EQ(end.Unmeasured, c.Unmeasured);
+        const RunJournalContents journal = ReadRunJournal(t.dir.string() + "/");
+        EXPECT_TRUE(journal.Ended);
+        EXPECT_EQ(journal.Completed, complete);
+        const auto ended = [](const JournalAttempt& a) { return a.Final; };
+        EXPECT_EQ(std::count_if(journal.Attempts.begin(), journal.Attempts.end(), ended), 3)
+            << "every step ended, measured or given up";
+        ASSERT_FALSE(journal.Notes.empty());
+        EXPECT_NE(journal.Notes[0].find(c.FirstNote), std::string::npos) << journal.Notes[0];
+        ExpectFilesAgreeWithTheJournal(t);
+        if (complete) {
+            EXPECT_TRUE(t.prompt.Asked.empty());
+        } else {
+            ASSERT_EQ(t.prompt.Asked.size(), 1u);
+            EXPECT_EQ(t.prompt.Asked[0],
+                      "Not measured (no complete capture): " + std::string(c.Unmeasured));
+        }
+    }
+}
+
+TEST(TempTestRun, SoakStartsAfreshWhenTheChamberLeavesTheBand) {
+    RunBench t;
+    t.plan.Settings.TempCount = "1";
+    t.plan.SetTemperatureRows();
+    bool disturbed = false;
+    t.test.ProgressChanged = [&](const TempTestProgress& p) {
+        if (p.Soaking && !disturbed && t.clock.SteadyMs() > 40'000) {
+            t.world.Chamber.Disturb(4.0);
+            disturbed = true;
+        }
+        if (p.Step == 1 && t.firstStepMs < 0) t.firstStepMs = t.clock.SteadyMs();
+    };
+    t.test.TBegin();
+    ASSERT_TRUE(disturbed);
+    EXPECT_GT(t.firstStepMs, 40'000 + 60'000) << "a full minute of soak after the excursion";
+}
+
+// However short the soak, the chamber is read once more in the band after a pause before the
+// first step (a real clock moves between two readings).
+TEST(TempTestRun, SoakOfZeroStillPausesAndReadsOnceInTheBand) {
+    RunBench t;
+    t.plan.Settings.TempCount = "1";
+    t.plan.SetTemperatureRows();
+    t.plan.Settings.SoakMinutes = "0";
+    t.benchClock.TickMs = 0.05;
+    bool soaked = false;
+    t.test.ProgressChanged = [&](const TempTestProgress& p) {
+        soaked = soaked || p.Soaking;
+        if (p.Step == 1 && t.firstStepMs < 0) t.firstStepMs = t.clock.SteadyMs();
+    };
+    t.test.TBegin();
+    EXPECT_TRUE(soaked);
+    EXPECT_TRUE(t.test.Completed());
+}
+
+TEST(TempTestRun, StopDuringTheSoakFinishesTheRun) {
+    RunBench t;
+    t.pump.Message = [&] {
+        if (t.clock.SteadyMs() > 20'000) t.test.StopClick();
+    };
+    t.test.TBegin();
+    EXPECT_TRUE(t.attempts.empty());
+    EXPECT_EQ(FileLines(t.dir / "QnTEMPA.CSV").size(), 8u);
+    EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg), kChamberStop);
+    EXPECT_EQ(t.world.Calibrator.Log().back(), "STBY");
+}
+
+TEST(TempTestRun, StepsAreTriedFourTimesWhenNothingIsMeasured) {
+    RunBench t;
+    struct Case {
+        const char* name;
+        CaptureSource source;
+        std::vector<size_t> expected; // attempts of steps 1, 2, 3
+        bool meterFile;
+    };
+    const Case cases[] = {
+        {"unpowered chip fails step 1", CaptureSource::Adc, {4, 1, 1}, false},
+        {"Brymen alone never captures", CaptureSource::Brymen, {4, 4, 4}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        t.attempts.clear();
+        fs::remove(t.dir / "QnTEMPBryMen.CSV");
+        t.plan.Settings.TempCount = "1";
+        t.plan.SetTemperatureRows();
+        t.plan.Settings.Source = c.source;
+        t.world.SupplyPowersChip = true;
+        t.AddStep(1, "OUTP OFF");
+        t.test.TTest();
+        for (size_t s = 1; s <= 3; ++s) EXPECT_EQ(t.Attempts(s), c.expected[s - 1]) << "step " << s;
+        EXPECT_EQ(fs::exists(t.dir / "QnTEMPBryMen.CSV"), c.meterFile);
+    }
+}
+
+// A "T-Test" leaves the set point alone and stops the chamber; its full files count on across
+// runs, and across program starts after the highest number in the folder.
+TEST(TempTestRun, TestRunLeavesTheSetPointAloneAndFullFilesCountOn) {
+    RunBench t;
+    t.plan.Settings.TempCount = "1";
+    t.plan.SetTemperatureRows();
+    t.plan.RegChg.Cell(1, 3).clear(); // two steps
+    t.plan.Settings.SaveFullFiles = true;
+    t.test.TTest();
+    EXPECT_FALSE(t.ChamberWasSetTo(250));
+    EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg), kChamberStop);
+    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-0.CSV"));
+    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-1.CSV"));
+    EXPECT_FALSE(fs::exists(t.dir / "TEMP" / "QnTMP-2.CSV"));
+    t.test.TTest();
+    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-2.CSV"));
+    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-3.CSV"));
+    EXPECT_FALSE(fs::exists(t.dir / "TEMP" / "QnTMP-4.CSV"));
+    const auto firstWritten = fs::last_write_time(t.dir / "TEMP" / "QnTMP-0.CSV");
+    t.test.FullFileCounter = 0; // the program started again
+    std::ofstream(t.dir / "TEMP" / "QnTMP-x.CSV") << "not a numbered file";
+    t.test.TTest();
+    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-4.CSV"));
+    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-5.CSV"));
+    EXPECT_EQ(fs::last_write_time(t.dir / "TEMP" / "QnTMP-0.CSV"), firstWritten);
+}
+
+// "交替測量ADC與溫度" captures the temperature channel on its own: its figures and samples are the
+// sensor's (the simulated chip's 16-bit result), not a copy of the ADC's.
+TEST(TempTestRun, AlternateCapturesTheTemperatureChannelOnItsOwn) {
+    RunBench t;
+    t.plan.Settings.TempCount = "1";
+    t.plan.SetTemperatureRows();
+    t.plan.RegChg.Cell(1, 2).clear(); // one step
+    t.plan.Settings.Alternate = true;
+    t.plan.Settings.SaveFullFiles = true;
+    t.test.TTest();
+    ASSERT_TRUE(t.test.Completed());
+    const StepResult& result = t.test.Results().Result(1, 1);
+    EXPECT_NEAR(result.Adc.Average, 100000, 5);
+    const double sensor = static_cast<int16_t>(SimSensorCode(t.world.Chamber.AirCelsius()));
+    EXPECT_NEAR(result.Temperature.Average, sensor, 10);
+    EXPECT_GT(result.Temperature.RmsCount, 0);
+    const auto b = FileLines(t.dir / "QnTEMPB.CSV");
+    ASSERT_EQ(b.size(), 3u);
+    EXPECT_NEAR(std::stod(Field(b[2], 8)), sensor, 10) << b[2];
+    // 256 samples a channel: 16 sample lines, the heading and the figures, then the second block.
+    const auto full = FileLines(t.dir / "TEMP" / "QnTMP-0.CSV");
+    ASSERT_EQ(full.size(), 2 * 18u);
+    EXPECT_NE(full[18], full[0]);
+    EXPECT_NEAR(std::stod(Field(full[18], 0)), sensor, 10) << full[18];
+}
+
+// Measuring the temperature channel alone: the A and B files' seven figures are that capture's,
+// not an ADC capture's left from an earlier step or a zero that looks measured.
+TEST(TempTestRun, TemperatureChannelAloneFillsTheFilesFigures) {
+    RunBench t;
+    t.plan.Settings.TempCount = "1";
+    t.plan.SetTemperatureRows();
+    t.plan.Settings.Measure = CaptureMeasure::Temperature;
+    t.test.TTest();
+    ASSERT_TRUE(t.test.Completed());
+    const double sensor = static_cast<int16_t>(SimSensorCode(t.world.Chamber.AirCelsius()));
+    for (const char* file : {"QnTEMPA.CSV", "QnTEMPB.CSV"}) {
+        const auto lines = FileLines(t.dir / file);
+        ASSERT_EQ(lines.size(), 2 + t.plan.StepCount()) << file;
+        for (size_t i = 2; i < lines.size(); ++i)
+            EXPECT_NEAR(std::stod(Field(lines[i], file[6] == 'A' ? 3 : 1)), sensor, 10) << lines[i];
+    }
+}
+
+// A journal record that cannot be written (the disk full) ends the run through its safe finish
+// with a message; the journal keeps its last whole record, still resumable, and the step it
+// could not hold is not measured in any file.
+TEST(TempTestRun, FailedJournalWriteEndsTheRunSafely) {
+    RunBench t;
+    t.plan.Settings.TempCount = "1";
+    t.plan.SetTemperatureRows();
+    const fs::path journalPath = t.dir / kJournalFile;
+    rlimit unlimited{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+    t.test.ProgressChanged = [&](const TempTestProgress& p) {
+        if (p.Step > 0) t.attempts.push_back(p.Step);
+        if (p.Step != 2) return;
+        // Room for a part of the next record only, as a disk that fills up gives.
+        rlimit full = unlimited;
+        full.rlim_cur = fs::file_size(journalPath) + 40;
+        setrlimit(RLIMIT_FSIZE, &full);
+    };
+    t.test.TBegin();
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    std::signal(SIGXFSZ, previousSignal);
+    ASSERT_EQ(t.prompt.Asked.size(), 1u);
+    EXPECT_NE(t.prompt.Asked[0].find("QnTEMP.JOURNAL could not be written"), std::string::npos)
+        << t.prompt.Asked[0];
+    EXPECT_FALSE(t.test.Completed());
+    EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg), kChamberStop);
+    EXPECT_EQ(t.world.Calibrator.Log().back(), "STBY");
+    EXPECT_EQ(t.Attempts(3), 0u) << "nothing is measured past the lost record";
+    const RunJournalContents journal = ReadRunJournal(t.dir.string() + "/");
+    EXPECT_EQ(journal.WholeBytes, fs::file_size(journalPath)) << "cut back to its last record";
+    ASSERT_EQ(journal.Attempts.size(), 1u);
+    EXPECT_TRUE(journal.Unfinished());
+    EXPECT_EQ(journal.NextRow(), 1u);
+    ExpectFilesAgreeWithTheJournal(t);
+}
+
+// Whatever went wrong is told once, when the run has ended and the bench is safe.
+TEST(TempTestRun, ProblemsAreToldOnceWithTheSummaryLeft) {
+    struct Case {
+        const char* name;
+        std::function<void(RunBench&)> arrange;
+        const char* message;
+        bool measured;
+        bool complete = false; // every step measured, in the journal and in the A file
+    };
+    const Case cases[] = {
+        {"TEMP folder squatted by a file",
+         [](RunBench& t) {
+             t.plan.Settings.SaveFullFiles = true;
+             std::ofstream(t.dir / "TEMP") << "x";
+         },
+         "Cannot create ", true},
+        {"B file held under both names",
+         [](RunBench& t) {
+             fs::create_directory(t.dir / kTempBFile);
+             fs::create_directory(t.dir / kTempBFallback);
+         },
+         "Cannot create ", true, true},
+        {"A file squatted by a folder",
+         [](RunBench& t) { fs::create_directory(t.dir / kTempAFile); }, "Cannot create ", true},
+        {"soak not a number", [](RunBench& t) { t.plan.Settings.SoakMinutes = "abc"; },
+         "等待溫度穩定時間", false},
+        {"delay not a number", [](RunBench& t) { t.plan.RegChg.Cell(kDelayColumn, 2) = "x"; },
+         "Delay of step 2", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunBench t;
+        c.arrange(t);
+        t.test.TBegin();
+        ASSERT_EQ(t.prompt.Asked.size(), 1u);
+        EXPECT_EQ(t.prompt.Asked.front().rfind(c.message, 0), 0u) << t.prompt.Asked.front();
+        EXPECT_EQ(!t.attempts.empty(), c.measured);
+        EXPECT_EQ(fs::exists(t.dir / "QnTEMPA.CSV"), c.measured);
+        EXPECT_EQ(t.test.Completed(), c.complete);
+        EXPECT_FALSE(t.test.Running());
+    }
+}
+
+// "SET" fits the count between the limits; a start outside them, or an increment that is no
+// number, leaves the rows as they were and says why.
+TEST(TempTestPlanRules, TemperatureRows) {
+    struct Case {
+        const char* count;
+        const char* start;
+        const char* increment;
+        size_t rows;         // rows after "SET"
+        const char* refused; // the reason, empty when the rows were made
+    };
+    // The window's edits try the other counts and the step rows (TempTestWindowTest).
+    const Case cases[] = {
+        {"abc", "0", "5", 1, ""},
+        {"3", "140", "10", 2, ""},
+        {"3", "25", "-100", 1, ""}, // -75 °C is below the lowest set point
+        {"5", "-50", "-10", 3, ""}, // down to -70 °C
+        {"100000000", "25", "0", kMaxTempRows, ""},
+        {"1", "200", "0", 5, "輸入開始溫度 \"200\" is above 150 °C"},
+        {"1", "1e308", "0", 5, "輸入開始溫度 \"1e308\" is above 150 °C"},
+        {"1", "-80", "0", 5, "輸入開始溫度 \"-80\" is below the lowest set point, -70 °C"},
+        {"1", "inf", "0", 5, "輸入開始溫度 \"inf\" is not a number"},
+        {"1", "25", "nan", 5, "輸入溫度隔數 \"nan\" is not a number"},
+    };
+    for (const Case& c : cases) {
+        TempTestPlan plan;
+        plan.Settings = {.TempCount = c.count, .Start = c.start, .Increment = c.increment};
+        EXPECT_EQ(plan.SetTemperatureRows(), c.refused) << c.count << " from " << c.start;
+        EXPECT_EQ(plan.TempCount(), c.rows) << c.count << " from " << c.start;
+        if (*c.refused == '\0') {
+            EXPECT_EQ(plan.Settings.TempCount, std::to_string(c.rows));
+        }
+    }
+    TempTestPlan plan;
+    EXPECT_EQ(plan.Rows[1].Temperature, "-40.00");
+    EXPECT_EQ(plan.Rows[2].Temperature, "-30.00");
+    EXPECT_EQ(plan.Rows[1].HumidityRamp, "5.00");
+}
+
+// Whatever set them (the grid, a plan, a resumed journal), a plan past a limit is refused as a
+// whole before a run starts, naming the first setting or cell past it.
+TEST(TempTestPlanRules, RunLimitsNameTheFirstSettingPastThem) {
+    using Change = std::function<void(TempTestPlan&)>;
+    const Change noChange = [](TempTestPlan&) {};
+    const struct {
+        Change Apply;
+        const char* Refused; // empty when a run may start
+    } cases[] = {
+        {noChange, ""},
+        {[](TempTestPlan& p) { p.Rows[2].Temperature = "200"; },
+         "溫度 of row 2 \"200\" is above 150 °C"},
+        {[](TempTestPlan& p) { p.Rows[1].Temperature = "1e308"; },
+         "溫度 of row 1 \"1e308\" is above 150 °C"},
+        {[](TempTestPlan& p) { p.Settings.LowestCelsius = "-35"; },
+         "溫度 of row 1 \"-40.00\" is below the lowest set point, -35 °C"},
+        {[](TempTestPlan& p) { p.Settings.LowestCelsius = "nan"; },
+         "Lowest set point \"nan\" is not a number from -273.15 to 150 °C"},
+        {[](TempTestPlan& p) { p.Rows[1].Humidity = "x"; }, "濕度 of row 1 \"x\" is not a number"},
+        {[](TempTestPlan& p) { p.Rows[3].TemperatureRamp.clear(); },
+         "溫度斜率 of row 3 \"\" is not a number"},
+        {[](TempTestPlan& p) { p.Settings.HoldCelsius = "1000"; }, ""},
+        {[](TempTestPlan& p) {
+             p.Settings.HoldChamber = true;
+             p.Settings.HoldCelsius = "1000";
+         },
+         "Hold chamber at \"1000\" is above 150 °C"},
+        {[](TempTestPlan& p) { p.Settings.SoakMinutes = "1440"; }, ""},
+        {[](TempTestPlan& p) { p.Settings.SoakMinutes = "1441"; },
+         "等待溫度穩定時間 \"1441\" is not a whole number of minutes from 0 to 1440 (24 hours)"},
+        {[](TempTestPlan& p) { p.Settings.SupplyDelay = "86400001"; },
+         "Power Supply Delay Time \"86400001\" is not a whole number of ms from 0 to 86400000 "
+         "(24 hours)"},
+        {[](TempTestPlan& p) { p.RegChg.Cell(kDelayColumn, 2) = "86401"; },
+         "Delay of step 2 \"86401\" is not a number of seconds from 0 to 86400 (24 hours)"},
+        {[](TempTestPlan& p) { p.Rows[1].Temperature = std::string(100'000, '9'); },
+         "溫度 of row 1 \"999"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Refused);
+        TempTestPlan plan;
+        StepTable fluke;
+        StepTable power;
+        plan.SetStepRows(fluke, power);
+        plan.RegChg.Cell(1, 0) = "04";
+        for (size_t step = 1; step <= 2; ++step) {
+            plan.RegChg.Cell(1, step) = "01";
+            plan.RegChg.Cell(kDelayColumn, step) = "15";
+        }
+        c.Apply(plan);
+        const std::string why = RunLimitsRefused(plan);
+        EXPECT_EQ(why.rfind(c.Refused, 0), 0u) << why;
+        EXPECT_EQ(why.empty(), *c.Refused == '\0') << why;
+        EXPECT_LT(why.size(), 300u) << "a value is shown cut, never whole";
+    }
+}
+
+// A hold temperature edited past the limits while the run goes is never sent: the run's end stops
+// the chamber instead and says so.
+TEST(TempTestPlanRules, HoldPastTheLimitsStopsTheChamberInstead) {
+    RunBench t;
+    t.plan.Settings.TempCount = "1";
+    t.plan.SetTemperatureRows();
+    t.plan.Settings.HoldChamber = true;
+    t.plan.Settings.HoldCelsius = "30";
+    t.test.ProgressChanged = [&](const TempTestProgress& p) {
+        if (p.Step != 1) return;
+        t.plan.Settings.HoldCelsius = "1000";
+        t.test.StopClick();
+    };
+    t.test.TBegin();
+    EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg), kChamberStop);
+    EXPECT_TRUE(t.ChamberWasSetTo(250)) << "the row's set point is the last one sent";
+    ASSERT_FALSE(t.prompt.Asked.empty());
+    EXPECT_NE(t.prompt.Asked.back().find(
+                  "Hold chamber at \"1000\" is above 150 °C: the chamber was stopped instead"),
+              std::string::npos)
+        << t.prompt.Asked.back();
+}
+
+// A resumed run's rows come from its journal: they are checked as a new run's are.
+TEST(TempTestPlanRules, AResumedRunPastTheLimitsIsRefused) {
+    RunBench t;
+    TempTestPlan journalled = t.plan;
+    journalled.Rows[2].Temperature = "200";
+    {
+        RunJournal journal;
+        ASSERT_EQ(
+            journal.Begin(t.bench.ProgramDir, PlanInUse(RunMode::Begin, "2026-12-07 10:00:00",
+                                                        journalled, t.bench.Instruments.FlukeSteps,
+                                                        t.bench.Instruments.PowerSteps)),
+            "");
+    }
+    const RunJournalContents contents = ReadRunJournal(t.bench.ProgramDir);
+    ASSERT_TRUE(contents.Unfinished());
+    EXPECT_FALSE(t.test.Resume(contents));
+    ASSERT_FALSE(t.prompt.Asked.empty());
+    EXPECT_EQ(t.prompt.Asked.back(), "溫度 of row 2 \"200\" is above 150 °C");
+    EXPECT_TRUE(t.attempts.empty());
+    EXPECT_FALSE(t.ChamberWasSetTo(2000));
+}
+
+} // namespace
+} // namespace qn::test
