@@ -24,15 +24,7 @@ namespace {
 
 using qn::fuzz::AnswerScript;
 using qn::fuzz::Require;
-
-volatile size_t sink = 0; // keeps every result observable
-
-class NoStatus final : public qn::StatusBar {
-  public:
-    void SetPanelText(int /*panel*/, const std::string& text) override {
-        sink = sink + text.size();
-    }
-};
+using qn::fuzz::sink;
 
 // Copies an answer into a buffer of `length` bytes; a longer answer is cut.
 size_t Deliver(const AnswerScript::Answer& answer, uint8_t* out, size_t length) {
@@ -139,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ScriptedHid hid(script, present && (choice & 1) != 0);
 
     qn::SimClock clock;
-    NoStatus status;
+    qn::fuzz::NoStatus status;
     qn::PanelRefresh panels;
     qn::NullEventPump windows;
     qn::ExchangeGuard guard(clock, windows, panels);
@@ -161,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const uint16_t kKinds[] = {qn::kLinkQn740x, qn::kLinkSpecial, qn::kLinkRs232};
     stnd.Interface = kKinds[(choice >> 2) % 3];
     if (stnd.Interface == qn::kLinkRs232) {
-        stnd.Serial.Line = std::make_unique<qn::fuzz::AnswerLine>(clock, script);
+        stnd.Serial.Line = qn::fuzz::AnswerLine(clock, script);
         stnd.Serial.Line->Open("COM16");
     }
     // Once the input has run out every further exchange only fails or times out: the run ends
@@ -171,7 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (script.Empty()) return 0;
     link.WriteRegister(2, 0x5A);
     link.WriteRegister(qn::kPairedRegister, 0x11);
-    link.WriteChip(0x100, 250);
+    link.WriteChip(0x100, std::vector<uint8_t>(250));
     if (script.Empty()) return 0;
     std::string version;
     link.ReadBridgeVersion(stnd.Usb, version);
@@ -182,14 +174,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     link.ReadTempResult();
     if (script.Empty()) return 0;
 
-    const int fetched = link.FetchAdcSamples();
+    const int fetched = link.FetchAdcSamples().Count;
     Require(fetched >= 0 && fetched <= qn::kMaxSamplesPerFetch);
     RequireDecodedRange(usb.UsbIoBuffer.data(), fetched);
     if (script.Empty()) return 0;
 
     // A short capture through the stream commands, as "Catch ADC" makes it.
     static qn::AnalysisStore store; // large arrays: made once
-    qn::AdcCapture capture({link, usb, guard, clock, status, centre, store});
+    qn::AdcCapture capture({link, guard, clock, status, centre, store});
     qn::CaptureOptions options;
     options.NPoint = 64;
     options.ScaleDiv = 1 + (choice >> 5);

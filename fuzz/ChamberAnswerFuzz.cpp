@@ -1,5 +1,6 @@
 // libFuzzer target: arbitrary bytes as the chamber's answers to its write, read, temperature and
 // identification exchanges.
+#include "FuzzAnswers.h"
 #include "instruments/BenchInstruments.h"
 #include "instruments/Chamber.h"
 #include "sim/SimClock.h"
@@ -8,17 +9,13 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 
 namespace {
 
-volatile size_t sink = 0; // keeps every result observable
-
-void Require(bool condition) {
-    if (!condition) __builtin_trap();
-}
+using qn::fuzz::Require;
+using qn::fuzz::sink;
 
 // Input layout: operation bytes and answers interleaved. Every frame the chamber receives
 // releases the next answer: two length bytes, then that many bytes of the input.
@@ -40,47 +37,6 @@ class Input {
     size_t pos_ = 0;
 };
 
-class AnswerLine final : public qn::SerialLine {
-  public:
-    explicit AnswerLine(Input& input) : input_(input) {}
-    bool Open(const std::string& /*portName*/) override { return open_ = true; }
-    void Close() override { open_ = false; }
-    bool IsOpen() const override { return open_; }
-    bool Configure(const qn::LineSettings& /*settings*/) override { return true; }
-    bool SetDtr(bool /*on*/) override { return true; }
-    bool QueryStatus(uint32_t& errors, size_t& waiting) override {
-        errors = 0;
-        waiting = queue_.size();
-        return true;
-    }
-    size_t Read(uint8_t* data, size_t max) override {
-        Require(max <= qn::kTxBufferSize); // no caller's buffer is larger
-        const size_t count = std::min(max, queue_.size());
-        std::copy_n(queue_.begin(), count, data);
-        queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(count));
-        return count;
-    }
-    size_t Write(const uint8_t* /*data*/, size_t length) override {
-        const size_t high = input_.Byte();
-        const std::string answer = input_.Take(high << 8 | input_.Byte());
-        queue_.insert(queue_.end(), answer.begin(), answer.end());
-        return length;
-    }
-    void DiscardInput() override { queue_.clear(); }
-
-  private:
-    Input& input_;
-    std::deque<uint8_t> queue_;
-    bool open_ = false;
-};
-
-class NoStatus final : public qn::StatusBar {
-  public:
-    void SetPanelText(int /*panel*/, const std::string& text) override {
-        sink = sink + text.size();
-    }
-};
-
 void CheckRead(const qn::InstrumentBuffers& buffers) {
     Require(buffers.BytesRead <= qn::kRxBufferSize);
     for (size_t offset : {size_t{10}, size_t{15}, buffers.BytesRead, size_t{600}}) {
@@ -95,10 +51,15 @@ void CheckRead(const qn::InstrumentBuffers& buffers) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Input input(data, size);
     qn::SimClock clock;
-    NoStatus status;
+    qn::fuzz::NoStatus status;
     qn::InstrumentPorts ports(clock, status);
     qn::Chamber chamber(ports);
-    ports.ChamberPort.Line = std::make_unique<AnswerLine>(input);
+    auto line = std::make_unique<qn::fuzz::TimedLine>(clock, [&](qn::fuzz::TimedLine& to) {
+        const size_t high = input.Byte();
+        to.Arrive(clock.SteadyMs(), input.Take(high << 8 | input.Byte()));
+    });
+    line->MaxRead = qn::kTxBufferSize;
+    ports.ChamberPort.Line = std::move(line);
     ports.ChamberPort.Line->Open("COM3");
     ports.ChamberPort.Selected = 1;
     const qn::InstrumentBuffers& buffers = ports.Buffers;

@@ -2,9 +2,9 @@
 #include "chip/ChipFileReader.h"
 #include "chip/ChipModel.h"
 #include "chip/ChipText.h"
-#include "files/NumberText.h"
 #include "chip/ParsedLine.h"
 #include "chip/RegisterRefresh.h"
+#include "files/NumberText.h"
 #include "files/TextFile.h"
 
 #include <cstddef>
@@ -35,6 +35,8 @@ void CheckModel(const qn::ChipModel& model) {
         Require(!field.Defined || field.Address < qn::kRegImageSize);
         Require(field.Items.size() <= qn::ParsedLine::kMaxWords);
     }
+    for (const auto& row : model.ByteGrid.Rows)
+        for (const std::string& cell : row) Require(cell.size() <= 3 * qn::ParsedLine::kMaxLength);
     for (uint8_t gain : model.PgaGainTable) Require(gain != 0);
     for (uint8_t gain : model.AdcGainTable) Require(gain != 0);
 }

@@ -1,21 +1,27 @@
 // The fuzz input as a device's answers: every request a program sends takes the next answer of
-// the input, which arrives after its own delay on the simulated clock; and a serial line that
-// delivers them.
+// the input, which arrives after its own delay on the simulated clock; the serial line that
+// delivers them; and a status bar that keeps nothing.
 #pragma once
 
 #include "host/SerialLine.h"
+#include "host/StatusBar.h"
 #include "sim/SimClock.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace qn::fuzz {
 
+inline volatile size_t sink = 0; // keeps every result observable
+
+// Traps when the program broke what the target checks.
 inline void Require(bool condition) {
     if (!condition) __builtin_trap();
 }
@@ -60,10 +66,16 @@ class AnswerScript {
     size_t pos_ = 0;
 };
 
-// A serial line whose device answers every write with the next answer of the script.
-class AnswerLine final : public SerialLine {
+// A serial line whose input arrives in timed pieces: those given to Arrive, and those OnWrite
+// makes when the program writes.
+class TimedLine final : public SerialLine {
   public:
-    AnswerLine(SimClock& clock, AnswerScript& script) : clock_(clock), script_(script) {}
+    TimedLine(SimClock& clock, std::function<void(TimedLine&)> onWrite = nullptr)
+        : clock_(clock), onWrite_(std::move(onWrite)) {}
+    // `bytes` reach the input queue at `atMs` on the clock.
+    void Arrive(double atMs, std::string bytes) { pending_.emplace_back(atMs, std::move(bytes)); }
+    size_t MaxRead = SIZE_MAX; // the most a read may ask for
+
     bool Open(const std::string& /*portName*/) override { return open_ = true; }
     void Close() override { open_ = false; }
     bool IsOpen() const override { return open_; }
@@ -71,30 +83,29 @@ class AnswerLine final : public SerialLine {
     bool SetDtr(bool /*on*/) override { return open_; }
     bool QueryStatus(uint32_t& errors, size_t& waiting) override {
         errors = 0;
-        Arrive();
+        Collect();
         waiting = queue_.size();
         return open_;
     }
     size_t Read(uint8_t* data, size_t max) override {
-        Arrive();
+        Require(max <= MaxRead);
+        Collect();
         const size_t count = std::min(max, queue_.size());
         std::copy_n(queue_.begin(), count, data);
         queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(count));
         return count;
     }
     size_t Write(const uint8_t* /*data*/, size_t length) override {
-        AnswerScript::Answer answer = script_.Next();
-        pending_.emplace_back(clock_.SteadyMs() + answer.DelayMs, std::move(answer.Bytes));
+        if (onWrite_) onWrite_(*this);
         return length;
     }
     void DiscardInput() override {
-        Arrive();
+        Collect();
         queue_.clear();
     }
 
   private:
-    void Arrive() {
-        if (pending_.empty()) return;
+    void Collect() {
         std::stable_sort(pending_.begin(), pending_.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         while (!pending_.empty() && pending_.front().first <= clock_.SteadyMs()) {
@@ -105,10 +116,26 @@ class AnswerLine final : public SerialLine {
     }
 
     SimClock& clock_;
-    AnswerScript& script_;
+    std::function<void(TimedLine&)> onWrite_;
     std::vector<std::pair<double, std::string>> pending_;
     std::deque<uint8_t> queue_;
     bool open_ = false;
+};
+
+// A serial line whose device answers every write with the next answer of the script.
+inline std::unique_ptr<SerialLine> AnswerLine(SimClock& clock, AnswerScript& script) {
+    return std::make_unique<TimedLine>(clock, [&clock, &script](TimedLine& line) {
+        AnswerScript::Answer answer = script.Next();
+        line.Arrive(clock.SteadyMs() + answer.DelayMs, std::move(answer.Bytes));
+    });
+}
+
+// A status bar that only keeps its texts observable.
+class NoStatus final : public StatusBar {
+  public:
+    void SetPanelText(StatusPanel /*panel*/, const std::string& text) override {
+        sink = sink + text.size();
+    }
 };
 
 } // namespace qn::fuzz

@@ -12,30 +12,23 @@
 
 namespace {
 
-volatile size_t sink = 0; // keeps every result observable
-
-class NoStatus final : public qn::StatusBar {
-  public:
-    void SetPanelText(int /*panel*/, const std::string& text) override {
-        sink = sink + text.size();
-    }
-};
+using qn::fuzz::Require;
+using qn::fuzz::sink;
 
 // An answer line as the calibrator's reader leaves it: within the line area, without its CR.
 void RequireLine(const std::string& line) {
-    qn::fuzz::Require(line.size() <= qn::kLineAreaSize && line.find('\r') == std::string::npos);
+    Require(line.size() <= qn::kLineAreaSize && line.find('\r') == std::string::npos);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    using qn::fuzz::Require;
     qn::SimClock clock;
     qn::fuzz::AnswerScript script(data, size);
-    NoStatus status;
+    qn::fuzz::NoStatus status;
     qn::InstrumentPorts ports(clock, status);
-    ports.FlukePort.Line = std::make_unique<qn::fuzz::AnswerLine>(clock, script);
-    ports.PowerPort.Line = std::make_unique<qn::fuzz::AnswerLine>(clock, script);
+    ports.FlukePort.Line = qn::fuzz::AnswerLine(clock, script);
+    ports.PowerPort.Line = qn::fuzz::AnswerLine(clock, script);
     ports.FlukePort.Line->Open("COM1");
     ports.PowerPort.Line->Open("COM2");
     ports.FlukePort.Selected = 1;

@@ -1,138 +1,113 @@
-// Command lines of the calibrator and the power supply, byte for byte, with their retries.
+// Command lines of the calibrator and the power supply as the lab's instruments receive them,
+// with their retries.
 #include "InstrumentFixture.h"
-
-#include <ostream>
-
-#include <deque>
 
 namespace qn::test {
 namespace {
 
-struct CalibratorCase {
-    const char* Name;
-    bool KeepOn;
-    std::deque<std::string> Answers; // to each write of the step command, in turn
-    Writes Sent;
-    std::string Shown; // status panel 2
-};
-
-void PrintTo(const CalibratorCase& c, std::ostream* os) {
-    *os << c.Name;
+// A calibrator that obeys but never answers a whole line has every step tried twice.
+TEST_F(InstrumentTest, CalibratorStepSendsStandbyAndRetriesOnce) {
+    const struct {
+        bool KeepOn;
+        SimLabFaults Faults;
+        Writes Received;
+        std::string Shown; // status panel 2
+    } rows[] = {
+        {false, {}, {"STBY", "OUT 1 V"}, "=>"},
+        {false, {.Silent = true}, {"STBY", "OUT 1 V", "STBY", "OUT 1 V"}, ""},
+        {true, {.NoTerminator = true}, {"OUT 1 V", "OUT 1 V"}, ""},
+        {true, {}, {"OUT 1 V"}, "=>"},
+    };
+    for (const auto& row : rows) {
+        Open(ports.FlukePort, "COM1"); // no answer left over from the row before
+        world.Calibrator.ClearLog();
+        world.Calibrator.Faults = row.Faults;
+        bench.Fluke.PlayStep("OUT 1 V", row.KeepOn);
+        EXPECT_EQ(world.Calibrator.Log(), row.Received) << row.Received.size();
+        EXPECT_EQ(status.Last(kCalibratorAnswerPanel), row.Shown) << row.Received.size();
+        EXPECT_EQ(world.Calibrator.SetVolts(), 1.0);
+    }
 }
-
-class CalibratorStepTest : public InstrumentTest,
-                           public ::testing::WithParamInterface<CalibratorCase> {};
-
-TEST_P(CalibratorStepTest, SendsStandbyAndRetriesOnce) {
-    const CalibratorCase& c = GetParam();
-    ScriptedDevice& device = Attach(ports.FlukePort);
-    device.Replies["OUT 1 V"] = c.Answers;
-    bench.Fluke.PlayStep("OUT 1 V", c.KeepOn);
-    EXPECT_EQ(device.Writes, c.Sent);
-    EXPECT_EQ(status.Last(kCalibratorAnswerPanel), c.Shown);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Steps, CalibratorStepTest,
-    ::testing::Values(
-        CalibratorCase{
-            "Answered", false, {"OUT 1 V\r"}, {"STBY", "\r", "OUT 1 V", "\r"}, "OUT 1 V"},
-        CalibratorCase{"SecondAttempt",
-                       false,
-                       {"", "ok\r"},
-                       {"STBY", "\r", "OUT 1 V", "\r", "STBY", "\r", "OUT 1 V", "\r"},
-                       "ok"},
-        CalibratorCase{"KeepOnSilent", true, {}, {"OUT 1 V", "\r", "OUT 1 V", "\r"}, ""},
-        CalibratorCase{"KeepOnAnswered", true, {"A\r"}, {"OUT 1 V", "\r"}, "A"}),
-    [](const auto& p) { return std::string(p.param.Name); });
 
 TEST_F(InstrumentTest, CalibratorOperatesAfterStepUnlessStandby) {
-    struct Row {
+    const struct {
         std::string Command;
-        std::deque<std::string> OperAnswers;
-        Writes Sent;
+        bool Silent;
+        Writes Received;
     } rows[] = {
-        {"stby", {"x\r"}, {}},
-        {"STBY x", {"x\r"}, {}},
-        {"Stby", {}, {}},
-        {"OUT 1 V", {"OPER\r"}, {"OPER", "\r"}},
-        {"out 1 v", {}, {"OPER", "\r", "OPER", "\r"}},
+        {"stby", false, {}},
+        {"STBY x", false, {}},
+        {"OUT 1 V", false, {"OPER"}},
+        {"out 1 v", true, {"OPER", "OPER"}},
     };
-    ScriptedDevice& device = Attach(ports.FlukePort);
-    for (Row& row : rows) {
-        device.Writes.clear();
-        device.Replies["OPER"] = row.OperAnswers;
+    Open(ports.FlukePort, "COM1");
+    for (const auto& row : rows) {
+        world.Calibrator.ClearLog();
+        world.Calibrator.Faults.Silent = row.Silent;
         bench.Fluke.OperateAfterStep(row.Command);
-        EXPECT_EQ(device.Writes, row.Sent) << row.Command;
+        EXPECT_EQ(world.Calibrator.Log(), row.Received) << row.Command;
     }
+    EXPECT_TRUE(world.Calibrator.Operating());
 }
 
 TEST_F(InstrumentTest, CalibratorRangeLock) {
-    struct Row {
-        bool Lock330mV, Lock3V;
-        Writes Sent;
+    const struct {
+        bool Lock330mV, Lock3V, Locked;
+        Writes Received;
     } rows[] = {
-        {false, false, {"STBY", "\r", "RANGELCK OFF", "\r"}},
+        {false, false, false, {"STBY", "RANGELCK OFF"}},
         {false,
          true,
-         {"STBY", "\r", "RANGELCK OFF", "\r", "OUT 600 mV ,0 Hz ", "\r", "RANGELCK ON", "\r",
-          "OUT 0 V ,0 Hz", "\r"}},
+         true,
+         {"STBY", "RANGELCK OFF", "OUT 600 mV ,0 Hz ", "RANGELCK ON", "OUT 0 V ,0 Hz"}},
         {true,
          false,
-         {"STBY", "\r", "RANGELCK OFF", "\r", "OUT 100 mV ,0 Hz ", "\r", "RANGELCK ON", "\r",
-          "OUT 0 V ,0 Hz", "\r"}},
+         true,
+         {"STBY", "RANGELCK OFF", "OUT 100 mV ,0 Hz ", "RANGELCK ON", "OUT 0 V ,0 Hz"}},
     };
-    ScriptedDevice& device = Attach(ports.FlukePort);
-    for (const Row& row : rows) {
-        device.Writes.clear();
+    Open(ports.FlukePort, "COM1");
+    for (const auto& row : rows) {
+        world.Calibrator.ClearLog();
         bench.Fluke.RangeLock(row.Lock330mV, row.Lock3V);
-        EXPECT_EQ(device.Writes, row.Sent) << row.Lock330mV << row.Lock3V;
+        EXPECT_EQ(world.Calibrator.Log(), row.Received) << row.Lock330mV << row.Lock3V;
+        EXPECT_EQ(world.Calibrator.RangeLocked(), row.Locked) << row.Lock330mV << row.Lock3V;
+        EXPECT_FALSE(world.Calibrator.Operating());
+        EXPECT_EQ(world.Calibrator.OutputVolts(), 0.0);
     }
 }
 
-struct SupplyCase {
-    const char* Name;
-    std::string Command;
-    std::deque<std::string> CommandAnswers;
-    std::deque<std::string> OnAnswers; // to "OUTP ON"
-    std::string Delay;
-    Writes Sent;
-    double DelayMs;
-};
-
-void PrintTo(const SupplyCase& c, std::ostream* os) {
-    *os << c.Name;
+// The lab's supply answers no setting, so each is sent twice; a scripted supply answers all.
+TEST_F(InstrumentTest, SupplyStepSendsCommandThenOutputOnThenWaits) {
+    const struct {
+        std::string Command;
+        bool Answered;
+        std::string Delay;
+        Writes Sent;
+        double DelayMs;
+    } rows[] = {
+        {"outp off", true, "2000", {"outp off"}, 2000},
+        {"OUTP OFF", true, "abc", {"OUTP OFF"}, 500},
+        {"VOLT 5.0", true, "2000", {"VOLT 5.0", "OUTP ON"}, 2000},
+        {"VOLT 5.0", false, "", {"VOLT 5.0", "VOLT 5.0", "OUTP ON", "OUTP ON"}, 500},
+    };
+    int port = 10;
+    for (const auto& row : rows) {
+        ScriptedPeer& peer = Attach(ports.PowerPort, "COM" + std::to_string(port++));
+        peer.Replies[row.Command + "\r\n"] = {"1\n"};
+        peer.Replies["OUTP ON\r\n"] = {"1\n"};
+        if (!row.Answered) Open(ports.PowerPort, "COM2");
+        world.Supply.ClearLog();
+        const double took = Timed([&] { bench.Power.PlayStep("1", row.Command, row.Delay); });
+        Writes sent = world.Supply.Log();
+        for (const std::string& text : peer.Writes) sent.push_back(text.substr(0, text.size() - 2));
+        EXPECT_EQ(sent, row.Sent) << row.Command;
+        // Every query waits its half second; the rest is the step delay.
+        EXPECT_EQ(took - kQueryWaitMs * static_cast<double>(sent.size()), row.DelayMs);
+        EXPECT_EQ(status.Last(kSupplyStepPanel), "1 - " + row.Command);
+    }
+    EXPECT_EQ(world.Supply.Volts(), 5.0);
+    EXPECT_TRUE(world.Supply.OutputOn());
 }
-
-class SupplyStepTest : public InstrumentTest, public ::testing::WithParamInterface<SupplyCase> {};
-
-TEST_P(SupplyStepTest, SendsCommandThenOutputOnThenWaits) {
-    const SupplyCase& c = GetParam();
-    ScriptedDevice& device = Attach(ports.PowerPort);
-    device.Replies[c.Command + "\r\n"] = c.CommandAnswers;
-    device.Replies["OUTP ON\r\n"] = c.OnAnswers;
-    const double took = Timed([&] { bench.Power.PlayStep("1", c.Command, c.Delay); });
-    EXPECT_EQ(device.Writes, c.Sent);
-    // Every query waits its half second; the rest is the step delay.
-    EXPECT_EQ(took - kQueryWaitMs * static_cast<double>(device.Writes.size()), c.DelayMs);
-    EXPECT_EQ(status.Last(kSupplyStepPanel), "1 - " + c.Command);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Steps, SupplyStepTest,
-    ::testing::Values(
-        SupplyCase{"OutputOffLower", "outp off", {"1\n"}, {"1\n"}, "2000", {"outp off\r\n"}, 2000},
-        SupplyCase{"OutputOffUpper", "OUTP OFF", {"1\n"}, {"1\n"}, "abc", {"OUTP OFF\r\n"}, 500},
-        SupplyCase{
-            "Voltage", "VOLT 5.0", {"1\n"}, {"1\n"}, "2000", {"VOLT 5.0\r\n", "OUTP ON\r\n"}, 2000},
-        SupplyCase{"RepeatedWhenUnanswered",
-                   "VOLT 5.0",
-                   {},
-                   {},
-                   "",
-                   {"VOLT 5.0\r\n", "VOLT 5.0\r\n", "OUTP ON\r\n", "OUTP ON\r\n"},
-                   500}),
-    [](const auto& p) { return std::string(p.param.Name); });
 
 TEST_F(InstrumentTest, SupplyStepDelayGoesThroughWaitWhenSet) {
     Attach(ports.PowerPort);

@@ -1,13 +1,15 @@
-// The bench's instruments on scripted serial devices and a simulated clock.
+// The bench's instruments on the simulated lab (calibrator COM1, supply COM2, chamber COM3) and on
+// scripted peers, on a simulated clock.
 #pragma once
 
-#include "ScriptedLine.h"
+#include "ScriptedPeer.h"
 #include "ScriptedPrompt.h"
 #include "instruments/BenchInstruments.h"
-#include "sim/SimClock.h"
+#include "sim/SimWorld.h"
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -15,14 +17,19 @@ namespace qn::test {
 
 class InstrumentTest : public ::testing::Test {
   protected:
-    // Opens `port` on a new scripted device and marks it selected, as an accepted "Select" does.
-    ScriptedDevice& Attach(DevcRS232& port, const std::string& name = "COM5") {
-        ScriptedDevice& device = lines.Add(name);
-        port.Line = lines.MakeLine();
+    // Opens `port` on a new scripted peer and marks it selected, as an accepted "Select" does.
+    ScriptedPeer& Attach(DevcRS232& port, const std::string& name = "COM5") {
+        ScriptedPeer& peer = peers.emplace_back(clock);
+        world.SerialPorts.Connect(name, peer);
+        Open(port, name);
+        return peer;
+    }
+    // Opens `port` on `name` (a lab instrument or a scripted peer) and marks it selected.
+    void Open(DevcRS232& port, const std::string& name) {
+        port.Line = world.SerialPorts.MakeLine();
         port.Line->Open(name);
         port.PortName = name;
         port.Selected = 1;
-        return device;
     }
     // Milliseconds of simulated time spent by `run`.
     template <typename Run> double Timed(Run run) {
@@ -32,10 +39,11 @@ class InstrumentTest : public ::testing::Test {
     }
 
     SimClock clock;
-    ScriptedPorts lines{clock};
+    SimWorld world{clock};
+    std::deque<ScriptedPeer> peers;
     RecordingStatus status;
     ScriptedPrompt ask;
-    BenchInstruments bench{lines, clock, status, ask};
+    BenchInstruments bench{world.SerialPorts, clock, status, ask};
     InstrumentPorts& ports = bench.Ports;
 };
 

@@ -3,7 +3,7 @@
 #include "shell/Snapshot.h"
 
 #include "ScriptedPrompt.h"
-#include "instruments/ScriptedLine.h"
+#include "instruments/ScriptedPeer.h"
 #include "files/TextFile.h"
 #include "shell/ChipSelection.h"
 #include "shell/SettingsFixture.h"
