@@ -1,6 +1,6 @@
 // An ADC capture against the simulated bridge on the real clock: how close it comes to the
-// protocol's limit (one fetch of up to 21 records per 10 ms pause) and how little processor time
-// it takes while it waits.
+// protocol's limit (one fetch of up to 21 records every 10 ms) and how little processor time it
+// takes while it waits.
 #include "SimulatedBench.h"
 #include "analysis/AdcCapture.h"
 #include "analysis/Decoding.h"
@@ -19,8 +19,6 @@ namespace {
 
 // Conversions per second of the simulated chip: fast enough that every fetch is full.
 constexpr double kOutputRate = 3000;
-constexpr double kFetchPauseMs = 10;
-constexpr double kRecordsPerFetch = 21;
 
 // User plus system time of the process in milliseconds.
 double ProcessCpuMs() {
@@ -32,11 +30,11 @@ double ProcessCpuMs() {
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
-// The shortest a capture of `samples` can take: one full fetch per pause, or the chip's own
+// The shortest a capture of `samples` can take: one full fetch per interval, or the chip's own
 // conversion time when that is longer.
 double LimitMs(int32_t samples) {
     const double records = static_cast<double>(samples + qn::kDiscardedRecords);
-    const double protocolMs = std::ceil(records / kRecordsPerFetch) * kFetchPauseMs;
+    const double protocolMs = std::ceil(records / qn::kMaxSamplesPerFetch) * qn::kFetchIntervalMs;
     const double chipMs = records / kOutputRate * 1000.0;
     return std::max(protocolMs, chipMs);
 }

@@ -21,7 +21,7 @@ namespace qn::bench {
 
 class DroppedStatus final : public StatusBar {
   public:
-    void SetPanelText(int /*panel*/, const std::string& /*text*/) override {}
+    void SetPanelText(qn::StatusPanel /*panel*/, const std::string& /*text*/) override {}
 };
 
 struct SimulatedBench {
@@ -45,7 +45,7 @@ struct SimulatedBench {
     PromptRelay prompt;
     DroppedStatus status;
     PanelRefresh panels;
-    FixedChipInfo chipInfo{"QN7401", 2, 3};
+    FixedChipInfo chipInfo{2, 3};
     Bench bench;
 };
 

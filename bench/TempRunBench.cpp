@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 
 class DroppedStatus final : public StatusBar {
   public:
-    void SetPanelText(int /*panel*/, const std::string& /*text*/) override {}
+    void SetPanelText(qn::StatusPanel /*panel*/, const std::string& /*text*/) override {}
 };
 
 struct RunBench {
@@ -66,7 +66,7 @@ struct RunBench {
     PromptRelay prompt;
     DroppedStatus status;
     PanelRefresh panels;
-    FixedChipInfo chipInfo{"QN7401", 2, 3};
+    FixedChipInfo chipInfo{2, 3};
     Bench bench;
 };
 

@@ -1,10 +1,10 @@
 // libFuzzer target: arbitrary bytes as the lines of "Register.txt", "Delay.txt", "ACM.txt",
 // "Fluke.txt" and "Power.txt" through the step-file readers, then the counts and the writers.
+#include "files/TextFile.h"
 #include "host/EventPump.h"
 #include "host/StatusBar.h"
 #include "instruments/StepTable.h"
 #include "run/TempTestData.h"
-#include "files/TextFile.h"
 #include "shell/StepFiles.h"
 
 #include <algorithm>

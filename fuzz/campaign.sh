@@ -18,9 +18,8 @@ cxx="${CXX_FUZZ:-clang++-14}"
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-# The targets are the ones the fuzz folder's CMakeLists registers as tests.
-mapfile -t all < <(sed -n '/^  foreach(target /,/)$/p' "$here/CMakeLists.txt" |
-  tr ' ()' '\n\n\n' | grep '_fuzz$')
+# The targets are the ones the fuzz folder's CMakeLists adds with qn_add_fuzz.
+mapfile -t all < <(sed -n 's/^qn_add_fuzz(\([a-z_]*_fuzz\) .*/\1/p' "$here/CMakeLists.txt")
 targets=("$@")
 ((${#targets[@]})) || targets=("${all[@]}")
 

@@ -1,8 +1,10 @@
 // Doubles of the host interfaces the core talks through: a status bar that keeps what it was
-// told, and an event pump that counts its calls and runs a scripted message.
+// told, an event pump that counts its calls and runs a scripted message, and a sheet writer that
+// keeps the sheet it was given.
 #pragma once
 
 #include "host/EventPump.h"
+#include "host/SheetWriter.h"
 #include "host/StatusBar.h"
 
 #include <array>
@@ -14,17 +16,17 @@
 
 namespace qn::test {
 
-// Every text in order, and the last text of each of the three panels (a panel past them throws).
+// Every text in order, and the last text of each of the three panels.
 class RecordingStatus final : public StatusBar {
   public:
-    void SetPanelText(int panel, const std::string& text) override {
-        Panels.at(static_cast<size_t>(panel)) = text;
+    void SetPanelText(StatusPanel panel, const std::string& text) override {
+        Panels.at(PanelIndex(panel)) = text;
         Texts.emplace_back(panel, text);
     }
     // The last text of `panel`; empty when it was never written.
-    const std::string& Last(int panel) const { return Panels.at(static_cast<size_t>(panel)); }
-    std::array<std::string, 3> Panels;
-    std::vector<std::pair<int, std::string>> Texts;
+    const std::string& Last(StatusPanel panel) const { return Panels.at(PanelIndex(panel)); }
+    std::array<std::string, kStatusPanelCount> Panels;
+    std::vector<std::pair<StatusPanel, std::string>> Texts;
 };
 
 // Counts its pumps and runs Message at each (at the next one only, with Once).
@@ -41,6 +43,22 @@ class ScriptedPump final : public EventPump {
     std::function<void()> Message;
     bool Once = false;
     int Pumps = 0;
+};
+
+// Keeps the last sheet instead of writing a file; answers Result.
+class RecordingSheets final : public SheetWriter {
+  public:
+    bool WriteSheet(const std::string& path, const std::string& sheetName,
+                    const std::vector<SheetCell>& cells) override {
+        Path = path;
+        Name = sheetName;
+        Cells = cells;
+        return Result;
+    }
+    std::string Path;
+    std::string Name;
+    std::vector<SheetCell> Cells;
+    bool Result = true;
 };
 
 } // namespace qn::test

@@ -6,8 +6,7 @@
 namespace qn {
 namespace {
 
-constexpr int kStatusPanel = 2;
-constexpr size_t kRecordSize = 3;
+constexpr StatusPanel kStatusPanel = StatusPanel::Outcome;
 constexpr double kMsPerSecond = 1000;
 constexpr int kSecondsPerMinute = 60;
 
@@ -69,14 +68,13 @@ bool AdcCapture::ReadADCALL(int mode, const CaptureOptions& options) {
 // main window or 10 s without a sample end the stream.
 void AdcCapture::Stream(int mode, const CaptureOptions& options, int32_t target) {
     while (wiring_.Store.SampleCount < target && !ready_) {
-        // The fetch pauses after its answer: the records arrived when it was asked for.
-        const double askedMs = wiring_.Time.SteadyMs();
-        const int count = wiring_.Link.FetchAdcSamples();
-        if (count > 0) {
-            lastDataMs_ = askedMs;
-            received_ += count;
+        // The records arrived when the fetch was asked for.
+        const AdcRecords batch = wiring_.Link.FetchAdcSamples();
+        if (batch.Count > 0) {
+            lastDataMs_ = batch.AskedMs;
+            received_ += batch.Count;
         }
-        KeepBatch(count, mode, options, target);
+        KeepBatch(batch, mode, options, target);
         if (wiring_.Time.ElapsedMs(lastDataMs_) > kNoDataTimeoutMs) ready_ = true;
         Report(wiring_.Store.SampleCount * 100 / target);
         wiring_.Guard.Pump();
@@ -85,12 +83,12 @@ void AdcCapture::Stream(int mode, const CaptureOptions& options, int32_t target)
 }
 
 // Records past the target in the last batch are dropped: the capture keeps exactly its count.
-void AdcCapture::KeepBatch(int count, int mode, const CaptureOptions& options, int32_t target) {
-    const auto& io = wiring_.Usb.UsbIoBuffer;
-    for (int k = 0; k < count && wiring_.Store.SampleCount < target; ++k) {
+void AdcCapture::KeepBatch(const AdcRecords& batch, int mode, const CaptureOptions& options,
+                           int32_t target) {
+    for (int k = 0; k < batch.Count && wiring_.Store.SampleCount < target; ++k) {
         if (records_++ < kDiscardedRecords) continue;
-        const size_t at = 1 + kRecordSize * static_cast<size_t>(k);
-        const int32_t code = DecodeRecord(mode, io[at], io[at + 1], io[at + 2], options.Decode);
+        const auto record = batch.Record(k);
+        const int32_t code = DecodeRecord(mode, record[0], record[1], record[2], options.Decode);
         wiring_.Store.KeepSample(code, options.ScaleDiv);
     }
 }

@@ -12,7 +12,6 @@
 #include "link/ChipLink.h"
 #include "link/ExchangeGuard.h"
 #include "link/LinkCentre.h"
-#include "link/UsbBridge.h"
 
 #include <cstdint>
 #include <functional>
@@ -41,7 +40,6 @@ struct CaptureOptions {
 // What the capture works with; all of it outlives the capture object.
 struct CaptureWiring {
     ChipLink& Link;
-    const UsbBridge& Usb;
     ExchangeGuard& Guard;
     Clock& Time;
     StatusBar& Status;
@@ -54,13 +52,8 @@ class AdcCapture {
     explicit AdcCapture(const CaptureWiring& wiring) : wiring_(wiring) {}
     // The same link and bench as `same`, capturing into a store of its own (a second channel).
     AdcCapture(const AdcCapture& same, AnalysisStore& store)
-        : wiring_{same.wiring_.Link,
-                  same.wiring_.Usb,
-                  same.wiring_.Guard,
-                  same.wiring_.Time,
-                  same.wiring_.Status,
-                  same.wiring_.Centre,
-                  store} {}
+        : wiring_{same.wiring_.Link,   same.wiring_.Guard,  same.wiring_.Time,
+                  same.wiring_.Status, same.wiring_.Centre, store} {}
 
     // Empties the result panels, captures, posts "Read Compelete" or "Read Error !!!!!" on status
     // panel 2 and computes the statistics of what was taken. True when the capture completed;
@@ -95,7 +88,8 @@ class AdcCapture {
 
   private:
     void Stream(int mode, const CaptureOptions& options, int32_t target);
-    void KeepBatch(int count, int mode, const CaptureOptions& options, int32_t target);
+    void KeepBatch(const AdcRecords& batch, int mode, const CaptureOptions& options,
+                   int32_t target);
     void Report(int percent) const;
 
     CaptureWiring wiring_;

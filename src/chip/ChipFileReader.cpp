@@ -2,8 +2,8 @@
 #include "chip/ChipFileReader.h"
 
 #include "chip/ChipText.h"
-#include "files/NumberText.h"
 #include "files/Cp950Text.h"
+#include "files/NumberText.h"
 
 #include <algorithm>
 
@@ -164,6 +164,7 @@ void ChipFileReader::ProductLine(const ParsedLine& line) {
     model_.ProductName = StoredText(line.WordView(1));
     model_.RegisterCaption = model_.ProductName + "Register";
     asksSpecialLink_ = model_.ProductName == "52K12";
+    model_.ShortSpecialAddress = asksSpecialLink_ || model_.ProductName == "52K21";
 }
 
 void ChipFileReader::RangeLine(const ParsedLine& line, AddressRange& range) {

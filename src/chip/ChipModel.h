@@ -102,6 +102,8 @@ struct ChipModel {
 
     ChipControls Controls;
     bool HasAdcSection = false; // the chip file had an "#ADC0S" section
+    // The 52K chips ("52K12", "52K21") take "Special" frames with the low address byte only.
+    bool ShortSpecialAddress = false;
 
     // Address of the ADC result and of the temperature result (address only).
     const RegFieldDesc& AdcOutput() const { return AdcFields["ADCO"]; }

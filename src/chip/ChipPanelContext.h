@@ -1,10 +1,11 @@
 // What the chip's panels work on: the chip model, the register image, the one road to the chip,
-// the user's answers and the status bar.
+// the user's answers, the status bar and the spreadsheet export.
 #pragma once
 
 #include "chip/ChipModel.h"
 #include "chip/RegField.h"
 #include "host/Prompt.h"
+#include "host/SheetWriter.h"
 #include "host/StatusBar.h"
 #include "link/AdcResultDisplay.h"
 
@@ -24,6 +25,7 @@ struct ChipPanelContext {
     RegisterWriter Store;
     Prompt& Ask;
     StatusBar& Status;
+    SheetWriter& Sheets;
     // The program's folder, with a trailing separator (default place of files).
     std::string ProgramDir;
 };

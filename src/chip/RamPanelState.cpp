@@ -1,8 +1,8 @@
 // The RAM panel's state: shown cells, marks, hints, the RAM file and the spreadsheet cells.
 #include "chip/RamPanelState.h"
 
-#include "files/NumberText.h"
 #include "chip/RegisterRefresh.h"
+#include "files/NumberText.h"
 #include "files/TextFile.h"
 
 #include <utility>

@@ -4,7 +4,7 @@
 
 #include "chip/ChipModel.h"
 #include "chip/RegField.h"
-#include "platform/XlsxFile.h"
+#include "host/SheetWriter.h"
 
 #include <array>
 #include <cstdint>

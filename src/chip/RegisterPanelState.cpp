@@ -1,9 +1,9 @@
 // The register panel's logic without windows.
 #include "chip/RegisterPanelState.h"
 
-#include "files/NumberText.h"
 #include "chip/RegField.h"
 #include "chip/RegisterRefresh.h"
+#include "files/NumberText.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,4 +1,4 @@
-// The selected chip as the command protocol sees it: product name and the registers of its fields.
+// The selected chip as the command protocol sees it: its frame capability and its field registers.
 #pragma once
 
 #include "chip/ChipModel.h"
@@ -11,7 +11,7 @@ class SelectedChipInfo final : public ChipLinkInfo {
   public:
     explicit SelectedChipInfo(const ChipModel& model) : model_(model) {}
 
-    std::string ProductName() const override { return model_.ProductName; }
+    bool ShortSpecialAddress() const override { return model_.ShortSpecialAddress; }
     // The register of an "#ADC0S" field; -1 when the chip file does not define it.
     int FieldRegister(std::string_view field) const override {
         const RegFieldDesc* desc = model_.AdcFields.Find(field);

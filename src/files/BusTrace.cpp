@@ -44,15 +44,6 @@ std::string PrintableText(const uint8_t* data, size_t length) {
 
 } // namespace
 
-BusTrace& BusTrace::Shared() {
-    static BusTrace* const shared = [] {
-        auto* trace = new BusTrace;
-        trace->EnableFromEnvironment();
-        return trace;
-    }();
-    return *shared;
-}
-
 void BusTrace::Enable(std::ostream& out) {
     std::lock_guard lock(mutex_);
     out_ = &out;

@@ -15,17 +15,13 @@ namespace qn {
 
 enum class BusDirection : uint8_t { Out, In };
 
-// Environment variable naming a file the shared trace appends to from program start.
+// Environment variable naming a file the program's trace appends to from program start.
 inline constexpr const char* kBusTraceVariable = "QN_BUS_TRACE";
 
 // One line per transfer: local time, direction, port, length, bytes in hex and, for serial lines,
 // the bytes as text. Off until enabled; safe to use from several threads.
 class BusTrace {
   public:
-    // The trace the platform layers use unless given another; it switches itself on when
-    // QN_BUS_TRACE names a file.
-    static BusTrace& Shared();
-
     // Writes to `out` from now on; `out` must outlive the trace or a later Disable().
     void Enable(std::ostream& out);
     // Appends to the file at `path`; false when it cannot be opened.

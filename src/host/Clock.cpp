@@ -12,6 +12,10 @@ constexpr double kLongestSleepMs = 1000;
 
 } // namespace
 
+void Clock::SleepUntilMs(double deadlineMs) {
+    DelayMs(deadlineMs - SteadyMs());
+}
+
 void Clock::DelayMs(double ms) {
     const double start = SteadyMs();
     for (double left = ms; left > 0; left = ms - ElapsedMs(start))

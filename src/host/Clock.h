@@ -18,6 +18,10 @@ class Clock {
     // Gives up the processor for about `ms` milliseconds; a simulated clock jumps forward instead.
     virtual void SleepMs(uint32_t ms) = 0;
 
+    // Returns once SteadyMs() has reached `deadlineMs`, asleep. A real clock wakes close to the
+    // deadline, not at the next whole millisecond, so that paced requests keep their interval.
+    virtual void SleepUntilMs(double deadlineMs);
+
     // Returns once SteadyMs() has advanced by at least `ms`, sleeping rather than spinning.
     void DelayMs(double ms);
     // Same as DelayMs for a duration given in days.

@@ -8,7 +8,7 @@
 namespace qn {
 
 // Status panel that shows the calibrator's answers.
-inline constexpr int kCalibratorAnswerPanel = 2;
+inline constexpr StatusPanel kCalibratorAnswerPanel = StatusPanel::Outcome;
 
 class Calibrator {
   public:

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "host/Clock.h"
-#include "host/StatusBar.h"
 #include "host/SerialLine.h"
+#include "host/StatusBar.h"
 
 #include <array>
 #include <cstddef>
@@ -26,7 +26,7 @@ inline constexpr double kChamberTimeoutMs = 1000;
 inline constexpr double kCalibratorSettleMs = 500;
 
 // Status panel of the instrument selection and of a port lost while open.
-inline constexpr int kInstrumentStatusPanel = 1;
+inline constexpr StatusPanel kInstrumentStatusPanel = StatusPanel::Link;
 
 // True when `text` begins with `prefix`, letters compared without regard to case.
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);

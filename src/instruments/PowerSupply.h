@@ -10,7 +10,7 @@ namespace qn {
 
 inline constexpr const char* kSupplyIdentity = "HEWLETT-PACKARD";
 // Status panel that shows the step played.
-inline constexpr int kSupplyStepPanel = 0;
+inline constexpr StatusPanel kSupplyStepPanel = StatusPanel::Bridge;
 
 class PowerSupply {
   public:

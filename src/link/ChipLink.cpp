@@ -6,20 +6,11 @@ namespace {
 
 constexpr double kSpecialPauseMs = 50;
 constexpr double kSlowRegisterPauseMs = 1000;
-constexpr int kShadowSize = 5;
 // Largest counts whose frames fit the one-byte transfer length of the bridge.
 constexpr uint16_t kMaxQnRead = 250;
 constexpr uint16_t kMaxQnWrite = 248;
 constexpr uint16_t kMaxSpecialRead = 255;
 constexpr uint16_t kMaxSpecialWrite = 250;
-
-uint8_t Lo(uint16_t a) {
-    return static_cast<uint8_t>(a);
-}
-// Address bits 8..12 moved into bits 2..6 of the "Special" frame's second byte.
-uint8_t HighBits(uint16_t a) {
-    return static_cast<uint8_t>((a >> 6) & 0x7C);
-}
 
 } // namespace
 
@@ -40,15 +31,18 @@ void ChipLink::StoreRegister(int a, uint8_t v, int dev) {
     panels_.RefreshAdcPanel();
 }
 
-bool ChipLink::SpecialProduct() const {
-    if (chip_ == nullptr) return false;
-    const std::string name = chip_->ProductName();
-    return name == "52K12" || name == "52K21";
+SpecialFrameOptions ChipLink::SpecialOptions() const {
+    return {Options.Optocoupler, chip_ != nullptr && chip_->ShortSpecialAddress()};
 }
 
-bool ChipLink::ReadChip(uint16_t a, uint16_t n, int /*dev*/) {
+ChipBytes ChipLink::BufferBytes(size_t from, uint16_t n) const {
+    const auto begin = Io().begin() + static_cast<std::ptrdiff_t>(from);
+    return std::vector<uint8_t>(begin, begin + n);
+}
+
+ChipBytes ChipLink::ReadChip(uint16_t a, uint16_t n, int /*dev*/) {
     const auto hold = guard_.Begin();
-    if (!hold) return false;
+    if (!hold) return std::nullopt;
     switch (stnd_.Interface) {
     case kLinkSpecial:
         return ReadSpecial(a, n);
@@ -57,66 +51,49 @@ bool ChipLink::ReadChip(uint16_t a, uint16_t n, int /*dev*/) {
     case kLinkRs232:
         return serial_.ReadChip(a, n);
     default:
-        return false;
+        return std::nullopt;
     }
 }
 
-bool ChipLink::WriteChip(uint16_t a, uint16_t n, int /*dev*/) {
+bool ChipLink::WriteChip(uint16_t a, std::span<const uint8_t> data, int /*dev*/) {
     const auto hold = guard_.Begin();
     if (!hold) return false;
     switch (stnd_.Interface) {
     case kLinkSpecial:
-        return WriteSpecial(a, n);
+        return WriteSpecial(a, data);
     case kLinkQn740x:
-        return WriteQn740x(a, n);
+        return data.size() <= kMaxQnWrite && WriteQn740x(a, static_cast<uint16_t>(data.size()));
     case kLinkRs232:
-        return serial_.WriteChip(a, n);
+        return serial_.WriteChip(a, data);
     default:
         return false;
     }
 }
 
-uint8_t ChipLink::SpecialLead() const {
-    return Options.Optocoupler ? 0xBE : 0xBA;
+ChipBytes ChipLink::ReadSpecial(uint16_t a, uint16_t n) {
+    if (n > kMaxSpecialRead) return std::nullopt;
+    if (!Send(SpecialReadFrame(SpecialOptions(), a, static_cast<uint8_t>(n)))) return std::nullopt;
+    clock_.DelayMs(kSpecialPauseMs);
+    return BufferBytes(0, n);
 }
 
-bool ChipLink::ReadSpecial(uint16_t a, uint16_t n) {
-    if (n > kMaxSpecialRead) return false;
-    const auto count = static_cast<uint8_t>(n);
-    const auto x = SpecialProduct() ? uint8_t{0xC0} : static_cast<uint8_t>(0x80 + HighBits(a));
-    if (!Command({SpecialLead(), x, Lo(a), count, count}, 5, count)) return false;
+bool ChipLink::WriteSpecial(uint16_t a, std::span<const uint8_t> data) {
+    if (data.size() > kMaxSpecialWrite) return false;
+    if (!Send(SpecialWriteFrame(SpecialOptions(), a, data))) return false;
     clock_.DelayMs(kSpecialPauseMs);
     return true;
 }
 
-// The data are already at bytes 5.. of the buffer.
-bool ChipLink::WriteSpecial(uint16_t a, uint16_t n) {
-    if (n > kMaxSpecialWrite) return false;
-    const auto count = static_cast<uint8_t>(n);
-    const uint8_t y = SpecialProduct() ? 0x40 : HighBits(a);
-    if (!CommandWithData({SpecialLead(), y, Lo(a), count, count}, static_cast<uint8_t>(n + 5), 1))
-        return false;
-    clock_.DelayMs(kSpecialPauseMs);
-    return true;
+// The answer carries the bytes from its second byte on.
+ChipBytes ChipLink::ReadQn740x(uint16_t a, uint16_t n) {
+    if (n > kMaxQnRead) return std::nullopt;
+    if (!Send(Qn740xReadFrame(a, static_cast<uint8_t>(n)))) return std::nullopt;
+    for (size_t i = 0; i < n && a + i < kShadowSize; ++i) ChipShadow[a + i] = Io()[1 + i];
+    return BufferBytes(1, n);
 }
 
-bool ChipLink::ReadQn740x(uint16_t a, uint16_t n) {
-    if (n > kMaxQnRead) return false;
-    const auto count = static_cast<uint8_t>(n);
-    if (!Command({0xC4, 0x01, 0xA0, Lo(a), count}, static_cast<uint8_t>(n + 5), 64)) return false;
-    for (int i = 0; i < n && a + i < kShadowSize; ++i)
-        ChipShadow[static_cast<size_t>(a + i)] = Io()[static_cast<size_t>(1 + i)];
-    return true;
-}
-
-// Bytes 5 and 6 stay as they are; the data follow from byte 7, taken from the shadow.
 bool ChipLink::WriteQn740x(uint16_t a, uint16_t n) {
-    if (n > kMaxQnWrite) return false;
-    for (int i = 0; i < n; ++i)
-        Io()[static_cast<size_t>(7 + i)] =
-            a + i < kShadowSize ? ChipShadow[static_cast<size_t>(a + i)] : uint8_t{0};
-    return CommandWithData({0xC4, 0x00, 0xA0, Lo(a), static_cast<uint8_t>(n)},
-                           static_cast<uint8_t>(n + 7), 64);
+    return Send(Qn740xWriteFrame(a, static_cast<uint8_t>(n), ChipShadow, {Io()[5], Io()[6]}));
 }
 
 void ChipLink::WriteRegister(int a, uint8_t v, int dev) {
@@ -124,26 +101,27 @@ void ChipLink::WriteRegister(int a, uint8_t v, int dev) {
     if (!hold || a < 0 || a >= static_cast<int>(kRegImageSize)) return;
     const auto addr = static_cast<uint16_t>(a);
     if (stnd_.Interface == kLinkQn740x) {
-        if (a >= kShadowSize) return;
+        if (addr >= kShadowSize) return;
         ChipShadow[addr] = v;
-        if (WriteChip(addr, 1, dev) && ReadChip(addr, 1, dev))
+        if (WriteChip(addr, std::span(&v, 1), dev) && ReadChip(addr, 1, dev))
             StoreRegister(a, ChipShadow[addr], dev);
         return;
     }
-    auto& io = Io();
-    io[5] = v;
-    if (a == kSlowRegisterA || a == kSlowRegisterB) {
-        WriteChip(addr, 1, dev);
-        clock_.DelayMs(kSlowRegisterPauseMs);
-        if (!ReadChip(addr, 1, dev)) return;
-    } else if (a == kPairedRegister) {
-        io[5] = GetReg(kPairBaseRegister);
-        io[6] = v;
-        if (!WriteChip(kPairBaseRegister, 2, dev)) return;
-    } else if (!WriteChip(addr, 1, dev) || !ReadChip(addr, 1, dev)) {
-        return;
+    uint8_t readBack = 0;
+    if (a == kPairedRegister) {
+        const uint8_t pair[2] = {GetReg(kPairBaseRegister), v};
+        if (!WriteChip(kPairBaseRegister, pair, dev)) return;
+    } else {
+        const bool written = WriteChip(addr, std::span(&v, 1), dev);
+        if (a == kSlowRegisterA || a == kSlowRegisterB)
+            clock_.DelayMs(kSlowRegisterPauseMs);
+        else if (!written)
+            return;
+        const ChipBytes got = ReadChip(addr, 1, dev);
+        if (!got) return;
+        readBack = got->front();
     }
-    StoreRegister(a, a == kPairedRegister ? uint8_t{0} : io[0], dev);
+    StoreRegister(a, readBack, dev);
     KeepPreset(a, v);
 }
 

@@ -8,17 +8,36 @@
 #include "link/AdcResultDisplay.h"
 #include "link/ChipLinkInfo.h"
 #include "link/ExchangeGuard.h"
+#include "link/LinkFrames.h"
 #include "link/LinkRecords.h"
 #include "link/SerialBridgeLink.h"
 #include "link/UsbBridge.h"
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace qn {
 
 inline constexpr int kMaxSamplesPerFetch = 21;
+inline constexpr size_t kAdcRecordSize = 3;
+// The bridge gathers at most 21 records between two fetches this far apart.
+inline constexpr double kFetchIntervalMs = 10;
+
+// One answer of the ADC stream.
+struct AdcRecords {
+    int Count = 0; // records in the answer, 0..21
+    // Three bytes a record, most significant first.
+    std::array<uint8_t, kAdcRecordSize * kMaxSamplesPerFetch> Bytes{};
+    double AskedMs = 0; // steady time the request went out
+
+    std::span<const uint8_t, kAdcRecordSize> Record(int k) const {
+        return std::span(Bytes)
+            .subspan(kAdcRecordSize * static_cast<size_t>(k))
+            .first<kAdcRecordSize>();
+    }
+};
 
 // Registers that the register write treats apart.
 inline constexpr int kPairBaseRegister = 26; // 27 is written only together with it
@@ -47,14 +66,18 @@ class ChipLink {
 
     void SetChip(const ChipLinkInfo* chip) { chip_ = chip; }
 
-    bool ReadChip(uint16_t a, uint16_t n, int dev = 0);
-    bool WriteChip(uint16_t a, uint16_t n, int dev = 0);
+    // The n bytes at chip address a; none when the read failed.
+    ChipBytes ReadChip(uint16_t a, uint16_t n, int dev = 0);
+    // Writes `data` at chip address a. "QN740x" frames carry the shadow registers from a on
+    // instead, as many as `data` holds.
+    bool WriteChip(uint16_t a, std::span<const uint8_t> data, int dev = 0);
     void WriteRegister(int a, uint8_t v, int dev = 0);
     void StoreRegister(int a, uint8_t v, int dev = 0);
     uint8_t GetReg(int a, int dev = 0) const;
     void SetReg(int a, uint8_t v, int dev = 0);
 
-    int FetchAdcSamples(int dev = 0);
+    // One fetch of the stream, never sooner than kFetchIntervalMs after the previous one began.
+    AdcRecords FetchAdcSamples(int dev = 0);
     bool ReadAdcResult();
     bool ReadTempResult();
     bool StartTempConversion();
@@ -63,7 +86,7 @@ class ChipLink {
     bool ReadBridgeLines(Devc& devc, uint8_t& l1, uint8_t& l2, uint8_t& l3);
     bool ReadBridgeVersion(Devc& devc, std::string& version);
 
-    std::array<uint8_t, 5> ChipShadow{};
+    ShadowBytes ChipShadow{};
     std::array<uint8_t, 6> AdcPresetA{};
     std::array<uint8_t, 6> AdcPresetB{};
     LinkOptions Options;
@@ -71,19 +94,19 @@ class ChipLink {
     SerialBridgeLink& Serial() { return serial_; }
 
   private:
-    bool ReadSpecial(uint16_t a, uint16_t n);
-    bool WriteSpecial(uint16_t a, uint16_t n);
-    bool ReadQn740x(uint16_t a, uint16_t n);
+    ChipBytes ReadSpecial(uint16_t a, uint16_t n);
+    bool WriteSpecial(uint16_t a, std::span<const uint8_t> data);
+    ChipBytes ReadQn740x(uint16_t a, uint16_t n);
     bool WriteQn740x(uint16_t a, uint16_t n);
-    bool SpecialProduct() const;
-    uint8_t SpecialLead() const;
-    bool Command(std::initializer_list<uint8_t> request, uint8_t writeLength, uint8_t readLength);
-    bool CommandWithData(std::initializer_list<uint8_t> header, uint8_t writeLength,
-                         uint8_t readLength);
-    bool Exchange(Devc& devc, uint8_t writeLength, uint8_t readLength);
+    SpecialFrameOptions SpecialOptions() const;
+    ChipBytes BufferBytes(size_t from, uint16_t n) const;
+    // Puts the frame in the buffer and exchanges it with the bridge.
+    bool Send(const LinkFrame& frame) { return SendTo(stnd_.Usb, frame); }
+    bool SendTo(Devc& devc, const LinkFrame& frame);
     bool WriteFieldRegister(const char* field, uint8_t orMask);
     void KeepPreset(int a, uint8_t v);
     std::array<uint8_t, kUsbIoAreaSize>& Io() { return usb_.UsbIoBuffer; }
+    const std::array<uint8_t, kUsbIoAreaSize>& Io() const { return usb_.UsbIoBuffer; }
 
     STND& stnd_;
     UsbBridge& usb_;
@@ -93,6 +116,7 @@ class ChipLink {
     PanelRefresh& panels_;
     SerialBridgeLink serial_;
     const ChipLinkInfo* chip_ = nullptr;
+    double nextFetchMs_ = 0; // the next stream fetch goes out no sooner
 };
 
 } // namespace qn

@@ -2,56 +2,50 @@
 #include "link/ChipLink.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace qn {
 namespace {
 
 constexpr uint8_t kDone = 0xFA;
-constexpr double kFetchPauseMs = 10;
 constexpr double kTempStartPauseMs = 50;
-constexpr int kShadowSize = 5;
 
 } // namespace
 
-// Bytes of the request that the protocol leaves open go out as zeros, not as leftovers of the
-// previous answer.
-bool ChipLink::Command(std::initializer_list<uint8_t> request, uint8_t writeLength,
-                       uint8_t readLength) {
-    const auto padEnd = Io().begin() + std::max<size_t>(writeLength, request.size());
-    std::fill(std::copy(request.begin(), request.end(), Io().begin()), padEnd, uint8_t{0});
-    return Exchange(stnd_.Usb, writeLength, readLength);
-}
-
-// The data the caller put in the buffer after the header go out with it.
-bool ChipLink::CommandWithData(std::initializer_list<uint8_t> header, uint8_t writeLength,
-                               uint8_t readLength) {
-    std::copy(header.begin(), header.end(), Io().begin());
-    return Exchange(stnd_.Usb, writeLength, readLength);
-}
-
-// One request and its answer; refused without any transfer while the bridge is not open.
-bool ChipLink::Exchange(Devc& devc, uint8_t writeLength, uint8_t readLength) {
+// The frame goes out with its own bytes only: what lies past it in the buffer is not sent as
+// part of the request. Refused without any transfer while the bridge is not open.
+bool ChipLink::SendTo(Devc& devc, const LinkFrame& frame) {
+    std::copy(frame.Bytes.begin(), frame.Bytes.end(), Io().begin());
     const auto hold = guard_.Begin();
     if (!hold || !devc.Open) return false;
-    return usb_.UsbWrite(devc, writeLength) && usb_.UsbRead(devc, readLength);
+    return usb_.UsbWrite(devc, static_cast<uint8_t>(frame.Bytes.size())) &&
+           usb_.UsbRead(devc, frame.ReadLength);
 }
 
-int ChipLink::FetchAdcSamples(int /*dev*/) {
-    const bool ok = Command({0xC4, 0x04}, 2, 64);
-    clock_.DelayMs(kFetchPauseMs);
-    if (!ok) return 0;
+// Fetches are paced from the start of the previous one, so that the time the exchange and the
+// caller take counts towards the interval rather than adding to it.
+AdcRecords ChipLink::FetchAdcSamples(int /*dev*/) {
+    clock_.SleepUntilMs(nextFetchMs_);
+    AdcRecords records;
+    records.AskedMs = clock_.SteadyMs();
+    nextFetchMs_ = records.AskedMs + kFetchIntervalMs;
+    if (!Send(AdcFetchFrame())) return records;
+    // A larger count cannot be true: it reads as none.
     if (Io()[0] > kMaxSamplesPerFetch) Io()[0] = 0;
-    return Io()[0];
+    records.Count = Io()[0];
+    std::copy_n(Io().begin() + 1, kAdcRecordSize * static_cast<size_t>(records.Count),
+                records.Bytes.begin());
+    return records;
 }
 
 bool ChipLink::ReadAdcResult() {
-    if (!Command({0xC4, 0x01, 0xA0, 0x05, 0x03}, 6, 64) || Io()[0] != kDone) return false;
+    if (!Send(AdcResultFrame()) || Io()[0] != kDone) return false;
     std::copy_n(Io().begin() + 1, 3, Readings.Adc.begin());
     return true;
 }
 
 bool ChipLink::ReadTempResult() {
-    if (!Command({0xC4, 0x01, 0xA0, 0x06, 0x02}, 6, 64) || Io()[0] != kDone) return false;
+    if (!Send(TempResultFrame()) || Io()[0] != kDone) return false;
     Readings.Temp = {Io()[1], Io()[2], 0};
     return true;
 }
@@ -62,24 +56,27 @@ bool ChipLink::WriteFieldRegister(const char* field, uint8_t orMask) {
     const int reg = chip_ != nullptr ? chip_->FieldRegister(field) : -1;
     if (reg < 0 || reg >= static_cast<int>(kRegImageSize)) return false;
     const auto value = static_cast<uint8_t>(GetReg(reg) | orMask);
-    if (reg < kShadowSize) ChipShadow[static_cast<size_t>(reg)] = value;
+    if (static_cast<size_t>(reg) < kShadowSize) ChipShadow[static_cast<size_t>(reg)] = value;
+    // "QN740x" writes send bytes 5 and 6 of the buffer as they stand: the value goes there too.
     Io()[5] = value;
-    return WriteChip(static_cast<uint16_t>(reg), 1);
+    return WriteChip(static_cast<uint16_t>(reg), std::span(&value, 1));
 }
 
 bool ChipLink::StartAdcStream(uint8_t mode) {
     auto shadowAt = [this](const char* field) -> uint8_t {
         const int reg = chip_ != nullptr ? chip_->FieldRegister(field) : -1;
-        return reg >= 0 && reg < kShadowSize ? ChipShadow[static_cast<size_t>(reg)] : uint8_t{0};
+        return reg >= 0 && static_cast<size_t>(reg) < kShadowSize
+                   ? ChipShadow[static_cast<size_t>(reg)]
+                   : uint8_t{0};
     };
-    if (!Command({0xC4, 0x02, mode, shadowAt("IRQEN"), shadowAt("TS")}, 5, 64)) return false;
+    if (!Send(StreamStartFrame(mode, shadowAt("IRQEN"), shadowAt("TS")))) return false;
     const bool started = Io()[0] == kDone;
     WriteFieldRegister("IRQEN", 0x14);
     return started;
 }
 
 bool ChipLink::StopAdcStream() {
-    return Command({0xC4, 0x03, 0x01}, 6, 64) && Io()[0] == kDone;
+    return Send(StreamStopFrame()) && Io()[0] == kDone;
 }
 
 bool ChipLink::StartTempConversion() {
@@ -89,9 +86,7 @@ bool ChipLink::StartTempConversion() {
 }
 
 bool ChipLink::ReadBridgeLines(Devc& devc, uint8_t& l1, uint8_t& l2, uint8_t& l3) {
-    const uint8_t request[3] = {0xB5, 0x07, 0x00};
-    std::copy(std::begin(request), std::end(request), Io().begin());
-    if (!Exchange(devc, 3, 4)) return false;
+    if (!SendTo(devc, BridgeLinesFrame())) return false;
     l1 = Io()[1];
     l2 = Io()[2];
     l3 = Io()[3];
@@ -99,9 +94,7 @@ bool ChipLink::ReadBridgeLines(Devc& devc, uint8_t& l1, uint8_t& l2, uint8_t& l3
 }
 
 bool ChipLink::ReadBridgeVersion(Devc& devc, std::string& version) {
-    const uint8_t request[8] = {0xF9, 0x05, 0, 0, 0, 0, 0, 0};
-    std::copy(std::begin(request), std::end(request), Io().begin());
-    if (!Exchange(devc, 8, 8)) return false;
+    if (!SendTo(devc, BridgeVersionFrame())) return false;
     version.assign(Io().begin(), Io().begin() + 8);
     return true;
 }

@@ -18,11 +18,11 @@ void LinkCentre::USBConnect() {
     if (!hold || !UsbKind()) return;
     uint8_t fresh = 0;
     if (usb_.UsbOpen(stnd_.Usb, fresh) && usb_.UsbIdentify(stnd_.Usb)) {
-        status_.SetPanelText(0, kOnLine);
+        status_.SetPanelText(StatusPanel::Bridge, kOnLine);
         panels_.ShowChipTitles();
         return;
     }
-    status_.SetPanelText(0, kNotConnected);
+    status_.SetPanelText(StatusPanel::Bridge, kNotConnected);
 }
 
 void LinkCentre::CheckUsbLink() {
@@ -30,11 +30,11 @@ void LinkCentre::CheckUsbLink() {
     if (!hold) return;
     uint8_t fresh = 0;
     if (usb_.UsbOpen(stnd_.Usb, fresh)) {
-        status_.SetPanelText(0, kOnLine);
+        status_.SetPanelText(StatusPanel::Bridge, kOnLine);
         return;
     }
     usb_.UsbClose(stnd_.Usb);
-    status_.SetPanelText(0, kNotConnected);
+    status_.SetPanelText(StatusPanel::Bridge, kNotConnected);
 }
 
 // While an operation owns the link, the tick neither checks the link nor reads the ADC; the live
@@ -64,7 +64,7 @@ bool LinkCentre::ReopenUsb() {
     usb_.UsbClose(stnd_.Usb);
     uint8_t fresh = 0;
     const bool open = usb_.UsbOpen(stnd_.Usb, fresh);
-    status_.SetPanelText(0, open ? kOnLine : kNotConnected);
+    status_.SetPanelText(StatusPanel::Bridge, open ? kOnLine : kNotConnected);
     return open;
 }
 

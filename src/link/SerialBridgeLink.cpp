@@ -2,19 +2,17 @@
 #include "link/SerialBridgeLink.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace qn {
 namespace {
 
-constexpr uint8_t kSyncRequest = 0x55;
 constexpr uint8_t kAck = 0xAA;
 constexpr double kSyncWaitMs = 100;
 constexpr double kDataWaitMs = 4000;
 constexpr double kFailPauseMs = 4000;
 constexpr double kAfterDataPauseMs = 100;
 constexpr int kReadSyncAttempts = 3;
-constexpr int kStatusPanel = 1;
+constexpr StatusPanel kStatusPanel = StatusPanel::Link;
 
 } // namespace
 
@@ -46,15 +44,17 @@ size_t SerialBridgeLink::ReadQueued(uint8_t* into, size_t queued) {
     return port_.Line->Read(into, std::min(queued, kUsbIoAreaSize));
 }
 
-size_t SerialBridgeLink::Send(size_t length) {
-    return port_.Line->Write(io_.data(), length);
+// The frame goes out from the buffer, where the answer then arrives.
+size_t SerialBridgeLink::Send(const LinkFrame& frame) {
+    std::copy(frame.Bytes.begin(), frame.Bytes.end(), io_.begin());
+    return port_.Line->Write(io_.data(), frame.Bytes.size());
 }
 
 bool SerialBridgeLink::Synchronise() {
     if (!port_.IsOpen()) return false;
     port_.Line->DiscardInput();
-    const uint8_t sync = kSyncRequest;
-    port_.Line->Write(&sync, 1);
+    const LinkFrame sync = SerialSyncFrame();
+    port_.Line->Write(sync.Bytes.data(), sync.Bytes.size());
     uint32_t errors = 0;
     const size_t queued = WaitQueued(1, kSyncWaitMs, errors);
     Scratch.fill(0);
@@ -65,39 +65,29 @@ bool SerialBridgeLink::Synchronise() {
     return false;
 }
 
-bool SerialBridgeLink::ReadChip(uint16_t a, uint16_t n) {
-    if (n > 255) return false; // the count travels in one byte
+ChipBytes SerialBridgeLink::ReadChip(uint16_t a, uint16_t n) {
+    if (n > 255) return std::nullopt; // the count travels in one byte
     bool synced = false;
     for (int attempt = 0; attempt < kReadSyncAttempts && !synced; ++attempt) synced = Synchronise();
-    if (!synced || !port_.IsOpen()) return false;
-    io_[0] = 0xC0;
-    io_[1] = static_cast<uint8_t>(a);
-    io_[2] = static_cast<uint8_t>(a >> 8);
-    io_[3] = static_cast<uint8_t>(n);
-    Send(4);
+    if (!synced || !port_.IsOpen()) return std::nullopt;
+    Send(SerialReadFrame(a, static_cast<uint8_t>(n)));
     uint32_t errors = 0;
     const size_t queued = WaitQueued(n, kDataWaitMs, errors);
     ShowLineError(errors);
     if (queued == 0) {
         status_.SetPanelText(kStatusPanel, "Data Empty");
         clock_.DelayMs(kFailPauseMs);
-        return false;
+        return std::nullopt;
     }
     ReadQueued(io_.data(), queued);
     clock_.DelayMs(kAfterDataPauseMs);
-    return true;
+    return std::vector<uint8_t>(io_.begin(), io_.begin() + n);
 }
 
-bool SerialBridgeLink::WriteChip(uint16_t a, uint16_t n) {
-    if (n > 255) return false; // the count travels in one byte; the data fit the buffer
+bool SerialBridgeLink::WriteChip(uint16_t a, std::span<const uint8_t> data) {
+    if (data.size() > 255) return false; // the count travels in one byte; the data fit the buffer
     if (!Synchronise()) return false;
-    // The data move down by one byte to follow the count.
-    std::memmove(io_.data() + 4, io_.data() + 5, n);
-    io_[0] = 0x40;
-    io_[1] = static_cast<uint8_t>(a);
-    io_[2] = static_cast<uint8_t>(a >> 8);
-    io_[3] = static_cast<uint8_t>(n);
-    Send(size_t{n} + 4);
+    Send(SerialWriteFrame(a, data));
     uint32_t errors = 0;
     const size_t queued = WaitQueued(1, kSyncWaitMs, errors);
     ShowLineError(errors);

@@ -3,11 +3,13 @@
 
 #include "host/Clock.h"
 #include "host/StatusBar.h"
+#include "link/LinkFrames.h"
 #include "link/LinkRecords.h"
 #include "link/Transport.h"
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 namespace qn {
 
@@ -17,10 +19,9 @@ class SerialBridgeLink {
                      StatusBar& status)
         : port_(port), io_(io), clock_(clock), status_(status) {}
 
-    // Reads n bytes at address a into the shared buffer from byte 0.
-    bool ReadChip(uint16_t a, uint16_t n);
-    // Writes the n bytes the caller put at bytes 5.. of the shared buffer.
-    bool WriteChip(uint16_t a, uint16_t n);
+    // The n bytes at address a, as far as they arrived (the buffer's older bytes past them).
+    ChipBytes ReadChip(uint16_t a, uint16_t n);
+    bool WriteChip(uint16_t a, std::span<const uint8_t> data);
 
     // Receives the synchronisation answers.
     std::array<uint8_t, kUsbIoAreaSize> Scratch{};
@@ -32,7 +33,7 @@ class SerialBridgeLink {
     size_t WaitQueued(size_t count, double ms, uint32_t& errors);
     void ShowLineError(uint32_t errors);
     size_t ReadQueued(uint8_t* into, size_t queued);
-    size_t Send(size_t length);
+    size_t Send(const LinkFrame& frame);
 
     DevcRS232& port_;
     std::array<uint8_t, kUsbIoAreaSize>& io_;

@@ -61,21 +61,21 @@ bool UsbBridge::UsbRead(Devc& devc, uint8_t length) {
     return false;
 }
 
+bool UsbBridge::Exchange(Devc& devc, const LinkFrame& frame) {
+    std::copy(frame.Bytes.begin(), frame.Bytes.end(), UsbIoBuffer.begin());
+    return UsbWrite(devc, static_cast<uint8_t>(frame.Bytes.size())) &&
+           UsbRead(devc, frame.ReadLength);
+}
+
 bool UsbBridge::UsbBridgeControl(Devc& devc, uint8_t sub, uint16_t& value) {
-    UsbIoBuffer[0] = 0xF9;
-    UsbIoBuffer[1] = sub;
-    UsbIoBuffer[2] = static_cast<uint8_t>(value);
-    UsbIoBuffer[3] = static_cast<uint8_t>(value >> 8);
-    if (!UsbWrite(devc, 4) || !UsbRead(devc, 8)) return false;
+    if (!Exchange(devc, BridgeControlFrame(sub, value))) return false;
     value = static_cast<uint16_t>(UsbIoBuffer[0] + 256 * UsbIoBuffer[1]);
     return true;
 }
 
 bool UsbBridge::UsbIdentify(Devc& devc) {
     if (!devc.Open) return false;
-    UsbIoBuffer[0] = 0xF9;
-    UsbIoBuffer[1] = 0xAC;
-    if (!UsbWrite(devc, 2) || !UsbRead(devc, 8)) return false;
+    if (!Exchange(devc, IdentifyFrame())) return false;
     return std::memcmp(UsbIoBuffer.data(), kIdentity, 8) == 0;
 }
 
@@ -131,12 +131,7 @@ void UsbBridge::MarkOpen(Devc& devc) {
 
 // The start-up pair; its failures do not change the outcome of the open.
 void UsbBridge::StartUpPair(Devc& devc) {
-    const uint8_t first[4] = {0xC5, 0xFF, 0x01, 0x00};
-    std::copy(std::begin(first), std::end(first), UsbIoBuffer.begin());
-    if (!UsbWrite(devc, 4) || !UsbRead(devc, 64)) return;
-    const uint8_t second[4] = {0xC5, 0xFF, 0x00, 0x00};
-    std::copy(std::begin(second), std::end(second), UsbIoBuffer.begin());
-    if (UsbWrite(devc, 4)) UsbRead(devc, 64);
+    if (Exchange(devc, StartUpFrame(true))) Exchange(devc, StartUpFrame(false));
 }
 
 bool UsbBridge::ScanDriver(Devc& devc) {

@@ -4,6 +4,7 @@
 
 #include "link/DriverTransport.h"
 #include "link/HidTransport.h"
+#include "link/LinkFrames.h"
 #include "link/LinkRecords.h"
 
 #include <array>
@@ -44,6 +45,8 @@ class UsbBridge {
     uint16_t InputReportLength() const { return hidT_.InputReportLength; }
 
   private:
+    // Puts the frame in the buffer, sends it and reads its answer.
+    bool Exchange(Devc& devc, const LinkFrame& frame);
     bool ScanDriver(Devc& devc);
     bool ProbeDriver(Devc& devc, int index);
     bool ScanHid(Devc& devc);

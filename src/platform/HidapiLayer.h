@@ -1,8 +1,8 @@
 // The HID access layer on Linux: hidapi over hidraw, with the bus trace of every report.
 #pragma once
 
-#include "link/HidLayer.h"
 #include "files/BusTrace.h"
+#include "link/HidLayer.h"
 #include "platform/HidReportDescriptor.h"
 
 #include <chrono>
@@ -24,7 +24,7 @@ inline constexpr uint16_t kHidFallbackReportLength = 65;
 
 class HidapiLayer final : public HidLayer {
   public:
-    explicit HidapiLayer(BusTrace& trace = BusTrace::Shared());
+    explicit HidapiLayer(BusTrace& trace);
     ~HidapiLayer() override;
     HidapiLayer(const HidapiLayer&) = delete;
     HidapiLayer& operator=(const HidapiLayer&) = delete;

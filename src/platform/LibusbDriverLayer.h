@@ -1,9 +1,9 @@
 // The bridge driver layer on Linux: "\\.\Qnusb-N" devices served by libusb.
 #pragma once
 
+#include "files/BusTrace.h"
 #include "link/DriverLayer.h"
 #include "link/DriverReplies.h"
-#include "files/BusTrace.h"
 #include "platform/LibusbErrors.h"
 
 #include <array>
@@ -31,7 +31,7 @@ int DriverDeviceIndex(const std::string& path);
 // of that interface become the pipes, in descriptor order.
 class LibusbDriverLayer final : public DriverLayer {
   public:
-    explicit LibusbDriverLayer(BusTrace& trace = BusTrace::Shared());
+    explicit LibusbDriverLayer(BusTrace& trace);
     ~LibusbDriverLayer() override;
     LibusbDriverLayer(const LibusbDriverLayer&) = delete;
     LibusbDriverLayer& operator=(const LibusbDriverLayer&) = delete;

@@ -1,8 +1,8 @@
 // A serial line over Qt's QSerialPort, polled without an event loop, and the factory making them.
 #pragma once
 
-#include "host/SerialLine.h"
 #include "files/BusTrace.h"
+#include "host/SerialLine.h"
 #include "platform/LineErrors.h"
 
 #include <memory>
@@ -19,7 +19,7 @@ inline constexpr int kSerialWriteTimeoutMs = 500;
 // (see PortNames.h). Needs a QCoreApplication; uses no event loop.
 class QtSerialLine final : public SerialLine {
   public:
-    explicit QtSerialLine(std::string programFolder, BusTrace& trace = BusTrace::Shared());
+    QtSerialLine(std::string programFolder, BusTrace& trace);
     ~QtSerialLine() override;
     QtSerialLine(const QtSerialLine&) = delete;
     QtSerialLine& operator=(const QtSerialLine&) = delete;
@@ -56,7 +56,7 @@ class QtSerialLine final : public SerialLine {
 
 class QtSerialPortFactory final : public SerialPortFactory {
   public:
-    explicit QtSerialPortFactory(std::string programFolder, BusTrace& trace = BusTrace::Shared())
+    QtSerialPortFactory(std::string programFolder, BusTrace& trace)
         : folder_(std::move(programFolder)), trace_(trace) {}
     std::unique_ptr<SerialLine> MakeLine() override;
 

@@ -27,4 +27,12 @@ void SystemClock::SleepMs(uint32_t ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+// The thread wakes at the deadline of the steady clock itself, to within the scheduler's slack.
+void SystemClock::SleepUntilMs(double deadlineMs) {
+    using namespace std::chrono;
+    const auto deadline = steady_clock::time_point(
+        duration_cast<steady_clock::duration>(duration<double, std::milli>(deadlineMs)));
+    while (steady_clock::now() < deadline) std::this_thread::sleep_until(deadline);
+}
+
 } // namespace qn

@@ -10,6 +10,7 @@ class SystemClock final : public Clock {
     double Now() override;
     double SteadyMs() override;
     void SleepMs(uint32_t ms) override;
+    void SleepUntilMs(double deadlineMs) override;
 };
 
 } // namespace qn

@@ -3,11 +3,11 @@
 // an unfinished run resumed.
 #pragma once
 
+#include "files/AppendFile.h"
 #include "instruments/StepTable.h"
 #include "run/TempResultFiles.h"
 #include "run/TempTestData.h"
 #include "run/TempTestPlan.h"
-#include "files/AppendFile.h"
 
 #include <array>
 #include <cstddef>

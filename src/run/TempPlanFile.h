@@ -6,6 +6,7 @@
 #include "instruments/StepTable.h"
 #include "run/TempTestPlan.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,17 @@ struct PlanPorts {
 
     bool operator==(const PlanPorts&) const = default;
 };
+
+// The [ports] keys, in the order the file writes them.
+struct PortKey {
+    std::string_view Name;
+    int PlanPorts::*Field;
+};
+inline constexpr std::array<PortKey, 3> kPortKeys = {{
+    {"Calibrator", &PlanPorts::Fluke},
+    {"Supply", &PlanPorts::Power},
+    {"Chamber", &PlanPorts::Chamber},
+}};
 
 // What a plan file describes, as the bench holds it.
 struct TempPlanParts {

@@ -1,8 +1,9 @@
 // The temperature run's limits and the one check of a whole plan against them.
 #include "run/TempRunLimits.h"
 
-#include "run/TempTestPlan.h"
 #include "files/ShownValue.h"
+#include "run/TempRunSettingTable.h"
+#include "run/TempTestPlan.h"
 
 #include <array>
 #include <charconv>
@@ -25,6 +26,13 @@ std::string Shortest(double value) {
 // "<name> "<value>" <why>", or empty when there is no `why`.
 std::string Named(const std::string& name, std::string_view value, const std::string& why) {
     return why.empty() ? why : name + " " + ShownValue(value) + " " + why;
+}
+
+// Why a whole number is refused; empty when it lies from 1 to `most`.
+std::string CountRefused(std::string_view value, size_t most) {
+    const std::optional<long> whole = CellInteger(value);
+    if (whole && *whole >= 1 && *whole <= static_cast<long>(most)) return {};
+    return "is not a whole number from 1 to " + std::to_string(most);
 }
 
 std::string RowRefused(const TemperatureRow& header, const TemperatureRow& row, size_t r,
@@ -82,13 +90,34 @@ std::string WaitRefused(std::string_view text, WaitSetting wait) {
            " from 0 to " + Shortest(kind.Most) + " (24 hours)";
 }
 
+std::string RuleRefused(SettingRule rule, std::string_view value) {
+    switch (rule) {
+    case SettingRule::TempCount:
+        return CountRefused(value, kMaxTempRows);
+    case SettingRule::StepRows:
+        return CountRefused(value, kMaxStepRows);
+    case SettingRule::SoakMinutes:
+        return WaitRefused(value, WaitSetting::SoakMinutes);
+    case SettingRule::SupplyDelay:
+        return WaitRefused(value, WaitSetting::SupplyDelayMs);
+    case SettingRule::Lowest:
+        return LowestRefused(value);
+    case SettingRule::Number:
+        return CellNumber(value) ? "" : "is not a number";
+    case SettingRule::None:
+        break;
+    }
+    return {};
+}
+
 std::string HoldRefused(const TempRunSettings& settings) {
     const std::optional<SetPointRange> range = RangeWithLowest(settings.LowestCelsius);
     const std::string why = range ? SetPointRefused(settings.HoldCelsius, *range)
                                   : "cannot be checked: the lowest set point " +
                                         ShownValue(settings.LowestCelsius) + " " +
                                         LowestRefused(settings.LowestCelsius);
-    return Named("Hold chamber at", settings.HoldCelsius, why);
+    return Named(std::string(RunSettingOf(&TempRunSettings::HoldCelsius).Caption),
+                 settings.HoldCelsius, why);
 }
 
 std::string TemperatureRowRefused(const TempTestPlan& plan, size_t row) {
@@ -101,17 +130,17 @@ std::string TemperatureRowRefused(const TempTestPlan& plan, size_t row) {
 std::string RunLimitsRefused(const TempTestPlan& plan) {
     const TempRunSettings& s = plan.Settings;
     if (plan.TempCount() > kMaxTempRows)
-        return "輸入測試溫度數量 " + std::to_string(plan.TempCount()) + " is above " +
-               std::to_string(kMaxTempRows);
-    const std::string settings[] = {
-        Named("Lowest set point", s.LowestCelsius, LowestRefused(s.LowestCelsius)),
-        Named("等待溫度穩定時間", s.SoakMinutes,
-              WaitRefused(s.SoakMinutes, WaitSetting::SoakMinutes)),
-        Named("Power Supply Delay Time", s.SupplyDelay,
-              WaitRefused(s.SupplyDelay, WaitSetting::SupplyDelayMs)),
-        s.HoldChamber ? HoldRefused(s) : std::string()};
-    for (const std::string& why : settings)
-        if (!why.empty()) return why;
+        return std::string(RunSettingOf(&TempRunSettings::TempCount).Caption) + " " +
+               std::to_string(plan.TempCount()) + " is above " + std::to_string(kMaxTempRows);
+    for (const RunSetting& setting : kRunSettings) {
+        if (!setting.CheckedAtStart) continue;
+        const std::string& value = s.*setting.Text;
+        const std::string why = RuleRefused(setting.Rule, value);
+        if (!why.empty()) return Named(std::string(setting.Caption), value, why);
+    }
+    if (s.HoldChamber) {
+        if (std::string why = HoldRefused(s); !why.empty()) return why;
+    }
     for (size_t step = 1; step <= plan.StepCount(); ++step) {
         const std::string& delay = plan.RegChg.Cell(kDelayColumn, step);
         const std::string why = WaitRefused(delay, WaitSetting::StepDelaySeconds);

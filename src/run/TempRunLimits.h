@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@ namespace qn {
 
 class TempTestPlan;
 struct TempRunSettings;
+enum class SettingRule : uint8_t;
 
 inline constexpr double kHighestSetPoint = 150.0;
 inline constexpr double kDefaultLowestSetPoint = -70.0;
@@ -41,6 +43,10 @@ enum class WaitSetting { SoakMinutes, SupplyDelayMs, StepDelaySeconds };
 // Why a wait is refused (soak and supply delay are whole numbers, the step delay any number),
 // naming its unit and bounds; empty when it lies from 0 to 24 hours.
 std::string WaitRefused(std::string_view text, WaitSetting wait);
+
+// Why a setting's text is refused by `rule` (TempRunSettingTable.h), naming what it must hold;
+// empty when it keeps the rule. Set points are checked against the plan's range elsewhere.
+std::string RuleRefused(SettingRule rule, std::string_view value);
 
 // Why the hold temperature of `settings` is refused, named and quoted: not a number or outside
 // the limits (a lowest set point that is none refuses it too); empty when the chamber may hold it.

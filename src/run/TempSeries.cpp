@@ -1,8 +1,8 @@
 // Series of a temperature run's results from its journal or its A file.
 #include "run/TempSeries.h"
 
-#include "run/TempResultFiles.h"
 #include "files/TextFile.h"
+#include "run/TempResultFiles.h"
 
 #include <algorithm>
 #include <charconv>

@@ -14,8 +14,8 @@
 namespace qn {
 namespace {
 
-constexpr int kRowPanel = 1;
-constexpr int kTimePanel = 2;
+constexpr StatusPanel kRowPanel = StatusPanel::Link;
+constexpr StatusPanel kTimePanel = StatusPanel::Outcome;
 constexpr double kChamberRetryMs = 1000;
 constexpr double kPollMs = 1000;
 constexpr double kMsPerSecond = 1000;
@@ -70,8 +70,8 @@ bool TempTest::Start(RunMode mode, const RunJournalContents* resume) {
     FullFileCounter = std::max(FullFileCounter, NextFreeFullFileNumber(wiring_.ProgramDir));
     running_ = true;
     lab.Power.Wait = [this](double ms) { WaitMs(ms); };
-    if (RunningChanged) RunningChanged(true);
-    if (ResultsChanged) ResultsChanged();
+    RunningChanged.Notify(true);
+    ResultsChanged.Notify();
     return true;
 }
 
@@ -98,7 +98,7 @@ void TempTest::Finish() {
     LeaveBenchSafe();
     wiring_.Instruments.Power.Wait = nullptr;
     ReportEnd(unmeasured.Text);
-    if (RunningChanged) RunningChanged(false);
+    RunningChanged.Notify(false);
     if (throughRows && unmeasured.Count > 0)
         problems_.push_back("Not measured (no complete capture): " + unmeasured.Text);
     std::string told;

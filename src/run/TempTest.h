@@ -8,15 +8,16 @@
 #include "host/Prompt.h"
 #include "host/StatusBar.h"
 #include "instruments/BenchInstruments.h"
-#include "run/ResultFileLines.h"
-#include "run/RewritePacer.h"
-#include "run/RunJournal.h"
-#include "run/TempTestData.h"
-#include "run/TempTestPlan.h"
 #include "link/ChipLink.h"
 #include "link/ExchangeGuard.h"
 #include "link/LinkCentre.h"
 #include "link/LinkRecords.h"
+#include "run/ResultFileLines.h"
+#include "run/RewritePacer.h"
+#include "run/RunJournal.h"
+#include "run/Subscribers.h"
+#include "run/TempTestData.h"
+#include "run/TempTestPlan.h"
 
 #include <cmath>
 #include <cstddef>
@@ -109,15 +110,16 @@ class TempTest {
 
     CaptureWindow Window;
     // Told after every step attempt's results and at the start of a run (the result grid).
-    std::function<void()> ResultsChanged;
-    std::function<void(const TempTestProgress&)> ProgressChanged;
+    Subscribers<void()> ResultsChanged;
+    Subscribers<void(const TempTestProgress&)> ProgressChanged;
     // Told when a resumed run gave the plan and step tables back the run's settings and rows.
-    std::function<void()> PlanChanged;
+    Subscribers<void()> PlanChanged;
     // Told with the path of the journal a run starts and of every full data file it writes, so
-    // the state that made them can be kept beside them; false when that could not be kept.
-    std::function<bool(const std::string& path)> FileWritten;
+    // the state that made them can be kept beside them; a subscriber answers false when that
+    // could not be kept.
+    Subscribers<bool(const std::string& path)> FileWritten;
     // Told when a run starts (true) and ends (false): the window greys its start buttons.
-    std::function<void(bool)> RunningChanged;
+    Subscribers<void(bool)> RunningChanged;
 
   private:
     bool Start(RunMode mode, const RunJournalContents* resume = nullptr);

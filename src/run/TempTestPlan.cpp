@@ -2,8 +2,9 @@
 #include "run/TempTestPlan.h"
 
 #include "analysis/FixedText.h"
-#include "run/TempRunLimits.h"
 #include "files/ShownValue.h"
+#include "run/TempRunLimits.h"
+#include "run/TempRunSettingTable.h"
 
 #include <algorithm>
 #include <charconv>
@@ -29,14 +30,15 @@ bool HasHexDigit(const std::string& cell) {
 // Why "SET" cannot make rows from the settings: a lowest set point or start that is no number
 // or past the limits, or an increment that is no number.
 std::string StartRefused(const TempRunSettings& s) {
+    const auto named = [&s](std::string TempRunSettings::*field, const std::string& why) {
+        return std::string(RunSettingOf(field).Caption) + " " + ShownValue(s.*field) + " " + why;
+    };
     const std::optional<SetPointRange> range = RangeWithLowest(s.LowestCelsius);
-    if (!range)
-        return "Lowest set point " + ShownValue(s.LowestCelsius) + " " +
-               LowestRefused(s.LowestCelsius);
+    if (!range) return named(&TempRunSettings::LowestCelsius, LowestRefused(s.LowestCelsius));
     if (const std::string why = SetPointRefused(s.Start, *range); !why.empty())
-        return "輸入開始溫度 " + ShownValue(s.Start) + " " + why;
-    if (!CellNumber(s.Increment))
-        return "輸入溫度隔數 " + ShownValue(s.Increment) + " is not a number";
+        return named(&TempRunSettings::Start, why);
+    if (const std::string why = RuleRefused(SettingRule::Number, s.Increment); !why.empty())
+        return named(&TempRunSettings::Increment, why);
     return {};
 }
 

@@ -24,6 +24,8 @@ inline constexpr size_t kMaxStepRows = 10000;
 enum class CaptureSource { AdcAndBrymen = 0, Adc = 1, Brymen = 2 };
 enum class CaptureMeasure { Adc = 0, Temperature = 1 };
 
+// The run's settings as typed; their captions, plan file keys, units and rules are described in
+// TempRunSettingTable.h.
 struct TempRunSettings {
     std::string TempCount = "5";      // "輸入測試溫度數量"
     std::string Start = "-40.0";      // "輸入開始溫度"

@@ -9,7 +9,7 @@
 namespace qn {
 namespace {
 
-constexpr int kRowPanel = 1;
+constexpr StatusPanel kRowPanel = StatusPanel::Link;
 
 } // namespace
 
@@ -41,7 +41,7 @@ bool TempTest::StartJournal(RunMode mode, const RunJournalContents* resume) {
     }
     if (!journalOk_) return false;
     // The state a run starts in is kept once; a resumed run keeps the first one.
-    if (resume == nullptr && FileWritten && !FileWritten(dir + kJournalFile))
+    if (resume == nullptr && !FileWritten.Notify(dir + kJournalFile))
         Problem("The state snapshot beside " + dir + kJournalFile + " could not be written");
     return true;
 }
@@ -92,7 +92,7 @@ bool TempTest::Resume(const RunJournalContents& journal) {
     if (!hold || running_ || !journal.Unfinished()) return false;
     BenchInstruments& lab = wiring_.Instruments;
     ApplyJournalPlan(journal.Plan, plan_, lab.FlukeSteps, lab.PowerSteps);
-    if (PlanChanged) PlanChanged();
+    PlanChanged.Notify();
     if (!Start(journal.Plan.Mode, &journal)) return false;
     if (journal.Plan.Mode == RunMode::Begin)
         BeginRows();

@@ -12,7 +12,7 @@
 namespace qn {
 namespace {
 
-constexpr int kRowPanel = 1;
+constexpr StatusPanel kRowPanel = StatusPanel::Link;
 constexpr uint16_t kReadBackRegisters = 5;
 
 } // namespace
@@ -134,7 +134,7 @@ bool TempTest::CaptureStep(size_t s) {
         results_.SetMeasured(currentRow_, s, true);
     }
     if (Window.EnableCatch) Window.EnableCatch(true);
-    if (ResultsChanged) ResultsChanged();
+    ResultsChanged.Notify();
     return done;
 }
 
@@ -163,7 +163,7 @@ bool TempTest::SaveFullFile(std::string& name) {
     }
     name = std::string(kFullDataFolder) + "QnTMP-" + std::to_string(FullFileCounter) + ".CSV";
     ++FullFileCounter;
-    if (FileWritten && !FileWritten(written.Path))
+    if (!FileWritten.Notify(written.Path))
         Problem("The state snapshot beside " + written.Path + " could not be written");
     return true;
 }
@@ -213,21 +213,21 @@ TempTestProgress TempTest::Progress() const {
 }
 
 void TempTest::Report(size_t step, bool soaking, double soakMs) {
-    if (!ProgressChanged) return;
+    if (ProgressChanged.Empty()) return;
     TempTestProgress p = Progress();
     p.Step = step;
     p.Soaking = soaking;
     p.SoakMs = soakMs;
-    ProgressChanged(p);
+    ProgressChanged.Notify(p);
 }
 
 void TempTest::ReportEnd(const std::string& unmeasured) {
-    if (!ProgressChanged) return;
+    if (ProgressChanged.Empty()) return;
     TempTestProgress p = Progress();
     p.Ended = true;
     p.Completed = completed_;
     p.Unmeasured = unmeasured;
-    ProgressChanged(p);
+    ProgressChanged.Notify(p);
 }
 
 } // namespace qn

@@ -13,7 +13,7 @@ Bench::Bench(const Platform& platform, std::string programDir, std::filesystem::
       Guard(platform.Time, platform.Windows, platform.Panels), Usb(platform.Hid, platform.Driver),
       Chip(Stnd, Usb, Guard, platform.Time, platform.Status, platform.Panels),
       Centre(Stnd, Usb, Chip, Guard, Config.AdcPanel, platform.Status, platform.Panels),
-      Capture({Chip, Usb, Guard, platform.Time, platform.Status, Centre, Samples}),
+      Capture({Chip, Guard, platform.Time, platform.Status, Centre, Samples}),
       Ask(Guard, platform.Ask), Status(platform.Status), SerialPorts(platform.SerialPorts),
       Instruments(platform.SerialPorts, platform.Time, platform.Status, Ask),
       Temp({Instruments, Centre, Chip, Stnd, Capture, Samples, Guard, platform.Time,
@@ -22,7 +22,8 @@ Bench::Bench(const Platform& platform, std::string programDir, std::filesystem::
     Stnd.Serial.Line = platform.SerialPorts.MakeLine();
     Chip.SetChip(&ChipInfo);
     // The journal of a run and its full data files each get the state that made them.
-    Temp.FileWritten = [this](const std::string& path) { return WriteSnapshotBeside(*this, path); };
+    TempSnapshots = Temp.FileWritten.Subscribe(
+        [this](const std::string& path) { return WriteSnapshotBeside(*this, path); });
 }
 
 CaptureOptions Bench::CatchOptions() const {

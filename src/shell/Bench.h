@@ -14,8 +14,6 @@
 #include "host/SerialLine.h"
 #include "host/StatusBar.h"
 #include "instruments/BenchInstruments.h"
-#include "run/TempTest.h"
-#include "run/TempTestPlan.h"
 #include "link/ChipLink.h"
 #include "link/DriverLayer.h"
 #include "link/ExchangeGuard.h"
@@ -23,6 +21,8 @@
 #include "link/LinkCentre.h"
 #include "link/LinkRecords.h"
 #include "link/UsbBridge.h"
+#include "run/TempTest.h"
+#include "run/TempTestPlan.h"
 #include "shell/settings/Settings.h"
 #include "shell/settings/WindowPlacements.h"
 
@@ -88,6 +88,7 @@ class Bench {
     // The temperature test's settings and grids, and the sequence that runs them.
     TempTestPlan Plan;
     TempTest Temp;
+    Subscription TempSnapshots; // the state beside each file a run writes
 };
 
 } // namespace qn

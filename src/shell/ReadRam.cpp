@@ -5,8 +5,7 @@ namespace qn {
 namespace {
 
 constexpr uint16_t kSpecialChunk = 64;
-constexpr int kShadowSize = 5;
-constexpr int kOutcomePanel = 2;
+constexpr StatusPanel kOutcomePanel = StatusPanel::Outcome;
 
 // The fixed memory map of the "Special" link: bank 1, register area 1, banks 2, 3 and 4.
 constexpr uint16_t kBank1Start = 256, kArea1Start = 384, kBank2Start = 512, kBank3Start = 768,
@@ -57,9 +56,10 @@ bool ReadLinkRegisters(Bench& bench) {
 
 bool ReadChunks(Bench& bench) {
     for (const MemoryChunk& chunk : ReadRamPlan(bench.Stnd.Interface, bench.Model)) {
-        if (!bench.Chip.ReadChip(chunk.Start, chunk.Count)) return false;
-        for (uint16_t i = 0; i < chunk.Count; ++i)
-            bench.Chip.SetReg(chunk.Start + i, bench.Usb.UsbIoBuffer[i]);
+        const ChipBytes bytes = bench.Chip.ReadChip(chunk.Start, chunk.Count);
+        if (!bytes) return false;
+        for (size_t i = 0; i < bytes->size(); ++i)
+            bench.Chip.SetReg(chunk.Start + static_cast<int>(i), (*bytes)[i]);
     }
     return true;
 }

@@ -13,7 +13,7 @@ constexpr std::array<uint32_t, 10> kBauds = {300,  600,   1200,  2400,  4800,
                                              9600, 19200, 38400, 57600, 115200};
 constexpr uint32_t kFallbackBaud = 9600;
 constexpr uint16_t kBridgeDataBits = 8;
-constexpr int kBridgeStatusPanel = 0;
+constexpr StatusPanel kBridgeStatusPanel = StatusPanel::Bridge;
 
 // The line-parity codes of the device record: 0 none, 1 odd, 2 even.
 Parity LineParityOfCode(uint16_t code) {

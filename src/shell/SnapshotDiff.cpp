@@ -2,9 +2,9 @@
 // "Compare with snapshot…" lists them.
 #include "shell/SnapshotDiff.h"
 
-#include "files/NumberText.h"
 #include "chip/RegField.h"
 #include "chip/RegisterRefresh.h"
+#include "files/NumberText.h"
 
 #include <array>
 

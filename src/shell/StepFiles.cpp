@@ -1,8 +1,8 @@
 // Saving and loading the register, delay, reference-voltage, calibrator and supply step files.
 #include "shell/StepFiles.h"
 
-#include "files/NumberText.h"
 #include "files/Cp950Text.h"
+#include "files/NumberText.h"
 #include "files/TextFile.h"
 
 #include <algorithm>
@@ -147,7 +147,8 @@ void RegDownloadLines(const std::vector<std::string>& lines, RegisterStepGrid& g
         }
         if (n + 1 > grid.Steps()) break;
         events.Pump();
-        status.SetPanelText(0, "Download Register Value - " + std::to_string(n + 1));
+        status.SetPanelText(StatusPanel::Bridge,
+                            "Download Register Value - " + std::to_string(n + 1));
     }
 }
 
@@ -184,7 +185,7 @@ RegDownloadResult DownloadReg(const std::string& programDir, RegisterStepGrid& g
     const auto references = ReadTextLines(PathIn(programDir, kAcmFile));
     if (!references) return result;
     ReadAcmLines(*references, grid, steps);
-    status.SetPanelText(0, "Download Register Value OK !!!");
+    status.SetPanelText(StatusPanel::Bridge, "Download Register Value OK !!!");
     return result;
 }
 

@@ -11,6 +11,9 @@ class SimClock final : public Clock {
     double Now() override { return now_; }
     double SteadyMs() override { return steadyMs_; }
     void SleepMs(uint32_t ms) override { AdvanceMs(ms); }
+    void SleepUntilMs(double deadlineMs) override {
+        if (deadlineMs > steadyMs_) AdvanceMs(deadlineMs - steadyMs_);
+    }
     void AdvanceMs(double ms) {
         now_ += ms / kMsPerDay;
         steadyMs_ += ms;

@@ -1,9 +1,9 @@
 // The bridge's kernel driver, simulated: named devices answering the four driver requests.
 #pragma once
 
+#include "files/BusTrace.h"
 #include "link/DriverLayer.h"
 #include "link/DriverReplies.h"
-#include "files/BusTrace.h"
 #include "sim/SimBridge.h"
 
 #include <array>

@@ -1,8 +1,8 @@
 // The HID access layer, simulated: devices at enumeration indexes, reports routed to bridges.
 #pragma once
 
-#include "link/HidLayer.h"
 #include "files/BusTrace.h"
+#include "link/HidLayer.h"
 #include "sim/SimBridge.h"
 
 #include <cstddef>

@@ -1,8 +1,8 @@
 // Simulated serial ports: lines made by a factory that knows which port reaches which peer.
 #pragma once
 
-#include "host/SerialLine.h"
 #include "files/BusTrace.h"
+#include "host/SerialLine.h"
 #include "sim/SimSerialBridge.h"
 
 #include <cstddef>

@@ -1,94 +1,117 @@
-// Every request of the bridge protocol, byte for byte, with the lengths handed to the transport,
-// and what the flows sending them leave behind: the register image, panels, results read.
+// Every request of the bridge protocol byte for byte, from its pure builder; then which of them
+// the link's operations send for its state, and what they leave behind.
+#include "link/LinkFrames.h"
 #include "SimLinkFixture.h"
+#include "chip/ChipFileReader.h"
+#include "sim/SimTestHelpers.h"
 
 #include <functional>
 
 namespace qn::test {
 namespace {
 
-// A byte the protocol leaves as it was (bytes 5 and 6 of a QN740x write); bytes it leaves open go
-// out as zeros.
-constexpr int kAny = -1;
+// One frame of each kind of link and command: what its builder makes of the values given.
+TEST(LinkFrameTable, EveryFrameByteForByte) {
+    const struct {
+        const char* Name;
+        LinkFrame Built;
+        LinkFrame Expected; // the bytes (their count is the write length), the answer length
+    } rows[] = {
+        {"Special read: address bits 8..12 in bits 2..6, BA without the optocoupler",
+         SpecialReadFrame({false, false}, 0x1FC5, 2),
+         {{0xBA, 0xFC, 0xC5, 2, 2}, 2}},
+        {"Special read, short address",
+         SpecialReadFrame({true, true}, 0x123, 1),
+         {{0xBE, 0xC0, 0x23, 1, 1}, 1}},
+        {"Special write",
+         SpecialWriteFrame({true, false}, 0x123, Bytes{0x11, 0x22}),
+         {{0xBE, 0x04, 0x23, 2, 2, 0x11, 0x22}, 1}},
+        {"Special write, short address",
+         SpecialWriteFrame({true, true}, 0x2A0, Bytes{0x33}),
+         {{0xBE, 0x40, 0xA0, 1, 1, 0x33}, 1}},
+        {"QN740x read: zeros in place of the answer",
+         Qn740xReadFrame(3, 2),
+         {{0xC4, 0x01, 0xA0, 3, 2, 0, 0}, 64}},
+        {"QN740x write: kept bytes, the shadow from the address, zeros past it",
+         Qn740xWriteFrame(3, 3, {1, 2, 3, 4, 5}, {0xAA, 0xBB}),
+         {{0xC4, 0x00, 0xA0, 3, 3, 0xAA, 0xBB, 4, 5, 0}, 64}},
+        {"QN740x fetch of ADC records", AdcFetchFrame(), {{0xC4, 0x04}, 64}},
+        {"QN740x ADC result", AdcResultFrame(), {{0xC4, 0x01, 0xA0, 0x05, 0x03, 0}, 64}},
+        {"QN740x temperature result", TempResultFrame(), {{0xC4, 0x01, 0xA0, 0x06, 0x02, 0}, 64}},
+        {"QN740x stream start", StreamStartFrame(3, 0x21, 0x42), {{0xC4, 0x02, 3, 0x21, 0x42}, 64}},
+        {"QN740x stream stop", StreamStopFrame(), {{0xC4, 0x03, 0x01, 0, 0, 0}, 64}},
+        {"bridge status lines", BridgeLinesFrame(), {{0xB5, 0x07, 0}, 4}},
+        {"bridge version", BridgeVersionFrame(), {{0xF9, 0x05, 0, 0, 0, 0, 0, 0}, 8}},
+        {"bridge control, value low byte first",
+         BridgeControlFrame(6, 0x1234),
+         {{0xF9, 0x06, 0x34, 0x12}, 8}},
+        {"bridge identity", IdentifyFrame(), {{0xF9, 0xAC}, 8}},
+        {"bridge start-up, first", StartUpFrame(true), {{0xC5, 0xFF, 0x01, 0x00}, 64}},
+        {"bridge start-up, second", StartUpFrame(false), {{0xC5, 0xFF, 0x00, 0x00}, 64}},
+        {"RS232 synchronisation", SerialSyncFrame(), {{0x55}, 1}},
+        {"RS232 read: address low byte first",
+         SerialReadFrame(0x0201, 4),
+         {{0xC0, 0x01, 0x02, 4}, 4}},
+        {"RS232 write",
+         SerialWriteFrame(0x0201, Bytes{0x11, 0x22}),
+         {{0x40, 0x01, 0x02, 2, 0x11, 0x22}, 1}},
+    };
+    for (const auto& row : rows) EXPECT_EQ(row.Built, row.Expected) << row.Name;
+}
 
-struct Expected {
-    std::vector<int> Bytes; // its size is the write length
-    size_t ReadLength;
+// A frame the link should send; bytes 5 and 6 of a QN740x write go out as the buffer held them.
+struct Sent {
+    LinkFrame Frame;
+    bool AnyKept = false;
 };
 
-using Fx = SimLinkFixture;
+Sent KeptAny(LinkFrame frame) {
+    return {std::move(frame), true};
+}
 
-struct FrameCase {
-    const char* Name;
-    // Sends the requests, and checks what they leave besides their frames.
-    std::function<void(Fx&)> Run;
-    std::vector<Expected> Frames;
-    uint16_t Kind = kLinkQn740x;
-};
-
-void ExpectFrames(const std::vector<SimFrame>& log, const std::vector<Expected>& frames) {
-    ASSERT_EQ(log.size(), frames.size());
-    for (size_t f = 0; f < frames.size(); ++f) {
-        SCOPED_TRACE("frame " + std::to_string(f));
-        ASSERT_EQ(log[f].Request.size(), frames[f].Bytes.size());
-        for (size_t i = 0; i < frames[f].Bytes.size(); ++i) {
-            if (frames[f].Bytes[i] != kAny) {
-                EXPECT_EQ(log[f].Request[i], frames[f].Bytes[i]) << i;
-            }
-        }
-        EXPECT_EQ(log[f].ReadLength, frames[f].ReadLength);
+void ExpectSent(const std::vector<SimFrame>& log, std::vector<Sent> sent) {
+    ASSERT_EQ(log.size(), sent.size());
+    for (size_t f = 0; f < sent.size(); ++f) {
+        LinkFrame& expected = sent[f].Frame;
+        ASSERT_EQ(log[f].Request.size(), expected.Bytes.size()) << f;
+        if (sent[f].AnyKept) std::copy_n(log[f].Request.begin() + 5, 2, expected.Bytes.begin() + 5);
+        EXPECT_EQ((LinkFrame{log[f].Request, static_cast<uint8_t>(log[f].ReadLength)}), expected)
+            << f;
     }
 }
 
-const FrameCase kCases[] = {
-    {"Qn740xRead",
-     [](Fx& f) { f.bench.Chip.ReadChip(3, 2); },
-     {{{0xC4, 0x01, 0xA0, 0x03, 0x02, 0, 0}, 64}}},
-    {"Qn740xWriteRegister3",
-     [](Fx& f) { f.bench.Chip.WriteRegister(3, 0x5A); },
-     {{{0xC4, 0x00, 0xA0, 0x03, 0x01, kAny, kAny, 0x5A}, 64},
-      {{0xC4, 0x01, 0xA0, 0x03, 0x01, 0}, 64}}},
-    {"Qn740xWriteTakesShadowAndZeroPastIt",
+using Fx = SimLinkFixture;
+constexpr SpecialFrameOptions kOpto{true, false};
+
+// Which frames an operation sends for the link's state, and what the answers leave behind.
+struct FlowCase {
+    const char* Name;
+    std::function<void(Fx&)> Run;
+    std::vector<Sent> Frames;
+    uint16_t Kind = kLinkQn740x;
+};
+
+const FlowCase kFlows[] = {
+    {"Qn740xWriteRegisterReadsBackThroughTheShadow",
      [](Fx& f) {
-         f.bench.Chip.ChipShadow = {1, 2, 3, 4, 5};
-         f.bench.Chip.WriteChip(3, 3);
+         f.bench.Chip.WriteRegister(3, 0x5A);
+         EXPECT_EQ(f.bench.Chip.GetReg(3), 0x5A);
      },
-     {{{0xC4, 0x00, 0xA0, 0x03, 0x03, kAny, kAny, 0x04, 0x05, 0x00}, 64}}},
+     {KeptAny(Qn740xWriteFrame(3, 1, {0, 0, 0, 0x5A, 0}, {})), {Qn740xReadFrame(3, 1)}}},
     {"Qn740xIgnoresRegistersPastFour",
      [](Fx& f) {
          f.bench.Chip.WriteRegister(5, 0x77);
          EXPECT_EQ(f.panels.Order, "");
      },
      {}},
-    {"SpecialReadHighAddressBitsWithoutOptocoupler",
+    {"SpecialFramesFollowTheOptocouplerAndTheShipped52K12",
      [](Fx& f) {
+         f.bench.Model = SelectShipped(kChip52K12);
+         f.bench.Chip.SetChip(&f.bench.ChipInfo);
          f.bench.Chip.Options.Optocoupler = false;
-         f.bench.Chip.ReadChip(0x1FC5, 2);
-     },
-     {{{0xBA, 0xFC, 0xC5, 0x02, 0x02}, 2}},
-     kLinkSpecial},
-    {"SpecialRead52K12",
-     [](Fx& f) {
-         f.chipInfo = {"52K12", 2, 3};
          f.bench.Chip.ReadChip(0x123, 1);
      },
-     {{{0xBE, 0xC0, 0x23, 0x01, 0x01}, 1}},
-     kLinkSpecial},
-    {"SpecialWrite",
-     [](Fx& f) {
-         f.bench.Usb.UsbIoBuffer[5] = 0x11;
-         f.bench.Usb.UsbIoBuffer[6] = 0x22;
-         f.bench.Chip.WriteChip(0x123, 2);
-     },
-     {{{0xBE, 0x04, 0x23, 0x02, 0x02, 0x11, 0x22}, 1}},
-     kLinkSpecial},
-    {"SpecialWrite52K21",
-     [](Fx& f) {
-         f.chipInfo = {"52K21", 2, 3};
-         f.bench.Usb.UsbIoBuffer[5] = 0x33;
-         f.bench.Chip.WriteChip(0x2A0, 1);
-     },
-     {{{0xBE, 0x40, 0xA0, 0x01, 0x01, 0x33}, 1}},
+     {{SpecialReadFrame({false, true}, 0x123, 1)}},
      kLinkSpecial},
     {"SpecialWriteRegisterStoresReadBackAndRefreshesPanelsInOrder",
      [](Fx& f) {
@@ -96,7 +119,7 @@ const FrameCase kCases[] = {
          EXPECT_EQ(f.bench.Chip.GetReg(0x123), 0x5A);
          EXPECT_EQ(f.panels.Order, "RGA");
      },
-     {{{0xBE, 0x04, 0x23, 0x01, 0x01, 0x5A}, 1}, {{0xBE, 0x84, 0x23, 0x01, 0x01}, 1}},
+     {{SpecialWriteFrame(kOpto, 0x123, Bytes{0x5A})}, {SpecialReadFrame(kOpto, 0x123, 1)}},
      kLinkSpecial},
     {"Register27GoesOutWithRegister26AndReadsZero",
      [](Fx& f) {
@@ -105,118 +128,116 @@ const FrameCase kCases[] = {
          f.bench.Chip.WriteRegister(27, 0x34);
          EXPECT_EQ(f.bench.Chip.GetReg(27), 0);
      },
-     {{{0xBE, 0x00, 26, 2, 2, 0x12, 0x34}, 1}},
+     {{SpecialWriteFrame(kOpto, 26, Bytes{0x12, 0x34})}},
      kLinkSpecial},
-    {"FetchAdcSamples", [](Fx& f) { f.bench.Chip.FetchAdcSamples(); }, {{{0xC4, 0x04}, 64}}},
-    {"ReadAdcResult",
+    {"ResultsAndStreamStopAreAnswered",
      [](Fx& f) {
          f.bridge.SetSignal(0x123456, 0);
-         ASSERT_TRUE(f.bench.Chip.ReadAdcResult());
-         EXPECT_EQ(f.bench.Chip.Readings.Adc, (std::array<uint8_t, 3>{0x12, 0x34, 0x56}));
-     },
-     {{{0xC4, 0x01, 0xA0, 0x05, 0x03, 0}, 64}}},
-    {"ReadTempResult",
-     [](Fx& f) {
          f.bridge.SetTemperatureCode(0x0C80);
-         ASSERT_TRUE(f.bench.Chip.ReadTempResult());
+         ASSERT_TRUE(f.bench.Chip.ReadAdcResult() && f.bench.Chip.ReadTempResult());
+         EXPECT_TRUE(f.bench.Chip.StopAdcStream());
+         EXPECT_EQ(f.bench.Chip.Readings.Adc, (std::array<uint8_t, 3>{0x12, 0x34, 0x56}));
          EXPECT_EQ(f.bench.Chip.Readings.Temp, (std::array<uint8_t, 3>{0x0C, 0x80, 0}));
      },
-     {{{0xC4, 0x01, 0xA0, 0x06, 0x02, 0}, 64}}},
+     {{AdcResultFrame()}, {TempResultFrame()}, {StreamStopFrame()}}},
     {"StartAdcStreamThenEnablesInterrupts",
      [](Fx& f) {
          f.bench.Chip.ChipShadow = {0, 0, 0x21, 0x42, 0};
          f.bench.Chip.SetReg(2, 0x01);
          f.bench.Chip.StartAdcStream(3);
      },
-     {{{0xC4, 0x02, 0x03, 0x21, 0x42}, 64},
-      {{0xC4, 0x00, 0xA0, 0x02, 0x01, kAny, kAny, 0x15}, 64}}},
-    {"StopAdcStream",
-     [](Fx& f) { f.bench.Chip.StopAdcStream(); },
-     {{{0xC4, 0x03, 0x01, 0, 0, 0}, 64}}},
-    {"StartTempConversion",
+     {{StreamStartFrame(3, 0x21, 0x42)},
+      KeptAny(Qn740xWriteFrame(2, 1, {0, 0, 0x15, 0x42, 0}, {}))}},
+    {"StartTempConversionSetsTheTsBit",
      [](Fx& f) {
          f.bench.Chip.SetReg(3, 0x80);
          f.bench.Chip.StartTempConversion();
      },
-     {{{0xC4, 0x00, 0xA0, 0x03, 0x01, kAny, kAny, 0x81}, 64}}},
-    {"ReadBridgeLines",
+     {KeptAny(Qn740xWriteFrame(3, 1, {0, 0, 0, 0x81, 0}, {}))}},
+    {"BridgeLinesAndVersion",
      [](Fx& f) {
          f.bridge.Lines = {1, 2, 3};
          uint8_t l1 = 0, l2 = 0, l3 = 0;
-         ASSERT_TRUE(f.bench.Chip.ReadBridgeLines(f.bench.Stnd.Usb, l1, l2, l3));
-         EXPECT_EQ(l1 * 100 + l2 * 10 + l3, 123);
-     },
-     {{{0xB5, 0x07, 0}, 4}}},
-    {"ReadBridgeVersion",
-     [](Fx& f) {
          std::string version;
+         ASSERT_TRUE(f.bench.Chip.ReadBridgeLines(f.bench.Stnd.Usb, l1, l2, l3));
          ASSERT_TRUE(f.bench.Chip.ReadBridgeVersion(f.bench.Stnd.Usb, version));
+         EXPECT_EQ(l1 * 100 + l2 * 10 + l3, 123);
          EXPECT_EQ(version, f.bridge.Version);
      },
-     {{{0xF9, 0x05, 0, 0, 0, 0, 0, 0}, 8}}},
+     {{BridgeLinesFrame()}, {BridgeVersionFrame()}}},
     {"OpenLinkThatAnswersIsOnlyIdentified",
      [](Fx& f) {
          uint8_t fresh = 99;
          EXPECT_TRUE(f.bench.Usb.UsbOpen(f.bench.Stnd.Usb, fresh));
          EXPECT_EQ(fresh, kFreshAlreadyOpen);
      },
-     {{{0xF9, 0xAC}, 8}}},
-    {"BridgeControl",
-     [](Fx& f) {
-         uint16_t v = 0x1234;
-         f.bench.Usb.UsbBridgeControl(f.bench.Stnd.Usb, 6, v);
-     },
-     {{{0xF9, 0x06, 0x34, 0x12}, 8}}},
+     {{IdentifyFrame()}}},
     {"ReleaseSendsSub1AllOnes",
      [](Fx& f) { f.bench.Centre.ReleaseUsb(); },
-     {{{0xF9, 0x01, 0xFF, 0xFF}, 8}}},
+     {{BridgeControlFrame(1, 0xFFFF)}}},
 };
 
 // CTest lists each case by its name rather than as a dump of its bytes.
-void PrintTo(const FrameCase& c, std::ostream* out) {
+void PrintTo(const FlowCase& c, std::ostream* out) {
     *out << c.Name;
 }
 
-class LinkFrames : public SimLinkFixture, public ::testing::WithParamInterface<FrameCase> {};
+class LinkFlows : public SimLinkFixture, public ::testing::WithParamInterface<FlowCase> {};
 
-TEST_P(LinkFrames, RequestBytesAndLengths) {
-    const FrameCase& c = GetParam();
+TEST_P(LinkFlows, FramesSentAndWhatTheyLeave) {
+    const FlowCase& c = GetParam();
     ConnectDriverBridge(c.Kind);
     c.Run(*this);
-    ExpectFrames(bridge.Log(), c.Frames);
+    ExpectSent(bridge.Log(), c.Frames);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryRequest, LinkFrames, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(EveryOperation, LinkFlows, ::testing::ValuesIn(kFlows),
                          [](const auto& p) { return std::string(p.param.Name); });
 
-// The open sequence of each transport: presence check, Sub 1/4 (and 6 on HID), start-up pair.
+// Only the 52K chips take short "Special" addresses: the shipped 52K12, and a 52K21 file.
+TEST(ChipCapability, ShortSpecialAddressFollowsTheProductLine) {
+    for (uint16_t index = 0; index < 4; ++index) {
+        const ChipModel model = SelectShipped(index);
+        EXPECT_EQ(SelectedChipInfo(model).ShortSpecialAddress(), index == kChip52K12)
+            << model.ProductName;
+    }
+    ChipModel model;
+    ChipFileReader reader(model);
+    for (const char* line : {"#PRODUCT", "52K21"}) reader.ReadLine(line);
+    EXPECT_TRUE(SelectedChipInfo(model).ShortSpecialAddress());
+}
+
+// The open sequence of each transport: presence check, Sub 1 and 4 (and 6 on HID) with the value
+// the previous one answered, start-up pair.
 TEST_F(SimLinkFixture, DriverOpenSequence) {
     driver.AddDevice(bridge);
     uint8_t fresh = 0;
     ASSERT_TRUE(bench.Usb.UsbOpen(bench.Stnd.Usb, fresh));
     EXPECT_EQ(fresh, kFreshNewBridge);
-    // Sub 1 answers the value it got (0); Sub 4 is sent that answer.
-    ExpectFrames(bridge.Log(), {{{0xF9, 0x02, 0, 0}, 8},
-                                {{0xF9, 0x01, 0, 0}, 8},
-                                {{0xF9, 0x04, 0, 0}, 8},
-                                {{0xC5, 0xFF, 0x01, 0x00}, 64},
-                                {{0xC5, 0xFF, 0x00, 0x00}, 64}});
+    ExpectSent(bridge.Log(), {{BridgeControlFrame(2, 0)},
+                              {BridgeControlFrame(1, 0)},
+                              {BridgeControlFrame(4, 0)},
+                              {StartUpFrame(true)},
+                              {StartUpFrame(false)}});
     EXPECT_EQ(bench.Stnd.Usb.PacketSize, 64);
     EXPECT_EQ(bench.Stnd.Usb.Path, "\\\\.\\Qnusb-0");
 }
 
+// Each report is the request padded with zeros to 64 bytes, and asks for a whole report back.
 TEST_F(SimLinkFixture, HidOpenSequenceAndPacketSizes) {
     hid.AddDevice(nullptr); // some other HID device at index 0
     hid.AddDevice(&bridge);
     uint8_t fresh = 0;
     ASSERT_TRUE(bench.Usb.UsbOpen(bench.Stnd.Usb, fresh));
     EXPECT_EQ(bench.Usb.TransportKind, TransportKindValue::Hid);
-    // Each report is the driver's request, padded with zeros to 64 bytes.
-    std::vector<Expected> frames = {{{0xF9, 0x02, 0, 0}, 64},       {{0xF9, 0x01, 1, 0}, 64},
-                                    {{0xF9, 0x04, 1, 0}, 64},       {{0xF9, 0x06, 2, 0}, 64},
-                                    {{0xC5, 0xFF, 0x01, 0x00}, 64}, {{0xC5, 0xFF, 0x00, 0x00}, 64}};
-    for (Expected& frame : frames) frame.Bytes.resize(64);
-    ExpectFrames(bridge.Log(), frames);
+    std::vector<Sent> sent = {{BridgeControlFrame(2, 0)}, {BridgeControlFrame(1, 1)},
+                              {BridgeControlFrame(4, 1)}, {BridgeControlFrame(6, 2)},
+                              {StartUpFrame(true)},       {StartUpFrame(false)}};
+    for (Sent& s : sent) {
+        s.Frame.Bytes.resize(64);
+        s.Frame.ReadLength = 64;
+    }
+    ExpectSent(bridge.Log(), sent);
     for (size_t p = 0; p < 4; ++p) EXPECT_EQ(bench.Stnd.Usb.Pipes[p].MaximumPacketSize, 64);
     EXPECT_EQ(hid.OpenHandleCount(), 1u) << "the other HID device is closed again";
 }

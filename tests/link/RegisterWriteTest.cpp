@@ -1,14 +1,13 @@
-// Register writes past their frames, the image's bounds, refusals without I/O, stream fetches,
-// a capture through the whole link and the ADC result shown live.
+// Register writes past their frames, the image's bounds, refusals without I/O, stream fetches and
+// the ADC result shown live.
 #include "SimLinkFixture.h"
-#include "chip/RegField.h"
-#include "sim/SimTestHelpers.h"
 
 #include <tuple>
-#include <utility>
 
 namespace qn::test {
 namespace {
+
+constexpr uint8_t kOneByte[] = {0};
 
 // Registers 49 and 50 wait a second before their read-back; the function choice picks the preset.
 TEST_F(SimLinkFixture, SlowRegistersPauseAndAdcPresetsFollowTheFunctionChoice) {
@@ -36,86 +35,53 @@ TEST_F(SimLinkFixture, ImageAccessOutsideTheImageIsHarmless) {
               std::tuple(7, 0, 0, 0));
 }
 
-TEST_F(SimLinkFixture, UnusedKindsAndOversizedCountsMoveNothing) {
-    ConnectDriverBridge(kLinkQn740x);
-    EXPECT_FALSE(bench.Chip.ReadChip(0, 251)) << "frame length would not fit one byte";
-    EXPECT_FALSE(bench.Chip.WriteChip(0, 249));
-    for (uint16_t kind :
-         {uint16_t{kLinkSpi}, uint16_t{kLinkParallel}, uint16_t{kLinkUart}, uint16_t{6}}) {
+// Refused requests reach no transport and spend no pause: every kind while the bridge (or the
+// serial port) is closed, then on an open bridge the unused kinds and counts whose frame length
+// would not fit one byte.
+TEST_F(SimLinkFixture, RefusedRequestsMoveNothing) {
+    const auto refused = [this](uint16_t kind) {
         bench.Stnd.Interface = kind;
-        EXPECT_FALSE(bench.Chip.ReadChip(0, 1));
-        EXPECT_FALSE(bench.Chip.WriteChip(0, 1));
-    }
+        EXPECT_FALSE(bench.Chip.ReadChip(0, 1)) << kind;
+        EXPECT_FALSE(bench.Chip.WriteChip(0, kOneByte)) << kind;
+    };
+    for (uint16_t kind : {uint16_t{kLinkSpecial}, uint16_t{kLinkRs232}, uint16_t{kLinkQn740x}})
+        refused(kind);
+    uint8_t l1 = 0, l2 = 0, l3 = 0;
+    EXPECT_FALSE(bench.Chip.ReadAdcResult() || bench.Chip.StopAdcStream() ||
+                 bench.Chip.ReadBridgeLines(bench.Stnd.Usb, l1, l2, l3));
+    EXPECT_TRUE(driver.Calls().empty());
+    EXPECT_EQ(clock.ElapsedSinceStartMs(), 0);
+    ConnectDriverBridge(kLinkQn740x);
+    EXPECT_FALSE(bench.Chip.ReadChip(0, 251));
+    EXPECT_FALSE(bench.Chip.WriteChip(0, std::vector<uint8_t>(249)));
+    for (uint16_t kind :
+         {uint16_t{kLinkSpi}, uint16_t{kLinkParallel}, uint16_t{kLinkUart}, uint16_t{6}})
+        refused(kind);
     EXPECT_TRUE(bridge.Log().empty());
     EXPECT_TRUE(bench.Stnd.Usb.Open);
 }
 
-// While the bridge (or the serial port) is not open, no frame reaches a transport and no pause
-// is spent.
-TEST_F(SimLinkFixture, FramesAreRefusedWithoutIoWhileClosed) {
-    driver.AddDevice(bridge);
-    for (uint16_t kind : {uint16_t{kLinkSpecial}, uint16_t{kLinkRs232}, uint16_t{kLinkQn740x}}) {
-        bench.Stnd.Interface = kind;
-        EXPECT_FALSE(bench.Chip.ReadChip(0, 1));
-        EXPECT_FALSE(bench.Chip.WriteChip(0, 1));
-    }
-    EXPECT_FALSE(bench.Chip.ReadAdcResult());
-    EXPECT_FALSE(bench.Chip.StopAdcStream());
-    uint8_t l1 = 0, l2 = 0, l3 = 0;
-    EXPECT_FALSE(bench.Chip.ReadBridgeLines(bench.Stnd.Usb, l1, l2, l3));
-    EXPECT_TRUE(driver.Calls().empty());
-    EXPECT_EQ(clock.ElapsedSinceStartMs(), 0);
-}
-
-// A fetch passes on up to 21 samples; a larger count cannot be true and reads as none.
-TEST_F(SimLinkFixture, StreamFetchesTakeAtMost21Samples) {
+// A fetch passes on up to 21 samples; a larger count cannot be true and reads as none. Fetches
+// go out 10 ms apart, counted from the start of the previous one, and no later.
+TEST_F(SimLinkFixture, StreamFetchesTakeAtMost21SamplesEvery10Ms) {
     ConnectDriverBridge();
     bridge.SetOutputRate(1000);
+    bridge.SetSignal(0x123456, 0);
     ASSERT_TRUE(bench.Chip.StartAdcStream(3));
     clock.AdvanceMs(100);
-    EXPECT_EQ(bench.Chip.FetchAdcSamples(), kMaxSamplesPerFetch);
+    const AdcRecords full = bench.Chip.FetchAdcSamples();
+    ASSERT_EQ(full.Count, kMaxSamplesPerFetch);
+    for (const int k : {0, kMaxSamplesPerFetch - 1})
+        EXPECT_EQ(std::vector(full.Record(k).begin(), full.Record(k).end()),
+                  (std::vector<uint8_t>{0x12, 0x34, 0x56}));
+    EXPECT_EQ(full.AskedMs, clock.SteadyMs()) << "the first fetch waits for nothing";
+    clock.AdvanceMs(4);
+    EXPECT_EQ(bench.Chip.FetchAdcSamples().AskedMs, full.AskedMs + kFetchIntervalMs);
+    clock.AdvanceMs(25);
     bridge.Faults.Count22 = true;
-    EXPECT_EQ(bench.Chip.FetchAdcSamples(), 0);
-    EXPECT_EQ(bench.Usb.UsbIoBuffer[0], 0) << "a count above 21 is stored back as 0";
-}
-
-// An ADC capture through the whole link from a simulated QN7401 that reads the tool's chip file:
-// the panel's field writes reach the chip and switch it on, and the calibrator's voltage arrives
-// times the gain.
-TEST_F(SimLinkFixture, CalibratorVoltageArrivesTimesTheGainThroughTheWholeLink) {
-    bench.Model = SelectShipped(kQn7401);
-    bench.Chip.SetChip(&bench.ChipInfo);
-    bridge.LoadChip(bench.Model);
-    ConnectDriverBridge(kLinkQn740x);
-    bridge.SetInputVoltage(0.1);
-    // Each field as the ADC panel changes it: read-modify-write and a register write. The inputs
-    // AI0 and AI1 take the calibrator; PGA 3 is gain 8; OSR 5 makes 80 conversions a second.
-    for (const auto& [name, value] : {std::pair{"INP", 0u},
-                                      {"INN", 1u},
-                                      {"PGA", 3u},
-                                      {"OSR", 5u},
-                                      {"ADCEN", 1u},
-                                      {"IRQEN", 1u}}) {
-        const RegFieldDesc& field = bench.Model.AdcFields[name];
-        ASSERT_TRUE(WriteField(field, value, bench.Stnd.RegImage, [this](int a, uint8_t v) {
-            bench.Chip.WriteRegister(a, v);
-        })) << name;
-    }
-    ASSERT_TRUE(bench.Chip.StartAdcStream(3));
-    double sum = 0;
-    size_t count = 0;
-    while (count < 500) {
-        clock.AdvanceMs(115); // about ten conversions, with the link's own pause after a fetch
-        const auto n = static_cast<size_t>(bench.Chip.FetchAdcSamples());
-        ASSERT_GT(n, 0u);
-        const auto& io = bench.Usb.UsbIoBuffer;
-        for (size_t at = 1; at < 1 + 3 * n; at += 3)
-            sum += io[at] << 16 | io[at + 1] << 8 | io[at + 2];
-        count += n;
-    }
-    EXPECT_TRUE(bench.Chip.StopAdcStream());
-    EXPECT_NEAR(sum / static_cast<double>(count), 0.1 * 8 / 2.4 * 0x800000, 1.5)
-        << "a third of full scale, in positive codes";
+    const AdcRecords late = bench.Chip.FetchAdcSamples();
+    EXPECT_EQ(late.AskedMs, clock.SteadyMs()) << "a late fetch goes out at once";
+    EXPECT_EQ(late.Count, 0);
 }
 
 TEST(AdcResultText, HexAndDecimalWithSignAndDivisor) {

@@ -6,19 +6,18 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// A write: the sync byte, then the header with the address low byte first, then the data. A write
-// answered by other than the acknowledgement fails and stores nothing.
-TEST_F(SimLinkFixture, SerialWriteFrameAndItsAcknowledgement) {
+// A write goes out after a synchronisation. A write answered by other than the acknowledgement
+// fails and stores nothing.
+TEST_F(SimLinkFixture, SerialWriteFollowsSyncAndNeedsItsAcknowledgement) {
     OpenSerialBridge();
-    bench.Usb.UsbIoBuffer[5] = 0x11;
-    bench.Usb.UsbIoBuffer[6] = 0x22;
-    ASSERT_TRUE(bench.Chip.WriteChip(0x0201, 2));
+    const uint8_t data[] = {0x11, 0x22};
+    ASSERT_TRUE(bench.Chip.WriteChip(0x0201, data));
     EXPECT_EQ(serialPeer.Writes(),
-              (std::vector<Bytes>{{0x55}, {0x40, 0x01, 0x02, 0x02, 0x11, 0x22}}));
+              (std::vector<Bytes>{SerialSyncFrame().Bytes, SerialWriteFrame(0x0201, data).Bytes}));
     serialPeer.Faults.WriteAnswer = 0x55;
     const double before = clock.ElapsedSinceStartMs();
     bench.Chip.WriteRegister(0x20, 0x01);
-    EXPECT_FALSE(bench.Chip.WriteChip(0x20, 1));
+    EXPECT_FALSE(bench.Chip.WriteChip(0x20, data));
     EXPECT_GE(clock.ElapsedSinceStartMs() - before, 2 * 4000.0);
     EXPECT_EQ(bench.Chip.GetReg(0x20), 0);
     EXPECT_EQ(panels.Order, "");
@@ -52,7 +51,7 @@ TEST_F(SimLinkFixture, SerialReadsRetrySynchronisationAndReportLineErrors) {
         c.Arrange(serialPeer.Faults);
         serialPeer.ClearWrites();
         const double before = clock.ElapsedSinceStartMs();
-        EXPECT_EQ(bench.Chip.ReadChip(0, 4), c.Succeeds);
+        EXPECT_EQ(bench.Chip.ReadChip(0, 4).has_value(), c.Succeeds);
         EXPECT_EQ(status.Panels[1], c.Panel1);
         EXPECT_EQ(serialPeer.Writes().size(), c.Writes);
         if (c.PausesMs < 0) continue;
@@ -65,8 +64,9 @@ TEST_F(SimLinkFixture, SerialAnswerLongerThanTheBufferIsCut) {
     OpenSerialBridge();
     serialPeer.Faults.ExtraAnswerBytes = 600;
     bridge.Registers[0] = 0x42;
-    ASSERT_TRUE(bench.Chip.ReadChip(0, 200));
-    EXPECT_EQ(bench.Usb.UsbIoBuffer[0], 0x42);
+    const ChipBytes got = bench.Chip.ReadChip(0, 200);
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->front(), 0x42);
     EXPECT_EQ(bench.Usb.UsbIoBuffer[kUsbIoAreaSize - 1], kSimSerialFiller);
 }
 

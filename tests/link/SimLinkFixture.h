@@ -43,7 +43,7 @@ class SimLinkFixture : public ::testing::Test {
     PromptRelay prompt;
     RecordingStatus status;
     CountingPanels panels;
-    FixedChipInfo chipInfo{"QN7401", 2, 3};
+    FixedChipInfo chipInfo{2, 3};
     Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "", ""};
 
     SimLinkFixture() { bench.Chip.SetChip(&chipInfo); }

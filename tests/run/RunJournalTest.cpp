@@ -4,6 +4,7 @@
 #include "run/RunJournal.h"
 #include "files/TextFile.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -14,12 +15,12 @@
 #include <limits>
 #include <string>
 #include <unistd.h>
-#include <vector>
 
 namespace qn::test {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::HasSubstr;
 
 JournalPlan SamplePlan() {
     TempTestPlan plan;
@@ -55,6 +56,11 @@ bool SameBits(double a, double b) {
 std::string Flipped(std::string text, size_t at) {
     text[at] ^= 0x01;
     return text;
+}
+
+// The payload of a journal record: without its checksum in front and its line end.
+std::string Payload(const std::string& record) {
+    return record.substr(9, record.size() - 10);
 }
 
 // A record of `payload` with its checksum in front, as the journal writes one.
@@ -120,14 +126,9 @@ TEST(RunJournal, IntactRecordsAreKeptAndDamageIsNamed) {
         EXPECT_EQ(read.Unfinished(), c.unfinished);
         EXPECT_TRUE(read.Ended || !read.Completed) << "complete only with a whole end record";
         const std::string damage = DamageText(read);
-        if (*c.damage == '\0') {
-            EXPECT_EQ(damage, "");
-        } else {
-            EXPECT_NE(damage.find(c.damage), std::string::npos) << damage;
-        }
-        if (c.wholeBytes != 0) {
-            EXPECT_EQ(read.WholeBytes, c.wholeBytes);
-        }
+        EXPECT_EQ(damage.empty(), *c.damage == '\0') << damage;
+        EXPECT_THAT(damage, HasSubstr(c.damage));
+        EXPECT_TRUE(c.wholeBytes == 0 || read.WholeBytes == c.wholeBytes) << read.WholeBytes;
     }
 
     const RunJournalContents read = ParseRunJournal(whole);
@@ -152,18 +153,6 @@ TEST(RunJournal, IntactRecordsAreKeptAndDamageIsNamed) {
     EXPECT_TRUE(SameBits(a.Result.Temperature.Average, e.Result.Temperature.Average));
     EXPECT_EQ(a.Meters[5].Unit, "mV %\t");
     EXPECT_EQ(NextFullFileNumber(read), 8u);
-}
-
-// The record line of `payload` with its checksum (CRC-32, as the journal writes it).
-std::string ChecksummedLine(const std::string& payload) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (const char c : payload) {
-        crc ^= static_cast<uint8_t>(c);
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%08X", ~crc);
-    return std::string(hex) + "\t" + payload + "\n";
 }
 
 // An attempt as the run records it: captured attempts end their step, as does the fourth.
@@ -198,9 +187,8 @@ TEST(RunJournal, EachStepCountsOnceAndOnlyCapturedAttemptsAreResults) {
     EXPECT_EQ(ParseRunJournal(plan + rowOneStepOne + rowOneStepOne).NextRow(), 1u);
 
     // A version-1 record has no "captured" field: it counts as captured.
-    std::string old = JournalAttemptRecord(Try(2, 2, 1, true, 32));
-    old = old.substr(9, old.size() - 10);
-    old = ChecksummedLine(old.substr(0, old.rfind('\t')));
+    std::string old = Payload(JournalAttemptRecord(Try(2, 2, 1, true, 32)));
+    old = Checksummed(old.substr(0, old.rfind('\t')));
     std::string text = plan + rowOneStepOne;
     for (int attempt = 1; attempt <= 4; ++attempt)
         text += JournalAttemptRecord(Try(1, 2, attempt, false, 99));
@@ -230,36 +218,32 @@ TEST(RunJournal, EachStepCountsOnceAndOnlyCapturedAttemptsAreResults) {
 // A plan record with a sound checksum but a row count far beyond its fields is refused, without
 // making room for the rows first.
 TEST(RunJournal, PlanWithARowCountBeyondItsFieldsIsRefused) {
-    const std::string record = JournalPlanRecord(SamplePlan());
-    std::vector<std::string> fields;
-    for (size_t start = record.find('\t') + 1;;) {
-        const size_t tab = record.find('\t', start);
-        fields.push_back(record.substr(start, tab == std::string::npos ? record.size() - 1 - start
-                                                                       : tab - start));
-        if (tab == std::string::npos) break;
-        start = tab + 1;
-    }
+    const std::string payload = Payload(JournalPlanRecord(SamplePlan()));
     constexpr size_t kRowCountField = 18; // kind, version, mode, start time, 14 settings
-    ASSERT_EQ(fields[kRowCountField], std::to_string(SamplePlan().TempCount()));
-    auto joined = [&fields] {
-        std::string payload;
-        for (const std::string& f : fields) payload += (payload.empty() ? "" : "\t") + f;
-        return payload;
-    };
-    EXPECT_TRUE(ParseRunJournal(ChecksummedLine(joined())).HasPlan); // the checksum is sound
+    size_t at = 0;
+    for (size_t field = 0; field < kRowCountField; ++field) at = payload.find('\t', at) + 1;
+    const size_t length = payload.find('\t', at) - at;
+    ASSERT_EQ(payload.substr(at, length), std::to_string(SamplePlan().TempCount()));
+    EXPECT_TRUE(ParseRunJournal(Checksummed(payload)).HasPlan); // the checksum is sound
     for (const char* count : {"99999999999", "18446744073709551615"}) {
-        fields[kRowCountField] = count;
-        const RunJournalContents read = ParseRunJournal(ChecksummedLine(joined()));
+        const std::string changed = std::string(payload).replace(at, length, count);
+        const RunJournalContents read = ParseRunJournal(Checksummed(changed));
         EXPECT_FALSE(read.HasPlan) << count;
         EXPECT_EQ(read.WholeBytes, 0u) << count;
     }
 }
 
 // Appending starts after the last whole line: a torn record goes, a damaged one and the intact
-// records after it stay.
-TEST(RunJournal, ResumedJournalAppendsAfterItsLastWholeLine) {
+// records after it stay. A new run keeps the previous journal; when it cannot move it aside it
+// does not begin, and the previous journal stays as it was.
+TEST(RunJournal, ResumedJournalAppendsAfterItsLastWholeLineAndANewRunKeepsIt) {
     const fs::path dir = fs::temp_directory_path() / ("qn-journal-" + std::to_string(getpid()));
     fs::create_directories(dir);
+    const auto text = [&dir](const char* name) {
+        std::string contents;
+        EXPECT_TRUE(ReadFileContents((dir / name).string(), contents)) << name;
+        return contents;
+    };
     RunJournal journal;
     ASSERT_EQ(journal.Begin(dir.string(), SamplePlan()), "");
     ASSERT_TRUE(journal.Attempt(SampleAttempt(1)));
@@ -268,9 +252,7 @@ TEST(RunJournal, ResumedJournalAppendsAfterItsLastWholeLine) {
     {
         AppendFile raw;
         ASSERT_TRUE(raw.Open((dir / kJournalFile).string()));
-        ASSERT_TRUE(raw.Append(damaged));
-        ASSERT_TRUE(raw.Append(JournalAttemptRecord(SampleAttempt(3))));
-        ASSERT_TRUE(raw.Append(torn));
+        ASSERT_TRUE(raw.Append(damaged + JournalAttemptRecord(SampleAttempt(3)) + torn));
     }
     const RunJournalContents cut = ReadRunJournal(dir.string());
     ASSERT_EQ(cut.Attempts.size(), 2u);
@@ -283,29 +265,17 @@ TEST(RunJournal, ResumedJournalAppendsAfterItsLastWholeLine) {
     EXPECT_EQ(DamageText(read), "Run journal line 3 is damaged and was left out");
     EXPECT_TRUE(read.Ended);
     EXPECT_FALSE(read.Completed);
-    ASSERT_EQ(RunJournal().Begin(dir.string(), SamplePlan()), "");
-    std::string old;
-    ASSERT_TRUE(ReadFileContents((dir / kJournalOldFile).string(), old));
-    EXPECT_EQ(ParseRunJournal(old).Attempts.size(), 3u) << "a new run keeps the last as .old";
-    fs::remove_all(dir);
-}
 
-// When the previous journal cannot be moved aside the new run's journal is not begun: the old
-// one stays as it was.
-TEST(RunJournal, NewRunNeverDestroysThePreviousJournal) {
-    const fs::path dir =
-        fs::temp_directory_path() / ("qn-journal-keep-" + std::to_string(getpid()));
+    RunJournal next;
+    ASSERT_EQ(next.Begin(dir.string(), SamplePlan()), "");
+    EXPECT_EQ(ParseRunJournal(text(kJournalOldFile)).Attempts.size(), 3u) << "kept as .old";
+    ASSERT_TRUE(next.Attempt(SampleAttempt(1)));
+    const std::string before = text(kJournalFile);
+    fs::remove(dir / kJournalOldFile);
     fs::create_directories(dir / kJournalOldFile / "kept");
-    RunJournal previous;
-    ASSERT_EQ(previous.Begin(dir.string(), SamplePlan()), "");
-    ASSERT_TRUE(previous.Attempt(SampleAttempt(1)));
-    std::string before;
-    ASSERT_TRUE(ReadFileContents((dir / kJournalFile).string(), before));
-    const std::string why = RunJournal().Begin(dir.string(), SamplePlan());
-    EXPECT_NE(why.find("The previous run journal cannot be kept as "), std::string::npos) << why;
-    std::string after;
-    ASSERT_TRUE(ReadFileContents((dir / kJournalFile).string(), after));
-    EXPECT_EQ(after, before);
+    EXPECT_THAT(RunJournal().Begin(dir.string(), SamplePlan()),
+                HasSubstr("The previous run journal cannot be kept as "));
+    EXPECT_EQ(text(kJournalFile), before);
     fs::remove_all(dir);
 }
 

@@ -18,35 +18,14 @@ struct PlanParts {
     std::string Text() const { return FormatTempPlan(Plan, Fluke, Power, Ports); }
 };
 
-std::string WithoutCr(std::string text) {
-    std::erase(text, '\r');
-    return text;
-}
-
-std::string CrOnly(std::string text) {
-    std::erase(text, '\n');
-    return text;
-}
-
 // Every setting, row, step and port away from its default; cells that need quotes included.
 TEST(TempPlanFile, WrittenAndReadBackGivesTheSamePlan) {
     PlanParts written;
     TempRunSettings& s = written.Plan.Settings;
-    s = {"3",
-         "-5.5",
-         "2.5",
-         "12",
-         "7",
-         "150",
-         CaptureSource::Brymen,
-         CaptureMeasure::Temperature,
-         true,
-         true,
-         true,
-         true,
-         "31.5",
-         true,
-         "-60.5"};
+    s.TempCount = "3", s.Start = "-5.5", s.Increment = "2.5", s.StepRows = "12";
+    s.SoakMinutes = "7", s.SupplyDelay = "150", s.HoldCelsius = "31.5", s.LowestCelsius = "-60.5";
+    s.Source = CaptureSource::Brymen, s.Measure = CaptureMeasure::Temperature;
+    s.SaveFullFiles = s.KeepFlukeOn = s.Alternate = s.HoldChamber = s.SupplyOffAtEnd = true;
     written.Plan.SetTemperatureRows();
     written.Plan.Rows[2].Humidity = "40";
     written.Plan.SetStepRows(written.Fluke, written.Power);
@@ -63,8 +42,10 @@ TEST(TempPlanFile, WrittenAndReadBackGivesTheSamePlan) {
     written.Ports = {4, 16, 0};
 
     const std::string text = written.Text();
-    for (const std::string& variant :
-         {text, WithoutCr(text), CrOnly(text), "\xEF\xBB\xBF" + text}) {
+    std::string lfOnly = text, crOnly = text;
+    std::erase(lfOnly, '\r');
+    std::erase(crOnly, '\n');
+    for (const std::string& variant : {text, lfOnly, crOnly, "\xEF\xBB\xBF" + text}) {
         PlanParts read;
         ASSERT_EQ(ApplyTempPlan(variant, read.Parts()), "");
         EXPECT_EQ(read.Text(), text);
@@ -87,9 +68,7 @@ TEST(TempPlanFile, RowsFollowFromTheSettingsWithoutATemperatureSection) {
     } cases[] = {
         {"[run]\nTempCount=3\nStart=20\nIncrement=5\n", "30.00", 3},
         {"[run]\rTempCount=3\rStart=20\rIncrement=5\r", "30.00", 3},
-        {"[run]\nTempCount=3\nStart=25\nIncrement=-100\n", "25.00", 1},
         {"[run]\nTempCount=9\nStart=-20\nIncrement=-10\nLowestCelsius=-45\n", "-40.00", 3},
-        {"[run]\nTempCount=3\nStart=140\nIncrement=10\n", "150.00", 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Text);
@@ -115,9 +94,6 @@ TEST(TempPlanFile, BadPlansNameTheirLine) {
         {"[ports]\nChamber=COM3\n", "the plan sets no [run] key"},
         {"[run]\rTempCount=2\rColour=red\r", "line 3: unknown setting \"Colour\""},
         {"[run]\nStart=200\n", "line 2: Start \"200\" is above 150 °C"},
-        {"[run]\nStart=1e308\n", "line 2: Start \"1e308\" is above 150 °C"},
-        {"[run]\nStart=inf\n", "line 2: Start \"inf\" is not a number"},
-        {"[run]\nIncrement=nan\n", "line 2: Increment \"nan\" is not a number"},
         {"[run]\nStart=-71\n", "line 2: Start \"-71\" is below the lowest set point, -70 °C"},
         {"[run]\nLowestCelsius=-30\n", "line 2: Start \"-40.0\" is below the lowest set point"},
         {"[run]\nLowestCelsius=-300\n", "line 2: LowestCelsius \"-300\" is not a number from"},
@@ -126,16 +102,11 @@ TEST(TempPlanFile, BadPlansNameTheirLine) {
         {"[run]\nTempCount=1001\n", "line 2: TempCount \"1001\" is not a whole number from 1 to"},
         {"[run]\n[run]\n", "line 2: [run] appears a second time"},
         {"[run]\nTempCount\n", "line 2: expected key=value"},
-        {"[run]\nColour=red\n", "line 2: unknown setting \"Colour\""},
         {"[run]\nStart=1\nStart=2\n", "line 3: Start is given twice"},
         {"[run]\nTempCount=0\n", "line 2: TempCount \"0\" is not a whole number from 1 to 1000"},
         {"[run]\nStepRows=10001\n", "line 2: StepRows \"10001\" is not a whole number from 1"},
         {"[run]\n\n# soak\nSoakMinutes=1.5\n", "line 4: SoakMinutes \"1.5\" is not a whole"},
-        {"[run]\nSoakMinutes=1441\n", "line 2: SoakMinutes \"1441\" is not a whole number of "
-                                      "minutes from 0 to 1440 (24 hours)"},
         {"[run]\nSupplyDelay=-1\n", "line 2: SupplyDelay \"-1\" is not a whole number of ms"},
-        {"[run]\nSupplyDelay=86400001\n", "line 2: SupplyDelay \"86400001\" is not a whole "
-                                          "number of ms from 0 to 86400000 (24 hours)"},
         {"[run]\nHoldChamber=true\n", "line 2: HoldChamber \"true\" is not yes or no"},
         {"[run]\nSource=DMM\n", "line 2: Source \"DMM\" is not one of ADC+Brymen, ADC, Brymen"},
         {"[run]\nStart=1,5\n", "line 2: a value holding a comma must be in double quotes"},

@@ -4,7 +4,10 @@
 
 #include "ScriptedPrompt.h"
 #include "link/SimLinkFixture.h"
+#include "run/RunJournal.h"
 #include "sim/SimWorld.h"
+
+#include <gmock/gmock.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -36,10 +39,20 @@ class TickingClock final : public Clock {
     SimClock& clock_;
 };
 
-inline std::vector<std::string> FileLines(const fs::path& file) {
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+inline std::string FileText(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
+    return text.str();
+}
+
+inline std::vector<std::string> FileLines(const fs::path& file) {
+    std::stringstream text(FileText(file));
     std::vector<std::string> lines;
     std::string line;
     while (std::getline(text, line)) lines.push_back(line);
@@ -69,10 +82,9 @@ struct RunBench {
         plan.SetTemperatureRows();
         plan.RegChg.Cell(1, 0) = "104"; // register 4, the address taken modulo 256
         for (size_t step = 1; step <= 3; ++step) AddStep(step, "VOLT 3.3");
-        test.ProgressChanged = [this](const TempTestProgress& p) {
+        Watch([this](const TempTestProgress& p) {
             if (p.Step > 0 && !p.Completed) attempts.push_back(p.Step);
-            if (p.Step == 1 && firstStepMs < 0) firstStepMs = clock.SteadyMs();
-        };
+        });
     }
     ~RunBench() { fs::remove_all(dir); }
     RunBench(const RunBench&) = delete;
@@ -90,8 +102,28 @@ struct RunBench {
     size_t Attempts(size_t step) const {
         return static_cast<size_t>(std::count(attempts.begin(), attempts.end(), step));
     }
+    // The attempts of steps 1, 2 and 3, as "1 2 1".
+    std::string AttemptsOfSteps() const {
+        return std::to_string(Attempts(1)) + " " + std::to_string(Attempts(2)) + " " +
+               std::to_string(Attempts(3));
+    }
+    // One temperature row, at 25 °C.
+    void OneRow() {
+        plan.Settings.TempCount = "1";
+        plan.SetTemperatureRows();
+    }
     bool ChamberWasSetTo(uint16_t tenths) const {
         return world.Chamber.Register(kChamberSetPointReg) == tenths;
+    }
+    // `watch` follows the progress in place of the bench's own watch.
+    void Watch(std::function<void(const TempTestProgress&)> watch) {
+        watched = test.ProgressChanged.Subscribe(std::move(watch));
+    }
+    RunJournalContents Journal() const { return ReadRunJournal(dir.string() + "/"); }
+    // The run ended through its safe finish: calibrator on standby, chamber as `command` says.
+    void ExpectSafeEnd(int command = kChamberStop) const {
+        EXPECT_EQ(world.Calibrator.Log().back(), "STBY");
+        EXPECT_EQ(world.Chamber.Register(kChamberCommandReg), command);
     }
 
     inline static int made = 0;
@@ -104,14 +136,15 @@ struct RunBench {
     ScriptedPrompt prompt;
     RecordingStatus status;
     CountingPanels panels;
-    FixedChipInfo chipInfo{"QN7401", 2, 3};
+    FixedChipInfo chipInfo{2, 3};
     Bench bench{Platform{world.Hid, world.Driver, world.SerialPorts, benchClock, pump, status,
                          panels, prompt},
                 dir.string() + "/", ""};
     TempTestPlan& plan = bench.Plan;
     TempTest& test = bench.Temp;
     std::vector<size_t> attempts; // the step of every attempt, in order
-    double firstStepMs = -1;
+    // The bench's watch of the progress; a test that watches otherwise takes its place.
+    Subscription watched;
 };
 
 } // namespace qn::test

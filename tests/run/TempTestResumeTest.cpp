@@ -2,9 +2,9 @@
 // result files rebuilt from the journal without losing what the files on disk hold; a journal
 // that is damaged or cannot be kept.
 #include "TempRunBench.h"
+#include "files/TextFile.h"
 #include "run/RunJournal.h"
 #include "run/TempResultRebuild.h"
-#include "files/TextFile.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +17,11 @@ namespace {
 // A noise-free signal of its own for every row and step, so two runs of one plan leave the same
 // files.
 void Signals(RunBench& t, std::function<void(const TempTestProgress&)> also = {}) {
-    t.test.ProgressChanged = [&t, also](const TempTestProgress& p) {
+    t.Watch([&t, also](const TempTestProgress& p) {
         if (p.Step > 0)
             t.world.Bridge.SetSignal(200000.0 + 2000.0 * double(p.Row) + 20.0 * double(p.Step), 0);
         if (also) also(p);
-    };
+    });
 }
 
 // Three rows, two steps, full files.
@@ -55,8 +55,7 @@ TEST(TempTestResume, RunKilledAtRowThreeResumesToTheFilesOfAnUninterruptedRun) {
     ASSERT_FALSE(fs::exists(t.dir / "QnTEMPA.CSV"));
 
     // The restarted program holds another plan; the resumed run brings back the run's own.
-    t.plan.Settings.TempCount = "1";
-    t.plan.SetTemperatureRows();
+    t.OneRow();
     t.plan.RegChg.Cell(1, 2) = "";
     double firstStepMs = -1;
     Signals(t, [&](const TempTestProgress& p) {
@@ -69,16 +68,18 @@ TEST(TempTestResume, RunKilledAtRowThreeResumesToTheFilesOfAnUninterruptedRun) {
     t.bench.Instruments.Select(InstrumentKind::Chamber, 2);
     t.prompt.Confirms = {true};
     ASSERT_EQ(t.test.OfferResume(), TempTest::ResumeOffer::Resumed);
-    ASSERT_EQ(t.prompt.Asked.size(), 1u);
-    EXPECT_EQ(t.prompt.Asked[0].rfind("An unfinished temperature run (row 3 of 3, started ", 0), 0u)
-        << t.prompt.Asked[0];
+    EXPECT_THAT(t.prompt.Asked,
+                ElementsAre(StartsWith("An unfinished temperature run (row 3 of 3, started ")));
     EXPECT_GT(firstStepMs, 60'000) << "row 3 approached and soaked again before measuring";
 
-    for (const char* file : {"QnTEMPA.CSV", "QnTEMPB.CSV"})
-        EXPECT_EQ(FileLines(t.dir / file), FileLines(whole.dir / file)) << file;
+    const auto expectFilesOfTheWholeRun = [&] {
+        for (const char* file : {"QnTEMPA.CSV", "QnTEMPB.CSV"})
+            EXPECT_EQ(FileText(t.dir / file), FileText(whole.dir / file)) << file;
+    };
+    expectFilesOfTheWholeRun();
     EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-5.CSV")) << "numbering goes on after 3";
     EXPECT_FALSE(fs::exists(t.dir / "TEMP" / "QnTMP-6.CSV"));
-    EXPECT_FALSE(ReadRunJournal(t.dir.string()).Unfinished());
+    EXPECT_FALSE(t.Journal().Unfinished());
 
     // The journal alone gives the same files again.
     fs::remove(t.dir / "QnTEMPA.CSV");
@@ -87,8 +88,7 @@ TEST(TempTestResume, RunKilledAtRowThreeResumesToTheFilesOfAnUninterruptedRun) {
     EXPECT_TRUE(rebuild.Lacking.empty() && rebuild.Journal.Damage.empty());
     for (const ResultFileWrite& written : WriteRebuild(t.dir.string(), rebuild))
         EXPECT_TRUE(written.Ok()) << written.Error;
-    for (const char* file : {"QnTEMPA.CSV", "QnTEMPB.CSV"})
-        EXPECT_EQ(FileLines(t.dir / file), FileLines(whole.dir / file)) << "rebuilt " << file;
+    expectFilesOfTheWholeRun();
 }
 
 // A journal of a run of `t`'s plan holding `attempts`, as the run writes it; with its end record
@@ -100,9 +100,7 @@ void WriteJournal(RunBench& t, const std::vector<JournalAttempt>& attempts, bool
                                                           t.plan, lab.FlukeSteps, lab.PowerSteps)),
               "");
     for (const JournalAttempt& a : attempts) ASSERT_TRUE(journal.Attempt(a));
-    if (ended) {
-        ASSERT_TRUE(journal.End(false));
-    }
+    ASSERT_TRUE(!ended || journal.End(false));
 }
 
 JournalAttempt CapturedAt(size_t row, size_t step) {
@@ -127,12 +125,9 @@ TEST(TempTestResume, RebuildAsksBeforeReplacingResultsTheJournalLacks) {
     const std::vector<std::string> left = FileLines(aFile);
 
     t.test.RebuildFiles();
-    ASSERT_EQ(t.prompt.Asked.size(), 1u);
-    EXPECT_EQ(t.prompt.Asked[0].rfind("The result files hold results the run journal lacks "
-                                      "(QnTEMPA.CSV row 1 step 2). ",
-                                      0),
-              0u)
-        << t.prompt.Asked[0];
+    EXPECT_THAT(t.prompt.Asked,
+                ElementsAre(StartsWith("The result files hold results the run "
+                                       "journal lacks (QnTEMPA.CSV row 1 step 2). ")));
     EXPECT_EQ(FileLines(aFile), left) << "declined: the file stays";
 
     t.prompt.Confirms = {true};
@@ -145,8 +140,8 @@ TEST(TempTestResume, RebuildAsksBeforeReplacingResultsTheJournalLacks) {
 
     t.prompt.Asked.clear();
     t.test.RebuildFiles();
-    ASSERT_EQ(t.prompt.Asked.size(), 1u) << "the files agree with the journal: nothing to ask";
-    EXPECT_EQ(t.prompt.Asked[0].rfind("Wrote ", 0), 0u) << t.prompt.Asked[0];
+    EXPECT_THAT(t.prompt.Asked, ElementsAre(StartsWith("Wrote ")))
+        << "the files agree: no question";
 }
 
 // Killed between the journal's end record and the A file's rename: the window rebuilds the files
@@ -158,12 +153,10 @@ TEST(TempTestResume, EndedRunWithoutItsAFileGetsItsFilesWhenTheWindowOpens) {
         for (size_t step = 1; step <= 3; ++step) all.push_back(CapturedAt(row, step));
     WriteJournal(t, all, true);
     ASSERT_EQ(t.test.OfferResume(), TempTest::ResumeOffer::NoRun);
-    ASSERT_EQ(t.prompt.Asked.size(), 1u);
-    EXPECT_NE(t.prompt.Asked[0].find("The temperature run started 2026-12-07 02:14:00 has ended, "
-                                     "but its QnTEMPA.CSV was missing: its result files were "
-                                     "rebuilt from the run journal.\nWrote "),
-              std::string::npos)
-        << t.prompt.Asked[0];
+    EXPECT_THAT(t.prompt.Asked, ElementsAre(HasSubstr("The temperature run started 2026-12-07 "
+                                                      "02:14:00 has ended, but its QnTEMPA.CSV was "
+                                                      "missing: its result files were rebuilt from "
+                                                      "the run journal.\nWrote ")));
     const std::vector<std::string> lines = FileLines(t.dir / "QnTEMPA.CSV");
     ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[7].rfind("27.00, 0.00, 3, 1.50, ", 0), 0u) << lines[7];
@@ -176,14 +169,11 @@ TEST(TempTestResume, RunThatCannotKeepThePreviousJournalDoesNotStart) {
     RunBench t;
     WriteJournal(t, {CapturedAt(1, 1)}, false);
     fs::create_directories(t.dir / kJournalOldFile / "kept");
-    const std::vector<std::string> before = FileLines(t.dir / kJournalFile);
     t.test.TBegin();
     EXPECT_TRUE(t.attempts.empty());
-    ASSERT_EQ(t.prompt.Asked.size(), 1u);
-    EXPECT_EQ(t.prompt.Asked[0].rfind("The previous run journal cannot be kept as ", 0), 0u)
-        << t.prompt.Asked[0];
-    EXPECT_NE(t.prompt.Asked[0].find(": the run does not start"), std::string::npos);
-    EXPECT_EQ(FileLines(t.dir / kJournalFile), before);
+    EXPECT_THAT(t.prompt.Asked, ElementsAre(AllOf(StartsWith("The previous run journal cannot be "
+                                                             "kept as "),
+                                                  HasSubstr(": the run does not start"))));
 }
 
 // A damaged middle record is told before the offer (its step is measured again); a damaged plan
@@ -199,20 +189,16 @@ TEST(TempTestResume, DamageInTheJournalIsToldBeforeTheOffer) {
         text[planDamaged ? 30 : text.find('\n') + 20] ^= 0x01;
         ASSERT_TRUE(ReplaceFileContents(path, text));
         const TempTest::ResumeOffer offer = t.test.OfferResume();
-        ASSERT_FALSE(t.prompt.Asked.empty());
-        EXPECT_NE(t.prompt.Asked[0].find(planDamaged ? "Run journal line 1, the run's plan, is "
-                                                       "damaged"
-                                                     : "Run journal line 2 is damaged"),
-                  std::string::npos)
-            << t.prompt.Asked[0];
         if (planDamaged) {
             EXPECT_EQ(offer, TempTest::ResumeOffer::NoRun);
-            EXPECT_EQ(t.prompt.Asked.size(), 1u);
-            continue;
+            EXPECT_THAT(t.prompt.Asked,
+                        ElementsAre(HasSubstr("Run journal line 1, the run's plan, is damaged")));
+        } else {
+            EXPECT_EQ(offer, TempTest::ResumeOffer::Declined);
+            EXPECT_THAT(t.prompt.Asked,
+                        ElementsAre(HasSubstr("Run journal line 2 is damaged"),
+                                    StartsWith("An unfinished temperature run (row 1 of 2, ")));
         }
-        EXPECT_EQ(offer, TempTest::ResumeOffer::Declined);
-        ASSERT_EQ(t.prompt.Asked.size(), 2u);
-        EXPECT_EQ(t.prompt.Asked[1].rfind("An unfinished temperature run (row 1 of 2, ", 0), 0u);
     }
 }
 

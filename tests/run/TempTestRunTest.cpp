@@ -12,7 +12,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -36,9 +35,8 @@ std::string Field(const std::string& line, size_t field) {
 // The A and B files show figures for exactly the steps the journal holds as captured, and the
 // run's results say the same: nothing measured is lost, nothing unmeasured looks measured.
 void ExpectFilesAgreeWithTheJournal(const RunBench& t) {
-    const RunJournalContents journal = ReadRunJournal(t.dir.string() + "/");
     std::set<std::pair<size_t, size_t>> captured;
-    for (const JournalAttempt& a : journal.Attempts)
+    for (const JournalAttempt& a : t.Journal().Attempts)
         if (a.Final && a.Captured) captured.insert({a.Row, a.Step});
     const auto a = FileLines(t.dir / "QnTEMPA.CSV");
     const auto b = FileLines(t.dir / "QnTEMPB.CSV");
@@ -61,19 +59,16 @@ TEST(TempTestRun, BeginMeasuresEveryRowAndStepAndLeavesTheFiles) {
     t.test.TBegin();
     const auto lines = FileLines(t.dir / "QnTEMPA.CSV");
     ASSERT_EQ(lines.size(), 2u + 6u);
-    const std::vector<std::string> starts = {"25.00, 0.00, 1, ", "25.00, 0.00, 2, ",
-                                             "25.00, 0.00, 3, ", "27.00, 0.00, 1, ",
-                                             "27.00, 0.00, 2, ", "27.00, 0.00, 3, "};
-    for (size_t i = 0; i < starts.size(); ++i) {
-        EXPECT_EQ(lines[2 + i].rfind(starts[i], 0), 0u) << lines[2 + i];
+    for (size_t i = 0; i < 6; ++i) {
+        EXPECT_THAT(lines[2 + i], StartsWith(std::to_string(25 + i / 3 * 2) + ".00, 0.00, " +
+                                             std::to_string(i % 3 + 1) + ", "));
         const StepResult& result = t.test.Results().Result(i / 3 + 1, i % 3 + 1);
         EXPECT_NEAR(result.Adc.Average, 100000, 5) << "halved codes around 200000";
     }
     EXPECT_TRUE(fs::exists(t.dir / "QnTEMPB.CSV"));
     EXPECT_FALSE(fs::exists(t.dir / "QnTEMPBryMen.CSV")) << "source ADC writes no meter file";
     EXPECT_TRUE(t.ChamberWasSetTo(270));
-    EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg), kChamberStop);
-    EXPECT_EQ(t.world.Calibrator.Log().back(), "STBY");
+    t.ExpectSafeEnd();
     EXPECT_EQ(t.world.Bridge.Registers[4], 0x03) << "the last step's register value";
     EXPECT_FALSE(t.test.Running());
     EXPECT_EQ(t.status.Panels[1], "") << "the position line is cleared";
@@ -91,53 +86,55 @@ TEST(TempTestRun, LargePlanFilesHoldTheResultsAtEveryRowEnd) {
         t.plan.RegChg.Cell(kDelayColumn, step) = "0";
         t.plan.RegChg.Cell(kAcmColumn, step) = "2.4";
     }
-    const auto bFile = [&] {
-        std::ifstream in(t.dir / "QnTEMPB.CSV", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
     bool rowBoundarySeen = false;
-    t.test.ProgressChanged = [&](const TempTestProgress& p) {
+    t.Watch([&](const TempTestProgress& p) {
         if (rowBoundarySeen || p.Row != 2 || p.Step != 1) return;
         rowBoundarySeen = true;
         EXPECT_TRUE(t.test.Results().Measured(1, kSteps));
-        EXPECT_EQ(bFile(), TempBFileText(t.test.Results(), false)) << "after row 1";
-    };
+        EXPECT_EQ(FileText(t.dir / kTempBFile), TempBFileText(t.test.Results(), false)) << "row 1";
+    });
     t.test.TBegin();
     ASSERT_TRUE(rowBoundarySeen);
     EXPECT_TRUE(t.test.Completed());
-    EXPECT_EQ(bFile(), TempBFileText(t.test.Results(), false)) << "at the end";
+    EXPECT_EQ(FileText(t.dir / kTempBFile), TempBFileText(t.test.Results(), false)) << "the end";
 }
 
 // However a run is stopped, it leaves the bench as its options say and its journal ended; the
-// step it cut short leaves no figures in any file.
+// step it cut short leaves no figures in any file. A hold temperature edited past the limits
+// while the run goes is never sent: the run's end stops the chamber instead and says so.
 TEST(TempTestRun, StoppedRunsLeaveTheBenchSafeAndTheJournalEnded) {
     enum class By : uint8_t { StopButton, WindowClosing, StopInCapture };
     const struct {
         const char* Name;
         By Stopper;
         bool SupplyOff;
-        bool Hold;
+        const char* Hold; // the hold temperature when the run stops; empty: no hold
+        int Chamber;      // its command at the end
+        uint16_t SetPoint;
+        const char* Told; // empty: nothing
     } cases[] = {
-        {"Stop, defaults", By::StopButton, false, false},
-        {"window closing, supply off", By::WindowClosing, true, false},
-        {"Stop, chamber held at 30 °C", By::StopButton, false, true},
-        {"Stop while step 2 captures", By::StopInCapture, false, false},
+        {"Stop, defaults", By::StopButton, false, "", kChamberStop, 250, ""},
+        {"window closing, supply off", By::WindowClosing, true, "", kChamberStop, 250, ""},
+        {"Stop, chamber held at 30 °C", By::StopButton, false, "30", kChamberRun, 300, ""},
+        {"Stop, hold edited past the limits", By::StopButton, false, "1000", kChamberStop, 250,
+         "Hold chamber at \"1000\" is above 150 °C: the chamber was stopped instead"},
+        {"Stop while step 2 captures", By::StopInCapture, false, "", kChamberStop, 250, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         RunBench t;
-        t.plan.Settings.TempCount = "1"; // a stop in the last row is no completed run
-        t.plan.SetTemperatureRows();
+        t.OneRow(); // a stop in the last row is no completed run
         t.plan.Settings.SupplyOffAtEnd = c.SupplyOff;
-        t.plan.Settings.HoldChamber = c.Hold;
+        t.plan.Settings.HoldChamber = *c.Hold != '\0';
         t.plan.Settings.HoldCelsius = "30";
         bool stepTwo = false;
-        t.test.ProgressChanged = [&](const TempTestProgress& p) {
+        t.Watch([&](const TempTestProgress& p) {
             stepTwo = p.Step == 2;
             if (p.Step != 2) return;
+            if (*c.Hold != '\0') t.plan.Settings.HoldCelsius = c.Hold;
             if (c.Stopper == By::StopButton) t.test.StopClick();
             if (c.Stopper == By::WindowClosing) t.bench.Guard.RequestStop();
-        };
+        });
         t.pump.Message = [&] {
             if (c.Stopper == By::StopInCapture && stepTwo && t.world.Bridge.Streaming())
                 t.test.StopClick();
@@ -146,15 +143,13 @@ TEST(TempTestRun, StoppedRunsLeaveTheBenchSafeAndTheJournalEnded) {
         ExpectFilesAgreeWithTheJournal(t);
         EXPECT_TRUE(t.test.Results().Measured(1, 1));
         EXPECT_FALSE(t.test.Completed());
-        EXPECT_EQ(t.world.Calibrator.Log().back(), "STBY");
-        EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg),
-                  c.Hold ? kChamberRun : kChamberStop);
-        if (c.Hold) {
-            EXPECT_TRUE(t.ChamberWasSetTo(300));
-        }
+        t.ExpectSafeEnd(c.Chamber);
+        EXPECT_TRUE(t.ChamberWasSetTo(c.SetPoint)) << "the last set point sent";
+        EXPECT_EQ(t.prompt.Asked.size(), *c.Told != '\0' ? 1u : 0u);
+        for (const std::string& told : t.prompt.Asked) EXPECT_THAT(told, HasSubstr(c.Told));
         EXPECT_EQ(t.world.Supply.OutputOn(), !c.SupplyOff);
-        EXPECT_EQ(t.status.Panels[1], "");
-        const RunJournalContents journal = ReadRunJournal(t.dir.string() + "/");
+        EXPECT_EQ(t.status.Panels[1], c.Told) << "the position line gone";
+        const RunJournalContents journal = t.Journal();
         EXPECT_TRUE(journal.Ended && !journal.Completed);
         EXPECT_EQ(journal.NextRow(), 1u) << "the row was cut short";
     }
@@ -166,102 +161,81 @@ TEST(TempTestRun, StoppedRunsLeaveTheBenchSafeAndTheJournalEnded) {
 TEST(TempTestRun, LostBridgeIsReopenedOrItsStepsStayUnmeasured) {
     enum class Cable : uint8_t { PulledOnce, PulledForGood, NeverConnected };
     const struct {
-        const char* Name;
         Cable Bridge;
-        std::vector<size_t> Attempts; // of steps 1, 2, 3
+        const char* Attempts; // of steps 1, 2, 3
         const char* FirstNote;
         const char* Unmeasured;
     } cases[] = {
-        {"pulled once",
-         Cable::PulledOnce,
-         {1, 2, 1},
-         "Bridge lost before row 1 step 2: reopened",
-         ""},
-        {"pulled for good",
-         Cable::PulledForGood,
-         {1, 4, 4},
-         "Bridge lost before row 1 step 2: not found again",
+        {Cable::PulledOnce, "1 2 1", "Bridge lost before row 1 step 2: reopened", ""},
+        {Cable::PulledForGood, "1 4 4", "Bridge lost before row 1 step 2: not found again",
          "row 1 step 2, row 1 step 3"},
-        {"never connected",
-         Cable::NeverConnected,
-         {4, 4, 4},
-         "No bridge is connected: row 1 step 1 is not measured",
+        {Cable::NeverConnected, "4 4 4", "No bridge is connected: row 1 step 1 is not measured",
          "row 1 step 1, row 1 step 2, row 1 step 3"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
+        SCOPED_TRACE(c.FirstNote);
         RunBench t;
-        t.plan.Settings.TempCount = "1";
-        t.plan.SetTemperatureRows();
+        t.OneRow();
         if (c.Bridge == Cable::NeverConnected) {
             t.bench.Centre.ReleaseUsb();
             t.world.Bridge.Faults.CablePulled = true;
         }
         TempTestProgress end;
-        t.test.ProgressChanged = [&](const TempTestProgress& p) {
+        t.Watch([&](const TempTestProgress& p) {
             if (p.Ended) end = p;
             if (p.Step > 0) t.attempts.push_back(p.Step);
             if (c.Bridge == Cable::PulledOnce)
                 t.world.Bridge.Faults.CablePulled = p.Step == 2 && t.Attempts(2) == 1;
             if (c.Bridge == Cable::PulledForGood && p.Step == 2)
                 t.world.Bridge.Faults.CablePulled = true;
-        };
+        });
         t.test.TTest();
-        for (size_t s = 1; s <= 3; ++s) EXPECT_EQ(t.Attempts(s), c.Attempts[s - 1]) << "step " << s;
+        EXPECT_EQ(t.AttemptsOfSteps(), c.Attempts);
         const bool complete = *c.Unmeasured == '\0';
         EXPECT_EQ(t.test.Completed(), complete);
         EXPECT_TRUE(end.Ended);
         EXPECT_EQ(end.Completed, complete);
         EXPECT_EQ(end.Unmeasured, c.Unmeasured);
-        const RunJournalContents journal = ReadRunJournal(t.dir.string() + "/");
+        const RunJournalContents journal = t.Journal();
         EXPECT_TRUE(journal.Ended);
         EXPECT_EQ(journal.Completed, complete);
         const auto ended = [](const JournalAttempt& a) { return a.Final; };
-        EXPECT_EQ(std::count_if(journal.Attempts.begin(), journal.Attempts.end(), ended), 3)
-            << "every step ended, measured or given up";
+        EXPECT_EQ(std::ranges::count_if(journal.Attempts, ended), 3) << "every step ended";
         ASSERT_FALSE(journal.Notes.empty());
-        EXPECT_NE(journal.Notes[0].find(c.FirstNote), std::string::npos) << journal.Notes[0];
+        EXPECT_THAT(journal.Notes[0], HasSubstr(c.FirstNote));
         ExpectFilesAgreeWithTheJournal(t);
-        if (complete) {
-            EXPECT_TRUE(t.prompt.Asked.empty());
-        } else {
-            ASSERT_EQ(t.prompt.Asked.size(), 1u);
-            EXPECT_EQ(t.prompt.Asked[0],
-                      "Not measured (no complete capture): " + std::string(c.Unmeasured));
-        }
+        std::vector<std::string> told;
+        if (!complete) told = {"Not measured (no complete capture): " + std::string(c.Unmeasured)};
+        EXPECT_EQ(t.prompt.Asked, told);
     }
 }
 
 TEST(TempTestRun, SoakStartsAfreshWhenTheChamberLeavesTheBand) {
     RunBench t;
-    t.plan.Settings.TempCount = "1";
-    t.plan.SetTemperatureRows();
+    t.OneRow();
     bool disturbed = false;
-    t.test.ProgressChanged = [&](const TempTestProgress& p) {
+    double firstStepMs = -1;
+    t.Watch([&](const TempTestProgress& p) {
         if (p.Soaking && !disturbed && t.clock.SteadyMs() > 40'000) {
             t.world.Chamber.Disturb(4.0);
             disturbed = true;
         }
-        if (p.Step == 1 && t.firstStepMs < 0) t.firstStepMs = t.clock.SteadyMs();
-    };
+        if (p.Step == 1 && firstStepMs < 0) firstStepMs = t.clock.SteadyMs();
+    });
     t.test.TBegin();
     ASSERT_TRUE(disturbed);
-    EXPECT_GT(t.firstStepMs, 40'000 + 60'000) << "a full minute of soak after the excursion";
+    EXPECT_GT(firstStepMs, 40'000 + 60'000) << "a full minute of soak after the excursion";
 }
 
 // However short the soak, the chamber is read once more in the band after a pause before the
 // first step (a real clock moves between two readings).
 TEST(TempTestRun, SoakOfZeroStillPausesAndReadsOnceInTheBand) {
     RunBench t;
-    t.plan.Settings.TempCount = "1";
-    t.plan.SetTemperatureRows();
+    t.OneRow();
     t.plan.Settings.SoakMinutes = "0";
     t.benchClock.TickMs = 0.05;
     bool soaked = false;
-    t.test.ProgressChanged = [&](const TempTestProgress& p) {
-        soaked = soaked || p.Soaking;
-        if (p.Step == 1 && t.firstStepMs < 0) t.firstStepMs = t.clock.SteadyMs();
-    };
+    t.Watch([&](const TempTestProgress& p) { soaked = soaked || p.Soaking; });
     t.test.TBegin();
     EXPECT_TRUE(soaked);
     EXPECT_TRUE(t.test.Completed());
@@ -275,8 +249,7 @@ TEST(TempTestRun, StopDuringTheSoakFinishesTheRun) {
     t.test.TBegin();
     EXPECT_TRUE(t.attempts.empty());
     EXPECT_EQ(FileLines(t.dir / "QnTEMPA.CSV").size(), 8u);
-    EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg), kChamberStop);
-    EXPECT_EQ(t.world.Calibrator.Log().back(), "STBY");
+    t.ExpectSafeEnd();
 }
 
 TEST(TempTestRun, StepsAreTriedFourTimesWhenNothingIsMeasured) {
@@ -284,24 +257,23 @@ TEST(TempTestRun, StepsAreTriedFourTimesWhenNothingIsMeasured) {
     struct Case {
         const char* name;
         CaptureSource source;
-        std::vector<size_t> expected; // attempts of steps 1, 2, 3
+        const char* expected; // attempts of steps 1, 2, 3
         bool meterFile;
     };
     const Case cases[] = {
-        {"unpowered chip fails step 1", CaptureSource::Adc, {4, 1, 1}, false},
-        {"Brymen alone never captures", CaptureSource::Brymen, {4, 4, 4}, true},
+        {"unpowered chip fails step 1", CaptureSource::Adc, "4 1 1", false},
+        {"Brymen alone never captures", CaptureSource::Brymen, "4 4 4", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         t.attempts.clear();
         fs::remove(t.dir / "QnTEMPBryMen.CSV");
-        t.plan.Settings.TempCount = "1";
-        t.plan.SetTemperatureRows();
+        t.OneRow();
         t.plan.Settings.Source = c.source;
         t.world.SupplyPowersChip = true;
         t.AddStep(1, "OUTP OFF");
         t.test.TTest();
-        for (size_t s = 1; s <= 3; ++s) EXPECT_EQ(t.Attempts(s), c.expected[s - 1]) << "step " << s;
+        EXPECT_EQ(t.AttemptsOfSteps(), c.expected);
         EXPECT_EQ(fs::exists(t.dir / "QnTEMPBryMen.CSV"), c.meterFile);
     }
 }
@@ -310,26 +282,27 @@ TEST(TempTestRun, StepsAreTriedFourTimesWhenNothingIsMeasured) {
 // runs, and across program starts after the highest number in the folder.
 TEST(TempTestRun, TestRunLeavesTheSetPointAloneAndFullFilesCountOn) {
     RunBench t;
-    t.plan.Settings.TempCount = "1";
-    t.plan.SetTemperatureRows();
+    t.OneRow();
     t.plan.RegChg.Cell(1, 3).clear(); // two steps
     t.plan.Settings.SaveFullFiles = true;
+    // Each run writes two full files; the next number is the one after the highest there.
+    const auto fullFiles = [&](int lastNumber) {
+        for (int n = lastNumber - 1; n <= lastNumber + 1; ++n)
+            EXPECT_EQ(fs::exists(t.dir / ("TEMP/QnTMP-" + std::to_string(n) + ".CSV")),
+                      n <= lastNumber)
+                << n;
+    };
     t.test.TTest();
     EXPECT_FALSE(t.ChamberWasSetTo(250));
     EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg), kChamberStop);
-    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-0.CSV"));
-    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-1.CSV"));
-    EXPECT_FALSE(fs::exists(t.dir / "TEMP" / "QnTMP-2.CSV"));
+    fullFiles(1);
     t.test.TTest();
-    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-2.CSV"));
-    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-3.CSV"));
-    EXPECT_FALSE(fs::exists(t.dir / "TEMP" / "QnTMP-4.CSV"));
+    fullFiles(3);
     const auto firstWritten = fs::last_write_time(t.dir / "TEMP" / "QnTMP-0.CSV");
     t.test.FullFileCounter = 0; // the program started again
     std::ofstream(t.dir / "TEMP" / "QnTMP-x.CSV") << "not a numbered file";
     t.test.TTest();
-    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-4.CSV"));
-    EXPECT_TRUE(fs::exists(t.dir / "TEMP" / "QnTMP-5.CSV"));
+    fullFiles(5);
     EXPECT_EQ(fs::last_write_time(t.dir / "TEMP" / "QnTMP-0.CSV"), firstWritten);
 }
 
@@ -337,8 +310,7 @@ TEST(TempTestRun, TestRunLeavesTheSetPointAloneAndFullFilesCountOn) {
 // sensor's (the simulated chip's 16-bit result), not a copy of the ADC's.
 TEST(TempTestRun, AlternateCapturesTheTemperatureChannelOnItsOwn) {
     RunBench t;
-    t.plan.Settings.TempCount = "1";
-    t.plan.SetTemperatureRows();
+    t.OneRow();
     t.plan.RegChg.Cell(1, 2).clear(); // one step
     t.plan.Settings.Alternate = true;
     t.plan.Settings.SaveFullFiles = true;
@@ -363,8 +335,7 @@ TEST(TempTestRun, AlternateCapturesTheTemperatureChannelOnItsOwn) {
 // not an ADC capture's left from an earlier step or a zero that looks measured.
 TEST(TempTestRun, TemperatureChannelAloneFillsTheFilesFigures) {
     RunBench t;
-    t.plan.Settings.TempCount = "1";
-    t.plan.SetTemperatureRows();
+    t.OneRow();
     t.plan.Settings.Measure = CaptureMeasure::Temperature;
     t.test.TTest();
     ASSERT_TRUE(t.test.Completed());
@@ -382,31 +353,27 @@ TEST(TempTestRun, TemperatureChannelAloneFillsTheFilesFigures) {
 // could not hold is not measured in any file.
 TEST(TempTestRun, FailedJournalWriteEndsTheRunSafely) {
     RunBench t;
-    t.plan.Settings.TempCount = "1";
-    t.plan.SetTemperatureRows();
+    t.OneRow();
     const fs::path journalPath = t.dir / kJournalFile;
     rlimit unlimited{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
     const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
-    t.test.ProgressChanged = [&](const TempTestProgress& p) {
+    t.Watch([&](const TempTestProgress& p) {
         if (p.Step > 0) t.attempts.push_back(p.Step);
         if (p.Step != 2) return;
         // Room for a part of the next record only, as a disk that fills up gives.
         rlimit full = unlimited;
         full.rlim_cur = fs::file_size(journalPath) + 40;
         setrlimit(RLIMIT_FSIZE, &full);
-    };
+    });
     t.test.TBegin();
     setrlimit(RLIMIT_FSIZE, &unlimited);
     std::signal(SIGXFSZ, previousSignal);
-    ASSERT_EQ(t.prompt.Asked.size(), 1u);
-    EXPECT_NE(t.prompt.Asked[0].find("QnTEMP.JOURNAL could not be written"), std::string::npos)
-        << t.prompt.Asked[0];
+    EXPECT_THAT(t.prompt.Asked, ElementsAre(HasSubstr("QnTEMP.JOURNAL could not be written")));
     EXPECT_FALSE(t.test.Completed());
-    EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg), kChamberStop);
-    EXPECT_EQ(t.world.Calibrator.Log().back(), "STBY");
+    t.ExpectSafeEnd();
     EXPECT_EQ(t.Attempts(3), 0u) << "nothing is measured past the lost record";
-    const RunJournalContents journal = ReadRunJournal(t.dir.string() + "/");
+    const RunJournalContents journal = t.Journal();
     EXPECT_EQ(journal.WholeBytes, fs::file_size(journalPath)) << "cut back to its last record";
     ASSERT_EQ(journal.Attempts.size(), 1u);
     EXPECT_TRUE(journal.Unfinished());
@@ -448,8 +415,7 @@ TEST(TempTestRun, ProblemsAreToldOnceWithTheSummaryLeft) {
         RunBench t;
         c.arrange(t);
         t.test.TBegin();
-        ASSERT_EQ(t.prompt.Asked.size(), 1u);
-        EXPECT_EQ(t.prompt.Asked.front().rfind(c.message, 0), 0u) << t.prompt.Asked.front();
+        EXPECT_THAT(t.prompt.Asked, ElementsAre(StartsWith(c.message)));
         EXPECT_EQ(!t.attempts.empty(), c.measured);
         EXPECT_EQ(fs::exists(t.dir / "QnTEMPA.CSV"), c.measured);
         EXPECT_EQ(t.test.Completed(), c.complete);
@@ -485,9 +451,8 @@ TEST(TempTestPlanRules, TemperatureRows) {
         plan.Settings = {.TempCount = c.count, .Start = c.start, .Increment = c.increment};
         EXPECT_EQ(plan.SetTemperatureRows(), c.refused) << c.count << " from " << c.start;
         EXPECT_EQ(plan.TempCount(), c.rows) << c.count << " from " << c.start;
-        if (*c.refused == '\0') {
-            EXPECT_EQ(plan.Settings.TempCount, std::to_string(c.rows));
-        }
+        EXPECT_TRUE(*c.refused != '\0' || plan.Settings.TempCount == std::to_string(c.rows))
+            << plan.Settings.TempCount;
     }
     TempTestPlan plan;
     EXPECT_EQ(plan.Rows[1].Temperature, "-40.00");
@@ -507,8 +472,6 @@ TEST(TempTestPlanRules, RunLimitsNameTheFirstSettingPastThem) {
         {noChange, ""},
         {[](TempTestPlan& p) { p.Rows[2].Temperature = "200"; },
          "溫度 of row 2 \"200\" is above 150 °C"},
-        {[](TempTestPlan& p) { p.Rows[1].Temperature = "1e308"; },
-         "溫度 of row 1 \"1e308\" is above 150 °C"},
         {[](TempTestPlan& p) { p.Settings.LowestCelsius = "-35"; },
          "溫度 of row 1 \"-40.00\" is below the lowest set point, -35 °C"},
         {[](TempTestPlan& p) { p.Settings.LowestCelsius = "nan"; },
@@ -517,10 +480,7 @@ TEST(TempTestPlanRules, RunLimitsNameTheFirstSettingPastThem) {
         {[](TempTestPlan& p) { p.Rows[3].TemperatureRamp.clear(); },
          "溫度斜率 of row 3 \"\" is not a number"},
         {[](TempTestPlan& p) { p.Settings.HoldCelsius = "1000"; }, ""},
-        {[](TempTestPlan& p) {
-             p.Settings.HoldChamber = true;
-             p.Settings.HoldCelsius = "1000";
-         },
+        {[](TempTestPlan& p) { p.Settings.HoldChamber = true, p.Settings.HoldCelsius = "1000"; },
          "Hold chamber at \"1000\" is above 150 °C"},
         {[](TempTestPlan& p) { p.Settings.SoakMinutes = "1440"; }, ""},
         {[](TempTestPlan& p) { p.Settings.SoakMinutes = "1441"; },
@@ -536,8 +496,7 @@ TEST(TempTestPlanRules, RunLimitsNameTheFirstSettingPastThem) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Refused);
         TempTestPlan plan;
-        StepTable fluke;
-        StepTable power;
+        StepTable fluke, power;
         plan.SetStepRows(fluke, power);
         plan.RegChg.Cell(1, 0) = "04";
         for (size_t step = 1; step <= 2; ++step) {
@@ -550,29 +509,6 @@ TEST(TempTestPlanRules, RunLimitsNameTheFirstSettingPastThem) {
         EXPECT_EQ(why.empty(), *c.Refused == '\0') << why;
         EXPECT_LT(why.size(), 300u) << "a value is shown cut, never whole";
     }
-}
-
-// A hold temperature edited past the limits while the run goes is never sent: the run's end stops
-// the chamber instead and says so.
-TEST(TempTestPlanRules, HoldPastTheLimitsStopsTheChamberInstead) {
-    RunBench t;
-    t.plan.Settings.TempCount = "1";
-    t.plan.SetTemperatureRows();
-    t.plan.Settings.HoldChamber = true;
-    t.plan.Settings.HoldCelsius = "30";
-    t.test.ProgressChanged = [&](const TempTestProgress& p) {
-        if (p.Step != 1) return;
-        t.plan.Settings.HoldCelsius = "1000";
-        t.test.StopClick();
-    };
-    t.test.TBegin();
-    EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg), kChamberStop);
-    EXPECT_TRUE(t.ChamberWasSetTo(250)) << "the row's set point is the last one sent";
-    ASSERT_FALSE(t.prompt.Asked.empty());
-    EXPECT_NE(t.prompt.Asked.back().find(
-                  "Hold chamber at \"1000\" is above 150 °C: the chamber was stopped instead"),
-              std::string::npos)
-        << t.prompt.Asked.back();
 }
 
 // A resumed run's rows come from its journal: they are checked as a new run's are.
@@ -591,8 +527,7 @@ TEST(TempTestPlanRules, AResumedRunPastTheLimitsIsRefused) {
     const RunJournalContents contents = ReadRunJournal(t.bench.ProgramDir);
     ASSERT_TRUE(contents.Unfinished());
     EXPECT_FALSE(t.test.Resume(contents));
-    ASSERT_FALSE(t.prompt.Asked.empty());
-    EXPECT_EQ(t.prompt.Asked.back(), "溫度 of row 2 \"200\" is above 150 °C");
+    EXPECT_THAT(t.prompt.Asked, ElementsAre("溫度 of row 2 \"200\" is above 150 °C"));
     EXPECT_TRUE(t.attempts.empty());
     EXPECT_FALSE(t.ChamberWasSetTo(2000));
 }

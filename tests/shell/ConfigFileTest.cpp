@@ -2,7 +2,6 @@
 #include "SettingsFixture.h"
 #include "shell/settings/Placement.h"
 
-#include <functional>
 #include <locale>
 #include <map>
 
@@ -30,24 +29,34 @@ std::string Edited(const std::string& base, const std::map<size_t, std::string>&
     return out;
 }
 
+// The file loads and saves byte for byte; a byte-order mark before the title is skipped, and lines
+// ending in CR alone read as lines.
 TEST_F(ConfigFixture, FixedPointFileLoadsAndSavesByteForByte) {
-    ConfigLoadResult result = LoadText(kFixedPoint);
-    ASSERT_EQ(result.Outcome, ConfigOutcome::Loaded);
-    EXPECT_EQ(result.SectionsRead, kConfigSections);
-    EXPECT_TRUE(result.Mended.empty());
-    EXPECT_EQ(chipsSelected, std::vector<uint16_t>{3});
-    EXPECT_EQ(values.Flags, (ConfigFlags{true, false, true, false, false, true}));
-    EXPECT_EQ(presetA, (std::array<uint8_t, 6>{12, 34, 56, 78, 90, 255}));
-    EXPECT_EQ(values.Analysis.CalValue, 250000);
-    EXPECT_EQ(values.Analysis.EGv, "480");
-    // Derived from the selected items, not written back.
-    EXPECT_EQ(values.AdcPanel.Divisor, 8);
-    EXPECT_EQ(values.Analysis.NPoint, 1024);
-    EXPECT_EQ(values.Analysis.ScaleDiv, 32);
-    EXPECT_EQ(values.Analysis.ScaleBits, 18);
-
-    ASSERT_TRUE(SaveConfig(folder.File("copy.cfg"), targets));
-    EXPECT_EQ(Slurp(folder.File("copy.cfg")), kFixedPoint);
+    std::string crOnly = kFixedPoint;
+    std::erase(crOnly, '\n');
+    for (const std::string& file : {kFixedPoint, "\xEF\xBB\xBF" + kFixedPoint, crOnly}) {
+        SCOPED_TRACE(file.substr(0, 20));
+        stnd = STND{};
+        values = Settings{};
+        presetA = {};
+        chipsSelected.clear();
+        ConfigLoadResult result = LoadText(file);
+        ASSERT_EQ(result.Outcome, ConfigOutcome::Loaded) << result.Problem;
+        EXPECT_EQ(result.SectionsRead, kConfigSections);
+        EXPECT_TRUE(result.Mended.empty());
+        EXPECT_EQ(chipsSelected, std::vector<uint16_t>{3});
+        EXPECT_EQ(values.Flags, (ConfigFlags{true, false, true, false, false, true}));
+        EXPECT_EQ(presetA, (std::array<uint8_t, 6>{12, 34, 56, 78, 90, 255}));
+        EXPECT_EQ(values.Analysis.CalValue, 250000);
+        EXPECT_EQ(values.Analysis.EGv, "480");
+        // Derived from the selected items, not written back.
+        EXPECT_EQ(values.AdcPanel.Divisor, 8);
+        EXPECT_EQ(values.Analysis.NPoint, 1024);
+        EXPECT_EQ(values.Analysis.ScaleDiv, 32);
+        EXPECT_EQ(values.Analysis.ScaleBits, 18);
+        ASSERT_TRUE(SaveConfig(folder.File("copy.cfg"), targets));
+        EXPECT_EQ(Slurp(folder.File("copy.cfg")), kFixedPoint);
+    }
 }
 
 TEST_F(ConfigFixture, MissingFileIsWrittenFromTheCurrentStateThenRead) {
@@ -61,72 +70,49 @@ TEST_F(ConfigFixture, MissingFileIsWrittenFromTheCurrentStateThenRead) {
     EXPECT_TRUE(options.Optocoupler);
 }
 
+// Whatever a file holds or lacks, the forced link settings are in place after its load.
 TEST_F(ConfigFixture, LoadCases) {
-    const std::vector<std::pair<std::string, std::function<void(const ConfigLoadResult&)>>> cases =
-        {
-            {Edited(kFixedPoint, {}, 1),
-             [&](const ConfigLoadResult& r) {
-                 EXPECT_EQ(r.SectionsRead, 0);
-                 EXPECT_EQ(stnd.ComIndex, kForcedComIndex);
-                 EXPECT_EQ(stnd.BaudIndex, kForcedBaudIndex);
-                 EXPECT_TRUE(options.Optocoupler);
-                 EXPECT_EQ(values.Analysis.EREFV, "kept");
-                 EXPECT_TRUE(r.View.HideSetupControls);
-             }},
-            {Edited(kFixedPoint, {{3, "1"}, {4, "true"}}),
-             [&](const ConfigLoadResult&) {
-                 EXPECT_EQ(values.Flags, (ConfigFlags{false, true, true, false, false, true}));
-             }},
-            {Edited(kFixedPoint, {{17, "       0   50000"}}),
-             [&](const ConfigLoadResult&) {
-                 EXPECT_EQ(values.Analysis.CalValue, 500000);
-                 EXPECT_EQ(values.Analysis.CalReading, 50000);
-             }},
-            {Edited(kFixedPoint, {{2, "2 2 3 1 2"}}),
-             [&](const ConfigLoadResult&) {
-                 EXPECT_EQ(stnd.Chip, 2);
-                 EXPECT_EQ(stnd.ComIndex, kForcedComIndex);
-                 EXPECT_EQ(stnd.BaudIndex, kForcedBaudIndex);
-                 EXPECT_EQ(stnd.ParityIndex, kForcedParityIndex);
-             }},
-            {Edited(kFixedPoint, {}, 5),
-             [&](const ConfigLoadResult& r) {
-                 EXPECT_EQ(r.SectionsRead, 2);
-                 EXPECT_EQ(values.Flags, (ConfigFlags{true, false, true, false, false, false}));
-                 EXPECT_EQ(values.Analysis.EREFV, "kept");
-                 EXPECT_TRUE(r.Mended.empty());
-             }},
-        };
-    for (const auto& [file, check] : cases) {
-        SCOPED_TRACE(file);
+    // Loads `file` into a fresh state and checks what every load does.
+    const auto load = [&](const std::string& file) {
         stnd = STND{};
         values = Settings{};
         values.Analysis.EREFV = "kept";
         options.Optocoupler = false;
         chipsSelected.clear();
         interfaceAtSelection.clear();
-        ConfigLoadResult result = LoadText(file);
-        ASSERT_EQ(result.Outcome, ConfigOutcome::Loaded);
+        const ConfigLoadResult result = LoadText(file);
+        EXPECT_EQ(result.Outcome, ConfigOutcome::Loaded);
         EXPECT_EQ(chipsSelected, std::vector<uint16_t>{stnd.Chip});
         EXPECT_EQ(interfaceAtSelection, std::vector<uint16_t>{kLinkQn740x});
         EXPECT_EQ(stnd.Interface, kLinkQn740x); // whatever the selection chose
-        check(result);
-    }
+        EXPECT_EQ(stnd.ComIndex, kForcedComIndex);
+        EXPECT_EQ(stnd.BaudIndex, kForcedBaudIndex);
+        EXPECT_EQ(stnd.ParityIndex, kForcedParityIndex);
+        EXPECT_TRUE(options.Optocoupler);
+        return result;
+    };
+    const ConfigLoadResult titleOnly = load(Edited(kFixedPoint, {}, 1));
+    EXPECT_EQ(titleOnly.SectionsRead, 0);
+    EXPECT_EQ(values.Analysis.EREFV, "kept");
+    EXPECT_TRUE(titleOnly.View.HideSetupControls);
+    load(Edited(kFixedPoint, {{3, "1"}, {4, "true"}}));
+    EXPECT_EQ(values.Flags, (ConfigFlags{false, true, true, false, false, true}));
+    load(Edited(kFixedPoint, {{17, "       0   50000"}}));
+    EXPECT_EQ(values.Analysis.CalValue, 500000);
+    EXPECT_EQ(values.Analysis.CalReading, 50000);
+    load(Edited(kFixedPoint, {{2, "2 2 3 1 2"}})); // chip 2 with other link settings
+    EXPECT_EQ(stnd.Chip, 2);
+    const ConfigLoadResult twoSections = load(Edited(kFixedPoint, {}, 5));
+    EXPECT_EQ(twoSections.SectionsRead, 2);
+    EXPECT_EQ(values.Flags, (ConfigFlags{true, false, true, false, false, false}));
+    EXPECT_EQ(values.Analysis.EREFV, "kept");
+    EXPECT_TRUE(twoSections.Mended.empty());
 }
 
-// A text without the title changes nothing; a file that cannot be used (no title, empty, a
-// folder) is left as it is, says why, and the start goes on as with a missing file: the current
-// settings, the "QN740x" link and chip selection.
+// A file that cannot be used (no title, empty, a folder) is left as it is, says why, and the
+// start goes on as with a missing file: the current settings, the "QN740x" link and chip
+// selection.
 TEST_F(ConfigFixture, UnusableFileIsNamedLeftAndTheDefaultsAreUsed) {
-    for (const char* title : {"Qn-740xTEST V1.2", "Qn-740xTEST V1.3 ", ""}) {
-        SCOPED_TRACE(title);
-        const std::string file = Edited(kFixedPoint, {{1, title}});
-        const ConfigLoadResult applied = ApplyConfig(file, targets, SelectChip());
-        EXPECT_EQ(applied.Outcome, ConfigOutcome::WrongTitle);
-        EXPECT_TRUE(chipsSelected.empty());
-        EXPECT_EQ(stnd.Interface, kLinkRs232);
-        EXPECT_EQ(values, Settings{});
-    }
     std::filesystem::create_directory(folder.File("folder.cfg"));
     const struct {
         std::string Path;
@@ -137,6 +123,8 @@ TEST_F(ConfigFixture, UnusableFileIsNamedLeftAndTheDefaultsAreUsed) {
         {path, Edited(kFixedPoint, {{1, "Qn-740xTEST V1.2"}}), ConfigOutcome::WrongTitle,
          "QnADC.cfg\": the first line is \"Qn-740xTEST V1.2\", not \"Qn-740xTEST V1.3\"; default "
          "settings used"},
+        {path, Edited(kFixedPoint, {{1, "Qn-740xTEST V1.3 "}}), ConfigOutcome::WrongTitle,
+         "the first line is \"Qn-740xTEST V1.3 \", not"},
         {path, Edited(kFixedPoint, {{1, std::string(100000, 'x')}}), ConfigOutcome::WrongTitle,
          "(100000 bytes), not"},
         {path, " ", ConfigOutcome::WrongTitle, "the first line is \" \""},
@@ -150,9 +138,7 @@ TEST_F(ConfigFixture, UnusableFileIsNamedLeftAndTheDefaultsAreUsed) {
         values = Settings{};
         chipsSelected.clear();
         interfaceAtSelection.clear();
-        if (c.Path == path) {
-            ASSERT_TRUE(ReplaceFileContents(path, c.Text));
-        }
+        ASSERT_TRUE(c.Path != path || ReplaceFileContents(path, c.Text));
         const ConfigLoadResult result = LoadConfig(c.Path, targets, SelectChip());
         EXPECT_EQ(result.Outcome, c.Outcome);
         EXPECT_NE(result.Problem.find(c.Says), std::string::npos) << result.Problem;
@@ -161,26 +147,9 @@ TEST_F(ConfigFixture, UnusableFileIsNamedLeftAndTheDefaultsAreUsed) {
         EXPECT_EQ(chipsSelected, std::vector<uint16_t>{0});
         EXPECT_EQ(interfaceAtSelection, std::vector<uint16_t>{kLinkQn740x});
         EXPECT_EQ(values.Analysis, Settings{}.Analysis);
-        if (c.Path == path) {
-            EXPECT_EQ(Slurp(path), c.Text);
-        }
+        EXPECT_TRUE(c.Path != path || Slurp(path) == c.Text) << "the file is left as it is";
     }
     EXPECT_TRUE(std::filesystem::is_directory(folder.File("folder.cfg")));
-}
-
-// A byte-order mark before the title is skipped, and lines ending in CR alone read as lines.
-TEST_F(ConfigFixture, ByteOrderMarkAndCrLineEndsReadAsMeant) {
-    std::string crOnly = kFixedPoint;
-    for (size_t at = crOnly.find("\r\n"); at != std::string::npos; at = crOnly.find("\r\n", at))
-        crOnly.erase(at + 1, 1);
-    for (const std::string& file : {"\xEF\xBB\xBF" + kFixedPoint, crOnly}) {
-        values = Settings{};
-        const ConfigLoadResult result = LoadText(file);
-        EXPECT_EQ(result.Outcome, ConfigOutcome::Loaded) << result.Problem;
-        EXPECT_EQ(result.SectionsRead, kConfigSections);
-        EXPECT_TRUE(result.Mended.empty());
-        EXPECT_EQ(FormatConfig(targets), kFixedPoint);
-    }
 }
 
 TEST_F(ConfigFixture, RefusedValuesAreKeptNotedAndTheLoadGoesOn) {

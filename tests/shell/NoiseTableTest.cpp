@@ -139,6 +139,10 @@ TEST_F(NoiseTableTest, RegistersAndCaptureKeptWhetherCompleteStoppedOrFailed) {
         {"unknown input", {64, "AI9", "", {}}, At::Nothing, Failed, 0, 0, 0, "AI9"},
         {"unknown rate", {64, "", "", {2561}}, At::Nothing, Failed, 0, 0, 0, "2561 sps"},
     };
+    // The fields as the sweep finds them, each away from what the sweep sets.
+    const std::pair<const char*, uint32_t> before[] = {{"PGA", 3},   {"ADGN", 1}, {"OSR", 5},
+                                                       {"HS", 1},    {"INP", 4},  {"INN", 5},
+                                                       {"ADCEN", 0}, {"IRQEN", 0}};
     ASSERT_TRUE(bench.SwitchAdcOn());
     CaptureOptions options = bench.CatchOptions();
     options.NPoint = 4096;
@@ -152,16 +156,7 @@ TEST_F(NoiseTableTest, RegistersAndCaptureKeptWhetherCompleteStoppedOrFailed) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         supply.On = true;
-        for (const auto& [field, value] :
-             std::initializer_list<std::pair<const char*, uint32_t>>{{"PGA", 3},
-                                                                     {"ADGN", 1},
-                                                                     {"OSR", 5},
-                                                                     {"HS", 1},
-                                                                     {"INP", 4},
-                                                                     {"INN", 5},
-                                                                     {"ADCEN", 0},
-                                                                     {"IRQEN", 0}})
-            Set(field, value);
+        for (const auto& [field, value] : before) Set(field, value);
         const RegImageBytes image = bench.Stnd.RegImage;
         const SimRegisterFile chip = bridge.Registers;
         sweep.Progress = [&](int point, int, const NoiseTable&, size_t, size_t) {
@@ -197,25 +192,17 @@ TEST(NoiseTableCsv, FourBlocksOfRatesByGains) {
                    {true, 0.5, 3, 23.5, 20},
                    {true, 7939.999, 52000, 19.21, 16.4},
                    {}};
-    EXPECT_EQ(NoiseTableCsv(table), "RMS noise (nV)\r\n"
-                                    "Data rate,x1 (PGA 0 ADGN 0),x512 (PGA 7 ADGN 3)\r\n"
-                                    "10 sps,286.50,0.50\r\n"
-                                    "7680 sps,7940.00,\r\n"
-                                    "\r\n"
-                                    "Peak-to-peak noise (nV)\r\n"
-                                    "Data rate,x1 (PGA 0 ADGN 0),x512 (PGA 7 ADGN 3)\r\n"
-                                    "10 sps,1900.12,3.00\r\n"
-                                    "7680 sps,52000.00,\r\n"
-                                    "\r\n"
-                                    "Effective resolution (bits)\r\n"
-                                    "Data rate,x1 (PGA 0 ADGN 0),x512 (PGA 7 ADGN 3)\r\n"
-                                    "10 sps,24.00,23.50\r\n"
-                                    "7680 sps,19.21,\r\n"
-                                    "\r\n"
-                                    "Noise-free resolution (bits)\r\n"
-                                    "Data rate,x1 (PGA 0 ADGN 0),x512 (PGA 7 ADGN 3)\r\n"
-                                    "10 sps,21.30,20.00\r\n"
-                                    "7680 sps,16.40,\r\n");
+    // One block a figure: its title, the gains, then a line a rate (the last cell unmeasured).
+    const auto block = [](const std::string& title, const std::string& slow,
+                          const std::string& fast) {
+        return title + "\r\nData rate,x1 (PGA 0 ADGN 0),x512 (PGA 7 ADGN 3)\r\n10 sps," + slow +
+               "\r\n7680 sps," + fast + ",\r\n";
+    };
+    EXPECT_EQ(NoiseTableCsv(table),
+              block("RMS noise (nV)", "286.50,0.50", "7940.00") + "\r\n" +
+                  block("Peak-to-peak noise (nV)", "1900.12,3.00", "52000.00") + "\r\n" +
+                  block("Effective resolution (bits)", "24.00,23.50", "19.21") + "\r\n" +
+                  block("Noise-free resolution (bits)", "21.30,20.00", "16.40"));
 }
 
 } // namespace

@@ -3,8 +3,8 @@
 #include "shell/Snapshot.h"
 
 #include "ScriptedPrompt.h"
-#include "instruments/ScriptedPeer.h"
 #include "files/TextFile.h"
+#include "instruments/ScriptedPeer.h"
 #include "shell/ChipSelection.h"
 #include "shell/SettingsFixture.h"
 #include "sim/SimDriverLayer.h"

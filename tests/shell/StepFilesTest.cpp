@@ -35,9 +35,9 @@ TEST(StepFiles, RegisterLinesFillFourByteFieldsOfTheirRows) {
     EXPECT_EQ(RegisterRow(grid, 0), (std::array<std::string, 11>{"", "31", "32", "37"}));
     EXPECT_EQ(RegisterRow(grid, 1), (std::array<std::string, 11>{"", "1A"}));
     EXPECT_EQ(RegisterRow(grid, 2), (std::array<std::string, 11>{"", "ab", "", "cD", "", "77"}));
-    EXPECT_EQ(status.Texts,
-              (std::vector<std::pair<int, std::string>>{{0, "Download Register Value - 1"},
-                                                        {0, "Download Register Value - 2"}}));
+    EXPECT_EQ(status.Texts, (std::vector<std::pair<StatusPanel, std::string>>{
+                                {StatusPanel::Bridge, "Download Register Value - 1"},
+                                {StatusPanel::Bridge, "Download Register Value - 2"}}));
     EXPECT_EQ(pump.Pumps, 2);
 }
 
@@ -144,7 +144,7 @@ TEST(StepFiles, RegisterStepsRoundTripThroughTheirFiles) {
     EXPECT_EQ(loaded.Cell(kAcmColumn, 1), "2.4");
     EXPECT_EQ(loaded.Cell(kAcmColumn, 2), "2.4");
     EXPECT_EQ(status.Texts.back(),
-              std::make_pair(0, std::string("Download Register Value OK !!!")));
+              std::make_pair(StatusPanel::Bridge, std::string("Download Register Value OK !!!")));
 
     // Without "ACM.txt" the delays load but no completion; without "Register.txt" nothing does.
     std::filesystem::remove(folder.File(kAcmFile));
@@ -152,7 +152,8 @@ TEST(StepFiles, RegisterStepsRoundTripThroughTheirFiles) {
     DownloadReg(dir, loaded, status, pump);
     EXPECT_EQ(loaded.Cell(kDelayColumn, 1), "15");
     EXPECT_EQ(loaded.Cell(kAcmColumn, 1), "");
-    EXPECT_EQ(status.Texts.back(), std::make_pair(0, std::string("Download Register Value - 3")));
+    EXPECT_EQ(status.Texts.back(),
+              std::make_pair(StatusPanel::Bridge, std::string("Download Register Value - 3")));
     std::filesystem::remove(folder.File(kRegisterFile));
     EXPECT_EQ(DownloadReg(dir, loaded, status, pump).Error,
               "Cannot open file \"" + folder.File(kRegisterFile) + "\"");

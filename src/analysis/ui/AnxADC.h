@@ -4,10 +4,10 @@
 #pragma once
 
 #include "analysis/AdcCapture.h"
+#include "analysis/AnalysisSettings.h"
 #include "analysis/AnalysisStore.h"
 #include "host/Prompt.h"
 #include "host/StatusBar.h"
-#include "shell/settings/Settings.h"
 
 #include <QWidget>
 

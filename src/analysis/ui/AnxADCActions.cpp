@@ -25,7 +25,7 @@
 namespace qn {
 namespace {
 
-constexpr int kStatusPanel = 2;
+constexpr StatusPanel kStatusPanel = StatusPanel::Outcome;
 
 void Show(QLabel* panel, const std::string& text) {
     panel->setText(QString::fromStdString(text));

@@ -12,7 +12,7 @@
 namespace qn {
 
 HistogramView::HistogramView(Prompt& ask, std::string folder, QWidget* parent)
-    : NoisePlotView(ask, std::move(folder), parent) {
+    : PlotView(ask, std::move(folder), parent) {
     Sigma = new QLabel;
     PeakToPeak = new QLabel;
     SixPointSixSigma = new QLabel;

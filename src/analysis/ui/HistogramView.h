@@ -5,7 +5,7 @@
 
 #include "analysis/AnalysisStore.h"
 #include "analysis/Histogram.h"
-#include "analysis/ui/NoisePlotView.h"
+#include "ui/PlotView.h"
 
 class QCPBars;
 class QCPGraph;
@@ -13,7 +13,7 @@ class QCPTextElement;
 
 namespace qn {
 
-class HistogramView final : public NoisePlotView {
+class HistogramView final : public PlotView {
     Q_OBJECT
   public:
     HistogramView(Prompt& ask, std::string folder, QWidget* parent = nullptr);

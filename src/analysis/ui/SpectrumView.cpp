@@ -2,6 +2,7 @@
 #include "analysis/ui/SpectrumView.h"
 
 #include "analysis/ShownRange.h"
+#include "analysis/ui/EnvelopeLine.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -50,7 +51,7 @@ QString ShortfallText(const CaptureRates& rates) {
 } // namespace
 
 SpectrumView::SpectrumView(Prompt& ask, std::string folder, QWidget* parent)
-    : NoisePlotView(ask, std::move(folder), parent) {
+    : PlotView(ask, std::move(folder), parent) {
     Window = new QComboBox;
     Window->addItems({"Blackman-Harris 7-term", "Hann", "none"});
     Rate = new QLabel;
@@ -77,8 +78,11 @@ SpectrumView::SpectrumView(Prompt& ask, std::string folder, QWidget* parent)
     Density = Plot->addGraph();
     Density->setPen(QPen(QColor(20, 90, 180)));
     Density->setAdaptiveSampling(true);
+    line_ = std::make_unique<EnvelopeLine>(*Density);
     connect(Window, &QComboBox::currentIndexChanged, this, &SpectrumView::Recompute);
 }
+
+SpectrumView::~SpectrumView() = default;
 
 // Samples whose records fell short of the configured rate are not evenly spaced at it, and the
 // measured rate is no sample rate either: any density of them would be wrong, so none is drawn.
@@ -107,8 +111,8 @@ void SpectrumView::Recompute() {
     options.Window = kWindows[std::clamp(Window->currentIndex(), 0, 2)];
     analyzer_.Compute(volts_, sampleRate_, options, spectrum_);
     nsd_ = NsdNanovolts(spectrum_);
-    const QVector<double> frequency(spectrum_.Frequency.begin(), spectrum_.Frequency.end());
-    Density->setData(frequency, QVector<double>(nsd_.begin(), nsd_.end()), true);
+    if (!spectrum_.Empty()) Plot->xAxis->setRange(0, spectrum_.Frequency.back());
+    line_->SetData(spectrum_.Frequency, nsd_);
     // The bins of DC's tone carry the removed mean, not noise.
     const auto first =
         std::min(nsd_.size(), static_cast<size_t>(ToneHalfWidth(options.Window)) + 1);
@@ -134,7 +138,6 @@ void SpectrumView::Recompute() {
                                     QString("ENOB (dynamic) %1").arg(sine.DynamicEnob, 0, 'f', 2)}
                             .join("   ")
                       : QString());
-    if (!spectrum_.Empty()) Plot->xAxis->setRange(0, spectrum_.Frequency.back());
     if (high > 0) Plot->yAxis->setRange(low / 2, high * 2);
     KeepFullView();
     Plot->replot(QCustomPlot::rpQueuedReplot);

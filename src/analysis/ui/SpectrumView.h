@@ -7,8 +7,9 @@
 #include "analysis/AnalysisStore.h"
 #include "analysis/SampleRate.h"
 #include "analysis/Spectrum.h"
-#include "analysis/ui/NoisePlotView.h"
+#include "ui/PlotView.h"
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -17,10 +18,13 @@ class QComboBox;
 
 namespace qn {
 
-class SpectrumView final : public NoisePlotView {
+class EnvelopeLine;
+
+class SpectrumView final : public PlotView {
     Q_OBJECT
   public:
     SpectrumView(Prompt& ask, std::string folder, QWidget* parent = nullptr);
+    ~SpectrumView() override;
 
     // Takes the store's samples in volts at the input (`voltsPerCount` of a scaled count; none
     // when the reference is no number) at the rate ChooseSpectrumRate picks from `rates`, and
@@ -46,7 +50,8 @@ class SpectrumView final : public NoisePlotView {
     SpectrumAnalyzer analyzer_;
     Spectrum spectrum_; // its arrays are reused by every recomputation
     std::vector<double> volts_;
-    std::vector<double> nsd_; // nV/√Hz, as drawn
+    std::vector<double> nsd_;            // nV/√Hz, as drawn
+    std::unique_ptr<EnvelopeLine> line_; // the density at the plot's width
     double sampleRate_ = 0;
 };
 

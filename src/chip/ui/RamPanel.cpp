@@ -3,10 +3,9 @@
 #include "chip/ui/RamPanel.h"
 
 #include "chip/HexEntry.h"
-#include "files/NumberText.h"
+#include "chip/RamFiles.h"
 #include "files/Cp950Text.h"
-#include "files/TextFile.h"
-#include "platform/XlsxFile.h"
+#include "files/NumberText.h"
 
 #include <QBoxLayout>
 #include <QDesktopServices>
@@ -348,7 +347,7 @@ void TQn_RAM::SaveRamData() {
         !context_.Ask.Confirm("File " + *file + " exist! Overwrite?"))
         return;
     std::string problem;
-    if (!ReplaceFileContents(*file, state_.RamFileText(context_.Model, context_.Image), &problem))
+    if (!SaveRamFile(*file, state_, context_.Model, context_.Image, problem))
         context_.Ask.Tell("Cannot write the RAM file: " + problem);
 }
 
@@ -357,18 +356,20 @@ void TQn_RAM::SaveRamData() {
 void TQn_RAM::LoadRamData() {
     const std::optional<std::string> file = context_.Ask.AskFileToOpen("ram", context_.ProgramDir);
     if (!file) return;
-    std::string text;
-    FileProblem problem;
-    if (!ReadFileContents(*file, text, &problem)) {
-        context_.Ask.Tell("Cannot read the RAM file: " + problem.Text);
+    std::string problem;
+    loading_ = true;
+    const bool read = LoadRamFile(
+        *file, state_, context_.Model, context_.Store,
+        [this] {
+            loading_ = false;
+            RefreshRam(true);
+        },
+        problem);
+    loading_ = false;
+    if (!read) {
+        context_.Ask.Tell("Cannot read the RAM file: " + problem);
         return;
     }
-    const std::vector<std::string_view> lines = SplitTextLines(text);
-    loading_ = true;
-    RamPanelState::LoadRamValues(lines, context_.Model, context_.Store);
-    loading_ = false;
-    RefreshRam(true);
-    state_.LoadRamMarks(lines);
     DrawCells();
     CurrentCellChanged(SGD->currentRow(), SGD->currentColumn());
 }
@@ -377,12 +378,12 @@ void TQn_RAM::LoadRamData() {
 void TQn_RAM::SaveToExcel() {
     const std::optional<std::string> file = context_.Ask.AskFileToSave("xlsx", context_.ProgramDir);
     if (!file) return;
-    if (!WriteXlsx(*file, "USER Data", RamSheetCells(context_.Model, context_.Image))) {
+    if (!SaveRamSheet(context_.Sheets, *file, context_.Model, context_.Image)) {
         context_.Ask.Tell("Cannot write the spreadsheet " + *file);
         return;
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(Text(*file))))
-        context_.Status.SetPanelText(0, "Saved to " + *file);
+        context_.Status.SetPanelText(StatusPanel::Bridge, "Saved to " + *file);
 }
 
 } // namespace qn

@@ -3,9 +3,9 @@
 #include "chip/ui/RegisterPanel.h"
 
 #include "chip/HexEntry.h"
-#include "files/NumberText.h"
 #include "chip/RegField.h"
 #include "chip/RegisterRefresh.h"
+#include "files/NumberText.h"
 
 #include <QBoxLayout>
 #include <QCursor>

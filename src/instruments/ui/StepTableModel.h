@@ -3,30 +3,19 @@
 #pragma once
 
 #include "instruments/StepTable.h"
-
-#include <QAbstractTableModel>
+#include "ui/TableModel.h"
 
 #include <cstddef>
 
 namespace qn {
 
-class StepTableModel final : public QAbstractTableModel {
-    Q_OBJECT
+// Model row i is step i + 1 of the table; the header row of the table is the view's header.
+class StepTableModel final : public TableModel {
   public:
     explicit StepTableModel(StepTable& table, QObject* parent = nullptr);
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
-
     // M steps from now on; the rows kept keep their cells.
     void SetStepCount(size_t steps);
-    // The table was filled from elsewhere (a step file): the view reads it again.
-    void Refresh();
 
   private:
     StepTable& table_;

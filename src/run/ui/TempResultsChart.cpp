@@ -43,7 +43,7 @@ void AppendRunCsv(std::string& text, const TempRun& run, double number) {
 } // namespace
 
 TempResultsChart::TempResultsChart(Prompt& ask, std::string programDir, QWidget* parent)
-    : NoisePlotView(ask, programDir, parent), ask_(ask), programDir_(std::move(programDir)) {
+    : PlotView(ask, programDir, parent), ask_(ask), programDir_(std::move(programDir)) {
     setWindowTitle("Results over temperature");
     Figure = new QComboBox;
     for (const char* name : kFigureNames) Figure->addItem(name);

@@ -3,8 +3,8 @@
 // on in the program folder followed live through its journal.
 #pragma once
 
-#include "analysis/ui/NoisePlotView.h"
 #include "run/TempSeries.h"
+#include "ui/PlotView.h"
 
 #include <QTimer>
 
@@ -17,7 +17,7 @@ class QComboBox;
 
 namespace qn {
 
-class TempResultsChart final : public NoisePlotView {
+class TempResultsChart final : public PlotView {
     Q_OBJECT
   public:
     TempResultsChart(Prompt& ask, std::string programDir, QWidget* parent = nullptr);

@@ -4,9 +4,7 @@
 
 #include "run/TempTestData.h"
 #include "run/TempTestPlan.h"
-
-#include <QAbstractTableModel>
-#include <QStringList>
+#include "ui/TableModel.h"
 
 #include <cstddef>
 #include <functional>
@@ -16,60 +14,33 @@
 namespace qn {
 
 // Model row i is temperature row i + 1; the plan's row 0 gives the column headers.
-class TemperatureRowsModel final : public QAbstractTableModel {
-    Q_OBJECT
+class TemperatureRowsModel final : public TableModel {
   public:
     explicit TemperatureRowsModel(TempTestPlan& plan, QObject* parent = nullptr);
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
-    // The rows were rebuilt ("SET"): the view reads them again.
-    void Refresh();
     // Told why an edit was refused: a set point past the limits or a cell that is no number
     // keeps the cell as it was, since a run loads each row from its cells.
     std::function<void(const std::string&)> Refused;
 
   private:
+    bool SetCell(size_t row, std::string TemperatureRow::*cell, const QString& text);
+
     TempTestPlan& plan_;
 };
 
 // Model row r is grid row r, header row 0 included (its addresses are typed in place); column 0
 // ("Address", "Value-r") is fixed.
-class RegisterStepModel final : public QAbstractTableModel {
-    Q_OBJECT
+class RegisterStepModel final : public TableModel {
   public:
     explicit RegisterStepModel(RegisterStepGrid& grid, QObject* parent = nullptr);
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-    // The grid was resized or filled from a step file.
-    void Refresh();
-
-  private:
-    RegisterStepGrid& grid_;
 };
 
 // The result grid: column 0 numbers the rows, column s shows the mean of step s at each
 // temperature row once that cell was filled; the column headers are the view's header.
-class TempResultModel final : public QAbstractTableModel {
-    Q_OBJECT
+class TempResultModel final : public TableModel {
   public:
     TempResultModel(const TempResults& results, const TempRunSettings& settings,
                     QObject* parent = nullptr);
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
 
     // A run starts: one row per temperature row, one column per step headed "D - s", all empty.
     void LayOutRun(size_t tempCount, size_t stepCount);
@@ -82,14 +53,14 @@ class TempResultModel final : public QAbstractTableModel {
     void FillAll();
 
   private:
-    void LayOut(size_t columns, size_t rows, const QString& prefix);
-    bool Filled(size_t row, size_t step) const;
+    void LayOut(size_t columns, size_t rows);
+    QVariant Mean(size_t row, size_t step) const;
 
     const TempResults& results_;
     const TempRunSettings& settings_;
-    QStringList headers_;
     size_t rows_ = 1;
-    std::vector<bool> filled_; // rows_ × columns, row-major
+    size_t columns_ = 0;
+    std::vector<bool> filled_; // rows_ × columns_, row-major
 };
 
 } // namespace qn

@@ -1,10 +1,10 @@
 // Construction of the temperature test window and what its controls do: every setting is typed
-// straight into the plan, every button goes to the sequence, and the sequence's hooks keep the
+// straight into the plan, every button goes to the sequence, and what the sequence tells keeps the
 // start buttons, the result grid and the progress bar up to date.
 #include "run/ui/TempTestWindow.h"
 
 #include "instruments/Chamber.h"
-#include "instruments/ui/InstrumentWindows.h"
+#include "run/TempRunSettingTable.h"
 #include "run/ui/TempTestModels.h"
 
 #include <QCheckBox>
@@ -33,10 +33,47 @@ constexpr int kRegisterWidth = 22;
 constexpr int kDelayWidth = 40;
 constexpr int kEditWidth = 70;
 
+// The window's controls of the run's settings; their captions, units and choices come from the
+// settings table.
+struct EditOf {
+    std::string TempRunSettings::*Setting;
+    QLineEdit* TTMP::*Edit;
+};
+constexpr EditOf kEdits[] = {
+    {&TempRunSettings::TempCount, &TTMP::TMPCNT},
+    {&TempRunSettings::Start, &TTMP::TMPStart},
+    {&TempRunSettings::Increment, &TTMP::TMPStep},
+    {&TempRunSettings::LowestCelsius, &TTMP::ELowest},
+    {&TempRunSettings::StepRows, &TTMP::EModenum},
+    {&TempRunSettings::SoakMinutes, &TTMP::ESoak},
+    {&TempRunSettings::SupplyDelay, &TTMP::EDelay},
+    {&TempRunSettings::HoldCelsius, &TTMP::EHold}, // among the run's end options
+};
+struct BoxOf {
+    bool TempRunSettings::*Setting;
+    QCheckBox* TTMP::*Box;
+};
+constexpr BoxOf kBoxes[] = {
+    {&TempRunSettings::SaveFullFiles, &TTMP::CHFULL},
+    {&TempRunSettings::KeepFlukeOn, &TTMP::CHFluke},
+    {&TempRunSettings::Alternate, &TTMP::CHAlter},
+    {&TempRunSettings::HoldChamber, &TTMP::CHHold},
+    {&TempRunSettings::SupplyOffAtEnd, &TTMP::CHSupplyOff},
+};
+struct ListOf {
+    std::string_view Key;
+    QComboBox* TTMP::*List;
+};
+constexpr ListOf kLists[] = {{"Source", &TTMP::CBSource}, {"Measure", &TTMP::CBMode}};
+
 QLineEdit* SettingEdit() {
     auto* edit = new QLineEdit;
     edit->setMaximumWidth(kEditWidth);
     return edit;
+}
+
+QString Caption(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // Each typed character lands in the plan's setting at once, as the sequence reads it at start.
@@ -45,11 +82,16 @@ void Bind(QLineEdit* edit, std::string& setting) {
                      [&setting](const QString& text) { setting = text.toStdString(); });
 }
 
-void AddSetting(QGridLayout* grid, int row, const char* caption, QLineEdit* edit,
-                const char* unit = nullptr) {
-    grid->addWidget(new QLabel(caption), row, 0);
+void AddSetting(QGridLayout* grid, int row, const RunSetting& setting, QLineEdit* edit) {
+    grid->addWidget(new QLabel(Caption(setting.Caption)), row, 0);
     grid->addWidget(edit, row, 1);
-    if (unit != nullptr) grid->addWidget(new QLabel(unit), row, 2);
+    if (!setting.Unit.empty()) grid->addWidget(new QLabel(Caption(setting.Unit)), row, 2);
+}
+
+QComboBox* ChoiceList(const RunSetting& setting) {
+    auto* list = new QComboBox;
+    for (const std::string_view item : setting.ShownChoices) list->addItem(Caption(item));
+    return list;
 }
 
 QTableView* Grid(const char* name, QAbstractItemModel* model, int rowHeight) {
@@ -102,12 +144,8 @@ TTMP::TTMP(const TempTestLink& link, QWidget* parent) : QWidget(parent), link_(l
     resize(900, 600);
 }
 
-// The sequence tells no window after the window is gone.
+// The sequence drives no window after the window is gone; the subscriptions end with it.
 TTMP::~TTMP() {
-    link_.Temp.ProgressChanged = nullptr;
-    link_.Temp.ResultsChanged = nullptr;
-    link_.Temp.RunningChanged = nullptr;
-    link_.Temp.PlanChanged = nullptr;
     link_.Temp.Window = {};
 }
 
@@ -115,35 +153,23 @@ QWidget* TTMP::BuildSettings() {
     auto* box = new QWidget;
     auto* grid = new QGridLayout(box);
     grid->setContentsMargins(0, 0, 0, 0);
-    TMPCNT = SettingEdit();
-    TMPStart = SettingEdit();
-    TMPStep = SettingEdit();
-    EModenum = SettingEdit();
-    ESoak = SettingEdit();
-    EDelay = SettingEdit();
-    ELowest = SettingEdit();
+    int row = 0;
+    for (const EditOf& e : kEdits) {
+        this->*e.Edit = SettingEdit();
+        if (e.Setting != &TempRunSettings::HoldCelsius)
+            AddSetting(grid, row++, RunSettingOf(e.Setting), this->*e.Edit);
+    }
     TMPCNTSET = new QPushButton("SET");
-    AddSetting(grid, 0, "輸入測試溫度數量", TMPCNT);
     grid->addWidget(TMPCNTSET, 0, 2);
-    AddSetting(grid, 1, "輸入開始溫度", TMPStart, "攝氏度");
-    AddSetting(grid, 2, "輸入溫度隔數", TMPStep);
-    AddSetting(grid, 3, "Lowest set point", ELowest, "°C");
-    AddSetting(grid, 4, "輸入最大測試模式數量", EModenum);
-    AddSetting(grid, 5, "等待溫度穩定時間", ESoak, "分");
-    AddSetting(grid, 6, "Power Supply Delay Time", EDelay, "ms");
-    CBSource = new QComboBox;
-    CBSource->addItems({"ADC & Brymen", "ADC", "Brymen"});
-    CBMode = new QComboBox;
-    CBMode->addItems({"ADC", "Temperature"});
-    grid->addWidget(CBSource, 7, 0);
-    grid->addWidget(CBMode, 7, 1, 1, 2);
-    CHFULL = new QCheckBox("儲存完整檔案");
-    CHFluke = new QCheckBox("不關閉Fluke");
-    CHAlter = new QCheckBox("交替測量ADC與溫度");
+    for (const ListOf& l : kLists) this->*l.List = ChoiceList(*RunSettingWithKey(l.Key));
+    grid->addWidget(CBSource, row, 0);
+    grid->addWidget(CBMode, row++, 1, 1, 2);
+    for (const BoxOf& b : kBoxes)
+        this->*b.Box = new QCheckBox(Caption(RunSettingOf(b.Setting).Caption));
     CHAlter->hide();
-    grid->addWidget(CHFULL, 8, 0);
-    grid->addWidget(CHFluke, 8, 1, 1, 2);
-    grid->addWidget(CHAlter, 9, 0);
+    grid->addWidget(CHFULL, row, 0);
+    grid->addWidget(CHFluke, row++, 1, 1, 2);
+    grid->addWidget(CHAlter, row, 0);
     return box;
 }
 
@@ -212,47 +238,40 @@ void TTMP::BuildGrids() {
 
 void TTMP::BindSettings() {
     TempRunSettings& s = link_.Plan.Settings;
-    Bind(TMPCNT, s.TempCount);
-    Bind(TMPStart, s.Start);
-    Bind(TMPStep, s.Increment);
-    Bind(EModenum, s.StepRows);
-    Bind(ESoak, s.SoakMinutes);
-    Bind(EDelay, s.SupplyDelay);
-    Bind(ELowest, s.LowestCelsius);
+    for (const EditOf& e : kEdits) Bind(this->*e.Edit, s.*e.Setting);
+    for (const BoxOf& b : kBoxes)
+        connect(this->*b.Box, &QCheckBox::toggled, this,
+                [&s, flag = b.Setting](bool on) { s.*flag = on; });
+    // "儲存完整檔案" is kept in the settings file as well.
+    connect(CHFULL, &QCheckBox::toggled, this, [this](bool on) { link_.SaveFullSetting = on; });
+    for (const ListOf& l : kLists)
+        connect(this->*l.List, &QComboBox::currentIndexChanged, this,
+                [&s, set = RunSettingWithKey(l.Key)->SetChoice](int item) { set(s, item); });
     connect(EModenum, &QLineEdit::returnPressed, this, [this] { Modenum(); });
     connect(TMPCNTSET, &QPushButton::clicked, this, &TTMP::TMPCNTSETClick);
-    connect(CBSource, &QComboBox::currentIndexChanged, this,
-            [&s](int item) { s.Source = static_cast<CaptureSource>(item); });
-    connect(CBMode, &QComboBox::currentIndexChanged, this,
-            [&s](int item) { s.Measure = static_cast<CaptureMeasure>(item); });
-    connect(CHFULL, &QCheckBox::toggled, this, [this](bool on) {
-        link_.Plan.Settings.SaveFullFiles = on;
-        link_.SaveFullSetting = on;
-    });
-    connect(CHFluke, &QCheckBox::toggled, this, [&s](bool on) { s.KeepFlukeOn = on; });
-    connect(CHAlter, &QCheckBox::toggled, this, [&s](bool on) { s.Alternate = on; });
 }
 
 void TTMP::WatchRun() {
     TempTest& temp = link_.Temp;
-    temp.RunningChanged = [this](bool running) { RunningChanged(running); };
+    told_.push_back(
+        temp.RunningChanged.Subscribe([this](bool running) { RunningChanged(running); }));
     // A resumed run brought back its own settings, rows and steps.
-    temp.PlanChanged = [this] {
+    told_.push_back(temp.PlanChanged.Subscribe([this] {
         ShowSettings();
         RefreshGrids();
         resumed_ = true;
-    };
-    temp.ProgressChanged = [this](const TempTestProgress& progress) {
+    }));
+    told_.push_back(temp.ProgressChanged.Subscribe([this](const TempTestProgress& progress) {
         last_ = progress;
         ShowProgress(progress);
-    };
+    }));
     // Told after each step attempt: the cell of a step just measured shows its mean; a step
     // without a complete capture keeps an empty cell.
-    temp.ResultsChanged = [this] {
+    told_.push_back(temp.ResultsChanged.Subscribe([this] {
         if (resumed_) ShowResumedResults();
         if (last_.Step > 0 && link_.Temp.Results().Measured(last_.Row, last_.Step))
             results_->Fill(last_.Row, last_.Step);
-    };
+    }));
 }
 
 // A resumed run starts with the results its journal kept: their cells show them at once.
@@ -266,19 +285,10 @@ void TTMP::ShowResumedResults() {
 
 void TTMP::ShowSettings() {
     const TempRunSettings& s = link_.Plan.Settings;
-    TMPCNT->setText(QString::fromStdString(s.TempCount));
-    TMPStart->setText(QString::fromStdString(s.Start));
-    TMPStep->setText(QString::fromStdString(s.Increment));
-    EModenum->setText(QString::fromStdString(s.StepRows));
-    ESoak->setText(QString::fromStdString(s.SoakMinutes));
-    EDelay->setText(QString::fromStdString(s.SupplyDelay));
-    ELowest->setText(QString::fromStdString(s.LowestCelsius));
-    CBSource->setCurrentIndex(static_cast<int>(s.Source));
-    CBMode->setCurrentIndex(static_cast<int>(s.Measure));
-    CHFULL->setChecked(s.SaveFullFiles);
-    CHFluke->setChecked(s.KeepFlukeOn);
-    CHAlter->setChecked(s.Alternate);
-    ShowRunEnd();
+    for (const EditOf& e : kEdits) (this->*e.Edit)->setText(QString::fromStdString(s.*e.Setting));
+    for (const ListOf& l : kLists)
+        (this->*l.List)->setCurrentIndex(RunSettingWithKey(l.Key)->GetChoice(s));
+    for (const BoxOf& b : kBoxes) (this->*b.Box)->setChecked(s.*b.Setting);
 }
 
 void TTMP::ApplySettings() {
@@ -293,8 +303,7 @@ size_t TTMP::Modenum() {
     const size_t steps = link_.Plan.SetStepRows(lab.FlukeSteps, lab.PowerSteps);
     EModenum->setText(QString::fromStdString(link_.Plan.Settings.StepRows));
     steps_->Refresh();
-    link_.Fluke.SetStepCount(steps);
-    link_.Power.SetStepCount(steps);
+    link_.StepCountChanged(steps);
     return steps;
 }
 
@@ -310,8 +319,7 @@ void TTMP::TMPCNTSETClick() {
 void TTMP::RefreshGrids() {
     rows_->Refresh();
     steps_->Refresh();
-    link_.Fluke.RefreshGrid();
-    link_.Power.RefreshGrid();
+    link_.StepTablesChanged();
 }
 
 void TTMP::ShowPreview(size_t columns, size_t rows) {
@@ -332,8 +340,7 @@ void TTMP::RunningChanged(bool running) {
     }
     EModenum->setText(QString::fromStdString(link_.Plan.Settings.StepRows));
     steps_->Refresh();
-    link_.Fluke.SetStepCount(link_.Plan.RegChg.Steps());
-    link_.Power.SetStepCount(link_.Plan.RegChg.Steps());
+    link_.StepCountChanged(link_.Plan.RegChg.Steps());
     last_ = {};
     const TempResults& results = link_.Temp.Results();
     results_->LayOutRun(results.TempCount(), results.StepCount());
@@ -348,7 +355,7 @@ void TTMP::ShowProgress(const TempTestProgress& p) {
     const size_t done = (row - 1) * steps + (p.Step > 0 ? p.Step - 1 : 0);
     QString text = QString("Row %1/%2 · ").arg(p.Row).arg(p.Rows);
     if (p.Completed)
-        text = "Every step measured";
+        text = "Every step measure";
     else if (p.Ended)
         text += p.Unmeasured.empty() ? QString("Not complete")
                                      : "Not measured: " + QString::fromStdString(p.Unmeasured);

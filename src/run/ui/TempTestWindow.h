@@ -5,15 +5,16 @@
 
 #include "host/Prompt.h"
 #include "instruments/BenchInstruments.h"
+#include "link/ExchangeGuard.h"
 #include "run/TempTest.h"
 #include "run/TempTestPlan.h"
-#include "link/ExchangeGuard.h"
 
 #include <QTimer>
 #include <QWidget>
 
 #include <cstddef>
 #include <functional>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -26,7 +27,6 @@ class QTableView;
 namespace qn {
 
 class RegisterStepModel;
-class StepTableWindow;
 class TempResultModel;
 class TemperatureRowsModel;
 
@@ -37,8 +37,10 @@ struct TempTestLink {
     BenchInstruments& Instruments;
     ExchangeGuard& Guard;
     bool& SaveFullSetting; // the settings file's "CHFULL"
-    StepTableWindow& Fluke;
-    StepTableWindow& Power;
+    // The calibrator's and the supply's step windows: their step count, and a new fill of
+    // their tables. The shell's window links them, so this window needs no instrument window.
+    std::function<void(size_t steps)> StepCountChanged;
+    std::function<void()> StepTablesChanged;
     Prompt& Ask;        // the plan file's name, and what went wrong with it
     std::string Folder; // where plan files are offered first
 };
@@ -111,7 +113,6 @@ class TTMP : public QWidget {
     QWidget* BuildButtons();
     // The run's end options and the plan file buttons (TempTestWindowPlan.cpp).
     QWidget* BuildRunEnd();
-    void ShowRunEnd();
     void SavePlanClick();
     void LoadPlanClick();
     void BuildGrids();
@@ -130,7 +131,8 @@ class TTMP : public QWidget {
     TempTestProgress last_;
     bool offeredResume_ = false;
     bool resumePending_ = false;
-    bool resumed_ = false; // a resumed run's kept results are still to be shown
+    bool resumed_ = false;           // a resumed run's kept results are still to be shown
+    std::vector<Subscription> told_; // what the sequence tells this window
 };
 
 } // namespace qn

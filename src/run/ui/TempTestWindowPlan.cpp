@@ -1,10 +1,10 @@
 // The temperature test window's end-of-run options and its plan file: "Save plan…" writes the
 // settings, rows, steps and instrument ports a run without windows reads; "Load plan…" brings
 // them back into the window.
-#include "run/TempPlanFile.h"
-#include "instruments/ui/InstrumentWindows.h"
-#include "run/ui/TempTestWindow.h"
 #include "files/PortNames.h"
+#include "run/TempPlanFile.h"
+#include "run/TempRunSettingTable.h"
+#include "run/ui/TempTestWindow.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -30,13 +30,11 @@ PlanPorts SelectedPorts(const InstrumentPorts& ports) {
 
 } // namespace
 
+// The hold temperature's edit and the two check boxes are made with the other settings.
 QWidget* TTMP::BuildRunEnd() {
     auto* box = new QWidget;
     auto* grid = new QGridLayout(box);
     grid->setContentsMargins(0, 0, 0, 0);
-    CHSupplyOff = new QCheckBox("Supply output off at the end");
-    CHHold = new QCheckBox("Hold chamber at");
-    EHold = new QLineEdit;
     EHold->setMaximumWidth(60);
     BtSavePlan = new QPushButton("Save plan…");
     BtLoadPlan = new QPushButton("Load plan…");
@@ -44,15 +42,12 @@ QWidget* TTMP::BuildRunEnd() {
     grid->addWidget(CHSupplyOff, 0, 0, 1, 3);
     grid->addWidget(CHHold, 1, 0);
     grid->addWidget(EHold, 1, 1);
-    grid->addWidget(new QLabel("°C"), 1, 2);
+    const std::string_view unit = RunSettingOf(&TempRunSettings::HoldCelsius).Unit;
+    grid->addWidget(new QLabel(QString::fromUtf8(unit.data(), static_cast<qsizetype>(unit.size()))),
+                    1, 2);
     grid->addWidget(BtSavePlan, 2, 0);
     grid->addWidget(BtLoadPlan, 2, 1, 1, 2);
     grid->addWidget(BtChart, 3, 0, 1, 3);
-    TempRunSettings& s = link_.Plan.Settings;
-    connect(CHSupplyOff, &QCheckBox::toggled, this, [&s](bool on) { s.SupplyOffAtEnd = on; });
-    connect(CHHold, &QCheckBox::toggled, this, [&s](bool on) { s.HoldChamber = on; });
-    connect(EHold, &QLineEdit::textEdited, this,
-            [&s](const QString& text) { s.HoldCelsius = text.toStdString(); });
     connect(BtSavePlan, &QPushButton::clicked, this, &TTMP::SavePlanClick);
     connect(BtLoadPlan, &QPushButton::clicked, this, &TTMP::LoadPlanClick);
     // Opening the chart starts no exchange, so it stays at hand while a run owns the link.
@@ -60,13 +55,6 @@ QWidget* TTMP::BuildRunEnd() {
         if (OpenResultsChart) OpenResultsChart();
     });
     return box;
-}
-
-void TTMP::ShowRunEnd() {
-    const TempRunSettings& s = link_.Plan.Settings;
-    CHSupplyOff->setChecked(s.SupplyOffAtEnd);
-    CHHold->setChecked(s.HoldChamber);
-    EHold->setText(QString::fromStdString(s.HoldCelsius));
 }
 
 void TTMP::SavePlanClick() {
@@ -106,8 +94,7 @@ void TTMP::LoadPlanClick() {
     }
     ShowSettings();
     RefreshGrids();
-    link_.Fluke.SetStepCount(link_.Plan.RegChg.Steps());
-    link_.Power.SetStepCount(link_.Plan.RegChg.Steps());
+    link_.StepCountChanged(link_.Plan.RegChg.Steps());
 }
 
 } // namespace qn

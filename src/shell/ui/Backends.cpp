@@ -1,7 +1,6 @@
 // Chooses between the real back ends and the simulated bench at program start.
 #include "shell/ui/Backends.h"
 
-#include "files/BusTrace.h"
 #include "platform/HidapiLayer.h"
 #include "platform/LibusbDriverLayer.h"
 #include "platform/QtSerialLine.h"
@@ -10,17 +9,18 @@
 namespace qn {
 
 Backends::Backends(bool simulate, Clock& clock, const QString& programFolder) {
+    trace_.EnableFromEnvironment();
     if (simulate) {
         sim_ = std::make_unique<SimWorld>(clock);
-        sim_->TraceTo(BusTrace::Shared());
+        sim_->TraceTo(trace_);
         hid_ = &sim_->Hid;
         driver_ = &sim_->Driver;
         serial_ = &sim_->SerialPorts;
         return;
     }
-    ownHid_ = std::make_unique<HidapiLayer>(BusTrace::Shared());
-    ownDriver_ = std::make_unique<LibusbDriverLayer>(BusTrace::Shared());
-    ownSerial_ = std::make_unique<QtSerialPortFactory>(programFolder.toStdString());
+    ownHid_ = std::make_unique<HidapiLayer>(trace_);
+    ownDriver_ = std::make_unique<LibusbDriverLayer>(trace_);
+    ownSerial_ = std::make_unique<QtSerialPortFactory>(programFolder.toStdString(), trace_);
     hid_ = ownHid_.get();
     driver_ = ownDriver_.get();
     serial_ = ownSerial_.get();

@@ -1,6 +1,7 @@
 // The bench's outside world: the real hidapi, libusb and serial back ends, or the simulated bench.
 #pragma once
 
+#include "files/BusTrace.h"
 #include "host/SerialLine.h"
 #include "link/DriverLayer.h"
 #include "link/HidLayer.h"
@@ -18,7 +19,8 @@ class SimWorld;
 class Backends {
   public:
     // The simulated bench runs on `clock`; the real serial ports read their port map from
-    // `programFolder`.
+    // `programFolder`. Every transport writes to the bus trace, which is on when QN_BUS_TRACE
+    // names a file.
     Backends(bool simulate, Clock& clock, const QString& programFolder);
     ~Backends();
     Backends(const Backends&) = delete;
@@ -33,6 +35,7 @@ class Backends {
     SimWorld* Sim() { return sim_.get(); }
 
   private:
+    BusTrace trace_; // first made, last gone: every layer below writes to it
     std::unique_ptr<SimWorld> sim_;
     std::unique_ptr<HidLayer> ownHid_;
     std::unique_ptr<DriverLayer> ownDriver_;

@@ -28,7 +28,7 @@ namespace {
 // "--scale" in bits; the settings file keeps the same range as items of the "Scale" list.
 constexpr int kFirstScale = 8;
 constexpr int kLastScale = kFirstScale + kScaleItems - 1;
-constexpr int kStatusPanel = 2;
+constexpr StatusPanel kStatusPanel = StatusPanel::Outcome;
 
 struct CaptureRequest {
     int32_t Samples = 0;
@@ -128,8 +128,8 @@ int Run(const CaptureRequest& request) {
     const bool complete = capture.CatchACDCOM(analysis.EREFV, kMode24Interrupt, options);
     bench.Shutdown();
     if (!complete)
-        return Fail(status.Texts[kStatusPanel].empty() ? "Read Error !!!!!"
-                                                       : status.Texts[kStatusPanel]);
+        return Fail(status.Text(kStatusPanel).empty() ? "Read Error !!!!!"
+                                                      : status.Text(kStatusPanel));
     AnalysisStatus statistics = capture.Statistics;
     if (statistics.Ok && request.Average > 1)
         statistics =

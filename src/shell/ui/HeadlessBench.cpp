@@ -8,6 +8,7 @@
 #include "shell/ui/ProgramDir.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace qn {
 
@@ -16,11 +17,21 @@ int CommandFailed(const std::string& message) {
     return 1;
 }
 
-HeadlessBench::HeadlessBench(bool simulate) {
+namespace {
+
+Clock& ChosenClock(bool simulate, SystemClock& system, SimClock& simulated) {
+    if (simulate && std::getenv(kSimulatedClockVariable) != nullptr) return simulated;
+    return system;
+}
+
+} // namespace
+
+HeadlessBench::HeadlessBench(bool simulate)
+    : Time(ChosenClock(simulate, systemClock_, simulatedClock_)) {
     const ProgramFolder folder = ResolveProgramDir();
-    outside_ = std::make_unique<Backends>(simulate, Clock, folder.Path);
+    outside_ = std::make_unique<Backends>(simulate, Time, folder.Path);
     Core = std::make_unique<Bench>(Platform{outside_->Hid(), outside_->Driver(),
-                                            outside_->SerialPorts(), Clock, Pump, Status, panels_,
+                                            outside_->SerialPorts(), Time, Pump, Status, panels_,
                                             Questions},
                                    folder.Path.toStdString(), folder.IncludePath.toStdString());
     Core->ResetLink();

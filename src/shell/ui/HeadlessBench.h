@@ -9,6 +9,7 @@
 #include "platform/SystemClock.h"
 #include "shell/Bench.h"
 #include "shell/ui/Backends.h"
+#include "sim/SimClock.h"
 
 #include <array>
 #include <functional>
@@ -20,11 +21,13 @@ namespace qn {
 // A status bar that keeps the last text of each panel and prints nothing.
 class KeptStatus final : public StatusBar {
   public:
-    void SetPanelText(int panel, const std::string& text) override {
-        if (panel >= 0 && panel < kPanels) Texts[static_cast<size_t>(panel)] = text;
+    void SetPanelText(StatusPanel panel, const std::string& text) override {
+        texts_.at(PanelIndex(panel)) = text;
     }
-    static constexpr int kPanels = 3;
-    std::array<std::string, kPanels> Texts;
+    const std::string& Text(StatusPanel panel) const { return texts_.at(PanelIndex(panel)); }
+
+  private:
+    std::array<std::string, kStatusPanelCount> texts_;
 };
 
 // Lets through only what a command-line form hooks in, such as a stop asked for by a signal.
@@ -42,6 +45,10 @@ int CommandFailed(const std::string& message);
 // Prints "qn740xtest: <message>" on standard error for a form that goes on.
 void CommandWarning(const std::string& message);
 
+// Set (to anything) together with --simulate, the forms run on a simulated clock that jumps over
+// every pause instead of waiting: the end-to-end tests run a temperature plan's waits in no time.
+inline constexpr const char* kSimulatedClockVariable = "QN_SIMULATED_CLOCK";
+
 class HeadlessBench {
   public:
     explicit HeadlessBench(bool simulate);
@@ -53,7 +60,13 @@ class HeadlessBench {
     // and reads the chip; false when no bridge answered.
     bool Connect();
 
-    SystemClock Clock;
+  private:
+    SystemClock systemClock_;
+    SimClock simulatedClock_;
+
+  public:
+    // The system clock, or the simulated one (see kSimulatedClockVariable).
+    Clock& Time;
     KeptStatus Status;
     // What the bench's long loops let through; nothing unless a form hooks something in.
     CommandPump Pump;

@@ -9,11 +9,11 @@
 #include "chip/ui/HexKeypad.h"
 #include "chip/ui/RamPanel.h"
 #include "chip/ui/RegisterPanel.h"
-#include "run/RunJournal.h"
 #include "instruments/ui/InstrumentWindows.h"
+#include "link/ui/QnUp.h"
+#include "run/RunJournal.h"
 #include "run/ui/TempResultsChart.h"
 #include "run/ui/TempTestWindow.h"
-#include "link/ui/QnUp.h"
 #include "shell/ChipSelection.h"
 #include "shell/ReadRam.h"
 #include "shell/Snapshot.h"
@@ -40,7 +40,8 @@ constexpr int kSlotRam = 1, kSlotReg = 2, kSlotAdc = 3, kSlotOption = 6, kSlotAn
 
 } // namespace
 
-TMainPanel::TMainPanel(Bench& bench, QWidget* parent) : QMainWindow(parent), bench_(bench) {
+TMainPanel::TMainPanel(Bench& bench, SheetWriter& sheets, QWidget* parent)
+    : QMainWindow(parent), bench_(bench), sheets_(sheets) {
     FormCreate();
 }
 
@@ -124,26 +125,26 @@ void TMainPanel::ShowResultsChart() {
     Mdi->setActiveSubWindow(sub);
 }
 
-// Panel 2 is as wide as its text (at least 50 pixels): its short outcomes ("Read Compelete")
-// always show whole. Panels 0 and 1 share the rest equally; a text longer than its panel can be
-// read whole in the panel's tool tip, and never widens the window.
+// The outcome panel is as wide as its text (at least 50 pixels): its short outcomes ("Read
+// Compelete") always show whole. The bridge and link panels share the rest equally; a text longer
+// than its panel can be read whole in the panel's tool tip, and never widens the window.
 void TMainPanel::BuildStatusBar() {
+    const size_t outcome = PanelIndex(StatusPanel::Outcome);
     for (size_t i = 0; i < StatusPanels.size(); ++i) {
         StatusPanels[i] = new QLabel(this);
         StatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        const bool shared = i < 2;
+        const bool shared = i != outcome;
         if (shared) StatusPanels[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         statusBar()->addWidget(StatusPanels[i], shared ? 1 : 0);
     }
-    StatusPanels[2]->setMinimumWidth(50);
+    StatusPanels[outcome]->setMinimumWidth(50);
     Gauge = new QProgressBar(this);
     statusBar()->addPermanentWidget(Gauge);
     Gauge->hide();
 }
 
-void TMainPanel::SetPanelText(int panel, const std::string& text) {
-    if (panel < 0 || panel >= static_cast<int>(StatusPanels.size())) return;
-    QLabel* shown = StatusPanels[static_cast<size_t>(panel)];
+void TMainPanel::SetPanelText(StatusPanel panel, const std::string& text) {
+    QLabel* shown = StatusPanels.at(PanelIndex(panel));
     shown->setText(QString::fromStdString(text));
     shown->setToolTip(shown->text());
 }
@@ -273,6 +274,7 @@ ChipPanelContext TMainPanel::PanelContext() {
             [this](int a, uint8_t v) { bench_.Chip.StoreRegister(a, v); },
             bench_.Ask,
             *this,
+            sheets_,
             bench_.ProgramDir};
 }
 

@@ -5,6 +5,7 @@
 #include "chip/ChipPanelContext.h"
 #include "host/PanelRefresh.h"
 #include "host/Prompt.h"
+#include "host/SheetWriter.h"
 #include "host/StatusBar.h"
 #include "shell/Bench.h"
 #include "shell/settings/ConfigFile.h"
@@ -54,7 +55,8 @@ struct PanelSlotRecord {
 class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, public Prompt {
     Q_OBJECT
   public:
-    explicit TMainPanel(Bench& bench, QWidget* parent = nullptr);
+    // `sheets` makes the RAM panel's spreadsheet export.
+    TMainPanel(Bench& bench, SheetWriter& sheets, QWidget* parent = nullptr);
     ~TMainPanel() override;
 
     // Creates the other windows once, in start-up order; then FormActivate runs.
@@ -64,7 +66,7 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     void USBClient();
 
     // StatusBar
-    void SetPanelText(int panel, const std::string& text) override;
+    void SetPanelText(StatusPanel panel, const std::string& text) override;
     QString PanelText(int panel) const;
     // PanelRefresh
     void RefreshRamPanel() override;
@@ -98,7 +100,7 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     std::array<PanelSlotRecord, 14> PanelSlot;
     QMdiArea* Mdi = nullptr;
     QProgressBar* Gauge = nullptr;
-    std::array<QLabel*, 3> StatusPanels{};
+    std::array<QLabel*, kStatusPanelCount> StatusPanels{}; // in StatusPanel order
 
     // Menus and their items, by caption.
     QMenu* Menu_File = nullptr;
@@ -158,6 +160,7 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     QMdiSubWindow* SubWindowOf(QWidget* form);
 
     Bench& bench_;
+    SheetWriter& sheets_;
     std::map<QWidget*, QMdiSubWindow*> subWindows_;
     bool closed_ = false;
     bool restored_ = false;

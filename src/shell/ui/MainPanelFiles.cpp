@@ -97,8 +97,17 @@ void TMainPanel::DownloadPowerClick() {
 // The sequence captures as the analysis window's "Catch ADC" does, puts each step's reference
 // text into its "Ref Volt" edit and keeps its button disabled while a step captures.
 void TMainPanel::CreateTempTestWindow() {
+    const auto stepCount = [this](size_t steps) {
+        FLUKE->SetStepCount(steps);
+        FPower->SetStepCount(steps);
+    };
+    const auto stepTables = [this] {
+        FLUKE->RefreshGrid();
+        FPower->RefreshGrid();
+    };
     TMP = new TTMP({bench_.Plan, bench_.Temp, bench_.Instruments, bench_.Guard,
-                    bench_.Config.TempTest.CHFULL, *FLUKE, *FPower, bench_.Ask, bench_.ProgramDir},
+                    bench_.Config.TempTest.CHFULL, stepCount, stepTables, bench_.Ask,
+                    bench_.ProgramDir},
                    this);
     TMP->OpenResultsChart = [this] { ShowResultsChart(); };
     CaptureWindow& window = bench_.Temp.Window;

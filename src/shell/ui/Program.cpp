@@ -7,7 +7,7 @@ Program::Program(Backends& outside, Clock& clock, const ProgramPlaces& places)
     : outside_(outside), Core(Platform{outside.Hid(), outside.Driver(), outside.SerialPorts(),
                                        clock, pump_, status_, panels_, prompt_},
                               places.Folder.toStdString(), places.IncludeFolder.toStdString()),
-      main_(std::make_unique<TMainPanel>(Core)) {
+      main_(std::make_unique<TMainPanel>(Core, sheets_)) {
     status_.Target = main_.get();
     panels_.Target = main_.get();
     prompt_.Target = main_.get();

@@ -6,6 +6,7 @@
 #include "host/PanelRefresh.h"
 #include "host/Prompt.h"
 #include "host/StatusBar.h"
+#include "platform/XlsxFile.h"
 #include "shell/Bench.h"
 #include "shell/ui/Backends.h"
 #include "shell/ui/MainPanel.h"
@@ -44,6 +45,7 @@ class Program {
     PromptRelay prompt_;
 
     Backends& outside_;
+    XlsxSheetWriter sheets_;
 
   public:
     Bench Core;

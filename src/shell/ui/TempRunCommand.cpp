@@ -86,7 +86,7 @@ std::string SelectInstruments(BenchInstruments& lab, const PlanPorts& ports,
     for (const auto& [kind, port] : order) {
         lab.Select(kind, port);
         if (lab.PortOf(kind).Selected == 0)
-            return status.Texts[kInstrumentStatusPanel] + " (" + ComPortName(port) +
+            return status.Text(kInstrumentStatusPanel) + " (" + ComPortName(port) +
                    " in the plan's [ports])";
     }
     return {};
@@ -204,8 +204,9 @@ int Run(const TempRunOrder& order) {
         if (stop.Raised()) bench.Guard.RequestStop();
     };
     WireCapture(bench);
-    ProgressLines progress(bench.Plan, headless.Clock);
-    bench.Temp.ProgressChanged = [&](const TempTestProgress& p) { progress.Print(p); };
+    ProgressLines progress(bench.Plan, headless.Time);
+    const Subscription printed =
+        bench.Temp.ProgressChanged.Subscribe([&](const TempTestProgress& p) { progress.Print(p); });
     const int toldBefore = notices.Told;
     const std::string startError = stop.Raised() ? "" : StartRun(bench, order.Resume);
     bench.Shutdown();

@@ -1,8 +1,8 @@
 // Program entry: builds the program on real hardware or, with --simulate, on the simulated bench;
 // with --capture, --noise-table or --temperature-run it measures without windows instead.
-#include "run/TempResultFiles.h"
-#include "platform/SystemClock.h"
 #include "files/TextFile.h"
+#include "platform/SystemClock.h"
+#include "run/TempResultFiles.h"
 #include "shell/CommandLine.h"
 #include "shell/ui/CaptureCommand.h"
 #include "shell/ui/NoiseTableCommand.h"
@@ -78,8 +78,9 @@ int main(int argc, char** argv) {
         // tooltip gives the whole line with the chip files' folder.
         QString shown = folder.Path;
         if (shown.startsWith(QDir::homePath())) shown.replace(0, QDir::homePath().size(), "~");
-        program.Main().SetPanelText(0, ("Files: " + shown).toStdString());
-        program.Main().StatusPanels[0]->setToolTip(qn::FilesLine(folder));
+        program.Main().SetPanelText(qn::StatusPanel::Bridge, ("Files: " + shown).toStdString());
+        program.Main().StatusPanels[qn::PanelIndex(qn::StatusPanel::Bridge)]->setToolTip(
+            qn::FilesLine(folder));
     }
     qn::TermSignal closeOnTerm(program.Main());
     program.Main().show();

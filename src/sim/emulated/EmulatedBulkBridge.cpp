@@ -6,7 +6,6 @@
 
 #include <umockdev.h>
 
-
 namespace qn::emulated {
 namespace {
 

@@ -2,7 +2,7 @@
 // the user zoomed or panned, by a double-click on the plot (or a "Fit" button or menu item).
 #pragma once
 
-#include <qcustomplot.h>
+class QCustomPlot;
 
 namespace qn {
 
@@ -18,8 +18,10 @@ class PlotFit {
 
   private:
     QCustomPlot& plot_;
-    QCPRange x_;
-    QCPRange y_;
+    double xLower_ = 0;
+    double xUpper_ = 0;
+    double yLower_ = 0;
+    double yUpper_ = 0;
 };
 
 } // namespace qn

@@ -1,6 +1,6 @@
-// The frame the analysis window's histogram and spectrum share: a plot with mouse zoom and pan,
-// a read-out of the point under the mouse, and buttons that fit the view to the data and save the
-// picture and the data shown.
+// The plot frame several windows share (the analysis window's histogram and spectrum, the results
+// over temperature): a plot with mouse zoom and pan, a read-out of the point under the mouse, and
+// buttons that fit the view to the data and save the picture and the data shown.
 #pragma once
 
 #include "host/Prompt.h"
@@ -23,11 +23,11 @@ class PlotFit;
 // One CSV line of the numbers with "." decimals whatever the locale, ended by CR LF.
 void AppendCsvLine(std::string& text, std::initializer_list<double> values);
 
-class NoisePlotView : public QWidget {
+class PlotView : public QWidget {
     Q_OBJECT
   public:
-    NoisePlotView(Prompt& ask, std::string folder, QWidget* parent = nullptr);
-    ~NoisePlotView() override;
+    PlotView(Prompt& ask, std::string folder, QWidget* parent = nullptr);
+    ~PlotView() override;
 
     // Shows all the drawn data again after zooming or panning; a double-click on the plot does too.
     void Fit();
