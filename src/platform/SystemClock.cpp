@@ -1,11 +1,18 @@
 // Local wall-clock time in days since 1970, steady milliseconds, and a pause that never spins.
 #include "platform/SystemClock.h"
 
+#include <sys/prctl.h>
+
 #include <chrono>
 #include <ctime>
 #include <thread>
 
 namespace qn {
+
+SystemClock::SystemClock() {
+    constexpr unsigned long kSlackNs = 1000;
+    prctl(PR_SET_TIMERSLACK, kSlackNs, 0, 0, 0);
+}
 
 double SystemClock::Now() {
     using namespace std::chrono;

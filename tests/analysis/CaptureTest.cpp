@@ -41,10 +41,10 @@ class CaptureTest : public ::testing::Test {
     PromptRelay prompt;
     RecordingStatus status;
     CountingPanels panels;
-    FixedChipInfo chipInfo{"QN7401", 2, 3};
+    FixedChipInfo chipInfo{2, 3};
     Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "", ""};
     AnalysisStore store;
-    AdcCapture capture{{bench.Chip, bench.Usb, bench.Guard, clock, status, bench.Centre, store}};
+    AdcCapture capture{{bench.Chip, bench.Guard, clock, status, bench.Centre, store}};
     CaptureOptions options{.NPoint = 64, .ScaleDiv = 4, .Decode = {.HalveCodes = true}};
     std::vector<std::array<uint8_t, 3>> records; // every record the fetches answered
     int lastPercent = -1;                        // told after the last batch

@@ -36,20 +36,23 @@ TEST(Decoding, RecordsGiveSignedCodesPerModeAndOptions) {
     EXPECT_EQ(ScaledValue(5, 4), 1);
 }
 
-TEST(AdcGain, MultipliesBothTablesAndDoublesForFullScaleRange) {
-    ChipModel chip;
-    chip.PgaGainTable = {1, 2, 4, 8, 16, 32, 64, 128};
-    chip.AdcGainTable = {1, 2, 4, 8};
-    // PGA is one bit wider than its table.
-    const std::tuple<std::string_view, uint8_t, uint8_t> fields[] = {
-        {"PGA", 0, 4}, {"ADGN", 4, 2}, {"FSRB", 6, 1}};
+// Defines the ADC fields (name, lsb, width) in register `address`.
+void Define(ChipModel& chip, uint16_t address,
+            std::initializer_list<std::tuple<std::string_view, uint8_t, uint8_t>> fields) {
     for (const auto& [name, lsb, width] : fields) {
         RegFieldDesc& field = *chip.AdcFields.Find(name);
-        field.Address = 0x40;
+        field.Address = address;
         field.Lsb = lsb;
         field.Width = width;
         field.Defined = true;
     }
+}
+
+TEST(AdcGain, MultipliesBothTablesAndDoublesForFullScaleRange) {
+    ChipModel chip;
+    chip.PgaGainTable = {1, 2, 4, 8, 16, 32, 64, 128};
+    chip.AdcGainTable = {1, 2, 4, 8};
+    Define(chip, 0x40, {{"PGA", 0, 4}, {"ADGN", 4, 2}, {"FSRB", 6, 1}}); // PGA one bit wider
     RegImageBytes image{};
     image[0x40] = 0x53; // PGA 3, ADGN 1, FSRB 1
     EXPECT_EQ(GetGain(chip, image), 8 * 2 * 2);
@@ -60,14 +63,7 @@ TEST(AdcGain, MultipliesBothTablesAndDoublesForFullScaleRange) {
 // The rate the ADC panel shows for the "OSR" and "HS" fields; a chip without "OSR" has none.
 TEST(SampleRate, ConfiguredRateFollowsOsrAndHighSpeed) {
     ChipModel chip;
-    const std::tuple<std::string_view, uint8_t, uint8_t> fields[] = {{"OSR", 5, 3}, {"HS", 3, 1}};
-    for (const auto& [name, lsb, width] : fields) {
-        RegFieldDesc& field = *chip.AdcFields.Find(name);
-        field.Address = 0x02;
-        field.Lsb = lsb;
-        field.Width = width;
-        field.Defined = true;
-    }
+    Define(chip, 0x02, {{"OSR", 5, 3}, {"HS", 3, 1}});
     const std::pair<uint8_t, double> cases[] = {{0x00, 2560}, {0x20, 1280}, {0x08, 7680},
                                                 {0xC0, 40},   {0xE0, 10},   {0xE8, 30}};
     RegImageBytes image{};

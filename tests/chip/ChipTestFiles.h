@@ -1,4 +1,5 @@
-// A private INCLUDE folder for chip selection tests: writes a chip list and chip files, selects.
+// Chip selection tests: selecting from a folder's chip list, and a private INCLUDE folder to write
+// a chip list and chip files into.
 #pragma once
 
 #include "chip/ChipCatalogue.h"
@@ -14,7 +15,21 @@
 
 namespace qn::test {
 
-class ChipFileTest : public ::testing::Test {
+// Selects chips from the chip list in `dir`.
+class ChipSelectTest : public ::testing::Test {
+  protected:
+    bool Select(uint16_t index) {
+        outcome = ChipCatalogue(dir).SelectChip(model, index, flag3);
+        return outcome.Read;
+    }
+
+    std::filesystem::path dir;
+    ChipModel model;
+    ChipSelectOutcome outcome;
+    bool flag3 = true;
+};
+
+class ChipFileTest : public ChipSelectTest {
   protected:
     ChipFileTest() {
         std::string pattern = (std::filesystem::temp_directory_path() / "qnchipXXXXXX").string();
@@ -37,15 +52,6 @@ class ChipFileTest : public ::testing::Test {
         Write("TEST.INC", body);
         return Select(0);
     }
-    bool Select(uint16_t index) {
-        outcome = ChipCatalogue(dir).SelectChip(model, index, flag3);
-        return outcome.Read;
-    }
-
-    std::filesystem::path dir;
-    ChipModel model;
-    ChipSelectOutcome outcome;
-    bool flag3 = true;
 };
 
 } // namespace qn::test

@@ -1,13 +1,11 @@
 // The chip list and chip description files shipped in the program's INCLUDE folder.
-#include "chip/ChipCatalogue.h"
+#include "ChipTestFiles.h"
 #include "chip/ChipDirectives.h"
 #include "chip/ChipText.h"
 #include "chip/ParsedLine.h"
 #include "chip/RegisterRefresh.h"
 #include "chip/SelectedChipInfo.h"
 #include "files/TextFile.h"
-
-#include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
@@ -17,16 +15,9 @@
 namespace qn {
 namespace {
 
-class ShippedChips : public ::testing::Test {
+class ShippedChips : public test::ChipSelectTest {
   protected:
-    bool Select(uint16_t index) {
-        outcome = ChipCatalogue(QN_INCLUDE_DIR).SelectChip(model, index, flag3);
-        return outcome.Read;
-    }
-
-    ChipModel model;
-    ChipSelectOutcome outcome;
-    bool flag3 = true;
+    ShippedChips() { dir = QN_INCLUDE_DIR; }
 };
 
 TEST_F(ShippedChips, EachChipSelectsWithItsMapGainsControlsAndFittingAdcFields) {

@@ -1,14 +1,8 @@
 // "--temperature-run" from the command line on the simulated lab: a short plan run through, the
 // failures that must stop it before it starts, SIGTERM during the soak and a killed run resumed.
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
+#include "ProgramCopy.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
+namespace qn::test {
 namespace {
 
 // One row at the simulated chamber's room temperature with no soak and one step: seconds long.
@@ -17,24 +11,22 @@ constexpr const char* kShortPlan = "[run]\nTempCount=1\nStart=25\nSoakMinutes=0\
                                    "1,01,1,2.4\n[calibrator]\n1,1,\"OUT 100 mV ,0 Hz \"\n"
                                    "[supply]\n1,1,VOLT 3.3\n";
 
-// A copy of the program and its chip files in a folder of its own, with the plan beside them.
-struct ProgramCopy {
-    explicit ProgramCopy(const QByteArray& plan) {
-        const QFileInfo built(QStringLiteral(QN_PROGRAM));
-        Program = Folder.filePath(built.fileName());
-        QFile::copy(built.filePath(), Program);
-        std::filesystem::copy((built.path() + "/INCLUDE").toStdString(),
-                              Folder.filePath("INCLUDE").toStdString());
-        QFile file(Folder.filePath("plan.txt"));
-        if (file.open(QIODevice::WriteOnly)) file.write(plan);
-        Process.setWorkingDirectory(Folder.path());
+// The program copy with the plan beside it; it runs on the simulated clock, so the plan's waits
+// take no real time.
+struct PlanCopy : ProgramCopy {
+    explicit PlanCopy(const QByteArray& plan) : ProgramCopy(true) { Write("plan.txt", plan); }
+    QStringList Plan(const QStringList& args) const {
+        return QStringList{"--temperature-run", "plan.txt"} + args;
     }
-    void Start(QStringList args) {
-        Process.start(Program, QStringList{"--temperature-run", "plan.txt"} + args);
+    // Starts the plan and collects standard output until it holds `text` (or nothing came for
+    // 30 s).
+    QString StartUntil(const QStringList& args, const QString& text) {
+        Process.start(Program, Plan(args));
+        QString out;
+        while (!out.contains(text) && Process.waitForReadyRead(30'000))
+            out += Process.readAllStandardOutput();
+        return out;
     }
-    QTemporaryDir Folder;
-    QString Program;
-    QProcess Process;
 };
 
 TEST(TempRunCommand, ShortPlanRunsThroughAndFailuresStopBeforeTheRun) {
@@ -50,18 +42,15 @@ TEST(TempRunCommand, ShortPlanRunsThroughAndFailuresStopBeforeTheRun) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Plan.toStdString() + c.Args.join(' ').toStdString());
-        ProgramCopy copy(c.Plan);
-        copy.Start(c.Args);
-        ASSERT_TRUE(copy.Process.waitForFinished(60'000)) << "still running";
-        const QString out = copy.Process.readAllStandardOutput();
-        const QString err = copy.Process.readAllStandardError();
+        PlanCopy copy(c.Plan);
+        const auto [code, out, err] = copy.Run(copy.Plan(c.Args));
         if (*c.ErrContains != '\0') {
-            EXPECT_NE(copy.Process.exitCode(), 0);
+            EXPECT_NE(code, 0);
             EXPECT_TRUE(err.contains(c.ErrContains)) << err.toStdString();
             EXPECT_FALSE(out.contains("step 1/1")) << "no step may run";
             continue;
         }
-        ASSERT_EQ(copy.Process.exitCode(), 0) << err.toStdString();
+        ASSERT_EQ(code, 0) << err.toStdString();
         EXPECT_TRUE(out.contains("row 1/1 (25.00 °C): step 1/1\n")) << out.toStdString();
         // The ADC is switched on before the run: the first capture brings samples.
         EXPECT_FALSE(out.contains("attempt 2")) << out.toStdString();
@@ -73,12 +62,13 @@ TEST(TempRunCommand, ShortPlanRunsThroughAndFailuresStopBeforeTheRun) {
 }
 
 // The signal ends the run at its next check: the result file is left and the exit is non-zero.
+// A day's soak and a long first capture delay keep the run busy for a while of real time even on
+// the simulated clock, so the signal lands before the first capture.
 TEST(TempRunCommand, SigtermDuringTheSoakEndsTheRunSafely) {
-    ProgramCopy copy(QByteArray(kShortPlan).replace("SoakMinutes=0", "SoakMinutes=5"));
-    copy.Start({"--simulate"});
-    QString out;
-    while (!out.contains("soak minute 0") && copy.Process.waitForReadyRead(30'000))
-        out += copy.Process.readAllStandardOutput();
+    PlanCopy copy(QByteArray(kShortPlan)
+                      .replace("SoakMinutes=0", "SoakMinutes=1440")
+                      .replace("1,01,1,2.4\n", "1,01,20000,2.4\n"));
+    const QString out = copy.StartUntil({"--simulate"}, "soak minute 0");
     ASSERT_TRUE(out.contains("soak minute 0")) << out.toStdString();
     copy.Process.terminate();
     ASSERT_TRUE(copy.Process.waitForFinished(10'000)) << "the run did not stop";
@@ -90,11 +80,9 @@ TEST(TempRunCommand, SigtermDuringTheSoakEndsTheRunSafely) {
     EXPECT_TRUE(QFile::exists(copy.Folder.filePath("QnTEMPA.CSV")));
 }
 
-} // namespace
-
 // The journal without its last record: what a kill between the last step's record and the end
 // record leaves.
-static void CutLastRecord(const QString& journal) {
+void CutLastRecord(const QString& journal) {
     QFile file(journal);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     QByteArray text = file.readAll();
@@ -102,81 +90,66 @@ static void CutLastRecord(const QString& journal) {
     ASSERT_TRUE(file.resize(text.lastIndexOf('\n') + 1));
 }
 
-// A run killed during its first step is taken up by --resume at the step after the last one
+// A run killed during its second step is taken up by --resume at the step after the last one
 // the journal holds; without an unfinished run --resume refuses; a run killed after its last
-// step is only ended by --resume, which reports it complete.
+// step is only ended by --resume, which reports it complete. The second step's long capture
+// delay keeps it busy for a while of real time even on the simulated clock.
 TEST(TempRunCommand, ResumeGoesOnWithTheKilledRun) {
-    ProgramCopy copy(QByteArray(kShortPlan).replace("1,01,1,2.4\n", "1,01,1,2.4\n2,02,1,2.4\n"));
-    copy.Start({"--simulate"});
-    QString out;
-    while (!out.contains("step 2/2") && copy.Process.waitForReadyRead(30'000))
-        out += copy.Process.readAllStandardOutput();
+    PlanCopy copy(QByteArray(kShortPlan).replace("1,01,1,2.4\n", "1,01,1,2.4\n2,02,20000,2.4\n"));
+    const QString killed = copy.StartUntil({"--simulate"}, "step 2/2");
     copy.Process.kill();
     ASSERT_TRUE(copy.Process.waitForFinished(10'000));
-    ASSERT_TRUE(out.contains("step 2/2")) << out.toStdString();
+    ASSERT_TRUE(killed.contains("step 2/2")) << killed.toStdString();
 
-    for (const bool unfinished : {true, false}) {
-        copy.Start({"--resume", "--simulate"});
-        ASSERT_TRUE(copy.Process.waitForFinished(60'000)) << "still running";
-        out = copy.Process.readAllStandardOutput();
-        if (!unfinished) {
-            EXPECT_NE(copy.Process.exitCode(), 0);
-            EXPECT_TRUE(copy.Process.readAllStandardError().contains("no unfinished run"));
-            continue;
-        }
-        EXPECT_EQ(copy.Process.exitCode(), 0) << copy.Process.readAllStandardError().toStdString();
-        EXPECT_FALSE(out.contains("step 1/2")) << out.toStdString();
-        EXPECT_TRUE(out.contains("step 2/2") && out.contains("run complete: 1 rows, 2 steps"));
-    }
+    const QStringList resume = copy.Plan({"--resume", "--simulate"});
+    const auto [code, out, err] = copy.Run(resume);
+    EXPECT_EQ(code, 0) << err.toStdString();
+    EXPECT_FALSE(out.contains("step 1/2")) << out.toStdString();
+    EXPECT_TRUE(out.contains("step 2/2") && out.contains("run complete: 1 rows, 2 steps"));
+    const RunOutcome again = copy.Run(resume);
+    EXPECT_NE(again.Exit, 0);
+    EXPECT_TRUE(again.Err.contains("no unfinished run"));
 
     CutLastRecord(copy.Folder.filePath("QnTEMP.JOURNAL"));
-    copy.Start({"--resume", "--simulate"});
-    ASSERT_TRUE(copy.Process.waitForFinished(60'000)) << "still running";
-    out = copy.Process.readAllStandardOutput();
-    EXPECT_EQ(copy.Process.exitCode(), 0) << copy.Process.readAllStandardError().toStdString();
-    EXPECT_FALSE(out.contains("step ")) << out.toStdString();
-    EXPECT_TRUE(out.contains("run complete: 1 rows, 2 steps")) << out.toStdString();
+    const RunOutcome ended = copy.Run(resume);
+    EXPECT_EQ(ended.Exit, 0) << ended.Err.toStdString();
+    EXPECT_FALSE(ended.Out.contains("step ")) << ended.Out.toStdString();
+    EXPECT_TRUE(ended.Out.contains("run complete: 1 rows, 2 steps")) << ended.Out.toStdString();
 }
 
 // A run killed before its A file's rename gets its files from the journal at the next start;
 // "--rebuild" (with or without a plan) writes them too, but never replaces results the journal
 // lacks.
 TEST(TempRunCommand, ResultFilesComeBackFromTheJournal) {
-    ProgramCopy copy(kShortPlan);
-    copy.Start({"--simulate"});
-    ASSERT_TRUE(copy.Process.waitForFinished(60'000));
-    ASSERT_EQ(copy.Process.exitCode(), 0) << copy.Process.readAllStandardError().toStdString();
+    PlanCopy copy(kShortPlan);
+    ASSERT_EQ(copy.Run(copy.Plan({"--simulate"})).Exit, 0);
     const QString aFile = copy.Folder.filePath("QnTEMPA.CSV");
     ASSERT_TRUE(QFile::remove(aFile));
-    copy.Start({"--resume", "--simulate"});
-    ASSERT_TRUE(copy.Process.waitForFinished(60'000));
-    EXPECT_EQ(copy.Process.exitCode(), 0) << copy.Process.readAllStandardError().toStdString();
-    EXPECT_TRUE(copy.Process.readAllStandardOutput().contains("were rebuilt from the run journal"));
+    const RunOutcome rebuilt = copy.Run(copy.Plan({"--resume", "--simulate"}));
+    EXPECT_EQ(rebuilt.Exit, 0) << rebuilt.Err.toStdString();
+    EXPECT_TRUE(rebuilt.Out.contains("were rebuilt from the run journal"));
     EXPECT_TRUE(QFile::exists(aFile));
 
     const QByteArray doctored = "h\r\nh\r\n25.00, 0.00, 1, 9.99, 1, 1, 1, 1, 1, 1,0\r\n";
     for (const bool lacking : {true, false}) {
         SCOPED_TRACE(lacking ? "the file holds a result the journal lacks" : "no file");
         QFile::remove(aFile);
-        if (lacking) {
-            QFile file(aFile);
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(doctored) > 0);
-        }
-        copy.Process.start(copy.Program,
-                           lacking ? QStringList{"--temperature-run", "--rebuild"}
-                                   : QStringList{"--temperature-run", "plan.txt", "--rebuild"});
-        ASSERT_TRUE(copy.Process.waitForFinished(60'000));
-        const QString err = copy.Process.readAllStandardError();
+        if (lacking) copy.Write("QnTEMPA.CSV", doctored);
+        const auto [code, out, err] = copy.Run(
+            lacking ? QStringList{"--temperature-run", "--rebuild"} : copy.Plan({"--rebuild"}));
         QFile file(aFile);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         if (lacking) {
-            EXPECT_NE(copy.Process.exitCode(), 0);
+            EXPECT_NE(code, 0);
             EXPECT_TRUE(err.contains("lacks (QnTEMPA.CSV row 1 step 1)")) << err.toStdString();
             EXPECT_EQ(file.readAll(), doctored);
             continue;
         }
-        EXPECT_EQ(copy.Process.exitCode(), 0) << err.toStdString();
-        EXPECT_TRUE(copy.Process.readAllStandardOutput().contains("Wrote "));
+        EXPECT_EQ(code, 0) << err.toStdString();
+        EXPECT_TRUE(out.contains("Wrote "));
         EXPECT_TRUE(file.readAll().contains("\r\n25.00, 0.00, 1, "));
     }
 }
+
+} // namespace
+} // namespace qn::test

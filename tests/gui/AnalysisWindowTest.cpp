@@ -5,18 +5,20 @@
 #include "analysis/AnalysisCsv.h"
 #include "analysis/NoiseStatistics.h"
 #include "analysis/ui/AnxADC.h"
+#include "analysis/ui/HistogramView.h"
 #include "analysis/ui/SampleGridModel.h"
 #include "analysis/ui/TimeChart.h"
 #include "shell/Snapshot.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
+#include <qcustomplot.h>
 
 namespace qn::test {
 namespace {
@@ -57,24 +59,31 @@ TEST_F(AnalysisWindowTest, SamplesReachGridPanelsChartPictureAndFile) {
     answers.Files = {csv.toStdString(), dir.filePath("missing/out.csv").toStdString(),
                      dir.filePath("chart.png").toStdString()};
     win.SaveData->click();
-    QFile file(csv);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll().toStdString(), AnalysisCsvText(bench.Samples));
+    EXPECT_EQ(ReadFile("out.csv").toStdString(), AnalysisCsvText(bench.Samples));
     const SnapshotRead beside = ReadSnapshot(csv.toStdString() + ".snapshot");
     EXPECT_TRUE(beside.Ok) << beside.Error;
-    EXPECT_EQ(beside.State.RegImage, bench.Stnd.RegImage);
     win.SaveData->click();
     EXPECT_EQ(answers.Asked.back().rfind("Cannot write", 0), 0u);
 
     bench.Samples.ADCData[1] = 16777215; // a negative 24-bit code
     win.ShowChart->click();
     EXPECT_FALSE(win.Chart1->isHidden());
-    const auto data = win.Chart1->graph(0)->data();
+    EXPECT_TRUE(win.MemoryF->isHidden());
+    EXPECT_EQ(win.ShowChart->text(), "Chang to vaule");
+    const auto data = win.Chart1->Plot->graph(0)->data();
     ASSERT_EQ(data->size(), 64);
     EXPECT_EQ(data->at(0)->value, -1000);
     EXPECT_EQ(data->at(1)->value, -1);
     win.Chart1->PopupMenu->actions().first()->trigger();
     EXPECT_EQ(QImage(dir.filePath("chart.png")).size(), win.Chart1->size());
+    win.ShowChart->click();
+    EXPECT_FALSE(win.MemoryF->isHidden());
+    EXPECT_EQ(win.ShowChart->text(), "Chang to Chart");
+    // The toggle still flips grid and chart after another tab was shown.
+    win.Views->setCurrentWidget(win.HistogramPage);
+    win.Views->setCurrentIndex(0);
+    win.ShowChart->click();
+    EXPECT_FALSE(win.Chart1->isHidden());
     win.ShowChart->click();
     EXPECT_FALSE(win.MemoryF->isHidden());
 }
@@ -121,20 +130,6 @@ TEST_F(AnalysisWindowTest, CatchAdcFillsGridAndPanelsAndASecondPressStops) {
     EXPECT_EQ(win.TXShortfall->text(), QString("%1 of 64 samples").arg(bench.Samples.SampleCount));
     EXPECT_EQ(win.CatchADC->text(), "Catch ADC");
     EXPECT_TRUE(win.SaveData->isEnabled());
-}
-
-// Closing the main window during a capture ends the capture at its next batch; the window then
-// closes normally.
-TEST_F(AnalysisWindowTest, ClosingTheMainWindowDuringACaptureEndsItFirst) {
-    Connect(true);
-    Choose(win.NPointIndex, 10); // 65536 samples
-    QTimer::singleShot(0, main, &QWidget::close);
-    win.CatchADC->click();
-    EXPECT_LT(bench.Samples.SampleCount, 65536);
-    EXPECT_EQ(main->PanelText(2), "Read Error !!!!!");
-    EXPECT_TRUE(main->isVisible());
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(main->isVisible());
 }
 
 } // namespace

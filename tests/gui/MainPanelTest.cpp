@@ -6,7 +6,6 @@
 #include "shell/ReadRam.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
@@ -20,16 +19,19 @@ using MainPanelTest = ProgramFixture;
 bool Shown(TMainPanel& m, const char* caption) {
     return m.MenuItems.at(caption)->isVisible();
 }
+QStringList Texts(const QList<QAction*>& actions) {
+    QStringList texts;
+    for (QAction* a : actions) texts << a->text();
+    return texts;
+}
 
 TEST_F(MainPanelTest, MenuBarInOrder) {
-    QStringList bar;
-    for (QAction* a : main->menuBar()->actions()) bar << a->text();
-    EXPECT_EQ(bar, (QStringList{"File", "Option", "USB Scan", "Read RAM", "ENOB Test", "連續讀取",
-                                "Fluke", "Power"}));
-    QStringList file;
-    for (QAction* a : main->Menu_File->actions()) file << a->text();
-    EXPECT_EQ(file, (QStringList{"Save Fluke", "Save Reg", "Save Power", "DownLoad Fluke",
-                                 "Download Reg", "Download Power"}));
+    EXPECT_EQ(Texts(main->menuBar()->actions()),
+              (QStringList{"File", "Option", "USB Scan", "Read RAM", "ENOB Test", "連續讀取",
+                           "Fluke", "Power"}));
+    EXPECT_EQ(Texts(main->Menu_File->actions()),
+              (QStringList{"Save Fluke", "Save Reg", "Save Power", "DownLoad Fluke", "Download Reg",
+                           "Download Power"}));
     EXPECT_FALSE(main->Gauge->isVisible());
 }
 
@@ -65,7 +67,7 @@ TEST_F(MainPanelTest, ReadRamIsToldOnAPanelWideEnoughForEveryOutcome) {
     EXPECT_EQ(main->PanelText(2), kReadRamDone);
     const QLabel* panel = main->StatusPanels[2];
     for (const char* text : {"Read Compelete", "Read Error !!!!!", kReadRamFailed}) {
-        main->SetPanelText(2, text);
+        main->SetPanelText(StatusPanel::Outcome, text);
         QApplication::processEvents();
         EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(text))
             << text;
@@ -92,13 +94,7 @@ TEST_F(MainPanelTest, MenusFollowTheSelectedChip) {
 // The page and bank of QnADC.cfg become the chip model's, checked against the chip selected,
 // and are saved from there.
 TEST_F(MainPanelTest, SettingsPageAndBankFollowTheChip) {
-    QFile cfg(dir.filePath("QnADC.cfg"));
-    auto lines = [&cfg] {
-        EXPECT_TRUE(cfg.open(QIODevice::ReadOnly));
-        const QList<QByteArray> read = cfg.readAll().split('\n');
-        cfg.close();
-        return read;
-    };
+    const auto lines = [this] { return ReadFile("QnADC.cfg").split('\n'); };
     const std::pair<QByteArray, std::pair<int, int>> cases[] = {
         {"2", {3, 4}}, // QN7403 has page 4 and bank 4
         {"0", {0, 0}}, // QN7401 has neither
@@ -108,9 +104,7 @@ TEST_F(MainPanelTest, SettingsPageAndBankFollowTheChip) {
         text[1] = "   " + chip + "   5  15   5   0\r";
         text[8] = " 3\r";
         text[9] = " 4\r";
-        ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
-        cfg.write(text.join('\n'));
-        cfg.close();
+        WriteFile("QnADC.cfg", text.join('\n'));
         main->FormActivate();
         EXPECT_EQ(bench.Model.CurrentPage, kept.first) << chip.toStdString();
         EXPECT_EQ(bench.Model.CurrentBank, kept.second) << chip.toStdString();
@@ -122,7 +116,7 @@ TEST_F(MainPanelTest, SettingsPageAndBankFollowTheChip) {
 // A shown panel keeps its place when shown again, hidden or not, and closing writes the places.
 TEST_F(MainPanelTest, StartLoadsSettingsPanelsKeepTheirPlacesAndCloseWritesThem) {
     EXPECT_EQ(bench.Stnd.Interface, kLinkQn740x) << "settings load forces the QN740x link";
-    EXPECT_TRUE(QFile::exists(dir.filePath("QnADC.cfg"))) << "a missing file is written first";
+    EXPECT_FALSE(ReadFile("QnADC.cfg").isEmpty()) << "a missing file is written first";
     Trigger("RAM Panel");
     auto* sub = qobject_cast<QMdiSubWindow*>(main->Qn_RAM->parentWidget());
     ASSERT_NE(sub, nullptr);
@@ -134,9 +128,7 @@ TEST_F(MainPanelTest, StartLoadsSettingsPanelsKeepTheirPlacesAndCloseWritesThem)
     EXPECT_TRUE(sub->isVisible());
     EXPECT_EQ(sub->geometry(), QRect(37, 41, 300, 200));
     main->close();
-    QFile wst(dir.filePath("qn740xtest.wst"));
-    ASSERT_TRUE(wst.open(QIODevice::ReadOnly));
-    const QByteArray places = wst.readAll();
+    const QByteArray places = ReadFile("qn740xtest.wst");
     EXPECT_TRUE(places.contains("Qn_RAM\r\n   37   41  300  200    0    1"))
         << places.toStdString();
 }
@@ -146,11 +138,8 @@ TEST_F(MainPanelTest, StartLoadsSettingsPanelsKeepTheirPlacesAndCloseWritesThem)
 TEST_F(MainPanelTest, SavedPlacesPastTheEdgesComeBackInSight) {
     main->close();
     program.reset();
-    QFile wst(dir.filePath("qn740xtest.wst"));
-    ASSERT_TRUE(wst.open(QIODevice::WriteOnly));
-    wst.write("1.10\r\n2\r\nMainPanel\r\n 5000 5000 1024  700    0    1\r\n"
-              "Qn_RAM\r\n 3000 2000  300  200    0    1\r\n");
-    wst.close();
+    WriteFile("qn740xtest.wst", "1.10\r\n2\r\nMainPanel\r\n 5000 5000 1024  700    0    1\r\n"
+                                "Qn_RAM\r\n 3000 2000  300  200    0    1\r\n");
     program = std::make_unique<Program>(outside, clock, Places());
     program->AnswerQuestionsWith(answers);
     main = &program->Main();

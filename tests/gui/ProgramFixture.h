@@ -12,6 +12,7 @@
 #include "sim/SimWorld.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -38,6 +39,17 @@ class ProgramFixture : public ::testing::Test {
         if (adcOn) bench.Chip.WriteRegister(2, static_cast<uint8_t>(bench.Stnd.RegImage[2] | 0x14));
     }
 
+    void WriteFile(const QString& name, const QByteArray& contents) const {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
+        file.write(contents);
+    }
+    QByteArray ReadFile(const QString& name) const {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        return file.readAll();
+    }
+
     ProgramPlaces Places() const {
         return {dir.path() + "/", QCoreApplication::applicationDirPath() + "/INCLUDE",
                 dir.filePath("qn740xtest.wst")};
@@ -48,7 +60,7 @@ class ProgramFixture : public ::testing::Test {
     SystemClock realClock;
     Clock& clock;
     QTemporaryDir dir;
-    Backends outside{true, clock, dir.path() + "/"};
+    Backends outside{Simulated::All, clock, dir.path() + "/"};
     SimWorld& world = *outside.Sim();
     std::unique_ptr<Program> program = std::make_unique<Program>(outside, clock, Places());
     Bench& bench = program->Core;

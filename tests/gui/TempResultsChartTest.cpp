@@ -3,9 +3,9 @@
 // points, fits the view again, and tells why a file that is not a run cannot be shown.
 #include "run/ui/TempResultsChart.h"
 #include "ProgramFixture.h"
+#include "files/TextFile.h"
 #include "run/RunJournal.h"
 #include "run/ui/TempTestWindow.h"
-#include "files/TextFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>

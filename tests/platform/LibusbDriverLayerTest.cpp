@@ -38,6 +38,15 @@ class LibusbDriverLayerTest : public ::testing::Test {
         data.resize(returned);
         return data;
     }
+    // Product id of driver device `index`; 0 when it cannot be opened.
+    uint16_t ProductAt(int index) {
+        const DriverHandle handle = driver.CreateFile(DriverDeviceName(index));
+        if (handle == kInvalidDriver) return 0;
+        const Bytes block = Call(handle, kIoctlGetDescriptor, nullptr, Bytes(kDescriptorBlockSize));
+        driver.CloseHandle(handle);
+        EXPECT_EQ(block.at(8) | (block.at(9) << 8), kDriverVendorId);
+        return static_cast<uint16_t>(block.at(10) | (block.at(11) << 8));
+    }
 
     SimClock clock;
     SimBridge sim{clock};
@@ -61,32 +70,20 @@ TEST_F(LibusbDriverLayerTest, PipeRecordsComeFromTheBridgesEndpoints) {
     }
 }
 
-// Product id of driver device `index`; 0 when it cannot be opened.
-uint16_t ProductAt(LibusbDriverLayer& driver, int index) {
-    const DriverHandle handle = driver.CreateFile(DriverDeviceName(index));
-    if (handle == kInvalidDriver) return 0;
-    uint8_t block[kDescriptorBlockSize] = {};
-    uint32_t returned = 0;
-    driver.DeviceIoControl(handle, kIoctlGetDescriptor, nullptr, 0, block, sizeof block, returned);
-    driver.CloseHandle(handle);
-    EXPECT_EQ(block[8] | (block[9] << 8), kDriverVendorId);
-    return static_cast<uint16_t>(block[10] | (block[11] << 8));
-}
-
 TEST_F(LibusbDriverLayerTest, OnlyVendorDevicesAreNumberedInBusOrder) {
     SimBridge otherSim{clock};
     auto first = std::make_unique<EmulatedBulkBridge>(sim); // port 1
     emulated::EmulatedHidBridge hidBridge(sim);             // port 2, vendor 04D8
     EmulatedBulkBridge second(otherSim, 0x1005);            // port 3
-    EXPECT_EQ(ProductAt(driver, 0), 0x1004);
-    EXPECT_EQ(ProductAt(driver, 1), 0x1005);
-    EXPECT_EQ(ProductAt(driver, 2), 0);
+    EXPECT_EQ(ProductAt(0), 0x1004);
+    EXPECT_EQ(ProductAt(1), 0x1005);
+    EXPECT_EQ(ProductAt(2), 0);
     EXPECT_EQ(driver.GetLastError(), kDriverErrorFileNotFound);
     first.reset();
-    EXPECT_EQ(ProductAt(driver, 0), 0x1005) << "the remaining bridge moves up";
+    EXPECT_EQ(ProductAt(0), 0x1005) << "the remaining bridge moves up";
     EmulatedBulkBridge third(sim, 0x100A); // plugged in last, into port 1
-    EXPECT_EQ(ProductAt(driver, 0), 0x100A);
-    EXPECT_EQ(ProductAt(driver, 1), 0x1005);
+    EXPECT_EQ(ProductAt(0), 0x100A);
+    EXPECT_EQ(ProductAt(1), 0x1005);
     EXPECT_EQ(driver.OpenCount(), 0u);
 }
 

@@ -1,7 +1,7 @@
 // Port names, the port map, and the line error word.
+#include "files/PortNames.h"
 #include "host/SerialLine.h"
 #include "platform/LineErrors.h"
-#include "files/PortNames.h"
 
 #include <gtest/gtest.h>
 

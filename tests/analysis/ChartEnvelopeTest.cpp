@@ -1,0 +1,132 @@
+// Tests of the chart's per-column envelope and of the time chart's values.
+#include "analysis/ChartEnvelope.h"
+#include "analysis/ChartValues.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace qn {
+namespace {
+
+std::vector<double> Iota(size_t count) {
+    std::vector<double> keys(count);
+    std::iota(keys.begin(), keys.end(), 0.0);
+    return keys;
+}
+
+TEST(ChartEnvelope, KeepsEachColumnsExtremesInDataOrder) {
+    const std::vector<double> zigzag = {0, 5, -2, 1, -3, 3, 9, 2};
+    std::vector<double> spike(16, 0.0);
+    spike[9] = 7;
+    std::vector<double> ramp(16);
+    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = 2.0 * static_cast<double>(i);
+    ramp[1] = 100; // outside the zoomed range below: must not reach the line
+    const struct {
+        const char* Name;
+        std::vector<double> Keys, Values;
+        double Lower, Upper;
+        int Columns;
+        ChartPoints Expected;
+    } cases[] = {
+        {"empty data", {}, {}, 0, 10, 100, {}},
+        {"fewer points than columns pass through",
+         Iota(5),
+         {3, 1, 4, 1, 5},
+         0,
+         4,
+         10,
+         {Iota(5), {3, 1, 4, 1, 5}}},
+        {"zoomed pass-through keeps one neighbour each side",
+         Iota(5),
+         {3, 1, 4, 1, 5},
+         1,
+         2,
+         10,
+         {{0, 1, 2, 3}, {3, 1, 4, 1}}},
+        {"unknown width passes through",
+         Iota(5),
+         {3, 1, 4, 1, 5},
+         0,
+         4,
+         0,
+         {Iota(5), {3, 1, 4, 1, 5}}},
+        {"max before min, then min before max",
+         Iota(8),
+         zigzag,
+         0,
+         7,
+         2,
+         {{1.75, 1.75, 5.25, 5.25}, {5, -2, -3, 9}}},
+        {"a one-sample spike survives",
+         Iota(16),
+         spike,
+         0,
+         15,
+         2,
+         {{3.75, 11.25, 11.25}, {0, 0, 7}}},
+        {"zoomed into part of the data",
+         Iota(16),
+         ramp,
+         4,
+         11,
+         2,
+         {{3, 5.75, 5.75, 9.25, 9.25, 12}, {6, 8, 14, 16, 22, 24}}},
+        {"range given upper first",
+         Iota(16),
+         ramp,
+         11,
+         4,
+         2,
+         {{3, 5.75, 5.75, 9.25, 9.25, 12}, {6, 8, 14, 16, 22, 24}}},
+    };
+    for (const auto& c : cases) {
+        const ChartPoints got = ChartEnvelope(c.Keys, c.Values, c.Lower, c.Upper, c.Columns);
+        EXPECT_EQ(got.X, c.Expected.X) << c.Name;
+        EXPECT_EQ(got.Y, c.Expected.Y) << c.Name;
+    }
+}
+
+// A full capture on a plot 900 pixels wide: at most two points a column and the two ends, and
+// the extremes of the whole line are still its extremes.
+TEST(ChartEnvelope, ReducesACaptureToItsColumns) {
+    const size_t n = 65536;
+    std::vector<double> values(n);
+    for (size_t i = 0; i < n; ++i) values[i] = static_cast<double>((i * 7919) % 101);
+    values[40000] = 1000;
+    values[12345] = -1000;
+    const std::vector<double> keys = Iota(n);
+    const ChartPoints got = ChartEnvelope(keys, values, 0, static_cast<double>(n - 1), 900);
+    EXPECT_LE(got.Y.size(), 1800u);
+    EXPECT_EQ(got.X.size(), got.Y.size());
+    EXPECT_EQ(*std::max_element(got.Y.begin(), got.Y.end()), 1000);
+    EXPECT_EQ(*std::min_element(got.Y.begin(), got.Y.end()), -1000);
+    EXPECT_TRUE(std::is_sorted(got.X.begin(), got.X.end()));
+}
+
+TEST(ChartValues, ScaleSignAndChangeSums) {
+    AnalysisStore store;
+    store.ADCData[0] = 1000.7;
+    store.ADCData[1] = 16777215; // −1 as 24-bit
+    store.ADCData[2] = 16777216 - 7;
+    store.ADCChange[0] = 12.9;
+    store.ADCChange[1] = 16777216 - 9;
+    store.ADCChange[2] = 5;
+    const struct {
+        ChartRequest Request;
+        std::vector<double> Expected;
+    } cases[] = {
+        {{3, 0, 1, false}, {1000, -1, -7}},
+        {{3, 0, 4, false}, {250, 0, -1}}, // toward zero, both signs
+        {{2, 0, 1, true}, {12, -9}},      // the sign comes from the code, not the sum
+        {{-1, 0, 1, false}, {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ChartValues(store, c.Request), c.Expected);
+    EXPECT_EQ(ChartKeys(4, 10), (std::vector<double>{0, 2.5, 5, 7.5}));
+    EXPECT_EQ(ChartKeys(3, 0), (std::vector<double>{0, 1, 2}));
+}
+
+} // namespace
+} // namespace qn

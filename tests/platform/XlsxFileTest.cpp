@@ -1,0 +1,72 @@
+// The .xlsx writer: what it writes reads back in a spreadsheet reader; a failed export leaves no
+// file behind.
+#include "platform/XlsxFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace qn {
+namespace {
+
+namespace fs = std::filesystem;
+
+class XlsxFileTest : public ::testing::Test {
+  protected:
+    XlsxFileTest() {
+        std::string pattern = (fs::temp_directory_path() / "qnxlsx.XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) dir = pattern;
+    }
+    ~XlsxFileTest() override {
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+    }
+    size_t FilesInDir() const {
+        return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {}));
+    }
+    fs::path dir;
+};
+
+TEST_F(XlsxFileTest, WorkbookReadsBackInASpreadsheetReader) {
+    const std::string file = (dir / "ram.xlsx").string();
+    XlsxSheetWriter writer;
+    ASSERT_TRUE(writer.WriteSheet(
+        file, "USER Data",
+        {{3, 3, false, 0, "-"}, {11, 8, true, 60, ""}, {4, 20, false, 0, "05h"}}));
+    const std::string command =
+        "/usr/bin/python3 -c \"import openpyxl,sys; wb=openpyxl.load_workbook(sys.argv[1]); "
+        "ws=wb['USER Data']; print(ws.cell(3,3).value, ws.cell(11,8).value, "
+        "ws.cell(4,20).value)\" " +
+        file;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char out[128] = {};
+    const size_t n = std::fread(out, 1, sizeof out - 1, pipe);
+    ::pclose(pipe);
+    EXPECT_EQ(std::string(out, n), "- 60 05h\n");
+    EXPECT_EQ(FilesInDir(), 1u);
+}
+
+// A missing folder or a cell outside the sheet fails, and nothing is left in the folder.
+TEST_F(XlsxFileTest, FailedExportLeavesNoFile) {
+    const struct {
+        const char* Name;
+        std::vector<SheetCell> Cells;
+    } cases[] = {
+        {"none/x.xlsx", {}},
+        {"x.xlsx", {{0, 1, false, 0, "row 0"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_FALSE(WriteXlsx((dir / c.Name).string(), "USER Data", c.Cells));
+        EXPECT_EQ(FilesInDir(), 0u);
+    }
+}
+
+} // namespace
+} // namespace qn
