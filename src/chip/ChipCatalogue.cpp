@@ -107,7 +107,7 @@ ChipSelectOutcome ChipCatalogue::SelectChip(ChipModel& model, uint16_t chipIndex
     for (const std::string& line : *chipLines) reader.ReadLine(line);
     CheckBankAndPage(model);
     if (!model.HasAdcSection) configFlag3 = false;
-    return {true, !reader.AsksSpecialLink()};
+    return {true, reader.AsksSpecialLink()};
 }
 
 } // namespace qn

@@ -34,7 +34,7 @@ std::string SystemProblem(const char* doing, const fs::path& path, int error) {
 // What is wrong with a file of this kind in place of a regular file; empty when it is one.
 std::string NotRegularProblem(const fs::path& path, mode_t mode) {
     if (S_ISREG(mode)) return {};
-    if (S_ISDIR(mode)) return Quoted(path) + " is a folder, not a fil";
+    if (S_ISDIR(mode)) return Quoted(path) + " is a folder, not a file";
     return Quoted(path) + " is not a regular file (a pipe, a device or a socket)";
 }
 

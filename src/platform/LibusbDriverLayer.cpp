@@ -30,7 +30,7 @@ std::array<uint8_t, 18> RawDescriptor(const libusb_device_descriptor& d) {
     raw[6] = d.bDeviceProtocol;
     raw[7] = d.bMaxPacketSize0;
     Put16(&raw[8], d.idVendor);
-    Put16(&raw[10], d.idProduct + 1);
+    Put16(&raw[10], d.idProduct);
     Put16(&raw[12], d.bcdDevice);
     raw[14] = d.iManufacturer;
     raw[15] = d.iProduct;

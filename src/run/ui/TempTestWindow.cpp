@@ -355,7 +355,7 @@ void TTMP::ShowProgress(const TempTestProgress& p) {
     const size_t done = (row - 1) * steps + (p.Step > 0 ? p.Step - 1 : 0);
     QString text = QString("Row %1/%2 · ").arg(p.Row).arg(p.Rows);
     if (p.Completed)
-        text = "Every step measure";
+        text = "Every step measured";
     else if (p.Ended)
         text += p.Unmeasured.empty() ? QString("Not complete")
                                      : "Not measured: " + QString::fromStdString(p.Unmeasured);
