@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <utility>
 
 namespace qn {
@@ -35,18 +36,21 @@ constexpr std::pair<std::string_view, std::string_view> kFormOptions[] = {
 };
 
 constexpr std::string_view kHelp =
-    R"(Usage: qn740xtest [--simulate]
-       qn740xtest --capture N --csv FILE [--scale S] [--avg K] [--ref V] [--simulate]
+    R"(Usage: qn740xtest [--simulate[=PART]]
+       qn740xtest --capture N --csv FILE [--scale S] [--avg K] [--ref V] [--simulate[=PART]]
        qn740xtest --noise-table --csv FILE [--samples N] [--inputs INP,INN] [--rates R1,R2]
-                  [--simulate]
-       qn740xtest --temperature-run PLAN [--resume] [--simulate]
+                  [--simulate[=PART]]
+       qn740xtest --temperature-run PLAN [--resume] [--simulate[=PART]]
        qn740xtest --temperature-run --rebuild
        qn740xtest --help | --version
 
 Bench tool for the Qn-740x family of 24-bit ADC chips.
 
 Window form (a display is needed):
-  --simulate            use the simulated bench and lab instead of the USB bridge and ports
+  --simulate[=PART]     simulate PART of the bench, every form alike:
+                          board  the USB bridge and chip (instruments as QnPorts.cfg maps them)
+                          lab    the calibrator, supply and chamber on COM1, COM2, COM3
+                          all    both (--simulate alone means all)
 
 Capture without windows (--capture --help for more):
   --capture N           capture N samples (1 to 65536) as "Catch ADC" does
@@ -54,7 +58,7 @@ Capture without windows (--capture --help for more):
   --scale S             scale in bits, 8 to 23 (default: the saved setting)
   --avg K               average blocks of K samples before the figures (default 1)
   --ref V               reference voltage in volts (default: the saved setting)
-  --simulate            use the simulated bench
+  --simulate[=PART]     simulate the board, the lab or all
 
 Noise table without windows (--noise-table --help for more):
   --noise-table         sweep every gain and data rate and write the noise table
@@ -62,13 +66,13 @@ Noise table without windows (--noise-table --help for more):
   --samples N           samples per point (1 to 65536, default 1024)
   --inputs INP,INN      input names (default: the first input on both sides, shorted)
   --rates R1,R2         only these data rates in sps (default: every rate)
-  --simulate            use the simulated bench
+  --simulate[=PART]     simulate the board, the lab or all
 
 Temperature run without windows (--temperature-run --help for more):
   --temperature-run PLAN  run "T-Begin" from the plan file PLAN
   --resume              go on with the unfinished run of the program folder's run journal
   --rebuild             write the result files from the run journal (no plan needed)
-  --simulate            use the simulated bench and lab
+  --simulate[=PART]     simulate the board, the lab or all
 
   --help, -h            this help
   --version             the program's version and source revision
@@ -82,6 +86,12 @@ Environment:
   QN_BUS_TRACE=FILE     log every bridge frame and instrument line to FILE
 )";
 
+constexpr std::string_view kSimulate = "--simulate";
+
+// The serial ports of the simulated lab and the simulated board's serial bridge.
+constexpr std::string_view kSimulatedLabPorts[] = {"COM1", "COM2", "COM3"};
+constexpr std::string_view kSimulatedBridgePort = "COM16";
+
 } // namespace
 
 ProgramForm FormOf(const std::vector<std::string>& args) {
@@ -93,9 +103,65 @@ ProgramForm FormOf(const std::vector<std::string>& args) {
     return ProgramForm::Window;
 }
 
+SimulatedChoice SimulatedOf(const std::vector<std::string>& args) {
+    static constexpr std::pair<std::string_view, Simulated> kParts[] = {
+        {"all", Simulated::All}, {"board", Simulated::Board}, {"lab", Simulated::Lab}};
+    SimulatedChoice choice;
+    for (const std::string& arg : args) {
+        if (!Names(arg, kSimulate)) continue;
+        if (arg == kSimulate) {
+            choice.Parts = Simulated::All;
+            continue;
+        }
+        const std::string_view part = std::string_view(arg).substr(kSimulate.size() + 1);
+        const auto* known = std::find_if(std::begin(kParts), std::end(kParts),
+                                         [part](const auto& entry) { return entry.first == part; });
+        if (known == std::end(kParts))
+            return {Simulated::None, "--simulate takes board, lab or all, not " + ShownValue(part)};
+        choice.Parts = known->second;
+    }
+    return choice;
+}
+
+std::vector<std::string> WithoutSimulatedPart(std::vector<std::string> args) {
+    for (std::string& arg : args)
+        if (Names(arg, kSimulate)) arg = kSimulate;
+    return args;
+}
+
+bool SimulatedPort(Simulated parts, std::string_view portName) {
+    const bool labPort = std::find(std::begin(kSimulatedLabPorts), std::end(kSimulatedLabPorts),
+                                   portName) != std::end(kSimulatedLabPorts);
+    switch (parts) {
+    case Simulated::None:
+        return false;
+    case Simulated::Board:
+        return portName == kSimulatedBridgePort;
+    case Simulated::Lab:
+        return labPort;
+    case Simulated::All:
+        return true;
+    }
+    return false;
+}
+
+std::string SimulatedText(Simulated parts) {
+    switch (parts) {
+    case Simulated::None:
+        return {};
+    case Simulated::Board:
+        return "Simulated: board";
+    case Simulated::Lab:
+        return "Simulated: lab";
+    case Simulated::All:
+        return "Simulated: board and lab";
+    }
+    return {};
+}
+
 std::optional<std::string> WindowFormProblem(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
-        if (arg == "--simulate") continue;
+        if (Names(arg, kSimulate)) continue;
         if (!arg.starts_with("-")) return "unexpected argument " + ShownValue(arg);
         const std::string option = arg.substr(0, arg.find('='));
         for (const auto& [formOption, form] : kFormOptions)

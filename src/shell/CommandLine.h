@@ -16,11 +16,36 @@ inline constexpr int kExitUsage = 2;
 
 enum class ProgramForm { Window, Capture, NoiseTable, TempRun, Help, Version };
 
+// The parts of the bench that are simulated: the board (the bridge and its chip), the lab (the
+// calibrator, supply and chamber), both, or none.
+enum class Simulated { None, Board, Lab, All };
+
+// "--simulate" or "--simulate=all", "--simulate=board", "--simulate=lab" (the last one given
+// counts), or the usage error's message for any other value.
+struct SimulatedChoice {
+    Simulated Parts = Simulated::None;
+    std::optional<std::string> Problem;
+};
+SimulatedChoice SimulatedOf(const std::vector<std::string>& args);
+
+// The arguments with "--simulate=PART" written as "--simulate", as the forms' option parsers
+// know it (the part was taken by SimulatedOf).
+std::vector<std::string> WithoutSimulatedPart(std::vector<std::string> args);
+
+// Whether serial port `portName` reaches the simulated bench: the lab's COM1 to COM3 when the lab
+// is simulated, the serial bridge's COM16 when the board is, every port when both are.
+bool SimulatedPort(Simulated parts, std::string_view portName);
+
+// The status bar's note at start: "Simulated: board", "Simulated: lab", "Simulated: board and
+// lab"; empty on real hardware.
+std::string SimulatedText(Simulated parts);
+
 // The form the arguments (without the program name) ask for: a form's own option chooses it;
 // "--version", then "--help" or "-h" without a form's option ask for those.
 ProgramForm FormOf(const std::vector<std::string>& args);
 
-// What is wrong with the window form's arguments, which are only "--simulate"; none when right.
+// What is wrong with the window form's arguments, which are only "--simulate[=PART]"; none when
+// right (the part's value is SimulatedOf's to check).
 std::optional<std::string> WindowFormProblem(const std::vector<std::string>& args);
 
 // Prints "qn740xtest: <message>" and "Try 'qn740xtest --help'." on standard error; gives 2.

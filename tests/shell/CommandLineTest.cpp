@@ -1,5 +1,7 @@
-// The command line's forms and the window form's own options.
+// The command line's forms, the window form's own options, and the simulated parts with their ports.
 #include "shell/CommandLine.h"
+#include "sim/SimClock.h"
+#include "sim/SimWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +23,9 @@ TEST(CommandLine, FormsAndTheWindowFormsOptions) {
         {{"--temprature-run", "plan.txt"},
          ProgramForm::Window,
          "unknown option \"--temprature-run\""},
-        {{"--simulate=lab"}, ProgramForm::Window, "unknown option \"--simulate=lab\""},
+        {{"--simulate=lab"}, ProgramForm::Window, ""},
+        {{"--simulate=boards", "--bogus"}, ProgramForm::Window, "unknown option \"--bogus\""},
+        {{"--simulatex"}, ProgramForm::Window, "unknown option \"--simulatex\""},
         {{"plan.txt"}, ProgramForm::Window, "unexpected argument \"plan.txt\""},
         {{"--csv", "out.csv"}, ProgramForm::Window, "--csv needs --capture or --noise-table"},
         {{"--resume"}, ProgramForm::Window, "--resume needs --temperature-run"},
@@ -42,6 +46,60 @@ TEST(CommandLine, FormsAndTheWindowFormsOptions) {
         EXPECT_EQ(FormOf(c.args), c.form) << shown;
         if (c.windowProblem == nullptr) continue;
         EXPECT_EQ(WindowFormProblem(c.args).value_or(""), c.windowProblem) << shown;
+    }
+}
+
+TEST(CommandLine, SimulatedPartsAndWhereTheirPortsGo) {
+    const char* const kTakes = "--simulate takes board, lab or all, not ";
+    const struct {
+        std::vector<std::string> args;
+        Simulated parts;
+        std::string problem; // "" when none
+    } cases[] = {
+        {{}, Simulated::None, ""},
+        {{"--capture", "64", "--simulate"}, Simulated::All, ""},
+        {{"--simulate=all"}, Simulated::All, ""},
+        {{"--simulate=board", "--capture=8"}, Simulated::Board, ""},
+        {{"--simulate=lab"}, Simulated::Lab, ""},
+        {{"--simulate=lab", "--simulate=board"}, Simulated::Board, ""},
+        {{"--simulate=boards"}, Simulated::None, kTakes + std::string("\"boards\"")},
+        {{"--simulate=Board"}, Simulated::None, kTakes + std::string("\"Board\"")},
+        {{"--simulate="}, Simulated::None, kTakes + std::string("\"\"")},
+        {{"--simulatex=lab"}, Simulated::None, ""},
+    };
+    for (const auto& c : cases) {
+        const SimulatedChoice choice = SimulatedOf(c.args);
+        const std::string shown = c.args.empty() ? "(none)" : c.args.front();
+        EXPECT_EQ(choice.Parts, c.parts) << shown;
+        EXPECT_EQ(choice.Problem.value_or(""), c.problem) << shown;
+    }
+    EXPECT_EQ(WithoutSimulatedPart({"--simulate=lab", "--csv=a.csv", "--simulate"}),
+              (std::vector<std::string>{"--simulate", "--csv=a.csv", "--simulate"}));
+
+    // Which serial ports reach the simulated bench under each choice; the rest are real ports.
+    const struct {
+        const char* port;
+        bool none, board, lab, all;
+    } ports[] = {
+        {"COM1", false, false, true, true},   {"COM2", false, false, true, true},
+        {"COM3", false, false, true, true},   {"COM4", false, false, false, true},
+        {"COM16", false, true, false, true},  {"COM17", false, false, false, true},
+        {"COM10", false, false, false, true},
+    };
+    for (const auto& p : ports) {
+        EXPECT_EQ(SimulatedPort(Simulated::None, p.port), p.none) << p.port;
+        EXPECT_EQ(SimulatedPort(Simulated::Board, p.port), p.board) << p.port;
+        EXPECT_EQ(SimulatedPort(Simulated::Lab, p.port), p.lab) << p.port;
+        EXPECT_EQ(SimulatedPort(Simulated::All, p.port), p.all) << p.port;
+    }
+    // Every port the simulated world serves is routed to it when its part is simulated.
+    SimClock clock;
+    SimWorld world(clock);
+    for (int index = 1; index <= 17; ++index) {
+        const std::string name = "COM" + std::to_string(index);
+        if (world.SerialPorts.Port(name) == nullptr) continue;
+        EXPECT_TRUE(SimulatedPort(Simulated::Board, name) || SimulatedPort(Simulated::Lab, name))
+            << name;
     }
 }
 

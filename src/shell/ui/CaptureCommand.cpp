@@ -36,7 +36,7 @@ struct CaptureRequest {
     int32_t Average = 1;
     std::optional<std::string> Ref;
     std::string Csv;
-    bool Simulate = false;
+    Simulated Simulate = Simulated::None;
 };
 
 int Fail(const std::string& message) {
@@ -95,7 +95,6 @@ std::optional<CaptureRequest> Parse(QCommandLineParser& parser, std::string& err
         error = "--csv FILE is required";
         return std::nullopt;
     }
-    request.Simulate = parser.isSet("simulate");
     return request;
 }
 
@@ -149,7 +148,7 @@ int Run(const CaptureRequest& request) {
 
 } // namespace
 
-int RunCaptureCommand() {
+int RunCaptureCommand(Simulated parts) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Qn-740xTEST without windows: captures N ADC samples as \"Catch ADC\" does, writes the "
@@ -163,10 +162,10 @@ int RunCaptureCommand() {
         {"avg", "Average blocks of K samples before the figures (default 1).", "K"},
         {"ref", "Reference voltage in volts (default: the saved setting).", "V"},
         {"csv", "Data file to write.", "FILE"},
-        {"simulate", "Use the simulated bench instead of the USB bridge."},
+        {"simulate", "Simulate the board (bridge and chip), the lab (instruments on COM1 to COM3) "
+                     "or all: --simulate=board, =lab or =all; alone, all."},
     });
-    if (!parser.parse(QCoreApplication::arguments()))
-        return UsageError(parser.errorText().toStdString());
+    if (!parser.parse(FormArguments())) return UsageError(parser.errorText().toStdString());
     if (parser.isSet("help")) {
         parser.setApplicationDescription(parser.applicationDescription() + "\n" +
                                          FilesLine(ResolveProgramDir()));
@@ -176,8 +175,9 @@ int RunCaptureCommand() {
         return UsageError("unexpected argument " +
                           ShownValue(parser.positionalArguments().first().toStdString()));
     std::string error;
-    const std::optional<CaptureRequest> request = Parse(parser, error);
+    std::optional<CaptureRequest> request = Parse(parser, error);
     if (!request) return UsageError(error);
+    request->Simulate = parts;
     return Run(*request);
 }
 

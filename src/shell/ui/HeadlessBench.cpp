@@ -7,6 +7,8 @@
 #include "shell/settings/ConfigFile.h"
 #include "shell/ui/ProgramDir.h"
 
+#include <QCoreApplication>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -19,17 +21,27 @@ int CommandFailed(const std::string& message) {
 
 namespace {
 
-Clock& ChosenClock(bool simulate, SystemClock& system, SimClock& simulated) {
-    if (simulate && std::getenv(kSimulatedClockVariable) != nullptr) return simulated;
+Clock& ChosenClock(Simulated parts, SystemClock& system, SimClock& simulated) {
+    if (parts == Simulated::All && std::getenv(kSimulatedClockVariable) != nullptr)
+        return simulated;
     return system;
 }
 
 } // namespace
 
-HeadlessBench::HeadlessBench(bool simulate)
-    : Time(ChosenClock(simulate, systemClock_, simulatedClock_)) {
+QStringList FormArguments() {
+    std::vector<std::string> args;
+    for (const QString& arg : QCoreApplication::arguments()) args.push_back(arg.toStdString());
+    QStringList written;
+    for (const std::string& arg : WithoutSimulatedPart(args))
+        written.push_back(QString::fromStdString(arg));
+    return written;
+}
+
+HeadlessBench::HeadlessBench(Simulated parts)
+    : Time(ChosenClock(parts, systemClock_, simulatedClock_)) {
     const ProgramFolder folder = ResolveProgramDir();
-    outside_ = std::make_unique<Backends>(simulate, Time, folder.Path);
+    outside_ = std::make_unique<Backends>(parts, Time, folder.Path);
     Core = std::make_unique<Bench>(Platform{outside_->Hid(), outside_->Driver(),
                                             outside_->SerialPorts(), Time, Pump, Status, panels_,
                                             Questions},

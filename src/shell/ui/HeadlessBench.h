@@ -11,6 +11,8 @@
 #include "shell/ui/Backends.h"
 #include "sim/SimClock.h"
 
+#include <QStringList>
+
 #include <array>
 #include <functional>
 #include <memory>
@@ -45,13 +47,18 @@ int CommandFailed(const std::string& message);
 // Prints "qn740xtest: <message>" on standard error for a form that goes on.
 void CommandWarning(const std::string& message);
 
-// Set (to anything) together with --simulate, the forms run on a simulated clock that jumps over
-// every pause instead of waiting: the end-to-end tests run a temperature plan's waits in no time.
+// The running QCoreApplication's arguments with "--simulate=PART" written as "--simulate", for a
+// form's option parser (the part is chosen before the form runs).
+QStringList FormArguments();
+
+// Set (to anything) together with --simulate (all), the forms run on a simulated clock that jumps
+// over every pause instead of waiting: the end-to-end tests run a temperature plan's waits in no
+// time.
 inline constexpr const char* kSimulatedClockVariable = "QN_SIMULATED_CLOCK";
 
 class HeadlessBench {
   public:
-    explicit HeadlessBench(bool simulate);
+    explicit HeadlessBench(Simulated parts);
     HeadlessBench(const HeadlessBench&) = delete;
     HeadlessBench& operator=(const HeadlessBench&) = delete;
 
@@ -84,6 +91,6 @@ class HeadlessBench {
 // The message of a form that found no bridge.
 inline constexpr const char* kNoBridgeMessage =
     "USB not Connect !!! (no bridge found: plug in the USB bridge, check its permissions, or add "
-    "--simulate)";
+    "--simulate or --simulate=board)";
 
 } // namespace qn

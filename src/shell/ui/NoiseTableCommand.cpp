@@ -22,7 +22,7 @@ namespace {
 struct NoiseTableOrder {
     NoiseSweepRequest Sweep;
     std::string Csv;
-    bool Simulate = false;
+    Simulated Simulate = Simulated::None;
 };
 
 int Fail(const std::string& message) {
@@ -74,7 +74,6 @@ std::optional<NoiseTableOrder> Parse(const QCommandLineParser& parser, std::stri
         error = "--csv FILE is required";
         return std::nullopt;
     }
-    order.Simulate = parser.isSet("simulate");
     return order;
 }
 
@@ -103,7 +102,7 @@ int Run(const NoiseTableOrder& order) {
 
 } // namespace
 
-int RunNoiseTableCommand() {
+int RunNoiseTableCommand(Simulated parts) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Qn-740xTEST without windows: sweeps every gain (PGA x ADGN) and data rate (OSR x HS) "
@@ -118,17 +117,18 @@ int RunNoiseTableCommand() {
          "INP,INN"},
         {"rates", "Only these data rates in sps, comma separated (default: every rate).", "R1,R2"},
         {"csv", "Noise table file to write.", "FILE"},
-        {"simulate", "Use the simulated bench instead of the USB bridge."},
+        {"simulate", "Simulate the board (bridge and chip), the lab (instruments on COM1 to COM3) "
+                     "or all: --simulate=board, =lab or =all; alone, all."},
     });
-    if (!parser.parse(QCoreApplication::arguments()))
-        return UsageError(parser.errorText().toStdString());
+    if (!parser.parse(FormArguments())) return UsageError(parser.errorText().toStdString());
     if (parser.isSet("help")) parser.showHelp(0);
     if (!parser.positionalArguments().isEmpty())
         return UsageError("unexpected argument " +
                           ShownValue(parser.positionalArguments().first().toStdString()));
     std::string error;
-    const std::optional<NoiseTableOrder> order = Parse(parser, error);
+    std::optional<NoiseTableOrder> order = Parse(parser, error);
     if (!order) return UsageError(error);
+    order->Simulate = parts;
     return Run(*order);
 }
 

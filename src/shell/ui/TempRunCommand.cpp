@@ -160,7 +160,7 @@ class ProgressLines {
 struct TempRunOrder {
     std::string Plan;
     bool Resume = false;
-    bool Simulate = false;
+    Simulated Simulate = Simulated::None;
 };
 
 // Starts the run, or goes on with the unfinished run the program folder's journal holds.
@@ -224,7 +224,7 @@ int Run(const TempRunOrder& order) {
 
 } // namespace
 
-int RunTempRunCommand() {
+int RunTempRunCommand(Simulated parts) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Qn-740xTEST without windows: reads a temperature plan file (docs/plan-format.md), "
@@ -236,10 +236,10 @@ int RunTempRunCommand() {
         {"resume", "Go on with the unfinished run of the program folder's run journal."},
         {"rebuild", "Write the result files from the program folder's run journal (no plan "
                     "needed: --temperature-run --rebuild)."},
-        {"simulate", "Use the simulated bench and lab instead of the USB bridge and ports."},
+        {"simulate", "Simulate the board (bridge and chip), the lab (instruments on COM1 to COM3) "
+                     "or all: --simulate=board, =lab or =all; alone, all."},
     });
-    if (!parser.parse(QCoreApplication::arguments()))
-        return UsageError(parser.errorText().toStdString());
+    if (!parser.parse(FormArguments())) return UsageError(parser.errorText().toStdString());
     // "--temperature-run --rebuild" needs no plan: the journal holds the run's own.
     const bool rebuild = parser.isSet("rebuild") || parser.value("temperature-run") == "--rebuild";
     // "--temperature-run --help" asks for this help, not for a plan named "--help".
@@ -252,7 +252,7 @@ int RunTempRunCommand() {
         return UsageError("--rebuild and --resume exclude each other");
     if (rebuild) return RunRebuildCommand(ResolveProgramDir().Path.toStdString());
     const TempRunOrder order{parser.value("temperature-run").toStdString(), parser.isSet("resume"),
-                             parser.isSet("simulate")};
+                             parts};
     if (order.Plan.empty()) return UsageError("--temperature-run takes a plan file");
     return Run(order);
 }

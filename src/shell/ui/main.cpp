@@ -1,5 +1,6 @@
-// Program entry: builds the program on real hardware or, with --simulate, on the simulated bench;
-// with --capture, --noise-table or --temperature-run it measures without windows instead.
+// Program entry: builds the program on real hardware or, with --simulate[=board|lab|all], with the
+// simulated board, lab or both; with --capture, --noise-table or --temperature-run it measures
+// without windows instead.
 #include "files/TextFile.h"
 #include "platform/SystemClock.h"
 #include "run/TempResultFiles.h"
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
         std::printf("%s\n", qn::VersionText().c_str());
         return qn::kExitDone;
     }
+    const qn::SimulatedChoice simulated = qn::SimulatedOf(args);
     if (form != qn::ProgramForm::Window) {
         QCoreApplication app(argc, argv);
         if (form == qn::ProgramForm::Help) {
@@ -50,11 +52,13 @@ int main(int argc, char** argv) {
                         qn::FilesLine(qn::ResolveProgramDir()).toStdString().c_str());
             return qn::kExitDone;
         }
+        if (simulated.Problem) return qn::UsageError(*simulated.Problem);
         RemoveLeftovers();
-        if (form == qn::ProgramForm::NoiseTable) return qn::RunNoiseTableCommand();
-        if (form == qn::ProgramForm::TempRun) return qn::RunTempRunCommand();
-        return qn::RunCaptureCommand();
+        if (form == qn::ProgramForm::NoiseTable) return qn::RunNoiseTableCommand(simulated.Parts);
+        if (form == qn::ProgramForm::TempRun) return qn::RunTempRunCommand(simulated.Parts);
+        return qn::RunCaptureCommand(simulated.Parts);
     }
+    if (simulated.Problem) return qn::UsageError(*simulated.Problem);
     if (const auto problem = qn::WindowFormProblem(args)) return qn::UsageError(*problem);
     if (!qn::DisplayNamed(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
                           std::getenv("QT_QPA_PLATFORM"))) {
@@ -65,23 +69,25 @@ int main(int argc, char** argv) {
     RemoveLeftovers();
     // Ties the windows to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName("qn740xtest");
-    const bool simulate = QCoreApplication::arguments().contains("--simulate");
     const qn::ProgramFolder folder = qn::ResolveProgramDir();
     const QString placementFile = QString::fromStdString(qn::WindowPlacements().FilePath(
         (folder.Path + QFileInfo(QCoreApplication::applicationFilePath()).fileName())
             .toStdString()));
     qn::SystemClock clock;
-    qn::Backends outside(simulate, clock, folder.Path);
+    qn::Backends outside(simulated.Parts, clock, folder.Path);
     qn::Program program(outside, clock, {folder.Path, folder.IncludePath, placementFile});
+    // The first panel says at start which parts are simulated.
+    std::string firstPanel = qn::SimulatedText(simulated.Parts);
     if (folder.FellBack) {
         // The panel is a third of the bar wide: it names the files' folder, home as "~"; its
         // tooltip gives the whole line with the chip files' folder.
         QString shown = folder.Path;
         if (shown.startsWith(QDir::homePath())) shown.replace(0, QDir::homePath().size(), "~");
-        program.Main().SetPanelText(qn::StatusPanel::Bridge, ("Files: " + shown).toStdString());
+        firstPanel += (firstPanel.empty() ? "" : "; ") + ("Files: " + shown).toStdString();
         program.Main().StatusPanels[qn::PanelIndex(qn::StatusPanel::Bridge)]->setToolTip(
             qn::FilesLine(folder));
     }
+    if (!firstPanel.empty()) program.Main().SetPanelText(qn::StatusPanel::Bridge, firstPanel);
     qn::TermSignal closeOnTerm(program.Main());
     program.Main().show();
     return QApplication::exec();
