@@ -1,4 +1,5 @@
-// The command line's forms, the window form's own options, and the simulated parts with their ports.
+// The command line's forms, the window form's own options, and the simulated parts with their
+// ports.
 #include "shell/CommandLine.h"
 #include "sim/SimClock.h"
 #include "sim/SimWorld.h"
