@@ -29,24 +29,37 @@ bool AppendFile::Open(const std::string& path, std::optional<uint64_t> keepBytes
         Close();
         return false;
     }
+    size_ = ::lseek(fd_, 0, SEEK_END);
+    if (size_ < 0) {
+        Close();
+        return false;
+    }
     SyncFolderOf(path);
     return true;
 }
 
 // A write that stops part way (a full disk) is cut off again, so the file still ends with the
-// last whole append and a later append does not follow a torn one.
+// last whole append and a later append does not follow a torn one. The file's size is kept rather
+// than asked at every append (only this object writes the file); after a failure it is asked
+// again, so a cut that failed too never makes a later cut remove whole appends.
 bool AppendFile::Append(std::string_view bytes) {
     if (fd_ < 0) return false;
-    const off_t before = ::lseek(fd_, 0, SEEK_END);
-    if (before < 0) return false;
+    if (size_ < 0) size_ = ::lseek(fd_, 0, SEEK_END);
+    if (size_ < 0) return false;
+    const off_t before = size_;
+    const auto length = static_cast<off_t>(bytes.size());
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR) continue;
         if (written <= 0) break;
         bytes.remove_prefix(static_cast<size_t>(written));
     }
-    if (bytes.empty() && ::fsync(fd_) == 0) return true;
+    if (bytes.empty() && ::fsync(fd_) == 0) {
+        size_ = before + length;
+        return true;
+    }
     if (::ftruncate(fd_, before) == 0) ::fsync(fd_);
+    size_ = ::lseek(fd_, 0, SEEK_END);
     return false;
 }
 

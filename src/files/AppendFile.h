@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace qn {
 
@@ -26,6 +27,7 @@ class AppendFile {
 
   private:
     int fd_ = -1;
+    off_t size_ = 0; // the file's size after the last whole append
 };
 
 } // namespace qn
