@@ -100,6 +100,15 @@ void DrawLine(QPainter& painter, const qn::ChartPoints& line, const FloorAxes& a
 }
 
 // The chart's own redraw: values from the store, new line, axes, then an immediate repaint.
+// A floor's drawing: the envelope alone, fitted to a blank canvas, with QPainter.
+void PaintFloor(QImage& image, const qn::ChartPoints& line, double lower, double upper,
+                const QPen& pen, bool logY = false) {
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    DrawLine(painter, line, Fitted(line, lower, upper, logY), pen);
+    benchmark::DoNotOptimize(image.constBits());
+}
+
 void BM_TimeChartRedraw(benchmark::State& state) {
     qn::PromptRelay prompt;
     qn::TimeChart chart(prompt, "");
@@ -125,10 +134,7 @@ void BM_TimeChartFloor(benchmark::State& state) {
         const std::vector<double> values = qn::ChartValues(store, request);
         const std::vector<double> keys = qn::ChartKeys(values.size(), kElapsedMs);
         const qn::ChartPoints line = qn::ChartEnvelope(keys, values, 0, kElapsedMs, kWidth);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        DrawLine(painter, line, Fitted(line, 0, kElapsedMs), QPen(Qt::red));
-        benchmark::DoNotOptimize(image.constBits());
+        PaintFloor(image, line, 0, kElapsedMs, QPen(Qt::red));
     }
 }
 BENCHMARK(BM_TimeChartFloor)->Unit(benchmark::kMillisecond);
@@ -166,10 +172,7 @@ void BM_PlotFloor(benchmark::State& state) {
     QImage image = Canvas();
     for (auto _ : state) {
         const qn::ChartPoints line = qn::ChartEnvelope(keys, values, 0, kSamples, kWidth);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        DrawLine(painter, line, Fitted(line, 0, kSamples), QPen(Qt::red));
-        benchmark::DoNotOptimize(image.constBits());
+        PaintFloor(image, line, 0, kSamples, QPen(Qt::red));
     }
 }
 BENCHMARK(BM_PlotFloor)->Unit(benchmark::kMillisecond);
@@ -251,10 +254,7 @@ void BM_SpectrumFloor(benchmark::State& state) {
         benchmark::DoNotOptimize(qn::AnalyseSine(spectrum));
         const double top = spectrum.Frequency.back();
         const qn::ChartPoints line = qn::ChartEnvelope(spectrum.Frequency, nsd, 0, top, kWidth);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        DrawLine(painter, line, Fitted(line, 0, top, true), QPen(QColor(20, 90, 180)));
-        benchmark::DoNotOptimize(image.constBits());
+        PaintFloor(image, line, 0, top, QPen(QColor(20, 90, 180)), true);
     }
 }
 BENCHMARK(BM_SpectrumFloor)->Unit(benchmark::kMillisecond);

@@ -52,25 +52,26 @@ size_t FittedCount(size_t count, double start, double increment, const SetPointR
     return static_cast<size_t>(std::max(fit, 0.0)) + 1;
 }
 
+// The whole cell, spaces and a leading "+" aside, read as one number of type T.
+template <typename T> std::optional<T> WholeCell(std::string_view text) {
+    text = Trimmed(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    T value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return {};
+    return value;
+}
+
 } // namespace
 
 std::optional<double> CellNumber(std::string_view text) {
-    text = Trimmed(text);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return {};
-    if (!std::isfinite(value)) return {};
+    const std::optional<double> value = WholeCell<double>(text);
+    if (value && !std::isfinite(*value)) return {};
     return value;
 }
 
 std::optional<long> CellInteger(std::string_view text) {
-    text = Trimmed(text);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return {};
-    return value;
+    return WholeCell<long>(text);
 }
 
 TempTestPlan::TempTestPlan() {
