@@ -5,10 +5,8 @@
 #include "host/PanelRefresh.h"
 #include "host/Prompt.h"
 #include "host/StatusBar.h"
-#include "link/ChipLinkInfo.h"
-#include "shell/Bench.h"
+#include "run/LabRun.h"
 #include "sim/SimClock.h"
-#include "sim/SimWorld.h"
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -33,31 +31,7 @@ struct RunBench {
         : bench{Platform{world.Hid, world.Driver, world.SerialPorts, clock, pump, status, panels,
                          prompt},
                 folder.string() + "/", ""} {
-        world.Bridge.SetOutputRate(2000);
-        world.Bridge.SetSignal(200000, 3);
-        bench.Chip.SetChip(&chipInfo);
-        bench.Stnd.Interface = kLinkQn740x;
-        bench.Centre.USBConnect();
-        bench.Instruments.Select(InstrumentKind::Fluke, 0);
-        bench.Instruments.Select(InstrumentKind::Power, 1);
-        bench.Instruments.Select(InstrumentKind::Chamber, 2);
-        TempRunSettings& s = bench.Plan.Settings;
-        s.TempCount = std::to_string(rows);
-        s.Start = "-40.0";
-        s.Increment = "5.0";
-        s.StepRows = std::to_string(steps);
-        s.SoakMinutes = "1";
-        s.SupplyDelay = "100";
-        bench.Plan.SetTemperatureRows();
-        bench.Plan.SetStepRows(bench.Instruments.FlukeSteps, bench.Instruments.PowerSteps);
-        bench.Plan.RegChg.Cell(1, 0) = "4";
-        for (size_t step = 1; step <= steps; ++step) {
-            bench.Plan.RegChg.Cell(1, step) = std::to_string(step % 10);
-            bench.Plan.RegChg.Cell(kDelayColumn, step) = "1";
-            bench.Plan.RegChg.Cell(kAcmColumn, step) = "2.4";
-            bench.Instruments.PowerSteps.Row(step) = {"1", "VOLT 3.3"};
-            bench.Instruments.FlukeSteps.Row(step) = {"1", "OUT 100 mV ,0 Hz "};
-        }
+        test::PrepareLabRun(bench, world, chipInfo, {rows, "-40.0", "5.0", steps, steps});
     }
 
     SimClock clock;

@@ -5,7 +5,6 @@
 #include "instruments/Chamber.h"
 #include "sim/SimClock.h"
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -16,26 +15,6 @@ namespace {
 
 using qn::fuzz::Require;
 using qn::fuzz::sink;
-
-// Input layout: operation bytes and answers interleaved. Every frame the chamber receives
-// releases the next answer: two length bytes, then that many bytes of the input.
-class Input {
-  public:
-    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool Empty() const { return pos_ >= size_; }
-    uint8_t Byte() { return Empty() ? 0 : data_[pos_++]; }
-    std::string Take(size_t count) {
-        count = std::min(count, size_ - pos_);
-        std::string bytes(reinterpret_cast<const char*>(data_ + pos_), count);
-        pos_ += count;
-        return bytes;
-    }
-
-  private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t pos_ = 0;
-};
 
 void CheckRead(const qn::InstrumentBuffers& buffers) {
     Require(buffers.BytesRead <= qn::kRxBufferSize);
@@ -48,15 +27,17 @@ void CheckRead(const qn::InstrumentBuffers& buffers) {
 
 } // namespace
 
+// Input layout: operation bytes and answers interleaved. Every frame the chamber receives
+// releases the next answer: two length bytes, then that many bytes of the input.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Input input(data, size);
+    qn::fuzz::AnswerScript input(data, size);
     qn::SimClock clock;
     qn::fuzz::NoStatus status;
     qn::InstrumentPorts ports(clock, status);
     qn::Chamber chamber(ports);
     auto line = std::make_unique<qn::fuzz::TimedLine>(clock, [&](qn::fuzz::TimedLine& to) {
         const size_t high = input.Byte();
-        to.Arrive(clock.SteadyMs(), input.Take(high << 8 | input.Byte()));
+        to.Arrive(clock.SteadyMs(), input.Text(high << 8 | input.Byte()));
     });
     line->MaxRead = qn::kTxBufferSize;
     ports.ChamberPort.Line = std::move(line);
@@ -92,8 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (chamber.Identify()) Require(buffers.RxBuffer[0] == qn::kStx);
             break;
         default: {
-            const qn::ChamberSetPoint row{input.Take(input.Byte() % 12), input.Take(4),
-                                          input.Take(4), input.Take(4)};
+            const qn::ChamberSetPoint row{input.Text(input.Byte() % 12), input.Text(4),
+                                          input.Text(4), input.Text(4)};
             const int tenths = qn::ChamberTenths(row.Temperature);
             Require(tenths % 10 == 0);
             sink = sink + chamber.LoadTemp(row);

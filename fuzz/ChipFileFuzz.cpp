@@ -1,4 +1,5 @@
 // libFuzzer target: the line tokenizer, the number parser and the chip description reader.
+#include "FuzzCheck.h"
 #include "chip/ChipFileReader.h"
 #include "chip/ChipModel.h"
 #include "chip/ChipText.h"
@@ -14,12 +15,8 @@
 
 namespace {
 
-volatile size_t sink = 0; // keeps every result observable
-
-// Traps when the reader left the model in a state the panels could not index.
-void Require(bool condition) {
-    if (!condition) __builtin_trap();
-}
+using qn::fuzz::Require;
+using qn::fuzz::sink;
 
 void CheckModel(const qn::ChipModel& model) {
     for (int32_t i = 0; i < model.BitRegs.Count(); ++i)

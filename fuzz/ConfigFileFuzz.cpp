@@ -1,5 +1,6 @@
 // libFuzzer target: arbitrary bytes as QnADC.cfg. A text that loads must leave a state whose
 // written file loads into the same state again; a text with the wrong title changes nothing.
+#include "FuzzCheck.h"
 #include "shell/settings/ConfigFile.h"
 
 #include <cstddef>
@@ -9,11 +10,8 @@
 
 namespace {
 
-volatile size_t sink = 0; // keeps every result observable
-
-void Require(bool condition) {
-    if (!condition) __builtin_trap();
-}
+using qn::fuzz::Require;
+using qn::fuzz::sink;
 
 // The state the file is read into, as the main window starts with it.
 struct State {

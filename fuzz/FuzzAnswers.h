@@ -3,6 +3,7 @@
 // delivers them; and a status bar that keeps nothing.
 #pragma once
 
+#include "FuzzCheck.h"
 #include "host/SerialLine.h"
 #include "host/StatusBar.h"
 #include "sim/SimClock.h"
@@ -18,13 +19,6 @@
 #include <vector>
 
 namespace qn::fuzz {
-
-inline volatile size_t sink = 0; // keeps every result observable
-
-// Traps when the program broke what the target checks.
-inline void Require(bool condition) {
-    if (!condition) __builtin_trap();
-}
 
 // Answers of the input, each [delay in 4 ms units][length][bytes], handed out in turn; an input
 // that has run out answers nothing.
@@ -56,6 +50,14 @@ class AnswerScript {
         const size_t length = std::min(count, size_ - pos_);
         std::copy_n(data_ + pos_, length, bytes.begin());
         pos_ += length;
+        return bytes;
+    }
+    // The next byte of the input (zero once it has run out), and up to `count` bytes as a text.
+    uint8_t Byte() { return Empty() ? 0 : data_[pos_++]; }
+    std::string Text(size_t count) {
+        count = std::min(count, size_ - pos_);
+        std::string bytes(reinterpret_cast<const char*>(data_ + pos_), count);
+        pos_ += count;
         return bytes;
     }
     bool Empty() const { return pos_ >= size_; }

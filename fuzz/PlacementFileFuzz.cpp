@@ -1,6 +1,7 @@
 // libFuzzer target: arbitrary bytes as the window placement file. The entries read must be
 // written as a text that reads back into the same entries, and every entry must restore onto a
 // screen without overflowing its arithmetic.
+#include "FuzzCheck.h"
 #include "shell/settings/WindowPlacements.h"
 
 #include <cstddef>
@@ -9,15 +10,8 @@
 #include <string_view>
 #include <vector>
 
-namespace {
-
-volatile unsigned sink = 0; // keeps every result observable
-
-void Require(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
-} // namespace
+using qn::fuzz::Require;
+using qn::fuzz::sink;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -31,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const bool sizeable : {true, false}) {
             const qn::RestoredPlacement restored =
                 qn::ApplyPlacement(entry, current, sizeable, screen, true);
-            sink = sink + static_cast<unsigned>(restored.Rect.Left) +
-                   static_cast<unsigned>(restored.Rect.Top) + (restored.Show ? 1U : 0U);
+            sink = sink + static_cast<size_t>(restored.Rect.Left) +
+                   static_cast<size_t>(restored.Rect.Top) + (restored.Show ? 1U : 0U);
             if (!sizeable) {
                 Require(restored.Rect.Width == current.Width &&
                         restored.Rect.Height == current.Height);

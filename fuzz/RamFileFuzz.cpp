@@ -1,6 +1,7 @@
 // libFuzzer target: the RAM file reader. The input is read as a whole RAM file or, for an odd
 // size, as the file's mark and hint lines (after 512 value lines), so short inputs reach both
 // parts. A file written from what was read must read back to the same text.
+#include "FuzzCheck.h"
 #include "chip/ChipModel.h"
 #include "chip/RamPanelState.h"
 #include "files/TextFile.h"
@@ -14,11 +15,8 @@
 
 namespace {
 
-volatile size_t sink = 0; // keeps every result observable
-
-void Require(bool condition) {
-    if (!condition) __builtin_trap();
-}
+using qn::fuzz::Require;
+using qn::fuzz::sink;
 
 // RAM at 0x80..0x17F, a 4-bit register at 0x10; the shown bank comes from the input's size, so
 // bank 4 (past the image) is shown too.

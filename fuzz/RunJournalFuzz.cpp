@@ -2,6 +2,7 @@
 // gets a correct checksum in front (so the fuzzer reaches the record readers) or stays as it is.
 // A journal read, written again record by record and read once more must give the same contents,
 // with nothing damaged the second time.
+#include "FuzzCheck.h"
 #include "run/RunJournal.h"
 
 #include <zlib.h>
@@ -14,11 +15,8 @@
 
 namespace {
 
-volatile size_t sink = 0; // keeps every result observable
-
-void Require(bool condition) {
-    if (!condition) __builtin_trap();
-}
+using qn::fuzz::Require;
+using qn::fuzz::sink;
 
 // Each line of `text` with the checksum of its bytes in front, as the journal writes records.
 std::string WithChecksums(std::string_view text) {

@@ -1,5 +1,6 @@
 // libFuzzer target: arbitrary bytes as a state snapshot file. A snapshot that reads must write a
 // text that reads again into the same snapshot; a refused one leaves the state as it was.
+#include "FuzzCheck.h"
 #include "shell/Snapshot.h"
 
 #include <cstddef>
@@ -7,13 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace {
-
-void Require(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
-} // namespace
+using qn::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -1,5 +1,6 @@
 // libFuzzer target: arbitrary bytes as the lines of "Register.txt", "Delay.txt", "ACM.txt",
 // "Fluke.txt" and "Power.txt" through the step-file readers, then the counts and the writers.
+#include "FuzzCheck.h"
 #include "files/TextFile.h"
 #include "host/EventPump.h"
 #include "host/StatusBar.h"
@@ -16,11 +17,8 @@
 
 namespace {
 
-volatile size_t sink = 0; // keeps every result observable
-
-void Require(bool condition) {
-    if (!condition) __builtin_trap();
-}
+using qn::fuzz::Require;
+using qn::fuzz::sink;
 
 bool AllOf(const std::string& text, std::string_view allowed) {
     return text.find_first_not_of(allowed) == std::string::npos;

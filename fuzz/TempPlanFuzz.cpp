@@ -1,6 +1,7 @@
 // libFuzzer target: arbitrary bytes as a temperature plan file. A plan that reads must keep every
 // limit a run checks and write a text that reads again into the same plan; a plan that does not
 // read gets a message that shows no value whole.
+#include "FuzzCheck.h"
 #include "run/TempPlanFile.h"
 #include "run/TempRunLimits.h"
 
@@ -10,12 +11,10 @@
 
 namespace {
 
+using qn::fuzz::Require;
+
 // A message quotes at most 200 bytes of a value, with the line, the key and the reason around it.
 constexpr size_t kLongestMessage = 512;
-
-void Require(bool condition) {
-    if (!condition) __builtin_trap();
-}
 
 struct Parts {
     qn::TempTestPlan Plan;

@@ -1,18 +1,13 @@
 // libFuzzer target: arbitrary bytes as an A file for the results chart. Either the series read or
 // the line at fault is named, never both.
+#include "FuzzCheck.h"
 #include "run/TempSeries.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-namespace {
-
-void Require(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
-} // namespace
+using qn::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -1,6 +1,6 @@
 // Doubles of the host interfaces the core talks through: a status bar that keeps what it was
 // told, an event pump that counts its calls and runs a scripted message, and a sheet writer that
-// keeps the sheet it was given.
+// keeps the sheet it was given; a scratch folder.
 #pragma once
 
 #include "host/EventPump.h"
@@ -9,7 +9,10 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,6 +62,27 @@ class RecordingSheets final : public SheetWriter {
     std::string Name;
     std::vector<SheetCell> Cells;
     bool Result = true;
+};
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+  public:
+    TempFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "qntest.XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    const std::filesystem::path& Path() const { return path_; }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    long EntryCount() const {
+        return std::distance(std::filesystem::directory_iterator(path_), {});
+    }
+
+  private:
+    std::filesystem::path path_;
 };
 
 } // namespace qn::test

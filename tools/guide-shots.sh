@@ -9,7 +9,7 @@
 # Views and pictures: memory main-window.png, setup setup-dialog.png, adc adc-panel.png,
 # analysis analysis-chart.png, histogram histogram.png, spectrum spectrum.png, noise
 # noise-table.png, temp temp-test.png, steps step-tables.png, compare compare-snapshot.png,
-# results results-chart.png.
+# results results-chart.png, gate temp-gate.png.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="$top/docs/guide"
@@ -18,11 +18,11 @@ declare -A picture=(
   [memory]=main-window.png [setup]=setup-dialog.png [adc]=adc-panel.png
   [analysis]=analysis-chart.png [histogram]=histogram.png [spectrum]=spectrum.png
   [noise]=noise-table.png [temp]=temp-test.png [steps]=step-tables.png
-  [compare]=compare-snapshot.png [results]=results-chart.png
+  [compare]=compare-snapshot.png [results]=results-chart.png [gate]=temp-gate.png
 )
 views=("$@")
 [ ${#views[@]} -gt 0 ] ||
-  views=(memory setup adc analysis histogram spectrum noise temp steps compare results)
+  views=(memory setup adc analysis histogram spectrum noise temp steps compare results gate)
 for view in "${views[@]}"; do
   name="${picture[$view]:-}"
   [ -n "$name" ] || { echo "unknown view: $view" >&2; exit 2; }

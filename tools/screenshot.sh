@@ -24,6 +24,8 @@
 #                                       the register panel's "Compare with snapshot…" of that file
 #   tools/screenshot.sh out.png results the "temp" run with a soak of one minute, followed to its
 #                                       end in "Results over temperature" (RMS noise per step)
+#   tools/screenshot.sh out.png gate    the "temp" set-up with "Board stable" chosen in the
+#                                       soak gate box, taken while the first row's gate waits
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="$(realpath -m "${1:-$top/docs/main-window.png}")"
@@ -71,7 +73,8 @@ cell() { # a grid cell: double-click, type, Enter
   xdotool key Return
   sleep 0.3
 }
-if [ "$QN_VIEW" = temp ] || [ "$QN_VIEW" = setup ] || [ "$QN_VIEW" = results ]; then
+if [ "$QN_VIEW" = temp ] || [ "$QN_VIEW" = setup ] || [ "$QN_VIEW" = results ] ||
+  [ "$QN_VIEW" = gate ]; then
   # Menu bar: Option, USB Scan, Read RAM, ENOB Test, 連續讀取. Setup: COM1, COM2 and COM3 in the
   # calibrator's, supply's and chamber's lists, each with its "Select".
   xdotool mousemove 92 10 click 1
@@ -90,7 +93,7 @@ if [ "$QN_VIEW" = temp ] || [ "$QN_VIEW" = setup ] || [ "$QN_VIEW" = results ]; 
   pick 238 1
   pick 294 2
 fi
-if [ "$QN_VIEW" = temp ] || [ "$QN_VIEW" = results ]; then
+if [ "$QN_VIEW" = temp ] || [ "$QN_VIEW" = results ] || [ "$QN_VIEW" = gate ]; then
   xdotool mousemove 485 328 click 1 # 關閉
   sleep 0.5
   xdotool mousemove 311 10 click 1 # 連續讀取: the temperature test window
@@ -112,9 +115,17 @@ if [ "$QN_VIEW" = temp ] || [ "$QN_VIEW" = results ]; then
   cell 424 594 1
   cell 494 574 2.4
   cell 494 594 2.4
+  if [ "$QN_VIEW" = gate ]; then
+    xdotool mousemove 700 375 click 1 # the soak gate's list: "Board stable"
+    sleep 0.5
+    xdotool key Down Down Return
+    sleep 0.5
+  fi
   xdotool mousemove 185 361 click 1 # T-Begin
   if [ "$QN_VIEW" = temp ]; then
     sleep 90
+  elif [ "$QN_VIEW" = gate ]; then
+    sleep 40
   else
     sleep 5
     xdotool mousemove 285 527 click 1 # Results over temperature

@@ -27,9 +27,11 @@ bool PowerSupply::Identify() {
     static constexpr char kRemote[] = "SYST:REM\r\n";
     ports_.WriteBytes(port, reinterpret_cast<const uint8_t*>(kRemote), std::strlen(kRemote));
     // The supply is left at 0 V, 0 A with its output off.
-    Query("VOLT 0.0");
-    Query("CURR 0.0");
-    Query("OUTP OFF");
+    if (!LookOnly) {
+        Query("VOLT 0.0");
+        Query("CURR 0.0");
+        Query("OUTP OFF");
+    }
     std::string answer;
     const bool answered = ports_.SendQuery(port, "*IDN?", answer);
     Identity = answer;

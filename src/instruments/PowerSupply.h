@@ -18,7 +18,8 @@ class PowerSupply {
 
     // On the open port: DTR cleared, input discarded, DTR set, "SYST:REM" CR LF, then
     // "VOLT 0.0", "CURR 0.0", "OUTP OFF" and "*IDN?" as queries. True when the identity's first
-    // 15 characters are "HEWLETT-PACKARD" (an answer of 8 characters or fewer is refused).
+    // 15 characters are "HEWLETT-PACKARD" (an answer of 8 characters or fewer is refused). With
+    // `LookOnly` set only "SYST:REM" and "*IDN?" are sent: the output stays as it is.
     bool Identify();
     // Step play of one step: the command (repeated once when unanswered), "OUTP ON" (likewise)
     // unless the command begins with "OUTP OFF" in any letter case, the delay, then
@@ -31,6 +32,8 @@ class PowerSupply {
     // The "ms" edit as a delay: its integer, 500 when it is not one.
     static double DelayMs(const std::string& delayText);
 
+    // Identification leaves the output alone (a plan check, which changes nothing on the bench).
+    bool LookOnly = false;
     // Answer of the last "*IDN?" (empty before identification).
     std::string Identity;
     // How the step delay is waited: by default a pause that lets no window message through; a

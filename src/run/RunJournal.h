@@ -10,6 +10,7 @@
 #include "run/TempTestPlan.h"
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -56,6 +57,9 @@ struct JournalAttempt {
     // The attempt's capture went through: only then is Result a measurement. A final attempt
     // without it marks a step given up unmeasured.
     bool Captured = false;
+    // The chip's own temperature reading before the capture, °C; NaN when it gave none (and in
+    // journals written before the field existed).
+    double BoardCelsius = NAN;
 };
 
 // A journal as read: every intact record of its run, and what was damaged.

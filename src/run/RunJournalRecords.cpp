@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <iterator>
 #include <utility>
@@ -218,6 +219,16 @@ bool ReadPlan(FieldReader& r, JournalPlan& plan) {
     // The lowest set point the run was checked against; a version-1 record has none and keeps
     // the default.
     if (r.Left() > 0) plan.Settings.LowestCelsius = r.Text();
+    // The stability gate follows only when the run had one; without it the run soaked by the band.
+    if (r.Left() > 0) {
+        TempRunSettings& s = plan.Settings;
+        const size_t gate = r.Count();
+        if (gate > static_cast<size_t>(SoakRule::Board)) r.Refuse();
+        s.Gate = static_cast<SoakRule>(gate);
+        for (std::string* text :
+             {&s.GateMinutes, &s.GateBand, &s.GateSpread, &s.BoardChange, &s.GateLimitMinutes})
+            *text = r.Text();
+    }
     return r.Whole();
 }
 
@@ -239,7 +250,8 @@ bool ReadAttempt(FieldReader& r, const JournalPlan& plan, JournalAttempt& a) {
         m.Unit = r.Text();
     }
     a.FullFile = r.Text();
-    a.Captured = r.Left() == 0 || r.Flag(); // a version-1 record has no such field
+    a.Captured = r.Left() == 0 || r.Flag();        // a version-1 record has no such field
+    if (r.Left() > 0) a.BoardCelsius = r.Number(); // only when the chip gave a reading
     return r.Whole() && a.Row >= 1 && a.Row <= plan.TempCount() && a.Step >= 1 &&
            a.Step <= plan.StepCount();
 }
@@ -340,6 +352,12 @@ std::string JournalPlanRecord(const JournalPlan& plan) {
     AddSteps(f, plan.Fluke);
     AddSteps(f, plan.Power);
     f.Text(plan.Settings.LowestCelsius);
+    if (const TempRunSettings& s = plan.Settings; s.Gate != SoakRule::Band) {
+        f.Count(static_cast<size_t>(s.Gate));
+        for (const std::string* text :
+             {&s.GateMinutes, &s.GateBand, &s.GateSpread, &s.BoardChange, &s.GateLimitMinutes})
+            f.Text(*text);
+    }
     return f.Line();
 }
 
@@ -362,6 +380,7 @@ std::string JournalAttemptRecord(const JournalAttempt& a) {
     }
     f.Text(a.FullFile);
     f.Flag(a.Captured);
+    if (std::isfinite(a.BoardCelsius)) f.Number(a.BoardCelsius);
     return f.Line();
 }
 

@@ -66,8 +66,11 @@ std::string FormatTempPlan(const TempTestPlan& plan, const StepTable& fluke, con
     std::string out;
     AppendLine(out, "# Qn-740xTEST temperature plan (docs/plan-format.md)");
     AppendLine(out, "[run]");
+    // Without a stability gate the file names none of its settings: it reads as the band rule.
+    const bool gate = plan.Settings.Gate != SoakRule::Band;
     for (const RunSetting& setting : kRunSettings)
-        AppendLine(out, std::string(setting.Key) + "=" + SettingText(setting, plan));
+        if (gate || !setting.GateOnly)
+            AppendLine(out, std::string(setting.Key) + "=" + SettingText(setting, plan));
     AppendLine(out, "");
     AppendLine(out, "[ports]");
     for (const PortKey& key : kPortKeys)

@@ -53,6 +53,10 @@ std::string SaveTempPlan(const std::string& path, const TempTestPlan& plan, cons
 // ("line 7: ...") and is empty on success; on an error `parts` are left as they were.
 std::string ApplyTempPlan(std::string_view text, const TempPlanParts& parts);
 
+// Reads only the [ports] of a plan's text into `ports`, so the instruments can be looked for where
+// a plan that is refused for its settings names them; the error text is empty on success.
+std::string ApplyTempPlanPorts(std::string_view text, PlanPorts& ports);
+
 // Reads the file at `path`; the error text is empty on success.
 std::string LoadTempPlan(const std::string& path, const TempPlanParts& parts);
 

@@ -88,11 +88,16 @@ std::optional<int> ComIndex(std::string_view name) {
 class PlanReader {
   public:
     std::string Read(std::string_view text, const TempPlanParts& parts);
+    // The [ports] section alone, the rest of the file only sorted into its sections.
+    std::string ReadPorts(std::string_view text, PlanPorts& ports);
 
   private:
     std::string Collect(std::string_view text);
     std::string ApplyRun();
-    std::string CheckSetPoints() const;
+    std::string CheckSetPoints();
+    // A refused value is told with the others; the reading goes on unless `shapes` (a value the
+    // later sections are read against).
+    void Refuse(size_t line, const std::string& message, bool shapes = false);
     std::string CheckSaysWhatItRuns() const;
     std::string ApplyPorts();
     std::string ApplyTemperatures();
@@ -106,6 +111,8 @@ class PlanReader {
     StepTable fluke_;
     StepTable power_;
     PlanPorts ports_;
+    std::vector<std::string> refused_; // every refused value so far, "line 7: ..."
+    bool shapeRefused_ = false;
 };
 
 std::string At(size_t line, const std::string& message) {
@@ -129,13 +136,32 @@ std::string PlanReader::Read(std::string_view text, const TempPlanParts& parts) 
         [&] { return CheckSaysWhatItRuns(); },
     };
     for (const auto& part : partsInOrder) {
-        if (std::string error = part(); !error.empty()) return error;
+        const std::string error = part();
+        if (!error.empty()) refused_.push_back(error);
+        if (!error.empty() || shapeRefused_) break;
+    }
+    if (!refused_.empty()) {
+        std::string all;
+        for (const std::string& why : refused_) all += (all.empty() ? "" : "\n") + why;
+        return all;
     }
     parts.Plan = plan_;
     parts.FlukeSteps = fluke_;
     parts.PowerSteps = power_;
     parts.Ports = ports_;
     return {};
+}
+
+void PlanReader::Refuse(size_t line, const std::string& message, bool shapes) {
+    refused_.push_back(At(line, message));
+    shapeRefused_ = shapeRefused_ || shapes;
+}
+
+std::string PlanReader::ReadPorts(std::string_view text, PlanPorts& ports) {
+    std::string error = Collect(text);
+    if (error.empty()) error = ApplyPorts();
+    if (error.empty()) ports = ports_;
+    return error;
 }
 
 // Sorts the lines into their sections, split into keys and values or cells.
@@ -185,17 +211,29 @@ std::string PlanReader::ApplyRun() {
             return At(e.Line, e.Key + " is given twice"); // a known key: an unknown one failed
         const RunSetting* setting = RunSettingWithKey(e.Key);
         if (setting == nullptr) return At(e.Line, "unknown setting " + ShownValue(e.Key));
-        if (const std::string why = SettingRefused(*setting, value); !why.empty())
-            return At(e.Line, e.Key + " " + shown + " " + why);
+        if (const std::string why = SettingRefused(*setting, value); !why.empty()) {
+            // The rows, the steps and the set points are read against these.
+            static constexpr std::string_view kShaping[] = {"TempCount", "StepRows", "Start",
+                                                            "Increment", "LowestCelsius"};
+            Refuse(e.Line, e.Key + " " + shown + " " + why,
+                   std::find(std::begin(kShaping), std::end(kShaping), e.Key) !=
+                       std::end(kShaping));
+            continue;
+        }
         SetSetting(*setting, value, settings);
     }
+    if (shapeRefused_) return {};
     plan_.SetStepRows(fluke_, power_);
+    if (std::string why = GateRefused(settings); !why.empty()) {
+        const auto line = runKeyLines_.find("SoakGate");
+        Refuse(line == runKeyLines_.end() ? 1 : line->second, why);
+    }
     return CheckSetPoints();
 }
 
 // The start and, when the chamber is to hold it, the hold temperature lie within the limits the
 // plan's lowest set point gives; a default refused by that limit is named at its line.
-std::string PlanReader::CheckSetPoints() const {
+std::string PlanReader::CheckSetPoints() {
     const TempRunSettings& settings = plan_.Settings;
     const SetPointRange range = *RangeWithLowest(settings.LowestCelsius);
     const std::pair<std::string_view, const std::string*> setPoints[] = {
@@ -207,7 +245,7 @@ std::string PlanReader::CheckSetPoints() const {
         auto line = runKeyLines_.find(name);
         if (line == runKeyLines_.end()) line = runKeyLines_.find("LowestCelsius");
         const size_t number = line == runKeyLines_.end() ? 1 : line->second;
-        return At(number, std::string(name) + " " + ShownValue(*value) + " " + why);
+        Refuse(number, std::string(name) + " " + ShownValue(*value) + " " + why, name == "Start");
     }
     return {};
 }
@@ -258,10 +296,14 @@ std::string PlanReader::ApplyTemperatures() {
     for (const Entry& e : rows) {
         if (e.Cells.size() != kTempCells)
             return At(e.Line, "expected temperature,humidity,temperature ramp,humidity ramp");
-        for (const std::string& cell : e.Cells)
-            if (!CellNumber(cell)) return At(e.Line, ShownValue(cell) + " is not a number");
+        const auto notNumber =
+            std::find_if(e.Cells.begin(), e.Cells.end(),
+                         [](const std::string& cell) { return !CellNumber(cell); });
         const std::string why = SetPointRefused(e.Cells[0], range);
-        if (!why.empty()) return At(e.Line, "temperature " + ShownValue(e.Cells[0]) + " " + why);
+        if (notNumber != e.Cells.end())
+            Refuse(e.Line, ShownValue(*notNumber) + " is not a number");
+        else if (!why.empty())
+            Refuse(e.Line, "temperature " + ShownValue(e.Cells[0]) + " " + why);
         plan_.Rows.push_back({e.Cells[0], e.Cells[1], e.Cells[2], e.Cells[3]});
     }
     return {};
@@ -299,8 +341,8 @@ std::string PlanReader::ApplyRegisters() {
         const std::string& delay = e.Cells[columns + 1];
         const std::string& acm = e.Cells[columns + 2];
         const std::string why = WaitRefused(delay, WaitSetting::StepDelaySeconds);
-        if (!why.empty()) return At(e.Line, "delay " + ShownValue(delay) + " " + why);
-        if (!CellNumber(acm)) return At(e.Line, "ACM " + ShownValue(acm) + " is not a number");
+        if (!why.empty()) Refuse(e.Line, "delay " + ShownValue(delay) + " " + why);
+        if (!CellNumber(acm)) Refuse(e.Line, "ACM " + ShownValue(acm) + " is not a number");
         plan_.RegChg.Cell(kDelayColumn, s) = delay;
         plan_.RegChg.Cell(kAcmColumn, s) = acm;
     }
@@ -331,14 +373,25 @@ std::string ApplyTempPlan(std::string_view text, const TempPlanParts& parts) {
     return PlanReader().Read(text, parts);
 }
 
+std::string ApplyTempPlanPorts(std::string_view text, PlanPorts& ports) {
+    return PlanReader().ReadPorts(text, ports);
+}
+
 std::string LoadTempPlan(const std::string& path, const TempPlanParts& parts) {
     std::string text;
     FileProblem problem;
     if (!ReadFileContents(path, text, &problem))
         return "Cannot read the plan file: " +
                (problem.Text.empty() ? ShownValue(path) : problem.Text);
+    // Each refusal on a line of its own, each naming the file.
     const std::string error = ApplyTempPlan(text, parts);
-    return error.empty() ? error : path + ": " + error;
+    std::string named;
+    for (size_t from = 0; from < error.size();) {
+        const size_t end = std::min(error.find('\n', from), error.size());
+        named += (named.empty() ? "" : "\n") + path + ": " + error.substr(from, end - from);
+        from = end + 1;
+    }
+    return named;
 }
 
 } // namespace qn

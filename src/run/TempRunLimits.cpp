@@ -15,6 +15,8 @@ constexpr double kHoursPerDay = 24;
 constexpr double kMinutesPerDay = kHoursPerDay * 60;
 constexpr double kSecondsPerDay = kMinutesPerDay * 60;
 constexpr double kMsPerDay = kSecondsPerDay * 1000;
+// The widest band or spread a stability gate may be given.
+constexpr double kMostGateCelsius = 50;
 
 // The shortest text that reads back as `value` ("-70", "-69.5").
 std::string Shortest(double value) {
@@ -33,6 +35,14 @@ std::string CountRefused(std::string_view value, size_t most) {
     const std::optional<long> whole = CellInteger(value);
     if (whole && *whole >= 1 && *whole <= static_cast<long>(most)) return {};
     return "is not a whole number from 1 to " + std::to_string(most);
+}
+
+// Why a positive number of minutes is refused; empty when it lies above 0 and within 24 hours.
+std::string MinutesRefused(std::string_view value) {
+    const std::optional<double> minutes = CellNumber(value);
+    if (minutes && *minutes > 0 && *minutes <= kMinutesPerDay) return {};
+    return "is not a number of minutes above 0 and at most " + Shortest(kMinutesPerDay) +
+           " (24 hours)";
 }
 
 std::string RowRefused(const TemperatureRow& header, const TemperatureRow& row, size_t r,
@@ -102,11 +112,40 @@ std::string RuleRefused(SettingRule rule, std::string_view value) {
         return WaitRefused(value, WaitSetting::SupplyDelayMs);
     case SettingRule::Lowest:
         return LowestRefused(value);
+    case SettingRule::GateWindow:
+    case SettingRule::GateLimit:
+        return MinutesRefused(value);
+    case SettingRule::GateCelsius: {
+        const std::optional<double> celsius = CellNumber(value);
+        if (celsius && *celsius >= 0 && *celsius <= kMostGateCelsius) return {};
+        return "is not a number of °C from 0 to " + Shortest(kMostGateCelsius);
+    }
     case SettingRule::Number:
         return CellNumber(value) ? "" : "is not a number";
     case SettingRule::None:
         break;
     }
+    return {};
+}
+
+std::string GateRefused(const TempRunSettings& s) {
+    if (s.Gate == SoakRule::Band) return {};
+    for (const RunSetting& setting : kRunSettings) {
+        if (!setting.GateOnly || setting.Text == nullptr) continue;
+        const std::string& value = s.*setting.Text;
+        const std::string why = RuleRefused(setting.Rule, value);
+        if (!why.empty()) return Named(std::string(setting.Caption), value, why);
+    }
+    const double limit = *CellNumber(s.GateLimitMinutes);
+    const std::pair<std::string TempRunSettings::*, double> shorter[] = {
+        {&TempRunSettings::GateMinutes, *CellNumber(s.GateMinutes)},
+        {&TempRunSettings::SoakMinutes, CellNumber(s.SoakMinutes).value_or(0)}};
+    for (const auto& [field, minutes] : shorter)
+        if (limit < minutes)
+            return Named(std::string(RunSettingOf(&TempRunSettings::GateLimitMinutes).Caption),
+                         s.GateLimitMinutes,
+                         "is shorter than " + std::string(RunSettingOf(field).Caption) + " (" +
+                             Shortest(minutes) + " min)");
     return {};
 }
 
@@ -141,6 +180,7 @@ std::string RunLimitsRefused(const TempTestPlan& plan) {
     if (s.HoldChamber) {
         if (std::string why = HoldRefused(s); !why.empty()) return why;
     }
+    if (std::string why = GateRefused(s); !why.empty()) return why;
     for (size_t step = 1; step <= plan.StepCount(); ++step) {
         const std::string& delay = plan.RegChg.Cell(kDelayColumn, step);
         const std::string why = WaitRefused(delay, WaitSetting::StepDelaySeconds);

@@ -48,6 +48,11 @@ std::string WaitRefused(std::string_view text, WaitSetting wait);
 // empty when it keeps the rule. Set points are checked against the plan's range elsewhere.
 std::string RuleRefused(SettingRule rule, std::string_view value);
 
+// Why the stability gate of `settings` is refused: a setting that breaks its rule, or a limit
+// shorter than the window or the soak time, named and quoted; empty for the band rule and for a
+// gate that may run.
+std::string GateRefused(const TempRunSettings& settings);
+
 // Why the hold temperature of `settings` is refused, named and quoted: not a number or outside
 // the limits (a lowest set point that is none refuses it too); empty when the chamber may hold it.
 std::string HoldRefused(const TempRunSettings& settings);

@@ -14,6 +14,9 @@ using enum SettingRule;
 constexpr std::array<std::string_view, 3> kSourceNames = {"ADC+Brymen", "ADC", "Brymen"};
 constexpr std::array<std::string_view, 3> kSourceItems = {"ADC & Brymen", "ADC", "Brymen"};
 constexpr std::array<std::string_view, 2> kMeasureNames = {"ADC", "Temperature"};
+constexpr std::array<std::string_view, 3> kGateNames = {"Band", "Chamber", "Board"};
+constexpr std::array<std::string_view, 3> kGateItems = {"Band ±1.5 °C", "Chamber stable",
+                                                        "Board stable"};
 
 constexpr RunSetting TextSetting(std::string_view key, std::string_view caption,
                                  std::string S::*field, SettingRule rule,
@@ -25,6 +28,13 @@ constexpr RunSetting TextSetting(std::string_view key, std::string_view caption,
     setting.Rule = rule;
     setting.CheckedAtStart = checkedAtStart;
     setting.Text = field;
+    return setting;
+}
+
+constexpr RunSetting GateSetting(std::string_view key, std::string_view caption,
+                                 std::string S::*field, SettingRule rule, std::string_view unit) {
+    RunSetting setting = TextSetting(key, caption, field, rule, unit);
+    setting.GateOnly = true;
     return setting;
 }
 
@@ -53,9 +63,18 @@ constexpr RunSetting ChoiceSetting(std::string_view key,
     return setting;
 }
 
+// The gate itself: like its settings, the plan file names it only when it is not the band rule.
+constexpr RunSetting GateChoice() {
+    RunSetting setting = ChoiceSetting(
+        "SoakGate", kGateNames, kGateItems, [](const S& s) { return static_cast<int>(s.Gate); },
+        [](S& s, int item) { s.Gate = static_cast<SoakRule>(item); });
+    setting.GateOnly = true;
+    return setting;
+}
+
 } // namespace
 
-constexpr std::array<RunSetting, 15> kRunSettings = {
+constexpr std::array<RunSetting, 21> kRunSettings = {
     TextSetting("TempCount", "輸入測試溫度數量", &S::TempCount, TempCount),
     TextSetting("Start", "輸入開始溫度", &S::Start, Number, "攝氏度"),
     TextSetting("Increment", "輸入溫度隔數", &S::Increment, Number),
@@ -76,6 +95,13 @@ constexpr std::array<RunSetting, 15> kRunSettings = {
     FlagSetting("Alternate", "交替測量ADC與溫度", &S::Alternate),
     FlagSetting("HoldChamber", "Hold chamber at", &S::HoldChamber),
     FlagSetting("SupplyOffAtEnd", "Supply output off at the end", &S::SupplyOffAtEnd),
+    GateChoice(),
+    GateSetting("GateMinutes", "Stable for", &S::GateMinutes, GateWindow, "min"),
+    GateSetting("GateBand", "Chamber median within ±", &S::GateBand, GateCelsius, "°C"),
+    GateSetting("GateSpread", "Chamber spread at most", &S::GateSpread, GateCelsius, "°C"),
+    GateSetting("BoardChange", "Board change at most", &S::BoardChange, GateCelsius, "°C"),
+    GateSetting("GateLimitMinutes", "Give the row up after", &S::GateLimitMinutes, GateLimit,
+                "min"),
 };
 
 const RunSetting* RunSettingWithKey(std::string_view key) {

@@ -24,6 +24,9 @@ enum class SettingRule : uint8_t {
     Lowest,      // a number from -273.15 to 150 °C
     SoakMinutes, // a whole number of minutes, at most 24 hours
     SupplyDelay, // a whole number of ms, at most 24 hours
+    GateWindow,  // minutes above 0, at most 24 hours
+    GateCelsius, // a number of °C from 0 to 50
+    GateLimit,   // minutes above 0, at most 24 hours (and not shorter than the window)
 };
 
 struct RunSetting {
@@ -33,6 +36,9 @@ struct RunSetting {
     std::string_view Unit;    // shown after the window's edit; empty for none
     SettingRule Rule = SettingRule::None;
     bool CheckedAtStart = false; // a run's start refuses the setting when its rule does
+    // A stability gate's setting: the plan file writes it only when a gate is chosen, and a run's
+    // start checks it only then.
+    bool GateOnly = false;
     std::string TempRunSettings::*Text = nullptr;
     bool TempRunSettings::*Flag = nullptr;
     // A choice: its items as the plan file names them and as the window lists them, in the order
@@ -44,7 +50,7 @@ struct RunSetting {
 };
 
 // Every setting, in the order the plan file writes them.
-extern const std::array<RunSetting, 15> kRunSettings;
+extern const std::array<RunSetting, 21> kRunSettings;
 
 // The setting with plan file key `key`; null for none.
 const RunSetting* RunSettingWithKey(std::string_view key);

@@ -98,7 +98,8 @@ TempRun SeriesFromJournal(const RunJournalContents& journal) {
     for (const JournalAttempt& a : journal.Attempts) {
         if (!a.Final || !a.Captured) continue;
         const double celsius = std::isfinite(a.ChamberCelsius) ? a.ChamberCelsius : a.SetPoint;
-        table[a.Step][a.Row] = PointOf(celsius, a.Result.Adc);
+        TempPoint& point = table[a.Step][a.Row] = PointOf(celsius, a.Result.Adc);
+        point.BoardCelsius = a.BoardCelsius;
     }
     return Collect(table);
 }

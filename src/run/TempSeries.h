@@ -4,6 +4,7 @@
 
 #include "run/RunJournal.h"
 
+#include <cmath>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -19,6 +20,7 @@ struct TempPoint {
     double Mean = 0;     // "平均值"
     double RmsNoise = 0; // "RMS Noise(nV)"
     double Enob = 0;
+    double BoardCelsius = NAN; // the board's own reading; NaN without one (and from an A file)
     double Value(TempFigure figure) const;
 };
 

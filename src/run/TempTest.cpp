@@ -19,6 +19,7 @@ constexpr StatusPanel kTimePanel = StatusPanel::Outcome;
 constexpr double kChamberRetryMs = 1000;
 constexpr double kPollMs = 1000;
 constexpr double kMsPerSecond = 1000;
+constexpr double kMsPerMinute = 60'000;
 
 std::string SoakText(double ms) {
     const auto seconds = static_cast<long>(ms / kMsPerSecond);
@@ -56,6 +57,7 @@ bool TempTest::Start(RunMode mode, const RunJournalContents* resume) {
     filesBehind_ = false;
     latest_ = {};
     chamberCelsius_ = NAN;
+    boardCelsius_ = NAN;
     completed_ = false;
     problems_.clear();
     bridgeSeen_ = wiring_.Stnd.Usb.Open;
@@ -68,6 +70,7 @@ bool TempTest::Start(RunMode mode, const RunJournalContents* resume) {
         return false;
     }
     FullFileCounter = std::max(FullFileCounter, NextFreeFullFileNumber(wiring_.ProgramDir));
+    estimate_ = Estimate(NAN, mode == RunMode::Begin);
     running_ = true;
     lab.Power.Wait = [this](double ms) { WaitMs(ms); };
     RunningChanged.Notify(true);
@@ -153,9 +156,12 @@ void TempTest::BeginRows() {
             return Finish();
         }
     }
+    const bool gated = plan_.Settings.Gate != SoakRule::Band;
     while (StillRunning() && currentRow_ <= results_.TempCount()) {
         double target = 0;
-        bool leftBand = true;
+        bool leftBand = !gated;
+        bool open = true;
+        if (gated && !WaitForGate(open)) return Finish();
         while (leftBand) {
             if (!Approach(target)) return Finish();
             const double soakStart = wiring_.Time.SteadyMs();
@@ -165,7 +171,10 @@ void TempTest::BeginRows() {
                 if (!Soak(target, soakStart, leftBand)) return Finish();
             } while (!leftBand && wiring_.Time.SteadyMs() - soakStart <= soakMs);
         }
-        MeasureRow();
+        if (open)
+            MeasureRow();
+        else
+            ++currentRow_; // the gate gave the row up: its steps stay unmeasured
         if (running_ && currentRow_ <= results_.TempCount() && !LoadRow(currentRow_))
             return Finish();
     }
@@ -266,6 +275,62 @@ bool TempTest::Soak(double target, double soakStart, bool& leftBand) {
     wiring_.Status.SetPanelText(kTimePanel, SoakText(soakedMs));
     Report(0, true, soakedMs);
     return true;
+}
+
+// Waits at the row until its stability gate opens, once a second reading the chamber and, for
+// the board gate, the chip; the journal keeps when the gate opened or gave up. `open` is false
+// when the gate gave the row up; false ends the run.
+bool TempTest::WaitForGate(bool& open) {
+    const TempRunSettings& s = plan_.Settings;
+    SoakGateSettings settings;
+    settings.Rule = s.Gate;
+    settings.SetPointCelsius = CellNumber(plan_.Rows.at(currentRow_).Temperature).value_or(0);
+    settings.WindowMs = *CellNumber(s.GateMinutes) * kMsPerMinute;
+    settings.BandCelsius = *CellNumber(s.GateBand);
+    settings.SpreadCelsius = *CellNumber(s.GateSpread);
+    settings.BoardChangeCelsius = *CellNumber(s.BoardChange);
+    settings.MinimumMs = static_cast<double>(*CellInteger(s.SoakMinutes)) * kMsPerMinute;
+    settings.LimitMs = *CellNumber(s.GateLimitMinutes) * kMsPerMinute;
+    const double startMs = wiring_.Time.SteadyMs();
+    SoakGate gate(settings, startMs);
+    while (true) {
+        wiring_.Guard.Pump();
+        if (!StillRunning()) return false;
+        double tenths = 0;
+        if (!ReadTenths(tenths)) return false;
+        const double board = s.Gate == SoakRule::Board ? ReadBoard() : NAN;
+        const double nowMs = wiring_.Time.SteadyMs();
+        const SoakGate::State state = gate.Feed(nowMs, tenths / 10, board);
+        wiring_.Status.SetPanelText(kTimePanel, SoakText(nowMs - startMs));
+        Report(0, true, nowMs - startMs, gate.Text());
+        if (state != SoakGate::State::Waiting) {
+            open = state == SoakGate::State::Open;
+            const std::string where = "Row " + std::to_string(currentRow_) + " (" +
+                                      plan_.Rows.at(currentRow_).Temperature + " °C): ";
+            if (open)
+                Note(where + gate.Outcome());
+            else
+                GiveUpRow(where + gate.Outcome() + ": the row is not measured");
+            return true;
+        }
+        WaitMs(kPollMs);
+    }
+}
+
+// The chip's own temperature reading in °C; NaN when the bridge is closed or the read fails.
+double TempTest::ReadBoard() {
+    if (!wiring_.Stnd.Usb.Open || !wiring_.Link.ReadTempResult()) return NAN;
+    const auto& bytes = wiring_.Link.Readings.Temp;
+    const auto code = static_cast<int16_t>(static_cast<uint16_t>(bytes[0] << 8 | bytes[1]));
+    return code / kBoardCodesPerCelsius;
+}
+
+// A row given up: the journal and the end of the run say why; its steps stay unmeasured.
+void TempTest::GiveUpRow(const std::string& why) {
+    Note(why);
+    Problem(why);
+    firstStep_ = 1;
+    firstAttempts_ = 0;
 }
 
 } // namespace qn

@@ -16,6 +16,7 @@
 #include "run/RewritePacer.h"
 #include "run/RunJournal.h"
 #include "run/Subscribers.h"
+#include "run/TempRunEstimate.h"
 #include "run/TempTestData.h"
 #include "run/TempTestPlan.h"
 
@@ -31,6 +32,8 @@ namespace qn {
 inline constexpr double kTemperatureBandTenths = 15;
 inline constexpr int kStepAttempts = 4;
 inline constexpr double kStepSettleMs = 4000;
+// The chip's temperature result counts 1/128 °C (16-bit two's complement).
+inline constexpr double kBoardCodesPerCelsius = 128.0;
 
 // What the sequence works with; all of it outlives the sequence.
 struct TempTestWiring {
@@ -52,6 +55,9 @@ struct CaptureWindow {
     std::function<CaptureOptions()> Options;            // sample count, scale, gain
     std::function<void(const std::string&)> SetRefText; // its reference-voltage edit
     std::function<void(bool)> EnableCatch;              // its "Catch ADC" button
+    // The chip's output data rate (sps, 0 when unknown) with the registers of an image: what a
+    // step's capture runs at once its register values are written. Unset: the capture's rate.
+    std::function<double(const RegImageBytes&)> OutputRate;
 };
 
 // How far a run is, for the window's status panels and progress bar.
@@ -63,9 +69,12 @@ struct TempTestProgress {
     bool Soaking = false;
     double SoakMs = 0;           // time held in the band so far
     double ChamberCelsius = NAN; // the chamber's last reading in this run (NAN before the first)
-    bool Ended = false;          // the run has finished, through or not
-    bool Completed = false;      // every row and step measured: the run went through
-    std::string Unmeasured;      // at the end: the steps without a complete capture
+    // While a stability gate holds the row: its state, "board stable 3.2 of 5 min, spread 0.12 °C".
+    std::string Gate;
+    bool Ended = false;     // the run has finished, through or not
+    bool Completed = false; // every row and step measured: the run went through
+    std::string Unmeasured; // at the end: the steps without a complete capture
+    double LeftMs = NAN;    // the estimated time left (TempRunEstimate.h); NAN: none
 };
 
 class TempTest {
@@ -98,12 +107,17 @@ class TempTest {
     ResumeOffer OfferResume();
     // "Rebuild result files": the A, B and multimeter files from the journal; tells what it wrote.
     void RebuildFiles();
+    // How long a clean run of the plan as it stands would take on this bench, from a chamber at
+    // `chamberCelsius` (NAN: not known); `withChamber` for "T-Begin", without for "T-Test".
+    TempRunEstimate Estimate(double chamberCelsius, bool withChamber = true) const;
 
     bool Running() const { return running_; }
     // The last run measured every row and step, its journal holds all of it and its A file was
     // written.
     bool Completed() const { return completed_; }
     const TempResults& Results() const { return results_; }
+    // The chip's own temperature reading before the latest step's capture, °C; NaN without one.
+    double BoardCelsius() const { return boardCelsius_; }
     // The number of the next full data file QnTMP-n.CSV; a run starts after the highest one in
     // the TEMP folder, so no earlier run's file is replaced.
     size_t FullFileCounter = 0;
@@ -133,6 +147,9 @@ class TempTest {
     bool InBand(double tenths, double& target) const;
     bool Approach(double& target);
     bool Soak(double target, double soakStart, bool& leftBand);
+    bool WaitForGate(bool& open);
+    double ReadBoard();
+    void GiveUpRow(const std::string& why);
     bool ReadTenths(double& tenths);
     bool LoadRow(size_t row);
     void MeasureRow();
@@ -148,7 +165,7 @@ class TempTest {
     void SaveStepFiles(bool rowOrRunEnd);
     std::vector<std::string> WriteStepFiles();
     void Problem(const std::string& text);
-    void Report(size_t step, bool soaking, double soakMs = 0);
+    void Report(size_t step, bool soaking, double soakMs = 0, const std::string& gate = {});
     TempTestProgress Progress() const;
     void ReportEnd(const std::string& unmeasured);
     void WaitMs(double ms);
@@ -172,6 +189,8 @@ class TempTest {
     size_t regColumns_ = 0;
     size_t stepCount_ = 0;
     double chamberCelsius_ = NAN;
+    TempRunEstimate estimate_;  // of the running run, for the time left in its progress
+    double boardCelsius_ = NAN; // the chip's reading before the step's capture (NAN: none)
     RunJournal journal_;
     bool journalOk_ = false;
     size_t firstStep_ = 1;  // the step the current row starts at (a resumed row skips ended ones)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "instruments/StepTable.h"
+#include "run/SoakGate.h"
 #include "run/TempTestData.h"
 
 #include <cstddef>
@@ -46,6 +47,14 @@ struct TempRunSettings {
     bool SupplyOffAtEnd = false;
     // The lowest set point a row or the hold temperature may ask of the chamber, °C.
     std::string LowestCelsius = "-70";
+    // What opens a row for its captures: the band rule (the soak time within ±1.5 °C) or a
+    // stability gate over the last GateMinutes of readings, giving up after GateLimitMinutes.
+    SoakRule Gate = SoakRule::Band;
+    std::string GateMinutes = "5";        // W
+    std::string GateBand = "0.5";         // B: the chamber's median within ±B °C
+    std::string GateSpread = "0.5";       // S: the chamber's spread, °C
+    std::string BoardChange = "0.1";      // D: the board's spread, °C
+    std::string GateLimitMinutes = "120"; // the row is given up unmeasured after this
 };
 
 class TempTestPlan {

@@ -78,7 +78,8 @@ bool TempTest::Journal(size_t s, int attempt, bool final, bool captured,
                           results_.Result(row, s),
                           {},
                           fullFile,
-                          captured};
+                          captured,
+                          boardCelsius_};
     if (plan_.Settings.Source != CaptureSource::Adc)
         for (size_t channel = 0; channel < kMeterChannels; ++channel)
             record.Meters.push_back(results_.Meter(row, s, channel));

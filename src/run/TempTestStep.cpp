@@ -107,8 +107,10 @@ bool TempTest::CaptureStep(size_t s) {
     if (running_ && !capture.WaitTRIGER(delay)) running_ = false;
     if (running_ && !capture.WaitTRIGER(delay)) running_ = false;
     bool done = false;
+    boardCelsius_ = NAN;
     if (running_ && plan_.Settings.Source != CaptureSource::Brymen) {
         for (uint16_t r = 0; r < kReadBackRegisters; ++r) wiring_.Link.ReadChip(r, 1);
+        boardCelsius_ = ReadBoard(); // kept in the journal beside the chamber's reading
         const std::string& acm = plan_.RegChg.Cell(kAcmColumn, s);
         if (Window.SetRefText) Window.SetRefText(acm);
         if (wiring_.Stnd.Usb.Open) {
@@ -212,12 +214,14 @@ TempTestProgress TempTest::Progress() const {
     return p;
 }
 
-void TempTest::Report(size_t step, bool soaking, double soakMs) {
+void TempTest::Report(size_t step, bool soaking, double soakMs, const std::string& gate) {
     if (ProgressChanged.Empty()) return;
     TempTestProgress p = Progress();
     p.Step = step;
     p.Soaking = soaking;
     p.SoakMs = soakMs;
+    p.Gate = gate;
+    p.LeftMs = TimeLeftMs(estimate_, {p.Row, step, soaking, soakMs, p.ChamberCelsius});
     ProgressChanged.Notify(p);
 }
 
@@ -227,7 +231,21 @@ void TempTest::ReportEnd(const std::string& unmeasured) {
     p.Ended = true;
     p.Completed = completed_;
     p.Unmeasured = unmeasured;
+    p.LeftMs = 0;
     ProgressChanged.Notify(p);
+}
+
+// The step rates follow the step's register values from the chip's registers as they stand.
+TempRunEstimate TempTest::Estimate(double chamberCelsius, bool withChamber) const {
+    const BenchInstruments& lab = wiring_.Instruments;
+    const CaptureOptions options = Window.Options ? Window.Options() : CaptureOptions{};
+    const auto rateOf = [&](const RegImageBytes& image) {
+        return Window.OutputRate ? Window.OutputRate(image) : options.ConfiguredRate;
+    };
+    return EstimateTempRun({plan_, lab.FlukeSteps, lab.PowerSteps,
+                            lab.Ports.FlukePort.Selected != 0, lab.Ports.PowerPort.Selected != 0,
+                            withChamber, chamberCelsius, options.NPoint,
+                            StepOutputRates(plan_, wiring_.Stnd.RegImage, rateOf)});
 }
 
 } // namespace qn

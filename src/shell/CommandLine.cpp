@@ -33,6 +33,9 @@ constexpr std::pair<std::string_view, std::string_view> kFormOptions[] = {
     {"--rates", "--noise-table"},
     {"--resume", "--temperature-run"},
     {"--rebuild", "--temperature-run"},
+    {"--check", "--temperature-run"},
+    {"--port", "--serve"},
+    {"--listen", "--serve"},
 };
 
 constexpr std::string_view kHelp =
@@ -40,8 +43,9 @@ constexpr std::string_view kHelp =
        qn740xtest --capture N --csv FILE [--scale S] [--avg K] [--ref V] [--simulate[=PART]]
        qn740xtest --noise-table --csv FILE [--samples N] [--inputs INP,INN] [--rates R1,R2]
                   [--simulate[=PART]]
-       qn740xtest --temperature-run PLAN [--resume] [--simulate[=PART]]
+       qn740xtest --temperature-run PLAN [--resume | --check] [--simulate[=PART]]
        qn740xtest --temperature-run --rebuild
+       qn740xtest --serve [--port N] [--listen ADDRESS] [--simulate[=PART]]
        qn740xtest --help | --version
 
 Bench tool for the Qn-740x family of 24-bit ADC chips.
@@ -71,7 +75,16 @@ Noise table without windows (--noise-table --help for more):
 Temperature run without windows (--temperature-run --help for more):
   --temperature-run PLAN  run "T-Begin" from the plan file PLAN
   --resume              go on with the unfinished run of the program folder's run journal
+  --check               check the plan and the bench, print what the run would do and how
+                          long it would take; nothing is set, switched on or written
   --rebuild             write the result files from the run journal (no plan needed)
+  --simulate[=PART]     simulate the board, the lab or all
+
+SCPI instrument without windows (--serve --help for more; docs/remote.md):
+  --serve               serve one remote client at a time until SIGTERM or SIGINT
+  --port N              TCP port (default 5025; 0: any free port)
+  --listen ADDRESS      address to listen on (default 127.0.0.1); anyone who can reach
+                          another address controls the bench
   --simulate[=PART]     simulate the board, the lab or all
 
   --help, -h            this help
@@ -99,6 +112,7 @@ ProgramForm FormOf(const std::vector<std::string>& args) {
     if (Any(args, "--noise-table")) return ProgramForm::NoiseTable;
     if (Any(args, "--temperature-run")) return ProgramForm::TempRun;
     if (Any(args, "--capture")) return ProgramForm::Capture;
+    if (Any(args, "--serve")) return ProgramForm::Serve;
     if (Any(args, "--help") || Any(args, "-h")) return ProgramForm::Help;
     return ProgramForm::Window;
 }
@@ -192,7 +206,7 @@ bool DisplayNamed(const char* display, const char* waylandDisplay, const char* q
 
 std::string NoDisplayText() {
     return "no display found (DISPLAY and WAYLAND_DISPLAY are not set); the windows need one. "
-           "--capture, --noise-table and --temperature-run run without windows";
+           "--capture, --noise-table, --temperature-run and --serve run without windows";
 }
 
 } // namespace qn

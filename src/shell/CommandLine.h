@@ -14,7 +14,7 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
-enum class ProgramForm { Window, Capture, NoiseTable, TempRun, Help, Version };
+enum class ProgramForm { Window, Capture, NoiseTable, TempRun, Serve, Help, Version };
 
 // The parts of the bench that are simulated: the board (the bridge and its chip), the lab (the
 // calibrator, supply and chamber), both, or none.

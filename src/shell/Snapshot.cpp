@@ -2,6 +2,7 @@
 // file and read back by the register panel's comparison.
 #include "shell/Snapshot.h"
 
+#include "analysis/FixedText.h"
 #include "files/NumberText.h"
 #include "files/TextFile.h"
 #include "shell/ProgramVersion.h"
@@ -13,6 +14,7 @@
 #include <cctype>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <ctime>
 #include <filesystem>
 #include <optional>
@@ -31,6 +33,7 @@ constexpr const char* kLinkNames[] = {"RS232", "SPI", "Special", "Parallel", "UA
 struct TextKey {
     std::string_view Key;
     std::string StateSnapshot::*Field;
+    bool WrittenWhenEmpty = true;
 };
 constexpr TextKey kTextKeys[] = {
     {"Program", &StateSnapshot::Program},
@@ -42,6 +45,7 @@ constexpr TextKey kTextKeys[] = {
     {"Calibrator", &StateSnapshot::Calibrator},
     {"Chamber", &StateSnapshot::Chamber},
     {"RefVolt", &StateSnapshot::EREFV},
+    {"BoardTemp", &StateSnapshot::BoardTemp, false},
 };
 struct NumberKey {
     std::string_view Key;
@@ -188,6 +192,8 @@ StateSnapshot CaptureState(const Bench& bench) {
     state.CMAVR = bench.Config.Analysis.CMAVR;
     state.EREFV = bench.Config.Analysis.EREFV;
     state.RegImage = bench.Stnd.RegImage;
+    if (const double board = bench.Temp.BoardCelsius(); !std::isnan(board))
+        state.BoardTemp = TwoDecimals(board);
     return state;
 }
 
@@ -195,7 +201,8 @@ std::string SnapshotText(const StateSnapshot& state) {
     std::string out;
     AppendLine(out, kHeader);
     for (const TextKey& text : kTextKeys)
-        AppendLine(out, std::string(text.Key) + "=" + LineValue(state.*text.Field));
+        if (text.WrittenWhenEmpty || !(state.*text.Field).empty())
+            AppendLine(out, std::string(text.Key) + "=" + LineValue(state.*text.Field));
     for (const NumberKey& number : kNumberKeys)
         AppendLine(out, std::string(number.Key) + "=" + std::to_string(state.*number.Field));
     AppendLine(out, "Interface=" + std::to_string(state.Interface));

@@ -33,6 +33,9 @@ struct StateSnapshot {
     int32_t CMAVR = 0;
     std::string EREFV;
     RegImageBytes RegImage{};
+    // The board's own temperature reading before a temperature run's capture ("24.51", °C);
+    // empty without one, and then not written.
+    std::string BoardTemp{};
 };
 
 // The state of the bench now.

@@ -95,18 +95,25 @@ double SimChamber::AirCelsius() {
     return air_;
 }
 
+double SimChamber::BoardCelsius() {
+    Advance();
+    return board_;
+}
+
 void SimChamber::Disturb(double celsius) {
     Advance();
     air_ += celsius;
 }
 
 // Running, the controller's ramp moves toward the set point at the ramp rate and the air follows
-// it with a first-order lag; stopped, the air drifts back toward the room.
+// it with a first-order lag; stopped, the air drifts back toward the room. The board follows the
+// air, whether the chamber runs or not.
 void SimChamber::Advance() {
     const double now = clock_.SteadyMs();
     while (updatedMs_ < now) {
         const double step = std::min(kStepMs, now - updatedMs_);
         updatedMs_ += step;
+        board_ += (air_ - board_) * -std::expm1(-step / kSimBoardLagMs);
         if (!running_) {
             air_ += (kSimRoomCelsius - air_) * -std::expm1(-step / kDriftMs);
             continue;

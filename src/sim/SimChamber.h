@@ -12,6 +12,8 @@
 namespace qn {
 
 inline constexpr double kSimRoomCelsius = 25.0;
+// The board under test inside the chamber warms and cools with a first-order lag behind the air.
+inline constexpr double kSimBoardLagMs = 180'000.0; // 3 minutes
 
 // Registers (words): 0001 measured temperature x10 (two's complement), 0002 humidity x10,
 // 0010 identification probe, 0101 operation (1 run, 4 stop), 0102/0103 temperature and humidity
@@ -25,6 +27,9 @@ class SimChamber final : public SimLabPeer {
 
     // The air temperature now, brought up to the clock.
     double AirCelsius();
+    // The temperature of the board on the chamber's shelf now, following the air with a time
+    // constant of kSimBoardLagMs.
+    double BoardCelsius();
     // Moves the air by `celsius` at once, as an opened door would; the controller pulls it back.
     void Disturb(double celsius);
     bool Running() const { return running_; }
@@ -46,6 +51,7 @@ class SimChamber final : public SimLabPeer {
     std::map<uint16_t, uint16_t> written_;
     bool running_ = false;
     double air_ = kSimRoomCelsius;
+    double board_ = kSimRoomCelsius;
     double ramped_ = kSimRoomCelsius; // where the controller's ramp has got to
     double updatedMs_;
     std::mt19937 rng_;

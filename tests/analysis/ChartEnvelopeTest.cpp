@@ -24,68 +24,27 @@ TEST(ChartEnvelope, KeepsEachColumnsExtremesInDataOrder) {
     std::vector<double> ramp(16);
     for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = 2.0 * static_cast<double>(i);
     ramp[1] = 100; // outside the zoomed range below: must not reach the line
+    const std::vector<double> five = {3, 1, 4, 1, 5};
+    const ChartPoints ramped = {{3, 5.75, 5.75, 9.25, 9.25, 12}, {6, 8, 14, 16, 22, 24}};
     const struct {
-        const char* Name;
         std::vector<double> Keys, Values;
         double Lower, Upper;
         int Columns;
         ChartPoints Expected;
     } cases[] = {
-        {"empty data", {}, {}, 0, 10, 100, {}},
-        {"fewer points than columns pass through",
-         Iota(5),
-         {3, 1, 4, 1, 5},
-         0,
-         4,
-         10,
-         {Iota(5), {3, 1, 4, 1, 5}}},
-        {"zoomed pass-through keeps one neighbour each side",
-         Iota(5),
-         {3, 1, 4, 1, 5},
-         1,
-         2,
-         10,
-         {{0, 1, 2, 3}, {3, 1, 4, 1}}},
-        {"unknown width passes through",
-         Iota(5),
-         {3, 1, 4, 1, 5},
-         0,
-         4,
-         0,
-         {Iota(5), {3, 1, 4, 1, 5}}},
-        {"max before min, then min before max",
-         Iota(8),
-         zigzag,
-         0,
-         7,
-         2,
-         {{1.75, 1.75, 5.25, 5.25}, {5, -2, -3, 9}}},
-        {"a one-sample spike survives",
-         Iota(16),
-         spike,
-         0,
-         15,
-         2,
-         {{3.75, 11.25, 11.25}, {0, 0, 7}}},
-        {"zoomed into part of the data",
-         Iota(16),
-         ramp,
-         4,
-         11,
-         2,
-         {{3, 5.75, 5.75, 9.25, 9.25, 12}, {6, 8, 14, 16, 22, 24}}},
-        {"range given upper first",
-         Iota(16),
-         ramp,
-         11,
-         4,
-         2,
-         {{3, 5.75, 5.75, 9.25, 9.25, 12}, {6, 8, 14, 16, 22, 24}}},
+        {{}, {}, 0, 10, 100, {}},                                // empty data
+        {Iota(5), five, 0, 4, 10, {Iota(5), five}},              // fewer points than columns
+        {Iota(5), five, 1, 2, 10, {{0, 1, 2, 3}, {3, 1, 4, 1}}}, // zoomed: a neighbour each side
+        {Iota(5), five, 0, 4, 0, {Iota(5), five}},               // unknown width passes through
+        {Iota(8), zigzag, 0, 7, 2, {{1.75, 1.75, 5.25, 5.25}, {5, -2, -3, 9}}}, // max, min order
+        {Iota(16), spike, 0, 15, 2, {{3.75, 11.25, 11.25}, {0, 0, 7}}},         // a spike survives
+        {Iota(16), ramp, 4, 11, 2, ramped}, // zoomed into part of the data
+        {Iota(16), ramp, 11, 4, 2, ramped}, // range given upper first
     };
     for (const auto& c : cases) {
         const ChartPoints got = ChartEnvelope(c.Keys, c.Values, c.Lower, c.Upper, c.Columns);
-        EXPECT_EQ(got.X, c.Expected.X) << c.Name;
-        EXPECT_EQ(got.Y, c.Expected.Y) << c.Name;
+        EXPECT_EQ(got.X, c.Expected.X) << "case " << &c - cases;
+        EXPECT_EQ(got.Y, c.Expected.Y) << "case " << &c - cases;
     }
 }
 

@@ -2,12 +2,12 @@
 // a chip list and chip files into.
 #pragma once
 
+#include "TestDoubles.h"
 #include "chip/ChipCatalogue.h"
 #include "chip/ChipModel.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -31,14 +31,7 @@ class ChipSelectTest : public ::testing::Test {
 
 class ChipFileTest : public ChipSelectTest {
   protected:
-    ChipFileTest() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qnchipXXXXXX").string();
-        dir = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-    }
-    ~ChipFileTest() override {
-        std::error_code error;
-        if (!dir.empty()) std::filesystem::remove_all(dir, error);
-    }
+    ChipFileTest() { dir = folder.Path(); }
 
     // Writes `text` to `name` in the folder, LF line ends turned into the chip files' CR LF.
     void Write(std::string_view name, std::string_view text) const {
@@ -52,6 +45,9 @@ class ChipFileTest : public ChipSelectTest {
         Write("TEST.INC", body);
         return Select(0);
     }
+
+  private:
+    TempFolder folder;
 };
 
 } // namespace qn::test

@@ -1,6 +1,6 @@
 // Number parsing, fixed-width number texts, keeping windows on the screen and the line tokenizer.
-#include "files/NumberText.h"
 #include "chip/ParsedLine.h"
+#include "files/NumberText.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@ namespace qn {
 namespace {
 
 TEST(NumberText, ParseNumberFollowsRadixRulesAndRefusesWithoutWriting) {
-    // "0A3" is hex without a suffix; values beyond 32 bits wrap; "+5", "1-2", "12B", "1.5" and
-    // "--5" pass the radix rules, then the digit parser meets a foreign character and gives 0.
+    // "0A3" is hex without a suffix; values beyond 32 bits wrap; "+5", "12B" and "--5" pass the
+    // radix rules, then the digit parser meets a foreign character and gives 0.
     const std::pair<std::string, int32_t> parsed[] = {
         {"10", 10},
         {"10H", 16},
@@ -25,13 +25,10 @@ TEST(NumberText, ParseNumberFollowsRadixRulesAndRefusesWithoutWriting) {
         {"0FFFFFFFFH", -1},
         {"4294967306", 10},
         {"+5", 0},
-        {"1-2", 0},
         {"12B", 0},
-        {"1.5", 0},
         {"--5", 0},
         {"2147483648", INT32_MIN},
         {"123456789H", 0x23456789},
-        {"0DEADBEEFH", static_cast<int32_t>(0xDEADBEEFu)},
         {"1" + std::string(32, '0') + "1B", 1},
     };
     for (const auto& [text, expected] : parsed) {

@@ -24,21 +24,10 @@ double Figure(const QString& out, const QString& name) {
     return 0;
 }
 
-// The settings file up to its reference voltage line, which holds `ref`.
-QByteArray SettingsWithRef(const char* ref) {
-    return QByteArray("Qn-740xTEST V1.3\r\n   0   5  15   5   0\r\n") +
-           "FALSE\r\nFALSE\r\nTRUE\r\nFALSE\r\nFALSE\r\nFALSE\r\n 0\r\n 0\r\n0\r\n0\r\n"
-           "   2  15\r\nFALSE\r\n   0\r\n   0\r\n  500000   50000\r\n"
-           "   0   0   0   0   0   0\r\n   0   0   0   0   0   0\r\n   0\r\n   0\r\n   1\r\n" +
-           ref + "\r\n";
-}
-
 // "--capture" prints the figures and writes the capture with them (after "--avg", the block
 // averages the figures came from); "--noise-table" runs a short sweep over the rates asked for.
-// Without a bridge, or with an input the chip lacks, each fails with a message. A settings file
-// that cannot be used or holds a refused value is named on stderr and the defaults are used;
-// temporary files a killed write left behind are removed at the start. Each command line on a fresh
-// copy.
+// Without a bridge, or with an input the chip lacks, each fails with a message. Temporary files a
+// killed write left behind are removed at the start. Each command line on a fresh copy.
 TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
     const auto capture = QStringList{"--capture", "64", "--csv", "out.csv", "--simulate"};
     const auto aged = [](const ProgramCopy& copy, const char* name) {
@@ -53,17 +42,7 @@ TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
         const char* ErrContains; // nullptr: the command succeeds; "": any message
         std::function<void(const QString& out, const ProgramCopy& copy)> Check;
         std::function<void(const ProgramCopy& copy)> Prepare = {};
-        const char* Warns = ""; // what stderr says when the command succeeds
     } cases[] = {
-        {capture, nullptr,
-         [](const QString& out, const ProgramCopy& copy) {
-             const QStringList figures = out.split('\n', Qt::SkipEmptyParts);
-             ASSERT_EQ(figures.size(), 7);
-             EXPECT_TRUE(figures[0].startsWith("Average ") && figures[6].startsWith("NoiseFree "));
-             const QList<QByteArray> lines = CsvLines(copy, "out.csv");
-             ASSERT_GE(lines.size(), 6);
-             EXPECT_TRUE(lines[4].contains("Noise Free")) << "64 samples in four rows";
-         }},
         {{"--capture", "100", "--avg", "3", "--csv", "out.csv", "--simulate"},
          nullptr,
          [](const QString& out, const ProgramCopy& copy) {
@@ -77,15 +56,6 @@ TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
              const double mean = std::accumulate(values.begin(), values.end(), 0.0) / 33;
              EXPECT_NEAR(mean, Figure(out, "Average"), 0.011);
          }},
-        {capture, nullptr,
-         [](const QString& out, const ProgramCopy&) { EXPECT_GT(Figure(out, "RmsNV"), 0); },
-         [](const ProgramCopy& copy) { QDir(copy.Folder.path()).mkdir("QnADC.cfg"); },
-         "QnADC.cfg\" is a folder, not a file; default settings used"},
-        {capture, nullptr,
-         [](const QString& out, const ProgramCopy&) { EXPECT_GT(Figure(out, "RmsNV"), 0); },
-         [](const ProgramCopy& copy) { copy.Write("QnADC.cfg", SettingsWithRef("-2.4")); },
-         "QnADC.cfg\": line 23: EREFV \"-2.4\" is not a reference voltage in volts above 0; kept "
-         "\"2.4\""},
         {capture, nullptr,
          [](const QString&, const ProgramCopy& copy) {
              EXPECT_EQ(QDir(copy.Folder.path()).entryList({".*.*"}, QDir::Files | QDir::Hidden),
@@ -104,9 +74,7 @@ TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
         {{"--noise-table", "--samples", "16", "--rates", "2560,7680", "--csv", "t.csv",
           "--simulate"},
          nullptr,
-         [](const QString& out, const ProgramCopy& copy) {
-             EXPECT_TRUE(out.startsWith("point 1/64: 2560 sps x1 (PGA 0 ADGN 0) rms="))
-                 << out.toStdString();
+         [](const QString&, const ProgramCopy& copy) {
              const QList<QByteArray> lines = CsvLines(copy, "t.csv");
              ASSERT_EQ(lines.size(), 4 * 4 + 3 + 1); // four blocks of two rates, CR LF
              EXPECT_TRUE(lines[3].startsWith("7680 sps,"));
@@ -128,7 +96,6 @@ TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
             continue;
         }
         ASSERT_EQ(run.Exit, 0) << run.Err.toStdString();
-        EXPECT_TRUE(run.Err.contains(c.Warns)) << run.Err.toStdString();
         c.Check(run.Out, copy);
     }
 }
@@ -142,7 +109,6 @@ TEST(CommandLine, UsageErrorsVersionAndNoDisplay) {
         const char* errStart; // the first line of standard error starts so
         const char* out;      // standard output contains this
     } cases[] = {
-        {{"--bogus"}, 2, "qn740xtest: unknown option \"--bogus\"", ""},
         {{"--capture", "abc", "--csv", "o.csv", "--simulate"},
          2,
          "qn740xtest: --capture takes",

@@ -18,32 +18,20 @@ void Touch(const QString& file) {
 }
 
 TEST(ProgramDirTest, ChoosesTheFoldersOfTheBuildAndOfAnInstalledProgram) {
+    const QString shared = "usr/share/qn740xtest/INCLUDE";
     const struct {
-        const char* Name;
         QStringList Files; // created under the temporary root
         bool PerUser;
-        const char* Include; // relative to the root
+        QString Include; // relative to the root
     } cases[] = {
-        {"build folder", {"build/bin/INCLUDE/QnSel.INC"}, false, "build/bin/INCLUDE"},
-        {"build folder beside an unrelated share",
-         {"usr/share/other/INCLUDE/QnSel.INC"},
-         false,
-         "usr/bin/INCLUDE"},
-        {"installed",
-         {"usr/share/qn740xtest/INCLUDE/QNSEL.INC"},
-         true,
-         "usr/share/qn740xtest/INCLUDE"},
-        {"installed, user's chip list first",
-         {"usr/share/qn740xtest/INCLUDE/QnSel.INC", "home/INCLUDE/QnSel.INC"},
-         true,
-         "home/INCLUDE"},
-        {"installed, user's folder without chip list",
-         {"usr/share/qn740xtest/INCLUDE/QnSel.INC", "home/INCLUDE/QN7401.INC"},
-         true,
-         "usr/share/qn740xtest/INCLUDE"},
+        {{"build/bin/INCLUDE/QnSel.INC"}, false, "build/bin/INCLUDE"},     // the build folder
+        {{"usr/share/other/INCLUDE/QnSel.INC"}, false, "usr/bin/INCLUDE"}, // an unrelated share
+        {{shared + "/QNSEL.INC"}, true, shared},                           // installed
+        {{shared + "/QnSel.INC", "home/INCLUDE/QnSel.INC"}, true, "home/INCLUDE"}, // user's first
+        {{shared + "/QnSel.INC", "home/INCLUDE/QN7401.INC"}, true, shared}, // user's without list
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
+        SCOPED_TRACE(c.Files.join(' ').toStdString());
         QTemporaryDir root;
         ASSERT_TRUE(root.isValid());
         const QString top = root.path() + "/";

@@ -90,9 +90,8 @@ TEST_F(InstrumentTest, SupplyStepSendsCommandThenOutputOnThenWaits) {
         {"VOLT 5.0", true, "2000", {"VOLT 5.0", "OUTP ON"}, 2000},
         {"VOLT 5.0", false, "", {"VOLT 5.0", "VOLT 5.0", "OUTP ON", "OUTP ON"}, 500},
     };
-    int port = 10;
     for (const auto& row : rows) {
-        ScriptedPeer& peer = Attach(ports.PowerPort, "COM" + std::to_string(port++));
+        ScriptedPeer& peer = Attach(ports.PowerPort);
         peer.Replies[row.Command + "\r\n"] = {"1\n"};
         peer.Replies["OUTP ON\r\n"] = {"1\n"};
         if (!row.Answered) Open(ports.PowerPort, "COM2");

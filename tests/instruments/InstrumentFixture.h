@@ -17,9 +17,11 @@ namespace qn::test {
 
 class InstrumentTest : public ::testing::Test {
   protected:
-    // Opens `port` on a new scripted peer and marks it selected, as an accepted "Select" does.
-    ScriptedPeer& Attach(DevcRS232& port, const std::string& name = "COM5") {
+    // Opens `port` on a new scripted peer (on COM5, then COM6, ...) and marks it selected, as an
+    // accepted "Select" does.
+    ScriptedPeer& Attach(DevcRS232& port) {
         ScriptedPeer& peer = peers.emplace_back(clock);
+        const std::string name = "COM" + std::to_string(4 + peers.size());
         world.SerialPorts.Connect(name, peer);
         Open(port, name);
         return peer;

@@ -22,9 +22,8 @@ TEST_F(InstrumentTest, ReadLineCollectsOneLine) {
         {"no CR in 2000 bytes", {{0, std::string(2000, 'x')}}, "", 500},
         {"long line keeps the line area", {{0, longLine}, {10, "\r"}}, longLine.substr(0, 513), 10},
     };
-    int port = 10;
     for (const auto& c : cases) {
-        ScriptedPeer& peer = Attach(ports.FlukePort, "COM" + std::to_string(port++));
+        ScriptedPeer& peer = Attach(ports.FlukePort);
         for (const auto& [at, bytes] : c.Arrivals) peer.AnswerAfter(at, bytes);
         size_t length = 0;
         const double took = Timed([&] { length = ports.ReadLine(ports.FlukePort); });
@@ -48,9 +47,8 @@ TEST_F(InstrumentTest, SendQueryReturnsWhatCameWithinHalfASecond) {
         {"stale only", "old\r\n", "", 0, false, "previous"},
         {"too late", "", "HP,1\r\n", 600, false, "previous"},
     };
-    int port = 10;
     for (const auto& c : cases) {
-        ScriptedPeer& peer = Attach(ports.PowerPort, "COM" + std::to_string(port++));
+        ScriptedPeer& peer = Attach(ports.PowerPort);
         peer.AnswerAfter(0, c.Stale);
         peer.Replies["*IDN?\r\n"] = {c.Reply};
         peer.ReplyDelayMs = c.ReplyDelayMs;

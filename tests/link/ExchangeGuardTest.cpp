@@ -13,14 +13,6 @@
 namespace qn::test {
 namespace {
 
-// Window messages scripted by the test: each pump delivers the one waiting, if any.
-// A pump whose message runs at the next pump only.
-ScriptedPump OneShot() {
-    ScriptedPump pump;
-    pump.Once = true;
-    return pump;
-}
-
 class BusyLog final : public PanelRefresh {
   public:
     void ShowBusy(bool busy) override { Log += busy ? "busy " : "free "; }
@@ -29,6 +21,8 @@ class BusyLog final : public PanelRefresh {
 
 class ExchangeGuardTest : public ::testing::Test {
   protected:
+    // Window messages scripted by the test: each pump delivers the one waiting, if any.
+    ExchangeGuardTest() { windows.Once = true; }
     // True when a message pumped now may start an exchange.
     bool PumpedMessageMayExchange() {
         bool allowed = false;
@@ -38,7 +32,7 @@ class ExchangeGuardTest : public ::testing::Test {
     }
 
     SimClock clock;
-    ScriptedPump windows = OneShot();
+    ScriptedPump windows;
     BusyLog panels;
     ExchangeGuard guard{clock, windows, panels};
 };

@@ -30,9 +30,8 @@ class CountingPanels final : public PanelRefresh {
     int ChartRedraws = 0, Titles = 0;
 };
 
-// Public, so that the rows of a test table can reach the bench and its simulated hardware.
-class SimLinkFixture : public ::testing::Test {
-  public:
+// The bench on one simulated bridge; public, so that the rows of a test table can reach it.
+struct SimLink {
     SimClock clock;
     SimBridge bridge{clock};
     SimDriverLayer driver;
@@ -46,7 +45,7 @@ class SimLinkFixture : public ::testing::Test {
     FixedChipInfo chipInfo{2, 3};
     Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "", ""};
 
-    SimLinkFixture() { bench.Chip.SetChip(&chipInfo); }
+    SimLink() { bench.Chip.SetChip(&chipInfo); }
 
     // Puts the bridge behind the driver, connects through "USB Scan" and forgets the traffic.
     void ConnectDriverBridge(uint16_t kind = kLinkQn740x) {
@@ -66,5 +65,7 @@ class SimLinkFixture : public ::testing::Test {
         ASSERT_TRUE(bench.Stnd.Serial.Line->Open("COM16"));
     }
 };
+
+class SimLinkFixture : public ::testing::Test, public SimLink {};
 
 } // namespace qn::test

@@ -35,33 +35,6 @@ struct RefusalCase {
     uint16_t HidRelease = SimHidDevice{}.Attributes.VersionNumber; // the bridge's own
 };
 
-// CTest lists each case by its name rather than as a dump of its bytes.
-void PrintTo(const RefusalCase& c, std::ostream* out) {
-    *out << c.Name;
-}
-
-class Refusals : public SimLinkFixture, public ::testing::WithParamInterface<RefusalCase> {};
-
-// Each of these bridges must not be taken; every handle opened on the way is closed again.
-TEST_P(Refusals, BridgeIsRefused) {
-    const RefusalCase& c = GetParam();
-    bridge.Faults = c.Faults;
-    if (c.Hid) {
-        hid.Device(hid.AddDevice(&bridge)).Attributes.VersionNumber = c.HidRelease;
-    } else {
-        driver.Device(driver.AddDevice(bridge, c.Driver.VendorId, c.Driver.ProductId)).Endpoints =
-            c.Driver.Endpoints;
-    }
-    bench.Stnd.Interface = kLinkQn740x;
-    bench.Centre.USBConnect();
-    EXPECT_EQ(status.Panels[0], "USB not Connect !!!");
-    EXPECT_EQ(panels.Titles, 0);
-    // A bridge that opened but failed the identity stays open until the idle check closes it.
-    for (uint32_t t = 0; t < kIdleCheckTicks; ++t) bench.Centre.Timer1Timer();
-    EXPECT_EQ(status.Panels[0], "USB not Connect !!!");
-    EXPECT_EQ(driver.OpenHandleCount() + hid.OpenHandleCount(), 0u);
-}
-
 const RefusalCase kRefusals[] = {
     {"DriverProduct1005", {}, false, {.ProductId = 0x1005}},
     {"DriverOtherVendor", {}, false, {.VendorId = 0x0548}},
@@ -75,8 +48,28 @@ const RefusalCase kRefusals[] = {
     {"HidSilentBridge", {.Silent = true}, true},
 };
 
-INSTANTIATE_TEST_SUITE_P(Scan, Refusals, ::testing::ValuesIn(kRefusals),
-                         [](const auto& p) { return std::string(p.param.Name); });
+// Each of these bridges must not be taken; every handle opened on the way is closed again.
+TEST(UsbScan, WrongBridgesAreRefused) {
+    for (const RefusalCase& c : kRefusals) {
+        SCOPED_TRACE(c.Name);
+        SimLink f;
+        f.bridge.Faults = c.Faults;
+        if (c.Hid) {
+            f.hid.Device(f.hid.AddDevice(&f.bridge)).Attributes.VersionNumber = c.HidRelease;
+        } else {
+            f.driver.Device(f.driver.AddDevice(f.bridge, c.Driver.VendorId, c.Driver.ProductId))
+                .Endpoints = c.Driver.Endpoints;
+        }
+        f.bench.Stnd.Interface = kLinkQn740x;
+        f.bench.Centre.USBConnect();
+        EXPECT_EQ(f.status.Panels[0], "USB not Connect !!!");
+        EXPECT_EQ(f.panels.Titles, 0);
+        // A bridge that opened but failed the identity stays open until the idle check closes it.
+        for (uint32_t t = 0; t < kIdleCheckTicks; ++t) f.bench.Centre.Timer1Timer();
+        EXPECT_EQ(f.status.Panels[0], "USB not Connect !!!");
+        EXPECT_EQ(f.driver.OpenHandleCount() + f.hid.OpenHandleCount(), 0u);
+    }
+}
 
 TEST_F(SimLinkFixture, DriverBridgeFoundAfterHidBridgeWasUsed) {
     hid.AddDevice(&bridge);

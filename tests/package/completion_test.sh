@@ -24,12 +24,12 @@ check() {
     fi
 }
 
-check "qn740xtest --" "--capture --help --noise-table --simulate --simulate=all --simulate=board --simulate=lab --temperature-run --version"
+check "qn740xtest --" "--capture --help --noise-table --serve --simulate --simulate=all --simulate=board --simulate=lab --temperature-run --version"
 check "qn740xtest --capture 100 --" "--avg --csv --help --ref --scale --simulate --simulate=all --simulate=board --simulate=lab"
 check "qn740xtest --capture=100 --s" "--scale --simulate --simulate=all --simulate=board --simulate=lab"
 check "qn740xtest --noise-table --" "--csv --help --inputs --rates --samples --simulate --simulate=all --simulate=board --simulate=lab"
 check "qn740xtest --noise-table --capture 10 --r" "--rates"
-check "qn740xtest --temperature-run plan.txt --" "--help --rebuild --resume --simulate --simulate=all --simulate=board --simulate=lab"
+check "qn740xtest --temperature-run plan.txt --" "--check --help --rebuild --resume --simulate --simulate=all --simulate=board --simulate=lab"
 check "qn740xtest --simulate --temperature-run " "OLD.CSV lab noise.csv notes.md plan.txt"
 check "qn740xtest --capture 10 --csv " "OLD.CSV lab noise.csv"
 check "qn740xtest --capture 10 --csv = n" "noise.csv"
@@ -37,6 +37,9 @@ check "qn740xtest --simulate =" "all board lab"
 check "qn740xtest --capture 10 --simulate = b" "board"
 check "qn740xtest --simulate --t" "--temperature-run"
 check "qn740xtest --capture " ""
+check "qn740xtest --serve --" "--help --listen --port --simulate --simulate=all --simulate=board --simulate=lab"
+check "qn740xtest --serve --capture 10 --s" "--scale --simulate --simulate=all --simulate=board --simulate=lab"
+check "qn740xtest --serve --port " ""
 check "qn740xtest --noise-table --rates " ""
 
 [ "$failures" -eq 0 ] && echo "completion: all offers as expected"

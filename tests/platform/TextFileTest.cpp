@@ -1,12 +1,12 @@
 // Text files: line ends, reads that say why they failed, replacement through links and refusal of
 // special files, and the removal of leftover temporary files.
 #include "files/TextFile.h"
+#include "TestDoubles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -20,14 +20,6 @@ namespace fs = std::filesystem;
 
 class TextFileTest : public ::testing::Test {
   protected:
-    TextFileTest() {
-        std::string pattern = (fs::temp_directory_path() / "qntext.XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) dir = pattern;
-    }
-    ~TextFileTest() override {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
     std::string At(const std::string& name) const { return (dir / name).string(); }
     std::string Read(const std::string& name) const {
         std::string contents;
@@ -41,7 +33,8 @@ class TextFileTest : public ::testing::Test {
         std::sort(names.begin(), names.end());
         return names;
     }
-    fs::path dir;
+    test::TempFolder folder;
+    const fs::path& dir = folder.Path();
 };
 
 TEST(TextLines, LineEndsAndByteOrderMark) {

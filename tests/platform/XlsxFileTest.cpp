@@ -1,13 +1,12 @@
 // The .xlsx writer: what it writes reads back in a spreadsheet reader; a failed export leaves no
 // file behind.
 #include "platform/XlsxFile.h"
+#include "TestDoubles.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,18 +17,8 @@ namespace fs = std::filesystem;
 
 class XlsxFileTest : public ::testing::Test {
   protected:
-    XlsxFileTest() {
-        std::string pattern = (fs::temp_directory_path() / "qnxlsx.XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) dir = pattern;
-    }
-    ~XlsxFileTest() override {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
-    size_t FilesInDir() const {
-        return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {}));
-    }
-    fs::path dir;
+    test::TempFolder folder;
+    const fs::path& dir = folder.Path();
 };
 
 TEST_F(XlsxFileTest, WorkbookReadsBackInASpreadsheetReader) {
@@ -49,7 +38,7 @@ TEST_F(XlsxFileTest, WorkbookReadsBackInASpreadsheetReader) {
     const size_t n = std::fread(out, 1, sizeof out - 1, pipe);
     ::pclose(pipe);
     EXPECT_EQ(std::string(out, n), "- 60 05h\n");
-    EXPECT_EQ(FilesInDir(), 1u);
+    EXPECT_EQ(folder.EntryCount(), 1);
 }
 
 // A missing folder or a cell outside the sheet fails, and nothing is left in the folder.
@@ -64,7 +53,7 @@ TEST_F(XlsxFileTest, FailedExportLeavesNoFile) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         EXPECT_FALSE(WriteXlsx((dir / c.Name).string(), "USER Data", c.Cells));
-        EXPECT_EQ(FilesInDir(), 0u);
+        EXPECT_EQ(folder.EntryCount(), 0);
     }
 }
 

@@ -2,6 +2,7 @@
 // intact record of its run and names what was damaged; the results and the steps left to measure
 // come from it; a new run never destroys the previous journal.
 #include "run/RunJournal.h"
+#include "TestDoubles.h"
 #include "files/TextFile.h"
 
 #include <gmock/gmock.h>
@@ -14,7 +15,6 @@
 #include <filesystem>
 #include <limits>
 #include <string>
-#include <unistd.h>
 
 namespace qn::test {
 namespace {
@@ -237,8 +237,8 @@ TEST(RunJournal, PlanWithARowCountBeyondItsFieldsIsRefused) {
 // records after it stay. A new run keeps the previous journal; when it cannot move it aside it
 // does not begin, and the previous journal stays as it was.
 TEST(RunJournal, ResumedJournalAppendsAfterItsLastWholeLineAndANewRunKeepsIt) {
-    const fs::path dir = fs::temp_directory_path() / ("qn-journal-" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    const TempFolder folder;
+    const fs::path& dir = folder.Path();
     const auto text = [&dir](const char* name) {
         std::string contents;
         EXPECT_TRUE(ReadFileContents((dir / name).string(), contents)) << name;
@@ -276,7 +276,6 @@ TEST(RunJournal, ResumedJournalAppendsAfterItsLastWholeLineAndANewRunKeepsIt) {
     EXPECT_THAT(RunJournal().Begin(dir.string(), SamplePlan()),
                 HasSubstr("The previous run journal cannot be kept as "));
     EXPECT_EQ(text(kJournalFile), before);
-    fs::remove_all(dir);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // selected, two temperature rows and three steps, and the helpers the run tests share.
 #pragma once
 
+#include "LabRun.h"
 #include "ScriptedPrompt.h"
 #include "link/SimLinkFixture.h"
 #include "run/RunJournal.h"
@@ -15,7 +16,6 @@
 #include <functional>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace qn::test {
@@ -41,6 +41,7 @@ class TickingClock final : public Clock {
 
 using ::testing::AllOf;
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
@@ -59,46 +60,17 @@ inline std::vector<std::string> FileLines(const fs::path& file) {
     return lines;
 }
 
-// The bench on the simulated world with all three instruments selected, two temperature rows
-// and three steps set up.
+// The bench on the simulated lab with all three instruments selected, two temperature rows from
+// 25 °C and three steps set up, its folder removed at the end.
 struct RunBench {
     RunBench() {
-        fs::create_directories(dir);
-        world.Bridge.SetOutputRate(2000);
-        world.Bridge.SetSignal(200000, 3);
-        bench.Chip.SetChip(&chipInfo);
-        bench.Stnd.Interface = kLinkQn740x;
-        bench.Centre.USBConnect();
-        bench.Instruments.Select(InstrumentKind::Fluke, 0);
-        bench.Instruments.Select(InstrumentKind::Power, 1);
-        bench.Instruments.Select(InstrumentKind::Chamber, 2);
-        TempRunSettings& s = plan.Settings;
-        s.TempCount = "2";
-        s.Start = "25.0";
-        s.Increment = "2.0";
-        s.StepRows = "10";
-        s.SoakMinutes = "1";
-        s.SupplyDelay = "100";
-        plan.SetTemperatureRows();
+        PrepareLabRun(bench, world, chipInfo, {2, "25.0", "2.0", 10, 3});
         plan.RegChg.Cell(1, 0) = "104"; // register 4, the address taken modulo 256
-        for (size_t step = 1; step <= 3; ++step) AddStep(step, "VOLT 3.3");
         Watch([this](const TempTestProgress& p) {
             if (p.Step > 0 && !p.Completed) attempts.push_back(p.Step);
         });
     }
-    ~RunBench() { fs::remove_all(dir); }
-    RunBench(const RunBench&) = delete;
-    RunBench& operator=(const RunBench&) = delete;
 
-    void AddStep(size_t step, const std::string& supply) {
-        plan.RegChg.Cell(1, step) = "0" + std::to_string(step);
-        plan.RegChg.Cell(kDelayColumn, step) = "1";
-        plan.RegChg.Cell(kAcmColumn, step) = "2.4";
-        bench.Instruments.PowerSteps.Resize(10);
-        bench.Instruments.FlukeSteps.Resize(10);
-        bench.Instruments.PowerSteps.Row(step) = {"1", supply};
-        bench.Instruments.FlukeSteps.Row(step) = {"1", "OUT 100 mV ,0 Hz "};
-    }
     size_t Attempts(size_t step) const {
         return static_cast<size_t>(std::count(attempts.begin(), attempts.end(), step));
     }
@@ -126,9 +98,8 @@ struct RunBench {
         EXPECT_EQ(world.Chamber.Register(kChamberCommandReg), command);
     }
 
-    inline static int made = 0;
-    fs::path dir = fs::temp_directory_path() /
-                   ("qn-temp-run-" + std::to_string(::getpid()) + "-" + std::to_string(++made));
+    TempFolder folder;
+    fs::path dir = folder.Path();
     SimClock clock;
     TickingClock benchClock{clock};
     SimWorld world{clock};

@@ -165,17 +165,6 @@ TEST(TempTestResume, EndedRunWithoutItsAFileGetsItsFilesWhenTheWindowOpens) {
     EXPECT_EQ(t.prompt.Asked.size(), 1u) << "once the files are there nothing is said";
 }
 
-TEST(TempTestResume, RunThatCannotKeepThePreviousJournalDoesNotStart) {
-    RunBench t;
-    WriteJournal(t, {CapturedAt(1, 1)}, false);
-    fs::create_directories(t.dir / kJournalOldFile / "kept");
-    t.test.TBegin();
-    EXPECT_TRUE(t.attempts.empty());
-    EXPECT_THAT(t.prompt.Asked, ElementsAre(AllOf(StartsWith("The previous run journal cannot be "
-                                                             "kept as "),
-                                                  HasSubstr(": the run does not start"))));
-}
-
 // A damaged middle record is told before the offer (its step is measured again); a damaged plan
 // leaves nothing to offer and says so.
 TEST(TempTestResume, DamageInTheJournalIsToldBeforeTheOffer) {

@@ -271,7 +271,7 @@ TEST(TempTestRun, StepsAreTriedFourTimesWhenNothingIsMeasured) {
         t.OneRow();
         t.plan.Settings.Source = c.source;
         t.world.SupplyPowersChip = true;
-        t.AddStep(1, "OUTP OFF");
+        SetLabStep(t.bench, 1, "OUTP OFF");
         t.test.TTest();
         EXPECT_EQ(t.AttemptsOfSteps(), c.expected);
         EXPECT_EQ(fs::exists(t.dir / "QnTEMPBryMen.CSV"), c.meterFile);
@@ -389,6 +389,7 @@ TEST(TempTestRun, ProblemsAreToldOnceWithTheSummaryLeft) {
         const char* message;
         bool measured;
         bool complete = false; // every step measured, in the journal and in the A file
+        const char* ending = "";
     };
     const Case cases[] = {
         {"TEMP folder squatted by a file",
@@ -409,13 +410,19 @@ TEST(TempTestRun, ProblemsAreToldOnceWithTheSummaryLeft) {
          "等待溫度穩定時間", false},
         {"delay not a number", [](RunBench& t) { t.plan.RegChg.Cell(kDelayColumn, 2) = "x"; },
          "Delay of step 2", false},
+        {"previous journal cannot be kept",
+         [](RunBench& t) {
+             std::ofstream(t.dir / kJournalFile) << "x";
+             fs::create_directories(t.dir / kJournalOldFile / "kept");
+         },
+         "The previous run journal cannot be kept as ", false, false, ": the run does not start"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RunBench t;
         c.arrange(t);
         t.test.TBegin();
-        EXPECT_THAT(t.prompt.Asked, ElementsAre(StartsWith(c.message)));
+        EXPECT_THAT(t.prompt.Asked, ElementsAre(AllOf(StartsWith(c.message), EndsWith(c.ending))));
         EXPECT_EQ(!t.attempts.empty(), c.measured);
         EXPECT_EQ(fs::exists(t.dir / "QnTEMPA.CSV"), c.measured);
         EXPECT_EQ(t.test.Completed(), c.complete);

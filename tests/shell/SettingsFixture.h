@@ -1,38 +1,16 @@
-// A scratch folder and the state QnADC.cfg reads and writes, for the settings file tests.
+// A whole file's bytes and the state QnADC.cfg reads and writes, for the settings file tests.
 #pragma once
 
+#include "TestDoubles.h"
 #include "shell/settings/ConfigFile.h"
 #include "shell/settings/SettingsIo.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace qn::test {
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qnset.XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    long EntryCount() const {
-        return std::distance(std::filesystem::directory_iterator(path_), {});
-    }
-
-  private:
-    std::filesystem::path path_;
-};
 
 inline std::string Slurp(const std::string& path) {
     std::string contents;

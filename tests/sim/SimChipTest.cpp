@@ -2,6 +2,7 @@
 // and the conversions a bridge with the chip loaded streams.
 #include "sim/SimChip.h"
 #include "SimTestHelpers.h"
+#include "chip/AdcPanelState.h"
 
 #include <tuple>
 
@@ -20,12 +21,7 @@ TEST(SimChip, ReadsTheConverterSetupThroughTheChipFilesFields) {
     const SetupCase cases[] = {
         {"power-on", kQn7401, {}, false, false, 2560, 1, 0},
         {"enabled", kQn7401, {{"ADCEN", 1}, {"IRQEN", 1}}, true, true, 2560, 1, 0},
-        {"fastest high speed", kQn7401, {{"HS", 1}}, false, false, 7680, 1, 0},
-        {"slowest", kQn7401, {{"OSR", 7}}, false, false, 10, 1, 0},
         {"slowest high speed", kQn7401, {{"OSR", 7}, {"HS", 1}}, false, false, 30, 1, 0},
-        {"osr 1", kQn7401, {{"OSR", 1}}, false, false, 1280, 1, 0},
-        {"osr 3 high speed", kQn7401, {{"OSR", 3}, {"HS", 1}}, false, false, 960, 1, 0},
-        {"osr 4 high speed", kQn7401, {{"OSR", 4}, {"HS", 1}}, false, false, 480, 1, 0},
         {"pga 128", kQn7401, {{"PGA", 7}}, false, false, 2560, 128, 0},
         {"adc gain entry 3", kQn7401, {{"PGA", 3}, {"ADGN", 3}}, false, false, 2560, 32, 0},
         {"half full scale", kQn7401, {{"ADGN", 1}, {"FSRB", 1}}, false, false, 2560, 4, 0},
@@ -48,6 +44,15 @@ TEST(SimChip, ReadsTheConverterSetupThroughTheChipFilesFields) {
         EXPECT_NEAR(setup.InputVolts, c.InputVolts, 1e-9) << c.Name;
         EXPECT_EQ(setup.NoiseRmsCodes, SimNoiseRmsCodes(c.Rate, c.Gain)) << c.Name;
     }
+}
+
+// The simulated chip converts at the rate the ADC panel shows for every OSR and HS value.
+TEST(SimChip, ConvertsAtTheRatesTheAdcPanelShows) {
+    for (const uint32_t osr : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u})
+        for (const bool highSpeed : {false, true})
+            EXPECT_EQ(SimOutputRate(osr, highSpeed),
+                      AdcOutputRate(static_cast<int>(osr), highSpeed))
+                << osr << highSpeed;
 }
 
 TEST(SimChip, ChipWithoutFieldsConvertsAllTheTimeAndKeepsNoResult) {

@@ -107,11 +107,11 @@ TEST_F(SimLabChipTest, CalibratorOutputReachesTheChipInput) {
     }
 }
 
-TEST_F(SimLabChipTest, SensorFollowsTheChamberAir) {
+TEST_F(SimLabChipTest, SensorFollowsTheBoard) {
     EXPECT_EQ(SensorCelsius(), 25.0);
     RunChamber("FE70", "0000");
     for (int minute = 0; minute < 40; minute += 5) {
-        EXPECT_NEAR(SensorCelsius(), world.Chamber.AirCelsius(), 1.0 / 128) << minute;
+        EXPECT_NEAR(SensorCelsius(), world.Chamber.BoardCelsius(), 1.0 / 128) << minute;
         clock.AdvanceMs(5 * 60'000);
     }
     EXPECT_NEAR(SensorCelsius(), -40, 0.5);

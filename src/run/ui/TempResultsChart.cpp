@@ -9,6 +9,7 @@
 #include <qcustomplot.h>
 
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <optional>
 
@@ -20,6 +21,7 @@ namespace fs = std::filesystem;
 constexpr int kFollowMs = 2000;
 constexpr const char* kFigureNames[] = {"Mean", "RMS noise", "ENOB (RMS)"};
 constexpr const char* kFigureAxes[] = {"Mean", "RMS noise (nV)", "ENOB (RMS, bits)"};
+constexpr const char* kOverNames[] = {"Chamber temperature", "Board temperature"};
 
 // Step n takes colour n of the cycle in both runs, so a step and its overlay match.
 QColor StepColour(size_t step) {
@@ -47,18 +49,21 @@ TempResultsChart::TempResultsChart(Prompt& ask, std::string programDir, QWidget*
     setWindowTitle("Results over temperature");
     Figure = new QComboBox;
     for (const char* name : kFigureNames) Figure->addItem(name);
+    Over = new QComboBox;
+    for (const char* name : kOverNames) Over->addItem(name);
     OpenButton = new QPushButton("Open journal or A file…");
     OverlayButton = new QPushButton("Overlay…");
     Follow = new QCheckBox("Follow the running test");
     Sources = new QLabel;
     Controls->addWidget(Figure);
+    Controls->addWidget(Over);
     Controls->addWidget(OpenButton);
     Controls->addWidget(OverlayButton);
     Controls->addWidget(Follow);
     Controls->addWidget(Sources, 1);
-    Plot->xAxis->setLabel("Chamber temperature (°C)");
     PlaceLegendBesidePlot();
     connect(Figure, &QComboBox::currentIndexChanged, this, [this] { Redraw(); });
+    connect(Over, &QComboBox::currentIndexChanged, this, [this] { Redraw(); });
     connect(OpenButton, &QPushButton::clicked, this, [this] {
         if (const auto file = ask_.AskFileToOpen("*", programDir_)) OpenMain(*file);
     });
@@ -137,11 +142,13 @@ void TempResultsChart::FollowTick() {
 
 void TempResultsChart::DrawRun(const TempRun& run, bool dashed) {
     const auto figure = static_cast<TempFigure>(Figure->currentIndex());
+    const bool board = Over->currentIndex() == 1;
     for (const TempStepSeries& series : run.Steps) {
         QCPGraph* graph = Plot->addGraph();
         QVector<double> x, y;
         for (const TempPoint& p : series.Points) {
-            x.push_back(p.Celsius);
+            if (board && std::isnan(p.BoardCelsius)) continue;
+            x.push_back(board ? p.BoardCelsius : p.Celsius);
             y.push_back(p.Value(figure));
         }
         graph->setData(x, y);
@@ -159,6 +166,7 @@ void TempResultsChart::Redraw() {
     Plot->clearGraphs();
     DrawRun(main_, false);
     DrawRun(overlay_, true);
+    Plot->xAxis->setLabel(QString(kOverNames[Over->currentIndex()]) + " (°C)");
     Plot->yAxis->setLabel(kFigureAxes[Figure->currentIndex()]);
     Plot->rescaleAxes();
     Plot->xAxis->scaleRange(1.1);

@@ -32,6 +32,9 @@ class TempResultsChart final : public PlotView {
     const TempRun& OverlayRun() const { return overlay_; }
 
     QComboBox* Figure = nullptr; // "Mean", "RMS noise", "ENOB (RMS)"
+    // "Chamber temperature" or "Board temperature" along the x axis; points without a board
+    // reading are left out of the second.
+    QComboBox* Over = nullptr;
     QPushButton* OpenButton = nullptr;
     QPushButton* OverlayButton = nullptr;
     QCheckBox* Follow = nullptr;

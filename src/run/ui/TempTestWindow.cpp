@@ -48,6 +48,12 @@ constexpr EditOf kEdits[] = {
     {&TempRunSettings::SoakMinutes, &TTMP::ESoak},
     {&TempRunSettings::SupplyDelay, &TTMP::EDelay},
     {&TempRunSettings::HoldCelsius, &TTMP::EHold}, // among the run's end options
+    // The soak gate's, in a box of their own.
+    {&TempRunSettings::GateMinutes, &TTMP::EGateMinutes},
+    {&TempRunSettings::GateBand, &TTMP::EGateBand},
+    {&TempRunSettings::GateSpread, &TTMP::EGateSpread},
+    {&TempRunSettings::BoardChange, &TTMP::EBoardChange},
+    {&TempRunSettings::GateLimitMinutes, &TTMP::EGateLimit},
 };
 struct BoxOf {
     bool TempRunSettings::*Setting;
@@ -64,7 +70,8 @@ struct ListOf {
     std::string_view Key;
     QComboBox* TTMP::*List;
 };
-constexpr ListOf kLists[] = {{"Source", &TTMP::CBSource}, {"Measure", &TTMP::CBMode}};
+constexpr ListOf kLists[] = {
+    {"Source", &TTMP::CBSource}, {"Measure", &TTMP::CBMode}, {"SoakGate", &TTMP::CBGate}};
 
 QLineEdit* SettingEdit() {
     auto* edit = new QLineEdit;
@@ -118,8 +125,12 @@ TTMP::TTMP(const TempTestLink& link, QWidget* parent) : QWidget(parent), link_(l
     controls->addWidget(BuildRunEnd());
     controls->addStretch();
     top->addLayout(controls);
+    // The soak gate stands below the temperature grid, so the grids below keep their places.
     BuildGrids();
-    top->addWidget(TMPGrid, 1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(TMPGrid, 1);
+    right->addWidget(BuildGate());
+    top->addLayout(right, 1);
     layout->addLayout(top);
     // The register steps and the results side by side, so the window fits a laptop screen.
     auto* grids = new QHBoxLayout;
@@ -137,6 +148,7 @@ TTMP::TTMP(const TempTestLink& link, QWidget* parent) : QWidget(parent), link_(l
     layout->addLayout(status);
     BindSettings();
     WatchRun();
+    WatchEstimate();
     ReadTimer.setInterval(kReadingIntervalMs);
     connect(&ReadTimer, &QTimer::timeout, this, &TTMP::ReadChamber);
     TMPCNTSETClick();
@@ -156,8 +168,9 @@ QWidget* TTMP::BuildSettings() {
     int row = 0;
     for (const EditOf& e : kEdits) {
         this->*e.Edit = SettingEdit();
-        if (e.Setting != &TempRunSettings::HoldCelsius)
-            AddSetting(grid, row++, RunSettingOf(e.Setting), this->*e.Edit);
+        const RunSetting& setting = RunSettingOf(e.Setting);
+        if (e.Setting != &TempRunSettings::HoldCelsius && !setting.GateOnly)
+            AddSetting(grid, row++, setting, this->*e.Edit);
     }
     TMPCNTSET = new QPushButton("SET");
     grid->addWidget(TMPCNTSET, 0, 2);
@@ -191,7 +204,10 @@ QWidget* TTMP::BuildButtons() {
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c) grid->addWidget(order[r][c], r, c);
     BtRebuild = new QPushButton("Rebuild result files");
-    grid->addWidget(BtRebuild, 3, 0, 1, 3);
+    grid->addWidget(BtRebuild, 3, 0, 1, 2);
+    Estimate = new QLabel;
+    Estimate->setObjectName("Estimate");
+    grid->addWidget(Estimate, 3, 2);
     TempTest& temp = link_.Temp;
     connect(BtRebuild, &QPushButton::clicked, this, [&temp] { temp.RebuildFiles(); });
     connect(BtRun, &QPushButton::clicked, this, [&temp] { temp.RunClick(); });
@@ -359,12 +375,16 @@ void TTMP::ShowProgress(const TempTestProgress& p) {
     else if (p.Ended)
         text += p.Unmeasured.empty() ? QString("Not complete")
                                      : "Not measured: " + QString::fromStdString(p.Unmeasured);
+    else if (p.Soaking && !p.Gate.empty())
+        text += QString::fromStdString(p.Gate);
     else if (p.Soaking)
         text += QString("Soaking %1 min").arg(p.SoakMs / 60'000.0, 0, 'f', 1);
     else if (p.Step > 0)
         text += QString("Step %1/%2").arg(p.Step).arg(p.Steps);
     else
         text += "Approach";
+    if (!p.Ended && !std::isnan(p.LeftMs))
+        text += " · " + QString::fromStdString(DurationText(p.LeftMs)) + " left";
     Progress->setValue(p.Completed ? 100
                                    : static_cast<int>(std::min<size_t>(done, total) * 100 / total));
     Progress->setFormat(text + " · %p%");
@@ -403,7 +423,9 @@ void TTMP::ReadChamber() {
         ChamberTemp->setText("Chamber: no answer");
         return;
     }
-    ChamberTemp->setText(QString("Chamber %1 °C").arg(ChamberCelsius(word), 0, 'f', 2));
+    chamberCelsius_ = ChamberCelsius(word);
+    ChamberTemp->setText(QString("Chamber %1 °C").arg(chamberCelsius_, 0, 'f', 2));
+    ShowEstimate();
 }
 
 } // namespace qn

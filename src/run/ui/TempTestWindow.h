@@ -88,6 +88,8 @@ class TTMP : public QWidget {
     QPushButton* ENSave = nullptr; // "SaveData"
     QPushButton* BtEnter = nullptr;
     QPushButton* BtRebuild = nullptr; // "Rebuild result files"
+    // How long "T-Begin" would take, "≈ 1:02:03" (TempTestWindowEstimate.cpp).
+    QLabel* Estimate = nullptr;
     // How a run leaves the bench, kept in the plan file.
     QCheckBox* CHSupplyOff = nullptr;  // "Supply output off at the end"
     QCheckBox* CHHold = nullptr;       // "Hold chamber at"
@@ -95,6 +97,13 @@ class TTMP : public QWidget {
     QPushButton* BtSavePlan = nullptr; // "Save plan…"
     QPushButton* BtLoadPlan = nullptr; // "Load plan…"
     QPushButton* BtChart = nullptr;    // "Results over temperature", also during a run
+    // The soak gate: the band rule, or a stability gate and its settings (TempTestWindowGate.cpp).
+    QComboBox* CBGate = nullptr;       // "Band ±1.5 °C", "Chamber stable", "Board stable"
+    QLineEdit* EGateMinutes = nullptr; // "Stable for", min
+    QLineEdit* EGateBand = nullptr;    // "Chamber median within ±", °C
+    QLineEdit* EGateSpread = nullptr;  // "Chamber spread at most", °C
+    QLineEdit* EBoardChange = nullptr; // "Board change at most", °C
+    QLineEdit* EGateLimit = nullptr;   // "Give the row up after", min
     // Shows the results chart; set by the main window.
     std::function<void()> OpenResultsChart;
     QTableView* TMPGrid = nullptr;
@@ -113,11 +122,17 @@ class TTMP : public QWidget {
     QWidget* BuildButtons();
     // The run's end options and the plan file buttons (TempTestWindowPlan.cpp).
     QWidget* BuildRunEnd();
+    // The soak gate's choice and settings, greyed while the band rule is chosen.
+    QWidget* BuildGate();
+    void EnableGate();
     void SavePlanClick();
     void LoadPlanClick();
     void BuildGrids();
     void BindSettings();
     void WatchRun();
+    // The estimate follows every change of the plan and the step tables.
+    void WatchEstimate();
+    void ShowEstimate();
     void ShowSettings();
     void TMPCNTSETClick();
     void ShowProgress(const TempTestProgress& progress);
@@ -129,6 +144,7 @@ class TTMP : public QWidget {
     RegisterStepModel* steps_ = nullptr;
     TempResultModel* results_ = nullptr;
     TempTestProgress last_;
+    double chamberCelsius_ = NAN; // the chamber's last reading shown, where row 1's ramp starts
     bool offeredResume_ = false;
     bool resumePending_ = false;
     bool resumed_ = false;           // a resumed run's kept results are still to be shown

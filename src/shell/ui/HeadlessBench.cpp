@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 namespace qn {
 
@@ -53,17 +54,23 @@ void CommandWarning(const std::string& message) {
     std::fprintf(stderr, "qn740xtest: %s\n", message.c_str());
 }
 
-bool HeadlessBench::Connect() {
+bool HeadlessBench::SelectChip(uint16_t index) {
+    const bool read = SelectBenchChip(*Core, index);
+    outside_->ChipSelected(Core->Model);
+    return read;
+}
+
+bool HeadlessBench::Connect(bool writeNothing) {
     Bench& bench = *Core;
     const std::string path = bench.ProgramDir + std::string(kConfigFileName);
-    const ConfigLoadResult loaded =
-        LoadConfig(path,
-                   ConfigTargets::Of(bench.Stnd, bench.Chip, bench.Config, bench.Model.CurrentPage,
-                                     bench.Model.CurrentBank),
-                   [&](uint16_t chip) {
-                       SelectBenchChip(bench, chip);
-                       outside_->ChipSelected(bench.Model);
-                   });
+    const ConfigTargets targets = ConfigTargets::Of(
+        bench.Stnd, bench.Chip, bench.Config, bench.Model.CurrentPage, bench.Model.CurrentBank);
+    const SelectChipFn selectChip = [&](uint16_t chip) { SelectChip(chip); };
+    // A missing settings file is written at load, unless nothing may be: the defaults it would
+    // hold are read from memory instead.
+    const ConfigLoadResult loaded = writeNothing && !std::filesystem::exists(path)
+                                        ? ApplyConfig(FormatConfig(targets), targets, selectChip)
+                                        : LoadConfig(path, targets, selectChip);
     if (!loaded.Problem.empty()) CommandWarning(loaded.Problem);
     for (const std::string& note : loaded.Mended) CommandWarning(ShownValue(path) + ": " + note);
     bench.Centre.USBConnect();

@@ -64,8 +64,12 @@ class HeadlessBench {
 
     // Loads the settings file (which selects the chip; what is wrong with it goes to standard
     // error, and a file that cannot be used gives the default settings), connects the bridge
-    // and reads the chip; false when no bridge answered.
-    bool Connect();
+    // and reads the chip; false when no bridge answered. `writeNothing`: a missing settings file
+    // is not written (the defaults are used as if it had been).
+    bool Connect(bool writeNothing = false);
+    // Selects chip list entry `index`, and the simulated bench loads the same chip; false when
+    // its description file could not be read.
+    bool SelectChip(uint16_t index);
 
   private:
     SystemClock systemClock_;

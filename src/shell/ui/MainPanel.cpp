@@ -46,6 +46,7 @@ TMainPanel::TMainPanel(Bench& bench, SheetWriter& sheets, QWidget* parent)
 }
 
 TMainPanel::~TMainPanel() {
+    remote_.reset();
     bench_.Shutdown();
 }
 
@@ -91,6 +92,8 @@ void TMainPanel::BuildMenus() {
             [this] { ShowPanel(ADCForm, kSlotAdc, true); });
     connect(AddItem(Menu_Option, "Results over temperature"), &QAction::triggered, this,
             &TMainPanel::ShowResultsChart);
+    connect(AddItem(Menu_Option, "Remote control…"), &QAction::triggered, this,
+            &TMainPanel::RemoteControlClick);
     connect(AddBarItem("USB Scan"), &QAction::triggered, this,
             [this] { bench_.Centre.USBConnect(); });
     connect(AddBarItem("Read RAM"), &QAction::triggered, this, [this] { ReadRamClick(); });
@@ -141,6 +144,10 @@ void TMainPanel::BuildStatusBar() {
     Gauge = new QProgressBar(this);
     statusBar()->addPermanentWidget(Gauge);
     Gauge->hide();
+    RemotePanel = new QLabel(this);
+    RemotePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    statusBar()->addPermanentWidget(RemotePanel);
+    RemotePanel->hide();
 }
 
 void TMainPanel::SetPanelText(StatusPanel panel, const std::string& text) {
@@ -260,11 +267,12 @@ void TMainPanel::ShowPanel(QWidget* form, int slot, bool show) {
     Mdi->setActiveSubWindow(sub);
 }
 
-void TMainPanel::SelectChip(uint16_t index) {
-    SelectBenchChip(bench_, index);
+bool TMainPanel::SelectChip(uint16_t index) {
+    const bool read = SelectBenchChip(bench_, index);
     ChipSelected(bench_.Model);
     ApplyChipControls();
     ShowChipCaptions();
+    return read;
 }
 
 ChipPanelContext TMainPanel::PanelContext() {

@@ -8,7 +8,9 @@
 #include "host/SheetWriter.h"
 #include "host/StatusBar.h"
 #include "shell/Bench.h"
+#include "shell/RemoteBenchAdapter.h"
 #include "shell/settings/ConfigFile.h"
+#include "shell/ui/RemoteServer.h"
 
 #include <QLabel>
 #include <QMainWindow>
@@ -86,8 +88,9 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     std::optional<std::string> AskFileToOpen(const std::string& extension,
                                              const std::string& folder) override;
 
-    // Chip selection for list entry `index`, then the menus it shows or hides.
-    void SelectChip(uint16_t index);
+    // Chip selection for list entry `index`, then the menus it shows or hides; false when the
+    // chip's description file could not be read.
+    bool SelectChip(uint16_t index);
     // Name of the chip list entry `index` (the setup dialog's chip list).
     QString ChipEntryName(int index) const;
     // Told after every chip selection (the simulated bench loads the same chip).
@@ -101,6 +104,7 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     QMdiArea* Mdi = nullptr;
     QProgressBar* Gauge = nullptr;
     std::array<QLabel*, kStatusPanelCount> StatusPanels{}; // in StatusPanel order
+    QLabel* RemotePanel = nullptr; // "Remote: 127.0.0.1:5025"; hidden while remote control is off
 
     // Menus and their items, by caption.
     QMenu* Menu_File = nullptr;
@@ -120,6 +124,12 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     TTMP* TMP = nullptr;
     NoiseTablePage* NoiseTable = nullptr;     // the analysis window's "Noise table" page
     TempResultsChart* ResultsChart = nullptr; // made when first shown
+
+    // "Remote control…" turned on at `address` and `port` (0: a free port), or off; the error
+    // text when the port could not be opened (MainPanelRemote.cpp).
+    std::string StartRemote(const std::string& address, uint16_t port);
+    void StopRemote();
+    const RemoteServer* Remote() const { return remote_.get(); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -149,6 +159,8 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     void ApplyChipControls();
     void ShowChipCaptions();
     void ReadRamClick();
+    void RemoteControlClick();
+    void ShowRemoteState();
     ChipPanelContext PanelContext();
     ConfigTargets Targets();
     void LoadSettings();
@@ -165,6 +177,11 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     bool closed_ = false;
     bool restored_ = false;
     bool closePending_ = false; // asked to close while an operation owned the link
+    // Remote control: the bench's remote operations and the server, made when first turned on.
+    std::unique_ptr<ShellRemoteBench> remoteBench_;
+    std::unique_ptr<RemoteServer> remote_;
+    std::string remoteAddress_ = kRemoteLoopback; // last chosen in "Remote control…"
+    uint16_t remotePort_ = kRemotePort;
 };
 
 } // namespace qn

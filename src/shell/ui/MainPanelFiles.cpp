@@ -117,6 +117,9 @@ void TMainPanel::CreateTempTestWindow() {
         AnxADC->EREFV->setText(QString::fromStdString(text));
     };
     window.EnableCatch = [this](bool enabled) { AnxADC->CatchADC->setEnabled(enabled); };
+    window.OutputRate = [this](const RegImageBytes& image) {
+        return ConfiguredOutputRate(bench_.Model, image).value_or(0);
+    };
 }
 
 } // namespace qn

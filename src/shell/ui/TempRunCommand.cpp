@@ -10,6 +10,7 @@
 #include "shell/Bench.h"
 #include "shell/ui/HeadlessBench.h"
 #include "shell/ui/ProgramDir.h"
+#include "shell/ui/TempRunCheck.h"
 #include "shell/ui/TempRunRebuild.h"
 
 #include <QCommandLineParser>
@@ -92,22 +93,18 @@ std::string SelectInstruments(BenchInstruments& lab, const PlanPorts& ports,
     return {};
 }
 
-// The sequence captures as the analysis window's "Catch ADC" does with the saved settings.
-void WireCapture(Bench& bench) {
-    CaptureWindow& window = bench.Temp.Window;
-    window.Options = [&bench] { return bench.CatchOptions(); };
-    window.SetRefText = [&bench](const std::string& text) { bench.Config.Analysis.EREFV = text; };
-}
-
-// One line per step attempt, per started minute of the approach and of the soak, and at the end.
+// One line per step attempt, per started minute of the approach and of the soak, each led by the
+// estimated time left, and at the end one with the run's duration.
 class ProgressLines {
   public:
-    ProgressLines(const TempTestPlan& plan, Clock& clock) : plan_(plan), clock_(clock) {}
+    ProgressLines(const TempTestPlan& plan, Clock& clock)
+        : plan_(plan), clock_(clock), startMs_(clock.SteadyMs()) {}
 
     void Print(const TempTestProgress& p) {
         if (p.Completed)
             return Line("run complete: " + std::to_string(p.Rows) + " rows, " +
-                        std::to_string(p.Steps) + " steps");
+                        std::to_string(p.Steps) + " steps in " +
+                        DurationText(clock_.SteadyMs() - startMs_));
         if (p.Ended) return;
         if (p.Row != row_) {
             row_ = p.Row;
@@ -123,7 +120,7 @@ class ProgressLines {
         const std::string chamber =
             std::isnan(p.ChamberCelsius) ? "no reading" : TwoDecimals(p.ChamberCelsius) + " °C";
         Line(RowText(p) + (p.Soaking ? "soak" : "approach") + " minute " + std::to_string(minute) +
-             ", chamber " + chamber);
+             ", chamber " + chamber + (p.Gate.empty() ? "" : ", " + p.Gate));
     }
 
   private:
@@ -138,8 +135,11 @@ class ProgressLines {
         const std::string again = attempt_ > 1 ? ", attempt " + std::to_string(attempt_) : "";
         Line(RowText(p) + "step " + std::to_string(p.Step) + "/" + std::to_string(p.Steps) + again);
     }
+    // "[0:42:10 left] " before the line while the estimate says how long the run still takes.
     std::string RowText(const TempTestProgress& p) const {
-        return "row " + std::to_string(p.Row) + "/" + std::to_string(p.Rows) + " (" +
+        const std::string left =
+            std::isnan(p.LeftMs) ? "" : "[" + DurationText(p.LeftMs) + " left] ";
+        return left + "row " + std::to_string(p.Row) + "/" + std::to_string(p.Rows) + " (" +
                plan_.Rows.at(p.Row).Temperature + " °C): ";
     }
     static void Line(const std::string& text) {
@@ -155,6 +155,7 @@ class ProgressLines {
     long minute_ = -1;
     bool soaking_ = false;
     double phaseStartMs_ = 0;
+    double startMs_; // the run's start, for its duration at the end
 };
 
 struct TempRunOrder {
@@ -203,7 +204,7 @@ int Run(const TempRunOrder& order) {
     headless.Pump.Hook = [&] {
         if (stop.Raised()) bench.Guard.RequestStop();
     };
-    WireCapture(bench);
+    WireTempRunCapture(bench);
     ProgressLines progress(bench.Plan, headless.Time);
     const Subscription printed =
         bench.Temp.ProgressChanged.Subscribe([&](const TempTestProgress& p) { progress.Print(p); });
@@ -234,6 +235,8 @@ int RunTempRunCommand(Simulated parts) {
     parser.addOptions({
         {"temperature-run", "Run the temperature plan in FILE.", "FILE"},
         {"resume", "Go on with the unfinished run of the program folder's run journal."},
+        {"check", "Check the plan, its limits, the bridge and the instruments, and print what the "
+                  "run would do and how long it would take, changing nothing."},
         {"rebuild", "Write the result files from the program folder's run journal (no plan "
                     "needed: --temperature-run --rebuild)."},
         {"simulate", "Simulate the board (bridge and chip), the lab (instruments on COM1 to COM3) "
@@ -242,6 +245,8 @@ int RunTempRunCommand(Simulated parts) {
     if (!parser.parse(FormArguments())) return UsageError(parser.errorText().toStdString());
     // "--temperature-run --rebuild" needs no plan: the journal holds the run's own.
     const bool rebuild = parser.isSet("rebuild") || parser.value("temperature-run") == "--rebuild";
+    if (parser.value("temperature-run") == "--check")
+        return UsageError("--check needs a plan: --temperature-run PLAN --check");
     // "--temperature-run --help" asks for this help, not for a plan named "--help".
     if (parser.isSet("help") || (!rebuild && parser.value("temperature-run").startsWith("-")))
         parser.showHelp(0);
@@ -250,10 +255,14 @@ int RunTempRunCommand(Simulated parts) {
                           parser.positionalArguments().first().toStdString());
     if (rebuild && parser.isSet("resume"))
         return UsageError("--rebuild and --resume exclude each other");
+    if (parser.isSet("check") && (rebuild || parser.isSet("resume")))
+        return UsageError(std::string("--check and ") + (rebuild ? "--rebuild" : "--resume") +
+                          " exclude each other");
     if (rebuild) return RunRebuildCommand(ResolveProgramDir().Path.toStdString());
     const TempRunOrder order{parser.value("temperature-run").toStdString(), parser.isSet("resume"),
                              parts};
     if (order.Plan.empty()) return UsageError("--temperature-run takes a plan file");
+    if (parser.isSet("check")) return RunTempRunCheck(order.Plan, parts);
     return Run(order);
 }
 

@@ -10,7 +10,8 @@ namespace qn {
 // Runs the command on the arguments of the running QCoreApplication and gives the process's exit
 // code: 0 when every row and step was measured; 1 with a message on stderr when the plan, the
 // bridge or an instrument failed, the run did not go through or SIGTERM/SIGINT ended it;
-// 2 on a usage error. `parts` are the parts of the bench --simulate chose.
+// 2 on a usage error. With --check it runs nothing and gives what RunTempRunCheck gives. `parts`
+// are the parts of the bench --simulate chose.
 int RunTempRunCommand(Simulated parts);
 
 } // namespace qn

@@ -1,4 +1,5 @@
-// A self-pipe turns SIGTERM and SIGINT into a close of the main window on the GUI thread.
+// A self-pipe turns SIGTERM and SIGINT into a close of the main window (or a form's own stop) on
+// the GUI thread.
 #include "shell/ui/TermSignal.h"
 
 #include <QSocketNotifier>
@@ -9,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace qn {
 namespace {
@@ -26,14 +28,16 @@ void OnSignal(int) {
 
 } // namespace
 
-TermSignal::TermSignal(QWidget& window) {
+TermSignal::TermSignal(QWidget& window) : TermSignal([&window] { window.close(); }) {}
+
+TermSignal::TermSignal(std::function<void()> onSignal) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalFds) != 0) return;
     ::fcntl(gSignalFds[0], F_SETFL, ::fcntl(gSignalFds[0], F_GETFL) | O_NONBLOCK);
     notifier_ = new QSocketNotifier(gSignalFds[1], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, [&window] {
+    connect(notifier_, &QSocketNotifier::activated, this, [onSignal = std::move(onSignal)] {
         char byte = 0;
         [[maybe_unused]] const ssize_t n = ::read(gSignalFds[1], &byte, 1);
-        window.close();
+        onSignal();
     });
     struct sigaction action {};
     action.sa_handler = OnSignal;

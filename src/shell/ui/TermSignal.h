@@ -1,7 +1,10 @@
-// Closes the main window normally when the program is asked to terminate, so settings are kept.
+// Closes the main window normally when the program is asked to terminate, so settings are kept;
+// or runs what a form without windows does then.
 #pragma once
 
 #include <QObject>
+
+#include <functional>
 
 class QSocketNotifier;
 class QWidget;
@@ -13,6 +16,8 @@ class TermSignal : public QObject {
   public:
     // Installs handlers for SIGTERM and SIGINT that close `window` from the event loop.
     explicit TermSignal(QWidget& window);
+    // Installs handlers for SIGTERM and SIGINT that run `onSignal` from the event loop.
+    explicit TermSignal(std::function<void()> onSignal);
     ~TermSignal() override;
 
   private:

@@ -1,6 +1,6 @@
 // Program entry: builds the program on real hardware or, with --simulate[=board|lab|all], with the
 // simulated board, lab or both; with --capture, --noise-table or --temperature-run it measures
-// without windows instead.
+// without windows instead, and with --serve it serves remote clients without windows.
 #include "files/TextFile.h"
 #include "platform/SystemClock.h"
 #include "run/TempResultFiles.h"
@@ -9,6 +9,7 @@
 #include "shell/ui/NoiseTableCommand.h"
 #include "shell/ui/Program.h"
 #include "shell/ui/ProgramDir.h"
+#include "shell/ui/ServeCommand.h"
 #include "shell/ui/TempRunCommand.h"
 #include "shell/ui/TermSignal.h"
 
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
         RemoveLeftovers();
         if (form == qn::ProgramForm::NoiseTable) return qn::RunNoiseTableCommand(simulated.Parts);
         if (form == qn::ProgramForm::TempRun) return qn::RunTempRunCommand(simulated.Parts);
+        if (form == qn::ProgramForm::Serve) return qn::RunServeCommand(simulated.Parts);
         return qn::RunCaptureCommand(simulated.Parts);
     }
     if (simulated.Problem) return qn::UsageError(*simulated.Problem);

@@ -1,0 +1,111 @@
+// The line server's framing over a real loopback connection: lines cut at LF whatever the
+// segments, CR LF accepted, over-long lines dropped whole without being kept.
+#include "platform/LineServer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpSocket>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace qn {
+namespace {
+
+constexpr size_t kTestLimit = 8;
+
+class LineServerTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "line_server_tests";
+        static char* argv[] = {name, nullptr};
+        if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
+    }
+
+    void Start(size_t limit) {
+        server = std::make_unique<LineServer>(
+            LineServer::Handlers{{},
+                                 [this](std::string_view line) { events.emplace_back(line); },
+                                 [this] { events.emplace_back("<too long>"); },
+                                 {}},
+            "busy\n", limit);
+        ASSERT_EQ(server->Listen("127.0.0.1", 0), "");
+        client.connectToHost("127.0.0.1", server->Port());
+        ASSERT_TRUE(Until([this] { return server->HasClient(); }));
+    }
+
+    // Lets events through until `done` holds or two seconds passed.
+    template <typename Done> static bool Until(Done done) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < 2000) {
+            QCoreApplication::processEvents();
+            QThread::msleep(1);
+        }
+        return done();
+    }
+
+    // Each chunk goes out on its own and is taken before the next is sent.
+    void Send(const std::vector<std::string>& chunks) {
+        for (const std::string& chunk : chunks) {
+            client.write(chunk.data(), static_cast<qint64>(chunk.size()));
+            client.flush();
+            Until([this] { return client.bytesToWrite() == 0; });
+            QElapsedTimer timer;
+            timer.start();
+            Until([&timer] { return timer.elapsed() > 20; });
+        }
+    }
+
+    std::unique_ptr<LineServer> server;
+    QTcpSocket client;
+    std::vector<std::string> events;
+};
+
+TEST_F(LineServerTest, LinesAreCutAtLineFeedsWhateverTheSegments) {
+    struct Case {
+        std::vector<std::string> Sent;
+        std::vector<std::string> Lines;
+    };
+    const Case cases[] = {
+        {{"a\nb\n"}, {"a", "b"}},
+        {{"a\r\n", "\n"}, {"a", ""}},
+        {{"ab", "c", "\n"}, {"abc"}},
+        {{"12345678\n"}, {"12345678"}},                            // the limit
+        {{"1234567", "8\r", "\n"}, {"12345678"}},                  // its CR is not counted
+        {{"123456789\nok\n"}, {"<too long>", "ok"}},               // one past it
+        {{"1234", "56789abc", "def\r\nx\n"}, {"<too long>", "x"}}, // over it across segments
+        {{"half"}, {}},                                            // no LF yet
+    };
+    for (const Case& c : cases) {
+        Start(kTestLimit);
+        Send(c.Sent);
+        Until([&] { return events.size() >= c.Lines.size(); });
+        EXPECT_EQ(events, c.Lines) << c.Sent.front();
+        client.abort();
+        events.clear();
+    }
+}
+
+TEST_F(LineServerTest, AnOverLongLineIsDroppedAsItComes) {
+    constexpr size_t kLimit = 64 * 1024;
+    Start(kLimit);
+    const std::string megabyte(1024 * 1024, 'x');
+    client.write(megabyte.data(), static_cast<qint64>(megabyte.size()));
+    size_t mostKept = 0;
+    Until([&] {
+        mostKept = std::max(mostKept, server->KeptBytes());
+        return client.bytesToWrite() == 0;
+    });
+    Send({"\nnext\n"});
+    Until([this] { return events.size() >= 2; });
+    EXPECT_LE(mostKept, kLimit + 1);
+    EXPECT_EQ(events, (std::vector<std::string>{"<too long>", "next"}));
+}
+
+} // namespace
+} // namespace qn

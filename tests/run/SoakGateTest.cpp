@@ -1,0 +1,125 @@
+// The stability gate over readings a second apart: when it opens, when it gives up, and the
+// state it shows while it waits.
+#include "run/SoakGate.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+namespace qn::test {
+namespace {
+
+constexpr double kSecondMs = 1000;
+constexpr double kMinuteMs = 60'000;
+constexpr double kSetPoint = 25.0;
+
+using Reading = std::function<double(double minutes)>;
+
+struct Fed {
+    SoakGate::State State = SoakGate::State::Waiting;
+    double Minutes = 0; // when the gate opened or gave up
+};
+
+// Feeds a reading every second from minute 0 until the gate decides or `lastMinute` passes.
+Fed FeedUntilDecided(SoakGate& gate, const Reading& chamber, const Reading& board,
+                     double lastMinute) {
+    for (double ms = 0; ms <= lastMinute * kMinuteMs; ms += kSecondMs) {
+        const double minutes = ms / kMinuteMs;
+        const SoakGate::State state = gate.Feed(ms, chamber(minutes), board(minutes));
+        if (state != SoakGate::State::Waiting) return {state, minutes};
+    }
+    return {};
+}
+
+SoakGateSettings Settings(SoakRule rule) {
+    SoakGateSettings s;
+    s.Rule = rule;
+    s.SetPointCelsius = kSetPoint;
+    s.WindowMs = 5 * kMinuteMs;
+    s.BandCelsius = 0.5;
+    s.SpreadCelsius = 0.3;
+    s.BoardChangeCelsius = 0.1;
+    s.MinimumMs = 0;
+    s.LimitMs = 30 * kMinuteMs;
+    return s;
+}
+
+TEST(SoakGate, OpensWhenTheWatchedReadingsKeepTheRuleForTheWindow) {
+    using enum SoakGate::State;
+    const Reading steady = [](double m) { return kSetPoint + 0.1 * std::sin(m * 40); };
+    const Reading none = [](double) { return NAN; };
+    // A board 10 °C below that follows the air with a 3-minute lag.
+    const Reading lagging = [](double m) { return kSetPoint - 10 * std::exp(-m / 3); };
+    const struct {
+        const char* Name;
+        SoakRule Rule;
+        double MinimumMinutes;
+        Reading Chamber;
+        Reading Board;
+        SoakGate::State Expected;
+        double FromMinute; // when it decides, within a second
+        double ToMinute;
+    } cases[] = {
+        {"steady chamber", SoakRule::Chamber, 0, steady, none, Open, 5.0, 5.02},
+        {"the soak time is a minimum", SoakRule::Chamber, 12, steady, none, Open, 12.0, 12.02},
+        {"median outside the band", SoakRule::Chamber, 0, [](double) { return kSetPoint + 0.6; },
+         none, TimedOut, 30.0, 30.0},
+        {"spread wider than allowed", SoakRule::Chamber, 0,
+         [](double m) { return kSetPoint + 0.2 * std::sin(m * 40); }, none, TimedOut, 30.0, 30.0},
+        // Out of the band from 4:00 to 4:30: the window is clear of it again at 9:30.
+        {"a disturbance starts the window again", SoakRule::Chamber, 0,
+         [](double m) { return kSetPoint + (m >= 4 && m < 4.5 ? 1.0 : 0.0); }, none, Open, 9.5,
+         9.52},
+        // The board's change over 5 minutes falls to 0.1 °C about 18.2 minutes in.
+        {"the board lags the air", SoakRule::Board, 0, steady, lagging, Open, 18.0, 18.5},
+        {"no board reading", SoakRule::Board, 0, steady, none, TimedOut, 30.0, 30.0},
+        {"the chamber must be in the band too", SoakRule::Board, 0,
+         [](double) { return kSetPoint - 2; }, [](double) { return kSetPoint; }, TimedOut, 30.0,
+         30.0},
+    };
+    for (const auto& c : cases) {
+        SoakGateSettings settings = Settings(c.Rule);
+        settings.MinimumMs = c.MinimumMinutes * kMinuteMs;
+        SoakGate gate(settings, 0);
+        const Fed fed = FeedUntilDecided(gate, c.Chamber, c.Board, 40);
+        EXPECT_EQ(fed.State, c.Expected) << c.Name;
+        EXPECT_GE(fed.Minutes, c.FromMinute) << c.Name;
+        EXPECT_LE(fed.Minutes, c.ToMinute) << c.Name;
+        // Once decided it stays so, whatever follows.
+        EXPECT_EQ(gate.Feed(41 * kMinuteMs, kSetPoint + 5, kSetPoint + 5), c.Expected) << c.Name;
+    }
+}
+
+TEST(SoakGate, TellsWhatItWaitsForAndHowItEnded) {
+    const struct {
+        SoakRule Rule;
+        double Minutes;
+        double Limit;
+        const char* Waiting;
+        const char* Outcome;
+    } cases[] = {
+        {SoakRule::Board, 3.2, 30, "board stable 3.2 of 5 min, spread 0.12 °C",
+         "board stable after 5.0 min"},
+        {SoakRule::Chamber, 1.5, 4, "chamber stable 1.5 of 5 min, spread 0.12 °C",
+         "chamber not stable after 4.0 min"},
+    };
+    for (const auto& c : cases) {
+        SoakGateSettings settings = Settings(c.Rule);
+        settings.BoardChangeCelsius = 0.2;
+        settings.LimitMs = c.Limit * kMinuteMs;
+        SoakGate gate(settings, 0);
+        // 0.12 °C apart every other second.
+        const auto wobble = [](double ms) {
+            return kSetPoint + (static_cast<long>(ms / kSecondMs) % 2 == 1 ? 0.12 : 0.0);
+        };
+        double ms = 0;
+        for (; ms <= c.Minutes * kMinuteMs; ms += kSecondMs) gate.Feed(ms, wobble(ms), wobble(ms));
+        EXPECT_EQ(gate.Text(), c.Waiting);
+        while (gate.Feed(ms, wobble(ms), wobble(ms)) == SoakGate::State::Waiting) ms += kSecondMs;
+        EXPECT_EQ(gate.Outcome(), c.Outcome);
+    }
+}
+
+} // namespace
+} // namespace qn::test

@@ -1,0 +1,106 @@
+// The bench's remote operations on the simulated bridge: the registers the link reaches and the
+// values they take, Busy at once while another operation holds the link, an abort that ends only
+// the remote operation, and what a capture leaves to fetch.
+#include "shell/RemoteBenchAdapter.h"
+#include "TestDoubles.h"
+#include "analysis/Decoding.h"
+#include "sim/SimBridge.h"
+#include "sim/SimClock.h"
+#include "sim/SimDriverLayer.h"
+#include "sim/SimHidLayer.h"
+#include "sim/SimSerialLine.h"
+
+#include <gtest/gtest.h>
+
+namespace qn::test {
+namespace {
+
+class RemoteBenchAdapterTest : public ::testing::Test {
+  protected:
+    RemoteBenchAdapterTest() {
+        bench.Chip.SetChip(&chipInfo);
+        bridge.SetOutputRate(3000);
+        bridge.SetSignal(-3000, 40);
+        driver.AddDevice(bridge);
+        bench.Stnd.Interface = kLinkQn740x;
+        bench.Centre.USBConnect();
+    }
+
+    SimClock clock;
+    SimBridge bridge{clock};
+    SimDriverLayer driver;
+    SimHidLayer hid;
+    SimSerialPortFactory serialPorts;
+    ScriptedPump pump;
+    PromptRelay prompt;
+    RecordingStatus status;
+    PanelRefresh panels;
+    FixedChipInfo chipInfo{2, 3};
+    Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "", ""};
+    ShellRemoteBench remote{bench, {}};
+};
+
+// "QN740x" frames reach registers 0..4; a register holds a byte.
+TEST_F(RemoteBenchAdapterTest, RegistersTheLinkReachesAndTheValuesTheyTake) {
+    const struct {
+        int Address;
+        int Value; // negative: a read
+        RemoteOutcome Outcome;
+    } cases[] = {
+        {4, 0x12, RemoteOutcome::Done},     {5, 1, RemoteOutcome::OutOfRange},
+        {-1, 0, RemoteOutcome::OutOfRange}, {4, 256, RemoteOutcome::OutOfRange},
+        {4, -1, RemoteOutcome::Done},       {5, -1, RemoteOutcome::OutOfRange},
+    };
+    for (const auto& c : cases) {
+        int read = -1;
+        const RemoteResult result = c.Value >= 0 ? remote.WriteRegister(c.Address, c.Value)
+                                                 : remote.ReadRegister(c.Address, read);
+        EXPECT_EQ(result.Outcome, c.Outcome) << c.Address << " " << c.Value << result.Message;
+        if (c.Value < 0 && c.Outcome == RemoteOutcome::Done) {
+            EXPECT_EQ(read, 0x12);
+        }
+    }
+}
+
+TEST_F(RemoteBenchAdapterTest, AnOperationHoldingTheLinkMakesEveryRemoteOneBusyAtOnce) {
+    const auto window = bench.Guard.Begin();
+    std::vector<RemoteOutcome> outcomes;
+    pump.Once = true;
+    pump.Message = [&] {
+        int value = 0;
+        bridge.ClearLog();
+        outcomes = {remote.WriteRegister(4, 1).Outcome, remote.ReadRegister(4, value).Outcome,
+                    remote.Connect().Outcome, remote.Capture().Outcome};
+    };
+    bench.Guard.Pump();
+    EXPECT_EQ(outcomes, std::vector<RemoteOutcome>(4, RemoteOutcome::Busy));
+    EXPECT_TRUE(bridge.Log().empty());
+}
+
+TEST_F(RemoteBenchAdapterTest, AbortEndsTheRemoteCaptureOnlyAndLeavesNothingToFetch) {
+    RemoteFigures figures;
+    std::vector<double> samples;
+    pump.Message = [this] { remote.Abort(); };
+    const RemoteResult aborted = remote.Capture();
+    EXPECT_EQ(aborted.Outcome, RemoteOutcome::Failed);
+    EXPECT_EQ(aborted.Message, "aborted");
+    EXPECT_EQ(remote.Figures(figures).Outcome, RemoteOutcome::NoData);
+    EXPECT_EQ(remote.Samples(samples).Outcome, RemoteOutcome::NoData);
+
+    CaptureOptions window;
+    window.NPoint = 256;
+    EXPECT_TRUE(bench.Capture.CatchACDCOM("2.4", kMode24Interrupt, window));
+
+    pump.Message = nullptr;
+    ASSERT_EQ(remote.SetCaptureSettings({256, 23, 4, 0}).Outcome, RemoteOutcome::Done);
+    ASSERT_EQ(remote.Capture().Outcome, RemoteOutcome::Done);
+    ASSERT_EQ(remote.Samples(samples).Outcome, RemoteOutcome::Done);
+    EXPECT_EQ(samples.size(), 64u); // block averages of 4
+    ASSERT_EQ(remote.Figures(figures).Outcome, RemoteOutcome::Done);
+    double sum = 0;
+    for (double v : samples) sum += v;
+    EXPECT_NEAR(figures.Values[0], sum / 64, 1e-9);
+}
+
+} // namespace
+} // namespace qn::test
