@@ -125,10 +125,15 @@ TempRunEstimate EstimateTempRun(const TempRunEstimateInput& in) {
         e.RampMs.push_back(in.WithChamber ? ChamberRampMs(from, to, ramp) : 0);
         from = to;
     }
-    if (in.WithChamber)
-        e.SoakMs =
-            static_cast<double>(CellInteger(plan.Settings.SoakMinutes).value_or(0)) * kMsPerMinute +
-            kSoakCheckMs;
+    if (in.WithChamber) {
+        double soakMs =
+            static_cast<double>(CellInteger(plan.Settings.SoakMinutes).value_or(0)) * kMsPerMinute;
+        e.AtLeast = plan.Settings.Gate != SoakRule::Band;
+        if (e.AtLeast)
+            soakMs =
+                std::max(soakMs, CellNumber(plan.Settings.GateMinutes).value_or(0) * kMsPerMinute);
+        e.SoakMs = soakMs + kSoakCheckMs;
+    }
     const size_t columns = plan.RegColumns();
     e.StepMs.assign(1, 0.0);
     for (size_t s = 1; s <= plan.StepCount(); ++s)
@@ -165,6 +170,10 @@ std::string DurationText(double ms) {
     std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60,
                   seconds % 60);
     return text;
+}
+
+std::string DurationText(double ms, bool atLeast) {
+    return (atLeast ? "at least " : "") + DurationText(ms);
 }
 
 } // namespace qn

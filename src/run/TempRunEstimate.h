@@ -45,6 +45,9 @@ struct TempRunEstimate {
     std::vector<double> StepMs;     // [s]: step s's attempts
     int AttemptsPerStep = 1;        // 1; 4 when no capture runs ("Brymen"), so no step succeeds
     bool WithChamber = true;
+    // A stability gate holds each row until the readings settle: its soak counts the gate's
+    // window or the soak time, whichever is longer, and the whole figure is a least time.
+    bool AtLeast = false;
 
     size_t Rows() const { return RowCelsius.empty() ? 0 : RowCelsius.size() - 1; }
     size_t Steps() const { return StepMs.empty() ? 0 : StepMs.size() - 1; }
@@ -85,5 +88,7 @@ double TimeLeftMs(const TempRunEstimate& estimate, const RunPosition& at);
 
 // "1:02:03": hours, minutes and seconds, the seconds rounded up.
 std::string DurationText(double ms);
+// DurationText, after "at least " when the estimate is a least time.
+std::string DurationText(double ms, bool atLeast);
 
 } // namespace qn

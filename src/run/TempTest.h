@@ -71,10 +71,11 @@ struct TempTestProgress {
     double ChamberCelsius = NAN; // the chamber's last reading in this run (NAN before the first)
     // While a stability gate holds the row: its state, "board stable 3.2 of 5 min, spread 0.12 °C".
     std::string Gate;
-    bool Ended = false;     // the run has finished, through or not
-    bool Completed = false; // every row and step measured: the run went through
-    std::string Unmeasured; // at the end: the steps without a complete capture
-    double LeftMs = NAN;    // the estimated time left (TempRunEstimate.h); NAN: none
+    bool Ended = false;       // the run has finished, through or not
+    bool Completed = false;   // every row and step measured: the run went through
+    std::string Unmeasured;   // at the end: the steps without a complete capture
+    double LeftMs = NAN;      // the estimated time left (TempRunEstimate.h); NAN: none
+    bool LeftAtLeast = false; // a stability gate may hold a row longer than LeftMs says
 };
 
 class TempTest {

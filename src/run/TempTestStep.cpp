@@ -222,6 +222,7 @@ void TempTest::Report(size_t step, bool soaking, double soakMs, const std::strin
     p.SoakMs = soakMs;
     p.Gate = gate;
     p.LeftMs = TimeLeftMs(estimate_, {p.Row, step, soaking, soakMs, p.ChamberCelsius});
+    p.LeftAtLeast = estimate_.AtLeast;
     ProgressChanged.Notify(p);
 }
 

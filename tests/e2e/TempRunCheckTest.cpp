@@ -39,7 +39,7 @@ TEST(TempRunCheck, TellsWhatWouldRunAndEveryReasonItCouldNot) {
         {kPlan,
          {"--simulate"},
          0,
-         {"chamber COM3: reads 25.00 °C", "steps: 1 a row, 1 step attempts, 1 captures of",
+         {"chamber COM3: reads 25.00 °C", "steps: 1 a row, 1 step attempt, 1 capture of",
           "estimate: 0:00:0", "(a clean run)", "the run could start"}},
         // Every refused value of the plan is told, and the instruments are still looked for.
         {QByteArray(kPlan)

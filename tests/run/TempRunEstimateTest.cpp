@@ -59,6 +59,19 @@ TEST(TempRunEstimate, TotalFollowsTheChamberTheInstrumentsAndTheCapture) {
         {"the soak's minutes and its last check",
          [](PlainPlan& p, TempRunEstimateInput&) { p.plan.Settings.SoakMinutes = "20"; },
          20 * 60'000 + 1000 + kPlainStepMs},
+        {"a gate soaks at least its window when that is longer than the soak time",
+         [](PlainPlan& p, TempRunEstimateInput&) {
+             p.plan.Settings.SoakMinutes = "2";
+             p.plan.Settings.Gate = SoakRule::Board;
+             p.plan.Settings.GateMinutes = "5";
+         },
+         5 * 60'000 + 1000 + kPlainStepMs},
+        {"a gate soaks at least the soak time when that is longer than its window",
+         [](PlainPlan& p, TempRunEstimateInput&) {
+             p.plan.Settings.SoakMinutes = "20";
+             p.plan.Settings.Gate = SoakRule::Chamber;
+         },
+         20 * 60'000 + 1000 + kPlainStepMs},
         {"the step delay is waited twice",
          [](PlainPlan& p, TempRunEstimateInput&) { p.plan.RegChg.Cell(kDelayColumn, 1) = "1.5"; },
          kNoSoakMs + kPlainStepMs + 3000},

@@ -384,7 +384,7 @@ void TTMP::ShowProgress(const TempTestProgress& p) {
     else
         text += "Approach";
     if (!p.Ended && !std::isnan(p.LeftMs))
-        text += " · " + QString::fromStdString(DurationText(p.LeftMs)) + " left";
+        text += " · " + QString::fromStdString(DurationText(p.LeftMs, p.LeftAtLeast)) + " left";
     Progress->setValue(p.Completed ? 100
                                    : static_cast<int>(std::min<size_t>(done, total) * 100 / total));
     Progress->setFormat(text + " · %p%");

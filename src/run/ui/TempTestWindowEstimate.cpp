@@ -46,7 +46,8 @@ void TTMP::WatchEstimate() {
 void TTMP::ShowEstimate() {
     if (Estimate == nullptr || link_.Temp.Running()) return;
     const TempRunEstimate estimate = link_.Temp.Estimate(chamberCelsius_);
-    Estimate->setText("≈ " + QString::fromStdString(DurationText(estimate.TotalMs())));
+    Estimate->setText((estimate.AtLeast ? "≥ " : "≈ ") +
+                      QString::fromStdString(DurationText(estimate.TotalMs())));
 }
 
 } // namespace qn

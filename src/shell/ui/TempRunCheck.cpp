@@ -106,6 +106,27 @@ std::string CaptureText(int32_t samples, const std::vector<double>& rates) {
     return count + " samples at " + sps(*low) + (*low == *high ? "" : " to " + sps(*high)) + " sps";
 }
 
+// "1 capture", "4 captures".
+std::string Count(size_t n, const std::string& thing) {
+    return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
+// How each row's soak ends: the soak time, or a stability gate after it.
+std::string SoakText(const TempRunSettings& settings) {
+    const std::string minutes = "soak " + settings.SoakMinutes + " minutes each";
+    switch (settings.Gate) {
+    case SoakRule::Band:
+        break;
+    case SoakRule::Chamber:
+        return minutes + " at least, then until the chamber is stable over " +
+               settings.GateMinutes + " minutes";
+    case SoakRule::Board:
+        return minutes + " at least, then until the board is stable over " + settings.GateMinutes +
+               " minutes";
+    }
+    return minutes;
+}
+
 // What the run would do and write, and its estimate.
 void PrintRun(Bench& bench, double chamberCelsius) {
     const TempTestPlan& plan = bench.Plan;
@@ -117,13 +138,12 @@ void PrintRun(Bench& bench, double chamberCelsius) {
     const bool captures = settings.Source != CaptureSource::Brymen;
     const size_t captureCount = captures ? rows * steps * (settings.Alternate ? 2 : 1) : 0;
     Line("rows: " + std::to_string(rows) + ", from " + TwoDecimals(estimate.RowCelsius[1]) +
-         " to " + TwoDecimals(estimate.RowCelsius[rows]) + " °C, soak " + settings.SoakMinutes +
-         " minutes each");
+         " to " + TwoDecimals(estimate.RowCelsius[rows]) + " °C, " + SoakText(settings));
     const CaptureOptions options = bench.CatchOptions();
     const std::vector<double> rates =
         StepOutputRates(plan, bench.Stnd.RegImage, bench.Temp.Window.OutputRate);
-    Line("steps: " + std::to_string(steps) + " a row, " + std::to_string(attempts) +
-         " step attempts, " + std::to_string(captureCount) + " captures" +
+    Line("steps: " + std::to_string(steps) + " a row, " + Count(attempts, "step attempt") + ", " +
+         Count(captureCount, "capture") +
          (captures ? " of " + CaptureText(options.NPoint, rates) : ""));
     const std::string snapshot = " (with its " + std::string(kSnapshotSuffix) + ")";
     std::string files =
@@ -136,12 +156,13 @@ void PrintRun(Bench& bench, double chamberCelsius) {
     if (!std::filesystem::exists(bench.ProgramDir + std::string(kConfigFileName)))
         files += ", " + std::string(kConfigFileName);
     Line("files: " + files + " in " + bench.ProgramDir);
-    Line("estimate: " + DurationText(estimate.TotalMs()) + " (ramps " +
+    Line("estimate: " + DurationText(estimate.TotalMs(), estimate.AtLeast) + " (ramps " +
          DurationText(estimate.RampsMs()) + ", soaks " + DurationText(estimate.SoaksMs()) +
          ", steps " + DurationText(estimate.RowStepsMs() * static_cast<double>(rows)) +
          "), counting " +
          (estimate.AttemptsPerStep == 1 ? std::string("one attempt a step (a clean run)")
-                                        : "four attempts a step: no capture ends a step"));
+                                        : "four attempts a step: no capture ends a step") +
+         (estimate.AtLeast ? "; the stability gate may hold a row longer" : ""));
 }
 
 } // namespace

@@ -138,7 +138,7 @@ class ProgressLines {
     // "[0:42:10 left] " before the line while the estimate says how long the run still takes.
     std::string RowText(const TempTestProgress& p) const {
         const std::string left =
-            std::isnan(p.LeftMs) ? "" : "[" + DurationText(p.LeftMs) + " left] ";
+            std::isnan(p.LeftMs) ? "" : "[" + DurationText(p.LeftMs, p.LeftAtLeast) + " left] ";
         return left + "row " + std::to_string(p.Row) + "/" + std::to_string(p.Rows) + " (" +
                plan_.Rows.at(p.Row).Temperature + " °C): ";
     }
