@@ -6,23 +6,26 @@
 #include "chip/RegField.h"
 #include "shell/Snapshot.h"
 
+#include <filesystem>
+
 namespace qn {
 
 Bench::Bench(const Platform& platform, std::string programDir, std::filesystem::path includeDir)
-    : ProgramDir(std::move(programDir)), Catalogue(std::move(includeDir)),
-      Guard(platform.Time, platform.Windows, platform.Panels), Usb(platform.Hid, platform.Driver),
+    : programDir_(std::move(programDir)), catalogue_(std::move(includeDir)),
+      status_(platform.Status), Guard(platform.Time, platform.Windows, platform.Panels),
+      Usb(platform.Hid, platform.Driver),
       Chip(Stnd, Usb, Guard, platform.Time, platform.Status, platform.Panels),
       Centre(Stnd, Usb, Chip, Guard, Config.AdcPanel, platform.Status, platform.Panels),
       Capture({Chip, Guard, platform.Time, platform.Status, Centre, Samples}),
-      Ask(Guard, platform.Ask), Status(platform.Status), SerialPorts(platform.SerialPorts),
+      Ask(Guard, platform.Ask),
       Instruments(platform.SerialPorts, platform.Time, platform.Status, Ask),
       Temp({Instruments, Centre, Chip, Stnd, Capture, Samples, Guard, platform.Time,
-            platform.Status, Ask, ProgramDir},
+            platform.Status, Ask, programDir_},
            Plan) {
     Stnd.Serial.Line = platform.SerialPorts.MakeLine();
-    Chip.SetChip(&ChipInfo);
+    Chip.SetChip(&chipInfo_);
     // The journal of a run and its full data files each get the state that made them.
-    TempSnapshots = Temp.FileWritten.Subscribe(
+    tempSnapshots_ = Temp.FileWritten.Subscribe(
         [this](const std::string& path) { return WriteSnapshotBeside(*this, path); });
 }
 
@@ -46,6 +49,40 @@ bool Bench::SwitchAdcOn() {
         if (ReadField(enable, Stnd.RegImage) != 1) return false;
     }
     return true;
+}
+
+bool Bench::SelectChip(uint16_t index) {
+    Stnd.Chip = index;
+    const ChipSelectOutcome outcome =
+        catalogue_.SelectChip(Model, index, Config.Flags[kFlagAdcSection]);
+    if (outcome.AsksSpecialLink) Stnd.Interface = kLinkSpecial;
+    Chip.Options.Optocoupler = Model.Controls.OptocouplerChecked;
+    return outcome.Read;
+}
+
+bool Bench::ChennalComChange() {
+    Stnd.Interface = kLinkQn740x;
+    return SelectChip(Stnd.Chip);
+}
+
+std::string Bench::SettingsPath() const {
+    return programDir_ + std::string(kConfigFileName);
+}
+
+ConfigTargets Bench::SettingsTargets() {
+    return ConfigTargets::Of(Stnd, Chip, Config, Model.CurrentPage, Model.CurrentBank);
+}
+
+ConfigLoadResult Bench::LoadSettings(const SelectChipFn& selectChip, bool writeNothing) {
+    const std::string path = SettingsPath();
+    const ConfigTargets targets = SettingsTargets();
+    if (writeNothing && !std::filesystem::exists(path))
+        return ApplyConfig(FormatConfig(targets), targets, selectChip);
+    return LoadConfig(path, targets, selectChip);
+}
+
+bool Bench::SaveSettings(std::string* problem) {
+    return SaveConfig(SettingsPath(), SettingsTargets(), problem);
 }
 
 void Bench::ResetLink() {

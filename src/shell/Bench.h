@@ -23,6 +23,7 @@
 #include "link/UsbBridge.h"
 #include "run/TempTest.h"
 #include "run/TempTestPlan.h"
+#include "shell/settings/ConfigFile.h"
 #include "shell/settings/Settings.h"
 #include "shell/settings/WindowPlacements.h"
 
@@ -44,6 +45,12 @@ struct Platform {
 };
 
 class Bench {
+    // Declared first: the members below are built from them.
+    const std::string programDir_;
+    const ChipCatalogue catalogue_;
+    WindowPlacements places_;
+    StatusBar& status_;
+
   public:
     // `programDir` holds the settings and result files (with a trailing separator);
     // `includeDir` the chip list and chip description files.
@@ -62,9 +69,32 @@ class Bench {
     // is 1 and streams its conversions only while "IRQEN" is 1, so each of them that reads 0 is
     // written 1. False when the chip did not take it; fields the chip lacks are left alone.
     bool SwitchAdcOn();
+    // Selects chip list entry `index`: rebuilds the chip model from its description file and takes
+    // the optocoupler state selection sets. False when the list or description file is missing.
+    bool SelectChip(uint16_t index);
+    // The setup dialog's channel step after a USB connection: the interface stays "QN740x", then
+    // the chip of the device record is selected again (a "52K12" selection moves the link to
+    // "Special" from here on).
+    bool ChennalComChange();
 
-    const std::string ProgramDir;
-    const ChipCatalogue Catalogue;
+    // The settings file in the program's folder.
+    std::string SettingsPath() const;
+    // Reads the settings file into the records; `selectChip` is the chip selection that ends the
+    // load. A missing file is first written from the current state, unless `writeNothing`: the
+    // defaults it would hold are then read from memory.
+    ConfigLoadResult LoadSettings(const SelectChipFn& selectChip, bool writeNothing = false);
+    // Writes the settings file from the records; false with the reason in `problem`.
+    bool SaveSettings(std::string* problem);
+
+    // The program's folder, with a trailing separator.
+    const std::string& ProgramDir() const { return programDir_; }
+    // The chip list and chip description files.
+    const ChipCatalogue& Catalogue() const { return catalogue_; }
+    // The window placement file's contents; the main window restores and saves them.
+    WindowPlacements& Places() { return places_; }
+    // The status bar the core's messages go to.
+    StatusBar& Status() const { return status_; }
+
     Settings Config;
     STND Stnd;
     // Everything that waits and lets window messages through pumps through the guard.
@@ -73,22 +103,25 @@ class Bench {
     ChipLink Chip;
     LinkCentre Centre;
     ChipModel Model;
-    SelectedChipInfo ChipInfo{Model};
-    WindowPlacements Places;
     // The samples of the last ADC capture and their noise figures.
     AnalysisStore Samples;
     // The ADC capture into Samples: the analysis window's "Catch ADC" and the temperature test.
     AdcCapture Capture;
     // Questions to the user; while an operation runs, their dialogs start no exchange.
     GuardedPrompt Ask;
-    StatusBar& Status;
-    SerialPortFactory& SerialPorts;
     // Calibrator, power supply and chamber with their ports and step tables.
     BenchInstruments Instruments;
     // The temperature test's settings and grids, and the sequence that runs them.
     TempTestPlan Plan;
     TempTest Temp;
-    Subscription TempSnapshots; // the state beside each file a run writes
+
+  private:
+    // The records the settings file is read into and written from.
+    ConfigTargets SettingsTargets();
+
+    // What the link needs of the selected chip, read from Model.
+    SelectedChipInfo chipInfo_{Model};
+    Subscription tempSnapshots_; // the state beside each file a run writes
 };
 
 } // namespace qn

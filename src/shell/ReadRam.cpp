@@ -77,7 +77,7 @@ bool ReadRam(Bench& bench) {
     if (!hold) return false;
     const bool read =
         bench.Stnd.Interface == kLinkQn740x ? ReadLinkRegisters(bench) : ReadChunks(bench);
-    bench.Status.SetPanelText(kOutcomePanel, read ? kReadRamDone : kReadRamFailed);
+    bench.Status().SetPanelText(kOutcomePanel, read ? kReadRamDone : kReadRamFailed);
     return read;
 }
 

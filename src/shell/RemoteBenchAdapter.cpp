@@ -8,7 +8,6 @@
 #include "analysis/SampleRate.h"
 #include "chip/RegField.h"
 #include "run/TempPlanFile.h"
-#include "shell/ChipSelection.h"
 #include "shell/ProgramVersion.h"
 #include "shell/SourceRevision.h"
 
@@ -65,7 +64,7 @@ bool Reachable(const STND& stnd, int address) {
 ShellRemoteBench::ShellRemoteBench(Bench& bench, RemoteBenchHooks hooks)
     : bench_(bench), hooks_(std::move(hooks)) {
     if (!hooks_.SelectChip)
-        hooks_.SelectChip = [this](uint16_t index) { return SelectBenchChip(bench_, index); };
+        hooks_.SelectChip = [this](uint16_t index) { return bench_.SelectChip(index); };
 }
 
 std::string ShellRemoteBench::Identity() const {
@@ -79,7 +78,7 @@ void ShellRemoteBench::Reset() {
 }
 
 std::vector<std::string> ShellRemoteBench::ChipCatalogue() const {
-    return bench_.Catalogue.LoadChipList();
+    return bench_.Catalogue().LoadChipList();
 }
 
 std::string ShellRemoteBench::SelectedChip() const {

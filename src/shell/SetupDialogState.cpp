@@ -74,7 +74,7 @@ void SerialBridgePort::TXCOMChange(Bench& bench, int comIndex, int baudIndex, in
         if (serial.IsOpen()) serial.Line->Close();
         if (portName.empty() || !serial.Line || !serial.Line->Open(portName)) {
             serial.Selected = 0;
-            bench.Status.SetPanelText(kBridgeStatusPanel, "Uart  not  found");
+            bench.Status().SetPanelText(kBridgeStatusPanel, "Uart  not  found");
             return;
         }
         if (comIndex < 32) OpenedPorts |= 1U << comIndex;
@@ -87,7 +87,7 @@ void SerialBridgePort::TXCOMChange(Bench& bench, int comIndex, int baudIndex, in
     settings.ParityMode = LineParityOfCode(serial.Parity);
     settings.StopBits = 1;
     serial.Line->Configure(settings);
-    bench.Status.SetPanelText(
+    bench.Status().SetPanelText(
         kBridgeStatusPanel, "RS232 " + portName + " , Baud = " + std::to_string(settings.BaudRate) +
                                 ", Pariyt = " + ParityTextOfIndex(parityIndex));
 }

@@ -175,7 +175,7 @@ StateSnapshot CaptureState(const Bench& bench) {
     state.Program = std::string(kProgramName) + " " + std::string(kProgramVersion);
     state.LocalTime = LocalTimeText();
     state.Chip = bench.Model.ProductName;
-    const auto chipFile = bench.Catalogue.ChipFilePath(bench.Stnd.Chip);
+    const auto chipFile = bench.Catalogue().ChipFilePath(bench.Stnd.Chip);
     if (chipFile && !state.Chip.empty()) {
         state.ChipFile = chipFile->filename().string();
         state.ChipFileSha256 = FileSha256(chipFile->string());

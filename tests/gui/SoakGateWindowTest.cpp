@@ -57,7 +57,7 @@ TEST_F(SoakGateWindowTest, ChartDrawsOverTheBoardTemperature) {
     plan.Fluke.resize(2);
     plan.Power.resize(2);
     RunJournal journal;
-    ASSERT_EQ(journal.Begin(bench.ProgramDir, plan), "");
+    ASSERT_EQ(journal.Begin(bench.ProgramDir(), plan), "");
     // Row 1 has the board's reading, row 2 none (as in a journal written before it was kept).
     ASSERT_TRUE(journal.Attempt({1, 1, 1, true, 25, 0, 25.2, {}, {}, "", true, 27.5}));
     ASSERT_TRUE(journal.Attempt({2, 1, 1, true, 85, 0, 85.1, {}, {}, "", true}));

@@ -36,7 +36,7 @@ TEST_F(TempResultsChartTest, FollowsTheJournalAndDrawsASecondRunDashed) {
     plan.Fluke.resize(3);
     plan.Power.resize(3);
     RunJournal journal;
-    ASSERT_EQ(journal.Begin(bench.ProgramDir, plan), "");
+    ASSERT_EQ(journal.Begin(bench.ProgramDir(), plan), "");
     ASSERT_TRUE(journal.Attempt(Measured(1, 1)));
     chart->Follow->setChecked(true);
     EXPECT_EQ(chart->Plot->graphCount(), 1);
@@ -47,10 +47,10 @@ TEST_F(TempResultsChartTest, FollowsTheJournalAndDrawsASecondRunDashed) {
     EXPECT_EQ(chart->Plot->graph(0)->data()->size(), 2);
     EXPECT_DOUBLE_EQ(chart->Plot->graph(0)->data()->at(1)->key, 85.5);
 
-    const std::string aFile = bench.ProgramDir + kTempAFile;
+    const std::string aFile = bench.ProgramDir() + kTempAFile;
     ASSERT_TRUE(ReplaceFileContents(
-        aFile, TempAFileText(JournalResults(ReadRunJournal(bench.ProgramDir)))));
-    const std::string notARun = bench.ProgramDir + "notes.txt";
+        aFile, TempAFileText(JournalResults(ReadRunJournal(bench.ProgramDir())))));
+    const std::string notARun = bench.ProgramDir() + "notes.txt";
     ASSERT_TRUE(ReplaceFileContents(notARun, "[Setting]\r\n"));
     answers.Files = {aFile, notARun};
     chart->OverlayButton->click();

@@ -106,10 +106,12 @@ const FlowCase kFlows[] = {
      {}},
     {"SpecialFramesFollowTheOptocouplerAndTheShipped52K12",
      [](Fx& f) {
-         f.bench.Model = SelectShipped(kChip52K12);
-         f.bench.Chip.SetChip(&f.bench.ChipInfo);
+         const ChipModel model = SelectShipped(kChip52K12);
+         const SelectedChipInfo chip{model};
+         f.bench.Chip.SetChip(&chip);
          f.bench.Chip.Options.Optocoupler = false;
          f.bench.Chip.ReadChip(0x123, 1);
+         f.bench.Chip.SetChip(&f.chipInfo);
      },
      {{SpecialReadFrame({false, true}, 0x123, 1)}},
      kLinkSpecial},

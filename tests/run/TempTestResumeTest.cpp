@@ -96,9 +96,10 @@ TEST(TempTestResume, RunKilledAtRowThreeResumesToTheFilesOfAnUninterruptedRun) {
 void WriteJournal(RunBench& t, const std::vector<JournalAttempt>& attempts, bool ended) {
     RunJournal journal;
     const BenchInstruments& lab = t.bench.Instruments;
-    ASSERT_EQ(journal.Begin(t.bench.ProgramDir, PlanInUse(RunMode::Begin, "2026-12-07 02:14:00",
-                                                          t.plan, lab.FlukeSteps, lab.PowerSteps)),
-              "");
+    ASSERT_EQ(
+        journal.Begin(t.bench.ProgramDir(), PlanInUse(RunMode::Begin, "2026-12-07 02:14:00", t.plan,
+                                                      lab.FlukeSteps, lab.PowerSteps)),
+        "");
     for (const JournalAttempt& a : attempts) ASSERT_TRUE(journal.Attempt(a));
     ASSERT_TRUE(!ended || journal.End(false));
 }
@@ -120,7 +121,7 @@ TEST(TempTestResume, RebuildAsksBeforeReplacingResultsTheJournalLacks) {
         stopped.SetResult(1, step, CapturedAt(1, 1).Result);
         stopped.SetMeasured(1, step, true);
     }
-    ASSERT_TRUE(WriteTempAFile(t.bench.ProgramDir, stopped).Ok());
+    ASSERT_TRUE(WriteTempAFile(t.bench.ProgramDir(), stopped).Ok());
     const fs::path aFile = t.dir / "QnTEMPA.CSV";
     const std::vector<std::string> left = FileLines(aFile);
 

@@ -525,13 +525,13 @@ TEST(TempTestPlanRules, AResumedRunPastTheLimitsIsRefused) {
     journalled.Rows[2].Temperature = "200";
     {
         RunJournal journal;
-        ASSERT_EQ(
-            journal.Begin(t.bench.ProgramDir, PlanInUse(RunMode::Begin, "2026-12-07 10:00:00",
-                                                        journalled, t.bench.Instruments.FlukeSteps,
-                                                        t.bench.Instruments.PowerSteps)),
-            "");
+        ASSERT_EQ(journal.Begin(t.bench.ProgramDir(),
+                                PlanInUse(RunMode::Begin, "2026-12-07 10:00:00", journalled,
+                                          t.bench.Instruments.FlukeSteps,
+                                          t.bench.Instruments.PowerSteps)),
+                  "");
     }
-    const RunJournalContents contents = ReadRunJournal(t.bench.ProgramDir);
+    const RunJournalContents contents = ReadRunJournal(t.bench.ProgramDir());
     ASSERT_TRUE(contents.Unfinished());
     EXPECT_FALSE(t.test.Resume(contents));
     EXPECT_THAT(t.prompt.Asked, ElementsAre("溫度 of row 2 \"200\" is above 150 °C"));

@@ -4,7 +4,6 @@
 #include "analysis/AnalysisCsv.h"
 #include "chip/RegField.h"
 #include "link/SimLinkFixture.h"
-#include "shell/ChipSelection.h"
 #include "shell/ReadRam.h"
 #include "sim/SimChip.h"
 
@@ -25,7 +24,7 @@ namespace {
 class NoiseTableTest : public ::testing::Test {
   protected:
     NoiseTableTest() {
-        EXPECT_TRUE(SelectBenchChip(bench, 0));
+        EXPECT_TRUE(bench.SelectChip(0));
         bridge.LoadChip(bench.Model);
         driver.AddDevice(bridge);
         bench.Stnd.Interface = kLinkQn740x;

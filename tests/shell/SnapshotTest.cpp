@@ -5,7 +5,6 @@
 #include "ScriptedPrompt.h"
 #include "files/TextFile.h"
 #include "instruments/ScriptedPeer.h"
-#include "shell/ChipSelection.h"
 #include "shell/SettingsFixture.h"
 #include "sim/SimDriverLayer.h"
 #include "sim/SimHidLayer.h"
@@ -38,7 +37,7 @@ class SnapshotTest : public ::testing::Test {
 };
 
 TEST_F(SnapshotTest, SideFileRecordsTheBenchAndRestoresItsImage) {
-    ASSERT_TRUE(SelectBenchChip(bench, kQn7401));
+    ASSERT_TRUE(bench.SelectChip(kQn7401));
     for (size_t a = 0; a < kRegImageSize; ++a) bench.Stnd.RegImage[a] = static_cast<uint8_t>(a * 7);
     lines.Add("COM1").Replies["*OPT"] = {"SC600,\r\n"};
     lines.Add("COM3").Replies[std::string("\x02") + "01RSD,01,0010\r\n"] = {std::string("\x02") +
@@ -114,7 +113,7 @@ TEST_F(SnapshotTest, DamagedOrForeignFilesAreRefused) {
 }
 
 TEST_F(SnapshotTest, DiffNamesChangedRegistersAndFields) {
-    ASSERT_TRUE(SelectBenchChip(bench, k52K12));
+    ASSERT_TRUE(bench.SelectChip(k52K12));
     const std::vector<std::pair<std::string, std::map<int, uint8_t>>> cases = {
         {"No register differs", {}},
         {"No register differs", {{0x80, 0x55}}}, // RAM, not a register
@@ -132,13 +131,13 @@ TEST_F(SnapshotTest, DiffNamesChangedRegistersAndFields) {
 }
 
 TEST_F(SnapshotTest, ComparisonReadsTheFileAndNotesAnotherChip) {
-    ASSERT_TRUE(SelectBenchChip(bench, kQn7401));
+    ASSERT_TRUE(bench.SelectChip(kQn7401));
     const std::string data = folder.File("a.csv");
     ASSERT_TRUE(WriteSnapshotBeside(bench, data));
     bench.Stnd.RegImage[3] = 0xA0;
     EXPECT_EQ(CompareWithSnapshot(bench, data + ".snapshot").Text,
               "ADCCN3 [003] 00 → A0: PGA 0 → 5\n");
-    ASSERT_TRUE(SelectBenchChip(bench, k52K12));
+    ASSERT_TRUE(bench.SelectChip(k52K12));
     const SnapshotComparisonText other = CompareWithSnapshot(bench, data + ".snapshot");
     EXPECT_EQ(other.Text.rfind("The snapshot was taken with chip QN7401, the chip now is 52K12", 0),
               0u);

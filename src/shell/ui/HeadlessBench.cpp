@@ -2,7 +2,6 @@
 #include "shell/ui/HeadlessBench.h"
 
 #include "files/ShownValue.h"
-#include "shell/ChipSelection.h"
 #include "shell/ReadRam.h"
 #include "shell/settings/ConfigFile.h"
 #include "shell/ui/ProgramDir.h"
@@ -11,7 +10,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 namespace qn {
 
@@ -55,22 +53,16 @@ void CommandWarning(const std::string& message) {
 }
 
 bool HeadlessBench::SelectChip(uint16_t index) {
-    const bool read = SelectBenchChip(*Core, index);
+    const bool read = Core->SelectChip(index);
     outside_->ChipSelected(Core->Model);
     return read;
 }
 
 bool HeadlessBench::Connect(bool writeNothing) {
     Bench& bench = *Core;
-    const std::string path = bench.ProgramDir + std::string(kConfigFileName);
-    const ConfigTargets targets = ConfigTargets::Of(
-        bench.Stnd, bench.Chip, bench.Config, bench.Model.CurrentPage, bench.Model.CurrentBank);
-    const SelectChipFn selectChip = [&](uint16_t chip) { SelectChip(chip); };
-    // A missing settings file is written at load, unless nothing may be: the defaults it would
-    // hold are read from memory instead.
-    const ConfigLoadResult loaded = writeNothing && !std::filesystem::exists(path)
-                                        ? ApplyConfig(FormatConfig(targets), targets, selectChip)
-                                        : LoadConfig(path, targets, selectChip);
+    const std::string path = bench.SettingsPath();
+    const ConfigLoadResult loaded =
+        bench.LoadSettings([&](uint16_t chip) { SelectChip(chip); }, writeNothing);
     if (!loaded.Problem.empty()) CommandWarning(loaded.Problem);
     for (const std::string& note : loaded.Mended) CommandWarning(ShownValue(path) + ": " + note);
     bench.Centre.USBConnect();

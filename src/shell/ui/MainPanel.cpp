@@ -14,7 +14,6 @@
 #include "run/RunJournal.h"
 #include "run/ui/TempResultsChart.h"
 #include "run/ui/TempTestWindow.h"
-#include "shell/ChipSelection.h"
 #include "shell/ReadRam.h"
 #include "shell/Snapshot.h"
 #include "shell/ui/NoiseTablePage.h"
@@ -112,13 +111,13 @@ void TMainPanel::BuildMenus() {
 // The chart is a plain MDI child outside the placement file, whose list of windows stays as it is.
 void TMainPanel::ShowResultsChart() {
     if (ResultsChart == nullptr) {
-        ResultsChart = new TempResultsChart(bench_.Ask, bench_.ProgramDir);
+        ResultsChart = new TempResultsChart(bench_.Ask, bench_.ProgramDir());
         QMdiSubWindow* sub = Mdi->addSubWindow(ResultsChart);
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
         sub->resize(820, 520);
         // Opened first, it shows the run of the program folder's journal and follows it.
         std::error_code unreadable;
-        if (std::filesystem::exists(bench_.ProgramDir + kJournalFile, unreadable))
+        if (std::filesystem::exists(bench_.ProgramDir() + kJournalFile, unreadable))
             ResultsChart->Follow->setChecked(true);
     }
     auto* sub = qobject_cast<QMdiSubWindow*>(ResultsChart->parentWidget());
@@ -165,7 +164,7 @@ void TMainPanel::CreateWindows() {
     Qn_BASE->hide();
     Qn_UP = new TQn_UP(bench_.Centre, this);
     Qn_UP->hide();
-    ChipList = bench_.Catalogue.LoadChipList();
+    ChipList = bench_.Catalogue().LoadChipList();
     Option = new TOption(
         bench_, ChipList, [this](uint16_t index) { SelectChip(index); }, this);
     Qn_RAM = new TQn_RAM(PanelContext(), this);
@@ -190,7 +189,7 @@ void TMainPanel::CreateWindows() {
         {bench_.Capture, [this] { return GetGain(bench_.Model, bench_.Stnd.RegImage); },
          [this](const std::string& path) { return WriteSnapshotBeside(bench_, path); },
          [this] { return ConfiguredOutputRate(bench_.Model, bench_.Stnd.RegImage).value_or(0); }},
-        bench_.Ask, *this, bench_.ProgramDir, this);
+        bench_.Ask, *this, bench_.ProgramDir(), this);
     CreateNoiseTablePage();
     FLUKE = new TFLUKE(bench_.Instruments.FlukeSteps, bench_.Instruments.Fluke, this);
     FPower = new TFPower(bench_.Instruments.PowerSteps, this);
@@ -268,7 +267,7 @@ void TMainPanel::ShowPanel(QWidget* form, int slot, bool show) {
 }
 
 bool TMainPanel::SelectChip(uint16_t index) {
-    const bool read = SelectBenchChip(bench_, index);
+    const bool read = bench_.SelectChip(index);
     ChipSelected(bench_.Model);
     ApplyChipControls();
     ShowChipCaptions();
@@ -283,7 +282,7 @@ ChipPanelContext TMainPanel::PanelContext() {
             bench_.Ask,
             *this,
             sheets_,
-            bench_.ProgramDir};
+            bench_.ProgramDir()};
 }
 
 // "Read RAM": the whole memory into the image, then the panels drawn from it.
@@ -338,7 +337,7 @@ void TMainPanel::ApplyChipControls() {
 
 void TMainPanel::USBClient() {
     Option->ChennalComChange();
-    ChennalComChange(bench_);
+    bench_.ChennalComChange();
     ChipSelected(bench_.Model);
     ApplyChipControls();
     ShowChipCaptions();

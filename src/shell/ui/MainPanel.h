@@ -162,7 +162,6 @@ class TMainPanel : public QMainWindow, public StatusBar, public PanelRefresh, pu
     void RemoteControlClick();
     void ShowRemoteState();
     ChipPanelContext PanelContext();
-    ConfigTargets Targets();
     void LoadSettings();
     void SaveSettings();
     void TellOnceShown(const std::string& problem);

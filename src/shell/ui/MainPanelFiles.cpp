@@ -49,7 +49,7 @@ void TMainPanel::SaveRegClick() {
     const auto hold = BeginStepFiles(bench_, *TMP);
     if (!hold) return;
     RegisterCounts counts;
-    TellError(bench_.Ask, SaveReg(bench_.ProgramDir, bench_.Plan.RegChg, counts));
+    TellError(bench_.Ask, SaveReg(bench_.ProgramDir(), bench_.Plan.RegChg, counts));
 }
 
 // The register steps come back into the grid, and the result grid shows their layout.
@@ -57,7 +57,7 @@ void TMainPanel::DownloadRegClick() {
     const auto hold = BeginStepFiles(bench_, *TMP);
     if (!hold) return;
     const RegDownloadResult loaded =
-        DownloadReg(bench_.ProgramDir, bench_.Plan.RegChg, bench_.Status, bench_.Guard);
+        DownloadReg(bench_.ProgramDir(), bench_.Plan.RegChg, bench_.Status(), bench_.Guard);
     TMP->RefreshGrids();
     if (!loaded.Error.empty()) {
         bench_.Ask.Tell(loaded.Error);
@@ -70,13 +70,13 @@ void TMainPanel::SaveFlukeClick() {
     const auto hold = BeginStepFiles(bench_, *TMP);
     if (!hold) return;
     TellError(bench_.Ask,
-              SaveStepFile(bench_.ProgramDir + kFlukeFile, bench_.Instruments.FlukeSteps));
+              SaveStepFile(bench_.ProgramDir() + kFlukeFile, bench_.Instruments.FlukeSteps));
 }
 
 void TMainPanel::DownLoadFlukeClick() {
     const auto hold = BeginStepFiles(bench_, *TMP);
     if (!hold) return;
-    DownloadFluke(bench_.ProgramDir + kFlukeFile, bench_.Instruments.FlukeSteps);
+    DownloadFluke(bench_.ProgramDir() + kFlukeFile, bench_.Instruments.FlukeSteps);
     FLUKE->RefreshGrid();
 }
 
@@ -84,13 +84,13 @@ void TMainPanel::SavePowerClick() {
     const auto hold = BeginStepFiles(bench_, *TMP);
     if (!hold) return;
     TellError(bench_.Ask,
-              SaveStepFile(bench_.ProgramDir + kPowerFile, bench_.Instruments.PowerSteps));
+              SaveStepFile(bench_.ProgramDir() + kPowerFile, bench_.Instruments.PowerSteps));
 }
 
 void TMainPanel::DownloadPowerClick() {
     const auto hold = BeginStepFiles(bench_, *TMP);
     if (!hold) return;
-    DownloadPower(bench_.ProgramDir + kPowerFile, bench_.Instruments.PowerSteps);
+    DownloadPower(bench_.ProgramDir() + kPowerFile, bench_.Instruments.PowerSteps);
     FPower->RefreshGrid();
 }
 
@@ -107,7 +107,7 @@ void TMainPanel::CreateTempTestWindow() {
     };
     TMP = new TTMP({bench_.Plan, bench_.Temp, bench_.Instruments, bench_.Guard,
                     bench_.Config.TempTest.CHFULL, stepCount, stepTables, bench_.Ask,
-                    bench_.ProgramDir},
+                    bench_.ProgramDir()},
                    this);
     TMP->OpenResultsChart = [this] { ShowResultsChart(); };
     CaptureWindow& window = bench_.Temp.Window;

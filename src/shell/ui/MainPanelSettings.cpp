@@ -24,15 +24,10 @@ constexpr int kNPointIndex256 = 2;
 
 } // namespace
 
-ConfigTargets TMainPanel::Targets() {
-    return ConfigTargets::Of(bench_.Stnd, bench_.Chip, bench_.Config, bench_.Model.CurrentPage,
-                             bench_.Model.CurrentBank);
-}
-
 void TMainPanel::LoadSettings() {
-    const std::string path = bench_.ProgramDir + std::string(kConfigFileName);
+    const std::string path = bench_.SettingsPath();
     const ConfigLoadResult result =
-        LoadConfig(path, Targets(), [this](uint16_t chip) { SelectChip(chip); });
+        bench_.LoadSettings([this](uint16_t chip) { SelectChip(chip); });
     for (const std::string& note : result.Mended) qWarning("%s: %s", path.c_str(), note.c_str());
     TellOnceShown(result.Problem);
     AnalysisSettings& analysis = bench_.Config.Analysis;
@@ -49,9 +44,8 @@ void TMainPanel::TellOnceShown(const std::string& problem) {
 }
 
 void TMainPanel::SaveSettings() {
-    const std::string path = bench_.ProgramDir + std::string(kConfigFileName);
     std::string problem;
-    if (!SaveConfig(path, Targets(), &problem)) qWarning("%s", problem.c_str());
+    if (!bench_.SaveSettings(&problem)) qWarning("%s", problem.c_str());
 }
 
 // Every window of the program that the placement file remembers, by its name.
@@ -63,20 +57,20 @@ std::vector<std::pair<std::string, QWidget*>> TMainPanel::PlacedWindows() {
 }
 
 void TMainPanel::RestorePlacements() {
-    if (!bench_.Places.Enabled) return;
-    bench_.Places.Restore(PlacementPath.toStdString());
-    TellOnceShown(bench_.Places.ReadProblem());
+    if (!bench_.Places().Enabled) return;
+    bench_.Places().Restore(PlacementPath.toStdString());
+    TellOnceShown(bench_.Places().ReadProblem());
     // The main window is kept on the screen, its child windows inside its workspace.
     const WindowRect screenRect = ToScreenRect(screen()->availableGeometry());
     const QSize workspace = Mdi->viewport()->size();
     for (const auto& [name, window] : PlacedWindows()) {
-        const Placement* entry = bench_.Places.Find(name);
+        const Placement* entry = bench_.Places().Find(name);
         if (entry == nullptr) continue;
         const bool child = window != this;
         const RestoredPlacement place = ApplyPlacement(
             *entry, ToScreenRect(window->geometry()), true,
             child ? WindowRect{0, 0, workspace.width(), workspace.height()} : screenRect,
-            bench_.Places.AutoShow);
+            bench_.Places().AutoShow);
         window->setGeometry(place.Rect.Left, place.Rect.Top, place.Rect.Width, place.Rect.Height);
         // Fitted as it came out: a window never gets smaller than its content allows.
         if (child) window->setGeometry(FitInsideWorkspace(window->geometry(), workspace));
@@ -97,7 +91,7 @@ void TMainPanel::SavePlacements() {
         if (window->isMinimized()) p.State = WindowState::Minimised;
         placements.push_back(p);
     }
-    bench_.Places.Save(PlacementPath.toStdString(), placements);
+    bench_.Places().Save(PlacementPath.toStdString(), placements);
 }
 
 void TMainPanel::showEvent(QShowEvent* event) {

@@ -179,7 +179,7 @@ void NoiseTablePage::Finished(const NoiseSweepResult& result) {
 }
 
 void NoiseTablePage::SaveCsvClick() {
-    const auto path = bench_.Ask.AskFileToSave("csv", bench_.ProgramDir);
+    const auto path = bench_.Ask.AskFileToSave("csv", bench_.ProgramDir());
     if (!path) return;
     if (!SaveNoiseTableCsv(*path, Model->Table())) bench_.Ask.Tell("Cannot write " + *path);
 }

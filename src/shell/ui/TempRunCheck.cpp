@@ -153,9 +153,9 @@ void PrintRun(Bench& bench, double chamberCelsius) {
         files += ", " + std::to_string(rows * steps) + " full data files in " + kFullDataFolder +
                  " (each with its " + std::string(kSnapshotSuffix) + ")";
     // The run writes the settings file when there is none.
-    if (!std::filesystem::exists(bench.ProgramDir + std::string(kConfigFileName)))
+    if (!std::filesystem::exists(bench.SettingsPath()))
         files += ", " + std::string(kConfigFileName);
-    Line("files: " + files + " in " + bench.ProgramDir);
+    Line("files: " + files + " in " + bench.ProgramDir());
     Line("estimate: " + DurationText(estimate.TotalMs(), estimate.AtLeast) + " (ramps " +
          DurationText(estimate.RampsMs()) + ", soaks " + DurationText(estimate.SoaksMs()) +
          ", steps " + DurationText(estimate.RowStepsMs() * static_cast<double>(rows)) +

@@ -170,8 +170,8 @@ std::string StartRun(Bench& bench, bool resume) {
         bench.Temp.TBegin();
         return {};
     }
-    const RunJournalContents journal = ReadRunJournal(bench.ProgramDir);
-    if (std::string why = ResumeRefusal(journal, bench.ProgramDir); !why.empty()) return why;
+    const RunJournalContents journal = ReadRunJournal(bench.ProgramDir());
+    if (std::string why = ResumeRefusal(journal, bench.ProgramDir()); !why.empty()) return why;
     if (!bench.Temp.Resume(journal)) return "--resume: the run could not be resumed";
     return {};
 }
@@ -186,7 +186,8 @@ int Run(const TempRunOrder& order) {
     const StopSignals stop;
     HeadlessBench headless(order.Simulate);
     Bench& bench = *headless.Core;
-    if (const auto recovered = RecoverBeforeRun(bench.ProgramDir, order.Resume)) return *recovered;
+    if (const auto recovered = RecoverBeforeRun(bench.ProgramDir(), order.Resume))
+        return *recovered;
     StderrPrompt notices;
     headless.Questions.Target = &notices;
     PlanPorts ports;
@@ -219,7 +220,7 @@ int Run(const TempRunOrder& order) {
     // nothing left to measure.
     const bool through = bench.Temp.Completed() && notices.Told == toldBefore;
     if (!through) return CommandFailed("the temperature run did not go through" + missing);
-    std::printf("result files in %s\n", bench.ProgramDir.c_str());
+    std::printf("result files in %s\n", bench.ProgramDir().c_str());
     return 0;
 }
 
