@@ -31,22 +31,24 @@ Bench::Bench(const Platform& platform, std::string programDir, std::filesystem::
 
 CaptureOptions Bench::CatchOptions() const {
     const AnalysisSettings& config = Config.Analysis;
-    return {config.NPoint,
-            config.ScaleDiv,
-            config.ScaleBits,
-            config.ChangeMode,
-            GetGain(Model, Stnd.RegImage),
-            DecodeOptions{true, false},
-            ConfiguredOutputRate(Model, Stnd.RegImage).value_or(0)};
+    return {config.NPoint,     config.ScaleDiv, config.ScaleBits,
+            config.ChangeMode, FrontEndGain(),  DecodeOptions{true, false},
+            OutputRate()};
+}
+
+double Bench::FrontEndGain() const {
+    return GetGain(Model, Stnd.RegImage);
+}
+
+double Bench::OutputRate() const {
+    return ConfiguredOutputRate(Model, Stnd.RegImage).value_or(0);
 }
 
 bool Bench::SwitchAdcOn() {
     for (const char* name : {"ADCEN", "IRQEN"}) {
         const RegFieldDesc& enable = Model.AdcFields[name];
         if (!enable.Defined || ReadField(enable, Stnd.RegImage) != 0) continue;
-        WriteField(enable, 1, Stnd.RegImage,
-                   [this](int address, uint8_t value) { Chip.WriteRegister(address, value); });
-        if (ReadField(enable, Stnd.RegImage) != 1) return false;
+        if (WriteChipField(enable, 1) != 1) return false;
     }
     return true;
 }
@@ -83,6 +85,12 @@ ConfigLoadResult Bench::LoadSettings(const SelectChipFn& selectChip, bool writeN
 
 bool Bench::SaveSettings(std::string* problem) {
     return SaveConfig(SettingsPath(), SettingsTargets(), problem);
+}
+
+uint32_t Bench::WriteChipField(const RegFieldDesc& field, uint32_t value) {
+    WriteField(field, value, Stnd.RegImage,
+               [this](int address, uint8_t byte) { Chip.WriteRegister(address, byte); });
+    return ReadField(field, Stnd.RegImage);
 }
 
 void Bench::ResetLink() {

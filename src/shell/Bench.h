@@ -69,6 +69,13 @@ class Bench {
     // is 1 and streams its conversions only while "IRQEN" is 1, so each of them that reads 0 is
     // written 1. False when the chip did not take it; fields the chip lacks are left alone.
     bool SwitchAdcOn();
+    // The ADC front end's gain and the output rate its oversampling fields select (0 when they
+    // select none), both read from the chip model over the register image.
+    double FrontEndGain() const;
+    double OutputRate() const;
+    // Writes `value` into `field` of the chip through the link, each byte the field spans with its
+    // read-back, and returns what the register image holds in the field afterwards.
+    uint32_t WriteChipField(const RegFieldDesc& field, uint32_t value);
     // Selects chip list entry `index`: rebuilds the chip model from its description file and takes
     // the optocoupler state selection sets. False when the list or description file is missing.
     bool SelectChip(uint16_t index);

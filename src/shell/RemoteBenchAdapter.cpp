@@ -173,9 +173,7 @@ RemoteResult ShellRemoteBench::WriteField(const std::string& name, int value) {
                        name + " takes 0 to " + std::to_string(field->MaxValue()));
     const auto hold = bench_.Guard.Begin();
     if (!hold) return BusyResult();
-    qn::WriteField(*field, static_cast<uint32_t>(value), bench_.Stnd.RegImage,
-                   [this](int address, uint8_t byte) { bench_.Chip.WriteRegister(address, byte); });
-    const uint32_t readBack = qn::ReadField(*field, bench_.Stnd.RegImage);
+    const uint32_t readBack = bench_.WriteChipField(*field, static_cast<uint32_t>(value));
     if (readBack != static_cast<uint32_t>(value))
         return Outcome(RemoteOutcome::Failed, "read back " + std::to_string(readBack));
     return {};
@@ -225,15 +223,10 @@ RemoteResult ShellRemoteBench::Capture() {
     TXScaleChange(scale, settings_.ScaleBits - kFirstScaleBits);
     const std::string refText = settings_.ReferenceVolts > 0 ? VoltsText(settings_.ReferenceVolts)
                                                              : bench_.Config.Analysis.EREFV;
-    const double gain = GetGain(bench_.Model, bench_.Stnd.RegImage);
+    const double gain = bench_.FrontEndGain();
     const CaptureOptions options{
-        settings_.Points,
-        scale.ScaleDiv,
-        scale.ScaleBits,
-        false,
-        gain,
-        DecodeOptions{true, false},
-        ConfiguredOutputRate(bench_.Model, bench_.Stnd.RegImage).value_or(0)};
+        settings_.Points,           scale.ScaleDiv,     scale.ScaleBits, false, gain,
+        DecodeOptions{true, false}, bench_.OutputRate()};
     AdcCapture& capture = bench_.Capture;
     const bool complete = capture.CatchACDCOM(refText, kMode24Interrupt, options);
     AnalysisStatus statistics = capture.Statistics;

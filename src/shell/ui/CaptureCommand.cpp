@@ -117,7 +117,7 @@ int Run(const CaptureRequest& request) {
     AnalysisSettings& analysis = bench.Config.Analysis;
     if (request.Scale) TXScaleChange(analysis, *request.Scale - kFirstScale);
     if (request.Ref) analysis.EREFV = *request.Ref;
-    const double gain = GetGain(bench.Model, bench.Stnd.RegImage);
+    const double gain = bench.FrontEndGain();
     const CaptureOptions options{.NPoint = request.Samples,
                                  .ScaleDiv = analysis.ScaleDiv,
                                  .ScaleBits = analysis.ScaleBits,

@@ -184,12 +184,12 @@ void TMainPanel::CreateWindows() {
         Gauge->show();
     };
     bench_.Capture.Finished = [this] { Gauge->hide(); };
-    AnxADC = new TAnxADC(
-        bench_.Samples, bench_.Config.Analysis,
-        {bench_.Capture, [this] { return GetGain(bench_.Model, bench_.Stnd.RegImage); },
-         [this](const std::string& path) { return WriteSnapshotBeside(bench_, path); },
-         [this] { return ConfiguredOutputRate(bench_.Model, bench_.Stnd.RegImage).value_or(0); }},
-        bench_.Ask, *this, bench_.ProgramDir(), this);
+    AnxADC =
+        new TAnxADC(bench_.Samples, bench_.Config.Analysis,
+                    {bench_.Capture, [this] { return bench_.FrontEndGain(); },
+                     [this](const std::string& path) { return WriteSnapshotBeside(bench_, path); },
+                     [this] { return bench_.OutputRate(); }},
+                    bench_.Ask, *this, bench_.ProgramDir(), this);
     CreateNoiseTablePage();
     FLUKE = new TFLUKE(bench_.Instruments.FlukeSteps, bench_.Instruments.Fluke, this);
     FPower = new TFPower(bench_.Instruments.PowerSteps, this);
