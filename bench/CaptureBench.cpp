@@ -55,7 +55,7 @@ void BM_Capture(benchmark::State& state) {
         const auto wallEnd = std::chrono::steady_clock::now();
         const double ms = std::chrono::duration<double, std::milli>(wallEnd - wallStart).count();
         wallMs += ms;
-        if (!complete || sim.bench.Samples.SampleCount != samples)
+        if (!complete || sim.bench.Samples().SampleCount != samples)
             state.SkipWithError("capture failed");
     }
     const auto iterations = static_cast<double>(state.iterations());

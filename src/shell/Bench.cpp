@@ -16,10 +16,10 @@ Bench::Bench(const Platform& platform, std::string programDir, std::filesystem::
       Usb(platform.Hid, platform.Driver),
       Chip(Stnd, Usb, Guard, platform.Time, platform.Status, platform.Panels),
       Centre(Stnd, Usb, Chip, Guard, Config.AdcPanel, platform.Status, platform.Panels),
-      Capture({Chip, Guard, platform.Time, platform.Status, Centre, Samples}),
+      Capture({Chip, Guard, platform.Time, platform.Status, Centre, samples_}),
       Ask(Guard, platform.Ask),
       Instruments(platform.SerialPorts, platform.Time, platform.Status, Ask),
-      Temp({Instruments, Centre, Chip, Stnd, Capture, Samples, Guard, platform.Time,
+      Temp({Instruments, Centre, Chip, Stnd, Capture, samples_, Guard, platform.Time,
             platform.Status, Ask, programDir_},
            Plan) {
     Stnd.Serial.Line = platform.SerialPorts.MakeLine();

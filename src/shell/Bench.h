@@ -50,6 +50,7 @@ class Bench {
     const ChipCatalogue catalogue_;
     WindowPlacements places_;
     StatusBar& status_;
+    AnalysisStore samples_;
 
   public:
     // `programDir` holds the settings and result files (with a trailing separator);
@@ -101,6 +102,9 @@ class Bench {
     WindowPlacements& Places() { return places_; }
     // The status bar the core's messages go to.
     StatusBar& Status() const { return status_; }
+    // The samples of the last ADC capture and their noise figures: the analysis window's store,
+    // which it rescales and saves.
+    AnalysisStore& Samples() { return samples_; }
 
     Settings Config;
     STND Stnd;
@@ -110,9 +114,7 @@ class Bench {
     ChipLink Chip;
     LinkCentre Centre;
     ChipModel Model;
-    // The samples of the last ADC capture and their noise figures.
-    AnalysisStore Samples;
-    // The ADC capture into Samples: the analysis window's "Catch ADC" and the temperature test.
+    // The ADC capture into Samples(): the analysis window's "Catch ADC" and the temperature test.
     AdcCapture Capture;
     // Questions to the user; while an operation runs, their dialogs start no exchange.
     GuardedPrompt Ask;

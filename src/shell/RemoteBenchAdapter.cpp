@@ -231,7 +231,7 @@ RemoteResult ShellRemoteBench::Capture() {
     const bool complete = capture.CatchACDCOM(refText, kMode24Interrupt, options);
     AnalysisStatus statistics = capture.Statistics;
     if (complete && statistics.Ok && settings_.Average > 1)
-        statistics = ReCalADC(bench_.Samples, {scale.ScaleDiv, scale.ScaleBits, refText, gain},
+        statistics = ReCalADC(bench_.Samples(), {scale.ScaleDiv, scale.ScaleBits, refText, gain},
                               settings_.Average, settings_.Points);
     operation_ = Operation::None;
     if (hooks_.CaptureEnded) hooks_.CaptureEnded();
@@ -249,7 +249,7 @@ void ShellRemoteBench::Abort() {
 
 RemoteResult ShellRemoteBench::Figures(RemoteFigures& figures) const {
     if (!captured_) return Outcome(RemoteOutcome::NoData, "no complete capture");
-    const NoiseFigures& f = bench_.Samples.Figures;
+    const NoiseFigures& f = bench_.Samples().Figures;
     figures = {{f.Average, f.VppNV, f.RmsNV, f.Enob, f.VppCount, f.RmsCount, f.NoiseFree}};
     return {};
 }
@@ -258,7 +258,7 @@ RemoteResult ShellRemoteBench::Figures(RemoteFigures& figures) const {
 // the block averages of the scaled codes.
 RemoteResult ShellRemoteBench::Samples(std::vector<double>& samples) const {
     if (!captured_) return Outcome(RemoteOutcome::NoData, "no complete capture");
-    const AnalysisStore& store = bench_.Samples;
+    const AnalysisStore& store = bench_.Samples();
     const int32_t length = std::max(store.BlockLength, 1);
     const auto count = static_cast<size_t>(
         std::clamp<int32_t>(store.SampleCount / length, 0, int32_t{kSampleCapacity}));

@@ -27,7 +27,7 @@ class AnalysisWindowTest : public ProgramFixture {
   protected:
     // `count` samples with codes 37·i − 1000, as a capture keeps them, and their figures.
     void Fill(int count) {
-        AnalysisStore& store = bench.Samples;
+        AnalysisStore& store = bench.Samples();
         store.ClearSamples(bench.Config.Analysis.NPoint);
         for (int i = 0; i < count; ++i) store.KeepSample(37 * i - 1000, 1);
         store.CloseCapture();
@@ -52,13 +52,13 @@ TEST_F(AnalysisWindowTest, SamplesReachGridPanelsChartPictureAndFile) {
     EXPECT_EQ(Cell(0, 1), "00");
     EXPECT_EQ(Cell(0, 16), "0F");
     EXPECT_EQ(Cell(4, 0), "0003");
-    EXPECT_EQ(win.TXNrms->text().toStdString(), bench.Samples.Panels.RmsNoise);
+    EXPECT_EQ(win.TXNrms->text().toStdString(), bench.Samples().Panels.RmsNoise);
 
     const QString csv = dir.filePath("out.csv");
     answers.Files = {csv.toStdString(), dir.filePath("missing/out.csv").toStdString(),
                      dir.filePath("chart.png").toStdString()};
     win.SaveData->click();
-    EXPECT_EQ(ReadFile("out.csv").toStdString(), AnalysisCsvText(bench.Samples));
+    EXPECT_EQ(ReadFile("out.csv").toStdString(), AnalysisCsvText(bench.Samples()));
     const SnapshotRead beside = ReadSnapshot(csv.toStdString() + ".snapshot");
     EXPECT_TRUE(beside.Ok) << beside.Error;
     win.SaveData->click();
@@ -81,7 +81,7 @@ TEST_F(AnalysisWindowTest, SamplesReachGridPanelsChartPictureAndFile) {
 
 TEST_F(AnalysisWindowTest, AveragingOver32Of100SamplesLeavesThreeValues) {
     Fill(100);
-    const std::string enob = bench.Samples.Panels.Enob;
+    const std::string enob = bench.Samples().Panels.Enob;
     Choose(win.CMAVR, 5);
     EXPECT_TRUE(Cell(1, 3).contains('.'));
     EXPECT_EQ(Cell(1, 4), "");
@@ -99,12 +99,12 @@ TEST_F(AnalysisWindowTest, CatchAdcFillsGridAndPanelsAndASecondPressStops) {
     Fill(64);
     Choose(win.CMAVR, 2);
     win.CatchADC->click();
-    EXPECT_EQ(bench.Samples.SampleCount, 64);
+    EXPECT_EQ(bench.Samples().SampleCount, 64);
     EXPECT_EQ(main->PanelText(2), "Read Compelete");
     EXPECT_EQ(win.CMAVR->currentText(), "1");
     EXPECT_EQ(win.TXShortfall->text(), "");
     EXPECT_EQ(win.CatchADC->text(), "Catch ADC");
-    EXPECT_EQ(Cell(4, 16), QString::fromStdString(bench.Samples.Cells[63].Text()));
+    EXPECT_EQ(Cell(4, 16), QString::fromStdString(bench.Samples().Cells[63].Text()));
     bool saveEnabled = true;
     QString caption;
     QTimer::singleShot(0, win.CatchADC, [&] {
@@ -115,9 +115,10 @@ TEST_F(AnalysisWindowTest, CatchAdcFillsGridAndPanelsAndASecondPressStops) {
     win.CatchADC->click();
     EXPECT_FALSE(saveEnabled) << "saving and the chart wait for the capture";
     EXPECT_EQ(caption, "Stop");
-    EXPECT_LT(bench.Samples.SampleCount, 64);
+    EXPECT_LT(bench.Samples().SampleCount, 64);
     EXPECT_EQ(main->PanelText(2), "Read Error !!!!!");
-    EXPECT_EQ(win.TXShortfall->text(), QString("%1 of 64 samples").arg(bench.Samples.SampleCount));
+    EXPECT_EQ(win.TXShortfall->text(),
+              QString("%1 of 64 samples").arg(bench.Samples().SampleCount));
     EXPECT_EQ(win.CatchADC->text(), "Catch ADC");
     EXPECT_TRUE(win.SaveData->isEnabled());
 }

@@ -57,10 +57,10 @@ class NoiseViewsTest : public ProgramFixture {
 TEST_F(NoiseViewsTest, HistogramDrawsTheCaptureItsSigmaAndItsData) {
     Connect(true);
     Capture(4); // 1024 samples
-    ASSERT_EQ(bench.Samples.SampleCount, 1024);
+    ASSERT_EQ(bench.Samples().SampleCount, 1024);
     win.Views->setCurrentWidget(win.HistogramPage);
     const auto bars = win.HistogramPage->Bars->data();
-    const double rms = bench.Samples.Figures.RmsCount;
+    const double rms = bench.Samples().Figures.RmsCount;
     ASSERT_GT(rms, 0);
     EXPECT_NEAR(Figure(win.HistogramPage->Sigma), rms, 0.01 * rms);
     EXPECT_TRUE(win.HistogramPage->Outside->text().startsWith("outside ±3.3σ: "));
@@ -99,7 +99,7 @@ TEST_F(NoiseViewsTest, SpectrumDrawsTheDensityInVoltsAtTheConfiguredRate) {
     Connect(true);
     SetOsr(bench, 1);
     Capture(4);
-    const int count = bench.Samples.SampleCount;
+    const int count = bench.Samples().SampleCount;
     ASSERT_EQ(count, 1024);
     win.Views->setCurrentWidget(win.SpectrumPage);
     const auto density = win.SpectrumPage->Density->data();
@@ -114,7 +114,7 @@ TEST_F(NoiseViewsTest, SpectrumDrawsTheDensityInVoltsAtTheConfiguredRate) {
     double power = 0;
     for (int i = 1; i < density->size(); ++i) power += std::pow(density->at(i)->value, 2);
     const double binWidth = density->at(1)->key;
-    const double rmsNV = bench.Samples.Figures.RmsNV;
+    const double rmsNV = bench.Samples().Figures.RmsNV;
     EXPECT_NEAR(std::sqrt(power * binWidth), rmsNV, 0.25 * rmsNV);
 
     const auto rows = SavedCsv(win.SpectrumPage, "spectrum.csv");

@@ -38,7 +38,7 @@ TEST_F(RemoteControlTest, PanelFollowsTheClientAndARemoteCaptureReachesTheAnalys
     ASSERT_TRUE(Until([&] { return client.canReadLine(); }));
     EXPECT_EQ(client.readLine(), "1\n");
     EXPECT_FALSE(main->AnxADC->TXENOB->text().isEmpty());
-    EXPECT_EQ(main->AnxADC->TXENOB->text().toStdString(), bench.Samples.Panels.Enob);
+    EXPECT_EQ(main->AnxADC->TXENOB->text().toStdString(), bench.Samples().Panels.Enob);
 
     client.abort();
     EXPECT_TRUE(Until([&] { return main->RemotePanel->text() == listening; }));

@@ -139,7 +139,7 @@ TEST_F(NoiseTableTest, RegistersAndCaptureKeptWhetherCompleteStoppedOrFailed) {
     CaptureOptions options = bench.CatchOptions();
     options.NPoint = 4096;
     ASSERT_TRUE(bench.Capture.CatchACDCOM(bench.Config.Analysis.EREFV, kMode24Interrupt, options));
-    const AnalysisStore& capture = bench.Samples;
+    const AnalysisStore& capture = bench.Samples();
     const std::string dataFile = AnalysisCsvText(capture);
     const std::vector<double> codes = capture.ADCData;
     const std::string rmsPanel = capture.Panels.RmsNoise;

@@ -132,17 +132,17 @@ int Run(const CaptureRequest& request) {
     AnalysisStatus statistics = capture.Statistics;
     if (statistics.Ok && request.Average > 1)
         statistics =
-            ReCalADC(bench.Samples, {analysis.ScaleDiv, analysis.ScaleBits, analysis.EREFV, gain},
+            ReCalADC(bench.Samples(), {analysis.ScaleDiv, analysis.ScaleBits, analysis.EREFV, gain},
                      request.Average, request.Samples);
     if (!statistics.Ok) return Fail(statistics.Message);
     std::string problem;
-    const AnalysisStore& samples = bench.Samples;
+    const AnalysisStore& samples = bench.Samples();
     const std::string text = request.Average > 1
                                  ? AveragedCsvText(samples, samples.SampleCount / request.Average)
                                  : AnalysisCsvText(samples);
     if (!ReplaceFileContents(request.Csv, text, &problem))
         return Fail("Cannot write the data file: " + problem);
-    PrintFigures(bench.Samples.Figures);
+    PrintFigures(bench.Samples().Figures);
     return 0;
 }
 

@@ -185,7 +185,7 @@ void TMainPanel::CreateWindows() {
     };
     bench_.Capture.Finished = [this] { Gauge->hide(); };
     AnxADC =
-        new TAnxADC(bench_.Samples, bench_.Config.Analysis,
+        new TAnxADC(bench_.Samples(), bench_.Config.Analysis,
                     {bench_.Capture, [this] { return bench_.FrontEndGain(); },
                      [this](const std::string& path) { return WriteSnapshotBeside(bench_, path); },
                      [this] { return bench_.OutputRate(); }},

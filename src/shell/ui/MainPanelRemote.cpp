@@ -29,7 +29,7 @@ std::string TMainPanel::StartRemote(const std::string& address, uint16_t port) {
                                          AnxADC->ElapsedMs = bench_.Capture.ElapsedMs;
                                          AnxADC->Rates = bench_.Capture.Rates;
                                          AnxADC->ShowResults();
-                                         AnxADC->ChartFun(bench_.Samples.ChartCount);
+                                         AnxADC->ChartFun(bench_.Samples().ChartCount);
                                          AnxADC->RefreshNoiseViews();
                                      }});
         remote_ = std::make_unique<RemoteServer>(*remoteBench_);
