@@ -91,6 +91,18 @@ void BenchInstruments::Select(InstrumentKind kind, int comIndex) {
     port.Line->Close();
 }
 
+std::optional<InstrumentKind> BenchInstruments::SelectAll(int flukeCom, int powerCom,
+                                                          int chamberCom) {
+    const std::pair<InstrumentKind, int> order[] = {{InstrumentKind::Fluke, flukeCom},
+                                                    {InstrumentKind::Power, powerCom},
+                                                    {InstrumentKind::Chamber, chamberCom}};
+    for (const auto& [kind, com] : order) {
+        Select(kind, com);
+        if (PortOf(kind).Selected == 0) return kind;
+    }
+    return std::nullopt;
+}
+
 void BenchInstruments::CloseAll() {
     for (DevcRS232* port : {&Ports.FlukePort, &Ports.PowerPort, &Ports.ChamberPort}) {
         if (port->Line) port->Line->Close();

@@ -12,6 +12,7 @@
 #include "instruments/PowerSupply.h"
 #include "instruments/StepTable.h"
 
+#include <optional>
 #include <string>
 
 namespace qn {
@@ -31,6 +32,9 @@ class BenchInstruments {
     // selected, port missing, identified or refused, each with its status text (panel 1) and,
     // for a refused supply or chamber, its message box.
     void Select(InstrumentKind kind, int comIndex);
+    // Selects the calibrator, the supply and the chamber on their ports, in that order, as a run
+    // does before it starts; the first that could not be selected, or none.
+    std::optional<InstrumentKind> SelectAll(int flukeCom, int powerCom, int chamberCom);
     DevcRS232& PortOf(InstrumentKind kind);
     // Closes the three ports (program end).
     void CloseAll();

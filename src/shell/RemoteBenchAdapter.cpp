@@ -290,15 +290,10 @@ RemoteResult ShellRemoteBench::StartRun(const std::string& planPath) {
         LoadTempPlan(planPath, {bench_.Plan, lab.FlukeSteps, lab.PowerSteps, ports});
     if (!planError.empty()) return Outcome(RemoteOutcome::Failed, planError);
     bench_.SwitchAdcOn();
-    const std::pair<InstrumentKind, int> order[] = {{InstrumentKind::Fluke, ports.Fluke},
-                                                    {InstrumentKind::Power, ports.Power},
-                                                    {InstrumentKind::Chamber, ports.Chamber}};
-    for (const auto& [kind, port] : order) {
-        lab.Select(kind, port);
-        if (lab.PortOf(kind).Selected == 0)
-            return Outcome(RemoteOutcome::Failed,
-                           "no instrument answered on COM" + std::to_string(port + 1));
-    }
+    if (const std::optional<InstrumentKind> failed =
+            lab.SelectAll(ports.Fluke, ports.Power, ports.Chamber))
+        return Outcome(RemoteOutcome::Failed,
+                       "no instrument answered on " + lab.PortOf(*failed).PortName);
     CaptureWindow& window = bench_.Temp.Window;
     if (!window.Options) window.Options = [this] { return bench_.CatchOptions(); };
     if (!window.SetRefText)

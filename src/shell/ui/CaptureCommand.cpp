@@ -162,18 +162,9 @@ int RunCaptureCommand(Simulated parts) {
         {"avg", "Average blocks of K samples before the figures (default 1).", "K"},
         {"ref", "Reference voltage in volts (default: the saved setting).", "V"},
         {"csv", "Data file to write.", "FILE"},
-        {"simulate", "Simulate the board (bridge and chip), the lab (instruments on COM1 to COM3) "
-                     "or all: --simulate=board, =lab or =all; alone, all."},
+        SimulateOption(),
     });
-    if (!parser.parse(FormArguments())) return UsageError(parser.errorText().toStdString());
-    if (parser.isSet("help")) {
-        parser.setApplicationDescription(parser.applicationDescription() + "\n" +
-                                         FilesLine(ResolveProgramDir()));
-        parser.showHelp(0);
-    }
-    if (!parser.positionalArguments().isEmpty())
-        return UsageError("unexpected argument " +
-                          ShownValue(parser.positionalArguments().first().toStdString()));
+    if (const std::optional<int> ended = ParseFormArguments(parser, true)) return *ended;
     std::string error;
     std::optional<CaptureRequest> request = Parse(parser, error);
     if (!request) return UsageError(error);

@@ -2,6 +2,7 @@
 #include "shell/ui/HeadlessBench.h"
 
 #include "files/ShownValue.h"
+#include "shell/CommandLine.h"
 #include "shell/ReadRam.h"
 #include "shell/settings/ConfigFile.h"
 #include "shell/ui/ProgramDir.h"
@@ -35,6 +36,26 @@ QStringList FormArguments() {
     for (const std::string& arg : WithoutSimulatedPart(args))
         written.push_back(QString::fromStdString(arg));
     return written;
+}
+
+QCommandLineOption SimulateOption() {
+    return {"simulate",
+            "Simulate the board (bridge and chip), the lab (instruments on COM1 to COM3) "
+            "or all: --simulate=board, =lab or =all; alone, all."};
+}
+
+std::optional<int> ParseFormArguments(QCommandLineParser& parser, bool folderInHelp) {
+    if (!parser.parse(FormArguments())) return UsageError(parser.errorText().toStdString());
+    if (parser.isSet("help")) {
+        if (folderInHelp)
+            parser.setApplicationDescription(parser.applicationDescription() + "\n" +
+                                             FilesLine(ResolveProgramDir()));
+        parser.showHelp(0);
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return UsageError("unexpected argument " +
+                          ShownValue(parser.positionalArguments().first().toStdString()));
+    return std::nullopt;
 }
 
 HeadlessBench::HeadlessBench(Simulated parts)

@@ -11,11 +11,14 @@
 #include "shell/ui/Backends.h"
 #include "sim/SimClock.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QStringList>
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace qn {
@@ -50,6 +53,14 @@ void CommandWarning(const std::string& message);
 // The running QCoreApplication's arguments with "--simulate=PART" written as "--simulate", for a
 // form's option parser (the part is chosen before the form runs).
 QStringList FormArguments();
+
+// "--simulate[=board|lab|all]", which every form takes.
+QCommandLineOption SimulateOption();
+
+// Parses a form's arguments, which take no positional argument: a usage error, "--help" (with the
+// line naming the program's folder when `folderInHelp`) or a stray argument end the form here, with
+// the exit code given; none when the form goes on.
+std::optional<int> ParseFormArguments(QCommandLineParser& parser, bool folderInHelp);
 
 // Set (to anything) together with --simulate (all), the forms run on a simulated clock that jumps
 // over every pause instead of waiting: the end-to-end tests run a temperature plan's waits in no

@@ -117,14 +117,9 @@ int RunNoiseTableCommand(Simulated parts) {
          "INP,INN"},
         {"rates", "Only these data rates in sps, comma separated (default: every rate).", "R1,R2"},
         {"csv", "Noise table file to write.", "FILE"},
-        {"simulate", "Simulate the board (bridge and chip), the lab (instruments on COM1 to COM3) "
-                     "or all: --simulate=board, =lab or =all; alone, all."},
+        SimulateOption(),
     });
-    if (!parser.parse(FormArguments())) return UsageError(parser.errorText().toStdString());
-    if (parser.isSet("help")) parser.showHelp(0);
-    if (!parser.positionalArguments().isEmpty())
-        return UsageError("unexpected argument " +
-                          ShownValue(parser.positionalArguments().first().toStdString()));
+    if (const std::optional<int> ended = ParseFormArguments(parser, false)) return *ended;
     std::string error;
     std::optional<NoiseTableOrder> order = Parse(parser, error);
     if (!order) return UsageError(error);

@@ -95,18 +95,9 @@ int RunServeCommand(Simulated parts) {
          "Address to listen on (default 127.0.0.1). Anyone who can reach another "
          "address controls the bench: SCPI has no authentication.",
          "ADDRESS"},
-        {"simulate", "Simulate the board (bridge and chip), the lab (instruments on COM1 to COM3) "
-                     "or all: --simulate=board, =lab or =all; alone, all."},
+        SimulateOption(),
     });
-    if (!parser.parse(FormArguments())) return UsageError(parser.errorText().toStdString());
-    if (parser.isSet("help")) {
-        parser.setApplicationDescription(parser.applicationDescription() + "\n" +
-                                         FilesLine(ResolveProgramDir()));
-        parser.showHelp(0);
-    }
-    if (!parser.positionalArguments().isEmpty())
-        return UsageError("unexpected argument " +
-                          ShownValue(parser.positionalArguments().first().toStdString()));
+    if (const std::optional<int> ended = ParseFormArguments(parser, true)) return *ended;
     std::string error;
     std::optional<ServeOrder> order = Parse(parser, error);
     if (!order) return UsageError(error);

@@ -81,16 +81,11 @@ class StderrPrompt final : public Prompt {
 // Selects the three instruments; the message names the one that failed.
 std::string SelectInstruments(BenchInstruments& lab, const PlanPorts& ports,
                               const KeptStatus& status) {
-    const std::pair<InstrumentKind, int> order[] = {{InstrumentKind::Fluke, ports.Fluke},
-                                                    {InstrumentKind::Power, ports.Power},
-                                                    {InstrumentKind::Chamber, ports.Chamber}};
-    for (const auto& [kind, port] : order) {
-        lab.Select(kind, port);
-        if (lab.PortOf(kind).Selected == 0)
-            return status.Text(kInstrumentStatusPanel) + " (" + ComPortName(port) +
-                   " in the plan's [ports])";
-    }
-    return {};
+    const std::optional<InstrumentKind> failed =
+        lab.SelectAll(ports.Fluke, ports.Power, ports.Chamber);
+    if (!failed) return {};
+    return status.Text(kInstrumentStatusPanel) + " (" + lab.PortOf(*failed).PortName +
+           " in the plan's [ports])";
 }
 
 // One line per step attempt, per started minute of the approach and of the soak, each led by the
@@ -240,8 +235,7 @@ int RunTempRunCommand(Simulated parts) {
                   "run would do and how long it would take, changing nothing."},
         {"rebuild", "Write the result files from the program folder's run journal (no plan "
                     "needed: --temperature-run --rebuild)."},
-        {"simulate", "Simulate the board (bridge and chip), the lab (instruments on COM1 to COM3) "
-                     "or all: --simulate=board, =lab or =all; alone, all."},
+        SimulateOption(),
     });
     if (!parser.parse(FormArguments())) return UsageError(parser.errorText().toStdString());
     // "--temperature-run --rebuild" needs no plan: the journal holds the run's own.
