@@ -37,6 +37,9 @@ class SoakGate {
     // the gate stays so.
     State Feed(double ms, double chamberCelsius, double boardCelsius);
     State Now() const { return state_; }
+    // How long the chamber has soaked at the last reading: the time since its first reading
+    // within ±B of the set point; negative while it is still approaching.
+    double SoakedMs() const { return reachedMs_ < 0 ? -1 : lastMs_ - reachedMs_; }
     // "board stable 3.2 of 5 min, spread 0.12 °C": how long the watched readings have kept the
     // rule, within the window, and the spread of the window's readings.
     std::string Text() const;

@@ -302,7 +302,10 @@ bool TempTest::WaitForGate(bool& open) {
         const double nowMs = wiring_.Time.SteadyMs();
         const SoakGate::State state = gate.Feed(nowMs, tenths / 10, board);
         wiring_.Status.SetPanelText(kTimePanel, SoakText(nowMs - startMs));
-        Report(0, true, nowMs - startMs, gate.Text());
+        // Approaching until the chamber first comes within ±B, soaking from then on: the time
+        // left counts the rest of the ramp, then the rest of the gate's least soak.
+        const double soakedMs = gate.SoakedMs();
+        Report(0, soakedMs >= 0, std::max(0.0, soakedMs), gate.Text());
         if (state != SoakGate::State::Waiting) {
             open = state == SoakGate::State::Open;
             const std::string where = "Row " + std::to_string(currentRow_) + " (" +

@@ -91,6 +91,23 @@ TEST(SoakGate, OpensWhenTheWatchedReadingsKeepTheRuleForTheWindow) {
     }
 }
 
+TEST(SoakGate, SoaksFromTheChambersFirstReadingInTheBand) {
+    SoakGate gate(Settings(SoakRule::Chamber), 0);
+    // 1 °C a minute from 20 °C: within ±0.5 °C of 25 °C from 4.5 minutes on, whatever follows.
+    const struct {
+        double Minutes;
+        double Celsius;
+        double SoakedMinutes; // negative: still approaching
+    } readings[] = {{0, 20, -1}, {4.4, 24.4, -1}, {4.5, 24.5, 0}, {6, 26, 1.5}, {7, 25, 2.5}};
+    for (const auto& r : readings) {
+        gate.Feed(r.Minutes * kMinuteMs, r.Celsius, NAN);
+        if (r.SoakedMinutes < 0)
+            EXPECT_LT(gate.SoakedMs(), 0) << r.Minutes;
+        else
+            EXPECT_NEAR(gate.SoakedMs() / kMinuteMs, r.SoakedMinutes, 1e-9) << r.Minutes;
+    }
+}
+
 TEST(SoakGate, TellsWhatItWaitsForAndHowItEnded) {
     const struct {
         SoakRule Rule;

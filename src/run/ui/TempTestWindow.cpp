@@ -375,7 +375,7 @@ void TTMP::ShowProgress(const TempTestProgress& p) {
     else if (p.Ended)
         text += p.Unmeasured.empty() ? QString("Not complete")
                                      : "Not measured: " + QString::fromStdString(p.Unmeasured);
-    else if (p.Soaking && !p.Gate.empty())
+    else if (p.Step == 0 && !p.Gate.empty())
         text += QString::fromStdString(p.Gate);
     else if (p.Soaking)
         text += QString("Soaking %1 min").arg(p.SoakMs / 60'000.0, 0, 'f', 1);
