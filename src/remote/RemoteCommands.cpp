@@ -61,6 +61,7 @@
 // captured -230, failed -200.
 // clang-format on
 #include "remote/RemoteCommands.h"
+#include "remote/RemoteArguments.h"
 
 #include <algorithm>
 #include <cctype>
@@ -94,15 +95,6 @@ namespace {
 
 constexpr int kInt32Max = 2147483647;
 
-// A whole-number argument's name and limits, for the -222 message; MIN, MAX and DEF are taken
-// where a default is given.
-struct IntRange {
-    std::string_view Name;
-    int32_t Min;
-    int32_t Max;
-    std::optional<int32_t> Default;
-};
-
 constexpr IntRange kPoints{"points", 1, 65536, RemoteCaptureSettings{}.Points};
 constexpr IntRange kScaleBits{"scale bits", 8, 23, RemoteCaptureSettings{}.ScaleBits};
 constexpr IntRange kAverage{"block average", 1, 32, RemoteCaptureSettings{}.Average};
@@ -110,95 +102,6 @@ constexpr IntRange kAddress{"address", 0, 65535, std::nullopt};
 constexpr IntRange kValue{"value", 0, kInt32Max, std::nullopt};
 constexpr IntRange kMask{"mask", 0, 255, std::nullopt};
 constexpr double kMostReferenceVolts = 10;
-
-std::string RangeText(const IntRange& range) {
-    return std::string(range.Name) + " " + std::to_string(range.Min) + " to " +
-           std::to_string(range.Max);
-}
-
-// The bench's outcome as an error-queue entry; true when it was Done.
-bool Succeeded(RemoteCall& call, const RemoteResult& result) {
-    switch (result.Outcome) {
-    case RemoteOutcome::Done:
-        return true;
-    case RemoteOutcome::Busy:
-        call.State.Report(scpi::kSettingsConflict, result.Message.empty()
-                                                       ? "another operation holds the link"
-                                                       : result.Message);
-        return false;
-    case RemoteOutcome::OutOfRange:
-        call.State.Report(scpi::kDataOutOfRange, result.Message);
-        break;
-    case RemoteOutcome::NoData:
-        call.State.Report(scpi::kDataStale, result.Message);
-        break;
-    case RemoteOutcome::Failed:
-        call.State.Report(scpi::kExecutionError, result.Message);
-        break;
-    }
-    return false;
-}
-
-std::optional<int32_t> IntArgument(RemoteCall& call, size_t index, const IntRange& range) {
-    const ScpiArgument& argument = call.Arguments.at(index);
-    if (argument.Type == ScpiArgument::Kind::Word && range.Default) {
-        if (MnemonicMatches(argument.Text, "MINimum")) return range.Min;
-        if (MnemonicMatches(argument.Text, "MAXimum")) return range.Max;
-        if (MnemonicMatches(argument.Text, "DEFault")) return range.Default;
-    }
-    if (argument.Type != ScpiArgument::Kind::Number) {
-        call.State.Report(scpi::kDataTypeError, std::string(range.Name) + " is a number");
-        return std::nullopt;
-    }
-    const double rounded = std::round(argument.Number);
-    if (!(rounded >= range.Min && rounded <= range.Max)) {
-        call.State.Report(scpi::kDataOutOfRange, RangeText(range));
-        return std::nullopt;
-    }
-    return static_cast<int32_t>(rounded);
-}
-
-// A name as a "string" or as a word.
-std::optional<std::string> TextArgument(RemoteCall& call, size_t index) {
-    const ScpiArgument& argument = call.Arguments.at(index);
-    if (argument.Type == ScpiArgument::Kind::String || argument.Type == ScpiArgument::Kind::Word)
-        return argument.Text;
-    call.State.Report(scpi::kDataTypeError, "a name in quotes expected");
-    return std::nullopt;
-}
-
-// The word argument's index among `choices` (each in its short and long form).
-std::optional<size_t> ChoiceArgument(RemoteCall& call, size_t index,
-                                     std::initializer_list<std::string_view> choices) {
-    const ScpiArgument& argument = call.Arguments.at(index);
-    if (argument.Type != ScpiArgument::Kind::Word) {
-        call.State.Report(scpi::kDataTypeError);
-        return std::nullopt;
-    }
-    size_t i = 0;
-    for (const std::string_view choice : choices) {
-        if (MnemonicMatches(argument.Text, choice)) return i;
-        ++i;
-    }
-    call.State.Report(scpi::kIllegalParameterValue, argument.Text);
-    return std::nullopt;
-}
-
-void Reply(RemoteCall& call, std::string text) {
-    call.Replies.push_back(std::move(text));
-}
-
-// Counts this session's operation while the bench runs it.
-class OperationScope {
-  public:
-    explicit OperationScope(RemoteSessionState& state) : state_(state) { ++state_.Operations; }
-    ~OperationScope() { --state_.Operations; }
-    OperationScope(const OperationScope&) = delete;
-    OperationScope& operator=(const OperationScope&) = delete;
-
-  private:
-    RemoteSessionState& state_;
-};
 
 // --- common commands ---
 
