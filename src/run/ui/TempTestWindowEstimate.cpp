@@ -34,9 +34,11 @@ void TTMP::WatchEstimate() {
         connect(grid, &QAbstractItemModel::layoutChanged, this, show);
     }
     // The calibrator's and the supply's tables change in their own windows, which tell no one:
-    // they are looked at again every second.
+    // they are looked at again every second while this window is shown.
     auto* again = new QTimer(this);
-    connect(again, &QTimer::timeout, this, show);
+    connect(again, &QTimer::timeout, this, [this] {
+        if (isVisible()) ShowEstimate();
+    });
     again->start(kEstimateIntervalMs);
     Estimate->setToolTip("How long \"T-Begin\" would take, one attempt a step (a clean run)");
     ShowEstimate();
