@@ -1,6 +1,7 @@
 // Tests of what the simulated lab adds to its answers (the instruments' exchanges are tested
 // through their drivers): the chamber's air on the bench clock, and the lab reaching the chip.
 #include "SimTestHelpers.h"
+#include "link/LinkFrames.h"
 #include "sim/SimWorld.h"
 
 #include <cmath>
@@ -83,12 +84,12 @@ class SimLabChipTest : public SimLabTest {
                   {{"ADCEN", 1}, {"IRQEN", 1}, {"INP", 0}, {"INN", 1}, {"PGA", 0}, {"OSR", 7}});
     }
     double SingleVolts() {
-        const Bytes answer = Exchange(world.Bridge, {0xC4, 0x01, 0xA0, 0x05, 0x03});
+        const Bytes answer = Exchange(world.Bridge, AdcResultFrame().Bytes);
         const int32_t raw = (answer.at(1) << 16) | (answer.at(2) << 8) | answer.at(3);
         return (raw >= 0x800000 ? raw - 0x1000000 : raw) / 8388608.0 * kSimReferenceVolts;
     }
     double SensorCelsius() {
-        const Bytes answer = Exchange(world.Bridge, {0xC4, 0x01, 0xA0, 0x06, 0x02});
+        const Bytes answer = Exchange(world.Bridge, TempResultFrame().Bytes);
         return static_cast<int16_t>((answer.at(1) << 8) | answer.at(2)) / 128.0;
     }
     ChipModel model;
