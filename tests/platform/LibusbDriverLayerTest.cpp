@@ -54,22 +54,6 @@ class LibusbDriverLayerTest : public ::testing::Test {
     LibusbDriverLayer driver{trace};
 };
 
-TEST_F(LibusbDriverLayerTest, PipeRecordsComeFromTheBridgesEndpoints) {
-    EmulatedBulkBridge bridge(sim);
-    const Bytes info =
-        Call(OpenFirst(), kIoctlGetInterfaceInfo, nullptr, Bytes(kInterfaceInfoSize));
-    ASSERT_EQ(info.size(), kInterfaceInfoSize);
-    EXPECT_EQ(info[12], 2) << "pipe count";
-    const uint8_t endpoints[] = {0x81, 0x01, 0x00};
-    for (size_t i = 0; i < 3; ++i) {
-        const auto pipe = PipeRecord::FromBytes(info.data() + 16 + 20 * i);
-        EXPECT_EQ(pipe.EndpointAddress, endpoints[i]) << i;
-        EXPECT_EQ(pipe.PipeType, i < 2 ? 2u : 0u) << i;
-        EXPECT_EQ(pipe.MaximumPacketSize, i < 2 ? 64 : 0) << i;
-        EXPECT_EQ(pipe.PipeHandle != 0, i < 2) << i;
-    }
-}
-
 TEST_F(LibusbDriverLayerTest, OnlyVendorDevicesAreNumberedInBusOrder) {
     SimBridge otherSim{clock};
     auto first = std::make_unique<EmulatedBulkBridge>(sim); // port 1
