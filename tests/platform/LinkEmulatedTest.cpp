@@ -8,10 +8,7 @@
 #include "shell/Bench.h"
 #include "sim/SimBridge.h"
 #include "sim/SimClock.h"
-#include "sim/SimDriverLayer.h"
-#include "sim/SimHidLayer.h"
 #include "sim/SimSerialBridge.h"
-#include "sim/SimSerialLine.h"
 #include "sim/emulated/EmulatedBulkBridge.h"
 #include "sim/emulated/EmulatedHidBridge.h"
 #include "sim/emulated/EmulatedSerialAdapter.h"
@@ -24,14 +21,14 @@ namespace {
 using emulated::EmulatedBulkBridge;
 using emulated::EmulatedHidBridge;
 
-class LinkEmulatedTest : public ::testing::Test {
+// A bench on the real HID, driver and serial layers, on a clock of the test's kind.
+template <class TestClock> class RealLayers : public ::testing::Test {
   protected:
-    SimClock clock;
-    SimBridge sim{clock};
+    TestClock clock;
     BusTrace trace;
     HidapiLayer hid{trace};
     LibusbDriverLayer driver{trace};
-    SimSerialPortFactory serialPorts;
+    QtSerialPortFactory serialPorts{::testing::TempDir(), trace};
     NullEventPump pump;
     PromptRelay prompt;
     test::RecordingStatus status;
@@ -39,7 +36,7 @@ class LinkEmulatedTest : public ::testing::Test {
     FixedChipInfo chipInfo{2, 3};
     Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "", ""};
 
-    LinkEmulatedTest() {
+    RealLayers() {
         bench.Chip.SetChip(&chipInfo);
         bench.Stnd.Interface = kLinkQn740x;
     }
@@ -48,8 +45,10 @@ class LinkEmulatedTest : public ::testing::Test {
 // A register write with its read-back on the real layers, with the packet size they report; then
 // the cable is pulled during traffic and put back: the link closes at the failed transfer, a later
 // idle check finds the bridge again, and no handle of the first connection is left behind.
-class PulledCable : public LinkEmulatedTest {
+class PulledCable : public RealLayers<SimClock> {
   protected:
+    SimBridge sim{clock};
+
     template <class Emulated> void PullAndReplug(Emulated& bridge) {
         bench.Centre.USBConnect();
         ASSERT_EQ(status.Panels[0], "USB On Line");
@@ -97,19 +96,11 @@ class UnhurriedClock final : public Clock {
 
 // The serial bridge link on the real Qt serial code, with the simulated serial bridge behind an
 // emulated USB serial adapter: a read, after its synchronisation, goes through the adapter.
-TEST(LinkSerialEmulated, SynchronisedReadThroughTheAdapter) {
-    UnhurriedClock clock;
+using LinkSerialEmulated = RealLayers<UnhurriedClock>;
+
+TEST_F(LinkSerialEmulated, SynchronisedReadThroughTheAdapter) {
     SimSerialBridge peer;
     emulated::EmulatedSerialAdapter adapter(peer);
-    SimHidLayer hid;
-    SimDriverLayer driver;
-    BusTrace trace;
-    QtSerialPortFactory serialPorts(::testing::TempDir(), trace);
-    NullEventPump pump;
-    PromptRelay prompt;
-    test::RecordingStatus status;
-    PanelRefresh panels;
-    Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "", ""};
     ASSERT_TRUE(bench.Stnd.Serial.Line->Open(adapter.DefaultPortName()));
     ASSERT_TRUE(bench.Stnd.Serial.Line->Configure({9600, 8, Parity::None, 1}));
     bench.Stnd.Interface = kLinkRs232;
