@@ -10,53 +10,41 @@
 namespace qn::test {
 namespace {
 
-// One frame of each kind of link and command: what its builder makes of the values given.
+// One frame of each kind of link and command: what its builder makes of the values given, as
+// the bytes (their count is the write length) and the answer's length.
 TEST(LinkFrameTable, EveryFrameByteForByte) {
-    const struct {
-        const char* Name;
-        LinkFrame Built;
-        LinkFrame Expected; // the bytes (their count is the write length), the answer length
-    } rows[] = {
-        {"Special read: address bits 8..12 in bits 2..6, BA without the optocoupler",
-         SpecialReadFrame({false, false}, 0x1FC5, 2),
-         {{0xBA, 0xFC, 0xC5, 2, 2}, 2}},
-        {"Special read, short address",
-         SpecialReadFrame({true, true}, 0x123, 1),
-         {{0xBE, 0xC0, 0x23, 1, 1}, 1}},
-        {"Special write",
-         SpecialWriteFrame({true, false}, 0x123, Bytes{0x11, 0x22}),
+    const std::pair<LinkFrame, LinkFrame> rows[] = {
+        // "Special": address bits 8..12 in bits 2..6 of the selector, BA without the optocoupler;
+        // a short address keeps the plain selector.
+        {SpecialReadFrame({false, false}, 0x1FC5, 2), {{0xBA, 0xFC, 0xC5, 2, 2}, 2}},
+        {SpecialReadFrame({true, true}, 0x123, 1), {{0xBE, 0xC0, 0x23, 1, 1}, 1}},
+        {SpecialWriteFrame({true, false}, 0x123, Bytes{0x11, 0x22}),
          {{0xBE, 0x04, 0x23, 2, 2, 0x11, 0x22}, 1}},
-        {"Special write, short address",
-         SpecialWriteFrame({true, true}, 0x2A0, Bytes{0x33}),
-         {{0xBE, 0x40, 0xA0, 1, 1, 0x33}, 1}},
-        {"QN740x read: zeros in place of the answer",
-         Qn740xReadFrame(3, 2),
-         {{0xC4, 0x01, 0xA0, 3, 2, 0, 0}, 64}},
-        {"QN740x write: kept bytes, the shadow from the address, zeros past it",
-         Qn740xWriteFrame(3, 3, {1, 2, 3, 4, 5}, {0xAA, 0xBB}),
+        {SpecialWriteFrame({true, true}, 0x2A0, Bytes{0x33}), {{0xBE, 0x40, 0xA0, 1, 1, 0x33}, 1}},
+        // QN740x: a read carries zeros in place of the answer; a write its kept bytes, the shadow
+        // from the address on and zeros past it.
+        {Qn740xReadFrame(3, 2), {{0xC4, 0x01, 0xA0, 3, 2, 0, 0}, 64}},
+        {Qn740xWriteFrame(3, 3, {1, 2, 3, 4, 5}, {0xAA, 0xBB}),
          {{0xC4, 0x00, 0xA0, 3, 3, 0xAA, 0xBB, 4, 5, 0}, 64}},
-        {"QN740x fetch of ADC records", AdcFetchFrame(), {{0xC4, 0x04}, 64}},
-        {"QN740x ADC result", AdcResultFrame(), {{0xC4, 0x01, 0xA0, 0x05, 0x03, 0}, 64}},
-        {"QN740x temperature result", TempResultFrame(), {{0xC4, 0x01, 0xA0, 0x06, 0x02, 0}, 64}},
-        {"QN740x stream start", StreamStartFrame(3, 0x21, 0x42), {{0xC4, 0x02, 3, 0x21, 0x42}, 64}},
-        {"QN740x stream stop", StreamStopFrame(), {{0xC4, 0x03, 0x01, 0, 0, 0}, 64}},
-        {"bridge status lines", BridgeLinesFrame(), {{0xB5, 0x07, 0}, 4}},
-        {"bridge version", BridgeVersionFrame(), {{0xF9, 0x05, 0, 0, 0, 0, 0, 0}, 8}},
-        {"bridge control, value low byte first",
-         BridgeControlFrame(6, 0x1234),
-         {{0xF9, 0x06, 0x34, 0x12}, 8}},
-        {"bridge identity", IdentifyFrame(), {{0xF9, 0xAC}, 8}},
-        {"bridge start-up, first", StartUpFrame(true), {{0xC5, 0xFF, 0x01, 0x00}, 64}},
-        {"bridge start-up, second", StartUpFrame(false), {{0xC5, 0xFF, 0x00, 0x00}, 64}},
-        {"RS232 synchronisation", SerialSyncFrame(), {{0x55}, 1}},
-        {"RS232 read: address low byte first",
-         SerialReadFrame(0x0201, 4),
-         {{0xC0, 0x01, 0x02, 4}, 4}},
-        {"RS232 write",
-         SerialWriteFrame(0x0201, Bytes{0x11, 0x22}),
-         {{0x40, 0x01, 0x02, 2, 0x11, 0x22}, 1}},
+        {AdcFetchFrame(), {{0xC4, 0x04}, 64}},
+        {AdcResultFrame(), {{0xC4, 0x01, 0xA0, 0x05, 0x03, 0}, 64}},
+        {TempResultFrame(), {{0xC4, 0x01, 0xA0, 0x06, 0x02, 0}, 64}},
+        {StreamStartFrame(3, 0x21, 0x42), {{0xC4, 0x02, 3, 0x21, 0x42}, 64}},
+        {StreamStopFrame(), {{0xC4, 0x03, 0x01, 0, 0, 0}, 64}},
+        // The bridge's own: a control request's value goes low byte first.
+        {BridgeLinesFrame(), {{0xB5, 0x07, 0}, 4}},
+        {BridgeVersionFrame(), {{0xF9, 0x05, 0, 0, 0, 0, 0, 0}, 8}},
+        {BridgeControlFrame(6, 0x1234), {{0xF9, 0x06, 0x34, 0x12}, 8}},
+        {IdentifyFrame(), {{0xF9, 0xAC}, 8}},
+        {StartUpFrame(true), {{0xC5, 0xFF, 0x01, 0x00}, 64}},
+        {StartUpFrame(false), {{0xC5, 0xFF, 0x00, 0x00}, 64}},
+        // RS232: the address low byte first.
+        {SerialSyncFrame(), {{0x55}, 1}},
+        {SerialReadFrame(0x0201, 4), {{0xC0, 0x01, 0x02, 4}, 4}},
+        {SerialWriteFrame(0x0201, Bytes{0x11, 0x22}), {{0x40, 0x01, 0x02, 2, 0x11, 0x22}, 1}},
     };
-    for (const auto& row : rows) EXPECT_EQ(row.Built, row.Expected) << row.Name;
+    for (size_t row = 0; row < std::size(rows); ++row)
+        EXPECT_EQ(rows[row].first, rows[row].second) << "row " << row;
 }
 
 // A frame the link should send; bytes 5 and 6 of a QN740x write go out as the buffer held them.
