@@ -47,23 +47,17 @@ TEST(LinkFrameTable, EveryFrameByteForByte) {
         EXPECT_EQ(rows[row].first, rows[row].second) << "row " << row;
 }
 
-// A frame the link should send; bytes 5 and 6 of a QN740x write go out as the buffer held them.
-struct Sent {
-    LinkFrame Frame;
-    bool AnyKept = false;
-};
-
-Sent KeptAny(LinkFrame frame) {
-    return {std::move(frame), true};
-}
-
-void ExpectSent(const std::vector<SimFrame>& log, std::vector<Sent> sent) {
-    ASSERT_EQ(log.size(), sent.size());
-    for (size_t f = 0; f < sent.size(); ++f) {
-        LinkFrame& expected = sent[f].Frame;
-        ASSERT_EQ(log[f].Request.size(), expected.Bytes.size()) << f;
-        if (sent[f].AnyKept) std::copy_n(log[f].Request.begin() + 5, 2, expected.Bytes.begin() + 5);
-        EXPECT_EQ((LinkFrame{log[f].Request, static_cast<uint8_t>(log[f].ReadLength)}), expected)
+// Compares the frames the bridge was sent with `expected`; bytes 5 and 6 of a QN740x write go out
+// as the buffer held them, so they are taken from what was sent.
+void ExpectSent(const std::vector<SimFrame>& log, std::vector<LinkFrame> expected) {
+    ASSERT_EQ(log.size(), expected.size());
+    const Bytes write = Qn740xWriteFrame(0, 0, {}, {}).Bytes;
+    for (size_t f = 0; f < expected.size(); ++f) {
+        Bytes& bytes = expected[f].Bytes;
+        ASSERT_EQ(log[f].Request.size(), bytes.size()) << f;
+        if (std::equal(write.begin(), write.begin() + 2, bytes.begin()))
+            std::copy_n(log[f].Request.begin() + 5, 2, bytes.begin() + 5);
+        EXPECT_EQ((LinkFrame{log[f].Request, static_cast<uint8_t>(log[f].ReadLength)}), expected[f])
             << f;
     }
 }
@@ -75,7 +69,7 @@ constexpr SpecialFrameOptions kOpto{true, false};
 struct FlowCase {
     const char* Name;
     std::function<void(Fx&)> Run;
-    std::vector<Sent> Frames;
+    std::vector<LinkFrame> Frames;
     uint16_t Kind = kLinkQn740x;
 };
 
@@ -85,7 +79,7 @@ const FlowCase kFlows[] = {
          f.bench.Chip.WriteRegister(3, 0x5A);
          EXPECT_EQ(f.bench.Chip.GetReg(3), 0x5A);
      },
-     {KeptAny(Qn740xWriteFrame(3, 1, {0, 0, 0, 0x5A, 0}, {})), {Qn740xReadFrame(3, 1)}}},
+     {Qn740xWriteFrame(3, 1, {0, 0, 0, 0x5A, 0}, {}), Qn740xReadFrame(3, 1)}},
     {"Qn740xIgnoresRegistersPastFour",
      [](Fx& f) {
          f.bench.Chip.WriteRegister(5, 0x77);
@@ -101,7 +95,7 @@ const FlowCase kFlows[] = {
          f.bench.Chip.ReadChip(0x123, 1);
          f.bench.Chip.SetChip(&f.chipInfo);
      },
-     {{SpecialReadFrame({false, true}, 0x123, 1)}},
+     {SpecialReadFrame({false, true}, 0x123, 1)},
      kLinkSpecial},
     {"SpecialWriteRegisterStoresReadBackAndRefreshesPanelsInOrder",
      [](Fx& f) {
@@ -109,7 +103,7 @@ const FlowCase kFlows[] = {
          EXPECT_EQ(f.bench.Chip.GetReg(0x123), 0x5A);
          EXPECT_EQ(f.panels.Order, "RGA");
      },
-     {{SpecialWriteFrame(kOpto, 0x123, Bytes{0x5A})}, {SpecialReadFrame(kOpto, 0x123, 1)}},
+     {SpecialWriteFrame(kOpto, 0x123, Bytes{0x5A}), SpecialReadFrame(kOpto, 0x123, 1)},
      kLinkSpecial},
     {"Register27GoesOutWithRegister26AndReadsZero",
      [](Fx& f) {
@@ -118,7 +112,7 @@ const FlowCase kFlows[] = {
          f.bench.Chip.WriteRegister(27, 0x34);
          EXPECT_EQ(f.bench.Chip.GetReg(27), 0);
      },
-     {{SpecialWriteFrame(kOpto, 26, Bytes{0x12, 0x34})}},
+     {SpecialWriteFrame(kOpto, 26, Bytes{0x12, 0x34})},
      kLinkSpecial},
     {"ResultsAndStreamStopAreAnswered",
      [](Fx& f) {
@@ -129,21 +123,20 @@ const FlowCase kFlows[] = {
          EXPECT_EQ(f.bench.Chip.Readings.Adc, (std::array<uint8_t, 3>{0x12, 0x34, 0x56}));
          EXPECT_EQ(f.bench.Chip.Readings.Temp, (std::array<uint8_t, 3>{0x0C, 0x80, 0}));
      },
-     {{AdcResultFrame()}, {TempResultFrame()}, {StreamStopFrame()}}},
+     {AdcResultFrame(), TempResultFrame(), StreamStopFrame()}},
     {"StartAdcStreamThenEnablesInterrupts",
      [](Fx& f) {
          f.bench.Chip.ChipShadow = {0, 0, 0x21, 0x42, 0};
          f.bench.Chip.SetReg(2, 0x01);
          f.bench.Chip.StartAdcStream(3);
      },
-     {{StreamStartFrame(3, 0x21, 0x42)},
-      KeptAny(Qn740xWriteFrame(2, 1, {0, 0, 0x15, 0x42, 0}, {}))}},
+     {StreamStartFrame(3, 0x21, 0x42), Qn740xWriteFrame(2, 1, {0, 0, 0x15, 0x42, 0}, {})}},
     {"StartTempConversionSetsTheTsBit",
      [](Fx& f) {
          f.bench.Chip.SetReg(3, 0x80);
          f.bench.Chip.StartTempConversion();
      },
-     {KeptAny(Qn740xWriteFrame(3, 1, {0, 0, 0, 0x81, 0}, {}))}},
+     {Qn740xWriteFrame(3, 1, {0, 0, 0, 0x81, 0}, {})}},
     {"BridgeLinesAndVersion",
      [](Fx& f) {
          f.bridge.Lines = {1, 2, 3};
@@ -154,17 +147,17 @@ const FlowCase kFlows[] = {
          EXPECT_EQ(l1 * 100 + l2 * 10 + l3, 123);
          EXPECT_EQ(version, f.bridge.Version);
      },
-     {{BridgeLinesFrame()}, {BridgeVersionFrame()}}},
+     {BridgeLinesFrame(), BridgeVersionFrame()}},
     {"OpenLinkThatAnswersIsOnlyIdentified",
      [](Fx& f) {
          uint8_t fresh = 99;
          EXPECT_TRUE(f.bench.Usb.UsbOpen(f.bench.Stnd.Usb, fresh));
          EXPECT_EQ(fresh, kFreshAlreadyOpen);
      },
-     {{IdentifyFrame()}}},
+     {IdentifyFrame()}},
     {"ReleaseSendsSub1AllOnes",
      [](Fx& f) { f.bench.Centre.ReleaseUsb(); },
-     {{BridgeControlFrame(1, 0xFFFF)}}},
+     {BridgeControlFrame(1, 0xFFFF)}},
 };
 
 TEST(LinkFlows, FramesSentAndWhatTheyLeave) {
@@ -191,38 +184,35 @@ TEST(ChipCapability, ShortSpecialAddressFollowsTheProductLine) {
 }
 
 // The open sequence of each transport: presence check, Sub 1 and 4 (and 6 on HID) with the value
-// the previous one answered, start-up pair.
-TEST_F(SimLinkFixture, DriverOpenSequence) {
-    driver.AddDevice(bridge);
-    uint8_t fresh = 0;
-    ASSERT_TRUE(bench.Usb.UsbOpen(bench.Stnd.Usb, fresh));
-    EXPECT_EQ(fresh, kFreshNewBridge);
-    ExpectSent(bridge.Log(), {{BridgeControlFrame(2, 0)},
-                              {BridgeControlFrame(1, 0)},
-                              {BridgeControlFrame(4, 0)},
-                              {StartUpFrame(true)},
-                              {StartUpFrame(false)}});
-    EXPECT_EQ(bench.Stnd.Usb.PacketSize, 64);
-    EXPECT_EQ(bench.Stnd.Usb.Path, "\\\\.\\Qnusb-0");
-}
-
-// Each report is the request padded with zeros to 64 bytes, and asks for a whole report back.
-TEST_F(SimLinkFixture, HidOpenSequenceAndPacketSizes) {
-    hid.AddDevice(nullptr); // some other HID device at index 0
-    hid.AddDevice(&bridge);
-    uint8_t fresh = 0;
-    ASSERT_TRUE(bench.Usb.UsbOpen(bench.Stnd.Usb, fresh));
-    EXPECT_EQ(bench.Usb.TransportKind, TransportKindValue::Hid);
-    std::vector<Sent> sent = {{BridgeControlFrame(2, 0)}, {BridgeControlFrame(1, 1)},
-                              {BridgeControlFrame(4, 1)}, {BridgeControlFrame(6, 2)},
-                              {StartUpFrame(true)},       {StartUpFrame(false)}};
-    for (Sent& s : sent) {
-        s.Frame.Bytes.resize(64);
-        s.Frame.ReadLength = 64;
+// the previous one answered, start-up pair. A HID report is the request padded with zeros to 64
+// bytes and asks for a whole report back; another HID device before the bridge is closed again.
+TEST(LinkOpen, SequenceAndPacketSizeOfEachTransport) {
+    for (const bool overHid : {false, true}) {
+        SimLink f;
+        if (overHid) f.hid.AddDevice(nullptr);
+        overHid ? f.hid.AddDevice(&f.bridge) : f.driver.AddDevice(f.bridge);
+        uint8_t fresh = 0;
+        ASSERT_TRUE(f.bench.Usb.UsbOpen(f.bench.Stnd.Usb, fresh));
+        EXPECT_EQ(fresh, kFreshNewBridge);
+        const auto answered = static_cast<uint16_t>(overHid);
+        std::vector<LinkFrame> sent = {BridgeControlFrame(2, 0), BridgeControlFrame(1, answered),
+                                       BridgeControlFrame(4, answered), StartUpFrame(true),
+                                       StartUpFrame(false)};
+        if (overHid) {
+            sent.insert(sent.begin() + 3, BridgeControlFrame(6, 2));
+            for (LinkFrame& frame : sent) {
+                frame.Bytes.resize(64);
+                frame.ReadLength = 64;
+            }
+        }
+        ExpectSent(f.bridge.Log(), sent);
+        EXPECT_EQ(f.bench.Usb.TransportKind,
+                  overHid ? TransportKindValue::Hid : TransportKindValue::Driver);
+        for (size_t p = 0; p < 2; ++p) EXPECT_EQ(f.bench.Stnd.Usb.Pipes[p].MaximumPacketSize, 64);
+        EXPECT_TRUE(overHid || f.bench.Stnd.Usb.PacketSize == 64);
+        EXPECT_EQ(f.bench.Stnd.Usb.Path, overHid ? "" : "\\\\.\\Qnusb-0");
+        EXPECT_EQ(f.hid.OpenHandleCount() + f.driver.OpenHandleCount(), 1u);
     }
-    ExpectSent(bridge.Log(), sent);
-    for (size_t p = 0; p < 4; ++p) EXPECT_EQ(bench.Stnd.Usb.Pipes[p].MaximumPacketSize, 64);
-    EXPECT_EQ(hid.OpenHandleCount(), 1u) << "the other HID device is closed again";
 }
 
 } // namespace

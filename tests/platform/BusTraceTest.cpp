@@ -20,22 +20,17 @@ TEST(BusTrace, LineLayout) {
     const auto at =
         std::chrono::system_clock::from_time_t(std::mktime(&parts)) + std::chrono::milliseconds(67);
     const uint8_t bytes[] = {0x55, 0x0D, 0x41, 0xFF, 0x7E};
-    struct Case {
+    const struct {
         BusDirection Direction;
         const char* Port;
         size_t Length;
-        bool Text;
+        bool Text; // serial lines show the bytes as text too
         const char* Line;
-    };
-    const Case cases[] = {
-        {BusDirection::Out, "hid /dev/hidraw0", 2, false,
-         "13:04:05.067 OUT hid /dev/hidraw0 2 | 55 0D"},
-        {BusDirection::In, "usb Qnusb-0 ep 81", 5, false,
-         "13:04:05.067 IN  usb Qnusb-0 ep 81 5 | 55 0D 41 FF 7E"},
-        {BusDirection::In, "COM3 /dev/ttyUSB0", 5, true,
-         "13:04:05.067 IN  COM3 /dev/ttyUSB0 5 | 55 0D 41 FF 7E | U.A.~"},
-        {BusDirection::Out, "COM1 /dev/ttyUSB0", 0, true,
-         "13:04:05.067 OUT COM1 /dev/ttyUSB0 0 | | "},
+    } cases[] = {
+        {BusDirection::Out, "hid", 2, false, "13:04:05.067 OUT hid 2 | 55 0D"},
+        {BusDirection::In, "usb ep 81", 5, false, "13:04:05.067 IN  usb ep 81 5 | 55 0D 41 FF 7E"},
+        {BusDirection::In, "COM3", 5, true, "13:04:05.067 IN  COM3 5 | 55 0D 41 FF 7E | U.A.~"},
+        {BusDirection::Out, "COM1", 0, true, "13:04:05.067 OUT COM1 0 | | "},
     };
     for (const auto& c : cases)
         EXPECT_EQ(BusTrace::FormatTransfer(at, c.Direction, c.Port, bytes, c.Length, c.Text),
