@@ -47,8 +47,7 @@ TEST_F(HidapiLayerTest, ReportLengthsFollowTheReportDescriptor) {
         EmulatedHidBridge bridge(sim, emulated::kHidBridgeRelease, emulated::kHidBridgeProduct,
                                  payload);
         const HidHandle handle = OpenFirst();
-        uint16_t input = 0;
-        uint16_t output = 0;
+        uint16_t input = 0, output = 0;
         HidAttributes attributes;
         ASSERT_TRUE(hid.Hid_Get_att(handle, input, output, attributes));
         EXPECT_EQ(input, payload + 1);
@@ -62,19 +61,17 @@ TEST_F(HidapiLayerTest, ReportLengthsFollowTheReportDescriptor) {
 TEST_F(HidapiLayerTest, SilentBridgeFailsTheReadAfterTheTimeOut) {
     EmulatedHidBridge bridge(sim);
     const HidHandle handle = OpenFirst();
-    {
-        auto hold = bridge.Lock();
-        sim.Faults.Silent = true;
-    }
+    const auto silent = [&](bool on) {
+        const auto hold = bridge.Lock();
+        sim.Faults.Silent = on;
+    };
+    silent(true);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(Identify(handle));
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, std::chrono::milliseconds(kHidReadTimeoutMs - 50));
     EXPECT_LT(waited, std::chrono::milliseconds(kHidReadTimeoutMs * 3));
-    {
-        auto hold = bridge.Lock();
-        sim.Faults.Silent = false;
-    }
+    silent(false);
     EXPECT_TRUE(Identify(handle)) << "the bridge answers again once it speaks";
 }
 

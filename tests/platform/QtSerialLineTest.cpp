@@ -46,12 +46,11 @@ class QtSerialLineTest : public ::testing::Test {
 // without parity whatever it is asked, so other formats are accepted but cannot be seen there.
 TEST_F(QtSerialLineTest, SettingsAreSeenFromTheDeviceSide) {
     ASSERT_TRUE(line.Open(adapter.DefaultPortName()));
-    struct Case {
+    const struct {
         LineSettings Settings;
         speed_t Speed;
         bool TwoStops;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {{9600, 8, Parity::None, 2}, B9600, true},
         {{19200, 7, Parity::Even, 1}, B19200, false},
         {{115200, 8, Parity::Odd, 2}, B115200, true},
@@ -89,15 +88,13 @@ TEST_F(QtSerialLineTest, InputIsReadAsAskedAndDroppedAndDtrFollowsTheProgram) {
 
 TEST_F(QtSerialLineTest, LineErrorsAreReportedOnceEach) {
     ASSERT_TRUE(line.Open(adapter.DefaultPortName()));
-    struct Case {
-        uint32_t Frame, Overrun, Parity;
-        uint32_t Word;
-    };
-    const Case cases[] = {{0, 0, 1, kLineErrorParity},
-                          {1, 0, 0, kLineErrorFrame},
-                          {0, 2, 0, kLineErrorOverrun},
-                          {1, 1, 1, kLineErrorFrame | kLineErrorOverrun | kLineErrorParity},
-                          {0, 0, 0, 0}};
+    const struct {
+        uint32_t Frame, Overrun, Parity, Word;
+    } cases[] = {{0, 0, 1, kLineErrorParity},
+                 {1, 0, 0, kLineErrorFrame},
+                 {0, 2, 0, kLineErrorOverrun},
+                 {1, 1, 1, kLineErrorFrame | kLineErrorOverrun | kLineErrorParity},
+                 {0, 0, 0, 0}};
     for (const auto& c : cases) {
         adapter.RaiseLineErrors(c.Frame, c.Overrun, c.Parity);
         uint32_t errors = 0;
