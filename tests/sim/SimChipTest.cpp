@@ -98,30 +98,22 @@ TEST(SimChip, ResultsGoToTheResultRegistersOfTheChipFile) {
     }
 }
 
+// A bridge with the QN7401's description loaded, fetched from as the ADC stream is.
 class SimChipBridgeTest : public SimStreamTest {
   protected:
-    // A fresh bridge with `chip`'s description loaded and a power-on register file.
-    void Load(uint16_t chip) {
-        model = SelectShipped(chip);
-        special = chip == kChip52K12;
+    // A fresh bridge with a power-on register file.
+    void Load() {
         bridge = std::make_unique<SimBridge>(clock);
         bridge->LoadChip(model);
         bridge->SetOutputRate(5000); // the chip's registers decide instead
     }
-    // Writes the fields' registers through the chip's own write frame, as the tool does.
+    // Sets fields as the ADC panel does; the bridge takes them in at its next request.
     void Set(const FieldValues& values) {
-        for (const auto& [name, value] : values) {
-            const RegFieldDesc& field = model.AdcFields[name];
-            const uint8_t byte = field.Merge(bridge->Registers[field.Address], value);
-            const auto at = static_cast<uint8_t>(field.Address);
-            const Bytes frame = special ? Bytes{0xBA, 0x40, at, 1, 1, byte}
-                                        : Bytes{0xC4, 0x00, 0xA0, at, 1, 0, 0, byte};
-            ASSERT_FALSE(Exchange(*bridge, frame).empty()) << name;
-        }
+        SetFields(model, bridge->Registers, values);
+        ASSERT_FALSE(Exchange(*bridge, Qn740xReadFrame(0, 1).Bytes).empty());
     }
 
-    ChipModel model;
-    bool special = false;
+    const ChipModel model = SelectShipped(kQn7401);
 };
 
 // The bridge arms its stream at the start request: a stream started while "ADCEN" or "IRQEN"
@@ -138,7 +130,7 @@ TEST_F(SimChipBridgeTest, StreamStartedWithTheAdcOffBringsNothing) {
         {"both off", {}, 0, 10},
     };
     for (const auto& c : cases) {
-        Load(kQn7401);
+        Load();
         Set({{"OSR", 7}});
         Set(c.AtStart);
         Exchange(*bridge, kStart);
@@ -152,7 +144,7 @@ TEST_F(SimChipBridgeTest, StreamStartedWithTheAdcOffBringsNothing) {
 
 // While "ADCEN" is 0 the chip makes no conversions: a single read answers the last one again.
 TEST_F(SimChipBridgeTest, SwitchedOffChipRepeatsItsLastResult) {
-    Load(kQn7401);
+    Load();
     Set({{"ADCEN", 1}, {"IRQEN", 1}, {"OSR", 3}});
     Exchange(*bridge, kStart);
     const int made = FetchAfter(50);
@@ -167,7 +159,7 @@ TEST_F(SimChipBridgeTest, SwitchedOffChipRepeatsItsLastResult) {
 
 // The sensor's code fills the upper bits, without the PGA's gain or noise.
 TEST_F(SimChipBridgeTest, TemperatureConversionsStreamTheSensorCode) {
-    Load(kQn7401);
+    Load();
     bridge->SetTemperatureCode(0x0C80);
     bridge->SetInputVoltage(1.0);
     Set({{"ADCEN", 1}, {"IRQEN", 1}, {"OSR", 7}, {"TS", 1}, {"PGA", 7}, {"INP", 0}, {"INN", 1}});
