@@ -6,9 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
-#include <utility>
 
 namespace qn::test {
 namespace {
