@@ -103,14 +103,13 @@ TEST_F(LibusbDriverLayerTest, BadRequestsAreRefusedWithTheirErrors) {
     const DriverHandle handle = OpenFirst();
     const uint8_t pipe5[4] = {5, 0, 0, 0};
     uint8_t buffer[kDescriptorBlockSize] = {};
-    struct Case {
+    const struct {
         DriverHandle Handle;
         uint32_t Code;
         const uint8_t* Pipe;
         size_t OutLength;
         uint32_t Error;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {handle + 100, kIoctlGetDescriptor, nullptr, 148, kDriverErrorInvalidHandle},
         {handle, kIoctlBulkRead, kPipeOut, 8, kDriverErrorBadParameter},
         {handle, kIoctlBulkRead, pipe5, 8, kDriverErrorBadParameter},

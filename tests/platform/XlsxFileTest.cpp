@@ -6,23 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace qn {
 namespace {
 
-namespace fs = std::filesystem;
-
-class XlsxFileTest : public ::testing::Test {
-  protected:
+TEST(XlsxFile, WorkbookReadsBackInASpreadsheetReader) {
     test::TempFolder folder;
-    const fs::path& dir = folder.Path();
-};
-
-TEST_F(XlsxFileTest, WorkbookReadsBackInASpreadsheetReader) {
-    const std::string file = (dir / "ram.xlsx").string();
+    const std::string file = folder.File("ram.xlsx");
     XlsxSheetWriter writer;
     ASSERT_TRUE(writer.WriteSheet(
         file, "USER Data",
@@ -42,7 +34,8 @@ TEST_F(XlsxFileTest, WorkbookReadsBackInASpreadsheetReader) {
 }
 
 // A missing folder or a cell outside the sheet fails, and nothing is left in the folder.
-TEST_F(XlsxFileTest, FailedExportLeavesNoFile) {
+TEST(XlsxFile, FailedExportLeavesNoFile) {
+    test::TempFolder folder;
     const struct {
         const char* Name;
         std::vector<SheetCell> Cells;
@@ -52,7 +45,7 @@ TEST_F(XlsxFileTest, FailedExportLeavesNoFile) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        EXPECT_FALSE(WriteXlsx((dir / c.Name).string(), "USER Data", c.Cells));
+        EXPECT_FALSE(WriteXlsx(folder.File(c.Name), "USER Data", c.Cells));
         EXPECT_EQ(folder.EntryCount(), 0);
     }
 }
