@@ -20,12 +20,6 @@ namespace {
 using test::Slurp;
 using test::TempFolder;
 
-std::string Lines(std::initializer_list<std::string> lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\r\n";
-    return text;
-}
-
 // Row 2 step 2 has no complete capture: its figures, whatever they hold, are never written.
 bool Unmeasured(size_t row, size_t step) {
     return row == 2 && step == 2;
@@ -50,153 +44,121 @@ TempResults TwoRowsThreeSteps() {
     return results;
 }
 
-// Seven empty cells keep an unmeasured step's columns in place.
-const std::string kNoFigures = ", , , , , , ";
+// Two heading lines, then `line(row, step)` for every step, rows outer; every line ends in CR LF.
+std::string FileOf(const std::string& first, const std::string& heading,
+                   const std::function<std::string(size_t, size_t, std::string)>& line) {
+    std::string text = first + "\r\n" + (heading.empty() ? "" : Utf8ToCp950(heading) + "\r\n");
+    for (size_t row = 1; row <= 2; ++row)
+        for (size_t step = 1; step <= 3; ++step)
+            text += line(row, step, row == 1 ? "-40.00, 0.00, " : "-30.00, 12.50, ") + "\r\n";
+    return text;
+}
 
+// A step's seven figures of the ADC or of the temperature; seven empty cells keep an unmeasured
+// step's columns in place.
 std::string Adc(size_t row, size_t step) {
-    if (Unmeasured(row, step)) return kNoFigures;
+    if (Unmeasured(row, step)) return ", , , , , , ";
     return std::to_string(row * 10 + step) + ".00, 1.50, 0.25, 19.88, 3.00, 0.50, 17.00";
 }
 std::string Temp(size_t row, size_t step) {
-    if (Unmeasured(row, step)) return kNoFigures;
+    if (Unmeasured(row, step)) return ", , , , , , ";
     return std::to_string(row * 10 + step) + ".50, 2.50, 0.75, 10.00, 4.00, 1.00, 9.00";
 }
-std::string SetPoints(size_t row) {
-    return row == 1 ? "-40.00, 0.00, " : "-30.00, 12.50, ";
-}
+
+const std::string kFiguresHeading =
+    "平均值, VPP(nV), RMS Noise(nV), Enob, VPP(count), RMS Noise(count), Noise Free, 比較值";
 
 std::string ExpectedA() {
-    std::string text = Lines(
-        {", , , Test #0, , , ", Utf8ToCp950("溫度, 濕度,  ,平均值, VPP(nV), RMS Noise(nV), Enob, "
-                                            "VPP(count), RMS Noise(count), Noise Free, 比較值")});
-    for (size_t row = 1; row <= 2; ++row)
-        for (size_t step = 1; step <= 3; ++step)
-            text += SetPoints(row) + std::to_string(step) + ", " + Adc(row, step) + ",0\r\n";
-    return text;
+    return FileOf(", , , Test #0, , , ", "溫度, 濕度,  ," + kFiguresHeading,
+                  [](size_t row, size_t step, const std::string& setPoints) {
+                      return setPoints + std::to_string(step) + ", " + Adc(row, step) + ",0";
+                  });
 }
 
 std::string ExpectedB(bool alternate) {
-    std::string text =
-        Lines({"Test #0, , , ",
-               Utf8ToCp950(alternate ? " ,ADC-平均值, ADC-VPP(nV), ADC-RMS Noise(nV), ADC-Enob, "
-                                       "ADC-VPP(count), ADC-RMS Noise(count), ADC-Noise Free, "
-                                       "Temp-平均值, Temp-VPP(nV), Temp-RMS Noise(nV), Temp-Enob, "
-                                       "Temp-VPP(count), Temp-RMS Noise(count), Temp-Noise Free, "
-                                     : " ,平均值, VPP(nV), RMS Noise(nV), Enob, VPP(count), "
-                                       "RMS Noise(count), Noise Free, 比較值")});
-    for (size_t row = 1; row <= 2; ++row)
-        for (size_t step = 1; step <= 3; ++step)
-            text += alternate ? std::to_string(step) + ", " + Adc(row, step) + ", " +
-                                    Temp(row, step) + "\r\n"
-                              : std::to_string(step) + ", " + Adc(row, step) + ",0\r\n";
-    return text;
+    const std::string heading =
+        alternate ? " ,ADC-平均值, ADC-VPP(nV), ADC-RMS Noise(nV), ADC-Enob, ADC-VPP(count), "
+                    "ADC-RMS Noise(count), ADC-Noise Free, Temp-平均值, Temp-VPP(nV), Temp-RMS "
+                    "Noise(nV), Temp-Enob, Temp-VPP(count), Temp-RMS Noise(count), Temp-Noise "
+                    "Free, "
+                  : " ," + kFiguresHeading;
+    return FileOf("Test #0, , , ", heading, [&](size_t row, size_t step, const std::string&) {
+        return std::to_string(step) + ", " + Adc(row, step) +
+               (alternate ? ", " + Temp(row, step) : ",0");
+    });
 }
 
 std::string ExpectedMeter() {
-    std::string text = ", , , Test #0, , , Test #1, , , Test #2, , , Test #3, , , Test #4, , "
-                       ", Test #5, , \r\n";
-    for (size_t row = 1; row <= 2; ++row)
-        for (size_t step = 1; step <= 3; ++step) {
-            text += SetPoints(row);
-            for (size_t channel = 0; channel < 6; ++channel) {
-                std::string cell = "0, ";
-                if (row == 1 && step == 2 && channel == 0) cell = "1.5, V";
-                if (row == 1 && step == 2 && channel == 5) cell = "0.001, " + Utf8ToCp950("伏");
-                text += ", " + std::to_string(step) + ", " + cell;
-            }
-            text += "\r\n";
-        }
-    return text;
+    return FileOf(", , , Test #0, , , Test #1, , , Test #2, , , Test #3, , , Test #4, , , Test "
+                  "#5, , ",
+                  "", [](size_t row, size_t step, const std::string& setPoints) {
+                      std::string line = setPoints;
+                      for (size_t channel = 0; channel < 6; ++channel) {
+                          std::string cell = "0, ";
+                          if (row == 1 && step == 2 && channel == 0) cell = "1.5, V";
+                          if (row == 1 && step == 2 && channel == 5)
+                              cell = "0.001, " + Utf8ToCp950("伏");
+                          line += ", " + std::to_string(step) + ", " + cell;
+                      }
+                      return line;
+                  });
 }
-
-// 40 samples: grid integers -20..19 and capture codes 1000.4..1039.4; 20 temperature codes
-// from 3 down in steps of 7.6.
-struct Captures {
-    AnalysisStore adc;
-    AnalysisStore temperature;
-    Captures() {
-        adc.SampleCount = 40;
-        for (int i = 0; i < 40; ++i) {
-            adc.Cells[static_cast<size_t>(i)] = {GridValue::Kind::Integer, i - 20.0};
-            adc.ADCData[static_cast<size_t>(i)] = 1000.4 + i;
-        }
-        adc.Figures = {1.234, 2, 3.5, 18.999, 40, 6.006, 15.5};
-        temperature.SampleCount = 20;
-        for (int i = 0; i < 20; ++i) temperature.ADCData[static_cast<size_t>(i)] = 3 - 7.6 * i;
-        temperature.Figures = {25.125001, 0, 1, 2, 3, 4, 5};
-    }
-};
-
-const std::string kFiguresHeading =
-    Utf8ToCp950("平均值, VPP(nV), RMS Noise(nV), Enob, VPP(count), RMS Noise(count), Noise "
-                "Free, 比較值");
 
 // A grid line of 16 whole numbers counting up from `first`.
 std::string Counted(int first) {
     std::string line;
     for (int i = first; i < first + 16; ++i) line += std::to_string(i) + ", ";
-    return line;
-}
-
-std::string ExpectedFull(bool alternate) {
-    const std::string figures = "1.23,2.00,3.50,19.00,40.00,6.01,15.50,0";
-    if (!alternate) return Lines({Counted(-20), Counted(-4), kFiguresHeading, figures});
-    return Lines(
-        {Counted(1000), Counted(1016), kFiguresHeading, figures,
-         "3, -5, -12, -20, -27, -35, -43, -50, -58, -65, -73, -81, -88, -96, -103, -111, ",
-         Utf8ToCp950("Temp-平均值, Temp-VPP(nV), Temp-RMS Noise(nV), Temp-Enob, Temp-VPP(count), "
-                     "Temp-RMS Noise(count), Temp-Noise Free"),
-         "25.13,0.00,1.00,2.00,3.00,4.00,5.00"});
-}
-
-// Runs `body` with the global C++ locale and the C locale set to `name`, then restores both.
-void WithLocale(const char* name, const std::function<void()>& body) {
-    const std::locale previous;
-    const std::string previousC = std::setlocale(LC_ALL, nullptr);
-    std::locale::global(std::locale(name)); // throws when the locale is missing
-    ASSERT_NE(std::setlocale(LC_ALL, name), nullptr);
-    body();
-    std::locale::global(previous);
-    std::setlocale(LC_ALL, previousC.c_str());
+    return line + "\r\n";
 }
 
 TEST(TempResultFiles, TextsByteForByteInEveryLocale) {
     const TempResults results = TwoRowsThreeSteps();
-    const Captures captures;
-    const struct {
-        const char* name;
-        std::function<std::string()> build;
-        std::string expected;
-    } cases[] = {
-        {"A", [&] { return TempAFileText(results); }, ExpectedA()},
-        {"B", [&] { return TempBFileText(results, false); }, ExpectedB(false)},
-        {"B alternate", [&] { return TempBFileText(results, true); }, ExpectedB(true)},
-        {"multimeter", [&] { return MeterFileText(results); }, ExpectedMeter()},
-        {"full", [&] { return FullDataFileText(captures.adc, nullptr); }, ExpectedFull(false)},
-        {"full alternate", [&] { return FullDataFileText(captures.adc, &captures.temperature); },
-         ExpectedFull(true)},
-    };
-    for (const char* locale : {"C", "de_DE.UTF-8"})
-        WithLocale(locale, [&] {
-            for (const auto& c : cases) EXPECT_EQ(c.build(), c.expected) << c.name << " " << locale;
-        });
+    // 40 samples: grid integers -20..19 and capture codes 1000.4..1039.4; 20 temperature codes
+    // from 3 down in steps of 7.6.
+    AnalysisStore adc;
+    AnalysisStore temperature;
+    adc.SampleCount = 40;
+    for (int i = 0; i < 40; ++i) {
+        adc.Cells[static_cast<size_t>(i)] = {GridValue::Kind::Integer, i - 20.0};
+        adc.ADCData[static_cast<size_t>(i)] = 1000.4 + i;
+    }
+    adc.Figures = {1.234, 2, 3.5, 18.999, 40, 6.006, 15.5};
+    temperature.SampleCount = 20;
+    for (int i = 0; i < 20; ++i) temperature.ADCData[static_cast<size_t>(i)] = 3 - 7.6 * i;
+    temperature.Figures = {25.125001, 0, 1, 2, 3, 4, 5};
+    const std::string figures =
+        Utf8ToCp950(kFiguresHeading) + "\r\n1.23,2.00,3.50,19.00,40.00,6.01,15.50,0\r\n";
+    const std::string fullAlternate =
+        Counted(1000) + Counted(1016) + figures +
+        "3, -5, -12, -20, -27, -35, -43, -50, -58, -65, -73, -81, -88, -96, -103, -111, \r\n" +
+        Utf8ToCp950("Temp-平均值, Temp-VPP(nV), Temp-RMS Noise(nV), Temp-Enob, Temp-VPP(count), "
+                    "Temp-RMS Noise(count), Temp-Noise Free") +
+        "\r\n25.13,0.00,1.00,2.00,3.00,4.00,5.00\r\n";
+
+    const std::locale previous;
+    const std::string previousC = std::setlocale(LC_ALL, nullptr);
+    for (const char* locale : {"C", "de_DE.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        std::locale::global(std::locale(locale)); // throws when the locale is missing
+        ASSERT_NE(std::setlocale(LC_ALL, locale), nullptr);
+        EXPECT_EQ(TempAFileText(results), ExpectedA());
+        EXPECT_EQ(TempBFileText(results, false), ExpectedB(false));
+        EXPECT_EQ(TempBFileText(results, true), ExpectedB(true));
+        EXPECT_EQ(MeterFileText(results), ExpectedMeter());
+        EXPECT_EQ(FullDataFileText(adc, nullptr), Counted(-20) + Counted(-4) + figures);
+        EXPECT_EQ(FullDataFileText(adc, &temperature), fullAlternate);
+    }
+    std::locale::global(previous);
+    std::setlocale(LC_ALL, previousC.c_str());
 }
 
+// Up to eight decimals, trailing zeros dropped, never "-0".
 TEST(TempResultFiles, MeterPattern) {
-    const struct {
-        double reading;
-        const char* text;
-    } cases[] = {{0, "0"},
-                 {-0.0, "0"},
-                 {0.5, "0.5"},
-                 {-0.25, "-0.25"},
-                 {100, "100"},
-                 {2.1, "2.1"},
-                 {1e-9, "0"},
-                 {-4e-9, "0"},
-                 {6e-9, "0.00000001"},
-                 {12345.123456789, "12345.12345679"}};
-    for (const auto& c : cases) EXPECT_EQ(MeterReadingText(c.reading), c.text) << c.reading;
+    std::string texts;
+    for (const double reading :
+         {0.0, -0.0, 0.5, -0.25, 100.0, 2.1, 1e-9, -4e-9, 6e-9, 12345.123456789})
+        texts += MeterReadingText(reading) + " ";
+    EXPECT_EQ(texts, "0 0 0.5 -0.25 100 2.1 0 0 0.00000001 12345.12345679 ");
 }
 
 // The A file above tells every row and step apart; past the counts in use nothing is written.
@@ -220,22 +182,19 @@ TEST(TempResultFiles, ResultsRefuseCellsBeyondTheCountsInUse) {
 TEST(TempResultFiles, KeptLinesFollowEveryChange) {
     TempResults results = TwoRowsThreeSteps();
     ResultFileLines kept;
+    const StepResult sevens{{7, 7, 7, 7, 7, 7, 7}, {8, 8, 8, 8, 8, 8, 8}};
+    const StepResult firstOnly{{1, 2, 3, 4, 5, 6, 7}, {}};
+    const MeterReading amps{-0.25, "A"};
     const std::function<void()> changes[] = {
         [] {},
-        [&] {
-            results.SetResult(1, 3, {{7, 7, 7, 7, 7, 7, 7}, {8, 8, 8, 8, 8, 8, 8}});
-        },
+        [&] { results.SetResult(1, 3, sevens); },
         [&] { results.SetMeasured(1, 1, false); },
         [&] { results.SetMeasured(2, 2, true); },
         [&] { results.SetSetPoints(2, 85.125, 40); },
-        [&] {
-            results.SetMeter(2, 3, 4, {-0.25, "A"});
-        },
+        [&] { results.SetMeter(2, 3, 4, amps); },
         [&] { results = TwoRowsThreeSteps(); },
         [&] { results.Reset(3, 1); },
-        [&] {
-            results.SetResult(3, 1, {{1, 2, 3, 4, 5, 6, 7}, {}});
-        },
+        [&] { results.SetResult(3, 1, firstOnly); },
     };
     for (size_t change = 0; change < std::size(changes); ++change) {
         changes[change]();
@@ -272,37 +231,29 @@ TEST(TempResultFiles, RewritesOfALargeRunKeepToTheirShare) {
 // fallback name and leaves the main name alone.
 TEST(TempResultFiles, HeldFilesFallBackToTheirOverNames) {
     const TempResults results = TwoRowsThreeSteps();
-    const struct {
-        const char* name;
-        bool folderSquats;
-        std::function<ResultFileWrite(const std::string&)> write;
-        std::string expected;
-        const char* fallback;
-    } cases[] = {
-        {kTempBFile, false, [&](auto& dir) { return WriteTempBFile(dir, results, false); },
-         ExpectedB(false), kTempBFallback},
-        {kMeterFile, true, [&](auto& dir) { return WriteMeterFile(dir, results); }, ExpectedMeter(),
-         kMeterFallback},
-    };
-    for (const auto& c : cases) {
+    for (const bool meter : {false, true}) {
         const TempFolder folder;
-        const std::string dir = folder.File("");
-        EXPECT_EQ(c.write(dir).Path, folder.File(c.name)) << c.name;
-        EXPECT_EQ(Slurp(folder.File(c.name)), c.expected);
-        std::filesystem::remove(folder.File(c.name));
-        if (c.folderSquats) {
-            std::filesystem::create_directory(folder.File(c.name));
+        const auto write = [&] {
+            return meter ? WriteMeterFile(folder.File(""), results)
+                         : WriteTempBFile(folder.File(""), results, false);
+        };
+        const std::string text = meter ? MeterFileText(results) : TempBFileText(results, false);
+        const std::string main = folder.File(meter ? kMeterFile : kTempBFile);
+        EXPECT_EQ(write().Path, main);
+        EXPECT_EQ(Slurp(main), text);
+        std::filesystem::remove(main);
+        if (meter) {
+            std::filesystem::create_directory(main);
         } else {
-            ASSERT_TRUE(ReplaceFileContents(folder.File(c.name), "held"));
-            std::filesystem::permissions(folder.File(c.name),
-                                         std::filesystem::perms::owner_read |
-                                             std::filesystem::perms::group_read);
+            ASSERT_TRUE(ReplaceFileContents(main, "held"));
+            std::filesystem::permissions(main, std::filesystem::perms::owner_read |
+                                                   std::filesystem::perms::group_read);
         }
-        const ResultFileWrite written = c.write(dir);
+        const ResultFileWrite written = write();
         EXPECT_TRUE(written.Ok()) << written.Error;
-        EXPECT_EQ(written.Path, folder.File(c.fallback));
-        EXPECT_EQ(Slurp(folder.File(c.fallback)), c.expected);
-        EXPECT_TRUE(c.folderSquats || Slurp(folder.File(c.name)) == "held") << "main name left";
+        EXPECT_EQ(written.Path, folder.File(meter ? kMeterFallback : kTempBFallback));
+        EXPECT_EQ(Slurp(written.Path), text);
+        EXPECT_TRUE(meter || Slurp(main) == "held") << "main name left";
     }
 }
 
