@@ -12,44 +12,43 @@
 namespace qn {
 namespace {
 
+std::string Shown(const std::vector<std::string>& args) {
+    std::string shown;
+    for (const std::string& arg : args) shown += arg + " ";
+    return shown;
+}
+
 TEST(CommandLine, FormsAndTheWindowFormsOptions) {
-    const struct {
-        std::vector<std::string> args;
-        ProgramForm form;
-        const char* windowProblem; // for the window form: the message, "" when none
-    } cases[] = {
-        {{}, ProgramForm::Window, ""},
-        {{"--simulate"}, ProgramForm::Window, ""},
-        {{"--bogus"}, ProgramForm::Window, "unknown option \"--bogus\""},
-        {{"--temprature-run", "plan.txt"},
-         ProgramForm::Window,
-         "unknown option \"--temprature-run\""},
-        {{"--simulate=lab"}, ProgramForm::Window, ""},
-        {{"--simulate=boards", "--bogus"}, ProgramForm::Window, "unknown option \"--bogus\""},
-        {{"--simulatex"}, ProgramForm::Window, "unknown option \"--simulatex\""},
-        {{"plan.txt"}, ProgramForm::Window, "unexpected argument \"plan.txt\""},
-        {{"--csv", "out.csv"}, ProgramForm::Window, "--csv needs --capture or --noise-table"},
-        {{"--resume"}, ProgramForm::Window, "--resume needs --temperature-run"},
-        {{"--scale=20"}, ProgramForm::Window, "--scale needs --capture"},
-        {{"--capture", "64"}, ProgramForm::Capture, nullptr},
-        {{"--capture=64"}, ProgramForm::Capture, nullptr},
-        {{"--capturex"}, ProgramForm::Window, "unknown option \"--capturex\""},
-        {{"--capture", "64", "--noise-table"}, ProgramForm::NoiseTable, nullptr},
-        {{"--temperature-run", "--rebuild"}, ProgramForm::TempRun, nullptr},
-        {{"--serve", "--port", "0"}, ProgramForm::Serve, nullptr},
-        {{"--serve", "--capture", "64"}, ProgramForm::Capture, nullptr},
-        {{"--listen", "0.0.0.0"}, ProgramForm::Window, "--listen needs --serve"},
-        {{"--noise-table", "--help"}, ProgramForm::NoiseTable, nullptr},
-        {{"-h"}, ProgramForm::Help, nullptr},
-        {{"--simulate", "--help"}, ProgramForm::Help, nullptr},
-        {{"--capture", "64", "--version"}, ProgramForm::Version, nullptr},
+    const std::pair<std::vector<std::string>, ProgramForm> forms[] = {
+        {{"--capture", "64"}, ProgramForm::Capture},
+        {{"--capture=64"}, ProgramForm::Capture},
+        {{"--capture", "64", "--noise-table"}, ProgramForm::NoiseTable},
+        {{"--temperature-run", "--rebuild"}, ProgramForm::TempRun},
+        {{"--serve", "--port", "0"}, ProgramForm::Serve},
+        {{"--serve", "--capture", "64"}, ProgramForm::Capture},
+        {{"--noise-table", "--help"}, ProgramForm::NoiseTable},
+        {{"-h"}, ProgramForm::Help},
+        {{"--simulate", "--help"}, ProgramForm::Help},
+        {{"--capture", "64", "--version"}, ProgramForm::Version},
     };
-    for (const auto& c : cases) {
-        std::string shown;
-        for (const std::string& arg : c.args) shown += arg + " ";
-        EXPECT_EQ(FormOf(c.args), c.form) << shown;
-        if (c.windowProblem == nullptr) continue;
-        EXPECT_EQ(WindowFormProblem(c.args).value_or(""), c.windowProblem) << shown;
+    for (const auto& [args, form] : forms) EXPECT_EQ(FormOf(args), form) << Shown(args);
+    // The window form: its problem, "" when none.
+    const std::pair<std::vector<std::string>, const char*> windows[] = {
+        {{}, ""},
+        {{"--simulate"}, ""},
+        {{"--simulate=lab"}, ""},
+        {{"--bogus"}, "unknown option \"--bogus\""},
+        {{"--simulate=boards", "--bogus"}, "unknown option \"--bogus\""},
+        {{"--simulatex"}, "unknown option \"--simulatex\""},
+        {{"plan.txt"}, "unexpected argument \"plan.txt\""},
+        {{"--csv", "out.csv"}, "--csv needs --capture or --noise-table"},
+        {{"--resume"}, "--resume needs --temperature-run"},
+        {{"--scale=20"}, "--scale needs --capture"},
+        {{"--listen", "0.0.0.0"}, "--listen needs --serve"},
+    };
+    for (const auto& [args, problem] : windows) {
+        EXPECT_EQ(FormOf(args), ProgramForm::Window) << Shown(args);
+        EXPECT_EQ(WindowFormProblem(args).value_or(""), problem) << Shown(args);
     }
 }
 
@@ -73,9 +72,8 @@ TEST(CommandLine, SimulatedPartsAndWhereTheirPortsGo) {
     };
     for (const auto& c : cases) {
         const SimulatedChoice choice = SimulatedOf(c.args);
-        const std::string shown = c.args.empty() ? "(none)" : c.args.front();
-        EXPECT_EQ(choice.Parts, c.parts) << shown;
-        EXPECT_EQ(choice.Problem.value_or(""), c.problem) << shown;
+        EXPECT_EQ(choice.Parts, c.parts) << Shown(c.args);
+        EXPECT_EQ(choice.Problem.value_or(""), c.problem) << Shown(c.args);
     }
     EXPECT_EQ(WithoutSimulatedPart({"--simulate=lab", "--csv=a.csv", "--simulate"}),
               (std::vector<std::string>{"--simulate", "--csv=a.csv", "--simulate"}));
