@@ -21,7 +21,7 @@ class FakeRemoteBench final : public RemoteBench {
         Captured = false;
     }
 
-    std::vector<std::string> ChipCatalogue() const override { return Chips; }
+    std::vector<std::string> ChipCatalogue() const override { return {"QN7401", "QN7402"}; }
     std::string SelectedChip() const override { return Chip; }
     RemoteResult SelectChip(const std::string& name) override {
         Chip = name;
@@ -32,7 +32,7 @@ class FakeRemoteBench final : public RemoteBench {
     std::string LinkState() const override { return "CONNECTED"; }
 
     RemoteResult WriteRegister(int address, int value) override {
-        if (address == kStuckRegister) return {RemoteOutcome::Failed, "read back 0"};
+        if (address == 0x7F) return {RemoteOutcome::Failed, "read back 0"}; // a stuck register
         Registers[address] = value;
         return {};
     }
@@ -70,13 +70,8 @@ class FakeRemoteBench final : public RemoteBench {
         return {};
     }
 
-    RemoteResult RunTemperaturePlan(const std::string& planPath) override {
-        Plan = planPath;
-        return Operate(true);
-    }
+    RemoteResult RunTemperaturePlan(const std::string&) override { return Operate(true); }
     RemoteRunState RunState() const override { return {true, 2, 5, "soak", 120}; }
-
-    static constexpr int kStuckRegister = 0x7F;
 
     bool BusyNow = false;
     // Runs inside Capture and RunTemperaturePlan while they hold the link.
@@ -84,10 +79,8 @@ class FakeRemoteBench final : public RemoteBench {
     RemoteCaptureSettings Settings;
     bool Captured = false;
     std::vector<double> SampleValues{1, -2, 65536};
-    std::vector<std::string> Chips{"QN7401", "QN7402"};
     std::string Chip = "QN7401";
     std::map<int, int> Registers;
-    std::string Plan;
     int Aborts = 0;
 
   private:

@@ -2,7 +2,6 @@
 #include "shell/StepFiles.h"
 
 #include "TestDoubles.h"
-
 #include "files/Cp950Text.h"
 #include "files/TextFile.h"
 #include "shell/SettingsFixture.h"
@@ -143,17 +142,14 @@ TEST(StepFiles, RegisterStepsRoundTripThroughTheirFiles) {
     EXPECT_EQ(loaded.Cell(kDelayColumn, 2), "123456"); // six bytes of a delay line count
     EXPECT_EQ(loaded.Cell(kAcmColumn, 1), "2.4");
     EXPECT_EQ(loaded.Cell(kAcmColumn, 2), "2.4");
-    EXPECT_EQ(status.Texts.back(),
-              std::make_pair(StatusPanel::Bridge, std::string("Download Register Value OK !!!")));
+    EXPECT_EQ(status.Last(StatusPanel::Bridge), "Download Register Value OK !!!");
 
     // Without "ACM.txt" the delays load but no completion; without "Register.txt" nothing does.
     std::filesystem::remove(folder.File(kAcmFile));
-    status.Texts.clear();
     DownloadReg(dir, loaded, status, pump);
     EXPECT_EQ(loaded.Cell(kDelayColumn, 1), "15");
     EXPECT_EQ(loaded.Cell(kAcmColumn, 1), "");
-    EXPECT_EQ(status.Texts.back(),
-              std::make_pair(StatusPanel::Bridge, std::string("Download Register Value - 3")));
+    EXPECT_EQ(status.Last(StatusPanel::Bridge), "Download Register Value - 3");
     std::filesystem::remove(folder.File(kRegisterFile));
     EXPECT_EQ(DownloadReg(dir, loaded, status, pump).Error,
               "Cannot open file \"" + folder.File(kRegisterFile) + "\"");
