@@ -44,65 +44,51 @@ TempResults TwoRowsThreeSteps() {
     return results;
 }
 
-// Two heading lines, then `line(row, step)` for every step, rows outer; every line ends in CR LF.
-std::string FileOf(const std::string& first, const std::string& heading,
-                   const std::function<std::string(size_t, size_t, std::string)>& line) {
-    std::string text = first + "\r\n" + (heading.empty() ? "" : Utf8ToCp950(heading) + "\r\n");
-    for (size_t row = 1; row <= 2; ++row)
-        for (size_t step = 1; step <= 3; ++step)
-            text += line(row, step, row == 1 ? "-40.00, 0.00, " : "-30.00, 12.50, ") + "\r\n";
-    return text;
-}
-
-// A step's seven figures of the ADC or of the temperature; seven empty cells keep an unmeasured
-// step's columns in place.
-std::string Adc(size_t row, size_t step) {
-    if (Unmeasured(row, step)) return ", , , , , , ";
-    return std::to_string(row * 10 + step) + ".00, 1.50, 0.25, 19.88, 3.00, 0.50, 17.00";
-}
-std::string Temp(size_t row, size_t step) {
-    if (Unmeasured(row, step)) return ", , , , , , ";
-    return std::to_string(row * 10 + step) + ".50, 2.50, 0.75, 10.00, 4.00, 1.00, 9.00";
-}
-
 const std::string kFiguresHeading =
     "平均值, VPP(nV), RMS Noise(nV), Enob, VPP(count), RMS Noise(count), Noise Free, 比較值";
 
-std::string ExpectedA() {
-    return FileOf(", , , Test #0, , , ", "溫度, 濕度,  ," + kFiguresHeading,
-                  [](size_t row, size_t step, const std::string& setPoints) {
-                      return setPoints + std::to_string(step) + ", " + Adc(row, step) + ",0";
-                  });
-}
-
-std::string ExpectedB(bool alternate) {
-    const std::string heading =
-        alternate ? " ,ADC-平均值, ADC-VPP(nV), ADC-RMS Noise(nV), ADC-Enob, ADC-VPP(count), "
+// The A, B, alternate B and multimeter files of TwoRowsThreeSteps, byte for byte.
+struct ExpectedFiles {
+    std::string A =
+        ", , , Test #0, , , \r\n" + Utf8ToCp950("溫度, 濕度,  ," + kFiguresHeading) + "\r\n";
+    std::string B = "Test #0, , , \r\n" + Utf8ToCp950(" ," + kFiguresHeading) + "\r\n";
+    std::string BAlternate =
+        "Test #0, , , \r\n" +
+        Utf8ToCp950(" ,ADC-平均值, ADC-VPP(nV), ADC-RMS Noise(nV), ADC-Enob, ADC-VPP(count), "
                     "ADC-RMS Noise(count), ADC-Noise Free, Temp-平均值, Temp-VPP(nV), Temp-RMS "
                     "Noise(nV), Temp-Enob, Temp-VPP(count), Temp-RMS Noise(count), Temp-Noise "
-                    "Free, "
-                  : " ," + kFiguresHeading;
-    return FileOf("Test #0, , , ", heading, [&](size_t row, size_t step, const std::string&) {
-        return std::to_string(step) + ", " + Adc(row, step) +
-               (alternate ? ", " + Temp(row, step) : ",0");
-    });
-}
+                    "Free, ") +
+        "\r\n";
+    std::string Meter = ", , , Test #0, , , Test #1, , , Test #2, , , Test #3, , , Test #4, , , "
+                        "Test #5, , \r\n";
 
-std::string ExpectedMeter() {
-    return FileOf(", , , Test #0, , , Test #1, , , Test #2, , , Test #3, , , Test #4, , , Test "
-                  "#5, , ",
-                  "", [](size_t row, size_t step, const std::string& setPoints) {
-                      std::string line = setPoints;
-                      for (size_t channel = 0; channel < 6; ++channel) {
-                          std::string cell = "0, ";
-                          if (row == 1 && step == 2 && channel == 0) cell = "1.5, V";
-                          if (row == 1 && step == 2 && channel == 5)
-                              cell = "0.001, " + Utf8ToCp950("伏");
-                          line += ", " + std::to_string(step) + ", " + cell;
-                      }
-                      return line;
-                  });
-}
+    ExpectedFiles() {
+        for (size_t row = 1; row <= 2; ++row) {
+            for (size_t step = 1; step <= 3; ++step) {
+                const std::string setPoints = row == 1 ? "-40.00, 0.00, " : "-30.00, 12.50, ";
+                const std::string id = std::to_string(row * 10 + step);
+                // Seven empty cells keep an unmeasured step's columns in place.
+                const bool none = Unmeasured(row, step);
+                const std::string adc =
+                    none ? ", , , , , , " : id + ".00, 1.50, 0.25, 19.88, 3.00, 0.50, 17.00";
+                const std::string temp =
+                    none ? ", , , , , , " : id + ".50, 2.50, 0.75, 10.00, 4.00, 1.00, 9.00";
+                const std::string first = std::to_string(step) + ", " + adc;
+                A += setPoints + first + ",0\r\n";
+                B += first + ",0\r\n";
+                BAlternate += first + ", " + temp + "\r\n";
+                Meter += setPoints;
+                for (size_t channel = 0; channel < 6; ++channel) {
+                    std::string cell = "0, ";
+                    if (row == 1 && step == 2 && channel == 0) cell = "1.5, V";
+                    if (row == 1 && step == 2 && channel == 5) cell = "0.001, " + Utf8ToCp950("伏");
+                    Meter += ", " + std::to_string(step) + ", " + cell;
+                }
+                Meter += "\r\n";
+            }
+        }
+    }
+};
 
 // A grid line of 16 whole numbers counting up from `first`.
 std::string Counted(int first) {
@@ -113,6 +99,7 @@ std::string Counted(int first) {
 
 TEST(TempResultFiles, TextsByteForByteInEveryLocale) {
     const TempResults results = TwoRowsThreeSteps();
+    const ExpectedFiles expected;
     // 40 samples: grid integers -20..19 and capture codes 1000.4..1039.4; 20 temperature codes
     // from 3 down in steps of 7.6.
     AnalysisStore adc;
@@ -141,10 +128,10 @@ TEST(TempResultFiles, TextsByteForByteInEveryLocale) {
         SCOPED_TRACE(locale);
         std::locale::global(std::locale(locale)); // throws when the locale is missing
         ASSERT_NE(std::setlocale(LC_ALL, locale), nullptr);
-        EXPECT_EQ(TempAFileText(results), ExpectedA());
-        EXPECT_EQ(TempBFileText(results, false), ExpectedB(false));
-        EXPECT_EQ(TempBFileText(results, true), ExpectedB(true));
-        EXPECT_EQ(MeterFileText(results), ExpectedMeter());
+        EXPECT_EQ(TempAFileText(results), expected.A);
+        EXPECT_EQ(TempBFileText(results, false), expected.B);
+        EXPECT_EQ(TempBFileText(results, true), expected.BAlternate);
+        EXPECT_EQ(MeterFileText(results), expected.Meter);
         EXPECT_EQ(FullDataFileText(adc, nullptr), Counted(-20) + Counted(-4) + figures);
         EXPECT_EQ(FullDataFileText(adc, &temperature), fullAlternate);
     }
