@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace qn {
@@ -54,11 +55,8 @@ TEST(CommandLine, FormsAndTheWindowFormsOptions) {
 
 TEST(CommandLine, SimulatedPartsAndWhereTheirPortsGo) {
     const char* const kTakes = "--simulate takes board, lab or all, not ";
-    const struct {
-        std::vector<std::string> args;
-        Simulated parts;
-        std::string problem; // "" when none
-    } cases[] = {
+    // The arguments, the parts they simulate, the problem ("" when none).
+    const std::tuple<std::vector<std::string>, Simulated, std::string> cases[] = {
         {{}, Simulated::None, ""},
         {{"--capture", "64", "--simulate"}, Simulated::All, ""},
         {{"--simulate=all"}, Simulated::All, ""},
@@ -70,29 +68,26 @@ TEST(CommandLine, SimulatedPartsAndWhereTheirPortsGo) {
         {{"--simulate="}, Simulated::None, kTakes + std::string("\"\"")},
         {{"--simulatex=lab"}, Simulated::None, ""},
     };
-    for (const auto& c : cases) {
-        const SimulatedChoice choice = SimulatedOf(c.args);
-        EXPECT_EQ(choice.Parts, c.parts) << Shown(c.args);
-        EXPECT_EQ(choice.Problem.value_or(""), c.problem) << Shown(c.args);
+    for (const auto& [args, parts, problem] : cases) {
+        const SimulatedChoice choice = SimulatedOf(args);
+        EXPECT_EQ(choice.Parts, parts) << Shown(args);
+        EXPECT_EQ(choice.Problem.value_or(""), problem) << Shown(args);
     }
     EXPECT_EQ(WithoutSimulatedPart({"--simulate=lab", "--csv=a.csv", "--simulate"}),
               (std::vector<std::string>{"--simulate", "--csv=a.csv", "--simulate"}));
 
-    // Which serial ports reach the simulated bench under each choice; the rest are real ports.
-    const struct {
-        const char* port;
-        bool none, board, lab, all;
-    } ports[] = {
-        {"COM1", false, false, true, true},   {"COM2", false, false, true, true},
-        {"COM3", false, false, true, true},   {"COM4", false, false, false, true},
-        {"COM16", false, true, false, true},  {"COM17", false, false, false, true},
-        {"COM10", false, false, false, true},
+    // Which serial ports reach the simulated bench under no part, the board, the lab and all
+    // ("0011": the lab and all); the rest are real ports.
+    const std::pair<const char*, const char*> ports[] = {
+        {"COM1", "0011"},  {"COM2", "0011"},  {"COM3", "0011"},  {"COM4", "0001"},
+        {"COM16", "0101"}, {"COM17", "0001"}, {"COM10", "0001"},
     };
-    for (const auto& p : ports) {
-        EXPECT_EQ(SimulatedPort(Simulated::None, p.port), p.none) << p.port;
-        EXPECT_EQ(SimulatedPort(Simulated::Board, p.port), p.board) << p.port;
-        EXPECT_EQ(SimulatedPort(Simulated::Lab, p.port), p.lab) << p.port;
-        EXPECT_EQ(SimulatedPort(Simulated::All, p.port), p.all) << p.port;
+    for (const auto& [port, routed] : ports) {
+        std::string got;
+        for (const Simulated parts :
+             {Simulated::None, Simulated::Board, Simulated::Lab, Simulated::All})
+            got += SimulatedPort(parts, port) ? '1' : '0';
+        EXPECT_EQ(got, routed) << port;
     }
     // Every port the simulated world serves is routed to it when its part is simulated.
     SimClock clock;

@@ -4,6 +4,7 @@
 
 #include <locale>
 #include <map>
+#include <tuple>
 
 namespace qn::test {
 namespace {
@@ -158,42 +159,38 @@ TEST_F(ConfigFixture, RefusedValuesAreKeptNotedAndTheLoadGoesOn) {
     ASSERT_TRUE(LoadText(kFixedPoint).Mended.empty());
     const Settings loaded = values;
     const std::array<uint8_t, 6> loadedPreset = presetA;
-    struct Case {
-        size_t line; // 1 = title
-        std::string text;
-        const char* note;
+    // The line (1 = title), its text, the note it gives.
+    const std::tuple<size_t, std::string, const char*> cases[] = {
+        {2, "   3 COM", "Interface is not a number"},
+        {10, "256", "CurrentBank 256"},
+        {11, "2", "TXADCOMD 2"},
+        {12, "16", "TXADCObit 16"},
+        {13, "  99  10", "NPointIndex 99"},
+        {13, "   4  -3", "TXScale -3"},
+        {15, "abc", "CFunADC is not a number"},
+        {15, "12abc", "CFunADC is not a number"},
+        {15, "99999999999", "CFunADC is not a number"},
+        {18, "  12 300  56  78  90 255", "AdcPresetA 300"},
+        {20, "   2", "ComFun 2"},
+        {23, "-2.4", "EREFV \"-2.4\" is not a reference voltage in volts above 0; kept \"2.5\""},
+        {23, "0", "EREFV \"0\""},
+        {23, "nan", "EREFV \"nan\""},
+        {23, "1e999", "EREFV \"1e999\""},
+        {23, "2.4V", "EREFV \"2.4V\""},
+        {23, "", "EREFV \"\""},
+        {23, "-" + std::string(100000, '9'), "(100001 bytes)"},
+        {24, "   6", "CMAVR 6"},
+        {26, "   x      1", "EGv is not a number"},
     };
-    const Case cases[] = {{2, "   3 COM", "Interface is not a number"},
-                          {10, "256", "CurrentBank 256"},
-                          {11, "2", "TXADCOMD 2"},
-                          {12, "16", "TXADCObit 16"},
-                          {13, "  99  10", "NPointIndex 99"},
-                          {13, "   4  -3", "TXScale -3"},
-                          {15, "abc", "CFunADC is not a number"},
-                          {15, "12abc", "CFunADC is not a number"},
-                          {15, "99999999999", "CFunADC is not a number"},
-                          {18, "  12 300  56  78  90 255", "AdcPresetA 300"},
-                          {20, "   2", "ComFun 2"},
-                          {23, "-2.4",
-                           "EREFV \"-2.4\" is not a reference voltage in volts "
-                           "above 0; kept \"2.5\""},
-                          {23, "0", "EREFV \"0\""},
-                          {23, "nan", "EREFV \"nan\""},
-                          {23, "1e999", "EREFV \"1e999\""},
-                          {23, "2.4V", "EREFV \"2.4V\""},
-                          {23, "", "EREFV \"\""},
-                          {23, "-" + std::string(100000, '9'), "(100001 bytes)"},
-                          {24, "   6", "CMAVR 6"},
-                          {26, "   x      1", "EGv is not a number"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text.substr(0, 40));
+    for (const auto& [line, text, says] : cases) {
+        SCOPED_TRACE(text.substr(0, 40));
         values = loaded;
         values.TempTest.CHFULL = false; // read again from line 25: the load went on
-        ConfigLoadResult result = LoadText(Edited(kFixedPoint, {{c.line, c.text}}));
+        ConfigLoadResult result = LoadText(Edited(kFixedPoint, {{line, text}}));
         ASSERT_FALSE(result.Mended.empty());
-        const std::string onLine = "line " + DecimalText(static_cast<int64_t>(c.line)) + ": ";
+        const std::string onLine = "line " + DecimalText(static_cast<int64_t>(line)) + ": ";
         for (const std::string& note : result.Mended) EXPECT_EQ(note.rfind(onLine, 0), 0u) << note;
-        EXPECT_NE(result.Mended[0].find(c.note), std::string::npos) << result.Mended[0];
+        EXPECT_NE(result.Mended[0].find(says), std::string::npos) << result.Mended[0];
         EXPECT_LT(result.Mended[0].size(), 500u);
         EXPECT_EQ(values, loaded);
         EXPECT_EQ(presetA, loadedPreset);

@@ -4,6 +4,8 @@
 #include "shell/settings/ScreenRect.h"
 #include "shell/settings/WindowPlacements.h"
 
+#include <tuple>
+
 namespace qn::test {
 namespace {
 
@@ -60,13 +62,8 @@ TEST(PlacementFile, AtMostFortyEntriesAreWrittenAndRead) {
 }
 
 TEST(PlacementRestore, ScreenClampsApplyToNormalSizeableWindowsOnly) {
-    struct Case {
-        WindowRect saved;
-        WindowState state;
-        bool sizeable;
-        WindowRect expected;
-    };
-    const Case cases[] = {
+    // The saved rectangle and state, whether the window is sizeable, the rectangle restored.
+    const std::tuple<WindowRect, WindowState, bool, WindowRect> cases[] = {
         {{5000, 10, 300, 200}, WindowState::Normal, true, {724, 10, 300, 200}},
         {{10, 5000, 300, 200}, WindowState::Normal, true, {10, 568, 300, 200}},
         {{1004, 748, 300, 200}, WindowState::Normal, true, {1004, 748, 300, 200}},
@@ -76,14 +73,14 @@ TEST(PlacementRestore, ScreenClampsApplyToNormalSizeableWindowsOnly) {
         {{5000, 10, 300, 200}, WindowState::Minimised, true, {5000, 10, 300, 200}},
         {{5000, 5000, 300, 200}, WindowState::Normal, false, {5000, 5000, 200, 100}},
     };
-    for (const Case& c : cases) {
-        const Placement saved{"A", c.saved, c.state, true};
+    for (const auto& [rect, state, sizeable, expected] : cases) {
+        const Placement saved{"A", rect, state, true};
         RestoredPlacement r =
-            ApplyPlacement(saved, {10, 10, 200, 100}, c.sizeable, {0, 0, 1024, 768}, true);
-        EXPECT_EQ(r.Rect, c.expected) << c.saved.Left << "," << c.saved.Top;
-        EXPECT_EQ(r.State, c.state);
+            ApplyPlacement(saved, {10, 10, 200, 100}, sizeable, {0, 0, 1024, 768}, true);
+        EXPECT_EQ(r.Rect, expected) << rect.Left << "," << rect.Top;
+        EXPECT_EQ(r.State, state);
         EXPECT_TRUE(r.Show);
-        EXPECT_FALSE(ApplyPlacement(saved, {}, c.sizeable, {0, 0, 1024, 768}, false).Show);
+        EXPECT_FALSE(ApplyPlacement(saved, {}, sizeable, {0, 0, 1024, 768}, false).Show);
     }
     // A second screen to the right: the same rules, measured from its own edges.
     EXPECT_EQ(ClampPlacementToScreen({5000, 10, 300, 200}, {1024, 0, 1280, 1024}),
@@ -131,13 +128,7 @@ TEST(ScreenRect, FitOnScreenKeepsTheWholeFramedWindowInsideTheArea) {
     // 1-pixel borders and a 4-pixel bottom edge.
     const ScreenRect area{0, 30, 1280, 770};
     const FrameMargins frame{1, 20, 1, 4};
-    struct Case {
-        const char* what;
-        ScreenRect content;
-        FrameMargins frame;
-        ScreenRect expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, ScreenRect, FrameMargins, ScreenRect> cases[] = {
         {"inside: unchanged", {100, 100, 400, 300}, frame, {100, 100, 400, 300}},
         {"corner: title bar below the panel", {0, 0, 1024, 700}, frame, {1, 50, 1024, 700}},
         {"past the left edge", {-300, 100, 400, 300}, frame, {1, 100, 400, 300}},
@@ -149,8 +140,8 @@ TEST(ScreenRect, FitOnScreenKeepsTheWholeFramedWindowInsideTheArea) {
         {"just fits with its frame", {1, 50, 1278, 746}, frame, {1, 50, 1278, 746}},
         {"no frame: flush with the edges", {1000, 700, 400, 300}, {}, {880, 500, 400, 300}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(FitOnScreen(c.content, c.frame, area), c.expected) << c.what;
+    for (const auto& [what, content, margins, expected] : cases)
+        EXPECT_EQ(FitOnScreen(content, margins, area), expected) << what;
     // A second screen to the right: its own edges count, not the first screen's.
     EXPECT_EQ(FitOnScreen({100, 100, 400, 300}, frame, {1280, 0, 1920, 1080}),
               (ScreenRect{1281, 100, 400, 300}));

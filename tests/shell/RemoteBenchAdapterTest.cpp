@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace qn::test {
 namespace {
 
@@ -42,23 +44,18 @@ class RemoteBenchAdapterTest : public ::testing::Test {
 
 // "QN740x" frames reach registers 0..4; a register holds a byte.
 TEST_F(RemoteBenchAdapterTest, RegistersTheLinkReachesAndTheValuesTheyTake) {
-    const struct {
-        int Address;
-        int Value; // negative: a read
-        RemoteOutcome Outcome;
-    } cases[] = {
+    // The address, the value written (negative: a read), the outcome.
+    const std::tuple<int, int, RemoteOutcome> cases[] = {
         {4, 0x12, RemoteOutcome::Done},     {5, 1, RemoteOutcome::OutOfRange},
         {-1, 0, RemoteOutcome::OutOfRange}, {4, 256, RemoteOutcome::OutOfRange},
         {4, -1, RemoteOutcome::Done},       {5, -1, RemoteOutcome::OutOfRange},
     };
-    for (const auto& c : cases) {
+    for (const auto& [address, value, outcome] : cases) {
         int read = -1;
-        const RemoteResult result = c.Value >= 0 ? remote.WriteRegister(c.Address, c.Value)
-                                                 : remote.ReadRegister(c.Address, read);
-        EXPECT_EQ(result.Outcome, c.Outcome) << c.Address << " " << c.Value << result.Message;
-        if (c.Value < 0 && c.Outcome == RemoteOutcome::Done) {
-            EXPECT_EQ(read, 0x12);
-        }
+        const RemoteResult result =
+            value >= 0 ? remote.WriteRegister(address, value) : remote.ReadRegister(address, read);
+        EXPECT_EQ(result.Outcome, outcome) << address << " " << value << result.Message;
+        EXPECT_EQ(read, value < 0 && outcome == RemoteOutcome::Done ? 0x12 : -1);
     }
 }
 

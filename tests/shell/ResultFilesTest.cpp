@@ -13,6 +13,7 @@
 #include <functional>
 #include <locale>
 #include <stdexcept>
+#include <tuple>
 
 namespace qn {
 namespace {
@@ -195,22 +196,18 @@ TEST(TempResultFiles, KeptLinesFollowEveryChange) {
 // A small run rewrites after every attempt; a large one only while the rewrites stay within
 // their share of the run's time, the next one expected to cost what the last did.
 TEST(TempResultFiles, RewritesOfALargeRunKeepToTheirShare) {
-    const struct {
-        size_t steps;
-        std::vector<double> costs; // of the rewrites before, in ms
-        double elapsedMs;
-        bool due;
-    } cases[] = {
+    // The steps of the run, the costs of the rewrites before in ms, the time since, whether due.
+    const std::tuple<size_t, std::vector<double>, double, bool> cases[] = {
         {kAlwaysRewriteSteps, {50, 50}, 100, true},    {kAlwaysRewriteSteps + 1, {}, 0, true},
         {kAlwaysRewriteSteps + 1, {1}, 199, false},    {kAlwaysRewriteSteps + 1, {1}, 200, true},
         {kAlwaysRewriteSteps + 1, {1, 3}, 699, false}, {kAlwaysRewriteSteps + 1, {1, 3}, 700, true},
     };
-    for (const auto& c : cases) {
+    for (const auto& [steps, costs, elapsedMs, due] : cases) {
         RewritePacer pacer;
-        pacer.Start(c.steps, 1000);
-        for (const double cost : c.costs) pacer.Rewrote(cost);
-        EXPECT_EQ(pacer.Due(1000 + c.elapsedMs), c.due)
-            << c.steps << " steps, " << c.costs.size() << " rewrites, " << c.elapsedMs << " ms";
+        pacer.Start(steps, 1000);
+        for (const double cost : costs) pacer.Rewrote(cost);
+        EXPECT_EQ(pacer.Due(1000 + elapsedMs), due)
+            << steps << " steps, " << costs.size() << " rewrites, " << elapsedMs << " ms";
     }
 }
 
