@@ -6,12 +6,12 @@
 #include "link/SimLinkFixture.h"
 #include "shell/ReadRam.h"
 #include "sim/SimChip.h"
+#include "sim/SimWorld.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -25,8 +25,7 @@ class NoiseTableTest : public ::testing::Test {
   protected:
     NoiseTableTest() {
         EXPECT_TRUE(bench.SelectChip(0));
-        bridge.LoadChip(bench.Model);
-        driver.AddDevice(bridge);
+        world.Bridge.LoadChip(bench.Model);
         bench.Stnd.Interface = kLinkQn740x;
         bench.Centre.USBConnect();
         EXPECT_TRUE(bench.Stnd.Usb.Open);
@@ -42,16 +41,14 @@ class NoiseTableTest : public ::testing::Test {
     }
 
     SimClock clock;
-    SimBridge bridge{clock};
-    SimDriverLayer driver;
-    SimHidLayer hid;
-    SimSerialPortFactory serialPorts;
+    SimWorld world{clock};
     NullEventPump pump;
     PromptRelay prompt;
     RecordingStatus status;
     PanelRefresh panels;
-    Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "",
-                QN_INCLUDE_DIR};
+    Bench bench{
+        Platform{world.Hid, world.Driver, world.SerialPorts, clock, pump, status, panels, prompt},
+        "", QN_INCLUDE_DIR};
     NoiseSweep sweep{bench};
 };
 
@@ -99,15 +96,6 @@ TEST_F(NoiseTableTest, EveryGainAndRateMeasuredWithTheSimulatedChipsNoise) {
     }
 }
 
-// The board's supply, switched off by a test to starve the capture of conversions.
-class Supply final : public SimAnalogSource {
-  public:
-    std::optional<double> InputVolts() override { return std::nullopt; }
-    uint16_t TemperatureCode() override { return 0x0C80; }
-    bool ChipPowered() override { return On; }
-    bool On = true;
-};
-
 // However the sweep ends, the chip's registers and the image read as before it, and the
 // analysis window's capture (samples, figures, result panels, data file) is untouched.
 TEST_F(NoiseTableTest, RegistersAndCaptureKeptWhetherCompleteStoppedOrFailed) {
@@ -143,14 +131,12 @@ TEST_F(NoiseTableTest, RegistersAndCaptureKeptWhetherCompleteStoppedOrFailed) {
     const std::string dataFile = AnalysisCsvText(capture);
     const std::vector<double> codes = capture.ADCData;
     const std::string rmsPanel = capture.Panels.RmsNoise;
-    Supply supply;
-    bridge.SetAnalogSource(&supply);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        supply.On = true;
+        world.SupplyPowersChip = false;
         for (const auto& [field, value] : before) Set(field, value);
         const RegImageBytes image = bench.Stnd.RegImage;
-        const SimRegisterFile chip = bridge.Registers;
+        const SimRegisterFile chip = world.Bridge.Registers;
         sweep.Progress = [&](int point, int, const NoiseTable&, size_t, size_t) {
             EXPECT_EQ(Field("INP"), c.Inp);
             EXPECT_EQ(Field("INN"), c.Inn);
@@ -159,21 +145,20 @@ TEST_F(NoiseTableTest, RegistersAndCaptureKeptWhetherCompleteStoppedOrFailed) {
             if (point != 2) return;
             if (c.Action == At::Stop) sweep.Stop();
             if (c.Action == At::CloseWindow) bench.Guard.RequestStop();
-            if (c.Action == At::PowerOff) supply.On = false;
+            if (c.Action == At::PowerOff) world.SupplyPowersChip = true; // its output is off
         };
         const NoiseSweepResult result = sweep.Run(c.Request);
         EXPECT_EQ(result.End, c.End) << result.Message;
         EXPECT_EQ(result.Measured, c.Measured);
         EXPECT_NE(result.Message.find(c.Message), std::string::npos) << result.Message;
         EXPECT_TRUE(bench.Stnd.RegImage == image);
-        EXPECT_TRUE(std::equal(chip.begin(), chip.begin() + 5, bridge.Registers.begin()));
+        EXPECT_TRUE(std::equal(chip.begin(), chip.begin() + 5, world.Bridge.Registers.begin()));
         EXPECT_EQ(capture.SampleCount, 4096);
         EXPECT_EQ(capture.ChartCount, 4096);
         EXPECT_TRUE(capture.ADCData == codes);
         EXPECT_EQ(capture.Panels.RmsNoise, rmsPanel);
         EXPECT_TRUE(AnalysisCsvText(capture) == dataFile);
     }
-    bridge.SetAnalogSource(nullptr);
 }
 
 TEST(NoiseTableCsv, FourBlocksOfRatesByGains) {

@@ -4,11 +4,8 @@
 #include "shell/RemoteBenchAdapter.h"
 #include "TestDoubles.h"
 #include "analysis/Decoding.h"
-#include "sim/SimBridge.h"
 #include "sim/SimClock.h"
-#include "sim/SimDriverLayer.h"
-#include "sim/SimHidLayer.h"
-#include "sim/SimSerialLine.h"
+#include "sim/SimWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -21,24 +18,22 @@ class RemoteBenchAdapterTest : public ::testing::Test {
   protected:
     RemoteBenchAdapterTest() {
         bench.Chip.SetChip(&chipInfo);
-        bridge.SetOutputRate(3000);
-        bridge.SetSignal(-3000, 40);
-        driver.AddDevice(bridge);
+        world.Bridge.SetOutputRate(3000);
+        world.Bridge.SetSignal(-3000, 40);
         bench.Stnd.Interface = kLinkQn740x;
         bench.Centre.USBConnect();
     }
 
     SimClock clock;
-    SimBridge bridge{clock};
-    SimDriverLayer driver;
-    SimHidLayer hid;
-    SimSerialPortFactory serialPorts;
+    SimWorld world{clock};
     ScriptedPump pump;
     PromptRelay prompt;
     RecordingStatus status;
     PanelRefresh panels;
     FixedChipInfo chipInfo{2, 3};
-    Bench bench{Platform{hid, driver, serialPorts, clock, pump, status, panels, prompt}, "", ""};
+    Bench bench{
+        Platform{world.Hid, world.Driver, world.SerialPorts, clock, pump, status, panels, prompt},
+        "", ""};
     ShellRemoteBench remote{bench, {}};
 };
 
@@ -65,13 +60,13 @@ TEST_F(RemoteBenchAdapterTest, AnOperationHoldingTheLinkMakesEveryRemoteOneBusyA
     pump.Once = true;
     pump.Message = [&] {
         int value = 0;
-        bridge.ClearLog();
+        world.Bridge.ClearLog();
         outcomes = {remote.WriteRegister(4, 1).Outcome, remote.ReadRegister(4, value).Outcome,
                     remote.Connect().Outcome, remote.Capture().Outcome};
     };
     bench.Guard.Pump();
     EXPECT_EQ(outcomes, std::vector<RemoteOutcome>(4, RemoteOutcome::Busy));
-    EXPECT_TRUE(bridge.Log().empty());
+    EXPECT_TRUE(world.Bridge.Log().empty());
 }
 
 TEST_F(RemoteBenchAdapterTest, AbortEndsTheRemoteCaptureOnlyAndLeavesNothingToFetch) {
