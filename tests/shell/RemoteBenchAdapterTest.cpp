@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <tuple>
 
 namespace qn::test {
@@ -89,9 +90,7 @@ TEST_F(RemoteBenchAdapterTest, AbortEndsTheRemoteCaptureOnlyAndLeavesNothingToFe
     ASSERT_EQ(remote.Samples(samples).Outcome, RemoteOutcome::Done);
     EXPECT_EQ(samples.size(), 64u); // block averages of 4
     ASSERT_EQ(remote.Figures(figures).Outcome, RemoteOutcome::Done);
-    double sum = 0;
-    for (double v : samples) sum += v;
-    EXPECT_NEAR(figures.Values[0], sum / 64, 1e-9);
+    EXPECT_NEAR(figures.Values[0], std::accumulate(samples.begin(), samples.end(), 0.0) / 64, 1e-9);
 }
 
 } // namespace

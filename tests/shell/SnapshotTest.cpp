@@ -40,8 +40,8 @@ TEST_F(SnapshotTest, SideFileRecordsTheBenchAndRestoresItsImage) {
     ASSERT_TRUE(bench.SelectChip(kQn7401));
     for (size_t a = 0; a < kRegImageSize; ++a) bench.Stnd.RegImage[a] = static_cast<uint8_t>(a * 7);
     lines.Add("COM1").Replies["*OPT"] = {"SC600,\r\n"};
-    lines.Add("COM3").Replies[std::string("\x02") + "01RSD,01,0010\r\n"] = {std::string("\x02") +
-                                                                            "01RSD,OK,0000\r\n"};
+    // STX (octal 002) starts the chamber's frames.
+    lines.Add("COM3").Replies["\00201RSD,01,0010\r\n"] = {"\00201RSD,OK,0000\r\n"};
     bench.Instruments.Select(InstrumentKind::Fluke, 0);
     bench.Instruments.Select(InstrumentKind::Chamber, 2);
     bench.Config.Analysis.EREFV = "1.25";
