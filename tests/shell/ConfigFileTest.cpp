@@ -4,6 +4,7 @@
 
 #include <locale>
 #include <map>
+#include <optional>
 #include <tuple>
 
 namespace qn::test {
@@ -37,10 +38,7 @@ TEST_F(ConfigFixture, FixedPointFileLoadsAndSavesByteForByte) {
     std::erase(crOnly, '\n');
     for (const std::string& file : {kFixedPoint, "\xEF\xBB\xBF" + kFixedPoint, crOnly}) {
         SCOPED_TRACE(file.substr(0, 20));
-        stnd = STND{};
-        values = Settings{};
-        presetA = {};
-        chipsSelected.clear();
+        Fresh();
         ConfigLoadResult result = LoadText(file);
         ASSERT_EQ(result.Outcome, ConfigOutcome::Loaded) << result.Problem;
         EXPECT_EQ(result.SectionsRead, kConfigSections);
@@ -76,12 +74,9 @@ TEST_F(ConfigFixture, MissingFileIsWrittenFromTheCurrentStateThenRead) {
 TEST_F(ConfigFixture, LoadCases) {
     // Loads `file` into a fresh state and checks what every load does.
     const auto load = [&](const std::string& file) {
-        stnd = STND{};
-        values = Settings{};
+        Fresh();
         values.Analysis.EREFV = "kept";
         options.Optocoupler = false;
-        chipsSelected.clear();
-        interfaceAtSelection.clear();
         const ConfigLoadResult result = LoadText(file);
         EXPECT_EQ(result.Outcome, ConfigOutcome::Loaded);
         EXPECT_EQ(chipsSelected, std::vector<uint16_t>{stnd.Chip});
@@ -114,43 +109,35 @@ TEST_F(ConfigFixture, LoadCases) {
 // start goes on as with a missing file: the current settings, the "QN740x" link and chip
 // selection.
 TEST_F(ConfigFixture, UnusableFileIsNamedLeftAndTheDefaultsAreUsed) {
-    std::filesystem::create_directory(folder.File("folder.cfg"));
-    const struct {
-        std::string Path;
-        std::string Text; // written into Path first unless empty
-        ConfigOutcome Outcome;
-        const char* Says;
-    } cases[] = {
-        {path, Edited(kFixedPoint, {{1, "Qn-740xTEST V1.2"}}), ConfigOutcome::WrongTitle,
+    // The file's text (none: a folder in its place) and what the problem says.
+    const std::pair<std::optional<std::string>, const char*> cases[] = {
+        {Edited(kFixedPoint, {{1, "Qn-740xTEST V1.2"}}),
          "QnADC.cfg\": the first line is \"Qn-740xTEST V1.2\", not \"Qn-740xTEST V1.3\"; default "
          "settings used"},
-        {path, Edited(kFixedPoint, {{1, "Qn-740xTEST V1.3 "}}), ConfigOutcome::WrongTitle,
+        {Edited(kFixedPoint, {{1, "Qn-740xTEST V1.3 "}}),
          "the first line is \"Qn-740xTEST V1.3 \", not"},
-        {path, Edited(kFixedPoint, {{1, std::string(100000, 'x')}}), ConfigOutcome::WrongTitle,
-         "(100000 bytes), not"},
-        {path, " ", ConfigOutcome::WrongTitle, "the first line is \" \""},
-        {path, "", ConfigOutcome::WrongTitle, "the file is empty; default settings used"},
-        {folder.File("folder.cfg"), "", ConfigOutcome::Unreadable,
-         "folder.cfg\" is a folder, not a file; default settings used"},
+        {Edited(kFixedPoint, {{1, std::string(100000, 'x')}}), "(100000 bytes), not"},
+        {" ", "the first line is \" \""},
+        {"", "the file is empty; default settings used"},
+        {std::nullopt, "QnADC.cfg\" is a folder, not a file; default settings used"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Says);
-        stnd = STND{};
-        values = Settings{};
-        chipsSelected.clear();
-        interfaceAtSelection.clear();
-        ASSERT_TRUE(c.Path != path || ReplaceFileContents(path, c.Text));
-        const ConfigLoadResult result = LoadConfig(c.Path, targets, SelectChip());
-        EXPECT_EQ(result.Outcome, c.Outcome);
-        EXPECT_NE(result.Problem.find(c.Says), std::string::npos) << result.Problem;
+    for (const auto& [text, says] : cases) {
+        SCOPED_TRACE(says);
+        Fresh();
+        ASSERT_TRUE(text
+                        ? ReplaceFileContents(path, *text)
+                        : std::filesystem::remove(path) && std::filesystem::create_directory(path));
+        const ConfigLoadResult result = LoadConfig(path, targets, SelectChip());
+        EXPECT_EQ(result.Outcome, text ? ConfigOutcome::WrongTitle : ConfigOutcome::Unreadable);
+        EXPECT_NE(result.Problem.find(says), std::string::npos) << result.Problem;
         EXPECT_LT(result.Problem.size(), 500u);
         EXPECT_FALSE(result.Created);
         EXPECT_EQ(chipsSelected, std::vector<uint16_t>{0});
         EXPECT_EQ(interfaceAtSelection, std::vector<uint16_t>{kLinkQn740x});
         EXPECT_EQ(values.Analysis, Settings{}.Analysis);
-        EXPECT_TRUE(c.Path != path || Slurp(path) == c.Text) << "the file is left as it is";
+        EXPECT_TRUE(text ? Slurp(path) == *text : std::filesystem::is_directory(path))
+            << "the file is left as it is";
     }
-    EXPECT_TRUE(std::filesystem::is_directory(folder.File("folder.cfg")));
 }
 
 TEST_F(ConfigFixture, RefusedValuesAreKeptNotedAndTheLoadGoesOn) {

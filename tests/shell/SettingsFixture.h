@@ -43,6 +43,15 @@ class ConfigFixture : public ::testing::Test {
         };
     }
 
+    // The state of a start before any file: nothing loaded, nothing selected.
+    void Fresh() {
+        stnd = STND{};
+        values = Settings{};
+        presetA = {};
+        chipsSelected.clear();
+        interfaceAtSelection.clear();
+    }
+
     ConfigLoadResult LoadText(const std::string& text) {
         EXPECT_TRUE(ReplaceFileContents(path, text));
         return LoadConfig(path, targets, SelectChip());
