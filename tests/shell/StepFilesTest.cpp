@@ -61,21 +61,17 @@ TEST(StepFiles, DelayAndReferenceLinesWithDefaultsUpToTheStepCount) {
 TEST(StepFiles, StepLinesOfTheCalibratorSkipStepsOffAndOfTheSupplyKeepThem) {
     const std::vector<std::string> lines = {"   1cmd", "   0off", "  1Amixed",
                                             "   2" + Utf8ToCp950("輸出 5V"), "x"};
-    const struct {
-        bool skipOff;
-        std::vector<StepRow> rows;
-    } cases[] = {
-        {true, {{"1", "cmd"}, {"2", "輸出 5V"}, {}, {}, {}, {}}},
-        {false, {{"1", "cmd"}, {"0", "off"}, {"1A", "mixed"}, {"2", "輸出 5V"}, {}, {}}},
+    // Whether steps that are off are skipped; the rows read, as step and command.
+    const std::pair<bool, std::vector<std::string>> cases[] = {
+        {true, {"1 cmd", "2 輸出 5V", " ", " ", " ", " "}},
+        {false, {"1 cmd", "0 off", "1A mixed", "2 輸出 5V", " ", " "}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [skipOff, rows] : cases) {
         StepTable table;
         table.Resize(6);
-        ReadStepLines(lines, table, c.skipOff);
-        for (size_t r = 1; r <= 6; ++r) {
-            EXPECT_EQ(table.Row(r).Step, c.rows[r - 1].Step) << c.skipOff << " row " << r;
-            EXPECT_EQ(table.Row(r).Input, c.rows[r - 1].Input) << c.skipOff << " row " << r;
-        }
+        ReadStepLines(lines, table, skipOff);
+        for (size_t r = 1; r <= 6; ++r)
+            EXPECT_EQ(table.Row(r).Step + " " + table.Row(r).Input, rows[r - 1]) << skipOff << r;
     }
 }
 
