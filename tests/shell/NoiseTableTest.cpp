@@ -32,14 +32,6 @@ class NoiseTableTest : public ::testing::Test {
         EXPECT_TRUE(ReadRam(bench));
     }
 
-    void Set(std::string_view field, uint32_t value) {
-        WriteField(bench.Model.AdcFields[field], value, bench.Stnd.RegImage,
-                   [this](int address, uint8_t byte) { bench.Chip.WriteRegister(address, byte); });
-    }
-    uint32_t Field(std::string_view field) const {
-        return ReadField(bench.Model.AdcFields[field], bench.Stnd.RegImage);
-    }
-
     SimClock clock;
     SimWorld world{clock};
     NullEventPump pump;
@@ -131,17 +123,23 @@ TEST_F(NoiseTableTest, RegistersAndCaptureKeptWhetherCompleteStoppedOrFailed) {
     const std::string dataFile = AnalysisCsvText(capture);
     const std::vector<double> codes = capture.ADCData;
     const std::string rmsPanel = capture.Panels.RmsNoise;
+    const auto fieldNow = [this](const char* name) {
+        return ReadField(bench.Model.AdcFields[name], bench.Stnd.RegImage);
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         world.SupplyPowersChip = false;
-        for (const auto& [field, value] : before) Set(field, value);
+        for (const auto& [field, value] : before)
+            WriteField(
+                bench.Model.AdcFields[field], value, bench.Stnd.RegImage,
+                [this](int address, uint8_t byte) { bench.Chip.WriteRegister(address, byte); });
         const RegImageBytes image = bench.Stnd.RegImage;
         const SimRegisterFile chip = world.Bridge.Registers;
         sweep.Progress = [&](int point, int, const NoiseTable&, size_t, size_t) {
-            EXPECT_EQ(Field("INP"), c.Inp);
-            EXPECT_EQ(Field("INN"), c.Inn);
-            EXPECT_EQ(Field("ADCEN"), 1u);
-            EXPECT_EQ(Field("IRQEN"), 1u);
+            EXPECT_EQ(fieldNow("INP"), c.Inp);
+            EXPECT_EQ(fieldNow("INN"), c.Inn);
+            EXPECT_EQ(fieldNow("ADCEN"), 1u);
+            EXPECT_EQ(fieldNow("IRQEN"), 1u);
             if (point != 2) return;
             if (c.Action == At::Stop) sweep.Stop();
             if (c.Action == At::CloseWindow) bench.Guard.RequestStop();
