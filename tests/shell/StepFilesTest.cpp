@@ -3,7 +3,6 @@
 
 #include "TestDoubles.h"
 #include "files/Cp950Text.h"
-#include "files/TextFile.h"
 #include "shell/SettingsFixture.h"
 
 #include <gtest/gtest.h>
