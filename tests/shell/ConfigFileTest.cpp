@@ -211,25 +211,19 @@ TEST_F(ConfigFixture, SaveReplacesTheFileAndItsFieldsSurviveTheirOwnLoad) {
 TEST_F(ConfigFixture, GermanLocaleWritesAndReadsTheSameFiles) {
     const std::vector<Placement> placements = {
         {"AnxADC", {-1200, 10000, 1234, 567}, WindowState::Normal, true}};
-    values.Analysis.CalValue = 1234567;
-    values.Analysis.EGv = "65536";
-    stnd.Chip = 1000;
-    const std::string cfg = FormatConfig(targets);
     const std::string wst = FormatPlacements(placements);
 
     const std::locale old = std::locale::global(std::locale("de_DE.UTF-8")); // throws if missing
+    const ConfigLoadResult loaded = LoadText(kFixedPoint);
     const std::string germanCfg = FormatConfig(targets);
     const std::string germanWst = FormatPlacements(placements);
     const std::vector<Placement> germanRead = ParsePlacements(wst);
-    values = Settings{};
-    ApplyConfig(cfg, targets, SelectChip());
     std::locale::global(old);
 
-    EXPECT_EQ(germanCfg, cfg);
+    EXPECT_TRUE(loaded.Mended.empty());
+    EXPECT_EQ(germanCfg, kFixedPoint); // 250000 and 40000 without a point between groups
     EXPECT_EQ(germanWst, wst);
     EXPECT_EQ(germanRead, placements);
-    EXPECT_EQ(values.Analysis.CalValue, 1234567);
-    EXPECT_EQ(values.Analysis.EGv, "65536");
 }
 
 } // namespace
