@@ -13,12 +13,6 @@
 namespace qn {
 namespace {
 
-std::string Shown(const std::vector<std::string>& args) {
-    std::string shown;
-    for (const std::string& arg : args) shown += arg + " ";
-    return shown;
-}
-
 TEST(CommandLine, FormsAndTheWindowFormsOptions) {
     const std::pair<std::vector<std::string>, ProgramForm> forms[] = {
         {{"--capture", "64"}, ProgramForm::Capture},
@@ -32,7 +26,8 @@ TEST(CommandLine, FormsAndTheWindowFormsOptions) {
         {{"--simulate", "--help"}, ProgramForm::Help},
         {{"--capture", "64", "--version"}, ProgramForm::Version},
     };
-    for (const auto& [args, form] : forms) EXPECT_EQ(FormOf(args), form) << Shown(args);
+    for (const auto& [args, form] : forms)
+        EXPECT_EQ(FormOf(args), form) << testing::PrintToString(args);
     // The window form: its problem, "" when none.
     const std::pair<std::vector<std::string>, const char*> windows[] = {
         {{}, ""},
@@ -48,8 +43,8 @@ TEST(CommandLine, FormsAndTheWindowFormsOptions) {
         {{"--listen", "0.0.0.0"}, "--listen needs --serve"},
     };
     for (const auto& [args, problem] : windows) {
-        EXPECT_EQ(FormOf(args), ProgramForm::Window) << Shown(args);
-        EXPECT_EQ(WindowFormProblem(args).value_or(""), problem) << Shown(args);
+        EXPECT_EQ(FormOf(args), ProgramForm::Window) << testing::PrintToString(args);
+        EXPECT_EQ(WindowFormProblem(args).value_or(""), problem) << testing::PrintToString(args);
     }
 }
 
@@ -70,8 +65,8 @@ TEST(CommandLine, SimulatedPartsAndWhereTheirPortsGo) {
     };
     for (const auto& [args, parts, problem] : cases) {
         const SimulatedChoice choice = SimulatedOf(args);
-        EXPECT_EQ(choice.Parts, parts) << Shown(args);
-        EXPECT_EQ(choice.Problem.value_or(""), problem) << Shown(args);
+        EXPECT_EQ(choice.Parts, parts) << testing::PrintToString(args);
+        EXPECT_EQ(choice.Problem.value_or(""), problem) << testing::PrintToString(args);
     }
     EXPECT_EQ(WithoutSimulatedPart({"--simulate=lab", "--csv=a.csv", "--simulate"}),
               (std::vector<std::string>{"--simulate", "--csv=a.csv", "--simulate"}));
