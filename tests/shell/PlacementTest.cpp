@@ -41,24 +41,21 @@ TEST(PlacementFile, LayoutAndRoundTrip) {
         << places.ReadProblem();
 }
 
-TEST(PlacementFile, ReadingStopsAtTheVersionTheCountOrTheFirstBadEntry) {
+// Reading stops at the version, the count, the first bad entry or forty entries; writing at forty.
+TEST(PlacementFile, ReadingStopsAtTheVersionTheCountTheFirstBadEntryOrForty) {
     const std::string entry = "ADC\r\n  100   50  400  300    0    1\r\n";
+    std::string many = "1.10\r\n45\r\n";
+    for (int n = 0; n < 45; ++n) many += entry;
     const std::pair<std::string, size_t> cases[] = {
         {"1.10\r\n2\r\n" + entry + entry, 2},
         {"1.1\r\n1\r\n" + entry, 0},
         {"1.10 \r\n1\r\n" + entry, 0},
         {"1.10\r\n1\r\n" + entry + entry, 1},
         {"1.10\r\n3\r\n" + entry + "Bad\r\n  1  2  3\r\n" + entry, 1},
+        {many, 40},
     };
     for (const auto& [text, entries] : cases) EXPECT_EQ(ParsePlacements(text).size(), entries);
-}
-
-TEST(PlacementFile, AtMostFortyEntriesAreWrittenAndRead) {
-    const std::vector<Placement> first40 = Windows(40);
-    EXPECT_EQ(ParsePlacements(FormatPlacements(Windows(45))), first40);
-    std::string text = "1.10\r\n45\r\n";
-    for (const Placement& p : Windows(45)) text += FormatPlacements({p}).substr(9);
-    EXPECT_EQ(ParsePlacements(text), first40);
+    EXPECT_EQ(ParsePlacements(FormatPlacements(Windows(45))), Windows(40));
 }
 
 TEST(PlacementRestore, ScreenClampsApplyToNormalSizeableWindowsOnly) {
