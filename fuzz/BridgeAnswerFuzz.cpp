@@ -7,53 +7,46 @@
 #include "analysis/Decoding.h"
 #include "host/EventPump.h"
 #include "host/PanelRefresh.h"
-#include "host/StatusBar.h"
 #include "link/ChipLink.h"
 #include "link/ExchangeGuard.h"
 #include "link/LinkCentre.h"
 #include "link/UsbBridge.h"
 
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
 #include <cstring>
-#include <memory>
-#include <string>
 
-namespace {
+namespace qn::fuzz {
 
-using qn::fuzz::AnswerScript;
-using qn::fuzz::Require;
-using qn::fuzz::sink;
-
-// Copies an answer into a buffer of `length` bytes; a longer answer is cut.
-size_t Deliver(const AnswerScript::Answer& answer, uint8_t* out, size_t length) {
-    const size_t count = std::min(length, answer.Bytes.size());
+// The next answer into a buffer of `length` bytes (a longer answer is cut); false when the
+// answer's delay byte says the transfer fails.
+bool Deliver(AnswerScript& script, uint8_t* out, size_t length, size_t& count) {
+    const AnswerScript::Answer answer = script.Next();
+    if ((answer.Lead & 1) != 0) return false;
+    count = std::min(length, answer.Bytes.size());
     if (count > 0) std::memcpy(out, answer.Bytes.data(), count);
-    return count;
+    return true;
 }
 
 // The kernel driver with one device, "\\.\Qnusb-0", present when `present` is set; every request
 // to it is answered by the script.
-class ScriptedDriver final : public qn::DriverLayer {
+class ScriptedDriver final : public DriverLayer {
   public:
     ScriptedDriver(AnswerScript& script, bool present) : script_(script), present_(present) {}
-    qn::DriverHandle CreateFile(const std::string& path) override {
-        return present_ && path == qn::DriverDeviceName(0) ? 3 : qn::kInvalidDriver;
+    DriverHandle CreateFile(const std::string& path) override {
+        return present_ && path == DriverDeviceName(0) ? 3 : kInvalidDriver;
     }
-    bool DeviceIoControl(qn::DriverHandle handle, uint32_t code, const uint8_t* in, size_t inLength,
+    bool DeviceIoControl(DriverHandle handle, uint32_t code, const uint8_t* in, size_t inLength,
                          uint8_t* out, size_t outLength, uint32_t& returned) override {
         returned = 0;
         if (handle != 3) return false;
-        if (code == qn::kIoctlBulkWrite || code == qn::kIoctlBulkRead)
+        if (code == kIoctlBulkWrite || code == kIoctlBulkRead)
             Require(in != nullptr && inLength == 4 && (in[0] == 0 || in[0] == 1));
-        if (code == qn::kIoctlBulkWrite) return true; // the data go out; nothing comes back
-        const AnswerScript::Answer answer = script_.Next();
-        if ((answer.Lead & 1) != 0) return false;
-        returned = static_cast<uint32_t>(Deliver(answer, out, outLength));
+        if (code == kIoctlBulkWrite) return true; // the data go out; nothing comes back
+        size_t count = 0;
+        if (!Deliver(script_, out, outLength, count)) return false;
+        returned = static_cast<uint32_t>(count);
         return true;
     }
-    void CloseHandle(qn::DriverHandle /*handle*/) override {}
+    void CloseHandle(DriverHandle /*handle*/) override {}
     uint32_t GetLastError() override { return 0; }
 
   private:
@@ -63,35 +56,32 @@ class ScriptedDriver final : public qn::DriverLayer {
 
 // The HID layer with one device at index 0 when `present` is set; its attributes and every report
 // it sends come from the script.
-class ScriptedHid final : public qn::HidLayer {
+class ScriptedHid final : public HidLayer {
   public:
     ScriptedHid(AnswerScript& script, bool present) : script_(script), present_(present) {}
-    qn::HidHandle Hid_GetDeviceH(uint8_t& found, int index) override {
+    HidHandle Hid_GetDeviceH(uint8_t& found, int index) override {
         found = present_ && index == 0 ? 1 : 0;
-        return found != 0 ? 9 : qn::kInvalidHid;
+        return found != 0 ? 9 : kInvalidHid;
     }
-    bool Hid_Get_att(qn::HidHandle /*handle*/, uint16_t& inputReportLength,
-                     uint16_t& outputReportLength, qn::HidAttributes& attributes) override {
+    bool Hid_Get_att(HidHandle /*handle*/, uint16_t& inputReportLength,
+                     uint16_t& outputReportLength, HidAttributes& attributes) override {
         const std::vector<uint8_t> b = script_.Take(10);
-        inputReportLength = static_cast<uint16_t>(b[0] | b[1] << 8);
-        outputReportLength = static_cast<uint16_t>(b[2] | b[3] << 8);
-        attributes = {static_cast<uint16_t>(b[4] | b[5] << 8),
-                      static_cast<uint16_t>(b[6] | b[7] << 8),
-                      static_cast<uint16_t>(b[8] | b[9] << 8)};
+        const auto word = [&](size_t i) { return static_cast<uint16_t>(b[i] | b[i + 1] << 8); };
+        inputReportLength = word(0);
+        outputReportLength = word(2);
+        attributes = {word(4), word(6), word(8)};
         return true;
     }
-    bool WriteReport(qn::HidHandle /*handle*/, const uint8_t* report, size_t length) override {
+    bool WriteReport(HidHandle /*handle*/, const uint8_t* report, size_t length) override {
         Require(length >= 2);
         sink = sink + report[0] + report[length - 1];
         return true;
     }
-    bool ReadReport(qn::HidHandle /*handle*/, uint8_t* report, size_t length) override {
-        const AnswerScript::Answer answer = script_.Next();
-        if ((answer.Lead & 1) != 0) return false;
-        Deliver(answer, report, length);
-        return true;
+    bool ReadReport(HidHandle /*handle*/, uint8_t* report, size_t length) override {
+        size_t count = 0;
+        return Deliver(script_, report, length, count);
     }
-    void Close(qn::HidHandle /*handle*/) override {}
+    void Close(HidHandle /*handle*/) override {}
 
   private:
     AnswerScript& script_;
@@ -103,14 +93,12 @@ void RequireDecodedRange(const uint8_t* io, int count) {
     for (int k = 0; k < count; ++k) {
         const uint8_t* r = io + 1 + 3 * k;
         for (const bool halve : {false, true}) {
-            const int32_t t =
-                qn::DecodeRecord(qn::kMode16Temperature, r[0], r[1], r[2], {halve, false});
+            const int32_t t = DecodeRecord(kMode16Temperature, r[0], r[1], r[2], {halve, false});
             Require(t >= 0 && t <= (halve ? 0x7FFF : 0xFFFF));
             for (const bool full : {false, true}) {
-                const int32_t c =
-                    qn::DecodeRecord(qn::kMode24Polled, r[0], r[1], r[2], {halve, full});
+                const int32_t c = DecodeRecord(kMode24Polled, r[0], r[1], r[2], {halve, full});
                 Require(c >= -0x800000 && c < 0x800000);
-                const int32_t scaled = qn::ScaledValue(c, r[2] - 8);
+                const int32_t scaled = ScaledValue(c, r[2] - 8);
                 Require(scaled == 0 || (scaled < 0) == (c < 0));
                 Require(scaled >= -0x800000 && scaled < 0x800000);
             }
@@ -118,53 +106,49 @@ void RequireDecodedRange(const uint8_t* io, int count) {
     }
 }
 
-} // namespace
-
 // Input layout: one byte choosing the bridge (bit 0: behind the driver or HID; bit 1: present at
 // all) and the link kind, then the answers in the order they are asked for.
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0) return 0;
+void Fuzz(const uint8_t* data, size_t size) {
+    if (size == 0) return;
     const uint8_t choice = data[0];
     AnswerScript script(data + 1, size - 1);
     const bool present = (choice & 2) == 0;
     ScriptedDriver driver(script, present && (choice & 1) == 0);
     ScriptedHid hid(script, present && (choice & 1) != 0);
 
-    qn::SimClock clock;
-    qn::fuzz::NoStatus status;
-    qn::PanelRefresh panels;
-    qn::NullEventPump windows;
-    qn::ExchangeGuard guard(clock, windows, panels);
-    qn::STND stnd;
-    qn::UsbBridge usb(hid, driver);
-    qn::ChipLink link(stnd, usb, guard, clock, status, panels);
-    qn::AdcResultDisplay display;
-    qn::LinkCentre centre(stnd, usb, link, guard, display, status, panels);
+    SimClock clock;
+    NoStatus status;
+    PanelRefresh panels;
+    NullEventPump windows;
+    ExchangeGuard guard(clock, windows, panels);
+    STND stnd;
+    UsbBridge usb(hid, driver);
+    ChipLink link(stnd, usb, guard, clock, status, panels);
+    AdcResultDisplay display;
+    LinkCentre centre(stnd, usb, link, guard, display, status, panels);
 
     uint8_t fresh = 0;
     const bool open = usb.UsbOpen(stnd.Usb, fresh);
     Require(open == stnd.Usb.Open);
-    Require(open ? fresh == qn::kFreshNewBridge : fresh == qn::kFreshNothingFound);
-    if (open) {
-        const bool known = usb.UsbIdentify(stnd.Usb);
-        Require(!known || std::memcmp(usb.UsbIoBuffer.data(), "Brenmoss", 8) == 0);
-    }
+    Require(open ? fresh == kFreshNewBridge : fresh == kFreshNothingFound);
+    if (open && usb.UsbIdentify(stnd.Usb))
+        Require(std::memcmp(usb.UsbIoBuffer.data(), "Brenmoss", 8) == 0);
 
-    static const uint16_t kKinds[] = {qn::kLinkQn740x, qn::kLinkSpecial, qn::kLinkRs232};
+    static const uint16_t kKinds[] = {kLinkQn740x, kLinkSpecial, kLinkRs232};
     stnd.Interface = kKinds[(choice >> 2) % 3];
-    if (stnd.Interface == qn::kLinkRs232) {
-        stnd.Serial.Line = qn::fuzz::AnswerLine(clock, script);
+    if (stnd.Interface == kLinkRs232) {
+        stnd.Serial.Line = AnswerLine(clock, script);
         stnd.Serial.Line->Open("COM16");
     }
     // Once the input has run out every further exchange only fails or times out: the run ends
     // there.
     link.ReadChip(0, 5);
     link.ReadChip(0x1F0, 255);
-    if (script.Empty()) return 0;
+    if (script.Empty()) return;
     link.WriteRegister(2, 0x5A);
-    link.WriteRegister(qn::kPairedRegister, 0x11);
+    link.WriteRegister(kPairedRegister, 0x11);
     link.WriteChip(0x100, std::vector<uint8_t>(250));
-    if (script.Empty()) return 0;
+    if (script.Empty()) return;
     std::string version;
     link.ReadBridgeVersion(stnd.Usb, version);
     Require(version.empty() || version.size() == 8);
@@ -172,22 +156,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     link.ReadBridgeLines(stnd.Usb, l1, l2, l3);
     link.ReadAdcResult();
     link.ReadTempResult();
-    if (script.Empty()) return 0;
+    if (script.Empty()) return;
 
     const int fetched = link.FetchAdcSamples().Count;
-    Require(fetched >= 0 && fetched <= qn::kMaxSamplesPerFetch);
+    Require(fetched >= 0 && fetched <= kMaxSamplesPerFetch);
     RequireDecodedRange(usb.UsbIoBuffer.data(), fetched);
-    if (script.Empty()) return 0;
+    if (script.Empty()) return;
 
     // A short capture through the stream commands, as "Catch ADC" makes it.
-    static qn::AnalysisStore store; // large arrays: made once
-    qn::AdcCapture capture({link, guard, clock, status, centre, store});
-    qn::CaptureOptions options;
+    static AnalysisStore store; // large arrays: made once
+    AdcCapture capture({link, guard, clock, status, centre, store});
+    CaptureOptions options;
     options.NPoint = 64;
     options.ScaleDiv = 1 + (choice >> 5);
     options.Decode.HalveCodes = (choice & 0x10) != 0;
-    capture.ReadADCALL((choice & 0x20) != 0 ? qn::kMode16Temperature : qn::kMode24Interrupt,
-                       options);
+    capture.ReadADCALL((choice & 0x20) != 0 ? kMode16Temperature : kMode24Interrupt, options);
     Require(store.SampleCount >= 0 && store.SampleCount <= options.NPoint);
-    return 0;
 }
+
+} // namespace qn::fuzz

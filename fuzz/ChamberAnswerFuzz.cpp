@@ -3,47 +3,37 @@
 #include "FuzzAnswers.h"
 #include "instruments/BenchInstruments.h"
 #include "instruments/Chamber.h"
-#include "sim/SimClock.h"
 
 #include <array>
-#include <cstddef>
-#include <cstdint>
-#include <memory>
-#include <string>
 
-namespace {
+namespace qn::fuzz {
 
-using qn::fuzz::Require;
-using qn::fuzz::sink;
-
-void CheckRead(const qn::InstrumentBuffers& buffers) {
-    Require(buffers.BytesRead <= qn::kRxBufferSize);
+void CheckRead(const InstrumentBuffers& buffers) {
+    Require(buffers.BytesRead <= kRxBufferSize);
     for (size_t offset : {size_t{10}, size_t{15}, buffers.BytesRead, size_t{600}}) {
-        const uint16_t word = qn::ChamberWord(buffers.RxBuffer.data(), buffers.BytesRead, offset);
-        const double celsius = qn::ChamberCelsius(word);
+        const double celsius =
+            ChamberCelsius(ChamberWord(buffers.RxBuffer.data(), buffers.BytesRead, offset));
         Require(celsius >= -3276.7 && celsius <= 3276.8);
     }
 }
 
-} // namespace
-
 // Input layout: operation bytes and answers interleaved. Every frame the chamber receives
 // releases the next answer: two length bytes, then that many bytes of the input.
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    qn::fuzz::AnswerScript input(data, size);
-    qn::SimClock clock;
-    qn::fuzz::NoStatus status;
-    qn::InstrumentPorts ports(clock, status);
-    qn::Chamber chamber(ports);
-    auto line = std::make_unique<qn::fuzz::TimedLine>(clock, [&](qn::fuzz::TimedLine& to) {
+void Fuzz(const uint8_t* data, size_t size) {
+    AnswerScript input(data, size);
+    SimClock clock;
+    NoStatus status;
+    InstrumentPorts ports(clock, status);
+    Chamber chamber(ports);
+    auto line = std::make_unique<TimedLine>(clock, [&](TimedLine& to) {
         const size_t high = input.Byte();
         to.Arrive(clock.SteadyMs(), input.Text(high << 8 | input.Byte()));
     });
-    line->MaxRead = qn::kTxBufferSize;
+    line->MaxRead = kTxBufferSize;
     ports.ChamberPort.Line = std::move(line);
     ports.ChamberPort.Line->Open("COM3");
     ports.ChamberPort.Selected = 1;
-    const qn::InstrumentBuffers& buffers = ports.Buffers;
+    const InstrumentBuffers& buffers = ports.Buffers;
 
     for (int step = 0; step < 16 && !input.Empty(); ++step) {
         const uint8_t op = input.Byte();
@@ -54,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             for (int& w : words) w = static_cast<int16_t>(input.Byte() << 8 | input.Byte());
             const size_t n = 1 + (op >> 3) % words.size();
             if (chamber.ChamberWrite(address, std::span(words.data(), n)))
-                Require(qn::ChamberAnswerOk(buffers.RxBuffer.data(), buffers.BytesRead));
+                Require(ChamberAnswerOk(buffers.RxBuffer.data(), buffers.BytesRead));
             break;
         }
         case 1:
@@ -70,17 +60,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         }
         case 3:
-            if (chamber.Identify()) Require(buffers.RxBuffer[0] == qn::kStx);
+            if (chamber.Identify()) Require(buffers.RxBuffer[0] == kStx);
             break;
         default: {
-            const qn::ChamberSetPoint row{input.Text(input.Byte() % 12), input.Text(4),
-                                          input.Text(4), input.Text(4)};
-            const int tenths = qn::ChamberTenths(row.Temperature);
-            Require(tenths % 10 == 0);
+            const ChamberSetPoint row{input.Text(input.Byte() % 12), input.Text(4), input.Text(4),
+                                      input.Text(4)};
+            Require(ChamberTenths(row.Temperature) % 10 == 0);
             sink = sink + chamber.LoadTemp(row);
             break;
         }
         }
     }
-    return 0;
 }
+
+} // namespace qn::fuzz

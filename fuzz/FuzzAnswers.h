@@ -9,12 +9,9 @@
 #include "sim/SimClock.h"
 
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
-#include <string>
 #include <utility>
 #include <vector>
 

@@ -5,57 +5,47 @@
 #include "instruments/InstrumentPorts.h"
 #include "instruments/PowerSupply.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <memory>
-#include <string>
-
-namespace {
-
-using qn::fuzz::Require;
-using qn::fuzz::sink;
+namespace qn::fuzz {
 
 // An answer line as the calibrator's reader leaves it: within the line area, without its CR.
 void RequireLine(const std::string& line) {
-    Require(line.size() <= qn::kLineAreaSize && line.find('\r') == std::string::npos);
+    Require(line.size() <= kLineAreaSize && line.find('\r') == std::string::npos);
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    qn::SimClock clock;
-    qn::fuzz::AnswerScript script(data, size);
-    qn::fuzz::NoStatus status;
-    qn::InstrumentPorts ports(clock, status);
-    ports.FlukePort.Line = qn::fuzz::AnswerLine(clock, script);
-    ports.PowerPort.Line = qn::fuzz::AnswerLine(clock, script);
-    ports.FlukePort.Line->Open("COM1");
-    ports.PowerPort.Line->Open("COM2");
-    ports.FlukePort.Selected = 1;
-    ports.PowerPort.Selected = 1;
+void Fuzz(const uint8_t* data, size_t size) {
+    SimClock clock;
+    AnswerScript script(data, size);
+    NoStatus status;
+    InstrumentPorts ports(clock, status);
+    for (DevcRS232* port : {&ports.FlukePort, &ports.PowerPort}) {
+        port->Line = AnswerLine(clock, script);
+        port->Line->Open(port == &ports.FlukePort ? "COM1" : "COM2");
+        port->Selected = 1;
+    }
 
     // Once the input has run out every further exchange only times out: the run ends there.
-    qn::Calibrator calibrator(ports);
+    Calibrator calibrator(ports);
     calibrator.Identify();
     RequireLine(calibrator.Identity);
-    if (script.Empty()) return 0;
+    if (script.Empty()) return;
     RequireLine(calibrator.Command("OUT 1 V ,0 Hz"));
     calibrator.PlayStep("OUT 2 V ,0 Hz", (data[0] & 1) != 0);
-    if (script.Empty()) return 0;
+    if (script.Empty()) return;
     calibrator.OperateAfterStep("OUT 2 V ,0 Hz");
     calibrator.RangeLock(true, false);
-    if (script.Empty()) return 0;
+    if (script.Empty()) return;
 
-    qn::PowerSupply supply(ports);
+    PowerSupply supply(ports);
     const bool identified = supply.Identify();
-    Require(supply.Identity.size() <= qn::kRxBufferSize);
-    if (identified) Require(supply.Identity.starts_with(qn::kSupplyIdentity));
-    if (script.Empty()) return 0;
+    Require(supply.Identity.size() <= kRxBufferSize);
+    if (identified) Require(supply.Identity.starts_with(kSupplyIdentity));
+    if (script.Empty()) return;
     supply.PlayStep("1", "VOLT 5.0", "10");
     sink = sink + (supply.OutputOff() ? 1 : 0);
-    if (script.Empty()) return 0;
+    if (script.Empty()) return;
 
     // The calibrator once more after the supply: stale answers must not upset its reader.
     RequireLine(calibrator.Command("STBY"));
-    return 0;
 }
+
+} // namespace qn::fuzz

@@ -2,52 +2,45 @@
 #include "FuzzAnswers.h"
 #include "instruments/InstrumentPorts.h"
 
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <memory>
-#include <string>
-#include <utility>
-
-using qn::fuzz::Require;
-using qn::fuzz::sink;
+namespace qn::fuzz {
 
 // Input layout: chunks of [delay in ms after the previous chunk][length][bytes].
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    qn::SimClock clock;
-    auto line = std::make_unique<qn::fuzz::TimedLine>(clock);
-    line->MaxRead = qn::kTxBufferSize;
+void Fuzz(const uint8_t* data, size_t size) {
+    SimClock clock;
+    auto line = std::make_unique<TimedLine>(clock);
+    line->MaxRead = kTxBufferSize;
     std::string stream; // every byte in order of arrival
     double crAt = -1;   // arrival of the first CR
     double at = clock.SteadyMs();
     for (size_t pos = 0; pos + 2 <= size;) {
         at += data[pos];
         const size_t length = std::min<size_t>(data[pos + 1], size - pos - 2);
-        std::string bytes(reinterpret_cast<const char*>(data + pos + 2), length);
+        const std::string bytes(Text(data + pos + 2, length));
         if (crAt < 0 && bytes.find('\r') != std::string::npos) crAt = at;
         stream += bytes;
-        line->Arrive(at, std::move(bytes));
+        line->Arrive(at, bytes);
         pos += 2 + length;
     }
 
-    qn::fuzz::NoStatus status;
-    qn::InstrumentPorts ports(clock, status);
+    NoStatus status;
+    InstrumentPorts ports(clock, status);
     ports.FlukePort.Line = std::move(line);
     ports.FlukePort.Line->Open("COM1");
     ports.FlukePort.Selected = 1;
 
     const size_t length = ports.ReadLine(ports.FlukePort);
-    Require(length <= qn::kLineAreaSize);
+    Require(length <= kLineAreaSize);
     const std::string text = ports.LineText(length);
     Require(text.find('\r') == std::string::npos);
     if (crAt < 0) Require(length == 0);
     // While nothing overflows a single read, the line is exactly what came before the first CR,
     // when that CR came in time.
-    if (stream.size() <= qn::kTxBufferSize) {
+    if (stream.size() <= kTxBufferSize) {
         const std::string before = stream.substr(0, stream.find('\r'));
-        const bool inTime = crAt >= 0 && crAt <= qn::kReadLineTimeoutMs;
-        Require(text == (inTime ? before.substr(0, qn::kLineAreaSize) : std::string()));
+        const bool inTime = crAt >= 0 && crAt <= kReadLineTimeoutMs;
+        Require(text == (inTime ? before.substr(0, kLineAreaSize) : std::string()));
     }
     sink = sink + ports.ReadLine(ports.FlukePort);
-    return 0;
 }
+
+} // namespace qn::fuzz

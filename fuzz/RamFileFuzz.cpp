@@ -6,61 +6,40 @@
 #include "chip/RamPanelState.h"
 #include "files/TextFile.h"
 
-#include <cstddef>
-#include <cstdint>
 #include <span>
-#include <string>
-#include <string_view>
-#include <vector>
 
-namespace {
-
-using qn::fuzz::Require;
-using qn::fuzz::sink;
-
-// RAM at 0x80..0x17F, a 4-bit register at 0x10; the shown bank comes from the input's size, so
-// bank 4 (past the image) is shown too.
-qn::ChipModel Model(size_t size) {
-    qn::ChipModel model;
-    for (size_t a = 0x80; a < 0x180; ++a) model.ImplementedMask[a] = 0xFF;
-    model.ImplementedMask[0x10] = 0x0F;
-    model.CurrentBank = static_cast<uint8_t>(size % qn::kRamBankCount);
-    return model;
-}
+namespace qn::fuzz {
 
 // Reads `lines` into a fresh state and image; returns the RAM file written from them.
-std::string ReadAndWrite(std::span<const std::string_view> lines, qn::ChipModel& model) {
-    qn::RegImageBytes image{};
-    qn::RamPanelState state;
-    qn::RamPanelState::LoadRamValues(lines, model, [&](int a, uint8_t v) {
-        Require(qn::InRegImage(a));
+std::string ReadAndWrite(std::span<const std::string_view> lines, ChipModel& model) {
+    RegImageBytes image{};
+    RamPanelState state;
+    RamPanelState::LoadRamValues(lines, model, [&](int a, uint8_t v) {
+        Require(InRegImage(a));
         image[static_cast<size_t>(a)] = v;
     });
     state.RefreshRam(model, image, false);
     state.LoadRamMarks(lines);
-    for (const qn::RamCell& cell : state.Cells()) {
+    for (const RamCell& cell : state.Cells()) {
         Require(cell.Text.size() <= 2);
         sink = sink + cell.Text.size() + (cell.Changed ? 1u : 0u);
     }
     return state.RamFileText(model, image);
 }
 
-void CheckRoundTrip(std::span<const std::string_view> lines, qn::ChipModel& model) {
-    const std::string written = ReadAndWrite(lines, model);
-    Require(written == ReadAndWrite(qn::SplitTextLines(written), model));
-    sink = sink + written.size();
-}
-
-} // namespace
-
 // The input is read from memory as the panel reads a file's text: split into views, never copied.
-// Inputs of odd size are the mark and hint lines, after 512 value lines.
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string_view content(reinterpret_cast<const char*>(data), size);
-    qn::ChipModel model = Model(size);
+void Fuzz(const uint8_t* data, size_t size) {
+    // RAM at 0x80..0x17F, a 4-bit register at 0x10; the shown bank comes from the input's size,
+    // so bank 4 (past the image) is shown too.
+    ChipModel model;
+    for (size_t a = 0x80; a < 0x180; ++a) model.ImplementedMask[a] = 0xFF;
+    model.ImplementedMask[0x10] = 0x0F;
+    model.CurrentBank = static_cast<uint8_t>(size % kRamBankCount);
     std::vector<std::string_view> lines;
-    if (size % 2 == 1) lines.assign(qn::kRamFileAddresses, "-");
-    for (const std::string_view line : qn::SplitTextLines(content)) lines.push_back(line);
-    CheckRoundTrip(lines, model);
-    return 0;
+    if (size % 2 == 1) lines.assign(kRamFileAddresses, "-");
+    for (const std::string_view line : SplitTextLines(Text(data, size))) lines.push_back(line);
+    const std::string written = ReadAndWrite(lines, model);
+    Require(written == ReadAndWrite(SplitTextLines(written), model));
 }
+
+} // namespace qn::fuzz

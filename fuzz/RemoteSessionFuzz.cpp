@@ -6,56 +6,42 @@
 #include "remote/FakeRemoteBench.h"
 #include "remote/RemoteSession.h"
 
-#include <cstddef>
-#include <cstdint>
 #include <deque>
-#include <string>
-#include <string_view>
 
-namespace {
+namespace qn::fuzz {
 
-using qn::fuzz::Require;
-
-void CheckReply(const std::string& reply) {
-    Require(reply.empty() || reply.back() == '\n');
-    qn::fuzz::sink = qn::fuzz::sink + reply.size();
-}
-
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0) return 0;
+void Fuzz(const uint8_t* data, size_t size) {
+    if (size == 0) return;
     // The first byte: bit 0 the bench busy with a window's operation, bit 1 block averages for
     // samples, bits 2 and 3 how many lines arrive during each capture or run.
     const uint8_t options = data[0];
     std::deque<std::string> lines;
-    std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
-    while (!text.empty()) {
+    for (std::string_view text = Text(data + 1, size - 1); !text.empty();) {
         const size_t end = text.find('\n');
         lines.emplace_back(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     }
 
-    qn::test::FakeRemoteBench bench;
+    test::FakeRemoteBench bench;
     bench.BusyNow = (options & 1) != 0;
     if ((options & 2) != 0) bench.SampleValues = {0.5, -1e300, 3};
-    qn::RemoteSession session(bench);
-    const int during = (options >> 2) & 3;
-    bench.During = [&] {
-        for (int i = 0; i < during && !lines.empty(); ++i) {
-            const std::string line = std::move(lines.front());
-            lines.pop_front();
-            CheckReply(session.HandleLine(line));
-        }
-    };
-    while (!lines.empty()) {
+    RemoteSession session(bench);
+    const auto answerNext = [&] {
+        // Taken off first: the line's own capture or run may take the next ones.
         const std::string line = std::move(lines.front());
         lines.pop_front();
-        CheckReply(session.HandleLine(line));
+        const std::string reply = session.HandleLine(line);
+        Require(reply.empty() || reply.back() == '\n');
+    };
+    bench.During = [&] {
+        for (int i = 0; i < ((options >> 2) & 3) && !lines.empty(); ++i) answerNext();
+    };
+    while (!lines.empty()) {
+        answerNext();
         Require(session.HeldLines() == 0);
-        Require(session.State().Errors.Count() <= qn::ErrorQueue::kCapacity);
+        Require(session.State().Errors.Count() <= ErrorQueue::kCapacity);
     }
-    const qn::RemoteCaptureSettings& settings = bench.Settings;
+    const RemoteCaptureSettings& settings = bench.Settings;
     Require(settings.Points >= 1 && settings.Points <= 65536);
     Require(settings.ScaleBits >= 8 && settings.ScaleBits <= 23);
     Require(settings.Average >= 1 && settings.Average <= 32);
@@ -66,5 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Require(entry.size() > 4 && entry.find(",\"") != std::string::npos &&
                 entry.compare(entry.size() - 2, 2, "\"\n") == 0);
     }
-    return 0;
 }
+
+} // namespace qn::fuzz

@@ -2,14 +2,12 @@
 // once through the target's LLVMFuzzerTestOneInput, so the normal (sanitized) build re-checks them.
 #include <algorithm>
 #include <chrono>
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
@@ -18,25 +16,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<fs::path> InputsUnder(const fs::path& root) {
-    std::vector<fs::path> inputs;
-    if (fs::is_regular_file(root)) {
-        inputs.push_back(root);
-        return inputs;
-    }
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root))
-        if (entry.is_regular_file()) inputs.push_back(entry.path());
-    return inputs;
-}
-
+// Runs one input; false when it cannot be read.
 bool Replay(const fs::path& file) {
+    // Named before it runs, so the input that crashes is the last one in the log.
+    std::fprintf(stderr, "replay: %s\n", file.c_str());
     std::ifstream in(file, std::ios::binary);
     if (!in) return false;
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in),
-                                  std::istreambuf_iterator<char>()};
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
     // A copy of exactly the input's size, so reading past its end is caught as under libFuzzer;
     // never a null pointer, not even for an empty input.
-    const std::unique_ptr<uint8_t[]> data(new uint8_t[bytes.size()]);
+    const auto data = std::make_unique<uint8_t[]>(bytes.size());
     std::copy(bytes.begin(), bytes.end(), data.get());
     LLVMFuzzerTestOneInput(data.get(), bytes.size());
     return true;
@@ -45,21 +34,20 @@ bool Replay(const fs::path& file) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s file-or-folder...\n", argv[0]);
-        return 2;
-    }
     const auto start = std::chrono::steady_clock::now();
     size_t replayed = 0;
     for (int i = 1; i < argc; ++i) {
         const fs::path root = argv[i];
-        if (!fs::exists(root)) {
+        std::vector<fs::path> files;
+        if (fs::is_regular_file(root)) files.push_back(root);
+        if (fs::is_directory(root))
+            for (const auto& entry : fs::recursive_directory_iterator(root))
+                if (entry.is_regular_file()) files.push_back(entry.path());
+        if (files.empty() && !fs::exists(root)) {
             std::fprintf(stderr, "replay: %s does not exist\n", argv[i]);
             return 2;
         }
-        for (const fs::path& file : InputsUnder(root)) {
-            // Named before it runs, so the input that crashes is the last one in the log.
-            std::fprintf(stderr, "replay: %s\n", file.c_str());
+        for (const fs::path& file : files) {
             if (!Replay(file)) {
                 std::fprintf(stderr, "replay: cannot read %s\n", file.c_str());
                 return 2;
@@ -68,7 +56,7 @@ int main(int argc, char** argv) {
         }
     }
     if (replayed == 0) {
-        std::fprintf(stderr, "replay: no inputs\n");
+        std::fprintf(stderr, "usage: %s file-or-folder... (with at least one input)\n", argv[0]);
         return 2;
     }
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -8,17 +8,7 @@
 #include "run/TempTestData.h"
 #include "shell/StepFiles.h"
 
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
-
-namespace {
-
-using qn::fuzz::Require;
-using qn::fuzz::sink;
+namespace qn::fuzz {
 
 bool AllOf(const std::string& text, std::string_view allowed) {
     return text.find_first_not_of(allowed) == std::string::npos;
@@ -26,36 +16,32 @@ bool AllOf(const std::string& text, std::string_view allowed) {
 
 constexpr std::string_view kHexDigits = "0123456789ABCDEFabcdef";
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string content(reinterpret_cast<const char*>(data), size);
+void Fuzz(const uint8_t* data, size_t size) {
     std::vector<std::string> lines;
-    for (std::string_view line : qn::SplitTextLines(content)) lines.emplace_back(line);
+    for (std::string_view line : SplitTextLines(Text(data, size))) lines.emplace_back(line);
     // The first byte picks the step count M, small enough to keep runs fast.
     const size_t steps = size == 0 ? 1 : data[0] % 64;
 
-    qn::RegisterStepGrid grid;
+    RegisterStepGrid grid;
     grid.Resize(steps);
-    qn::StatusRelay status;
-    qn::NullEventPump pump;
-    qn::RegDownloadLines(lines, grid, status, pump);
-    const qn::RegisterCounts counts = qn::CountRegisterSteps(grid, qn::HeaderRule::NonEmpty);
-    Require(counts.RegColumns <= qn::kRegisterColumns && counts.StepCount <= steps);
-    qn::ReadDelayLines(lines, grid, counts.StepCount);
-    qn::ReadAcmLines(lines, grid, counts.StepCount);
+    StatusRelay status;
+    NullEventPump pump;
+    RegDownloadLines(lines, grid, status, pump);
+    const RegisterCounts counts = CountRegisterSteps(grid, HeaderRule::NonEmpty);
+    Require(counts.RegColumns <= kRegisterColumns && counts.StepCount <= steps);
+    ReadDelayLines(lines, grid, counts.StepCount);
+    ReadAcmLines(lines, grid, counts.StepCount);
     for (size_t r = 0; r <= grid.Steps(); ++r) {
-        for (size_t i = 1; i <= qn::kRegisterColumns; ++i) {
+        for (size_t i = 1; i <= kRegisterColumns; ++i)
             Require(grid.Cell(i, r).size() <= 4 && AllOf(grid.Cell(i, r), kHexDigits));
-        }
-        if (r >= 1) Require(AllOf(grid.Cell(qn::kDelayColumn, r), "0123456789"));
-        if (r >= 1 && r <= counts.StepCount) Require(!grid.Cell(qn::kAcmColumn, r).empty());
+        if (r >= 1) Require(AllOf(grid.Cell(kDelayColumn, r), "0123456789"));
+        if (r >= 1 && r <= counts.StepCount) Require(!grid.Cell(kAcmColumn, r).empty());
     }
 
     for (const bool skipOff : {true, false}) {
-        qn::StepTable table;
+        StepTable table;
         table.Resize(steps);
-        qn::ReadStepLines(lines, table, skipOff);
+        ReadStepLines(lines, table, skipOff);
         for (size_t r = 1; r <= table.Steps(); ++r) {
             const std::string& step = table.Row(r).Step;
             Require(step.size() <= 4 && AllOf(step, kHexDigits));
@@ -63,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 Require(AllOf(step, "0123456789") &&
                         step.find_first_not_of('0') != std::string::npos);
         }
-        sink = sink + qn::StepFileText(table).size();
+        sink = sink + StepFileText(table).size();
     }
-    return 0;
 }
+
+} // namespace qn::fuzz

@@ -5,40 +5,28 @@
 #include "run/TempPlanFile.h"
 #include "run/TempRunLimits.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <string_view>
+namespace qn::fuzz {
 
-namespace {
-
-using qn::fuzz::Require;
-
-// A message quotes at most 200 bytes of a value, with the line, the key and the reason around it.
-constexpr size_t kLongestMessage = 512;
-
-struct Parts {
-    qn::TempTestPlan Plan;
-    qn::StepTable Fluke;
-    qn::StepTable Power;
-    qn::PlanPorts Ports;
-    qn::TempPlanParts Refs() { return {Plan, Fluke, Power, Ports}; }
-    std::string Text() const { return qn::FormatTempPlan(Plan, Fluke, Power, Ports); }
+struct PlanParts {
+    TempTestPlan Plan;
+    StepTable Fluke, Power;
+    PlanPorts Ports;
+    std::string Read(std::string_view text) {
+        return ApplyTempPlan(text, {Plan, Fluke, Power, Ports});
+    }
+    std::string Text() const { return FormatTempPlan(Plan, Fluke, Power, Ports); }
 };
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
-    Parts first;
-    const std::string error = qn::ApplyTempPlan(text, first.Refs());
-    if (!error.empty()) {
-        Require(error.size() < kLongestMessage);
-        return 0;
-    }
-    Require(qn::RunLimitsRefused(first.Plan).empty());
+void Fuzz(const uint8_t* data, size_t size) {
+    PlanParts first;
+    const std::string error = first.Read(Text(data, size));
+    // A message quotes at most 200 bytes of a value, with the line, the key and the reason.
+    if (!error.empty()) return Require(error.size() < 512);
+    Require(RunLimitsRefused(first.Plan).empty());
     const std::string written = first.Text();
-    Parts second;
-    Require(qn::ApplyTempPlan(written, second.Refs()).empty());
+    PlanParts second;
+    Require(second.Read(written).empty());
     Require(second.Text() == written && second.Ports == first.Ports);
-    return 0;
 }
+
+} // namespace qn::fuzz
