@@ -65,7 +65,9 @@ class ScriptedHid final : public HidLayer {
     }
     bool Hid_Get_att(HidHandle /*handle*/, uint16_t& inputReportLength,
                      uint16_t& outputReportLength, HidAttributes& attributes) override {
-        const std::vector<uint8_t> b = script_.Take(10);
+        std::string text = script_.Text(10);
+        text.resize(10, '\0'); // zeros once the input has run out
+        const auto* b = reinterpret_cast<const uint8_t*>(text.data());
         const auto word = [&](size_t i) { return static_cast<uint16_t>(b[i] | b[i + 1] << 8); };
         inputReportLength = word(0);
         outputReportLength = word(2);

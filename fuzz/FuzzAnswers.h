@@ -29,33 +29,19 @@ class AnswerScript {
         std::string Bytes;
     };
     Answer Next() {
-        Answer answer;
         if (pos_ + 2 > size_) {
             pos_ = size_;
-            return answer;
+            return {};
         }
-        answer.Lead = data_[pos_];
-        answer.DelayMs = answer.Lead * 4.0;
-        const size_t length = std::min<size_t>(data_[pos_ + 1], size_ - pos_ - 2);
-        answer.Bytes.assign(reinterpret_cast<const char*>(data_ + pos_ + 2), length);
-        pos_ += 2 + length;
-        return answer;
-    }
-    // Up to `count` bytes of the input as they are (zeros once it has run out).
-    std::vector<uint8_t> Take(size_t count) {
-        std::vector<uint8_t> bytes(count, 0);
-        const size_t length = std::min(count, size_ - pos_);
-        std::copy_n(data_ + pos_, length, bytes.begin());
-        pos_ += length;
-        return bytes;
+        const uint8_t lead = Byte();
+        return {lead, lead * 4.0, Text(Byte())};
     }
     // The next byte of the input (zero once it has run out), and up to `count` bytes as a text.
     uint8_t Byte() { return Empty() ? 0 : data_[pos_++]; }
     std::string Text(size_t count) {
         count = std::min(count, size_ - pos_);
-        std::string bytes(reinterpret_cast<const char*>(data_ + pos_), count);
         pos_ += count;
-        return bytes;
+        return {reinterpret_cast<const char*>(data_ + pos_ - count), count};
     }
     bool Empty() const { return pos_ >= size_; }
 
