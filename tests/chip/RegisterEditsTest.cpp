@@ -40,12 +40,9 @@ TEST(RegisterEditsTest, CoreFiguresReadInsideTheImageOnly) {
     image[0x29] = 0x7;
     image[0x0F] = 0x03, image[0x10] = 0xFF, image[0x3FF] = 0x5A;
     image[0x11] = image[0x12] = 0xFF; // FSR1 = FFFF, far beyond the image
-    const CoreFigures figures = CoreFigureTexts(image);
-    EXPECT_EQ(figures.Work, "07");
-    EXPECT_EQ(figures.Fsr[0], "3FF");
-    EXPECT_EQ(figures.Ind[0], "5A");
-    EXPECT_EQ(figures.Fsr[1], "FFFF");
-    EXPECT_EQ(figures.Ind[1], "00");
+    const CoreFigures f = CoreFigureTexts(image);
+    EXPECT_EQ(std::tuple(f.Work, f.Fsr[0], f.Ind[0], f.Fsr[1], f.Ind[1]),
+              std::tuple("07", "3FF", "5A", "FFFF", "00"));
 
     FigureMark mark; // changed since last shown, unless marks are suppressed
     const std::pair<uint16_t, bool> shows[] = {{5, false}, {5, false}, {6, true}, {6, false}};

@@ -6,20 +6,8 @@
 namespace qn::test {
 namespace {
 
-std::string Text(const std::vector<uint8_t>& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
 const std::string kStxText(1, '\x02');
 const std::string kWriteOk = kStxText + "01WSD,OK\r\n";
-
-// The set-point, read and probe frames are met byte for byte in the scripted exchanges below and
-// in SelectTest; this frame carries more words and the extremes of a word.
-TEST(ChamberFrames, FourWordsByteForByte) {
-    const std::vector<int> four{1, 0x7FFF, -1, 0x10};
-    EXPECT_EQ(Text(ChamberWriteFrame(kChamberRampReg, four)),
-              kStxText + "01WSD,04,0106,0001,7FFF,FFFF,0010\r\n");
-}
 
 TEST(ChamberConversions, WordsAndSetPoints) {
     const struct {
@@ -96,8 +84,8 @@ TEST_F(InstrumentTest, ChamberReadWaitsForTheWholeAnswer) {
 }
 
 TEST_F(InstrumentTest, ChamberOperationsRetryOnceAfterOneSecond) {
-    const std::string setFrame = kStxText + "01WSD,02,0102,00FA,0280\r\n";
-    const std::string rampFrame = kStxText + "01WSD,02,0106,000A,FFEC\r\n";
+    const std::string set = kStxText + "01WSD,02,0102,00FA,0280\r\n";
+    const std::string ramp = kStxText + "01WSD,02,0106,000A,FFEC\r\n";
     const ChamberSetPoint row{"25.9", "64", "1.5", "-1.5"};
     const struct {
         const char* Name;
@@ -106,20 +94,15 @@ TEST_F(InstrumentTest, ChamberOperationsRetryOnceAfterOneSecond) {
         Writes Sent;
         double ElapsedMs;
     } loads[] = {
-        {"set point retried",
-         {"", kWriteOk},
-         {kWriteOk},
-         true,
-         {setFrame, setFrame, rampFrame},
-         2000},
-        {"set point refused twice", {}, {kWriteOk}, false, {setFrame, setFrame}, 3000},
-        {"ramp refused twice", {kWriteOk}, {}, false, {setFrame, rampFrame, rampFrame}, 3000},
+        {"set point retried", {"", kWriteOk}, {kWriteOk}, true, {set, set, ramp}, 2000},
+        {"set point refused twice", {}, {kWriteOk}, false, {set, set}, 3000},
+        {"ramp refused twice", {kWriteOk}, {}, false, {set, ramp, ramp}, 3000},
     };
     ScriptedPeer& device = Attach(ports.ChamberPort);
     for (const auto& load : loads) {
         device.Writes.clear();
-        device.Replies[setFrame] = load.SetAnswers;
-        device.Replies[rampFrame] = load.RampAnswers;
+        device.Replies[set] = load.SetAnswers;
+        device.Replies[ramp] = load.RampAnswers;
         bool loaded = false;
         const double took = Timed([&] { loaded = bench.Climate.LoadTemp(row); });
         EXPECT_EQ(loaded, load.Loaded) << load.Name;

@@ -50,27 +50,22 @@ TEST_F(InstrumentTest, CalibratorOperatesAfterStepUnlessStandby) {
     EXPECT_TRUE(world.Calibrator.Operating());
 }
 
+// Either lock first sets the output its range needs, then locks and returns to 0 V.
 TEST_F(InstrumentTest, CalibratorRangeLock) {
     const struct {
-        bool Lock330mV, Lock3V, Locked;
-        Writes Received;
-    } rows[] = {
-        {false, false, false, {"STBY", "RANGELCK OFF"}},
-        {false,
-         true,
-         true,
-         {"STBY", "RANGELCK OFF", "OUT 600 mV ,0 Hz ", "RANGELCK ON", "OUT 0 V ,0 Hz"}},
-        {true,
-         false,
-         true,
-         {"STBY", "RANGELCK OFF", "OUT 100 mV ,0 Hz ", "RANGELCK ON", "OUT 0 V ,0 Hz"}},
-    };
+        bool Lock330mV, Lock3V;
+        const char* RangeOutput; // nullptr: no lock
+    } rows[] = {{false, false, nullptr}, {false, true, "600 mV"}, {true, false, "100 mV"}};
     Open(ports.FlukePort, "COM1");
     for (const auto& row : rows) {
         world.Calibrator.ClearLog();
         bench.Fluke.RangeLock(row.Lock330mV, row.Lock3V);
-        EXPECT_EQ(world.Calibrator.Log(), row.Received) << row.Lock330mV << row.Lock3V;
-        EXPECT_EQ(world.Calibrator.RangeLocked(), row.Locked) << row.Lock330mV << row.Lock3V;
+        Writes received{"STBY", "RANGELCK OFF"};
+        if (row.RangeOutput != nullptr)
+            received.insert(received.end(), {"OUT " + std::string(row.RangeOutput) + " ,0 Hz ",
+                                             "RANGELCK ON", "OUT 0 V ,0 Hz"});
+        EXPECT_EQ(world.Calibrator.Log(), received) << row.Lock330mV << row.Lock3V;
+        EXPECT_EQ(world.Calibrator.RangeLocked(), row.RangeOutput != nullptr);
         EXPECT_FALSE(world.Calibrator.Operating());
         EXPECT_EQ(world.Calibrator.OutputVolts(), 0.0);
     }

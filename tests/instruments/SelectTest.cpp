@@ -40,11 +40,10 @@ TEST_F(InstrumentTest, SelectIdentifiesOrRefuses) {
         const DevcRS232& port = bench.PortOf(c.Kind);
         const std::string portName = "COM" + std::to_string(c.Index + 1);
         const SimPortRecord& record = *world.SerialPorts.Port(portName);
-        EXPECT_EQ(status.Last(kInstrumentStatusPanel), c.Shown) << c.Shown;
-        EXPECT_EQ(port.Selected, accepted ? 1 : 0) << c.Shown;
-        EXPECT_EQ(port.PortName, portName) << c.Shown;
-        EXPECT_EQ(record.Busy, accepted) << c.Shown;
-        EXPECT_EQ(ask.Asked.size(), accepted ? 0u : 1u) << c.Shown;
+        EXPECT_EQ(status.Last(kInstrumentStatusPanel), c.Shown);
+        EXPECT_EQ(std::tuple(port.Selected, port.PortName, record.Busy, ask.Asked.size()),
+                  std::tuple(accepted ? 1 : 0, portName, accepted, accepted ? 0u : 1u))
+            << c.Shown;
         const LineSettings& set = record.Settings;
         EXPECT_EQ(std::tuple(set.BaudRate, set.DataBits, set.ParityMode, set.StopBits),
                   std::tuple(9600u, 8, Parity::None, c.Kind == Power ? 2 : 1))
