@@ -87,10 +87,7 @@ TEST(Histogram, ScaledSamplesAreTheGridValues) {
     store.ClearSamples(8);
     for (int32_t code : {100, 104, 96, 100}) store.KeepSample(code, 4);
     store.CloseCapture();
-    const auto values = ScaledSamples(store);
-    EXPECT_EQ(values, (std::vector<double>{25, 26, 24, 25}));
-    const Histogram h = ComputeHistogram(values);
-    EXPECT_EQ(h.Count, (std::vector<uint32_t>{1, 2, 1}));
+    EXPECT_EQ(ScaledSamples(store), (std::vector<double>{25, 26, 24, 25}));
 }
 
 // A zoomed chart saves the bins whose centres it shows: those inside the axis range, edges

@@ -17,10 +17,6 @@ constexpr double kBin = kRate / kCount;
 
 using W = SpectrumWindow;
 
-std::string Name(W window) {
-    return window == W::BlackmanHarris7 ? "BH7" : window == W::Hann ? "Hann" : "none";
-}
-
 // A sine of `amplitude` volts at `cycles` per capture, an optional harmonic `level` dBc below it,
 // and white Gaussian noise of `sigma` volts on top of a 0.3 V offset.
 std::vector<double> Capture(double amplitude, double cycles, double sigma, int harmonic = 0,
@@ -36,10 +32,6 @@ std::vector<double> Capture(double amplitude, double cycles, double sigma, int h
                (sigma > 0 ? sigma * noise(rng) : 0);
     }
     return x;
-}
-
-double Db(double ratio) {
-    return 20 * std::log10(ratio);
 }
 
 // The window's correction keeps a sine's RMS value, on a bin and between bins (where a
@@ -61,13 +53,14 @@ TEST(Spectrum, SineInWhiteNoiseKeepsItsAmplitudeAndGivesTheoreticalSnr) {
         {W::Rectangular, 12345, 3e-3},
     };
     const double amplitude = 1.0;
-    const double rmsDbv = Db(amplitude / std::sqrt(2.0));
+    const double rmsDbv = 20 * std::log10(amplitude / std::sqrt(2.0));
     SpectrumAnalyzer analyzer;
     for (const auto& c : cases) {
         const auto x = Capture(amplitude, c.Cycles, c.Sigma);
         const Spectrum s = analyzer.Compute(x, kRate, {c.Window});
         const SineMetrics m = AnalyseSine(s);
-        const std::string what = Name(c.Window) + " at " + std::to_string(c.Cycles);
+        const std::string what = "window " + std::to_string(static_cast<int>(c.Window)) + " at " +
+                                 std::to_string(c.Cycles);
         ASSERT_TRUE(m.Found) << what;
         EXPECT_NEAR(m.FundamentalDbv, rmsDbv, 0.05) << what;
         EXPECT_NEAR(m.FundamentalHz, c.Cycles * kBin, 0.05 * kBin) << what;
@@ -76,7 +69,7 @@ TEST(Spectrum, SineInWhiteNoiseKeepsItsAmplitudeAndGivesTheoreticalSnr) {
         }
         if (c.Sigma == 0) continue; // a Hann window's leakage off a bin hides the noise floor
         EXPECT_TRUE(m.StandsOut) << what;
-        const double theory = Db(amplitude / std::sqrt(2.0) / c.Sigma);
+        const double theory = 20 * std::log10(amplitude / std::sqrt(2.0) / c.Sigma);
         EXPECT_NEAR(m.SnrDb, theory, 0.1) << what;
         // Without distortion SINAD is the SNR, up to the noise inside the harmonics' bins.
         EXPECT_NEAR(m.SinadDb, theory, 0.1) << what;
@@ -103,7 +96,8 @@ TEST(Spectrum, WhiteNoiseGivesFlatDensity) {
     double singleSpread = 0;
     for (const auto& c : cases) {
         const Spectrum s = analyzer.Compute(x, kRate, {c.Window, c.Segment, c.Overlap});
-        const std::string what = Name(c.Window) + " segment " + std::to_string(c.Segment);
+        const std::string what = "window " + std::to_string(static_cast<int>(c.Window)) +
+                                 " segment " + std::to_string(c.Segment);
         ASSERT_EQ(s.Segments, c.Segments) << what;
         ASSERT_NEAR(s.BinWidth, kRate / static_cast<double>(s.SegmentLength), 1e-12) << what;
         // Mean density (from the mean power) over the band beyond the DC bins.
@@ -144,7 +138,8 @@ TEST(Spectrum, HarmonicGivesThdAndSfdr) {
     for (const auto& c : cases) {
         const auto x = Capture(0.9, c.Cycles, 1e-7, c.Harmonic, c.LevelDbc);
         const SineMetrics m = AnalyseSine(analyzer.Compute(x, kRate, {c.Window}));
-        const std::string what = Name(c.Window) + " at " + std::to_string(c.Cycles);
+        const std::string what = "window " + std::to_string(static_cast<int>(c.Window)) + " at " +
+                                 std::to_string(c.Cycles);
         ASSERT_TRUE(m.Found) << what;
         const auto h = static_cast<size_t>(c.Harmonic - kFirstHarmonic);
         EXPECT_NEAR(m.HarmonicHz[h], c.FoldedCycles * kBin, 0.05 * kBin) << what;
