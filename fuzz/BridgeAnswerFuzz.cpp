@@ -26,13 +26,14 @@ bool Deliver(AnswerScript& script, uint8_t* out, size_t length, size_t& count) {
     return true;
 }
 
-// The kernel driver with one device, "\\.\Qnusb-0", present when `present` is set; every request
-// to it is answered by the script.
-class ScriptedDriver final : public DriverLayer {
+// The bridge behind the kernel driver ("\\.\Qnusb-0") or on the HID layer (index 0), present on
+// either when its flag is set; its HID attributes and every answer come from the script.
+class ScriptedBridge final : public DriverLayer, public HidLayer {
   public:
-    ScriptedDriver(AnswerScript& script, bool present) : script_(script), present_(present) {}
+    ScriptedBridge(AnswerScript& script, bool onDriver, bool onHid)
+        : script_(script), onDriver_(onDriver), onHid_(onHid) {}
     DriverHandle CreateFile(const std::string& path) override {
-        return present_ && path == DriverDeviceName(0) ? 3 : kInvalidDriver;
+        return onDriver_ && path == DriverDeviceName(0) ? 3 : kInvalidDriver;
     }
     bool DeviceIoControl(DriverHandle handle, uint32_t code, const uint8_t* in, size_t inLength,
                          uint8_t* out, size_t outLength, uint32_t& returned) override {
@@ -49,18 +50,8 @@ class ScriptedDriver final : public DriverLayer {
     void CloseHandle(DriverHandle /*handle*/) override {}
     uint32_t GetLastError() override { return 0; }
 
-  private:
-    AnswerScript& script_;
-    bool present_;
-};
-
-// The HID layer with one device at index 0 when `present` is set; its attributes and every report
-// it sends come from the script.
-class ScriptedHid final : public HidLayer {
-  public:
-    ScriptedHid(AnswerScript& script, bool present) : script_(script), present_(present) {}
     HidHandle Hid_GetDeviceH(uint8_t& found, int index) override {
-        found = present_ && index == 0 ? 1 : 0;
+        found = onHid_ && index == 0 ? 1 : 0;
         return found != 0 ? 9 : kInvalidHid;
     }
     bool Hid_Get_att(HidHandle /*handle*/, uint16_t& inputReportLength,
@@ -87,7 +78,7 @@ class ScriptedHid final : public HidLayer {
 
   private:
     AnswerScript& script_;
-    bool present_;
+    bool onDriver_, onHid_;
 };
 
 // The records of a capture decode into the codes their mode allows.
@@ -115,8 +106,7 @@ void Fuzz(const uint8_t* data, size_t size) {
     const uint8_t choice = data[0];
     AnswerScript script(data + 1, size - 1);
     const bool present = (choice & 2) == 0;
-    ScriptedDriver driver(script, present && (choice & 1) == 0);
-    ScriptedHid hid(script, present && (choice & 1) != 0);
+    ScriptedBridge bridge(script, present && (choice & 1) == 0, present && (choice & 1) != 0);
 
     SimClock clock;
     NoStatus status;
@@ -124,7 +114,7 @@ void Fuzz(const uint8_t* data, size_t size) {
     NullEventPump windows;
     ExchangeGuard guard(clock, windows, panels);
     STND stnd;
-    UsbBridge usb(hid, driver);
+    UsbBridge usb(bridge, bridge);
     ChipLink link(stnd, usb, guard, clock, status, panels);
     AdcResultDisplay display;
     LinkCentre centre(stnd, usb, link, guard, display, status, panels);

@@ -106,30 +106,23 @@ TEST_F(RamFileTest, UnreadableFileLoadsNothing) {
 TEST_F(RamFileTest, SheetHoldsValuesAndHexTextsOfTheMemory) {
     test::RecordingSheets sheets;
     ASSERT_TRUE(SaveRamSheet(sheets, "ram.xlsx", model, image));
-    EXPECT_EQ(sheets.Path, "ram.xlsx");
-    EXPECT_EQ(sheets.Name, "USER Data");
+    EXPECT_EQ(std::tie(sheets.Path, sheets.Name), std::tuple("ram.xlsx", "USER Data"));
     EXPECT_EQ(sheets.Cells.size(), 2u * 512);
-    const struct {
-        int Row, Column;
-        bool IsNumber;
-        double Number;
-        const char* Text;
-    } cases[] = {
+    const SheetCell cases[] = {
         {3, 3, false, 0, "-"},     // address 0: unimplemented
         {11, 8, true, 60, ""},     // 0x85
         {11, 25, false, 0, "3Ch"}, // 0x85 as hex text
         {4, 20, false, 0, "05h"},  // 0x10: the implemented bits only
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.Row) + "," + std::to_string(c.Column));
+    for (const SheetCell& c : cases) {
         const auto cell =
             std::find_if(sheets.Cells.begin(), sheets.Cells.end(), [&](const SheetCell& s) {
                 return s.Row == c.Row && s.Column == c.Column;
             });
-        ASSERT_NE(cell, sheets.Cells.end());
-        EXPECT_EQ(cell->IsNumber, c.IsNumber);
-        EXPECT_EQ(cell->Number, c.Number);
-        EXPECT_EQ(cell->Text, c.Text);
+        ASSERT_NE(cell, sheets.Cells.end()) << c.Row << "," << c.Column;
+        EXPECT_EQ(std::tie(cell->IsNumber, cell->Number, cell->Text),
+                  std::tie(c.IsNumber, c.Number, c.Text))
+            << c.Row << "," << c.Column;
     }
     sheets.Result = false;
     EXPECT_FALSE(SaveRamSheet(sheets, "ram.xlsx", model, image));
