@@ -64,7 +64,6 @@ TEST_F(InstrumentTest, SelectIdentifiesOrRefuses) {
     // Identifying leaves the supply remote, at 0 V and 0 A, its output off.
     EXPECT_EQ(Writes(world.Supply.Log().begin(), world.Supply.Log().begin() + 5),
               (Writes{"SYST:REM", "VOLT 0.0", "CURR 0.0", "OUTP OFF", "*IDN?"}));
-    EXPECT_TRUE(world.Supply.Remote());
     EXPECT_TRUE(world.SerialPorts.Port("COM2")->Dtr);
 }
 
