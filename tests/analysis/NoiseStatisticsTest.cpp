@@ -51,9 +51,9 @@ TEST(NoiseStatistics, PanelTextsDifferencesAndChangeSums) {
     ASSERT_TRUE(ComputeCaptureStatistics(store, {1, 23, "2.4", 1}).Ok);
     EXPECT_EQ(store.Panels.Average, "94.50");
     EXPECT_EQ(store.Panels.VppNoise, "107002.26"); // P = 188 − 1
-    EXPECT_EQ(store.ADCDiff[62], -1);
-    EXPECT_EQ(store.ADCChange[47], 48); // ADCData[63] − ADCData[47]
-    EXPECT_EQ(store.ADCChange[48], 0);
+    // ADCChange[47] is ADCData[63] − ADCData[47].
+    EXPECT_EQ(std::tuple(store.ADCDiff[62], store.ADCChange[47], store.ADCChange[48]),
+              std::tuple(-1, 48, 0));
 }
 
 // A capture that brought no sample (the ADC off, a time-out) shows no figures: never the full
@@ -64,11 +64,9 @@ TEST(NoiseStatistics, NoSampleNoFigures) {
     store.ClearSamples(4096);
     store.CloseCapture();
     ASSERT_TRUE(ComputeCaptureStatistics(store, {1, 23, "2.4", 1}).Ok);
-    EXPECT_EQ(store.Panels.Enob, "");
-    EXPECT_EQ(store.Panels.VppNoise, "");
-    EXPECT_EQ(store.Panels.Average, "");
-    EXPECT_EQ(store.Figures.Enob, 0);
-    EXPECT_EQ(store.Figures.VppNV, 0);
+    EXPECT_EQ(std::tuple(store.Panels.Enob, store.Panels.VppNoise, store.Panels.Average,
+                         store.Figures.Enob, store.Figures.VppNV),
+              std::tuple("", "", "", 0.0, 0.0));
 }
 
 TEST(NoiseStatistics, BadReferenceTextStopsAfterEnobPanel) {
@@ -76,9 +74,8 @@ TEST(NoiseStatistics, BadReferenceTextStopsAfterEnobPanel) {
     store.Figures.Enob = 7;
     const AnalysisStatus status = ComputeCaptureStatistics(store, {1, 23, "2,4", 1});
     EXPECT_EQ(status.Message, "'2,4' is not a valid floating point value");
-    EXPECT_EQ(store.Panels.Average, "7.50");
-    EXPECT_EQ(store.Panels.RmsNoise, "");
-    EXPECT_EQ(store.Figures.Enob, 7);
+    EXPECT_EQ(std::tuple(store.Panels.Average, store.Panels.RmsNoise, store.Figures.Enob),
+              std::tuple("7.50", "", 7.0));
 }
 
 TEST(ReCalADC, AveragesWholeBlocksReturnsToTheCaptureAndNeedsOneBlock) {
@@ -94,17 +91,15 @@ TEST(ReCalADC, AveragesWholeBlocksReturnsToTheCaptureAndNeedsOneBlock) {
     EXPECT_DOUBLE_EQ(store.Figures.RmsCount, std::sqrt(2 * 32.0 * 32.0 / 3));
     EXPECT_DOUBLE_EQ(store.Figures.VppCount, 64); // Round(79.5) − Round(15.5)
     ASSERT_TRUE(ReCalADC(store, inputs, 1, 128).Ok);
-    EXPECT_EQ(store.ChartCount, 64);
-    EXPECT_EQ(store.Cells[99].Text(), "99");
+    EXPECT_EQ(std::tuple(store.ChartCount, store.Cells[99].Text()), std::tuple(64, "99"));
     EXPECT_DOUBLE_EQ(store.Figures.Average, captured.Average);
     EXPECT_DOUBLE_EQ(store.Figures.RmsCount, captured.RmsCount);
 
     AnalysisStore few = Captured(20, 1, [](int32_t i) { return i; }); // changes nothing
     const AnalysisStatus status = ReCalADC(few, inputs, 32, 64);
     EXPECT_EQ(status.Message, "Too few samples for averaging over 32: only 20 taken");
-    EXPECT_EQ(few.Cells[19].Text(), "19");
-    EXPECT_EQ(few.ChartCount, 20);
-    EXPECT_EQ(few.Panels.Enob, "");
+    EXPECT_EQ(std::tuple(few.Cells[19].Text(), few.ChartCount, few.Panels.Enob),
+              std::tuple("19", 20, ""));
 }
 
 } // namespace

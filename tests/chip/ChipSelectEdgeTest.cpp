@@ -28,10 +28,9 @@ TEST_F(ChipFileTest, NumbersFollowTheirDirectiveRulesAndCodePage950TextBecomesUt
     EXPECT_EQ(model.BitRegs.Get(0)->Name, "增益");
     EXPECT_EQ(model.BitRegs.Get(0)->Bits[0].Name, "存");
     EXPECT_EQ(model.BitRegs.Get(0)->Description, "增益 select");
-    EXPECT_EQ(model.ChipId, 0x1234);   // a word that does not parse keeps the number
-    EXPECT_EQ(model.RomSize, 0x1000u); // below 100H
-    EXPECT_EQ(model.StackDepth, 4);
-    EXPECT_EQ(model.SimIc, 0x5678);
+    // A word that does not parse keeps the number; a ROM below 100H is 1000H.
+    EXPECT_EQ(std::tuple(model.ChipId, model.RomSize, model.StackDepth, model.SimIc),
+              std::tuple(0x1234, 0x1000u, 4, 0x5678));
     EXPECT_EQ(model.PgaGainTable, (std::array<uint8_t, 8>{1, 1, 4, 8, 16, 32, 64, 128}));
     EXPECT_EQ(model.AdcGainTable, (std::array<uint8_t, 4>{3, 1, 1, 1})); // 0 and 100H store 1
 }
@@ -41,9 +40,8 @@ TEST_F(ChipFileTest, BitRegistersMasksAndPages) {
                            "10H R1 A B C D E F G -\n#FLUKE\n"
                            "11H R2 - B C D E F G H ; control lines keep the section\n"
                            "#REGBIT2\n12H VERYLONGREGISTERNAME ABCDEFGHIJKLMNOPQ\n"));
-    EXPECT_EQ(model.Mask(0x10), 0xFE);
-    EXPECT_EQ(model.Mask(0x11), 0x7F);
-    EXPECT_EQ(model.Mask(0x12), 0xFF);
+    EXPECT_EQ(std::tuple(model.Mask(0x10), model.Mask(0x11), model.Mask(0x12)),
+              std::tuple(0xFE, 0x7F, 0xFF));
     EXPECT_EQ(model.BitRegCount, (std::array<uint16_t, 4>{2, 0, 1, 0}));
     EXPECT_EQ(model.Controls.PageButtons, (std::array<bool, 4>{true, false, true, false}));
     EXPECT_TRUE(model.Controls.Fluke);
@@ -88,11 +86,10 @@ TEST_F(ChipFileTest, BankAndPageFallBack) {
     model.CurrentBank = 3;
     model.CurrentPage = 1;
     ASSERT_TRUE(SelectBody("#RAMBANK3\n300H 3FFH\n#REGBIT1\n1 P2\n"));
-    EXPECT_EQ(model.CurrentBank, 3);
-    EXPECT_EQ(model.CurrentPage, 1);
+    EXPECT_EQ(std::tuple(model.CurrentBank, model.CurrentPage), std::tuple(3, 1));
     ASSERT_TRUE(SelectBody("#RAMBANK0\n80H 0FFH\n#RAMBANK3\n3FFH 300H\n#REGBIT\n1 P1\n"));
-    EXPECT_EQ(model.CurrentBank, 0); // bank 3 reversed: not shown, so not kept
-    EXPECT_EQ(model.CurrentPage, 0);
+    EXPECT_EQ(std::tuple(model.CurrentBank, model.CurrentPage),
+              std::tuple(0, 0)); // bank 3 reversed
 }
 
 TEST_F(ChipFileTest, FieldDefinitionsAndItems) {
@@ -102,8 +99,9 @@ TEST_F(ChipFileTest, FieldDefinitionsAndItems) {
     EXPECT_TRUE(flag3);
     EXPECT_EQ(model.AdcFields["OSCS"].Items, (std::vector<std::string>{"A", "B", "", ""}));
     EXPECT_EQ(model.AdcOutput().Address, 7);
-    EXPECT_EQ(model.CmpFields["PTMX"].Width, 1); // caption word before width and lsb
-    EXPECT_EQ(model.CmpFields["PTMX"].Lsb, 3);
+    // A caption word before width and lsb.
+    EXPECT_EQ(std::tuple(model.CmpFields["PTMX"].Width, model.CmpFields["PTMX"].Lsb),
+              std::tuple(1, 3));
     EXPECT_TRUE(model.OpFields["ENOP"].Defined);
     EXPECT_FALSE(model.AdcFields["ENOP"].Defined); // the ADC panel's own descriptor
 }

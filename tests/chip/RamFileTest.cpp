@@ -62,23 +62,19 @@ TEST_F(RamFileTest, ShortFileReadsMissingLinesAsEmpty) {
     state.SetHint(model, 0x80, "x");
     RamPanelState::LoadRamValues(std::vector<std::string_view>{"12", "zz"}, model, Into(image));
     state.LoadRamMarks({});
-    EXPECT_EQ(image[0], 0x12);
-    EXPECT_EQ(image[0x80], 0) << "missing value line";
-    EXPECT_EQ(image[0x200], 0x77) << "past the file's 512 addresses";
-    EXPECT_FALSE(state.MarkAt(0x80).Marked);
-    EXPECT_EQ(state.MarkAt(0x80).Colour, 0u);
-    EXPECT_FALSE(state.HintAt(0x80).Hinted);
-    EXPECT_EQ(state.HintAt(0x80).Text, "");
+    // A missing value line reads 0; the image past the file's 512 addresses stays.
+    EXPECT_EQ(std::tuple(image[0], image[0x80], image[0x200]), std::tuple(0x12, 0, 0x77));
+    EXPECT_EQ(std::tuple(state.MarkAt(0x80).Marked, state.MarkAt(0x80).Colour,
+                         state.HintAt(0x80).Hinted, state.HintAt(0x80).Text),
+              std::tuple(false, 0u, false, ""));
 }
 
 TEST_F(RamFileTest, CellsShowMaskedValuesAndBanksMapToAddresses) {
     state.RefreshRam(model, image, false);
     EXPECT_EQ(state.Cells()[0x10].Text, "05");
     EXPECT_EQ(state.Cells()[0x11].Text, "-");
-    EXPECT_EQ(RamRowHeading(2, 1), "200");
-    EXPECT_EQ(RamRowHeading(2, 16), "2F0");
-    EXPECT_EQ(RamCellAddress(2, 3, 2), 0x212);
-    EXPECT_EQ(RamCellAddress(2, 0, 2), -1);
+    EXPECT_EQ(std::tuple(RamRowHeading(2, 1), RamRowHeading(2, 16)), std::tuple("200", "2F0"));
+    EXPECT_EQ(std::tuple(RamCellAddress(2, 3, 2), RamCellAddress(2, 0, 2)), std::tuple(0x212, -1));
     // Bank 4 lies past the 1024-byte image: nothing shown there takes a mark or a hint.
     model.CurrentBank = 4;
     model.ImplementedMask.fill(0xFF);
