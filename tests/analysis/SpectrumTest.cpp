@@ -99,7 +99,6 @@ TEST(Spectrum, WhiteNoiseGivesFlatDensity) {
         const std::string what = "window " + std::to_string(static_cast<int>(c.Window)) +
                                  " segment " + std::to_string(c.Segment);
         ASSERT_EQ(s.Segments, c.Segments) << what;
-        ASSERT_NEAR(s.BinWidth, kRate / static_cast<double>(s.SegmentLength), 1e-12) << what;
         // Mean density (from the mean power) over the band beyond the DC bins.
         const auto first = static_cast<size_t>(ToneHalfWidth(c.Window)) + 1;
         const size_t last = s.Nsd.size() - 1;

@@ -10,37 +10,26 @@ const std::string kStxText(1, '\x02');
 const std::string kWriteOk = kStxText + "01WSD,OK\r\n";
 
 TEST(ChamberConversions, WordsAndSetPoints) {
-    const struct {
-        std::string Text;
-        uint16_t Word;
-        double Celsius;
-    } words[] = {{"FF9C", 0xFF9C, -10.0},
-                 {"8000", 0x8000, 3276.8},
-                 {"8001", 0x8001, -3276.7},
-                 {"00fa", 0x00FA, 25.0},
-                 {"0G00", 0, 0.0}};
-    for (const auto& w : words) {
-        const std::string answer = kStxText + "01RSD,OK," + w.Text + ",0000\r\n";
+    const std::tuple<std::string, uint16_t, double> words[] = {{"FF9C", 0xFF9C, -10.0},
+                                                               {"8000", 0x8000, 3276.8},
+                                                               {"8001", 0x8001, -3276.7},
+                                                               {"00fa", 0x00FA, 25.0},
+                                                               {"0G00", 0, 0.0}};
+    for (const auto& [text, word, celsius] : words) {
+        const std::string answer = kStxText + "01RSD,OK," + text + ",0000\r\n";
         const auto* bytes = reinterpret_cast<const uint8_t*>(answer.data());
-        EXPECT_EQ(ChamberWord(bytes, answer.size(), 10), w.Word) << w.Text;
-        EXPECT_DOUBLE_EQ(ChamberCelsius(w.Word), w.Celsius) << w.Text;
-        EXPECT_EQ(ChamberWord(bytes, 12, 10), 0) << "cut answer " << w.Text;
+        EXPECT_EQ(ChamberWord(bytes, answer.size(), 10), word) << text;
+        EXPECT_DOUBLE_EQ(ChamberCelsius(word), celsius) << text;
+        EXPECT_EQ(ChamberWord(bytes, 12, 10), 0) << "cut answer " << text;
     }
-    const struct {
-        std::string Cell;
-        int Tenths;
-    } cells[] = {{"-0.5", -10}, {"25.5", 250}, {"-40.0", -400}, {"3", 30},
-                 {"abc", 0},    {"", 0},       {"12x", 0},      {"1e30", 1'000'000'000}};
-    for (const auto& c : cells) EXPECT_EQ(ChamberTenths(c.Cell), c.Tenths) << c.Cell;
+    const std::pair<std::string, int> cells[] = {
+        {"-0.5", -10}, {"25.5", 250}, {"-40.0", -400}, {"3", 30},
+        {"abc", 0},    {"", 0},       {"12x", 0},      {"1e30", 1'000'000'000}};
+    for (const auto& [cell, tenths] : cells) EXPECT_EQ(ChamberTenths(cell), tenths) << cell;
 }
 
 TEST_F(InstrumentTest, ChamberWriteChecksTheAnswer) {
-    const struct {
-        const char* Name;
-        std::string Answer;
-        bool Ok;
-        double ElapsedMs;
-    } rows[] = {
+    const std::tuple<const char*, std::string, bool, double> rows[] = {
         {"ok", kWriteOk, true, 0},
         {"error with 11 bytes", kStxText + "01WSD,ER\r\n", false, 0},
         {"10 bytes", kStxText + "01WSD,OK\r", false, 1000},
@@ -49,36 +38,33 @@ TEST_F(InstrumentTest, ChamberWriteChecksTheAnswer) {
     };
     ScriptedPeer& device = Attach(ports.ChamberPort);
     const std::vector<int> stop{kChamberStop};
-    for (const auto& row : rows) {
+    for (const auto& [name, answer, ok, elapsedMs] : rows) {
         device.Writes.clear();
-        device.AnswerAfter(0, row.Answer);
-        bool ok = false;
+        device.AnswerAfter(0, answer);
+        bool written = false;
         const double took =
-            Timed([&] { ok = bench.Climate.ChamberWrite(kChamberCommandReg, stop); });
-        EXPECT_EQ(ok, row.Ok) << row.Name;
-        EXPECT_EQ(took, row.ElapsedMs) << row.Name;
-        EXPECT_EQ(device.Writes, Writes{kStxText + "01WSD,01,0101,0004\r\n"}) << row.Name;
+            Timed([&] { written = bench.Climate.ChamberWrite(kChamberCommandReg, stop); });
+        EXPECT_EQ(written, ok) << name;
+        EXPECT_EQ(took, elapsedMs) << name;
+        EXPECT_EQ(device.Writes, Writes{kStxText + "01WSD,01,0101,0004\r\n"}) << name;
     }
 }
 
 // The lab's chamber sends the first half of its answer at once and the rest later.
 TEST_F(InstrumentTest, ChamberReadWaitsForTheWholeAnswer) {
-    const struct {
-        double SecondHalfMs;
-        size_t Read;
-        double ElapsedMs;
-    } rows[] = {{300, 21, 300}, {2000, 10, 1000}};
+    // Delay of the second half, bytes read, time the read took.
+    const std::tuple<double, size_t, double> rows[] = {{300, 21, 300}, {2000, 10, 1000}};
     Open(ports.ChamberPort, "COM3");
-    for (const auto& row : rows) {
-        world.Chamber.Faults = {.SplitAnswers = true, .SplitDelayMs = row.SecondHalfMs};
+    for (const auto& [secondHalfMs, read, elapsedMs] : rows) {
+        world.Chamber.Faults = {.SplitAnswers = true, .SplitDelayMs = secondHalfMs};
         bool got = false;
         const double took =
             Timed([&] { got = bench.Climate.ChamberRead(kChamberTemperatureReg, 2); });
-        EXPECT_TRUE(got) << row.SecondHalfMs;
-        EXPECT_EQ(ports.Buffers.BytesRead, row.Read) << row.SecondHalfMs;
-        EXPECT_EQ(took, row.ElapsedMs) << row.SecondHalfMs;
+        EXPECT_TRUE(got) << secondHalfMs;
+        EXPECT_EQ(ports.Buffers.BytesRead, read) << secondHalfMs;
+        EXPECT_EQ(took, elapsedMs) << secondHalfMs;
         EXPECT_EQ(world.Chamber.Log().back(), kStxText + "01RSD,02,0001");
-        clock.AdvanceMs(row.SecondHalfMs);
+        clock.AdvanceMs(secondHalfMs);
         ports.ChamberPort.Line->DiscardInput(); // the late half of the incomplete answer
     }
 }
@@ -87,27 +73,23 @@ TEST_F(InstrumentTest, ChamberOperationsRetryOnceAfterOneSecond) {
     const std::string set = kStxText + "01WSD,02,0102,00FA,0280\r\n";
     const std::string ramp = kStxText + "01WSD,02,0106,000A,FFEC\r\n";
     const ChamberSetPoint row{"25.9", "64", "1.5", "-1.5"};
-    const struct {
-        const char* Name;
-        std::deque<std::string> SetAnswers, RampAnswers;
-        bool Loaded;
-        Writes Sent;
-        double ElapsedMs;
-    } loads[] = {
+    // The set point's and the ramp's answers, whether the load succeeds, the frames sent, the time.
+    using Answers = std::deque<std::string>;
+    const std::tuple<const char*, Answers, Answers, bool, Writes, double> loads[] = {
         {"set point retried", {"", kWriteOk}, {kWriteOk}, true, {set, set, ramp}, 2000},
         {"set point refused twice", {}, {kWriteOk}, false, {set, set}, 3000},
         {"ramp refused twice", {kWriteOk}, {}, false, {set, ramp, ramp}, 3000},
     };
     ScriptedPeer& device = Attach(ports.ChamberPort);
-    for (const auto& load : loads) {
+    for (const auto& [name, setAnswers, rampAnswers, loaded, sent, elapsedMs] : loads) {
         device.Writes.clear();
-        device.Replies[set] = load.SetAnswers;
-        device.Replies[ramp] = load.RampAnswers;
-        bool loaded = false;
-        const double took = Timed([&] { loaded = bench.Climate.LoadTemp(row); });
-        EXPECT_EQ(loaded, load.Loaded) << load.Name;
-        EXPECT_EQ(device.Writes, load.Sent) << load.Name;
-        EXPECT_EQ(took, load.ElapsedMs) << load.Name;
+        device.Replies[set] = setAnswers;
+        device.Replies[ramp] = rampAnswers;
+        bool done = false;
+        const double took = Timed([&] { done = bench.Climate.LoadTemp(row); });
+        EXPECT_EQ(done, loaded) << name;
+        EXPECT_EQ(device.Writes, sent) << name;
+        EXPECT_EQ(took, elapsedMs) << name;
     }
 
     const std::string readFrame = kStxText + "01RSD,02,0001\r\n";

@@ -8,58 +8,52 @@ namespace {
 
 TEST_F(InstrumentTest, ReadLineCollectsOneLine) {
     const std::string longLine(600, 'y');
-    const struct {
-        const char* Name;
-        std::vector<std::pair<double, std::string>> Arrivals; // at ms after the read starts
-        std::string Line;                                     // empty: no line
-        double ElapsedMs;                                     // time the read took
-    } cases[] = {
-        {"only CR", {{0, "\r"}}, "", 0},
-        {"split within half a second", {{0, "OUT 1"}, {300, " V\r"}}, "OUT 1 V", 300},
-        {"CR after half a second", {{0, "5500A"}, {600, "\r"}}, "", 500},
-        {"after CR dropped", {{0, "AB\rCD\r"}}, "AB", 0},
-        {"silent", {}, "", 500},
-        {"no CR in 2000 bytes", {{0, std::string(2000, 'x')}}, "", 500},
-        {"long line keeps the line area", {{0, longLine}, {10, "\r"}}, longLine.substr(0, 513), 10},
-    };
-    for (const auto& c : cases) {
+    // The bytes arriving at ms after the read starts, the line read (empty: none), the time taken.
+    const std::tuple<const char*, std::vector<std::pair<double, std::string>>, std::string, double>
+        cases[] = {
+            {"only CR", {{0, "\r"}}, "", 0},
+            {"split within half a second", {{0, "OUT 1"}, {300, " V\r"}}, "OUT 1 V", 300},
+            {"CR after half a second", {{0, "5500A"}, {600, "\r"}}, "", 500},
+            {"after CR dropped", {{0, "AB\rCD\r"}}, "AB", 0},
+            {"silent", {}, "", 500},
+            {"no CR in 2000 bytes", {{0, std::string(2000, 'x')}}, "", 500},
+            {"long line keeps the line area",
+             {{0, longLine}, {10, "\r"}},
+             longLine.substr(0, 513),
+             10},
+        };
+    for (const auto& [name, arrivals, line, elapsedMs] : cases) {
         ScriptedPeer& peer = Attach(ports.FlukePort);
-        for (const auto& [at, bytes] : c.Arrivals) peer.AnswerAfter(at, bytes);
+        for (const auto& [at, bytes] : arrivals) peer.AnswerAfter(at, bytes);
         size_t length = 0;
         const double took = Timed([&] { length = ports.ReadLine(ports.FlukePort); });
-        EXPECT_EQ(ports.LineText(length), c.Line) << c.Name;
-        EXPECT_NEAR(took, c.ElapsedMs, 1.0) << c.Name;
+        EXPECT_EQ(ports.LineText(length), line) << name;
+        EXPECT_NEAR(took, elapsedMs, 1.0) << name;
     }
 }
 
 TEST_F(InstrumentTest, SendQueryReturnsWhatCameWithinHalfASecond) {
-    const struct {
-        const char* Name;
-        std::string Stale; // waiting before the query
-        std::string Reply; // the instrument's answer to "*IDN?"
-        double ReplyDelayMs;
-        bool Answered;
-        std::string Answer; // the caller's text afterwards
-    } cases[] = {
+    // Input waiting before the query, the instrument's answer to "*IDN?" and its delay, whether
+    // the query is answered, the caller's text afterwards.
+    const std::tuple<const char*, std::string, std::string, double, bool, std::string> cases[] = {
         {"answered", "", "HP,1\r\n", 0, true, "HP,1\r\n"},
         {"stale input left out", "old\r\n", "HP,1\r\n", 100, true, "HP,1\r\n"},
         {"silent", "", "", 0, false, "previous"},
         {"stale only", "old\r\n", "", 0, false, "previous"},
         {"too late", "", "HP,1\r\n", 600, false, "previous"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, stale, reply, replyDelayMs, answered, text] : cases) {
         ScriptedPeer& peer = Attach(ports.PowerPort);
-        peer.AnswerAfter(0, c.Stale);
-        peer.Replies["*IDN?\r\n"] = {c.Reply};
-        peer.ReplyDelayMs = c.ReplyDelayMs;
+        peer.AnswerAfter(0, stale);
+        peer.Replies["*IDN?\r\n"] = {reply};
+        peer.ReplyDelayMs = replyDelayMs;
         std::string answer = "previous";
-        bool answered = false;
-        const double took =
-            Timed([&] { answered = ports.SendQuery(ports.PowerPort, "*IDN?", answer); });
-        EXPECT_EQ(answered, c.Answered) << c.Name;
-        EXPECT_EQ(answer, c.Answer) << c.Name;
-        EXPECT_EQ(peer.Writes, Writes{"*IDN?\r\n"}) << c.Name;
-        EXPECT_EQ(took, kQueryWaitMs) << c.Name;
+        bool got = false;
+        const double took = Timed([&] { got = ports.SendQuery(ports.PowerPort, "*IDN?", answer); });
+        EXPECT_EQ(got, answered) << name;
+        EXPECT_EQ(answer, text) << name;
+        EXPECT_EQ(peer.Writes, Writes{"*IDN?\r\n"}) << name;
+        EXPECT_EQ(took, kQueryWaitMs) << name;
     }
 }
 

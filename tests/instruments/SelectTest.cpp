@@ -7,13 +7,9 @@ namespace {
 // The lab's instruments on COM1..COM3, or a scripted supply on COM5 giving an identity.
 TEST_F(InstrumentTest, SelectIdentifiesOrRefuses) {
     using enum InstrumentKind;
-    const struct {
-        InstrumentKind Kind;
-        int Index;
-        SimLabFaults Faults;
-        const char* Scripted; // the scripted supply's answer to "*IDN?"
-        std::string Shown;
-    } cases[] = {
+    // The instrument, its port's entry, the lab's faults, a scripted supply's answer to "*IDN?"
+    // (on COM5, instead of the lab's), the status shown.
+    const std::tuple<InstrumentKind, int, SimLabFaults, const char*, std::string> cases[] = {
         {Fluke, 0, {}, nullptr, "Successful Select Fluke In COM1"},
         {Fluke, 0, {.Silent = true}, nullptr, "Successful Select Fluke In COM1"},
         {Power, 1, {}, nullptr, "Successful Select Power Supply In COM2"},
@@ -24,42 +20,42 @@ TEST_F(InstrumentTest, SelectIdentifiesOrRefuses) {
         {Chamber, 2, {}, nullptr, "Successful Select Chamber In COM3"},
         {Chamber, 2, {.WrongIdentity = true}, nullptr, "Fail Select Chamber COM3"},
     };
-    for (const auto& c : cases) {
-        const bool accepted = c.Shown.starts_with("Successful");
-        SimLabPeer& lab = c.Kind == Fluke   ? static_cast<SimLabPeer&>(world.Calibrator)
-                          : c.Kind == Power ? static_cast<SimLabPeer&>(world.Supply)
-                                            : world.Chamber;
-        lab.Faults = c.Faults;
-        if (c.Scripted != nullptr) {
+    for (const auto& [kind, index, faults, scripted, shown] : cases) {
+        const bool accepted = shown.starts_with("Successful");
+        SimLabPeer& lab = kind == Fluke   ? static_cast<SimLabPeer&>(world.Calibrator)
+                          : kind == Power ? static_cast<SimLabPeer&>(world.Supply)
+                                          : world.Chamber;
+        lab.Faults = faults;
+        if (scripted != nullptr) {
             ScriptedPeer& peer = peers.emplace_back(clock);
-            peer.Replies["*IDN?\r\n"] = {c.Scripted};
+            peer.Replies["*IDN?\r\n"] = {scripted};
             world.SerialPorts.Connect("COM5", peer);
         }
         ask.Asked.clear();
-        bench.Select(c.Kind, c.Index);
-        const DevcRS232& port = bench.PortOf(c.Kind);
-        const std::string portName = "COM" + std::to_string(c.Index + 1);
+        bench.Select(kind, index);
+        const DevcRS232& port = bench.PortOf(kind);
+        const std::string portName = "COM" + std::to_string(index + 1);
         const SimPortRecord& record = *world.SerialPorts.Port(portName);
-        EXPECT_EQ(status.Last(kInstrumentStatusPanel), c.Shown);
+        EXPECT_EQ(status.Last(kInstrumentStatusPanel), shown);
         EXPECT_EQ(std::tuple(port.Selected, port.PortName, record.Busy, ask.Asked.size()),
                   std::tuple(accepted ? 1 : 0, portName, accepted, accepted ? 0u : 1u))
-            << c.Shown;
+            << shown;
         const LineSettings& set = record.Settings;
         EXPECT_EQ(std::tuple(set.BaudRate, set.DataBits, set.ParityMode, set.StopBits),
-                  std::tuple(9600u, 8, Parity::None, c.Kind == Power ? 2 : 1))
-            << c.Shown;
+                  std::tuple(9600u, 8, Parity::None, kind == Power ? 2 : 1))
+            << shown;
         if (!accepted) continue;
         EXPECT_EQ(std::tuple(port.BaudRate, port.DataBits, port.Parity),
                   std::tuple(9600u, uint16_t{8}, uint16_t{0}))
-            << c.Shown;
+            << shown;
         // Selected again, from any entry: nothing is sent.
         const size_t received = lab.Log().size();
-        bench.Select(c.Kind, 5);
+        bench.Select(kind, 5);
         EXPECT_EQ(status.Last(kInstrumentStatusPanel), ports.InstrumentName(port) + " 已經設定")
-            << c.Shown;
-        EXPECT_EQ(lab.Log().size(), received) << c.Shown;
-        bench.PortOf(c.Kind).Line->Close();
-        bench.PortOf(c.Kind).Selected = 0;
+            << shown;
+        EXPECT_EQ(lab.Log().size(), received) << shown;
+        bench.PortOf(kind).Line->Close();
+        bench.PortOf(kind).Selected = 0;
     }
     // Identifying leaves the supply remote, at 0 V and 0 A, its output off.
     EXPECT_EQ(Writes(world.Supply.Log().begin(), world.Supply.Log().begin() + 5),
@@ -68,17 +64,14 @@ TEST_F(InstrumentTest, SelectIdentifiesOrRefuses) {
 }
 
 TEST_F(InstrumentTest, MissingPortIsNotFound) {
-    const struct {
-        InstrumentKind Kind;
-        int Index;
-        std::string Shown;
-    } rows[] = {{InstrumentKind::Fluke, 4, "Fluke Uart  not  found"},
-                {InstrumentKind::Power, 6, "Power Supply Uart  not  found"},
-                {InstrumentKind::Chamber, 17, "Chamber Uart  not  found"}};
-    for (const auto& row : rows) {
-        bench.Select(row.Kind, row.Index);
-        EXPECT_EQ(status.Last(kInstrumentStatusPanel), row.Shown);
-        EXPECT_EQ(bench.PortOf(row.Kind).Selected, 0);
+    const std::tuple<InstrumentKind, int, std::string> rows[] = {
+        {InstrumentKind::Fluke, 4, "Fluke Uart  not  found"},
+        {InstrumentKind::Power, 6, "Power Supply Uart  not  found"},
+        {InstrumentKind::Chamber, 17, "Chamber Uart  not  found"}};
+    for (const auto& [kind, index, shown] : rows) {
+        bench.Select(kind, index);
+        EXPECT_EQ(status.Last(kInstrumentStatusPanel), shown);
+        EXPECT_EQ(bench.PortOf(kind).Selected, 0);
     }
 }
 
