@@ -80,20 +80,16 @@ TEST_F(CaptureTest, KeepsTheTargetCountAfterTheDiscardedRecords) {
 // The measured rate counts every record up to the last arrival: it matches a rate the bridge
 // carries, however short the capture, and shows the bridge's limit above it.
 TEST_F(CaptureTest, MeasuresTheRateTheRecordsArrivedAt) {
-    const struct {
-        double Rate;
-        int32_t Samples;
-        double Measured;
-    } cases[] = {
+    const std::tuple<double, int32_t, double> cases[] = {
         {10, 64, 10}, {1000, 64, 1000}, {1280, 4096, 1280}, {2560, 64, 2100}, {7680, 4096, 2100}};
-    for (const auto& c : cases) {
-        bridge.SetOutputRate(c.Rate);
+    for (const auto& [rate, samples, measured] : cases) {
+        bridge.SetOutputRate(rate);
         CaptureOptions at = options;
-        at.NPoint = c.Samples;
-        at.ConfiguredRate = c.Rate;
-        ASSERT_TRUE(capture.CatchACDCOM("2.4", kMode24Interrupt, at)) << c.Rate;
-        EXPECT_NEAR(capture.Rates.Measured, c.Measured, c.Measured * 0.015) << c.Rate;
-        EXPECT_EQ(capture.Rates.Configured, c.Rate);
+        at.NPoint = samples;
+        at.ConfiguredRate = rate;
+        ASSERT_TRUE(capture.CatchACDCOM("2.4", kMode24Interrupt, at)) << rate;
+        EXPECT_NEAR(capture.Rates.Measured, measured, measured * 0.015) << rate;
+        EXPECT_EQ(capture.Rates.Configured, rate);
     }
 }
 

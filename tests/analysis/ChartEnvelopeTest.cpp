@@ -73,16 +73,13 @@ TEST(ChartValues, ScaleSignAndChangeSums) {
     store.ADCChange[0] = 12.9;
     store.ADCChange[1] = 16777216 - 9;
     store.ADCChange[2] = 5;
-    const struct {
-        ChartRequest Request;
-        std::vector<double> Expected;
-    } cases[] = {
+    const std::tuple<ChartRequest, std::vector<double>> cases[] = {
         {{3, 0, 1, false}, {1000, -1, -7}},
         {{3, 0, 4, false}, {250, 0, -1}}, // toward zero, both signs
         {{2, 0, 1, true}, {12, -9}},      // the sign comes from the code, not the sum
         {{-1, 0, 1, false}, {}},
     };
-    for (const auto& c : cases) EXPECT_EQ(ChartValues(store, c.Request), c.Expected);
+    for (const auto& [request, expected] : cases) EXPECT_EQ(ChartValues(store, request), expected);
     EXPECT_EQ(ChartKeys(4, 10), (std::vector<double>{0, 2.5, 5, 7.5}));
     EXPECT_EQ(ChartKeys(3, 0), (std::vector<double>{0, 1, 2}));
 }

@@ -12,12 +12,7 @@ namespace {
 
 TEST(Decoding, RecordsGiveSignedCodesPerModeAndOptions) {
     constexpr DecodeOptions kHalve{true, false}, kFull{false, true};
-    const struct {
-        int Mode;
-        uint32_t Record;
-        DecodeOptions Options;
-        int32_t Code;
-    } cases[] = {
+    const std::tuple<int, uint32_t, DecodeOptions, int32_t> cases[] = {
         {kMode24Interrupt, 0xFFFFFF, kHalve, -1},
         {kMode24Interrupt, 0x800000, kHalve, -4194304},
         {kMode24Interrupt, 0x7FFFFF, kHalve, 4194303},
@@ -27,10 +22,10 @@ TEST(Decoding, RecordsGiveSignedCodesPerModeAndOptions) {
         {kMode24Polled, 0xFFFFFD, {}, -2}, // negatives halve toward minus infinity
         {kMode16Temperature, 0x123400, kHalve, 0x091A},
     };
-    for (const auto& c : cases) {
-        const auto byte = [&](int shift) { return static_cast<uint8_t>(c.Record >> shift); };
-        EXPECT_EQ(DecodeRecord(c.Mode, byte(16), byte(8), byte(0), c.Options), c.Code)
-            << std::hex << c.Record << " mode " << c.Mode;
+    for (const auto& [mode, record, options, code] : cases) {
+        const auto byte = [&](int shift) { return static_cast<uint8_t>(record >> shift); };
+        EXPECT_EQ(DecodeRecord(mode, byte(16), byte(8), byte(0), options), code)
+            << std::hex << record << " mode " << mode;
     }
     EXPECT_EQ(ScaledValue(-5, 4), -1);
     EXPECT_EQ(ScaledValue(5, 4), 1);
@@ -78,11 +73,7 @@ TEST(SampleRate, ConfiguredRateFollowsOsrAndHighSpeed) {
 // The configured rate stands when the records came at least 95 % as fast; a shortfall draws no
 // spectrum; without a configured rate the measured one is used.
 TEST(SampleRate, SpectrumRateIsTheConfiguredOneUnlessRecordsFellShort) {
-    const struct {
-        double Configured, Measured;
-        RateBasis Basis;
-        double Rate;
-    } cases[] = {
+    const std::tuple<double, double, RateBasis, double> cases[] = {
         {2560, 2560, RateBasis::Configured, 2560},
         {2560, 2433, RateBasis::Configured, 2560},
         {2560, 2431, RateBasis::Short, 0},
@@ -94,10 +85,10 @@ TEST(SampleRate, SpectrumRateIsTheConfiguredOneUnlessRecordsFellShort) {
         {std::nan(""), 500, RateBasis::Measured, 500},
         {-5, 500, RateBasis::Measured, 500},
     };
-    for (const auto& c : cases) {
-        const SpectrumRate chosen = ChooseSpectrumRate({c.Configured, c.Measured});
-        EXPECT_EQ(std::tuple(chosen.Basis, chosen.Rate), std::tuple(c.Basis, c.Rate))
-            << c.Configured << " " << c.Measured;
+    for (const auto& [configured, measured, basis, rate] : cases) {
+        const SpectrumRate chosen = ChooseSpectrumRate({configured, measured});
+        EXPECT_EQ(std::tuple(chosen.Basis, chosen.Rate), std::tuple(basis, rate))
+            << configured << " " << measured;
     }
 }
 

@@ -22,27 +22,24 @@ TEST(NoiseStatistics, FiguresAfterCapture) {
     const double nv21 = 2.4e9 / 1048576; // nV per count at 21 bits and gain 1
     // Codes alternate between Base and Base + Step. Case 2: 0 V is 1.2 V. Case 3: adjacent scaled
     // codes, gain 0 counts as 1. Case 4: extremes 100.5 and 101.5 round to 100 and 102.
-    const struct {
-        int32_t Base, Step;
-        AnalysisInputs Inputs;
-        double Enob, NoiseFree, VppCount, RmsNV, VppNV;
-    } cases[] = {
-        {102, -4, {1, 23, "2.4", 1}, 22, 21, 4, nv21 / 2, nv21},
-        {-4000, 0, {4, 21, "0", 2}, 21, 21, 1, 0, nv21 / 4},
-        {400, 4, {4, 21, " 2.4 ", 0}, 22, 21, 1, nv21 / 2, nv21},
-        {402, 4, {4, 21, "2.4", 1}, 22, 20, 2, nv21 / 2, 2 * nv21},
-    };
-    for (const auto& c : cases) {
+    const std::tuple<int32_t, int32_t, AnalysisInputs, double, double, double, double, double>
+        cases[] = {
+            {102, -4, {1, 23, "2.4", 1}, 22, 21, 4, nv21 / 2, nv21},
+            {-4000, 0, {4, 21, "0", 2}, 21, 21, 1, 0, nv21 / 4},
+            {400, 4, {4, 21, " 2.4 ", 0}, 22, 21, 1, nv21 / 2, nv21},
+            {402, 4, {4, 21, "2.4", 1}, 22, 20, 2, nv21 / 2, 2 * nv21},
+        };
+    for (const auto& [base, step, inputs, enob, noiseFree, vppCount, rmsNV, vppNV] : cases) {
         AnalysisStore store =
-            Captured(64, c.Inputs.ScaleDiv, [&](int32_t i) { return c.Base + c.Step * (i % 2); });
-        const AnalysisStatus status = ComputeCaptureStatistics(store, c.Inputs);
+            Captured(64, inputs.ScaleDiv, [&](int32_t i) { return base + step * (i % 2); });
+        const AnalysisStatus status = ComputeCaptureStatistics(store, inputs);
         ASSERT_TRUE(status.Ok) << status.Message;
         const NoiseFigures& f = store.Figures;
-        EXPECT_DOUBLE_EQ(f.Enob, c.Enob) << c.Inputs.RefVolt;
-        EXPECT_DOUBLE_EQ(f.NoiseFree, c.NoiseFree) << c.Inputs.RefVolt;
-        EXPECT_DOUBLE_EQ(f.VppCount, c.VppCount) << c.Inputs.RefVolt;
-        EXPECT_NEAR(f.RmsNV, c.RmsNV, 1e-9) << c.Inputs.RefVolt;
-        EXPECT_NEAR(f.VppNV, c.VppNV, 1e-9) << c.Inputs.RefVolt;
+        EXPECT_DOUBLE_EQ(f.Enob, enob) << inputs.RefVolt;
+        EXPECT_DOUBLE_EQ(f.NoiseFree, noiseFree) << inputs.RefVolt;
+        EXPECT_DOUBLE_EQ(f.VppCount, vppCount) << inputs.RefVolt;
+        EXPECT_NEAR(f.RmsNV, rmsNV, 1e-9) << inputs.RefVolt;
+        EXPECT_NEAR(f.VppNV, vppNV, 1e-9) << inputs.RefVolt;
     }
 }
 

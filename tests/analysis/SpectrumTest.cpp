@@ -38,11 +38,7 @@ std::vector<double> Capture(double amplitude, double cycles, double sigma, int h
 // rectangular window would leak beyond its bins), and the noise around it gives the theoretical
 // SNR (rows without noise check the amplitude alone).
 TEST(Spectrum, SineInWhiteNoiseKeepsItsAmplitudeAndGivesTheoreticalSnr) {
-    const struct {
-        W Window;
-        double Cycles;
-        double Sigma;
-    } cases[] = {
+    const std::tuple<W, double, double> cases[] = {
         {W::BlackmanHarris7, 2049, 1e-4},
         {W::BlackmanHarris7, 5000.41, 1e-3},
         {W::BlackmanHarris7, 901.5, 2e-5},
@@ -55,21 +51,21 @@ TEST(Spectrum, SineInWhiteNoiseKeepsItsAmplitudeAndGivesTheoreticalSnr) {
     const double amplitude = 1.0;
     const double rmsDbv = 20 * std::log10(amplitude / std::sqrt(2.0));
     SpectrumAnalyzer analyzer;
-    for (const auto& c : cases) {
-        const auto x = Capture(amplitude, c.Cycles, c.Sigma);
-        const Spectrum s = analyzer.Compute(x, kRate, {c.Window});
+    for (const auto& [window, cycles, sigma] : cases) {
+        const auto x = Capture(amplitude, cycles, sigma);
+        const Spectrum s = analyzer.Compute(x, kRate, {window});
         const SineMetrics m = AnalyseSine(s);
-        const std::string what = "window " + std::to_string(static_cast<int>(c.Window)) + " at " +
-                                 std::to_string(c.Cycles);
+        const std::string what =
+            "window " + std::to_string(static_cast<int>(window)) + " at " + std::to_string(cycles);
         ASSERT_TRUE(m.Found) << what;
         EXPECT_NEAR(m.FundamentalDbv, rmsDbv, 0.05) << what;
-        EXPECT_NEAR(m.FundamentalHz, c.Cycles * kBin, 0.05 * kBin) << what;
-        if (c.Cycles == std::floor(c.Cycles)) { // the bin itself reads the RMS value
-            EXPECT_NEAR(s.AmplitudeDbv[static_cast<size_t>(c.Cycles)], rmsDbv, 0.05) << what;
+        EXPECT_NEAR(m.FundamentalHz, cycles * kBin, 0.05 * kBin) << what;
+        if (cycles == std::floor(cycles)) { // the bin itself reads the RMS value
+            EXPECT_NEAR(s.AmplitudeDbv[static_cast<size_t>(cycles)], rmsDbv, 0.05) << what;
         }
-        if (c.Sigma == 0) continue; // a Hann window's leakage off a bin hides the noise floor
+        if (sigma == 0) continue; // a Hann window's leakage off a bin hides the noise floor
         EXPECT_TRUE(m.StandsOut) << what;
-        const double theory = 20 * std::log10(amplitude / std::sqrt(2.0) / c.Sigma);
+        const double theory = 20 * std::log10(amplitude / std::sqrt(2.0) / sigma);
         EXPECT_NEAR(m.SnrDb, theory, 0.1) << what;
         // Without distortion SINAD is the SNR, up to the noise inside the harmonics' bins.
         EXPECT_NEAR(m.SinadDb, theory, 0.1) << what;
@@ -79,12 +75,7 @@ TEST(Spectrum, SineInWhiteNoiseKeepsItsAmplitudeAndGivesTheoreticalSnr) {
 
 TEST(Spectrum, WhiteNoiseGivesFlatDensity) {
     // Whole capture, and Welch segments of 1/16 and 1/8 with and without overlap.
-    const struct {
-        W Window;
-        size_t Segment;
-        double Overlap;
-        size_t Segments;
-    } cases[] = {
+    const std::tuple<W, size_t, double, size_t> cases[] = {
         {W::BlackmanHarris7, 0, 0.5, 1}, {W::Hann, 0, 0.5, 1},
         {W::Rectangular, 0, 0.5, 1},     {W::BlackmanHarris7, kCount / 16, 0.5, 31},
         {W::Hann, kCount / 8, 0.5, 15},  {W::Rectangular, kCount / 8, 0, 8},
@@ -94,13 +85,13 @@ TEST(Spectrum, WhiteNoiseGivesFlatDensity) {
     const double expected = sigma / std::sqrt(kRate / 2);
     SpectrumAnalyzer analyzer;
     double singleSpread = 0;
-    for (const auto& c : cases) {
-        const Spectrum s = analyzer.Compute(x, kRate, {c.Window, c.Segment, c.Overlap});
-        const std::string what = "window " + std::to_string(static_cast<int>(c.Window)) +
-                                 " segment " + std::to_string(c.Segment);
-        ASSERT_EQ(s.Segments, c.Segments) << what;
+    for (const auto& [window, segment, overlap, segments] : cases) {
+        const Spectrum s = analyzer.Compute(x, kRate, {window, segment, overlap});
+        const std::string what = "window " + std::to_string(static_cast<int>(window)) +
+                                 " segment " + std::to_string(segment);
+        ASSERT_EQ(s.Segments, segments) << what;
         // Mean density (from the mean power) over the band beyond the DC bins.
-        const auto first = static_cast<size_t>(ToneHalfWidth(c.Window)) + 1;
+        const auto first = static_cast<size_t>(ToneHalfWidth(window)) + 1;
         const size_t last = s.Nsd.size() - 1;
         double power = 0;
         double spread = 0;
@@ -110,7 +101,7 @@ TEST(Spectrum, WhiteNoiseGivesFlatDensity) {
         spread = std::sqrt(spread / static_cast<double>(last - first));
         EXPECT_NEAR(mean / expected, 1.0, 0.03) << what;
         EXPECT_FALSE(AnalyseSine(s).StandsOut) << what << ": noise alone is no tone";
-        if (c.Segment == 0)
+        if (segment == 0)
             singleSpread = std::max(singleSpread, spread);
         else // averaging k segments narrows the scatter of the bins by about √k
             EXPECT_LT(spread, 0.5 * singleSpread) << what;
@@ -119,13 +110,7 @@ TEST(Spectrum, WhiteNoiseGivesFlatDensity) {
 
 TEST(Spectrum, HarmonicGivesThdAndSfdr) {
     // The 2nd and 3rd harmonics of the last two sines fold back below the fundamental.
-    const struct {
-        W Window;
-        double Cycles;
-        int Harmonic;
-        double LevelDbc;
-        double FoldedCycles;
-    } cases[] = {
+    const std::tuple<W, double, int, double, double> cases[] = {
         {W::BlackmanHarris7, 3001, 2, -60, 6002},
         {W::BlackmanHarris7, 1234.56, 2, -85, 2469.12},
         {W::Hann, 3001, 2, -70, 6002},
@@ -134,18 +119,18 @@ TEST(Spectrum, HarmonicGivesThdAndSfdr) {
         {W::BlackmanHarris7, 19660.8, 3, -65, 65536 - 58982.4},
     };
     SpectrumAnalyzer analyzer;
-    for (const auto& c : cases) {
-        const auto x = Capture(0.9, c.Cycles, 1e-7, c.Harmonic, c.LevelDbc);
-        const SineMetrics m = AnalyseSine(analyzer.Compute(x, kRate, {c.Window}));
-        const std::string what = "window " + std::to_string(static_cast<int>(c.Window)) + " at " +
-                                 std::to_string(c.Cycles);
+    for (const auto& [window, cycles, harmonic, levelDbc, foldedCycles] : cases) {
+        const auto x = Capture(0.9, cycles, 1e-7, harmonic, levelDbc);
+        const SineMetrics m = AnalyseSine(analyzer.Compute(x, kRate, {window}));
+        const std::string what =
+            "window " + std::to_string(static_cast<int>(window)) + " at " + std::to_string(cycles);
         ASSERT_TRUE(m.Found) << what;
-        const auto h = static_cast<size_t>(c.Harmonic - kFirstHarmonic);
-        EXPECT_NEAR(m.HarmonicHz[h], c.FoldedCycles * kBin, 0.05 * kBin) << what;
-        EXPECT_NEAR(m.ThdDb, c.LevelDbc, 0.05) << what;
-        EXPECT_NEAR(m.SfdrDb, -c.LevelDbc, 0.05) << what;
-        EXPECT_NEAR(m.SpurHz, c.FoldedCycles * kBin, 1.0 * kBin) << what;
-        EXPECT_LT(m.SinadDb, -c.LevelDbc + 0.01) << what;
+        const auto h = static_cast<size_t>(harmonic - kFirstHarmonic);
+        EXPECT_NEAR(m.HarmonicHz[h], foldedCycles * kBin, 0.05 * kBin) << what;
+        EXPECT_NEAR(m.ThdDb, levelDbc, 0.05) << what;
+        EXPECT_NEAR(m.SfdrDb, -levelDbc, 0.05) << what;
+        EXPECT_NEAR(m.SpurHz, foldedCycles * kBin, 1.0 * kBin) << what;
+        EXPECT_LT(m.SinadDb, -levelDbc + 0.01) << what;
     }
 }
 
