@@ -13,22 +13,16 @@ namespace qn::test {
 namespace {
 
 TEST(RegisterEditsTest, BitEditsWriteTheWholeByteAndWordsGoHighByteFirst) {
-    struct Case {
-        uint8_t old;
-        int bit;
-        bool set;
-        uint8_t written;
+    // The byte, the bit, its new state, the byte written.
+    const std::tuple<uint8_t, int, bool, uint8_t> cases[] = {
+        {0x00, 7, true, 0x80},  {0x81, 0, true, 0x81},  {0xFF, 3, false, 0xF7},
+        {0x10, 4, false, 0x00}, {0x10, 0, false, 0x10},
     };
-    const Case cases[] = {{0x00, 7, true, 0x80},
-                          {0x81, 0, true, 0x81},
-                          {0xFF, 3, false, 0xF7},
-                          {0x10, 4, false, 0x00},
-                          {0x10, 0, false, 0x10}};
     RegImageBytes image{};
-    for (const Case& c : cases) {
-        image[0x3C] = c.old;
-        EXPECT_EQ(BitWrite(image, {0x3C, c.bit}, c.set), (RegisterWrite{0x3C, c.written}))
-            << int{c.old} << " bit " << c.bit;
+    for (const auto& [old, bit, set, written] : cases) {
+        image[0x3C] = old;
+        EXPECT_EQ(BitWrite(image, {0x3C, bit}, set), (RegisterWrite{0x3C, written}))
+            << int{old} << " bit " << bit;
     }
     // Words and pointers go high byte first.
     EXPECT_EQ(WordWrites(0x20, 0x21, 0x1234), (RegisterWrites{{0x20, 0x12}, {0x21, 0x34}}));
@@ -79,20 +73,14 @@ TEST(HexEntry, KeysDigitLimitsAndTypedCells) {
     EXPECT_EQ(HexDigitOf('c'), 'C');
     EXPECT_EQ(HexDigitOf('7'), '7');
     EXPECT_EQ(HexDigitOf('g'), std::nullopt);
-    struct Case {
-        const char* Pattern;
-        const char* Field;
-        char Digit;
-        bool Accepted;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, char, bool> cases[] = {
         {"3F", "", '3', true},   {"3F", "", '4', false},
         {"3F", "3", 'F', true},  {"FF", "7C", '0', false}, // full: the keypad has closed
         {"FFF", "", 'G', false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(KeypadAccepts(c.Pattern, c.Field, c.Digit), c.Accepted)
-            << c.Pattern << " " << c.Field << c.Digit;
+    for (const auto& [pattern, field, digit, accepted] : cases)
+        EXPECT_EQ(KeypadAccepts(pattern, field, digit), accepted)
+            << pattern << " " << field << digit;
     EXPECT_EQ(TypeIntoCell(TypeIntoCell(TypeIntoCell("", '1', 2), '2', 2), '3', 2), "23");
     EXPECT_EQ(TypeIntoCell("ABC", 'D', 4), "ABCD");
     EXPECT_EQ(BackspaceCell("23"), "2");
@@ -100,30 +88,25 @@ TEST(HexEntry, KeysDigitLimitsAndTypedCells) {
 }
 
 TEST(RegField, ReadModifyWriteTouchesOnlyTheField) {
-    struct Case {
-        uint8_t width, lsb, oldByte;
-        uint32_t value;
-        uint8_t newByte;
-    };
-    const Case cases[] = {
+    const std::tuple<uint8_t, uint8_t, uint8_t, uint32_t, uint8_t> cases[] = {
         {2, 5, 0x81, 3, 0xE1},     // 2-bit field at bit 5
         {1, 0, 0xFF, 0, 0xFE},     // single bit cleared
         {3, 5, 0x00, 0xFF, 0xE0},  // a value wider than the field stays in the field
         {4, 6, 0x3F, 0xF, 0xFF},   // field running past bit 7 keeps its low bits
         {200, 200, 0x5A, 1, 0x5A}, // nonsense descriptor changes nothing
     };
-    for (const Case& c : cases) {
-        const RegFieldDesc field{0x123, c.width, c.lsb, 0, true, {}};
+    for (const auto& [width, lsb, oldByte, value, newByte] : cases) {
+        const RegFieldDesc field{0x123, width, lsb, 0, true, {}};
         RegImageBytes image{};
-        image[0x123] = c.oldByte;
+        image[0x123] = oldByte;
         std::vector<std::pair<int, uint8_t>> writes;
-        ASSERT_TRUE(WriteField(field, c.value, image,
-                               [&](int a, uint8_t v) { writes.emplace_back(a, v); }));
-        EXPECT_EQ(writes, (std::vector<std::pair<int, uint8_t>>{{0x123, c.newByte}}))
-            << int(c.width) << "@" << int(c.lsb);
-        image[0x123] = c.newByte;
-        if (c.lsb + c.width <= 8) {
-            EXPECT_EQ(ReadField(field, image), c.value & field.MaxValue());
+        ASSERT_TRUE(
+            WriteField(field, value, image, [&](int a, uint8_t v) { writes.emplace_back(a, v); }));
+        EXPECT_EQ(writes, (std::vector<std::pair<int, uint8_t>>{{0x123, newByte}}))
+            << int(width) << "@" << int(lsb);
+        image[0x123] = newByte;
+        if (lsb + width <= 8) {
+            EXPECT_EQ(ReadField(field, image), value & field.MaxValue());
         }
     }
     RegImageBytes image{};

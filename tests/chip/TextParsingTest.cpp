@@ -60,22 +60,18 @@ std::vector<std::string> Words(const ParsedLine& line) {
 }
 
 TEST(ParsedLine, SplitsWordsAndTail) {
-    struct Case {
-        std::string text;
-        std::vector<std::string> words;
-        std::string tail;
-    };
-    const Case cases[] = {{"  00H\tADCCN0  A  B ", {"00H", "ADCCN0", "A", "B"}, ""},
-                          {"01H ABC ;note", {"01H", "ABC"}, ";note"},
-                          {"\"Gain select", {}, "\"Gain select"},
-                          {"A \"B; C", {"A"}, "\"B; C"},
-                          {"A;B\"C", {"A"}, ";B\"C"},
-                          {" \t ", {}, ""}};
-    for (const Case& c : cases) {
-        const ParsedLine line(c.text);
-        EXPECT_EQ(Words(line), c.words) << c.text;
-        EXPECT_EQ(line.Tail(), c.tail) << c.text;
-        EXPECT_EQ(line.HasTail(), !c.tail.empty()) << c.text;
+    const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
+        {"  00H\tADCCN0  A  B ", {"00H", "ADCCN0", "A", "B"}, ""},
+        {"01H ABC ;note", {"01H", "ABC"}, ";note"},
+        {"\"Gain select", {}, "\"Gain select"},
+        {"A \"B; C", {"A"}, "\"B; C"},
+        {"A;B\"C", {"A"}, ";B\"C"},
+        {" \t ", {}, ""}};
+    for (const auto& [text, words, tail] : cases) {
+        const ParsedLine line(text);
+        EXPECT_EQ(Words(line), words) << text;
+        EXPECT_EQ(line.Tail(), tail) << text;
+        EXPECT_EQ(line.HasTail(), !tail.empty()) << text;
     }
 }
 
