@@ -39,13 +39,10 @@ constexpr Probe Refs = [](const AdcPanelView& v) {
            (v.VrnsBufferOn ? "+" : "");
 };
 
-struct ViewCase {
-    const char* Name;
-    std::vector<std::pair<const char*, uint32_t>> Fields;
-    std::string_view Widened; // this field spans bits 4..7, so values past its chip-file range fit
-    Probe Shows;
-    const char* Expected;
-};
+// A name, the fields set, a field widened to bits 4..7 (so values past its chip-file range fit),
+// what the row looks at and what it shows.
+using ViewCase = std::tuple<const char*, std::vector<std::pair<const char*, uint32_t>>,
+                            std::string_view, Probe, const char*>;
 
 TEST(AdcPanel, ShowsEachFieldAsItsTablesSayIncludingValuesPastTheirRange) {
     const ViewCase cases[] = {
@@ -76,23 +73,23 @@ TEST(AdcPanel, ShowsEachFieldAsItsTablesSayIncludingValuesPastTheirRange) {
         {"refo fsrb 0", {}, "", Refo, "1.2V FRb = full"},
         {"refo fsrb 1", {{"REFO", 1}, {"FSRB", 1}}, "", Refo, "1.5V FRb = 1/2"},
     };
-    for (const ViewCase& c : cases) {
+    for (const auto& [name, fields, widened, shows, expected] : cases) {
         ChipModel model = SelectShipped(kQn7401);
         model.AdcGainTable = {1, 2, 4, 8}; // entries 2 and 3 differ, unlike the chip file's
-        if (RegFieldDesc* wide = model.AdcFields.Find(c.Widened)) {
+        if (RegFieldDesc* wide = model.AdcFields.Find(widened)) {
             wide->Address = 9;
             wide->Width = 4;
             wide->Lsb = 4;
         }
         RegImageBytes image{};
-        for (const auto& [name, value] : c.Fields) {
-            const RegFieldDesc& field = model.AdcFields[name];
-            image[field.Address] = field.Merge(image[field.Address], value);
+        for (const auto& [field, value] : fields) {
+            const RegFieldDesc& desc = model.AdcFields[field];
+            image[desc.Address] = desc.Merge(image[desc.Address], value);
         }
         const AdcPanelView view = ReadAdcPanel(model, image, {}, {});
-        EXPECT_EQ(c.Shows(view), c.Expected) << c.Name;
-        for (const auto& [name, value] : c.Fields)
-            EXPECT_EQ(model.AdcFields[name].Value, value) << c.Name << " keeps " << name;
+        EXPECT_EQ(shows(view), expected) << name;
+        for (const auto& [field, value] : fields)
+            EXPECT_EQ(model.AdcFields[field].Value, value) << name << " keeps " << field;
     }
 }
 

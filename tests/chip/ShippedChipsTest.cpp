@@ -24,42 +24,39 @@ TEST_F(ShippedChips, EachChipSelectsWithItsMapGainsControlsAndFittingAdcFields) 
     EXPECT_EQ(ChipCatalogue(QN_INCLUDE_DIR).LoadChipList(),
               (std::vector<std::string>{"QN7401  (ADC)", "QN7402  (ADC+OP)", "QN7403  (8K)",
                                         "52K12  (2K)"}));
-    struct Case {
-        std::string product;
-        std::array<uint16_t, 4> pages;
-        uint16_t bytes, words, banks;
-        bool specialLink;
-        bool instruments, registerTest;
-        uint8_t topPgaGain, topAdcGain;
-    };
-    const Case cases[] = {{"QN7401", {5, 0, 0, 0}, 3, 0, 1, false, false, false, 128, 4},
-                          {"QN7402", {5, 2, 3, 0}, 3, 0, 2, false, true, false, 64, 8},
-                          {"QN7403", {5, 2, 2, 2}, 7, 3, 5, false, true, true, 128, 4},
-                          {"52K12", {6, 3, 0, 0}, 6, 2, 2, true, false, true, 128, 4}};
+    // Product; bit registers per page; byte and word registers; RAM banks; whether it asks for the
+    // special link, the instrument controls, the register test; the top PGA and ADC gains.
+    const std::tuple<std::string, std::array<uint16_t, 4>, int32_t, int32_t, size_t, bool, bool,
+                     bool, uint8_t, uint8_t>
+        cases[] = {{"QN7401", {5, 0, 0, 0}, 3, 0, 1, false, false, false, 128, 4},
+                   {"QN7402", {5, 2, 3, 0}, 3, 0, 2, false, true, false, 64, 8},
+                   {"QN7403", {5, 2, 2, 2}, 7, 3, 5, false, true, true, 128, 4},
+                   {"52K12", {6, 3, 0, 0}, 6, 2, 2, true, false, true, 128, 4}};
     for (uint16_t i = 0; i < 4; ++i) {
-        const Case& c = cases[i];
-        SCOPED_TRACE(c.product);
+        const auto& [product, pages, bytes, words, banks, specialLink, instruments, registerTest,
+                     topPgaGain, topAdcGain] = cases[i];
+        SCOPED_TRACE(product);
         ASSERT_TRUE(Select(i));
-        EXPECT_EQ(model.ProductName, c.product);
-        EXPECT_EQ(model.BitRegCount, c.pages);
-        EXPECT_EQ(model.BitRegs.Count(), c.pages[0] + c.pages[1] + c.pages[2] + c.pages[3]);
-        EXPECT_EQ(model.ByteRegs.Count(), c.bytes);
-        EXPECT_EQ(model.WordRegs.Count(), c.words);
-        for (size_t b = 0; b < 5; ++b) EXPECT_EQ(model.Controls.BankButtons[b], b < c.banks);
-        EXPECT_EQ(outcome.AsksSpecialLink, c.specialLink);
+        EXPECT_EQ(model.ProductName, product);
+        EXPECT_EQ(model.BitRegCount, pages);
+        EXPECT_EQ(model.BitRegs.Count(), pages[0] + pages[1] + pages[2] + pages[3]);
+        EXPECT_EQ(model.ByteRegs.Count(), bytes);
+        EXPECT_EQ(model.WordRegs.Count(), words);
+        for (size_t b = 0; b < 5; ++b) EXPECT_EQ(model.Controls.BankButtons[b], b < banks);
+        EXPECT_EQ(outcome.AsksSpecialLink, specialLink);
         EXPECT_EQ(model.Controls.Fluke && model.Controls.PowerPort && model.Controls.ChamberPort,
-                  c.instruments);
-        EXPECT_EQ(model.Controls.FileMenu && model.Controls.SaveReg, c.registerTest);
+                  instruments);
+        EXPECT_EQ(model.Controls.FileMenu && model.Controls.SaveReg, registerTest);
         EXPECT_TRUE(model.Controls.EnobTest && flag3);
         EXPECT_EQ(std::pair(model.PgaGainTable[7], model.AdcGainTable[3]),
-                  std::pair(c.topPgaGain, c.topAdcGain));
+                  std::pair(topPgaGain, topAdcGain));
         for (int32_t k = 0; k < model.ByteRegs.Count(); ++k) // every mask word parsed
             EXPECT_NE(model.Mask(model.ByteRegs.Get(k)->Address), 0) << k;
         for (int32_t k = 0; k < model.WordRegs.Count(); ++k)
             EXPECT_NE(model.Mask(model.WordRegs.Get(k)->AddressL), 0) << k;
         for (const char* name : {"ADCEN", "PGA", "OSR", "HS", "ADGN", "FSRB", "INP", "IRQEN", "TS"})
             EXPECT_TRUE(model.AdcFields[name].Defined) << name;
-        if (!c.specialLink) { // on the QN740x link registers 0..4 alone reach the chip
+        if (!specialLink) { // on the QN740x link registers 0..4 alone reach the chip
             EXPECT_LT(SelectedChipInfo(model).FieldRegister("IRQEN"), 5);
             EXPECT_LT(SelectedChipInfo(model).FieldRegister("TS"), 5);
         }
