@@ -26,25 +26,24 @@ TEST(ChartEnvelope, KeepsEachColumnsExtremesInDataOrder) {
     ramp[1] = 100; // outside the zoomed range below: must not reach the line
     const std::vector<double> five = {3, 1, 4, 1, 5};
     const ChartPoints ramped = {{3, 5.75, 5.75, 9.25, 9.25, 12}, {6, 8, 14, 16, 22, 24}};
-    const struct {
-        std::vector<double> Keys, Values;
-        double Lower, Upper;
-        int Columns;
-        ChartPoints Expected;
-    } cases[] = {
-        {{}, {}, 0, 10, 100, {}},                                // empty data
-        {Iota(5), five, 0, 4, 10, {Iota(5), five}},              // fewer points than columns
-        {Iota(5), five, 1, 2, 10, {{0, 1, 2, 3}, {3, 1, 4, 1}}}, // zoomed: a neighbour each side
-        {Iota(5), five, 0, 4, 0, {Iota(5), five}},               // unknown width passes through
-        {Iota(8), zigzag, 0, 7, 2, {{1.75, 1.75, 5.25, 5.25}, {5, -2, -3, 9}}}, // max, min order
-        {Iota(16), spike, 0, 15, 2, {{3.75, 11.25, 11.25}, {0, 0, 7}}},         // a spike survives
-        {Iota(16), ramp, 4, 11, 2, ramped}, // zoomed into part of the data
-        {Iota(16), ramp, 11, 4, 2, ramped}, // range given upper first
-    };
-    for (const auto& c : cases) {
-        const ChartPoints got = ChartEnvelope(c.Keys, c.Values, c.Lower, c.Upper, c.Columns);
-        EXPECT_EQ(got.X, c.Expected.X) << "case " << &c - cases;
-        EXPECT_EQ(got.Y, c.Expected.Y) << "case " << &c - cases;
+    // Keys, values, the range shown, the plot's columns, the points drawn.
+    const std::tuple<std::vector<double>, std::vector<double>, double, double, int, ChartPoints>
+        cases[] = {
+            {{}, {}, 0, 10, 100, {}},                                // empty data
+            {Iota(5), five, 0, 4, 10, {Iota(5), five}},              // fewer points than columns
+            {Iota(5), five, 1, 2, 10, {{0, 1, 2, 3}, {3, 1, 4, 1}}}, // zoomed: a neighbour each
+                                                                     // side
+            {Iota(5), five, 0, 4, 0, {Iota(5), five}},               // unknown width passes through
+            {Iota(8), zigzag, 0, 7, 2, {{1.75, 1.75, 5.25, 5.25}, {5, -2, -3, 9}}}, // max, min
+                                                                                    // order
+            {Iota(16), spike, 0, 15, 2, {{3.75, 11.25, 11.25}, {0, 0, 7}}}, // a spike survives
+            {Iota(16), ramp, 4, 11, 2, ramped}, // zoomed into part of the data
+            {Iota(16), ramp, 11, 4, 2, ramped}, // range given upper first
+        };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& [keys, values, lower, upper, columns, expected] = cases[i];
+        const ChartPoints got = ChartEnvelope(keys, values, lower, upper, columns);
+        EXPECT_EQ(std::tie(got.X, got.Y), std::tie(expected.X, expected.Y)) << "case " << i;
     }
 }
 

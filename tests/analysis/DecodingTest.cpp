@@ -34,13 +34,8 @@ TEST(Decoding, RecordsGiveSignedCodesPerModeAndOptions) {
 // Defines the ADC fields (name, lsb, width) in register `address`.
 void Define(ChipModel& chip, uint16_t address,
             std::initializer_list<std::tuple<std::string_view, uint8_t, uint8_t>> fields) {
-    for (const auto& [name, lsb, width] : fields) {
-        RegFieldDesc& field = *chip.AdcFields.Find(name);
-        field.Address = address;
-        field.Lsb = lsb;
-        field.Width = width;
-        field.Defined = true;
-    }
+    for (const auto& [name, lsb, width] : fields)
+        *chip.AdcFields.Find(name) = {address, width, lsb, 0, true, {}};
 }
 
 TEST(AdcGain, MultipliesBothTablesAndDoublesForFullScaleRange) {
