@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -58,7 +59,7 @@ class TimedLine final : public SerialLine {
     TimedLine(SimClock& clock, std::function<void(TimedLine&)> onWrite = nullptr)
         : clock_(clock), onWrite_(std::move(onWrite)) {}
     // `bytes` reach the input queue at `atMs` on the clock.
-    void Arrive(double atMs, std::string bytes) { pending_.emplace_back(atMs, std::move(bytes)); }
+    void Arrive(double atMs, std::string bytes) { pending_.emplace(atMs, std::move(bytes)); }
     size_t MaxRead = SIZE_MAX; // the most a read may ask for
 
     bool Open(const std::string& /*portName*/) override { return open_ = true; }
@@ -91,18 +92,14 @@ class TimedLine final : public SerialLine {
 
   private:
     void Collect() {
-        std::stable_sort(pending_.begin(), pending_.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        while (!pending_.empty() && pending_.front().first <= clock_.SteadyMs()) {
-            queue_.insert(queue_.end(), pending_.front().second.begin(),
-                          pending_.front().second.end());
-            pending_.erase(pending_.begin());
-        }
+        for (auto at = pending_.begin(); at != pending_.end() && at->first <= clock_.SteadyMs();
+             at = pending_.erase(at))
+            queue_.insert(queue_.end(), at->second.begin(), at->second.end());
     }
 
     SimClock& clock_;
     std::function<void(TimedLine&)> onWrite_;
-    std::vector<std::pair<double, std::string>> pending_;
+    std::multimap<double, std::string> pending_; // by arrival, in order of Arrive among equals
     std::deque<uint8_t> queue_;
     bool open_ = false;
 };

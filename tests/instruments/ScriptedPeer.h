@@ -6,7 +6,6 @@
 #include "sim/SimClock.h"
 #include "sim/SimSerialLine.h"
 
-#include <algorithm>
 #include <deque>
 #include <map>
 #include <memory>
@@ -32,25 +31,22 @@ struct ScriptedPeer final : SimSerialPeer {
         return Due();
     }
     std::vector<uint8_t> Due() override {
-        std::stable_sort(Pending.begin(), Pending.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
         std::vector<uint8_t> due;
-        while (!Pending.empty() && Pending.front().first <= Time.SteadyMs()) {
-            due.insert(due.end(), Pending.front().second.begin(), Pending.front().second.end());
-            Pending.erase(Pending.begin());
-        }
+        for (auto at = Pending.begin(); at != Pending.end() && at->first <= Time.SteadyMs();
+             at = Pending.erase(at))
+            due.insert(due.end(), at->second.begin(), at->second.end());
         return due;
     }
     // `bytes` arrive `afterMs` from now, unasked.
     void AnswerAfter(double afterMs, std::string bytes) {
-        Pending.emplace_back(Time.SteadyMs() + afterMs, std::move(bytes));
+        Pending.emplace(Time.SteadyMs() + afterMs, std::move(bytes));
     }
 
     SimClock& Time;
     std::map<std::string, std::deque<std::string>> Replies;
     double ReplyDelayMs = 0;
-    std::vector<std::string> Writes; // every write, one entry each
-    std::vector<std::pair<double, std::string>> Pending;
+    std::vector<std::string> Writes;            // every write, one entry each
+    std::multimap<double, std::string> Pending; // by arrival, in order of writing among equals
 };
 
 // Simulated serial ports with a scripted peer on each port added.
