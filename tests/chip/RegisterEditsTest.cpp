@@ -39,34 +39,29 @@ TEST(RegisterEditsTest, CoreFiguresReadInsideTheImageOnly) {
               std::tuple("07", "3FF", "5A", "FFFF", "00"));
 
     FigureMark mark; // changed since last shown, unless marks are suppressed
-    const std::pair<uint16_t, bool> shows[] = {{5, false}, {5, false}, {6, true}, {6, false}};
-    const bool highlighted[] = {true, false, false, false};
-    for (size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(mark.Show(shows[i].first, shows[i].second), highlighted[i]) << i;
+    const std::tuple<uint16_t, bool, bool> shows[] = {
+        {5, false, true}, {5, false, false}, {6, true, false}, {6, false, false}};
+    for (const auto& [value, suppressed, highlighted] : shows)
+        EXPECT_EQ(mark.Show(value, suppressed), highlighted) << value << suppressed;
 }
 
 TEST_F(ChipFileTest, BitMenusAndPageFallBack) {
     ASSERT_TRUE(SelectBody("#REGBIT\n30H R0 A B C D E F G -\n31H R1 A B C D E F G H\n"
                            "#REGBIT2\n32H R2 A B C D E F G H\n33H R3 A B C D E F G H\n"));
-    struct Case {
-        int page, row, column;
-        int address = -1; // -1: no menu
-        int bit = 0;
-    };
-    const Case cases[] = {{0, 0, 1, 0x30, 7}, {0, 0, 7, 0x30, 1}, {0, 0, 8}, // bit named "-"
-                          {0, 1, 3},          {2, 0, 4},          {2, 1, 8, 0x33, 0}, {0, 0, 0},
-                          {0, 2, 1},          {1, 0, 1, 0x30, 7}, // page 1 empty
-                          {7, 0, 2, 0x30, 6}};
-    for (const Case& c : cases) {
-        const auto target = BitCellTarget(model, c.page, c.row, c.column);
-        ASSERT_EQ(target.has_value(), c.address >= 0) << c.page << c.row << c.column;
-        if (target) {
-            EXPECT_EQ(std::pair(target->Address, target->Bit), std::pair(c.address, c.bit));
-        }
+    // Page, row and column of a cell; the address and bit of its menu (address -1: no menu).
+    const std::tuple<int, int, int, int, int> cases[] = {
+        {0, 0, 1, 0x30, 7}, {0, 0, 7, 0x30, 1}, {0, 0, 8, -1, 0}, // bit named "-"
+        {0, 1, 3, -1, 0},   {2, 0, 4, -1, 0},   {2, 1, 8, 0x33, 0},
+        {0, 0, 0, -1, 0},   {0, 2, 1, -1, 0},   {1, 0, 1, 0x30, 7}, // page 1 empty
+        {7, 0, 2, 0x30, 6}};
+    for (const auto& [page, row, column, address, bit] : cases) {
+        const auto target = BitCellTarget(model, page, row, column);
+        EXPECT_EQ((target ? std::pair<int, int>(target->Address, target->Bit) : std::pair(-1, 0)),
+                  std::pair(address, bit))
+            << page << row << column;
     }
-    const int pages[] = {0, 1, 2, 3, 4, -1};
-    const int shown[] = {0, 0, 2, 0, 0, 0};
-    for (size_t i = 0; i < 6; ++i) EXPECT_EQ(EffectivePage(model, pages[i]), shown[i]) << i;
+    const std::pair<int, int> pages[] = {{0, 0}, {1, 0}, {2, 2}, {3, 0}, {4, 0}, {-1, 0}};
+    for (const auto& [page, shown] : pages) EXPECT_EQ(EffectivePage(model, page), shown) << page;
 }
 
 TEST(HexEntry, KeysDigitLimitsAndTypedCells) {
