@@ -15,6 +15,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Says why the replay stops; gives its exit status.
+int Refuse(const char* why, const fs::path& path) {
+    std::fprintf(stderr, "replay: %s %s\n", why, path.c_str());
+    return 2;
+}
+
 // Runs one input; false when it cannot be read.
 bool Replay(const fs::path& file) {
     // Named before it runs, so the input that crashes is the last one in the log.
@@ -41,22 +47,13 @@ int main(int argc, char** argv) {
         if (fs::is_directory(root))
             for (const auto& entry : fs::recursive_directory_iterator(root))
                 if (entry.is_regular_file()) files.push_back(entry.path());
-        if (files.empty() && !fs::exists(root)) {
-            std::fprintf(stderr, "replay: %s does not exist\n", argv[i]);
-            return 2;
-        }
-        for (const fs::path& file : files) {
-            if (!Replay(file)) {
-                std::fprintf(stderr, "replay: cannot read %s\n", file.c_str());
-                return 2;
-            }
-            ++replayed;
-        }
+        if (!fs::exists(root)) return Refuse("no such file or folder:", root);
+        for (const fs::path& file : files)
+            if (!Replay(file)) return Refuse("cannot read", file);
+        replayed += files.size();
     }
-    if (replayed == 0) {
-        std::fprintf(stderr, "usage: %s file-or-folder... (with at least one input)\n", argv[0]);
-        return 2;
-    }
+    if (replayed == 0)
+        return Refuse("no inputs; usage:", std::string(argv[0]) + " file-or-folder...");
     std::printf("replayed %zu inputs\n", replayed);
     return 0;
 }
