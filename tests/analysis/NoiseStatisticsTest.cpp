@@ -8,9 +8,8 @@
 namespace qn {
 namespace {
 
-using CodeRule = std::function<int32_t(int32_t)>;
-
-AnalysisStore Captured(int32_t count, int32_t scaleDiv, const CodeRule& code) {
+AnalysisStore Captured(int32_t count, int32_t scaleDiv,
+                       const std::function<int32_t(int32_t)>& code) {
     AnalysisStore store;
     store.ClearSamples(count);
     for (int32_t i = 0; i < count; ++i) store.KeepSample(code(i), scaleDiv);

@@ -15,7 +15,8 @@
 
 namespace qn::test {
 
-// Selects chips from the chip list in `dir`.
+// Selects chips from the chip list in `dir`, the shipped INCLUDE folder unless a test says
+// otherwise.
 class ChipSelectTest : public ::testing::Test {
   protected:
     bool Select(uint16_t index) {
@@ -23,7 +24,7 @@ class ChipSelectTest : public ::testing::Test {
         return outcome.Read;
     }
 
-    std::filesystem::path dir;
+    std::filesystem::path dir = QN_INCLUDE_DIR;
     ChipModel model;
     ChipSelectOutcome outcome;
     bool flag3 = true;

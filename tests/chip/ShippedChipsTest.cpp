@@ -15,10 +15,7 @@
 namespace qn {
 namespace {
 
-class ShippedChips : public test::ChipSelectTest {
-  protected:
-    ShippedChips() { dir = QN_INCLUDE_DIR; }
-};
+using ShippedChips = test::ChipSelectTest;
 
 TEST_F(ShippedChips, EachChipSelectsWithItsMapGainsControlsAndFittingAdcFields) {
     EXPECT_EQ(ChipCatalogue(QN_INCLUDE_DIR).LoadChipList(),
