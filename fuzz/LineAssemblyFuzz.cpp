@@ -12,14 +12,12 @@ void Fuzz(const uint8_t* data, size_t size) {
     std::string stream; // every byte in order of arrival
     double crAt = -1;   // arrival of the first CR
     double at = clock.SteadyMs();
-    for (size_t pos = 0; pos + 2 <= size;) {
-        at += data[pos];
-        const size_t length = std::min<size_t>(data[pos + 1], size - pos - 2);
-        const std::string bytes(Text(data + pos + 2, length));
-        if (crAt < 0 && bytes.find('\r') != std::string::npos) crAt = at;
-        stream += bytes;
-        line->Arrive(at, bytes);
-        pos += 2 + length;
+    for (AnswerScript chunks(data, size); !chunks.Empty();) {
+        const AnswerScript::Answer chunk = chunks.Next();
+        at += chunk.Lead;
+        if (crAt < 0 && chunk.Bytes.find('\r') != std::string::npos) crAt = at;
+        stream += chunk.Bytes;
+        line->Arrive(at, chunk.Bytes);
     }
 
     NoStatus status;

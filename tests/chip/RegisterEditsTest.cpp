@@ -65,9 +65,8 @@ TEST_F(ChipFileTest, BitMenusAndPageFallBack) {
 }
 
 TEST(HexEntry, KeysDigitLimitsAndTypedCells) {
-    EXPECT_EQ(HexDigitOf('c'), 'C');
-    EXPECT_EQ(HexDigitOf('7'), '7');
-    EXPECT_EQ(HexDigitOf('g'), std::nullopt);
+    EXPECT_EQ(std::tuple(HexDigitOf('c'), HexDigitOf('7'), HexDigitOf('g')),
+              std::tuple('C', '7', std::nullopt));
     const std::tuple<const char*, const char*, char, bool> cases[] = {
         {"3F", "", '3', true},   {"3F", "", '4', false},
         {"3F", "3", 'F', true},  {"FF", "7C", '0', false}, // full: the keypad has closed
@@ -78,8 +77,7 @@ TEST(HexEntry, KeysDigitLimitsAndTypedCells) {
             << pattern << " " << field << digit;
     EXPECT_EQ(TypeIntoCell(TypeIntoCell(TypeIntoCell("", '1', 2), '2', 2), '3', 2), "23");
     EXPECT_EQ(TypeIntoCell("ABC", 'D', 4), "ABCD");
-    EXPECT_EQ(BackspaceCell("23"), "2");
-    EXPECT_EQ(BackspaceCell(""), "");
+    EXPECT_EQ(std::tuple(BackspaceCell("23"), BackspaceCell("")), std::tuple("2", ""));
 }
 
 TEST(RegField, ReadModifyWriteTouchesOnlyTheField) {
