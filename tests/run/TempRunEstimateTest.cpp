@@ -32,113 +32,91 @@ struct PlainPlan {
         plan.RegChg.Cell(kAcmColumn, 1) = "2.4";
     }
     TempTestPlan plan;
-    StepTable fluke;
-    StepTable power;
+    StepTable fluke, power;
+    TempRunEstimateInput in{plan, fluke, power};
 };
 
+// Step 1 plays `line` on the instrument of `steps`.
+void Plays(StepTable& steps, const char* line) {
+    steps.Row(1) = {"1", line};
+}
+
 TEST(TempRunEstimate, TotalFollowsTheChamberTheInstrumentsAndTheCapture) {
-    using Change = std::function<void(PlainPlan&, TempRunEstimateInput&)>;
+    using Change = std::function<void(PlainPlan&)>;
     const struct {
         const char* Name;
         Change Apply;
         double TotalMs;
     } cases[] = {
-        {"plain: one row at the room's 25 °C, one step", [](PlainPlan&, TempRunEstimateInput&) {},
+        {"plain: one row at the room's 25 °C, one step", [](PlainPlan&) {},
          kNoSoakMs + kPlainStepMs},
         {"row 2 ramps from row 1 at its own rate",
-         [](PlainPlan& p, TempRunEstimateInput&) {
+         [](PlainPlan& p) {
              p.plan.Rows.push_back({"35", "0", "2", "5"});
          },
          10.0 / 2 * 60'000 + 2 * (kNoSoakMs + kPlainStepMs)},
         {"row 1 ramps from the chamber's reading, a ramp of 0 at 3 °C/min",
-         [](PlainPlan&, TempRunEstimateInput& in) { in.StartCelsius = 40; },
+         [](PlainPlan& p) { p.in.StartCelsius = 40; },
          15.0 / 3 * 60'000 + kNoSoakMs + kPlainStepMs},
         {"without a reading row 1 ramps from 25 °C",
-         [](PlainPlan& p, TempRunEstimateInput&) { p.plan.Rows[1].Temperature = "-5"; },
+         [](PlainPlan& p) { p.plan.Rows[1].Temperature = "-5"; },
          30.0 / 3 * 60'000 + kNoSoakMs + kPlainStepMs},
         {"the soak's minutes and its last check",
-         [](PlainPlan& p, TempRunEstimateInput&) { p.plan.Settings.SoakMinutes = "20"; },
+         [](PlainPlan& p) { p.plan.Settings.SoakMinutes = "20"; },
          20 * 60'000 + 1000 + kPlainStepMs},
         {"a gate soaks at least its window when that is longer than the soak time",
-         [](PlainPlan& p, TempRunEstimateInput&) {
-             p.plan.Settings.SoakMinutes = "2";
-             p.plan.Settings.Gate = SoakRule::Board;
+         [](PlainPlan& p) {
+             p.plan.Settings.SoakMinutes = "2", p.plan.Settings.Gate = SoakRule::Board,
              p.plan.Settings.GateMinutes = "5";
          },
          5 * 60'000 + 1000 + kPlainStepMs},
         {"a gate soaks at least the soak time when that is longer than its window",
-         [](PlainPlan& p, TempRunEstimateInput&) {
-             p.plan.Settings.SoakMinutes = "20";
-             p.plan.Settings.Gate = SoakRule::Chamber;
+         [](PlainPlan& p) {
+             p.plan.Settings.SoakMinutes = "20", p.plan.Settings.Gate = SoakRule::Chamber;
          },
          20 * 60'000 + 1000 + kPlainStepMs},
         {"the step delay is waited twice",
-         [](PlainPlan& p, TempRunEstimateInput&) { p.plan.RegChg.Cell(kDelayColumn, 1) = "1.5"; },
+         [](PlainPlan& p) { p.plan.RegChg.Cell(kDelayColumn, 1) = "1.5"; },
          kNoSoakMs + kPlainStepMs + 3000},
         {"a data rate below the bridge's limit",
-         [](PlainPlan&, TempRunEstimateInput& in) {
-             in.StepRates = {0, 100};
-         },
+         [](PlainPlan& p) { p.in.StepRates.assign(2, 100); },
          kNoSoakMs + 4000 + 269.0 / 100 * 1000 + 10},
         {"a data rate above the bridge's limit counts at the limit",
-         [](PlainPlan&, TempRunEstimateInput& in) {
-             in.StepRates = {0, 2560};
-         },
-         kNoSoakMs + kPlainStepMs},
-        {"1024 samples", [](PlainPlan&, TempRunEstimateInput& in) { in.Samples = 1024; },
+         [](PlainPlan& p) { p.in.StepRates.assign(2, 2560); }, kNoSoakMs + kPlainStepMs},
+        {"1024 samples", [](PlainPlan& p) { p.in.Samples = 1024; },
          kNoSoakMs + 4000 + 1037.0 / 2100 * 1000 + 10},
         {"a supply setting unanswered goes twice, so does OUTP ON, then the supply delay",
-         [](PlainPlan& p, TempRunEstimateInput&) {
-             p.power.Row(1) = {"1", "VOLT 3.3"};
-         },
+         [](PlainPlan& p) { Plays(p.power, "VOLT 3.3"); },
          kNoSoakMs + kPlainStepMs + 1000 + 1000 + 100},
         {"a supply query is answered at once; OUTP OFF needs no OUTP ON",
-         [](PlainPlan& p, TempRunEstimateInput&) {
-             p.power.Row(1) = {"1", "OUTP OFF;*OPC?"};
-         },
+         [](PlainPlan& p) { Plays(p.power, "OUTP OFF;*OPC?"); },
          kNoSoakMs + kPlainStepMs + 500 + 100},
         {"a supply that is not selected plays nothing",
-         [](PlainPlan& p, TempRunEstimateInput& in) {
-             p.power.Row(1) = {"1", "VOLT 3.3"};
-             in.PowerSelected = false;
-         },
+         [](PlainPlan& p) { Plays(p.power, "VOLT 3.3"), p.in.PowerSelected = false; },
          kNoSoakMs + kPlainStepMs},
         {"calibrator: STBY, the line, its answer, OPER and its answer",
-         [](PlainPlan& p, TempRunEstimateInput&) {
-             p.fluke.Row(1) = {"1", "OUT 1 V"};
-         },
+         [](PlainPlan& p) { Plays(p.fluke, "OUT 1 V"); },
          kNoSoakMs + kPlainStepMs + 40 + 40 + 500 + 40 + 500},
         {"calibrator kept on and a STBY line: no STBY before it, no OPER after",
-         [](PlainPlan& p, TempRunEstimateInput&) {
-             p.fluke.Row(1) = {"1", "stby"};
-             p.plan.Settings.KeepFlukeOn = true;
-         },
+         [](PlainPlan& p) { Plays(p.fluke, "stby"), p.plan.Settings.KeepFlukeOn = true; },
          kNoSoakMs + kPlainStepMs + 40 + 500},
         {"register 49 (address 131 modulo 256) reads back a second later",
-         [](PlainPlan& p, TempRunEstimateInput&) { p.plan.RegChg.Cell(1, 0) = "131"; },
-         kNoSoakMs + kPlainStepMs + 1000},
-        {"both channels captured",
-         [](PlainPlan& p, TempRunEstimateInput&) { p.plan.Settings.Alternate = true; },
+         [](PlainPlan& p) { p.plan.RegChg.Cell(1, 0) = "131"; }, kNoSoakMs + kPlainStepMs + 1000},
+        {"both channels captured", [](PlainPlan& p) { p.plan.Settings.Alternate = true; },
          kNoSoakMs + kPlainStepMs + kCapture256Ms},
         {"no capture: four attempts a step",
-         [](PlainPlan& p, TempRunEstimateInput&) {
-             p.plan.Settings.Source = CaptureSource::Brymen;
-         },
+         [](PlainPlan& p) { p.plan.Settings.Source = CaptureSource::Brymen; },
          kNoSoakMs + 4 * 4000},
         {"T-Test: neither ramp nor soak",
-         [](PlainPlan& p, TempRunEstimateInput& in) {
-             p.plan.Rows[1].Temperature = "100";
-             in.WithChamber = false;
-         },
+         [](PlainPlan& p) { p.plan.Rows[1].Temperature = "100", p.in.WithChamber = false; },
          kPlainStepMs},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         PlainPlan p;
-        TempRunEstimateInput in{p.plan, p.fluke, p.power};
-        c.Apply(p, in);
+        c.Apply(p);
         p.plan.Settings.TempCount = std::to_string(p.plan.Rows.size() - 1);
-        EXPECT_NEAR(EstimateTempRun(in).TotalMs(), c.TotalMs, 1e-6);
+        EXPECT_NEAR(EstimateTempRun(p.in).TotalMs(), c.TotalMs, 1e-6);
     }
 }
 
