@@ -1,9 +1,12 @@
-// The temperature plan file written and read back, and the messages of plans it refuses.
+// The temperature plan file written and read back, the messages of plans it refuses, and the
+// limits a plan must keep before a run starts, however it was set.
 #include "run/TempPlanFile.h"
+#include "run/TempRunLimits.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace qn {
@@ -20,12 +23,17 @@ struct PlanParts {
 
 // Every setting, row, step and port away from its default; cells that need quotes included.
 TEST(TempPlanFile, WrittenAndReadBackGivesTheSamePlan) {
+    // The band rule names no gate setting, so its plan reads as one written before the gate.
+    for (const char* key : {"Gate", "BoardChange"})
+        EXPECT_EQ(PlanParts().Text().find(key), std::string::npos) << key;
     PlanParts written;
     TempRunSettings& s = written.Plan.Settings;
     s.TempCount = "3", s.Start = "-5.5", s.Increment = "2.5", s.StepRows = "12";
     s.SoakMinutes = "7", s.SupplyDelay = "150", s.HoldCelsius = "31.5", s.LowestCelsius = "-60.5";
     s.Source = CaptureSource::Brymen, s.Measure = CaptureMeasure::Temperature;
     s.SaveFullFiles = s.KeepFlukeOn = s.Alternate = s.HoldChamber = s.SupplyOffAtEnd = true;
+    s.Gate = SoakRule::Board, s.GateMinutes = "7.5", s.GateBand = "0.8", s.GateSpread = "0.25";
+    s.BoardChange = "0.05", s.GateLimitMinutes = "90";
     written.Plan.SetTemperatureRows();
     written.Plan.Rows[2].Humidity = "40";
     written.Plan.SetStepRows(written.Fluke, written.Power);
@@ -42,6 +50,7 @@ TEST(TempPlanFile, WrittenAndReadBackGivesTheSamePlan) {
     written.Ports = {4, 16, 0};
 
     const std::string text = written.Text();
+    EXPECT_NE(text.find("SoakGate=Board\r\nGateMinutes=7.5\r\n"), std::string::npos);
     std::string lfOnly = text, crOnly = text;
     std::erase(lfOnly, '\r');
     std::erase(crOnly, '\n');
@@ -55,6 +64,7 @@ TEST(TempPlanFile, WrittenAndReadBackGivesTheSamePlan) {
         EXPECT_EQ(read.Power.Row(12).Input, "say \"hi\"");
         EXPECT_EQ(read.Ports, written.Ports);
         EXPECT_EQ(read.Plan.Settings.LowestCelsius, "-60.5");
+        EXPECT_EQ(read.Plan.Settings.BoardChange, "0.05");
     }
 }
 
@@ -136,6 +146,16 @@ TEST(TempPlanFile, BadPlansNameTheirLine) {
         {"[supply]\n2,1,A\n2,1,B\n", "line 3: step \"2\" is not a number above 2"},
         {"[calibrator]\n1001,1,OUT\n", "line 2: step 1001 is beyond StepRows"},
         {"[calibrator]\n1,on,OUT\n", "line 2: switch \"on\" is not up to 4 hex digits"},
+        {"[run]\nSoakGate=Oven\n", "line 2: SoakGate \"Oven\" is not one of Band, Chamber, Board"},
+        {"[run]\nGateMinutes=0\n",
+         "line 2: GateMinutes \"0\" is not a number of minutes above 0 and at most 1440"},
+        {"[run]\nGateSpread=-0.1\n",
+         "line 2: GateSpread \"-0.1\" is not a number of °C from 0 to 50"},
+        {"[run]\nGateLimitMinutes=x\n", "line 2: GateLimitMinutes \"x\" is not a number of"},
+        {"[run]\nSoakGate=Chamber\nGateMinutes=30\nGateLimitMinutes=20\n",
+         "line 2: Give the row up after \"20\" is shorter than Stable for (30 min)"},
+        {"[run]\nSoakMinutes=60\nSoakGate=Board\nGateLimitMinutes=45\n",
+         "line 3: Give the row up after \"45\" is shorter than 等待溫度穩定時間 (60 min)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Text);
@@ -158,6 +178,100 @@ TEST(TempPlanFile, AFolderIsNoPlan) {
     const std::string error = LoadTempPlan(folder.string(), read.Parts());
     EXPECT_NE(error.find("is a folder"), std::string::npos) << error;
     EXPECT_EQ(read.Plan.Settings.Start, "kept");
+}
+
+// "SET" fits the count between the limits; a start outside them, or an increment that is no
+// number, leaves the rows as they were and says why.
+TEST(TempTestPlanRules, TemperatureRows) {
+    struct Case {
+        const char* count;
+        const char* start;
+        const char* increment;
+        size_t rows;         // rows after "SET"
+        const char* refused; // the reason, empty when the rows were made
+    };
+    // The window's edits try the other counts and the step rows (TempTestWindowTest).
+    const Case cases[] = {
+        {"abc", "0", "5", 1, ""},
+        {"3", "140", "10", 2, ""},
+        {"3", "25", "-100", 1, ""}, // -75 °C is below the lowest set point
+        {"5", "-50", "-10", 3, ""}, // down to -70 °C
+        {"100000000", "25", "0", kMaxTempRows, ""},
+        {"1", "200", "0", 5, "輸入開始溫度 \"200\" is above 150 °C"},
+        {"1", "1e308", "0", 5, "輸入開始溫度 \"1e308\" is above 150 °C"},
+        {"1", "-80", "0", 5, "輸入開始溫度 \"-80\" is below the lowest set point, -70 °C"},
+        {"1", "inf", "0", 5, "輸入開始溫度 \"inf\" is not a number"},
+        {"1", "25", "nan", 5, "輸入溫度隔數 \"nan\" is not a number"},
+    };
+    for (const Case& c : cases) {
+        TempTestPlan plan;
+        plan.Settings = {.TempCount = c.count, .Start = c.start, .Increment = c.increment};
+        EXPECT_EQ(plan.SetTemperatureRows(), c.refused) << c.count << " from " << c.start;
+        EXPECT_EQ(plan.TempCount(), c.rows) << c.count << " from " << c.start;
+        EXPECT_TRUE(*c.refused != '\0' || plan.Settings.TempCount == std::to_string(c.rows))
+            << plan.Settings.TempCount;
+    }
+    TempTestPlan plan;
+    EXPECT_EQ(plan.Rows[1].Temperature, "-40.00");
+    EXPECT_EQ(plan.Rows[2].Temperature, "-30.00");
+    EXPECT_EQ(plan.Rows[1].HumidityRamp, "5.00");
+}
+
+// Whatever set them (the grid, a plan, a resumed journal), a plan past a limit is refused as a
+// whole before a run starts, naming the first setting or cell past it.
+TEST(TempTestPlanRules, RunLimitsNameTheFirstSettingPastThem) {
+    using Change = std::function<void(TempTestPlan&)>;
+    const Change noChange = [](TempTestPlan&) {};
+    const struct {
+        Change Apply;
+        const char* Refused; // empty when a run may start
+    } cases[] = {
+        {noChange, ""},
+        {[](TempTestPlan& p) { p.Rows[2].Temperature = "200"; },
+         "溫度 of row 2 \"200\" is above 150 °C"},
+        {[](TempTestPlan& p) { p.Settings.LowestCelsius = "-35"; },
+         "溫度 of row 1 \"-40.00\" is below the lowest set point, -35 °C"},
+        {[](TempTestPlan& p) { p.Settings.LowestCelsius = "nan"; },
+         "Lowest set point \"nan\" is not a number from -273.15 to 150 °C"},
+        {[](TempTestPlan& p) { p.Rows[1].Humidity = "x"; }, "濕度 of row 1 \"x\" is not a number"},
+        {[](TempTestPlan& p) { p.Rows[3].TemperatureRamp.clear(); },
+         "溫度斜率 of row 3 \"\" is not a number"},
+        {[](TempTestPlan& p) { p.Settings.HoldCelsius = "1000"; }, ""},
+        {[](TempTestPlan& p) { p.Settings.HoldChamber = true, p.Settings.HoldCelsius = "1000"; },
+         "Hold chamber at \"1000\" is above 150 °C"},
+        {[](TempTestPlan& p) { p.Settings.SoakMinutes = "1440"; }, ""},
+        // A limit shorter than the gate's window matters only when a gate is chosen.
+        {[](TempTestPlan& p) { p.Settings.GateLimitMinutes = "1"; }, ""},
+        {[](TempTestPlan& p) {
+             p.Settings.GateLimitMinutes = "1", p.Settings.Gate = SoakRule::Chamber;
+         },
+         "Give the row up after \"1\" is shorter than Stable for (5 min)"},
+        {[](TempTestPlan& p) { p.Settings.SoakMinutes = "1441"; },
+         "等待溫度穩定時間 \"1441\" is not a whole number of minutes from 0 to 1440 (24 hours)"},
+        {[](TempTestPlan& p) { p.Settings.SupplyDelay = "86400001"; },
+         "Power Supply Delay Time \"86400001\" is not a whole number of ms from 0 to 86400000 "
+         "(24 hours)"},
+        {[](TempTestPlan& p) { p.RegChg.Cell(kDelayColumn, 2) = "86401"; },
+         "Delay of step 2 \"86401\" is not a number of seconds from 0 to 86400 (24 hours)"},
+        {[](TempTestPlan& p) { p.Rows[1].Temperature = std::string(100'000, '9'); },
+         "溫度 of row 1 \"999"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Refused);
+        TempTestPlan plan;
+        StepTable fluke, power;
+        plan.SetStepRows(fluke, power);
+        plan.RegChg.Cell(1, 0) = "04";
+        for (size_t step = 1; step <= 2; ++step) {
+            plan.RegChg.Cell(1, step) = "01";
+            plan.RegChg.Cell(kDelayColumn, step) = "15";
+        }
+        c.Apply(plan);
+        const std::string why = RunLimitsRefused(plan);
+        EXPECT_EQ(why.rfind(c.Refused, 0), 0u) << why;
+        EXPECT_EQ(why.empty(), *c.Refused == '\0') << why;
+        EXPECT_LT(why.size(), 300u) << "a value is shown cut, never whole";
+    }
 }
 
 } // namespace
