@@ -4,7 +4,6 @@
 #include "TempRunBench.h"
 #include "shell/Snapshot.h"
 
-#include <cmath>
 #include <regex>
 
 namespace qn::test {
@@ -102,35 +101,6 @@ TEST(BoardTemperature, GateThatDoesNotOpenGivesTheRowUp) {
     ASSERT_EQ(t.prompt.Asked.size(), 1u);
     EXPECT_THAT(t.prompt.Asked[0], HasSubstr("Row 1 (45.00 °C): chamber not stable after 5.0 min"));
     EXPECT_THAT(t.prompt.Asked[0], HasSubstr("Not measured (no complete capture)"));
-}
-
-// The board's reading is a field of its own at the end of an attempt record: a record without
-// it (all journals written before it) reads as no reading, and the plan record names a gate
-// only when the run had one.
-TEST(BoardTemperature, JournalKeepsTheBoardReadingAndTheGate) {
-    JournalPlan plan;
-    plan.Rows.resize(2);
-    plan.Grid.resize(2);
-    plan.Fluke.resize(2);
-    plan.Power.resize(2);
-    const std::string bandPlan = JournalPlanRecord(plan);
-    plan.Settings.Gate = SoakRule::Board;
-    plan.Settings.BoardChange = "0.02";
-    const std::string gatePlan = JournalPlanRecord(plan);
-    EXPECT_EQ(gatePlan.substr(9, bandPlan.size() - 10), bandPlan.substr(9, bandPlan.size() - 10))
-        << "the gate's fields follow the plan's, which stay as they were";
-    for (const double board : {double{NAN}, 24.5078125}) {
-        JournalAttempt attempt{1, 1, 1, true, 25, 0, 25.1, {}, {}, "", true, board};
-        const RunJournalContents read = ParseRunJournal(gatePlan + JournalAttemptRecord(attempt));
-        ASSERT_EQ(read.Attempts.size(), 1u) << board;
-        EXPECT_EQ(read.Plan.Settings.Gate, SoakRule::Board);
-        EXPECT_EQ(read.Plan.Settings.BoardChange, "0.02");
-        if (std::isnan(board))
-            EXPECT_TRUE(std::isnan(read.Attempts[0].BoardCelsius));
-        else
-            EXPECT_EQ(read.Attempts[0].BoardCelsius, board);
-    }
-    EXPECT_EQ(ParseRunJournal(bandPlan).Plan.Settings.Gate, SoakRule::Band);
 }
 
 } // namespace
