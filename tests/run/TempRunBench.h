@@ -1,5 +1,6 @@
 // The bench of the temperature test runs: the simulated world with all three instruments
-// selected, two temperature rows and three steps, and the helpers the run tests share.
+// selected, temperature rows from 25 °C by 2 °C and their steps, and the helpers the run tests
+// share.
 #pragma once
 
 #include "LabRun.h"
@@ -60,11 +61,11 @@ inline std::vector<std::string> FileLines(const fs::path& file) {
     return lines;
 }
 
-// The bench on the simulated lab with all three instruments selected, two temperature rows from
-// 25 °C and three steps set up, its folder removed at the end.
+// The bench on the simulated lab with all three instruments selected, `rows` temperature rows
+// from 25 °C and `steps` steps set up, its folder removed at the end.
 struct RunBench {
-    RunBench() {
-        PrepareLabRun(bench, world, chipInfo, {2, "25.0", "2.0", 10, 3});
+    explicit RunBench(size_t rows = 2, size_t steps = 3) {
+        PrepareLabRun(bench, world, chipInfo, {rows, "25.0", "2.0", 10, steps});
         plan.RegChg.Cell(1, 0) = "104"; // register 4, the address taken modulo 256
         Watch([this](const TempTestProgress& p) {
             if (p.Step > 0 && !p.Completed) attempts.push_back(p.Step);
@@ -78,11 +79,6 @@ struct RunBench {
     std::string AttemptsOfSteps() const {
         return std::to_string(Attempts(1)) + " " + std::to_string(Attempts(2)) + " " +
                std::to_string(Attempts(3));
-    }
-    // One temperature row, at 25 °C.
-    void OneRow() {
-        plan.Settings.TempCount = "1";
-        plan.SetTemperatureRows();
     }
     bool ChamberWasSetTo(uint16_t tenths) const {
         return world.Chamber.Register(kChamberSetPointReg) == tenths;

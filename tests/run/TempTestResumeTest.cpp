@@ -24,22 +24,14 @@ void Signals(RunBench& t, std::function<void(const TempTestProgress&)> also = {}
     });
 }
 
-// Three rows, two steps, full files.
-void ThreeRowPlan(RunBench& t) {
-    t.plan.Settings.TempCount = "3";
-    t.plan.SetTemperatureRows();
-    t.plan.RegChg.Cell(1, 3).clear();
-    t.plan.Settings.SaveFullFiles = true;
-}
-
 TEST(TempTestResume, RunKilledAtRowThreeResumesToTheFilesOfAnUninterruptedRun) {
-    RunBench whole;
-    ThreeRowPlan(whole);
+    RunBench whole{3, 2};
+    whole.plan.Settings.SaveFullFiles = true;
     Signals(whole);
     whole.test.TBegin();
 
-    RunBench t;
-    ThreeRowPlan(t);
+    RunBench t{3, 2};
+    t.plan.Settings.SaveFullFiles = true;
     Signals(t, [](const TempTestProgress& p) {
         if (p.Row == 3) std::raise(SIGKILL);
     });
@@ -55,7 +47,8 @@ TEST(TempTestResume, RunKilledAtRowThreeResumesToTheFilesOfAnUninterruptedRun) {
     ASSERT_FALSE(fs::exists(t.dir / "QnTEMPA.CSV"));
 
     // The restarted program holds another plan; the resumed run brings back the run's own.
-    t.OneRow();
+    t.plan.Settings.TempCount = "1";
+    t.plan.SetTemperatureRows();
     t.plan.RegChg.Cell(1, 2) = "";
     double firstStepMs = -1;
     Signals(t, [&](const TempTestProgress& p) {
@@ -133,11 +126,7 @@ TEST(TempTestResume, RebuildAsksBeforeReplacingResultsTheJournalLacks) {
 
     t.prompt.Confirms = {true};
     t.test.RebuildFiles();
-    const std::vector<std::string> rebuilt = FileLines(aFile);
-    ASSERT_EQ(rebuilt.size(), 8u);
-    EXPECT_EQ(rebuilt[2], "25.00, 0.00, 1, 1.50, 572.20, 100.00, 20.00, 10.00, 2.00, 18.00,0\r");
-    EXPECT_EQ(rebuilt[3], "25.00, 0.00, 2, , , , , , , ,0\r");
-    EXPECT_EQ(rebuilt[5], "27.00, 0.00, 1, , , , , , , ,0\r") << "the plan row's set point";
+    EXPECT_EQ(FileText(aFile), TempAFileText(JournalResults(t.Journal())));
 
     t.prompt.Asked.clear();
     t.test.RebuildFiles();
@@ -190,6 +179,18 @@ TEST(TempTestResume, DamageInTheJournalIsToldBeforeTheOffer) {
                                     StartsWith("An unfinished temperature run (row 1 of 2, ")));
         }
     }
+}
+
+// A resumed run's rows come from its journal: they are checked as a new run's are.
+TEST(TempTestResume, AResumedRunPastTheLimitsIsRefused) {
+    RunBench t;
+    t.plan.Rows[2].Temperature = "200";
+    WriteJournal(t, {}, false);
+    t.plan.Rows[2].Temperature = "27.00"; // the bench's own plan is within them
+    EXPECT_FALSE(t.test.Resume(t.Journal()));
+    EXPECT_THAT(t.prompt.Asked, ElementsAre("溫度 of row 2 \"200\" is above 150 °C"));
+    EXPECT_TRUE(t.attempts.empty());
+    EXPECT_FALSE(t.ChamberWasSetTo(2000));
 }
 
 } // namespace
