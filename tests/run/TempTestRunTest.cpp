@@ -2,22 +2,13 @@
 #include "TempRunBench.h"
 
 #include "run/RewritePacer.h"
-#include "run/RunJournal.h"
 #include "run/TempResultFiles.h"
-#include "run/TempRunLimits.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
-#include <string>
 #include <sys/resource.h>
-#include <utility>
-#include <vector>
 
 namespace qn::test {
 namespace {
@@ -377,8 +368,6 @@ TEST(TempTestRun, ProblemsAreToldOnceWithTheSummaryLeft) {
          [](RunBench& t) { fs::create_directory(t.dir / kTempAFile); }, "Cannot create ", true},
         {"soak not a number", [](RunBench& t) { t.plan.Settings.SoakMinutes = "abc"; },
          "等待溫度穩定時間", false},
-        {"delay not a number", [](RunBench& t) { t.plan.RegChg.Cell(kDelayColumn, 2) = "x"; },
-         "Delay of step 2", false},
         {"previous journal cannot be kept",
          [](RunBench& t) {
              std::ofstream(t.dir / kJournalFile) << "x";
