@@ -38,12 +38,8 @@ inline void PrepareLabRun(Bench& bench, SimWorld& world, const ChipLinkInfo& chi
     bench.Instruments.Select(InstrumentKind::Power, 1);
     bench.Instruments.Select(InstrumentKind::Chamber, 2);
     TempRunSettings& s = bench.Plan.Settings;
-    s.TempCount = std::to_string(shape.Rows);
-    s.Start = shape.Start;
-    s.Increment = shape.Increment;
-    s.StepRows = std::to_string(shape.StepRows);
-    s.SoakMinutes = "1";
-    s.SupplyDelay = "100";
+    s.TempCount = std::to_string(shape.Rows), s.Start = shape.Start, s.Increment = shape.Increment;
+    s.StepRows = std::to_string(shape.StepRows), s.SoakMinutes = "1", s.SupplyDelay = "100";
     bench.Plan.SetTemperatureRows();
     bench.Plan.SetStepRows(bench.Instruments.FlukeSteps, bench.Instruments.PowerSteps);
     bench.Plan.RegChg.Cell(1, 0) = "4";

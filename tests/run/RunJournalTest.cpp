@@ -24,15 +24,13 @@ using ::testing::HasSubstr;
 
 JournalPlan SamplePlan() {
     TempTestPlan plan;
-    plan.Settings.Start = "25\t%0A"; // texts that must not break a record's line
-    plan.Settings.Source = CaptureSource::AdcAndBrymen;
-    plan.Settings.Alternate = true;
-    plan.Settings.LowestCelsius = "-40"; // a resumed run is checked against the same limits
-    plan.Settings.Gate = SoakRule::Board;
-    plan.Settings.BoardChange = "0.02";
+    TempRunSettings& s = plan.Settings;
+    s.Start = "25\t%0A";     // texts that must not break a record's line
+    s.LowestCelsius = "-40"; // a resumed run is checked against the same limits
+    s.Source = CaptureSource::AdcAndBrymen, s.Alternate = true;
+    s.Gate = SoakRule::Board, s.BoardChange = "0.02";
     plan.SetTemperatureRows();
-    plan.RegChg.Cell(1, 0) = "04";
-    plan.RegChg.Cell(1, 1) = "01";
+    plan.RegChg.Cell(1, 0) = "04", plan.RegChg.Cell(1, 1) = "01";
     plan.RegChg.Cell(kAcmColumn, 1) = "2.4\r\n溫度";
     StepTable fluke, power;
     fluke.Row(1) = {"1", "OUT 100 mV ,0 Hz "};
@@ -156,9 +154,9 @@ TEST(RunJournal, IntactRecordsAreKeptAndDamageIsNamed) {
 
 // An attempt as the run records it: captured attempts end their step, as does the fourth.
 JournalAttempt Try(size_t row, size_t step, int attempt, bool captured, double rmsNV) {
-    JournalAttempt a{
-        row, step, attempt, captured || attempt == 4, 23.0 + 2.0 * double(row), 0, NAN, {},
-        {},  "",   captured};
+    JournalAttempt a;
+    a.Row = row, a.Step = step, a.Attempt = attempt, a.Final = captured || attempt == 4;
+    a.SetPoint = 23.0 + 2.0 * double(row), a.ChamberCelsius = NAN, a.Captured = captured;
     a.Result.Adc.RmsNV = rmsNV;
     return a;
 }
@@ -166,13 +164,9 @@ JournalAttempt Try(size_t row, size_t step, int attempt, bool captured, double r
 // Three rows from 25 °C by 2 °C, two steps, as a version-1 journal's plan.
 JournalPlan ThreeRowsTwoSteps() {
     TempTestPlan plan;
-    plan.Settings.TempCount = "3";
-    plan.Settings.Start = "25";
-    plan.Settings.Increment = "2";
+    plan.Settings = {.TempCount = "3", .Start = "25", .Increment = "2"};
     plan.SetTemperatureRows();
-    plan.RegChg.Cell(1, 0) = "04";
-    plan.RegChg.Cell(1, 1) = "01";
-    plan.RegChg.Cell(1, 2) = "02";
+    plan.RegChg.Cell(1, 0) = "04", plan.RegChg.Cell(1, 1) = "01", plan.RegChg.Cell(1, 2) = "02";
     StepTable fluke, power;
     JournalPlan journal = PlanInUse(RunMode::Begin, "2026-12-07 02:14:00", plan, fluke, power);
     journal.Version = 1;

@@ -19,17 +19,14 @@ constexpr double kNoSoakMs = 1000;
 
 struct PlainPlan {
     PlainPlan() {
-        plan.Settings.TempCount = "1";
-        plan.Settings.Start = "25";
-        plan.Settings.SoakMinutes = "0";
-        plan.Settings.StepRows = "4";
-        plan.Settings.SupplyDelay = "100";
+        TempRunSettings& s = plan.Settings;
+        s.TempCount = "1", s.Start = "25", s.SoakMinutes = "0", s.StepRows = "4";
+        s.SupplyDelay = "100";
         plan.SetTemperatureRows();
         plan.SetStepRows(fluke, power);
-        plan.RegChg.Cell(1, 0) = "04";
-        plan.RegChg.Cell(1, 1) = "01";
-        plan.RegChg.Cell(kDelayColumn, 1) = "0";
-        plan.RegChg.Cell(kAcmColumn, 1) = "2.4";
+        RegisterStepGrid& grid = plan.RegChg;
+        grid.Cell(1, 0) = "04", grid.Cell(1, 1) = "01";
+        grid.Cell(kDelayColumn, 1) = "0", grid.Cell(kAcmColumn, 1) = "2.4";
     }
     TempTestPlan plan;
     StepTable fluke, power;
