@@ -210,41 +210,37 @@ TEST(TempTestPlanRules, TemperatureRows) {
 // Whatever set them (the grid, a plan, a resumed journal), a plan past a limit is refused as a
 // whole before a run starts, naming the first setting or cell past it.
 TEST(TempTestPlanRules, RunLimitsNameTheFirstSettingPastThem) {
-    using Change = std::function<void(TempTestPlan&)>;
-    const Change noChange = [](TempTestPlan&) {};
+    using P = TempTestPlan;
+    using Change = std::function<void(P&)>;
+    const Change noChange = [](P&) {};
     const struct {
         Change Apply;
         const char* Refused; // empty when a run may start
     } cases[] = {
         {noChange, ""},
-        {[](TempTestPlan& p) { p.Rows[2].Temperature = "200"; },
-         "溫度 of row 2 \"200\" is above 150 °C"},
-        {[](TempTestPlan& p) { p.Settings.LowestCelsius = "-35"; },
+        {[](P& p) { p.Rows[2].Temperature = "200"; }, "溫度 of row 2 \"200\" is above 150 °C"},
+        {[](P& p) { p.Settings.LowestCelsius = "-35"; },
          "溫度 of row 1 \"-40.00\" is below the lowest set point, -35 °C"},
-        {[](TempTestPlan& p) { p.Settings.LowestCelsius = "nan"; },
+        {[](P& p) { p.Settings.LowestCelsius = "nan"; },
          "Lowest set point \"nan\" is not a number from -273.15 to 150 °C"},
-        {[](TempTestPlan& p) { p.Rows[1].Humidity = "x"; }, "濕度 of row 1 \"x\" is not a number"},
-        {[](TempTestPlan& p) { p.Rows[3].TemperatureRamp.clear(); },
-         "溫度斜率 of row 3 \"\" is not a number"},
-        {[](TempTestPlan& p) { p.Settings.HoldCelsius = "1000"; }, ""},
-        {[](TempTestPlan& p) { p.Settings.HoldChamber = true, p.Settings.HoldCelsius = "1000"; },
+        {[](P& p) { p.Rows[1].Humidity = "x"; }, "濕度 of row 1 \"x\" is not a number"},
+        {[](P& p) { p.Rows[3].TemperatureRamp.clear(); }, "溫度斜率 of row 3 \"\" is not a number"},
+        {[](P& p) { p.Settings.HoldCelsius = "1000"; }, ""},
+        {[](P& p) { p.Settings.HoldChamber = true, p.Settings.HoldCelsius = "1000"; },
          "Hold chamber at \"1000\" is above 150 °C"},
-        {[](TempTestPlan& p) { p.Settings.SoakMinutes = "1440"; }, ""},
+        {[](P& p) { p.Settings.SoakMinutes = "1440"; }, ""},
         // A limit shorter than the gate's window matters only when a gate is chosen.
-        {[](TempTestPlan& p) { p.Settings.GateLimitMinutes = "1"; }, ""},
-        {[](TempTestPlan& p) {
-             p.Settings.GateLimitMinutes = "1", p.Settings.Gate = SoakRule::Chamber;
-         },
+        {[](P& p) { p.Settings.GateLimitMinutes = "1"; }, ""},
+        {[](P& p) { p.Settings.GateLimitMinutes = "1", p.Settings.Gate = SoakRule::Chamber; },
          "Give the row up after \"1\" is shorter than Stable for (5 min)"},
-        {[](TempTestPlan& p) { p.Settings.SoakMinutes = "1441"; },
+        {[](P& p) { p.Settings.SoakMinutes = "1441"; },
          "等待溫度穩定時間 \"1441\" is not a whole number of minutes from 0 to 1440 (24 hours)"},
-        {[](TempTestPlan& p) { p.Settings.SupplyDelay = "86400001"; },
+        {[](P& p) { p.Settings.SupplyDelay = "86400001"; },
          "Power Supply Delay Time \"86400001\" is not a whole number of ms from 0 to 86400000 "
          "(24 hours)"},
-        {[](TempTestPlan& p) { p.RegChg.Cell(kDelayColumn, 2) = "86401"; },
+        {[](P& p) { p.RegChg.Cell(kDelayColumn, 2) = "86401"; },
          "Delay of step 2 \"86401\" is not a number of seconds from 0 to 86400 (24 hours)"},
-        {[](TempTestPlan& p) { p.Rows[1].Temperature = std::string(100'000, '9'); },
-         "溫度 of row 1 \"999"},
+        {[](P& p) { p.Rows[1].Temperature = std::string(100'000, '9'); }, "溫度 of row 1 \"999"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Refused);
@@ -252,10 +248,8 @@ TEST(TempTestPlanRules, RunLimitsNameTheFirstSettingPastThem) {
         StepTable fluke, power;
         plan.SetStepRows(fluke, power);
         plan.RegChg.Cell(1, 0) = "04";
-        for (size_t step = 1; step <= 2; ++step) {
-            plan.RegChg.Cell(1, step) = "01";
-            plan.RegChg.Cell(kDelayColumn, step) = "15";
-        }
+        for (size_t step = 1; step <= 2; ++step)
+            plan.RegChg.Cell(1, step) = "01", plan.RegChg.Cell(kDelayColumn, step) = "15";
         c.Apply(plan);
         const std::string why = RunLimitsRefused(plan);
         EXPECT_EQ(why.rfind(c.Refused, 0), 0u) << why;

@@ -17,9 +17,8 @@ constexpr double kPlainStepMs = 4000 + kCapture256Ms;
 // The soak "0" still checks once, a second later.
 constexpr double kNoSoakMs = 1000;
 
-struct PlainPlan {
-    PlainPlan() {
-        TempRunSettings& s = plan.Settings;
+struct Plain {
+    Plain() {
         s.TempCount = "1", s.Start = "25", s.SoakMinutes = "0", s.StepRows = "4";
         s.SupplyDelay = "100";
         plan.SetTemperatureRows();
@@ -29,6 +28,7 @@ struct PlainPlan {
         grid.Cell(kDelayColumn, 1) = "0", grid.Cell(kAcmColumn, 1) = "2.4";
     }
     TempTestPlan plan;
+    TempRunSettings& s = plan.Settings;
     StepTable fluke, power;
     TempRunEstimateInput in{plan, fluke, power};
 };
@@ -39,80 +39,67 @@ void Plays(StepTable& steps, const char* line) {
 }
 
 TEST(TempRunEstimate, TotalFollowsTheChamberTheInstrumentsAndTheCapture) {
-    using Change = std::function<void(PlainPlan&)>;
+    using Change = std::function<void(Plain&)>;
     const struct {
         const char* Name;
         Change Apply;
         double TotalMs;
     } cases[] = {
-        {"plain: one row at the room's 25 °C, one step", [](PlainPlan&) {},
-         kNoSoakMs + kPlainStepMs},
+        {"plain: one row at the room's 25 °C, one step", [](Plain&) {}, kNoSoakMs + kPlainStepMs},
         {"row 2 ramps from row 1 at its own rate",
-         [](PlainPlan& p) {
-             p.plan.Rows.push_back({"35", "0", "2", "5"});
-         },
+         [](Plain& p) { p.plan.Rows.emplace_back("35", "0", "2", "5"); },
          10.0 / 2 * 60'000 + 2 * (kNoSoakMs + kPlainStepMs)},
         {"row 1 ramps from the chamber's reading, a ramp of 0 at 3 °C/min",
-         [](PlainPlan& p) { p.in.StartCelsius = 40; },
-         15.0 / 3 * 60'000 + kNoSoakMs + kPlainStepMs},
+         [](Plain& p) { p.in.StartCelsius = 40; }, 15.0 / 3 * 60'000 + kNoSoakMs + kPlainStepMs},
         {"without a reading row 1 ramps from 25 °C",
-         [](PlainPlan& p) { p.plan.Rows[1].Temperature = "-5"; },
+         [](Plain& p) { p.plan.Rows[1].Temperature = "-5"; },
          30.0 / 3 * 60'000 + kNoSoakMs + kPlainStepMs},
-        {"the soak's minutes and its last check",
-         [](PlainPlan& p) { p.plan.Settings.SoakMinutes = "20"; },
+        {"the soak's minutes and its last check", [](Plain& p) { p.s.SoakMinutes = "20"; },
          20 * 60'000 + 1000 + kPlainStepMs},
         {"a gate soaks at least its window when that is longer than the soak time",
-         [](PlainPlan& p) {
-             p.plan.Settings.SoakMinutes = "2", p.plan.Settings.Gate = SoakRule::Board,
-             p.plan.Settings.GateMinutes = "5";
-         },
+         [](Plain& p) { p.s.SoakMinutes = "2", p.s.Gate = SoakRule::Board, p.s.GateMinutes = "5"; },
          5 * 60'000 + 1000 + kPlainStepMs},
         {"a gate soaks at least the soak time when that is longer than its window",
-         [](PlainPlan& p) {
-             p.plan.Settings.SoakMinutes = "20", p.plan.Settings.Gate = SoakRule::Chamber;
-         },
+         [](Plain& p) { p.s.SoakMinutes = "20", p.s.Gate = SoakRule::Chamber; },
          20 * 60'000 + 1000 + kPlainStepMs},
         {"the step delay is waited twice",
-         [](PlainPlan& p) { p.plan.RegChg.Cell(kDelayColumn, 1) = "1.5"; },
+         [](Plain& p) { p.plan.RegChg.Cell(kDelayColumn, 1) = "1.5"; },
          kNoSoakMs + kPlainStepMs + 3000},
-        {"a data rate below the bridge's limit",
-         [](PlainPlan& p) { p.in.StepRates.assign(2, 100); },
+        {"a data rate below the bridge's limit", [](Plain& p) { p.in.StepRates.assign(2, 100); },
          kNoSoakMs + 4000 + 269.0 / 100 * 1000 + 10},
         {"a data rate above the bridge's limit counts at the limit",
-         [](PlainPlan& p) { p.in.StepRates.assign(2, 2560); }, kNoSoakMs + kPlainStepMs},
-        {"1024 samples", [](PlainPlan& p) { p.in.Samples = 1024; },
+         [](Plain& p) { p.in.StepRates.assign(2, 2560); }, kNoSoakMs + kPlainStepMs},
+        {"1024 samples", [](Plain& p) { p.in.Samples = 1024; },
          kNoSoakMs + 4000 + 1037.0 / 2100 * 1000 + 10},
         {"a supply setting unanswered goes twice, so does OUTP ON, then the supply delay",
-         [](PlainPlan& p) { Plays(p.power, "VOLT 3.3"); },
+         [](Plain& p) { Plays(p.power, "VOLT 3.3"); },
          kNoSoakMs + kPlainStepMs + 1000 + 1000 + 100},
         {"a supply query is answered at once; OUTP OFF needs no OUTP ON",
-         [](PlainPlan& p) { Plays(p.power, "OUTP OFF;*OPC?"); },
-         kNoSoakMs + kPlainStepMs + 500 + 100},
+         [](Plain& p) { Plays(p.power, "OUTP OFF;*OPC?"); }, kNoSoakMs + kPlainStepMs + 500 + 100},
         {"a supply that is not selected plays nothing",
-         [](PlainPlan& p) { Plays(p.power, "VOLT 3.3"), p.in.PowerSelected = false; },
+         [](Plain& p) { Plays(p.power, "VOLT 3.3"), p.in.PowerSelected = false; },
          kNoSoakMs + kPlainStepMs},
         {"calibrator: STBY, the line, its answer, OPER and its answer",
-         [](PlainPlan& p) { Plays(p.fluke, "OUT 1 V"); },
+         [](Plain& p) { Plays(p.fluke, "OUT 1 V"); },
          kNoSoakMs + kPlainStepMs + 40 + 40 + 500 + 40 + 500},
         {"calibrator kept on and a STBY line: no STBY before it, no OPER after",
-         [](PlainPlan& p) { Plays(p.fluke, "stby"), p.plan.Settings.KeepFlukeOn = true; },
+         [](Plain& p) { Plays(p.fluke, "stby"), p.s.KeepFlukeOn = true; },
          kNoSoakMs + kPlainStepMs + 40 + 500},
         {"register 49 (address 131 modulo 256) reads back a second later",
-         [](PlainPlan& p) { p.plan.RegChg.Cell(1, 0) = "131"; }, kNoSoakMs + kPlainStepMs + 1000},
-        {"both channels captured", [](PlainPlan& p) { p.plan.Settings.Alternate = true; },
+         [](Plain& p) { p.plan.RegChg.Cell(1, 0) = "131"; }, kNoSoakMs + kPlainStepMs + 1000},
+        {"both channels captured", [](Plain& p) { p.s.Alternate = true; },
          kNoSoakMs + kPlainStepMs + kCapture256Ms},
-        {"no capture: four attempts a step",
-         [](PlainPlan& p) { p.plan.Settings.Source = CaptureSource::Brymen; },
+        {"no capture: four attempts a step", [](Plain& p) { p.s.Source = CaptureSource::Brymen; },
          kNoSoakMs + 4 * 4000},
         {"T-Test: neither ramp nor soak",
-         [](PlainPlan& p) { p.plan.Rows[1].Temperature = "100", p.in.WithChamber = false; },
+         [](Plain& p) { p.plan.Rows[1].Temperature = "100", p.in.WithChamber = false; },
          kPlainStepMs},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        PlainPlan p;
+        Plain p;
         c.Apply(p);
-        p.plan.Settings.TempCount = std::to_string(p.plan.Rows.size() - 1);
+        p.s.TempCount = std::to_string(p.plan.Rows.size() - 1);
         EXPECT_NEAR(EstimateTempRun(p.in).TotalMs(), c.TotalMs, 1e-6);
     }
 }
@@ -150,7 +137,7 @@ TEST(TempRunEstimate, TimeLeftCountsWhatRemainsFromWhereTheRunStands) {
 
 // Each step's writes land on the image the steps before it left, at the address modulo 256.
 TEST(TempRunEstimate, StepRatesFollowTheStepsRegisterWrites) {
-    PlainPlan p;
+    Plain p;
     p.plan.RegChg.Cell(1, 0) = "102";
     p.plan.RegChg.Cell(2, 0) = "04";
     p.plan.RegChg.Cell(1, 2) = "07";

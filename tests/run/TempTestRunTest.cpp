@@ -332,9 +332,10 @@ TEST(TempTestRun, FailedJournalWriteEndsTheRunSafely) {
 
 // Whatever went wrong is told once, when the run has ended and the bench is safe.
 TEST(TempTestRun, ProblemsAreToldOnceWithTheSummaryLeft) {
+    using B = RunBench;
     struct Case {
         const char* name;
-        std::function<void(RunBench&)> arrange;
+        std::function<void(B&)> arrange;
         const char* message;
         bool measured;
         bool complete = false; // every step measured, in the journal and in the A file
@@ -342,25 +343,21 @@ TEST(TempTestRun, ProblemsAreToldOnceWithTheSummaryLeft) {
     };
     const Case cases[] = {
         {"TEMP folder squatted by a file",
-         [](RunBench& t) {
-             t.plan.Settings.SaveFullFiles = true;
-             std::ofstream(t.dir / "TEMP") << "x";
-         },
+         [](B& t) { t.plan.Settings.SaveFullFiles = true, std::ofstream(t.dir / "TEMP") << "x"; },
          "Cannot create ", true},
         {"B file held under both names",
-         [](RunBench& t) {
-             fs::create_directory(t.dir / kTempBFile);
-             fs::create_directory(t.dir / kTempBFallback);
+         [](B& t) {
+             fs::create_directory(t.dir / kTempBFile), fs::create_directory(t.dir / kTempBFallback);
          },
          "Cannot create ", true, true},
-        {"A file squatted by a folder",
-         [](RunBench& t) { fs::create_directory(t.dir / kTempAFile); }, "Cannot create ", true},
-        {"soak not a number", [](RunBench& t) { t.plan.Settings.SoakMinutes = "abc"; },
-         "等待溫度穩定時間", false},
+        {"A file squatted by a folder", [](B& t) { fs::create_directory(t.dir / kTempAFile); },
+         "Cannot create ", true},
+        {"soak not a number", [](B& t) { t.plan.Settings.SoakMinutes = "abc"; }, "等待溫度穩定時間",
+         false},
         {"previous journal cannot be kept",
-         [](RunBench& t) {
-             std::ofstream(t.dir / kJournalFile) << "x";
-             fs::create_directories(t.dir / kJournalOldFile / "kept");
+         [](B& t) {
+             std::ofstream(t.dir / kJournalFile) << "x",
+                 fs::create_directories(t.dir / kJournalOldFile / "kept");
          },
          "The previous run journal cannot be kept as ", false, false, ": the run does not start"},
     };
