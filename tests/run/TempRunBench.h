@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -48,16 +49,13 @@ using ::testing::StartsWith;
 
 inline std::string FileText(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 inline std::vector<std::string> FileLines(const fs::path& file) {
     std::stringstream text(FileText(file));
     std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(text, line)) lines.push_back(line);
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
     return lines;
 }
 

@@ -11,8 +11,7 @@ namespace {
 
 // The figures of row r, step s: two decimals, so the A file keeps them exactly.
 NoiseFigures Figures(size_t row, size_t step) {
-    const auto r = static_cast<double>(row);
-    const auto s = static_cast<double>(step);
+    const double r = double(row), s = double(step);
     return {1000.25 * r + s, 1, 200.5 + r, 19.75 - 0.5 * s, 0, 0, 0};
 }
 
