@@ -31,129 +31,119 @@ namespace {
 
 class NoiseViewsTest : public ProgramFixture {
   protected:
+    // Connected with the ADC on at `osr` (register 2, bits 5 to 7), one capture of 1024 samples.
+    void Start(int osr = -1) {
+        Connect(true);
+        if (osr >= 0)
+            bench.Chip.WriteRegister(
+                2, static_cast<uint8_t>((bench.Stnd.RegImage[2] & 0x1F) | osr << 5));
+        Capture(4);
+    }
     void Capture(int pointIndex) {
         win.NPointIndex->setCurrentIndex(pointIndex);
         emit win.NPointIndex->activated(pointIndex);
         win.CatchADC->click();
+        ASSERT_EQ(bench.Samples().SampleCount, 64 << pointIndex);
     }
-    // Saves `view`'s data as `name` and gives the file's lines, each split at its commas; every
-    // line must end in CR LF.
-    template <class View> std::vector<QStringList> SavedCsv(View* view, const char* name) {
-        EXPECT_TRUE(view->SaveData(dir.filePath(name).toStdString()));
-        const QString text = QString::fromLatin1(ReadFile(name));
-        EXPECT_TRUE(text.endsWith("\r\n"));
+    // Saves `view`'s data and gives the file's lines, each split at its commas; every line ends
+    // in CR LF.
+    template <class View> std::vector<QStringList> SavedCsv(View* view) {
+        EXPECT_TRUE(view->SaveData(dir.filePath("view.csv").toStdString()));
+        const QString text = QString::fromLatin1(ReadFile("view.csv"));
+        EXPECT_TRUE(text.endsWith("\r\n") && text.count('\n') == text.count("\r\n"));
         std::vector<QStringList> rows;
-        for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts)) {
-            EXPECT_FALSE(line.contains('\n'));
+        for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts))
             rows.push_back(line.split(','));
-        }
         return rows;
     }
-    // The number after the last space of a label.
-    static double Figure(const QLabel* label) { return label->text().split(' ').last().toDouble(); }
     TAnxADC& win = *main->AnxADC;
 };
 
 TEST_F(NoiseViewsTest, HistogramDrawsTheCaptureItsSigmaAndItsData) {
-    Connect(true);
-    Capture(4); // 1024 samples
-    ASSERT_EQ(bench.Samples().SampleCount, 1024);
-    win.Views->setCurrentWidget(win.HistogramPage);
-    const auto bars = win.HistogramPage->Bars->data();
+    Start();
+    HistogramView& view = *win.HistogramPage;
+    win.Views->setCurrentWidget(&view);
+    const auto bars = view.Bars->data();
     const double rms = bench.Samples().Figures.RmsCount;
-    ASSERT_GT(rms, 0);
-    EXPECT_NEAR(Figure(win.HistogramPage->Sigma), rms, 0.01 * rms);
-    EXPECT_TRUE(win.HistogramPage->Outside->text().startsWith("outside ±3.3σ: "));
+    EXPECT_NEAR(view.Sigma->text().split(' ').last().toDouble(), rms, 0.01 * rms);
+    EXPECT_TRUE(view.Outside->text().startsWith("outside ±3.3σ: "));
     // The title carries σ and p-p, so a saved picture has them.
-    const QString title = win.HistogramPage->Title->text();
-    EXPECT_TRUE(title.contains(win.HistogramPage->Sigma->text())) << title.toStdString();
-    EXPECT_TRUE(title.contains(win.HistogramPage->PeakToPeak->text())) << title.toStdString();
+    const QString title = view.Title->text();
+    EXPECT_TRUE(title.contains(view.Sigma->text()) && title.contains(view.PeakToPeak->text()))
+        << title.toStdString();
 
-    const auto rows = SavedCsv(win.HistogramPage, "histogram.csv");
+    const auto rows = SavedCsv(&view);
     ASSERT_EQ(rows.size(), static_cast<size_t>(bars->size()) + 1);
     EXPECT_EQ(rows[0].join(','), "bin centre,count,gaussian");
     EXPECT_EQ(rows[1].value(1).toDouble(), bars->at(0)->value);
-    EXPECT_EQ(rows[1].value(2).toDouble(), win.HistogramPage->Gaussian->data()->at(0)->value);
+    EXPECT_EQ(rows[1].value(2).toDouble(), view.Gaussian->data()->at(0)->value);
     // Zoomed in on the middle half of the bins, the file holds those bins only.
     const int from = bars->size() / 4;
     const int to = 3 * bars->size() / 4;
-    win.HistogramPage->Plot->xAxis->setRange(bars->at(from)->key, bars->at(to)->key);
-    const auto zoomed = SavedCsv(win.HistogramPage, "histogram.csv");
+    view.Plot->xAxis->setRange(bars->at(from)->key, bars->at(to)->key);
+    const auto zoomed = SavedCsv(&view);
     ASSERT_EQ(zoomed.size(), static_cast<size_t>(to - from + 1) + 1);
     EXPECT_EQ(zoomed[1][0].toDouble(), bars->at(from)->key);
 
     // A capture while the histogram is on show draws it again.
-    Capture(0); // 64 samples
+    Capture(0);
     double sum = 0;
     for (auto bar = bars->constBegin(); bar != bars->constEnd(); ++bar) sum += bar->value;
     EXPECT_EQ(sum, 64);
 }
 
-// The chip's "OSR" in register 2, bits 5 to 7: 1280 sps, which the bridge carries.
-void SetOsr(Bench& bench, uint8_t osr) {
-    const auto others = static_cast<uint8_t>(bench.Stnd.RegImage[2] & 0x1F);
-    bench.Chip.WriteRegister(2, static_cast<uint8_t>(others | osr << 5));
-}
-
+// At 1280 sps, which the bridge carries.
 TEST_F(NoiseViewsTest, SpectrumDrawsTheDensityInVoltsAtTheConfiguredRate) {
-    Connect(true);
-    SetOsr(bench, 1);
-    Capture(4);
-    const int count = bench.Samples().SampleCount;
-    ASSERT_EQ(count, 1024);
-    win.Views->setCurrentWidget(win.SpectrumPage);
-    const auto density = win.SpectrumPage->Density->data();
-    ASSERT_EQ(density->size(), count / 2 + 1);
+    Start(1);
+    SpectrumView& view = *win.SpectrumPage;
+    win.Views->setCurrentWidget(&view);
+    const auto density = view.Density->data();
+    ASSERT_EQ(density->size(), 1024 / 2 + 1);
     EXPECT_EQ(density->at(density->size() - 1)->key, 640);
-    EXPECT_TRUE(win.SpectrumPage->Rate->text().startsWith("fs 1280 Hz (measured 12"));
-    EXPECT_TRUE(win.SpectrumPage->Warning->isHidden());
+    EXPECT_TRUE(view.Rate->text().startsWith("fs 1280 Hz (measured 12"));
     // The simulated chip gives noise alone: no tone, no sine figures.
-    EXPECT_TRUE(win.SpectrumPage->Sine->isHidden());
+    EXPECT_TRUE(view.Warning->isHidden() && view.Sine->isHidden());
 
     // The density over the band holds the capture's RMS noise, which the panels give in nV.
     double power = 0;
     for (int i = 1; i < density->size(); ++i) power += std::pow(density->at(i)->value, 2);
-    const double binWidth = density->at(1)->key;
     const double rmsNV = bench.Samples().Figures.RmsNV;
-    EXPECT_NEAR(std::sqrt(power * binWidth), rmsNV, 0.25 * rmsNV);
+    EXPECT_NEAR(std::sqrt(power * density->at(1)->key), rmsNV, 0.25 * rmsNV);
 
-    const auto rows = SavedCsv(win.SpectrumPage, "spectrum.csv");
+    const auto rows = SavedCsv(&view);
     ASSERT_EQ(rows.size(), static_cast<size_t>(density->size()) + 1);
     EXPECT_EQ(rows[0].join(','), "frequency,nsd");
     EXPECT_EQ(rows[2].value(1).toDouble(), density->at(1)->value);
 
     // Another window draws another density.
     const double before = density->at(density->size() / 3)->value;
-    win.SpectrumPage->Window->setCurrentIndex(1);
-    EXPECT_EQ(win.SpectrumPage->Shown().Window, SpectrumWindow::Hann);
+    view.Window->setCurrentIndex(1);
+    EXPECT_EQ(view.Shown().Window, SpectrumWindow::Hann);
     EXPECT_NE(density->at(density->size() / 3)->value, before);
 
     // Averages of 4 codes: a quarter as many values at a quarter of the rate.
     win.CMAVR->setCurrentIndex(2);
     emit win.CMAVR->activated(2);
-    EXPECT_EQ(density->size(), count / 8 + 1);
+    EXPECT_EQ(density->size(), 1024 / 8 + 1);
     EXPECT_EQ(density->at(density->size() - 1)->key, 160);
-    EXPECT_TRUE(win.SpectrumPage->Rate->text().startsWith("fs 320 Hz (measured 3"));
+    EXPECT_TRUE(view.Rate->text().startsWith("fs 320 Hz (measured 3"));
 }
 
 // At 2560 sps the bridge loses samples: a warning instead of a density.
 TEST_F(NoiseViewsTest, SpectrumAboveWhatTheBridgeCarriesDrawsNoDensity) {
-    Connect(true);
-    SetOsr(bench, 0);
     win.Views->setCurrentWidget(win.SpectrumPage);
-    Capture(4);
+    Start(0);
     EXPECT_EQ(win.SpectrumPage->Density->data()->size(), 0);
-    EXPECT_FALSE(win.SpectrumPage->Warning->isHidden());
-    EXPECT_TRUE(win.SpectrumPage->Warning->text().startsWith("No density: the samples came 18 %"));
+    const QLabel& warning = *win.SpectrumPage->Warning;
+    EXPECT_TRUE(!warning.isHidden() &&
+                warning.text().startsWith("No density: the samples came 18 %"));
     EXPECT_EQ(win.SpectrumPage->MeanNsd->text(), "mean NSD –");
 }
 
 // After zooming and panning, a double-click on a chart, its "Fit" button or its menu's "Fit"
 // shows all the data again.
 TEST_F(NoiseViewsTest, DoubleClickOrFitShowsAllTheDataAgain) {
-    Connect(true);
-    SetOsr(bench, 1);
-    Capture(4);
+    Start(1);
     const auto doubleClick = [](QCustomPlot* plot) {
         return [plot] {
             const QPointF at(plot->width() / 2.0, plot->height() / 2.0);
@@ -185,8 +175,7 @@ TEST_F(NoiseViewsTest, DoubleClickOrFitShowsAllTheDataAgain) {
 // The time chart hands its plot at most two points a pixel column, worked out again for the part
 // a zoom shows (with one point beyond each end, so the line runs to the edges).
 TEST_F(NoiseViewsTest, TheTimeChartDrawsTheColumnsOfTheRangeShown) {
-    Connect(true);
-    Capture(4); // 1024 samples
+    Start();
     win.show();
     win.ShowChart->click();
     QCustomPlot* plot = win.Chart1->Plot;
@@ -206,17 +195,13 @@ TEST_F(NoiseViewsTest, TheTimeChartDrawsTheColumnsOfTheRangeShown) {
     EXPECT_GT(data->constBegin()->key, all.lower + all.size() / 8);
 }
 
-class NoiseTablePageTest : public ProgramFixture {
-  protected:
-    NoiseTablePageTest() {
-        Connect(true);
-        main->AnxADC->Views->setCurrentWidget(&page);
-        page.Samples->setCurrentIndex(0); // 64 samples a point
-    }
+// The noise table page: a sweep from its Start button fills the heat map and its file, and Stop
+// from a window message the sweep lets through ends the next one.
+TEST_F(NoiseViewsTest, NoiseTableSweepFillsTheHeatMapAndItsFileAndStopEndsIt) {
+    Connect(true);
     NoiseTablePage& page = *main->NoiseTable;
-};
-
-TEST_F(NoiseTablePageTest, SweepFillsTheHeatMapAndItsFile) {
+    win.Views->setCurrentWidget(&page);
+    page.Samples->setCurrentIndex(0); // 64 samples a point
     page.Rates->setText("fast");
     page.Start->click();
     EXPECT_EQ(page.State->text(), "Rates: \"fast\" is no rate in sps");
@@ -225,48 +210,40 @@ TEST_F(NoiseTablePageTest, SweepFillsTheHeatMapAndItsFile) {
     page.Rates->setText("10, 1920");
     bool catchHeld = false;
     // While the sweep runs, "Catch ADC" is held.
-    QTimer::singleShot(0, [&] { catchHeld = !main->AnxADC->CatchADC->isEnabled(); });
+    QTimer::singleShot(0, [&] { catchHeld = !win.CatchADC->isEnabled(); });
     page.Start->click();
-    EXPECT_TRUE(catchHeld);
-    EXPECT_TRUE(main->AnxADC->CatchADC->isEnabled());
-
+    EXPECT_TRUE(catchHeld && win.CatchADC->isEnabled());
     const NoiseTable& table = page.Model->Table();
     ASSERT_EQ(table.Rates.size(), 2u);
     EXPECT_EQ(table.Rates[1].Sps, 1920);
     EXPECT_EQ(page.State->text(), QString("Complete: %1 points").arg(table.Cells.size()));
-    EXPECT_TRUE(std::all_of(table.Cells.begin(), table.Cells.end(),
-                            [](const NoiseCell& c) { return c.Measured; }));
     // The best point is blue, the worst red: the least noise, and (reversed) the most bits.
     for (const int figure : {0, 2}) {
         page.Figure->setCurrentIndex(figure);
-        const auto worse = [figure](const NoiseCell& a, const NoiseCell& b) {
-            return figure == 0 ? a.RmsNV < b.RmsNV : a.EffectiveBits > b.EffectiveBits;
-        };
-        const auto [quiet, noisy] =
-            std::minmax_element(table.Cells.begin(), table.Cells.end(), worse);
+        const auto [quiet, noisy] = std::minmax_element(
+            table.Cells.begin(), table.Cells.end(),
+            [figure](const NoiseCell& a, const NoiseCell& b) {
+                return figure == 0 ? a.RmsNV < b.RmsNV : a.EffectiveBits > b.EffectiveBits;
+            });
         const auto colourOf = [&](auto cell) {
-            const auto at = static_cast<size_t>(cell - table.Cells.begin());
-            const QModelIndex index = page.Model->index(static_cast<int>(at / table.Gains.size()),
-                                                        static_cast<int>(at % table.Gains.size()));
-            return page.Model->data(index, Qt::BackgroundRole).value<QColor>();
+            const auto at = static_cast<int>(cell - table.Cells.begin());
+            const auto gains = static_cast<int>(table.Gains.size());
+            return page.Model->index(at / gains, at % gains)
+                .data(Qt::BackgroundRole)
+                .value<QColor>();
         };
         EXPECT_EQ(colourOf(quiet), HeatColour(0)) << figure;
         EXPECT_EQ(colourOf(noisy), HeatColour(1)) << figure;
     }
-
-    const QString csv = dir.filePath("noise.csv");
-    answers.Files.push_back(csv.toStdString());
+    answers.Files.push_back(dir.filePath("noise.csv").toStdString());
     page.SaveCsv->click();
     EXPECT_EQ(ReadFile("noise.csv").toStdString(), NoiseTableCsv(table));
-}
 
-TEST_F(NoiseTablePageTest, StopEndsTheSweep) {
     QTimer::singleShot(0, page.Stop, &QPushButton::click);
     page.Start->click();
     EXPECT_TRUE(page.State->text().startsWith("Stopped after "))
         << page.State->text().toStdString();
-    EXPECT_TRUE(page.Start->isEnabled());
-    EXPECT_FALSE(page.Stop->isEnabled());
+    EXPECT_TRUE(page.Start->isEnabled() && !page.Stop->isEnabled());
 }
 
 } // namespace

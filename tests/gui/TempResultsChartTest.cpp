@@ -1,6 +1,7 @@
 // The results chart from the main window: it follows the program folder's journal as a run
-// appends to it, draws another run dashed over it, switches figures, keeps its legend off the
-// points, fits the view again, and tells why a file that is not a run cannot be shown.
+// appends to it, draws over the board's temperature when asked, draws another run dashed over
+// it, switches figures, keeps its legend off the points, fits the view again, and tells why a
+// file that is not a run cannot be shown.
 #include "run/ui/TempResultsChart.h"
 #include "ProgramFixture.h"
 #include "files/TextFile.h"
@@ -41,11 +42,18 @@ TEST_F(TempResultsChartTest, FollowsTheJournalAndDrawsASecondRunDashed) {
     chart->Follow->setChecked(true);
     EXPECT_EQ(chart->Plot->graphCount(), 1);
     ASSERT_TRUE(journal.Attempt(Measured(1, 2)));
-    ASSERT_TRUE(journal.Attempt(Measured(2, 1)));
+    JournalAttempt board = Measured(2, 1);
+    board.BoardCelsius = 27.5; // row 1 has no board reading, as in a journal kept before them
+    ASSERT_TRUE(journal.Attempt(board));
     chart->FollowTick();
     ASSERT_EQ(chart->Plot->graphCount(), 2);
     EXPECT_EQ(chart->Plot->graph(0)->data()->size(), 2);
     EXPECT_DOUBLE_EQ(chart->Plot->graph(0)->data()->at(1)->key, 85.5);
+    chart->Over->setCurrentIndex(1);
+    EXPECT_EQ(chart->Plot->graph(0)->data()->size(), 1);
+    EXPECT_DOUBLE_EQ(chart->Plot->graph(0)->data()->at(0)->key, 27.5);
+    EXPECT_EQ(chart->Plot->xAxis->label(), "Board temperature (°C)");
+    chart->Over->setCurrentIndex(0);
 
     const std::string aFile = bench.ProgramDir() + kTempAFile;
     ASSERT_TRUE(ReplaceFileContents(

@@ -186,6 +186,35 @@ TEST_F(TempTestWindowTest, PlanFileKeepsTheSettingsAndEndOptions) {
     EXPECT_EQ(win.ESoak->text(), "7") << "a bad plan changes nothing";
 }
 
+// The soak gate's controls reach the plan, and its state shows in the progress bar.
+TEST_F(TempTestWindowTest, GateControlsReachThePlanAndItsStateShows) {
+    const TempRunSettings& s = bench.Plan.Settings;
+    EXPECT_FALSE(win.EGateMinutes->isEnabled()) << "the band rule uses no gate setting";
+    const struct {
+        const char* Item;
+        SoakRule Rule;
+        bool Spread, Board;
+    } gates[] = {{"Board stable", SoakRule::Board, false, true},
+                 {"Chamber stable", SoakRule::Chamber, true, false},
+                 {"Band ±1.5 °C", SoakRule::Band, false, false}};
+    for (const auto& g : gates) {
+        win.CBGate->setCurrentText(g.Item);
+        EXPECT_EQ(s.Gate, g.Rule) << g.Item;
+        EXPECT_EQ(win.EGateSpread->isEnabled(), g.Spread) << g.Item;
+        EXPECT_EQ(win.EBoardChange->isEnabled(), g.Board) << g.Item;
+    }
+    Type(win.EGateLimit, "45");
+    EXPECT_EQ(s.GateLimitMinutes, "45");
+
+    TempTestProgress p;
+    p.Row = p.Rows = 1;
+    p.Soaking = true;
+    p.Gate = "board stable 3.2 of 5 min, spread 0.12 °C";
+    bench.Temp.ProgressChanged.Notify(p);
+    EXPECT_TRUE(win.Progress->format().contains(QString::fromStdString(p.Gate)))
+        << win.Progress->format().toStdString();
+}
+
 // "T-Begin" runs the plan; closing the main window during the soak ends the run first, then the
 // window closes. Before the run, "連續讀取" shows the chamber's air.
 TEST_F(TempTestWindowTest, ClosingTheMainWindowDuringASoakEndsTheRunFirst) {
