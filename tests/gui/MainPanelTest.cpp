@@ -1,14 +1,33 @@
-// The main window offscreen on the simulated bench: menus, "USB Scan", captions and panel places.
+// The main window offscreen on the simulated bench: menus, "USB Scan", captions and panel places;
+// the setup dialog (the serial bridge port step behind every port list, the interface that stays
+// "QN740x", lists set after a USB connection, "Setup" as a modal dialog) and the step table
+// windows; an operation that owns the link while window messages go through (link timer ticks
+// and clicks start no exchange, closing the window ends it, keeps the settings and releases the
+// bridge); remote control on the status bar; and where the program keeps its files.
 #include "ProgramFixture.h"
 #include "analysis/ui/AnxADC.h"
 #include "chip/ui/AdcPanel.h"
 #include "chip/ui/ChipWindows.h"
+#include "instruments/ui/InstrumentWindows.h"
+#include "link/ui/QnUp.h"
 #include "shell/ReadRam.h"
+#include "shell/ui/Option.h"
+#include "shell/ui/ProgramDir.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
+#include <QTableView>
+#include <QTcpSocket>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace qn::test {
@@ -113,7 +132,6 @@ TEST_F(MainPanelTest, SettingsPageAndBankFollowTheChip) {
 
 // A shown panel keeps its place when shown again, hidden or not, and closing writes the places.
 TEST_F(MainPanelTest, StartLoadsSettingsPanelsKeepTheirPlacesAndCloseWritesThem) {
-    EXPECT_EQ(bench.Stnd.Interface, kLinkQn740x) << "settings load forces the QN740x link";
     EXPECT_FALSE(ReadFile("QnADC.cfg").isEmpty()) << "a missing file is written first";
     Trigger("RAM Panel");
     auto* sub = qobject_cast<QMdiSubWindow*>(main->Qn_RAM->parentWidget());
@@ -150,6 +168,244 @@ TEST_F(MainPanelTest, SavedPlacesPastTheEdgesComeBackInSight) {
     EXPECT_TRUE(sub->isVisible());
     EXPECT_TRUE(QRect(QPoint(), main->Mdi->viewport()->size()).contains(sub->geometry()))
         << sub->geometry().x() << "," << sub->geometry().y();
+}
+
+using SetupDialogTest = ProgramFixture;
+
+int OpenCount(const SimWorld& world, const char* port) {
+    const SimPortRecord* record = world.SerialPorts.Port(port);
+    return record == nullptr ? 0 : record->OpenCount;
+}
+
+// Whichever list changes, the bridge port step runs for the port in TXCOM with the baud and
+// parity lists' choices; the instrument lists open no instrument port for it.
+TEST_F(SetupDialogTest, EveryPortListRunsTheBridgePortStepForTXCOM) {
+    TOption& option = *main->Option;
+    const int com3Before = OpenCount(world, "COM3");
+    const struct {
+        QComboBox* List;
+        const char* Entry;
+        const char* Status;
+    } steps[] = {
+        {option.FlukeCOM, "COM3", "RS232 COM16 , Baud = 9600, Pariyt = None"},
+        {option.TXParity, "Odd", "RS232 COM16 , Baud = 9600, Pariyt = ODD"},
+        {option.TXBaud, "115200", "RS232 COM16 , Baud = 115200, Pariyt = ODD"},
+        {option.PowerCOM, "COM2", "RS232 COM16 , Baud = 115200, Pariyt = ODD"},
+        {option.TXCOM, "COM9", "Uart  not  found"},
+    };
+    for (const auto& s : steps) {
+        s.List->setCurrentText(s.Entry);
+        EXPECT_EQ(main->PanelText(0), s.Status) << s.List->objectName().toStdString();
+    }
+    EXPECT_EQ(OpenCount(world, "COM3"), com3Before);
+}
+
+// After a USB connection the lists show the record's choices; setting them runs no port step.
+TEST_F(SetupDialogTest, InterfaceStaysQn740xAndListsFollowTheRecord) {
+    TOption& option = *main->Option;
+    option.SelLPT->setCurrentIndex(kLinkRs232);
+    EXPECT_EQ(option.SelLPT->currentText(), "QN740x");
+    EXPECT_EQ(bench.Stnd.Interface, kLinkQn740x);
+
+    bench.Stnd.ComIndex = 2;
+    bench.Stnd.BaudIndex = 7;
+    bench.Stnd.ParityIndex = 2;
+    main->SelectChip(2);
+    Connect();
+    EXPECT_EQ(option.CbSeluP->currentIndex(), 2);
+    EXPECT_EQ(option.SelLPT->currentText(), "QN740x");
+    EXPECT_EQ(option.TXCOM->currentText(), "COM3");
+    EXPECT_EQ(option.TXBaud->currentText(), "38400");
+    EXPECT_EQ(option.TXParity->currentText(), "Odd");
+    EXPECT_EQ(main->PanelText(0), "USB On Line"); // no port step ran
+}
+
+// "Setup" opens the dialog modally beside the main window's corner on the record's chip;
+// "關閉" ends it.
+TEST_F(SetupDialogTest, SetupShowsTheDialogModallyUntilClosed) {
+    TOption& option = *main->Option;
+    bench.Stnd.Chip = 1;
+    bool shownModal = false;
+    QPoint at;
+    int chipEntry = -1;
+    QTimer::singleShot(0, &option, [&] {
+        shownModal = option.isVisible() && QApplication::activeModalWidget() == &option;
+        at = option.pos();
+        chipEntry = option.CbSeluP->currentIndex();
+        option.BtClose->click();
+    });
+    QTimer guard; // a dialog that failed to close ends the run instead of hanging it
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, &option, &QDialog::reject);
+    guard.start(2000);
+    Trigger("Setup");
+    EXPECT_TRUE(guard.isActive());
+    EXPECT_TRUE(shownModal);
+    EXPECT_FALSE(option.isVisible());
+    EXPECT_EQ(at, main->geometry().topLeft() + QPoint(40, 40));
+    EXPECT_EQ(chipEntry, 1);
+    EXPECT_EQ(bench.Model.ProductName, "QN7401") << "showing the chip entry selects no chip";
+}
+
+// A cell typed into the grid lands in the bench's step table; the number column is fixed.
+TEST_F(SetupDialogTest, StepGridsEditTheStepTables) {
+    const struct {
+        const char* Menu;
+        StepTableWindow* Window;
+        QTableView* Grid;
+        StepTable& Table;
+    } windows[] = {{"Fluke", main->FLUKE, main->FLUKE->FlukeGd, bench.Instruments.FlukeSteps},
+                   {"Power", main->FPower, main->FPower->PowerGd, bench.Instruments.PowerSteps}};
+    for (const auto& w : windows) {
+        Trigger(w.Menu);
+        QAbstractItemModel& model = *w.Grid->model();
+        EXPECT_EQ(model.rowCount(), 48) << w.Menu;
+        EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), "輸入值") << w.Menu;
+        EXPECT_EQ(w.Grid->columnWidth(2), 240) << w.Menu;
+        const struct {
+            int Row, Column;
+            const char* Typed;
+        } edits[] = {{2, 1, "1"}, {2, 2, "OUT 600 mV ,0 Hz "}, {0, 0, "9"}};
+        for (const auto& e : edits) {
+            const QModelIndex cell = model.index(e.Row, e.Column);
+            w.Grid->setCurrentIndex(cell);
+            w.Grid->edit(cell);
+            auto* editor = qobject_cast<QLineEdit*>(w.Grid->indexWidget(cell));
+            ASSERT_EQ(editor != nullptr, e.Column != 0) << w.Menu << e.Column;
+            if (editor == nullptr) continue;
+            editor->setText(e.Typed);
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(editor, &enter);
+        }
+        EXPECT_EQ(w.Table.Row(3).Step, "1") << w.Menu;
+        EXPECT_EQ(w.Table.Row(3).Input, "OUT 600 mV ,0 Hz ") << w.Menu;
+        EXPECT_EQ(model.index(0, 0).data().toString(), "1") << w.Menu;
+
+        w.Window->SetStepCount(20);
+        EXPECT_EQ(w.Table.Steps(), 20U) << w.Menu;
+        EXPECT_EQ(model.rowCount(), 20) << w.Menu;
+        EXPECT_EQ(model.index(19, 0).data().toString(), "20") << w.Menu;
+    }
+}
+
+class OneExchangeTest : public ProgramFixture {
+  protected:
+    OneExchangeTest() : ProgramFixture(true) {
+        Connect();
+        EXPECT_EQ(main->PanelText(0), "USB On Line");
+        world.Bridge.ClearLog();
+    }
+    // What an operation's loop does: owns the link, waits and lets window messages through.
+    bool RunOperation(double ms) {
+        const auto hold = bench.Guard.Begin();
+        EXPECT_TRUE(hold.has_value());
+        return bench.Guard.WaitMs(ms);
+    }
+    bool Enabled(const char* caption) const { return main->MenuItems.at(caption)->isEnabled(); }
+};
+
+TEST_F(OneExchangeTest, TicksAndClicksInsideAnOperationStartNoExchange) {
+    bench.Centre.ContinuousRead = true;        // every tick would read the ADC
+    bench.Usb.IdleTicks = kIdleCheckTicks - 1; // and the next one check the link
+    int ticks = 0;
+    QObject::connect(&main->Qn_UP->Timer1, &QTimer::timeout, [&] { ++ticks; });
+    bool scanEnabledInside = true;
+    QTimer::singleShot(50, main, [&] {
+        scanEnabledInside = Enabled("USB Scan") || Enabled("Read RAM");
+        emit main->MenuItems.at("USB Scan")->triggered(); // a click that got through anyway
+    });
+    EXPECT_TRUE(RunOperation(300));
+    EXPECT_GT(ticks, 5) << "the link timer ticked during the operation";
+    EXPECT_TRUE(world.Bridge.Log().empty()) << world.Bridge.Log().size() << " frames went out";
+    EXPECT_FALSE(scanEnabledInside);
+    EXPECT_TRUE(Enabled("USB Scan") && Enabled("Read RAM"));
+}
+
+TEST_F(OneExchangeTest, ClosingDuringAnOperationEndsItKeepsSettingsAndReleasesTheBridge) {
+    QFile::remove(dir.filePath("QnADC.cfg"));
+    bench.Config.Analysis.CFunADC = 3;
+    QTimer::singleShot(30, main, &QWidget::close);
+    EXPECT_FALSE(RunOperation(60'000)) << "the operation ends at its next check";
+    EXPECT_TRUE(main->isVisible()) << "the window waits for the operation to end";
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(ReadFile("QnADC.cfg").split('\n').value(14).trimmed(), "3");
+    program.reset();
+    ASSERT_FALSE(world.Bridge.Log().empty());
+    const SimFrame& last = world.Bridge.Log().back();
+    EXPECT_EQ(std::vector<uint8_t>(last.Request.begin(), last.Request.begin() + 4),
+              (std::vector<uint8_t>{0xF9, 0x01, 0xFF, 0xFF}))
+        << "the bridge is released at exit";
+}
+
+template <typename Done> bool Until(Done done) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < 5000) QCoreApplication::processEvents();
+    return done();
+}
+
+using RemoteControlTest = ProgramFixture;
+
+TEST_F(RemoteControlTest, PanelFollowsTheClientAndARemoteCaptureReachesTheAnalysisWindow) {
+    Connect(true);
+    ASSERT_EQ(main->StartRemote("127.0.0.1", 0), "");
+    const std::string endpoint = main->Remote()->Endpoint();
+    const QString listening = QString::fromStdString("Remote: " + endpoint);
+    EXPECT_EQ(main->RemotePanel->text(), listening);
+    EXPECT_TRUE(main->RemotePanel->isVisible());
+
+    QTcpSocket client;
+    client.connectToHost("127.0.0.1",
+                         static_cast<quint16>(std::stoi(endpoint.substr(endpoint.find(':') + 1))));
+    EXPECT_TRUE(
+        Until([&] { return main->RemotePanel->text() == listening + ", client 127.0.0.1"; }));
+    EXPECT_TRUE(main->AnxADC->TXENOB->text().isEmpty());
+    client.write("CAPT:POIN 256;:INIT;*OPC?\n");
+    ASSERT_TRUE(Until([&] { return client.canReadLine(); }));
+    EXPECT_EQ(client.readLine(), "1\n");
+    EXPECT_FALSE(main->AnxADC->TXENOB->text().isEmpty());
+    EXPECT_EQ(main->AnxADC->TXENOB->text().toStdString(), bench.Samples().Panels.Enob);
+
+    client.abort();
+    EXPECT_TRUE(Until([&] { return main->RemotePanel->text() == listening; }));
+    main->StopRemote();
+    EXPECT_FALSE(main->RemotePanel->isVisible());
+}
+
+void Touch(const QString& file) {
+    QDir().mkpath(QFileInfo(file).path());
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+}
+
+TEST(ProgramDirTest, ChoosesTheFoldersOfTheBuildAndOfAnInstalledProgram) {
+    const QString shared = "usr/share/qn740xtest/INCLUDE";
+    const struct {
+        QStringList Files; // created under the temporary root
+        bool PerUser;
+        QString Include; // relative to the root
+    } cases[] = {
+        {{"build/bin/INCLUDE/QnSel.INC"}, false, "build/bin/INCLUDE"},     // the build folder
+        {{"usr/share/other/INCLUDE/QnSel.INC"}, false, "usr/bin/INCLUDE"}, // an unrelated share
+        {{shared + "/QNSEL.INC"}, true, shared},                           // installed
+        {{shared + "/QnSel.INC", "home/INCLUDE/QnSel.INC"}, true, "home/INCLUDE"}, // user's first
+        {{shared + "/QnSel.INC", "home/INCLUDE/QN7401.INC"}, true, shared}, // user's without list
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Files.join(' ').toStdString());
+        QTemporaryDir root;
+        ASSERT_TRUE(root.isValid());
+        const QString top = root.path() + "/";
+        for (const QString& f : c.Files) Touch(top + f);
+        const QString exeDir =
+            top + (c.Files.first().startsWith("build") ? "build/bin" : "usr/bin");
+        QDir().mkpath(exeDir);
+        const ProgramFolder folder = ChooseProgramDir(exeDir, top + "home");
+        EXPECT_EQ(folder.FellBack, c.PerUser);
+        EXPECT_EQ(folder.Path, c.PerUser ? top + "home/" : exeDir + "/");
+        EXPECT_EQ(QDir::cleanPath(folder.IncludePath), top + c.Include);
+    }
 }
 
 } // namespace
