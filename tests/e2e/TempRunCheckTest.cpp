@@ -1,5 +1,6 @@
-// "--temperature-run PLAN --check" on the simulated bench: what it finds, that it changes nothing,
-// and that its estimate stays within 10 % of the run it describes.
+// "--temperature-run PLAN --check" on the simulated bench: that it changes nothing, tells every
+// reason a run could not start, and that its estimate stays within 10 % of the run it describes.
+// What it prints for a plan that could run, the guide's own session checks.
 #include "ProgramCopy.h"
 
 #include <QDir>
@@ -21,11 +22,7 @@ TEST(TempRunCheck, TellsWhatWouldRunAndEveryReasonItCouldNot) {
         int Exit;
         std::vector<const char*> Said; // on standard output for exit 0, standard error otherwise
     } cases[] = {
-        {kPlan,
-         {"--simulate"},
-         0,
-         {"chamber COM3: reads 25.00 °C", "steps: 1 a row, 1 step attempt, 1 capture of",
-          "estimate: 0:00:0", "(a clean run)", "the run could start"}},
+        {kPlan, {"--simulate"}, 0, {"chamber COM3: reads 25.00 °C", "the run could start"}},
         // Every refused value of the plan is told, and the instruments are still looked for.
         {QByteArray(kPlan)
                  .replace("SoakMinutes=0", "SoakMinutes=1441")
