@@ -247,15 +247,15 @@ TEST_F(SetupDialogTest, SetupShowsTheDialogModallyUntilClosed) {
     EXPECT_EQ(bench.Model.ProductName, "QN7401") << "showing the chip entry selects no chip";
 }
 
-// A cell typed into the grid lands in the bench's step table; the number column is fixed.
+// A cell typed into the grid lands in the bench's step table; the number column is fixed. (The
+// step count the temperature test window sets sizes both grids: TempTestWindowTest.)
 TEST_F(SetupDialogTest, StepGridsEditTheStepTables) {
     const struct {
         const char* Menu;
-        StepTableWindow* Window;
         QTableView* Grid;
         StepTable& Table;
-    } windows[] = {{"Fluke", main->FLUKE, main->FLUKE->FlukeGd, bench.Instruments.FlukeSteps},
-                   {"Power", main->FPower, main->FPower->PowerGd, bench.Instruments.PowerSteps}};
+    } windows[] = {{"Fluke", main->FLUKE->FlukeGd, bench.Instruments.FlukeSteps},
+                   {"Power", main->FPower->PowerGd, bench.Instruments.PowerSteps}};
     for (const auto& w : windows) {
         Trigger(w.Menu);
         QAbstractItemModel& model = *w.Grid->model();
@@ -280,11 +280,6 @@ TEST_F(SetupDialogTest, StepGridsEditTheStepTables) {
         EXPECT_EQ(w.Table.Row(3).Step, "1") << w.Menu;
         EXPECT_EQ(w.Table.Row(3).Input, "OUT 600 mV ,0 Hz ") << w.Menu;
         EXPECT_EQ(model.index(0, 0).data().toString(), "1") << w.Menu;
-
-        w.Window->SetStepCount(20);
-        EXPECT_EQ(w.Table.Steps(), 20U) << w.Menu;
-        EXPECT_EQ(model.rowCount(), 20) << w.Menu;
-        EXPECT_EQ(model.index(19, 0).data().toString(), "20") << w.Menu;
     }
 }
 
