@@ -13,32 +13,22 @@ namespace qn::test {
 
 class ScriptedPrompt final : public Prompt {
   public:
-    bool Confirm(const std::string& question) override {
-        Asked.push_back(question);
-        return Next(Confirms, false);
-    }
-    void Tell(const std::string& message) override {
-        Asked.push_back(message);
-        During();
-    }
+    bool Confirm(const std::string& question) override { return Next(Confirms, question); }
+    void Tell(const std::string& message) override { Ask(message); }
     std::optional<uint32_t> AskHex(const HexQuestion& question) override {
-        Asked.push_back(question.Caption);
         LastHex = question;
-        return Next(Hex, std::optional<uint32_t>{});
+        return Next(Hex, question.Caption);
     }
     std::optional<uint32_t> AskColour(uint32_t /*current*/) override {
-        Asked.push_back("colour");
-        return Next(Colours, std::optional<uint32_t>{});
+        return Next(Colours, "colour");
     }
     std::optional<std::string> AskFileToSave(const std::string& extension,
                                              const std::string& /*folder*/) override {
-        Asked.push_back("save ." + extension);
-        return Next(Files, std::optional<std::string>{});
+        return Next(Files, "save ." + extension);
     }
     std::optional<std::string> AskFileToOpen(const std::string& extension,
                                              const std::string& /*folder*/) override {
-        Asked.push_back("open ." + extension);
-        return Next(Files, std::optional<std::string>{});
+        return Next(Files, "open ." + extension);
     }
 
     // Answers in order; an empty queue answers no or cancel.
@@ -52,12 +42,13 @@ class ScriptedPrompt final : public Prompt {
     HexQuestion LastHex;
 
   private:
-    void During() {
+    void Ask(const std::string& asked) {
+        Asked.push_back(asked);
         if (WhileAsking) WhileAsking();
     }
-    template <typename T> T Next(std::deque<T>& answers, T none) {
-        During();
-        if (answers.empty()) return none;
+    template <typename T> T Next(std::deque<T>& answers, const std::string& asked) {
+        Ask(asked);
+        if (answers.empty()) return T{};
         T answer = answers.front();
         answers.pop_front();
         return answer;

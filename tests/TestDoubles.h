@@ -37,11 +37,7 @@ class ScriptedPump final : public EventPump {
   public:
     void Pump() override {
         ++Pumps;
-        if (!Message) return;
-        if (Once)
-            std::exchange(Message, nullptr)();
-        else
-            Message();
+        if (Message) (Once ? std::exchange(Message, nullptr) : Message)();
     }
     std::function<void()> Message;
     bool Once = false;

@@ -23,7 +23,6 @@ double Figure(const QString& out, const QString& name) {
 // Without a bridge, or with an input the chip lacks, each fails with a message. Temporary files a
 // killed write left behind are removed at the start. Each command line on a fresh copy.
 TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
-    const auto capture = QStringList{"--capture", "64", "--csv", "out.csv", "--simulate"};
     const auto aged = [](const ProgramCopy& copy, const char* name) {
         copy.Write(name, "part");
         QFile file(copy.Folder.filePath(name));
@@ -33,7 +32,7 @@ TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
     };
     const struct {
         QStringList Args;
-        const char* ErrContains; // nullptr: the command succeeds; "": any message
+        const char* ErrContains; // nullptr: the command succeeds
         std::function<void(const QString& out, const ProgramCopy& copy)> Check;
         std::function<void(const ProgramCopy& copy)> Prepare = {};
     } cases[] = {
@@ -50,7 +49,8 @@ TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
              const double mean = std::accumulate(values.begin(), values.end(), 0.0) / 33;
              EXPECT_NEAR(mean, Figure(out, "Average"), 0.011);
          }},
-        {capture, nullptr,
+        {{"--capture", "64", "--csv", "out.csv", "--simulate"},
+         nullptr,
          [](const QString&, const ProgramCopy& copy) {
              EXPECT_EQ(QDir(copy.Folder.path()).entryList({".*.*"}, QDir::Files | QDir::Hidden),
                        QStringList{})
@@ -85,7 +85,6 @@ TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
         const RunOutcome run = copy.Run(c.Args);
         if (c.ErrContains != nullptr) {
             EXPECT_NE(run.Exit, 0);
-            EXPECT_FALSE(run.Err.isEmpty());
             EXPECT_TRUE(run.Err.contains(c.ErrContains)) << run.Err.toStdString();
             continue;
         }

@@ -297,6 +297,7 @@ TEST_F(TempResultsChartTest, FollowsTheJournalAndDrawsASecondRunDashed) {
     EXPECT_DOUBLE_EQ(chart->Plot->graph(0)->data()->at(0)->key, 27.5);
     EXPECT_EQ(chart->Plot->xAxis->label(), "Board temperature (°C)");
     chart->Over->setCurrentIndex(0);
+    EXPECT_EQ(chart->Plot->xAxis->label(), "Chamber temperature (°C)");
 
     const std::string aFile = bench.ProgramDir() + kTempAFile;
     ASSERT_TRUE(ReplaceFileContents(
