@@ -2,6 +2,8 @@
 // of its own.
 #include "ProgramCopy.h"
 
+#include <tuple>
+
 #include <QDateTime>
 #include <QDir>
 
@@ -96,12 +98,9 @@ TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
 // Without a display and without touching a device: a usage error exits 2 with its message and
 // the hint, --version exits 0, and the window form without a display exits 1 and says why.
 TEST(CommandLine, UsageErrorsVersionAndNoDisplay) {
-    const struct {
-        QStringList args;
-        int exit;
-        const char* errStart; // the first line of standard error starts so
-        const char* out;      // standard output contains this
-    } cases[] = {
+    // The arguments, the exit status, how the first line of standard error starts (none: nothing
+    // there) and what standard output holds.
+    const std::tuple<QStringList, int, const char*, const char*> cases[] = {
         {{"--capture", "abc", "--csv", "o.csv", "--simulate"},
          2,
          "qn740xtest: --capture takes",
@@ -116,22 +115,21 @@ TEST(CommandLine, UsageErrorsVersionAndNoDisplay) {
     QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         headless.remove(name);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.args.join(' ').toStdString());
+    for (const auto& [args, exit, errStart, shown] : cases) {
+        SCOPED_TRACE(args.join(' ').toStdString());
         ProgramCopy copy;
         copy.Process.setProcessEnvironment(headless);
-        const auto [code, out, err] = copy.Run(c.args);
-        EXPECT_EQ(code, c.exit) << err.toStdString();
-        EXPECT_TRUE(out.contains(c.out)) << out.toStdString();
-        if (c.errStart == nullptr) {
+        const auto [code, out, err] = copy.Run(args);
+        EXPECT_EQ(code, exit) << err.toStdString();
+        EXPECT_TRUE(out.contains(shown)) << out.toStdString();
+        if (errStart == nullptr) {
             EXPECT_TRUE(err.isEmpty()) << err.toStdString();
             continue;
         }
         const QStringList lines = err.split('\n', Qt::SkipEmptyParts);
         ASSERT_FALSE(lines.isEmpty());
-        EXPECT_TRUE(lines[0].startsWith(c.errStart)) << err.toStdString();
-        EXPECT_TRUE(c.exit != 2 || lines.value(1) == "Try 'qn740xtest --help'.")
-            << err.toStdString();
+        EXPECT_TRUE(lines[0].startsWith(errStart)) << err.toStdString();
+        EXPECT_TRUE(exit != 2 || lines.value(1) == "Try 'qn740xtest --help'.") << err.toStdString();
     }
 }
 

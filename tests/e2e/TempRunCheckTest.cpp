@@ -76,19 +76,16 @@ TEST(TempRunCheck, EstimateStaysWithinTenPercentOfTheRun) {
     QByteArray steps;
     for (int s = 1; s <= 30; ++s) steps += QByteArray::number(s) + ",14,0,2.4\n";
     const QByteArray manySteps = QByteArray(kPlan).replace("1,14,0,2.4\n", steps);
-    const struct {
-        const char* Shape;
-        QByteArray Plan;
-    } shapes[] = {
+    const std::pair<const char*, QByteArray> shapes[] = {
         {"a soak after a ramp", QByteArray(kPlan)
                                     .replace("Start=25", "Start=31")
                                     .replace("SoakMinutes=0", "SoakMinutes=3")},
         {"many short steps", manySteps},
         {"the slowest data rate", QByteArray(kPlan).replace("1,14,0,2.4", "1,F4,1,2.4")},
     };
-    for (const auto& s : shapes) {
-        SCOPED_TRACE(s.Shape);
-        ProgramCopy copy(true, s.Plan);
+    for (const auto& [shape, plan] : shapes) {
+        SCOPED_TRACE(shape);
+        ProgramCopy copy(true, plan);
         const RunOutcome check = copy.Run(copy.Plan({"--check", "--simulate"}));
         const RunOutcome run = copy.Run(copy.Plan({"--simulate"}));
         ASSERT_EQ(run.Exit, 0) << run.Err.toStdString();

@@ -3,27 +3,27 @@
 // The copies run on the simulated clock, so the plan's waits take no real time.
 #include "ProgramCopy.h"
 
+#include <tuple>
+
 namespace qn::test {
 namespace {
 
 TEST(TempRunCommand, ShortPlanRunsThroughAndFailuresStopBeforeTheRun) {
-    const struct {
-        QByteArray Plan;
-        QStringList Args;
-        const char* ErrContains; // empty: the run goes through
-    } cases[] = {
+    // The plan, the arguments after it, and what standard error holds (empty: the run goes
+    // through).
+    const std::tuple<QByteArray, QStringList, const char*> cases[] = {
         {kShortPlan, {"--simulate"}, ""},
         {QByteArray(kShortPlan) + "[ports]\nChamber=COM5\n", {"--simulate"}, "(COM5 in the plan"},
         {"[run]\nStart=abc\n", {"--simulate"}, "plan.txt: line 2: Start \"abc\" is not a number"},
         {kShortPlan, {}, "USB not Connect !!!"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Plan.toStdString() + c.Args.join(' ').toStdString());
-        ProgramCopy copy(true, c.Plan);
-        const auto [code, out, err] = copy.Run(copy.Plan(c.Args));
-        if (*c.ErrContains != '\0') {
+    for (const auto& [plan, args, errContains] : cases) {
+        SCOPED_TRACE(plan.toStdString() + args.join(' ').toStdString());
+        ProgramCopy copy(true, plan);
+        const auto [code, out, err] = copy.Run(copy.Plan(args));
+        if (*errContains != '\0') {
             EXPECT_NE(code, 0);
-            EXPECT_TRUE(err.contains(c.ErrContains)) << err.toStdString();
+            EXPECT_TRUE(err.contains(errContains)) << err.toStdString();
             EXPECT_FALSE(out.contains("step 1/1")) << "no step may run";
             continue;
         }

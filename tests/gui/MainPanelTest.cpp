@@ -30,6 +30,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace qn::test {
 namespace {
 
@@ -57,11 +59,6 @@ TEST_F(MainPanelTest, MenuBarInOrder) {
 // The 52K12 is switched to the Special link on connecting. The captions name the chip as soon as
 // it is selected, and again after the connection.
 TEST_F(MainPanelTest, UsbScanConnectsOnTheChipsLinkAndRetitlesThePanels) {
-    const struct {
-        uint16_t Chip;
-        QString Name;
-        int Link;
-    } cases[] = {{0, "QN7401  (ADC)", kLinkQn740x}, {3, "52K12  (2K)", kLinkSpecial}};
     const auto expectCaptions = [this](const QString& name) {
         EXPECT_EQ(main->windowTitle(), "Qn-740xTEST V1.3 ---- Now Chip is  " + name);
         EXPECT_EQ(main->Qn_RAM->windowTitle(), "記憶體 - " + name);
@@ -69,13 +66,14 @@ TEST_F(MainPanelTest, UsbScanConnectsOnTheChipsLinkAndRetitlesThePanels) {
         EXPECT_EQ(main->ADCForm->windowTitle(), "ADC - " + name);
         EXPECT_EQ(main->AnxADC->windowTitle(), "Analyse ADC - " + name);
     };
-    for (const auto& c : cases) {
-        main->SelectChip(c.Chip);
-        expectCaptions(c.Name);
+    for (const auto& [chip, name, link] :
+         {std::tuple{0, "QN7401  (ADC)", kLinkQn740x}, {3, "52K12  (2K)", kLinkSpecial}}) {
+        main->SelectChip(static_cast<uint16_t>(chip));
+        expectCaptions(name);
         Connect();
-        EXPECT_EQ(main->PanelText(0), "USB On Line") << c.Chip;
-        EXPECT_EQ(bench.Stnd.Interface, c.Link) << c.Chip;
-        expectCaptions(c.Name);
+        EXPECT_EQ(main->PanelText(0), "USB On Line") << chip;
+        EXPECT_EQ(bench.Stnd.Interface, link) << chip;
+        expectCaptions(name);
     }
 }
 
@@ -182,20 +180,14 @@ int OpenCount(const SimWorld& world, const char* port) {
 TEST_F(SetupDialogTest, EveryPortListRunsTheBridgePortStepForTXCOM) {
     TOption& option = *main->Option;
     const int com3Before = OpenCount(world, "COM3");
-    const struct {
-        QComboBox* List;
-        const char* Entry;
-        const char* Status;
-    } steps[] = {
-        {option.FlukeCOM, "COM3", "RS232 COM16 , Baud = 9600, Pariyt = None"},
-        {option.TXParity, "Odd", "RS232 COM16 , Baud = 9600, Pariyt = ODD"},
-        {option.TXBaud, "115200", "RS232 COM16 , Baud = 115200, Pariyt = ODD"},
-        {option.PowerCOM, "COM2", "RS232 COM16 , Baud = 115200, Pariyt = ODD"},
-        {option.TXCOM, "COM9", "Uart  not  found"},
-    };
-    for (const auto& s : steps) {
-        s.List->setCurrentText(s.Entry);
-        EXPECT_EQ(main->PanelText(0), s.Status) << s.List->objectName().toStdString();
+    for (const auto& [list, entry, status] :
+         {std::tuple{option.FlukeCOM, "COM3", "RS232 COM16 , Baud = 9600, Pariyt = None"},
+          {option.TXParity, "Odd", "RS232 COM16 , Baud = 9600, Pariyt = ODD"},
+          {option.TXBaud, "115200", "RS232 COM16 , Baud = 115200, Pariyt = ODD"},
+          {option.PowerCOM, "COM2", "RS232 COM16 , Baud = 115200, Pariyt = ODD"},
+          {option.TXCOM, "COM9", "Uart  not  found"}}) {
+        list->setCurrentText(entry);
+        EXPECT_EQ(main->PanelText(0), status) << list->objectName().toStdString();
     }
     EXPECT_EQ(OpenCount(world, "COM3"), com3Before);
 }
@@ -250,36 +242,29 @@ TEST_F(SetupDialogTest, SetupShowsTheDialogModallyUntilClosed) {
 // A cell typed into the grid lands in the bench's step table; the number column is fixed. (The
 // step count the temperature test window sets sizes both grids: TempTestWindowTest.)
 TEST_F(SetupDialogTest, StepGridsEditTheStepTables) {
-    const struct {
-        const char* Menu;
-        QTableView* Grid;
-        StepTable& Table;
-    } windows[] = {{"Fluke", main->FLUKE->FlukeGd, bench.Instruments.FlukeSteps},
-                   {"Power", main->FPower->PowerGd, bench.Instruments.PowerSteps}};
-    for (const auto& w : windows) {
-        Trigger(w.Menu);
-        QAbstractItemModel& model = *w.Grid->model();
-        EXPECT_EQ(model.rowCount(), 48) << w.Menu;
-        EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), "輸入值") << w.Menu;
-        EXPECT_EQ(w.Grid->columnWidth(2), 240) << w.Menu;
-        const struct {
-            int Row, Column;
-            const char* Typed;
-        } edits[] = {{2, 1, "1"}, {2, 2, "OUT 600 mV ,0 Hz "}, {0, 0, "9"}};
-        for (const auto& e : edits) {
-            const QModelIndex cell = model.index(e.Row, e.Column);
-            w.Grid->setCurrentIndex(cell);
-            w.Grid->edit(cell);
-            auto* editor = qobject_cast<QLineEdit*>(w.Grid->indexWidget(cell));
-            ASSERT_EQ(editor != nullptr, e.Column != 0) << w.Menu << e.Column;
+    for (const auto& [menu, grid, table] :
+         {std::tuple{"Fluke", main->FLUKE->FlukeGd, &bench.Instruments.FlukeSteps},
+          {"Power", main->FPower->PowerGd, &bench.Instruments.PowerSteps}}) {
+        Trigger(menu);
+        QAbstractItemModel& model = *grid->model();
+        EXPECT_EQ(model.rowCount(), 48) << menu;
+        EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), "輸入值") << menu;
+        EXPECT_EQ(grid->columnWidth(2), 240) << menu;
+        for (const auto& [row, column, typed] :
+             {std::tuple{2, 1, "1"}, {2, 2, "OUT 600 mV ,0 Hz "}, {0, 0, "9"}}) {
+            const QModelIndex cell = model.index(row, column);
+            grid->setCurrentIndex(cell);
+            grid->edit(cell);
+            auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
+            ASSERT_EQ(editor != nullptr, column != 0) << menu << column;
             if (editor == nullptr) continue;
-            editor->setText(e.Typed);
+            editor->setText(typed);
             QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
             QApplication::sendEvent(editor, &enter);
         }
-        EXPECT_EQ(w.Table.Row(3).Step, "1") << w.Menu;
-        EXPECT_EQ(w.Table.Row(3).Input, "OUT 600 mV ,0 Hz ") << w.Menu;
-        EXPECT_EQ(model.index(0, 0).data().toString(), "1") << w.Menu;
+        EXPECT_EQ(table->Row(3).Step, "1") << menu;
+        EXPECT_EQ(table->Row(3).Input, "OUT 600 mV ,0 Hz ") << menu;
+        EXPECT_EQ(model.index(0, 0).data().toString(), "1") << menu;
     }
 }
 

@@ -29,6 +29,7 @@
 #include <cerrno>
 #include <csignal>
 #include <string>
+#include <tuple>
 
 namespace qn::test {
 namespace {
@@ -89,19 +90,15 @@ TEST_F(TempTestWindowTest, EditsSizeTheGridsWithinTheirLimits) {
 // The two lockouts exclude each other; ENTER locks the range the checked one names.
 TEST_F(TempTestWindowTest, LockoutsExcludeEachOtherAndEnterLocksTheRange) {
     bench.Instruments.Select(InstrumentKind::Fluke, 0);
-    const struct {
-        QCheckBox* Clicked;
-        bool On330mV, On3V;
-    } clicks[] = {{win.Lock330mV, true, false},
-                  {win.Lock3V, false, true},
-                  {win.Lock330mV, true, false},
-                  {win.Lock330mV, false, false}};
-    for (const auto& c : clicks) {
-        c.Clicked->click();
-        EXPECT_EQ(win.Lock330mV->isChecked(), c.On330mV) << c.On330mV << c.On3V;
-        EXPECT_EQ(win.Lock3V->isChecked(), c.On3V) << c.On330mV << c.On3V;
+    for (const auto& [clicked, on330mV, on3V] : {std::tuple{win.Lock330mV, true, false},
+                                                 {win.Lock3V, false, true},
+                                                 {win.Lock330mV, true, false},
+                                                 {win.Lock330mV, false, false}}) {
+        clicked->click();
+        EXPECT_EQ(win.Lock330mV->isChecked(), on330mV) << on330mV << on3V;
+        EXPECT_EQ(win.Lock3V->isChecked(), on3V) << on330mV << on3V;
         win.BtEnter->click();
-        EXPECT_EQ(world.Calibrator.RangeLocked(), c.On330mV || c.On3V) << c.On330mV << c.On3V;
+        EXPECT_EQ(world.Calibrator.RangeLocked(), on330mV || on3V) << on330mV << on3V;
     }
 }
 
@@ -194,18 +191,14 @@ TEST_F(TempTestWindowTest, PlanFileKeepsTheSettingsAndEndOptions) {
 TEST_F(TempTestWindowTest, GateControlsReachThePlanAndItsStateShows) {
     const TempRunSettings& s = bench.Plan.Settings;
     EXPECT_FALSE(win.EGateMinutes->isEnabled()) << "the band rule uses no gate setting";
-    const struct {
-        const char* Item;
-        SoakRule Rule;
-        bool Spread, Board;
-    } gates[] = {{"Board stable", SoakRule::Board, false, true},
-                 {"Chamber stable", SoakRule::Chamber, true, false},
-                 {"Band ±1.5 °C", SoakRule::Band, false, false}};
-    for (const auto& g : gates) {
-        win.CBGate->setCurrentText(g.Item);
-        EXPECT_EQ(s.Gate, g.Rule) << g.Item;
-        EXPECT_EQ(win.EGateSpread->isEnabled(), g.Spread) << g.Item;
-        EXPECT_EQ(win.EBoardChange->isEnabled(), g.Board) << g.Item;
+    for (const auto& [item, rule, spread, board] :
+         {std::tuple{"Board stable", SoakRule::Board, false, true},
+          {"Chamber stable", SoakRule::Chamber, true, false},
+          {"Band ±1.5 °C", SoakRule::Band, false, false}}) {
+        win.CBGate->setCurrentText(item);
+        EXPECT_EQ(s.Gate, rule) << item;
+        EXPECT_EQ(win.EGateSpread->isEnabled(), spread) << item;
+        EXPECT_EQ(win.EBoardChange->isEnabled(), board) << item;
     }
     Type(win.EGateLimit, "45");
     EXPECT_EQ(s.GateLimitMinutes, "45");
