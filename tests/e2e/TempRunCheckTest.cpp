@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QRegularExpression>
 
+#include <tuple>
+#include <vector>
+
 namespace qn::test {
 namespace {
 
@@ -16,12 +19,9 @@ constexpr const char* kPlan = "[run]\nTempCount=1\nStart=25\nSoakMinutes=0\nStep
                               "[supply]\n1,1,VOLT 3.3\n";
 
 TEST(TempRunCheck, TellsWhatWouldRunAndEveryReasonItCouldNot) {
-    const struct {
-        QByteArray Plan;
-        QStringList Args;
-        int Exit;
-        std::vector<const char*> Said; // on standard output for exit 0, standard error otherwise
-    } cases[] = {
+    // The plan, the arguments after it, the exit status and what is said: on standard output for
+    // exit 0, standard error otherwise.
+    const std::tuple<QByteArray, QStringList, int, std::vector<const char*>> cases[] = {
         {kPlan, {"--simulate"}, 0, {"chamber COM3: reads 25.00 °C", "the run could start"}},
         // Every refused value of the plan is told, and the instruments are still looked for.
         {QByteArray(kPlan)
@@ -37,14 +37,14 @@ TEST(TempRunCheck, TellsWhatWouldRunAndEveryReasonItCouldNot) {
         {kPlan, {}, 1, {"USB not Connect !!!", "(COM1 in", "(COM2 in", "(COM3 in"}},
         {kPlan, {"--check", "--resume", "--simulate"}, 2, {"--check and --resume exclude"}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Plan.toStdString() + c.Args.join(' ').toStdString());
-        ProgramCopy copy(true, c.Plan);
+    for (const auto& [plan, args, exit, told] : cases) {
+        SCOPED_TRACE(plan.toStdString() + args.join(' ').toStdString());
+        ProgramCopy copy(true, plan);
         copy.TraceBus();
-        const auto [code, out, err] = copy.Run(copy.Plan(QStringList{"--check"} + c.Args));
-        EXPECT_EQ(code, c.Exit) << out.toStdString() << err.toStdString();
-        for (const char* said : c.Said)
-            EXPECT_TRUE((c.Exit == 0 ? out : err).contains(QString::fromUtf8(said)))
+        const auto [code, out, err] = copy.Run(copy.Plan(QStringList{"--check"} + args));
+        EXPECT_EQ(code, exit) << out.toStdString() << err.toStdString();
+        for (const char* said : told)
+            EXPECT_TRUE((exit == 0 ? out : err).contains(QString::fromUtf8(said)))
                 << said << "\n"
                 << out.toStdString() << err.toStdString();
         // What went over the bridge and the instrument lines: reads and identification only; not
@@ -59,7 +59,7 @@ TEST(TempRunCheck, TellsWhatWouldRunAndEveryReasonItCouldNot) {
                                 "WSD",      // a chamber write: set point, ramp, run
                                 "VOLT", "CURR", "OUTP", "OUT 100 mV", "OPER"})
             EXPECT_FALSE(lines.contains(set)) << set;
-        EXPECT_TRUE(c.Exit != 0 || (lines.contains("*IDN?") && lines.contains("01RSD")));
+        EXPECT_TRUE(exit != 0 || (lines.contains("*IDN?") && lines.contains("01RSD")));
     }
 }
 

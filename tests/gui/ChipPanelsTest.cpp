@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <functional>
 #include <set>
+#include <tuple>
 
 namespace qn::test {
 namespace {
@@ -322,12 +323,7 @@ void Press(TQnPopSelHex& pad, const QString& step) {
 }
 
 TEST(HexKeypadTest, KeysAndButtonsGiveTheValueAndItOpensOnTheScreen) {
-    struct Case {
-        const char* pattern;
-        QStringList steps;
-        std::optional<uint32_t> value;
-    };
-    const std::vector<Case> cases{
+    const std::tuple<const char*, QStringList, std::optional<uint32_t>> cases[] = {
         {"FF", {"7", "c"}, 0x7C},                          // closes at full length
         {"FF", {"Return", "#Enter", "Esc"}, std::nullopt}, // Enter on an empty field stays
         {"FF", {"5", "#Cancel"}, std::nullopt},
@@ -335,13 +331,13 @@ TEST(HexKeypadTest, KeysAndButtonsGiveTheValueAndItOpensOnTheScreen) {
         {"FFFF", {"1", "2", "Backspace", "Left", "3", "Return"}, 0x13},
     };
     TQnPopSelHex pad;
-    for (const Case& c : cases) {
-        const HexQuestion question{100, 100, c.pattern, "00~FF", "Ram0010=00"};
+    for (const auto& [pattern, steps, expected] : cases) {
+        const HexQuestion question{100, 100, pattern, "00~FF", "Ram0010=00"};
         const auto value = RunKeypad(pad, question, [&] {
-            for (const QString& step : c.steps)
+            for (const QString& step : steps)
                 if (pad.isVisible()) Press(pad, step); // steps after closing are not sent
         });
-        EXPECT_EQ(value, c.value) << c.pattern << " " << c.steps.join(' ').toStdString();
+        EXPECT_EQ(value, expected) << pattern << " " << steps.join(' ').toStdString();
     }
     // Asked at the screen's corner, it opens fully on the screen with caption and range.
     const QRect area = pad.screen()->availableGeometry();
