@@ -45,8 +45,7 @@ TEST(TempRunCheck, TellsWhatWouldRunAndEveryReasonItCouldNot) {
         EXPECT_EQ(code, exit) << out.toStdString() << err.toStdString();
         for (const char* said : told)
             EXPECT_TRUE((exit == 0 ? out : err).contains(QString::fromUtf8(said)))
-                << said << "\n"
-                << out.toStdString() << err.toStdString();
+                << said << out.toStdString() << err.toStdString();
         // What went over the bridge and the instrument lines: reads and identification only; not
         // a file more than the program, its chip files, the plan and the trace.
         QStringList left =

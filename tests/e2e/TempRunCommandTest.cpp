@@ -29,11 +29,11 @@ TEST(TempRunCommand, ShortPlanRunsThroughAndFailuresStopBeforeTheRun) {
         }
         ASSERT_EQ(code, 0) << err.toStdString();
         EXPECT_TRUE(out.contains("run complete: 1 rows, 1 steps")) << out.toStdString();
-        EXPECT_TRUE(copy.Read("QnTEMPA.CSV").contains("\r\n25.00, 0.00, 1, "));
     }
 }
 
-// The signal ends the run at its next check: the result file is left and the exit is non-zero.
+// The signal ends the run at its next check and the exit is non-zero (that a run stopped during
+// the soak leaves its result file, TempTestRunTest checks).
 // A day's soak and a long first capture delay keep the run busy for a while of real time even on
 // the simulated clock, so the signal lands before the first capture.
 TEST(TempRunCommand, SigtermDuringTheSoakEndsTheRunSafely) {
@@ -49,7 +49,6 @@ TEST(TempRunCommand, SigtermDuringTheSoakEndsTheRunSafely) {
     const QString err = copy.Process.readAllStandardError();
     EXPECT_TRUE(err.contains("stopped by a signal")) << err.toStdString();
     EXPECT_TRUE(err.contains("not measured: row 1 step 1")) << err.toStdString();
-    EXPECT_TRUE(QFile::exists(copy.Folder.filePath("QnTEMPA.CSV")));
 }
 
 // A run killed during its second step is taken up by --resume at the step after the last one
