@@ -173,13 +173,13 @@ TEST_F(NoiseViewsTest, HistogramDrawsTheCaptureItsSigmaAndItsData) {
     EXPECT_EQ(rows[0].join(','), "bin centre,count,gaussian");
     EXPECT_EQ(rows[1].value(1).toDouble(), bars->at(0)->value);
     EXPECT_EQ(rows[1].value(2).toDouble(), view.Gaussian->data()->at(0)->value);
-    // Zoomed in on the middle half of the bins, the file holds those bins only.
+    // Zoomed in on the middle half of the bins, the file holds those bins only (which bins a
+    // range shows, the histogram test checks).
     const int from = bars->size() / 4;
     const int to = 3 * bars->size() / 4;
     view.Plot->xAxis->setRange(bars->at(from)->key, bars->at(to)->key);
     const auto zoomed = SavedCsv(&view);
-    ASSERT_EQ(zoomed.size(), static_cast<size_t>(to - from + 1) + 1);
-    EXPECT_EQ(zoomed[1][0].toDouble(), bars->at(from)->key);
+    EXPECT_EQ(zoomed.size(), static_cast<size_t>(to - from + 1) + 1);
 
     // A capture while the histogram is on show draws it again.
     Capture(0);
@@ -277,8 +277,7 @@ TEST_F(NoiseViewsTest, TheTimeChartDrawsTheColumnsOfTheRangeShown) {
     plot->resize(300, 200);
     plot->replot(QCustomPlot::rpImmediateRefresh);
     const int columns = plot->axisRect()->width();
-    ASSERT_GT(columns, 0);
-    ASSERT_LT(2 * columns, 1024);
+    ASSERT_TRUE(columns > 0 && 2 * columns < 1024) << columns;
     EXPECT_LE(plot->graph(0)->data()->size(), 2 * columns);
 
     // Zoomed in on a quarter, the columns are worked out again for that quarter alone.
