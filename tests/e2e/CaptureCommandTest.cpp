@@ -7,7 +7,6 @@
 #include <QDateTime>
 #include <QDir>
 
-#include <functional>
 #include <numeric>
 
 namespace qn::test {
@@ -25,73 +24,61 @@ double Figure(const QString& out, const QString& name) {
 // Without a bridge, or with an input the chip lacks, each fails with a message. Temporary files a
 // killed write left behind are removed at the start. Each command line on a fresh copy.
 TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
-    const auto aged = [](const ProgramCopy& copy, const char* name) {
-        copy.Write(name, "part");
-        QFile file(copy.Folder.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        file.setFileTime(QDateTime::currentDateTime().addSecs(-600),
-                         QFileDevice::FileModificationTime);
-    };
-    const struct {
-        QStringList Args;
-        const char* ErrContains; // nullptr: the command succeeds
-        std::function<void(const QString& out, const ProgramCopy& copy)> Check;
-        std::function<void(const ProgramCopy& copy)> Prepare = {};
-    } cases[] = {
-        {{"--capture", "100", "--avg", "3", "--csv", "out.csv", "--simulate"},
-         nullptr,
-         [](const QString& out, const ProgramCopy& copy) {
-             QList<double> values; // the 33 block averages, the last line holds one
-             for (const QByteArray& line : copy.Read("out.csv").split('\n')) {
-                 if (line.contains("Noise Free")) break;
-                 for (const QByteArray& value : line.split(','))
-                     if (!value.trimmed().isEmpty()) values.append(value.toDouble());
-             }
-             ASSERT_EQ(values.size(), 33);
-             const double mean = std::accumulate(values.begin(), values.end(), 0.0) / 33;
-             EXPECT_NEAR(mean, Figure(out, "Average"), 0.011);
-         }},
-        {{"--capture", "64", "--csv", "out.csv", "--simulate"},
-         nullptr,
-         [](const QString&, const ProgramCopy& copy) {
-             EXPECT_EQ(QDir(copy.Folder.path()).entryList({".*.*"}, QDir::Files | QDir::Hidden),
-                       QStringList{})
-                 << "the leftover beside QnADC.cfg";
-             EXPECT_EQ(QDir(copy.Folder.filePath("TEMP")).entryList(QDir::Files | QDir::Hidden),
-                       QStringList{"QnTMP-0.CSV"});
-         },
-         [&aged](const ProgramCopy& copy) {
-             QDir(copy.Folder.path()).mkdir("TEMP");
-             aged(copy, ".QnTEMPB.CSV.qn-tmp-a1B2c3");
-             aged(copy, "TEMP/.QnTMP-0.CSV.qn-tmp-Zz09aa");
-             copy.Write("TEMP/QnTMP-0.CSV", "kept");
-         }},
-        {{"--capture", "64", "--csv", "out.csv"}, "USB not Connect !!!", {}},
-        {{"--noise-table", "--samples", "16", "--rates", "2560,7680", "--csv", "t.csv",
-          "--simulate"},
-         nullptr,
-         [](const QString&, const ProgramCopy& copy) {
-             const QList<QByteArray> lines = copy.Read("t.csv").split('\n');
-             ASSERT_EQ(lines.size(), 4 * 4 + 3 + 1); // four blocks of two rates, CR LF
-             EXPECT_TRUE(lines[3].startsWith("7680 sps,"));
-         }},
-        {{"--noise-table", "--csv", "t.csv"}, "USB not Connect !!!", {}},
-        {{"--noise-table", "--inputs", "AI0," + QString(1000, 'A'), "--csv", "t.csv", "--simulate"},
-         "AAA…\" (1000 bytes) for INN",
-         {}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Args.join(' ').toStdString());
+    {
         ProgramCopy copy;
-        if (c.Prepare) c.Prepare(copy);
-        const RunOutcome run = copy.Run(c.Args);
-        if (c.ErrContains != nullptr) {
-            EXPECT_NE(run.Exit, 0);
-            EXPECT_TRUE(run.Err.contains(c.ErrContains)) << run.Err.toStdString();
-            continue;
-        }
+        const RunOutcome run =
+            copy.Run({"--capture", "100", "--avg", "3", "--csv", "out.csv", "--simulate"});
         ASSERT_EQ(run.Exit, 0) << run.Err.toStdString();
-        c.Check(run.Out, copy);
+        QList<double> values; // the 33 block averages, the last line holds one
+        for (const QByteArray& line : copy.Read("out.csv").split('\n')) {
+            if (line.contains("Noise Free")) break;
+            for (const QByteArray& value : line.split(','))
+                if (!value.trimmed().isEmpty()) values.append(value.toDouble());
+        }
+        ASSERT_EQ(values.size(), 33);
+        const double mean = std::accumulate(values.begin(), values.end(), 0.0) / 33;
+        EXPECT_NEAR(mean, Figure(run.Out, "Average"), 0.011);
+    }
+    {
+        ProgramCopy copy;
+        QDir(copy.Folder.path()).mkdir("TEMP");
+        for (const char* name : {".QnTEMPB.CSV.qn-tmp-a1B2c3", "TEMP/.QnTMP-0.CSV.qn-tmp-Zz09aa"}) {
+            copy.Write(name, "part");
+            QFile file(copy.Folder.filePath(name));
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            file.setFileTime(QDateTime::currentDateTime().addSecs(-600),
+                             QFileDevice::FileModificationTime);
+        }
+        copy.Write("TEMP/QnTMP-0.CSV", "kept");
+        ASSERT_EQ(copy.Run({"--capture", "64", "--csv", "out.csv", "--simulate"}).Exit, 0);
+        EXPECT_EQ(QDir(copy.Folder.path()).entryList({".*.*"}, QDir::Files | QDir::Hidden),
+                  QStringList{})
+            << "the leftover beside QnADC.cfg";
+        EXPECT_EQ(QDir(copy.Folder.filePath("TEMP")).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{"QnTMP-0.CSV"});
+    }
+    {
+        ProgramCopy copy;
+        ASSERT_EQ(copy.Run({"--noise-table", "--samples", "16", "--rates", "2560,7680", "--csv",
+                            "t.csv", "--simulate"})
+                      .Exit,
+                  0);
+        const QList<QByteArray> lines = copy.Read("t.csv").split('\n');
+        ASSERT_EQ(lines.size(), 4 * 4 + 3 + 1); // four blocks of two rates, CR LF
+        EXPECT_TRUE(lines[3].startsWith("7680 sps,"));
+    }
+    for (const auto& [args, message] :
+         {std::pair<QStringList, const char*>{{"--capture", "64", "--csv", "out.csv"},
+                                              "USB not Connect !!!"},
+          {{"--noise-table", "--csv", "t.csv"}, "USB not Connect !!!"},
+          {{"--noise-table", "--inputs", "AI0," + QString(1000, 'A'), "--csv", "t.csv",
+            "--simulate"},
+           "AAA…\" (1000 bytes) for INN"}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        ProgramCopy copy;
+        const RunOutcome run = copy.Run(args);
+        EXPECT_NE(run.Exit, 0);
+        EXPECT_TRUE(run.Err.contains(message)) << run.Err.toStdString();
     }
 }
 
