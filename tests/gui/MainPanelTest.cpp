@@ -37,9 +37,6 @@ namespace {
 
 using MainPanelTest = ProgramFixture;
 
-bool Shown(TMainPanel& m, const char* caption) {
-    return m.MenuItems.at(caption)->isVisible();
-}
 QStringList Texts(const QList<QAction*>& actions) {
     QStringList texts;
     for (QAction* a : actions) texts << a->text();
@@ -93,16 +90,18 @@ TEST_F(MainPanelTest, ReadRamIsToldOnAPanelWideEnoughForEveryOutcome) {
 
 // What the chip's description file offers decides which menu items are there.
 TEST_F(MainPanelTest, MenusFollowTheSelectedChip) {
-    const struct {
-        uint16_t Chip; // QN7401: ADC only; QN7403: instruments and register test
-        std::vector<const char*> Shown, Hidden;
-    } cases[] = {{0, {"ENOB Test", "連續讀取", "USB Scan"}, {"Fluke", "Power"}},
-                 {2, {"Fluke", "Power", "Save Reg", "DownLoad Fluke"}, {}}};
-    for (const auto& c : cases) {
-        main->SelectChip(c.Chip);
-        for (const char* item : c.Shown) EXPECT_TRUE(Shown(*main, item)) << c.Chip << item;
-        for (const char* item : c.Hidden) EXPECT_FALSE(Shown(*main, item)) << c.Chip << item;
-        EXPECT_EQ(main->Menu_File->menuAction()->isVisible(), c.Hidden.empty()) << c.Chip;
+    // QN7401: ADC only; QN7403: instruments and register test.
+    using Items = std::vector<const char*>;
+    for (const auto& [chip, shown, hidden] :
+         {std::tuple<uint16_t, Items, Items>{
+              0, {"ENOB Test", "連續讀取", "USB Scan"}, {"Fluke", "Power"}},
+          {2, {"Fluke", "Power", "Save Reg", "DownLoad Fluke"}, {}}}) {
+        main->SelectChip(chip);
+        for (const char* item : shown)
+            EXPECT_TRUE(main->MenuItems.at(item)->isVisible()) << chip << item;
+        for (const char* item : hidden)
+            EXPECT_FALSE(main->MenuItems.at(item)->isVisible()) << chip << item;
+        EXPECT_EQ(main->Menu_File->menuAction()->isVisible(), hidden.empty()) << chip;
     }
 }
 
