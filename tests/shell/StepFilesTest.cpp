@@ -22,6 +22,14 @@ std::array<std::string, 11> RegisterRow(const RegisterStepGrid& grid, size_t row
     return cells;
 }
 
+// Every row of a step table as "step command".
+std::vector<std::string> StepRows(const StepTable& table) {
+    std::vector<std::string> rows;
+    for (size_t r = 1; r <= table.Steps(); ++r)
+        rows.push_back(table.Row(r).Step + " " + table.Row(r).Input);
+    return rows;
+}
+
 TEST(StepFiles, RegisterLinesFillFourByteFieldsOfTheirRows) {
     RegisterStepGrid grid;
     grid.Resize(2);
@@ -42,6 +50,7 @@ TEST(StepFiles, RegisterLinesFillFourByteFieldsOfTheirRows) {
 TEST(StepFiles, DelayAndReferenceLinesWithDefaultsUpToTheStepCount) {
     RegisterStepGrid grid;
     grid.Resize(6);
+    grid.Cell(kDelayColumn, 5) = "old"; // a step without a line gets the default, not its old text
     ReadDelayLines({"    20", " 0030x", "  12ab", "9"}, grid, 5);
     ReadAcmLines({"  2.50", "   1e3", "  1.2.", "", "   .5z"}, grid, 5);
     const std::array<const char*, 7> delays{"Delay", "20", "30", "15", "9", "15", ""};
@@ -50,11 +59,6 @@ TEST(StepFiles, DelayAndReferenceLinesWithDefaultsUpToTheStepCount) {
         EXPECT_EQ(grid.Cell(kDelayColumn, s), delays[s]) << s;
         EXPECT_EQ(grid.Cell(kAcmColumn, s), references[s]) << s;
     }
-    // Three lines and five steps: steps 4 and 5 get the default delay.
-    ReadDelayLines({"     1", "     2", "     3"}, grid, 5);
-    EXPECT_EQ(grid.Cell(kDelayColumn, 3), "3");
-    EXPECT_EQ(grid.Cell(kDelayColumn, 4), "15");
-    EXPECT_EQ(grid.Cell(kDelayColumn, 5), "15");
 }
 
 TEST(StepFiles, StepLinesOfTheCalibratorSkipStepsOffAndOfTheSupplyKeepThem) {
@@ -69,8 +73,7 @@ TEST(StepFiles, StepLinesOfTheCalibratorSkipStepsOffAndOfTheSupplyKeepThem) {
         StepTable table;
         table.Resize(6);
         ReadStepLines(lines, table, skipOff);
-        for (size_t r = 1; r <= 6; ++r)
-            EXPECT_EQ(table.Row(r).Step + " " + table.Row(r).Input, rows[r - 1]) << skipOff << r;
+        EXPECT_EQ(StepRows(table), rows) << skipOff;
     }
 }
 
@@ -89,13 +92,11 @@ TEST(StepFiles, StepTablesRoundTripThroughTheirFiles) {
     loaded.Resize(3);
     loaded.Row(3) = {"9", "old"};
     DownloadFluke(path, loaded);
-    EXPECT_EQ(loaded.Row(1).Step, "1");
-    EXPECT_EQ(loaded.Row(2).Step, "1234"); // four bytes of step, the rest is the command
-    EXPECT_EQ(loaded.Row(2).Input, "5輸出");
-    EXPECT_EQ(loaded.Row(3).Step + loaded.Row(3).Input, "");
+    // Four bytes of step, the rest is the command.
+    EXPECT_EQ(StepRows(loaded), (std::vector<std::string>{"1 OUT 1V", "1234 5輸出", " "}));
 
     DownloadPower(folder.File(kPowerFile), loaded); // missing: the table stays empty
-    EXPECT_EQ(loaded.Row(1).Step + loaded.Row(1).Input, "");
+    EXPECT_EQ(StepRows(loaded), std::vector<std::string>(3, " "));
 }
 
 TEST(StepFiles, RegisterStepsRoundTripThroughTheirFiles) {
@@ -112,8 +113,7 @@ TEST(StepFiles, RegisterStepsRoundTripThroughTheirFiles) {
 
     RegisterCounts counts;
     EXPECT_EQ(SaveReg(dir, grid, counts), "");
-    EXPECT_EQ(counts.RegColumns, 2u);
-    EXPECT_EQ(counts.StepCount, 2u);
+    EXPECT_EQ(std::pair(counts.RegColumns, counts.StepCount), (std::pair<size_t, size_t>(2, 2)));
     const std::string blank(32, ' ');
     EXPECT_EQ(Slurp(folder.File(kRegisterFile)),
               "  10  1F" + blank + "\r\n  A5   3" + blank + "\r\n  5A    " + blank + "\r\n");
@@ -127,10 +127,9 @@ TEST(StepFiles, RegisterStepsRoundTripThroughTheirFiles) {
     NullEventPump pump;
     const RegDownloadResult result = DownloadReg(dir, loaded, status, pump);
     EXPECT_EQ(result.Error, "");
-    EXPECT_EQ(result.Counts.RegColumns, 2u);
-    EXPECT_EQ(result.Counts.StepCount, 2u);
-    EXPECT_EQ(result.PreviewColumns, 3u);
-    EXPECT_EQ(result.PreviewRows, 2u);
+    EXPECT_EQ((std::array{result.Counts.RegColumns, result.Counts.StepCount, result.PreviewColumns,
+                          result.PreviewRows}),
+              (std::array<size_t, 4>{2, 2, 3, 2}));
     EXPECT_EQ(RegisterRow(loaded, 0), (std::array<std::string, 11>{"", "10", "1F"}));
     EXPECT_EQ(RegisterRow(loaded, 1), (std::array<std::string, 11>{"", "A5", "3"}));
     EXPECT_EQ(loaded.Cell(7, 4), "");
