@@ -15,11 +15,8 @@
 #include <stdexcept>
 #include <tuple>
 
-namespace qn {
+namespace qn::test {
 namespace {
-
-using test::Slurp;
-using test::TempFolder;
 
 // Row 2 step 2 has no complete capture: its figures, whatever they hold, are never written.
 bool Unmeasured(size_t row, size_t step) {
@@ -211,29 +208,26 @@ TEST(TempResultFiles, RewritesOfALargeRunKeepToTheirShare) {
     }
 }
 
-// A file the user keeps read-only, or a folder under the file's name, sends the text to the
-// fallback name and leaves the main name alone.
+// A B file the user keeps read-only, or a folder under the multimeter file's name, sends the text
+// to the fallback name and leaves the main name alone.
 TEST(TempResultFiles, HeldFilesFallBackToTheirOverNames) {
     const TempResults results = TwoRowsThreeSteps();
-    for (const bool meter : {false, true}) {
-        const TempFolder folder;
-        const std::string text = meter ? MeterFileText(results) : TempBFileText(results, false);
-        const std::string main = folder.File(meter ? kMeterFile : kTempBFile);
-        if (meter) {
-            std::filesystem::create_directory(main);
-        } else {
-            ASSERT_TRUE(ReplaceFileContents(main, "held"));
-            std::filesystem::permissions(main, std::filesystem::perms::owner_read |
-                                                   std::filesystem::perms::group_read);
-        }
-        const ResultFileWrite written = meter ? WriteMeterFile(folder.File(""), results)
-                                              : WriteTempBFile(folder.File(""), results, false);
+    const TempFolder folder;
+    ASSERT_TRUE(ReplaceFileContents(folder.File(kTempBFile), "held"));
+    std::filesystem::permissions(folder.File(kTempBFile), std::filesystem::perms::owner_read);
+    std::filesystem::create_directory(folder.File(kMeterFile));
+    const std::tuple<ResultFileWrite, const char*, std::string> cases[] = {
+        {WriteTempBFile(folder.File(""), results, false), kTempBFallback,
+         TempBFileText(results, false)},
+        {WriteMeterFile(folder.File(""), results), kMeterFallback, MeterFileText(results)},
+    };
+    for (const auto& [written, fallback, text] : cases) {
         EXPECT_TRUE(written.Ok()) << written.Error;
-        EXPECT_EQ(written.Path, folder.File(meter ? kMeterFallback : kTempBFallback));
+        EXPECT_EQ(written.Path, folder.File(fallback));
         EXPECT_EQ(Slurp(written.Path), text);
-        EXPECT_TRUE(meter || Slurp(main) == "held") << "main name left";
     }
+    EXPECT_EQ(Slurp(folder.File(kTempBFile)), "held");
 }
 
 } // namespace
-} // namespace qn
+} // namespace qn::test
