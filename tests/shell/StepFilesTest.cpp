@@ -10,11 +10,8 @@
 #include <array>
 #include <filesystem>
 
-namespace qn {
+namespace qn::test {
 namespace {
-
-using test::Slurp;
-using test::TempFolder;
 
 std::array<std::string, 11> RegisterRow(const RegisterStepGrid& grid, size_t row) {
     std::array<std::string, 11> cells;
@@ -34,8 +31,8 @@ TEST(StepFiles, RegisterLinesFillFourByteFieldsOfTheirRows) {
     RegisterStepGrid grid;
     grid.Resize(2);
     grid.Cell(5, 2) = "77";
-    test::RecordingStatus status;
-    test::ScriptedPump pump;
+    RecordingStatus status;
+    ScriptedPump pump;
     // Line n fills row n; fields keep their hexadecimal digits; the fourth line exceeds M = 2.
     RegDownloadLines({"  31  32  37", " x1A  -g", "  ab    cD", "  99"}, grid, status, pump);
     EXPECT_EQ(RegisterRow(grid, 0), (std::array<std::string, 11>{"", "31", "32", "37"}));
@@ -123,7 +120,7 @@ TEST(StepFiles, RegisterStepsRoundTripThroughTheirFiles) {
     RegisterStepGrid loaded;
     loaded.Resize(4);
     loaded.Cell(7, 4) = "old";
-    test::RecordingStatus status;
+    RecordingStatus status;
     NullEventPump pump;
     const RegDownloadResult result = DownloadReg(dir, loaded, status, pump);
     EXPECT_EQ(result.Error, "");
@@ -151,4 +148,4 @@ TEST(StepFiles, RegisterStepsRoundTripThroughTheirFiles) {
 }
 
 } // namespace
-} // namespace qn
+} // namespace qn::test
