@@ -130,9 +130,7 @@ TEST_F(NoiseTableTest, RegistersAndCaptureKeptWhetherCompleteStoppedOrFailed) {
         SCOPED_TRACE(c.Name);
         world.SupplyPowersChip = false;
         for (const auto& [field, value] : before)
-            WriteField(
-                bench.Model.AdcFields[field], value, bench.Stnd.RegImage,
-                [this](int address, uint8_t byte) { bench.Chip.WriteRegister(address, byte); });
+            bench.WriteChipField(bench.Model.AdcFields[field], value);
         const RegImageBytes image = bench.Stnd.RegImage;
         const SimRegisterFile chip = world.Bridge.Registers;
         sweep.Progress = [&](int point, int, const NoiseTable&, size_t, size_t) {
