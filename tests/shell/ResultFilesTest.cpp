@@ -18,23 +18,19 @@
 namespace qn::test {
 namespace {
 
-// Row 2 step 2 has no complete capture: its figures, whatever they hold, are never written.
-bool Unmeasured(size_t row, size_t step) {
-    return row == 2 && step == 2;
-}
-
-// Two temperature rows and three steps; every statistic tells its row and step apart.
-TempResults TwoRowsThreeSteps() {
+// Two temperature rows and two steps; every statistic tells its row and step apart. Row 2 step 1
+// has no complete capture: its figures, whatever they hold, are never written.
+TempResults TwoRowsTwoSteps() {
     TempResults results;
-    results.Reset(2, 3);
+    results.Reset(2, 2);
     for (size_t row = 1; row <= 2; ++row) {
         results.SetSetPoints(row, row == 1 ? -40.0 : -30.004, row == 1 ? 0.0 : 12.5);
-        for (size_t step = 1; step <= 3; ++step) {
+        for (size_t step = 1; step <= 2; ++step) {
             const double id = static_cast<double>(row * 10 + step);
             results.SetResult(
                 row, step,
                 {{id, 1.5, 0.25, 19.876, 3, 0.5, 17}, {id + 0.5, 2.5, 0.75, 10.004, 4, 1, 9}});
-            results.SetMeasured(row, step, !Unmeasured(row, step));
+            results.SetMeasured(row, step, row == 1 || step == 2);
         }
     }
     results.SetMeter(1, 2, 0, {1.5, "V"});
@@ -45,48 +41,40 @@ TempResults TwoRowsThreeSteps() {
 const std::string kFiguresHeading =
     "平均值, VPP(nV), RMS Noise(nV), Enob, VPP(count), RMS Noise(count), Noise Free, 比較值";
 
-// The A, B, alternate B and multimeter files of TwoRowsThreeSteps, byte for byte.
-struct ExpectedFiles {
-    std::string A =
-        ", , , Test #0, , , \r\n" + Utf8ToCp950("溫度, 濕度,  ," + kFiguresHeading) + "\r\n";
-    std::string B = "Test #0, , , \r\n" + Utf8ToCp950(" ," + kFiguresHeading) + "\r\n";
-    std::string BAlternate =
-        "Test #0, , , \r\n" +
-        Utf8ToCp950(" ,ADC-平均值, ADC-VPP(nV), ADC-RMS Noise(nV), ADC-Enob, ADC-VPP(count), "
-                    "ADC-RMS Noise(count), ADC-Noise Free, Temp-平均值, Temp-VPP(nV), Temp-RMS "
-                    "Noise(nV), Temp-Enob, Temp-VPP(count), Temp-RMS Noise(count), Temp-Noise "
-                    "Free, ") +
-        "\r\n";
-    std::string Meter = ", , , Test #0, , , Test #1, , , Test #2, , , Test #3, , , Test #4, , , "
-                        "Test #5, , \r\n";
-
-    ExpectedFiles() {
-        for (size_t row = 1; row <= 2; ++row) {
-            for (size_t step = 1; step <= 3; ++step) {
-                const std::string setPoints = row == 1 ? "-40.00, 0.00, " : "-30.00, 12.50, ";
-                const std::string id = std::to_string(row * 10 + step);
-                // Seven empty cells keep an unmeasured step's columns in place.
-                const bool none = Unmeasured(row, step);
-                const std::string adc =
-                    none ? ", , , , , , " : id + ".00, 1.50, 0.25, 19.88, 3.00, 0.50, 17.00";
-                const std::string temp =
-                    none ? ", , , , , , " : id + ".50, 2.50, 0.75, 10.00, 4.00, 1.00, 9.00";
-                const std::string first = std::to_string(step) + ", " + adc;
-                A += setPoints + first + ",0\r\n";
-                B += first + ",0\r\n";
-                BAlternate += first + ", " + temp + "\r\n";
-                Meter += setPoints;
-                for (size_t channel = 0; channel < 6; ++channel) {
-                    std::string cell = "0, ";
-                    if (row == 1 && step == 2 && channel == 0) cell = "1.5, V";
-                    if (row == 1 && step == 2 && channel == 5) cell = "0.001, " + Utf8ToCp950("伏");
-                    Meter += ", " + std::to_string(step) + ", " + cell;
-                }
-                Meter += "\r\n";
-            }
-        }
-    }
-};
+// The A, B, alternate B and multimeter files of TwoRowsTwoSteps; seven empty cells keep an
+// unmeasured step's columns in place.
+const std::string kExpectedA =
+    ", , , Test #0, , , \r\n" + Utf8ToCp950("溫度, 濕度,  ," + kFiguresHeading) +
+    "\r\n"
+    "-40.00, 0.00, 1, 11.00, 1.50, 0.25, 19.88, 3.00, 0.50, 17.00,0\r\n"
+    "-40.00, 0.00, 2, 12.00, 1.50, 0.25, 19.88, 3.00, 0.50, 17.00,0\r\n"
+    "-30.00, 12.50, 1, , , , , , , ,0\r\n"
+    "-30.00, 12.50, 2, 22.00, 1.50, 0.25, 19.88, 3.00, 0.50, 17.00,0\r\n";
+const std::string kExpectedB = "Test #0, , , \r\n" + Utf8ToCp950(" ," + kFiguresHeading) +
+                               "\r\n"
+                               "1, 11.00, 1.50, 0.25, 19.88, 3.00, 0.50, 17.00,0\r\n"
+                               "2, 12.00, 1.50, 0.25, 19.88, 3.00, 0.50, 17.00,0\r\n"
+                               "1, , , , , , , ,0\r\n"
+                               "2, 22.00, 1.50, 0.25, 19.88, 3.00, 0.50, 17.00,0\r\n";
+const std::string kExpectedBAlternate =
+    "Test #0, , , \r\n" +
+    Utf8ToCp950(" ,ADC-平均值, ADC-VPP(nV), ADC-RMS Noise(nV), ADC-Enob, ADC-VPP(count), "
+                "ADC-RMS Noise(count), ADC-Noise Free, Temp-平均值, Temp-VPP(nV), Temp-RMS "
+                "Noise(nV), Temp-Enob, Temp-VPP(count), Temp-RMS Noise(count), Temp-Noise Free, ") +
+    "\r\n"
+    "1, 11.00, 1.50, 0.25, 19.88, 3.00, 0.50, 17.00, 11.50, 2.50, 0.75, 10.00, 4.00, 1.00, 9.00\r\n"
+    "2, 12.00, 1.50, 0.25, 19.88, 3.00, 0.50, 17.00, 12.50, 2.50, 0.75, 10.00, 4.00, 1.00, 9.00\r\n"
+    "1, , , , , , , , , , , , , , \r\n"
+    "2, 22.00, 1.50, 0.25, 19.88, 3.00, 0.50, 17.00, 22.50, 2.50, 0.75, 10.00, 4.00, 1.00, "
+    "9.00\r\n";
+const std::string kExpectedMeter =
+    ", , , Test #0, , , Test #1, , , Test #2, , , Test #3, , , Test #4, , , Test #5, , \r\n"
+    "-40.00, 0.00, , 1, 0, , 1, 0, , 1, 0, , 1, 0, , 1, 0, , 1, 0, \r\n"
+    "-40.00, 0.00, , 2, 1.5, V, 2, 0, , 2, 0, , 2, 0, , 2, 0, , 2, 0.001, " +
+    Utf8ToCp950("伏") +
+    "\r\n"
+    "-30.00, 12.50, , 1, 0, , 1, 0, , 1, 0, , 1, 0, , 1, 0, , 1, 0, \r\n"
+    "-30.00, 12.50, , 2, 0, , 2, 0, , 2, 0, , 2, 0, , 2, 0, , 2, 0, \r\n";
 
 // A grid line of 16 whole numbers counting up from `first`.
 std::string Counted(int first) {
@@ -96,8 +84,7 @@ std::string Counted(int first) {
 }
 
 TEST(TempResultFiles, TextsByteForByteInEveryLocale) {
-    const TempResults results = TwoRowsThreeSteps();
-    const ExpectedFiles expected;
+    const TempResults results = TwoRowsTwoSteps();
     // 40 samples: grid integers -20..19 and capture codes 1000.4..1039.4; 20 temperature codes
     // from 3 down in steps of 7.6.
     AnalysisStore adc;
@@ -126,10 +113,10 @@ TEST(TempResultFiles, TextsByteForByteInEveryLocale) {
         SCOPED_TRACE(locale);
         std::locale::global(std::locale(locale)); // throws when the locale is missing
         ASSERT_NE(std::setlocale(LC_ALL, locale), nullptr);
-        EXPECT_EQ(TempAFileText(results), expected.A);
-        EXPECT_EQ(TempBFileText(results, false), expected.B);
-        EXPECT_EQ(TempBFileText(results, true), expected.BAlternate);
-        EXPECT_EQ(MeterFileText(results), expected.Meter);
+        EXPECT_EQ(TempAFileText(results), kExpectedA);
+        EXPECT_EQ(TempBFileText(results, false), kExpectedB);
+        EXPECT_EQ(TempBFileText(results, true), kExpectedBAlternate);
+        EXPECT_EQ(MeterFileText(results), kExpectedMeter);
         EXPECT_EQ(FullDataFileText(adc, nullptr), Counted(-20) + Counted(-4) + figures);
         EXPECT_EQ(FullDataFileText(adc, &temperature), fullAlternate);
     }
@@ -165,19 +152,19 @@ TEST(TempResultFiles, ResultsRefuseCellsBeyondTheCountsInUse) {
 // A run's kept lines are formatted again only for the steps that changed: after every kind of
 // change the kept texts are still byte for byte the texts made afresh.
 TEST(TempResultFiles, KeptLinesFollowEveryChange) {
-    TempResults results = TwoRowsThreeSteps();
+    TempResults results = TwoRowsTwoSteps();
     ResultFileLines kept;
     const StepResult sevens{{7, 7, 7, 7, 7, 7, 7}, {8, 8, 8, 8, 8, 8, 8}};
     const StepResult firstOnly{{1, 2, 3, 4, 5, 6, 7}, {}};
     const MeterReading amps{-0.25, "A"};
     const std::function<void()> changes[] = {
         [] {},
-        [&] { results.SetResult(1, 3, sevens); },
+        [&] { results.SetResult(1, 2, sevens); },
         [&] { results.SetMeasured(1, 1, false); },
-        [&] { results.SetMeasured(2, 2, true); },
+        [&] { results.SetMeasured(2, 1, true); },
         [&] { results.SetSetPoints(2, 85.125, 40); },
-        [&] { results.SetMeter(2, 3, 4, amps); },
-        [&] { results = TwoRowsThreeSteps(); },
+        [&] { results.SetMeter(2, 2, 4, amps); },
+        [&] { results = TwoRowsTwoSteps(); },
         [&] { results.Reset(3, 1); },
         [&] { results.SetResult(3, 1, firstOnly); },
     };
@@ -211,7 +198,7 @@ TEST(TempResultFiles, RewritesOfALargeRunKeepToTheirShare) {
 // A B file the user keeps read-only, or a folder under the multimeter file's name, sends the text
 // to the fallback name and leaves the main name alone.
 TEST(TempResultFiles, HeldFilesFallBackToTheirOverNames) {
-    const TempResults results = TwoRowsThreeSteps();
+    const TempResults results = TwoRowsTwoSteps();
     const TempFolder folder;
     ASSERT_TRUE(ReplaceFileContents(folder.File(kTempBFile), "held"));
     std::filesystem::permissions(folder.File(kTempBFile), std::filesystem::perms::owner_read);
