@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace qn::test {
@@ -36,11 +37,8 @@ Outcome SendToFreshSession(const std::vector<std::string>& lines) {
 }
 
 TEST(RemoteSessionTest, RepliesOfHeadersArgumentsAndDataBlocks) {
-    const struct {
-        std::vector<std::string> Lines;
-        std::string Replies;
-        std::vector<std::string> Errors;
-    } cases[] = {
+    // The lines sent, every reply, the error queue.
+    const std::tuple<std::vector<std::string>, std::string, std::vector<std::string>> cases[] = {
         // Header forms and ";" chains.
         {{"*idn?"}, "Maker,Model,0001,1.3\n", {}},
         {{"capt:poin 1024", "CaPtUrE:PoInTs?"}, "1024\n", {}},
@@ -82,11 +80,11 @@ TEST(RemoteSessionTest, RepliesOfHeadersArgumentsAndDataBlocks) {
         {{"FORM INT;*RST;FORM?;:FORM:BORD?"}, "ASC;SWAP\n", {}},
         {{"TEMP:RUN 'plan.txt';STAT?"}, "2,5,SOAK,120\n", {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Lines.front());
-        const Outcome outcome = SendToFreshSession(c.Lines);
-        EXPECT_EQ(outcome.Replies, c.Replies);
-        EXPECT_EQ(outcome.Errors, c.Errors);
+    for (const auto& [lines, replies, errors] : cases) {
+        SCOPED_TRACE(lines.front());
+        const Outcome outcome = SendToFreshSession(lines);
+        EXPECT_EQ(outcome.Replies, replies);
+        EXPECT_EQ(outcome.Errors, errors);
     }
 }
 

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -92,25 +93,27 @@ TEST_F(NoiseTableTest, EveryGainAndRateMeasuredWithTheSimulatedChipsNoise) {
 // analysis window's capture (samples, figures, result panels, data file) is untouched.
 TEST_F(NoiseTableTest, RegistersAndCaptureKeptWhetherCompleteStoppedOrFailed) {
     enum class At : uint8_t { Nothing, Stop, CloseWindow, PowerOff };
-    struct Case {
-        const char* Name;
-        NoiseSweepRequest Request;
-        At Action; // done when the sweep tells point 2
-        NoiseSweepResult::Outcome End;
-        int Measured;
-        uint32_t Inp, Inn; // input items while the sweep measures
-        const char* Message;
-    };
     using enum NoiseSweepResult::Outcome;
-    const Case cases[] = {
-        {"complete", {64, "", "", {2560}}, At::Nothing, Complete, 32, 0, 0, ""},
-        {"inputs", {64, "AI2", "TSN", {7680}}, At::Nothing, Complete, 32, 2, 6, ""},
-        {"stop", {64, "", "", {2560}}, At::Stop, Stopped, 2, 0, 0, ""},
-        {"window closes", {64, "", "", {2560}}, At::CloseWindow, Stopped, 2, 0, 0, ""},
-        {"no conversions", {64, "", "", {2560}}, At::PowerOff, Failed, 2, 0, 0, "capture failed"},
-        {"unknown input", {64, "AI9", "", {}}, At::Nothing, Failed, 0, 0, 0, "AI9"},
-        {"unknown rate", {64, "", "", {2561}}, At::Nothing, Failed, 0, 0, 0, "2561 sps"},
-    };
+    // The request; what is done when the sweep tells point 2; how the sweep ends, the points it
+    // measured, the input items while it measures, what its message says.
+    const std::tuple<const char*, NoiseSweepRequest, At, NoiseSweepResult::Outcome, int, uint32_t,
+                     uint32_t, const char*>
+        cases[] = {
+            {"complete", {64, "", "", {2560}}, At::Nothing, Complete, 32, 0, 0, ""},
+            {"inputs", {64, "AI2", "TSN", {7680}}, At::Nothing, Complete, 32, 2, 6, ""},
+            {"stop", {64, "", "", {2560}}, At::Stop, Stopped, 2, 0, 0, ""},
+            {"window closes", {64, "", "", {2560}}, At::CloseWindow, Stopped, 2, 0, 0, ""},
+            {"no conversions",
+             {64, "", "", {2560}},
+             At::PowerOff,
+             Failed,
+             2,
+             0,
+             0,
+             "capture failed"},
+            {"unknown input", {64, "AI9", "", {}}, At::Nothing, Failed, 0, 0, 0, "AI9"},
+            {"unknown rate", {64, "", "", {2561}}, At::Nothing, Failed, 0, 0, 0, "2561 sps"},
+        };
     // The fields as the sweep finds them, each away from what the sweep sets.
     const std::pair<const char*, uint32_t> before[] = {{"PGA", 3},   {"ADGN", 1}, {"OSR", 5},
                                                        {"HS", 1},    {"INP", 4},  {"INN", 5},
@@ -126,27 +129,27 @@ TEST_F(NoiseTableTest, RegistersAndCaptureKeptWhetherCompleteStoppedOrFailed) {
     const auto fieldNow = [this](const char* name) {
         return ReadField(bench.Model.AdcFields[name], bench.Stnd.RegImage);
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
+    for (const auto& [name, request, action, end, measured, inp, inn, says] : cases) {
+        SCOPED_TRACE(name);
         world.SupplyPowersChip = false;
         for (const auto& [field, value] : before)
             bench.WriteChipField(bench.Model.AdcFields[field], value);
         const RegImageBytes image = bench.Stnd.RegImage;
         const SimRegisterFile chip = world.Bridge.Registers;
         sweep.Progress = [&](int point, int, const NoiseTable&, size_t, size_t) {
-            EXPECT_EQ(fieldNow("INP"), c.Inp);
-            EXPECT_EQ(fieldNow("INN"), c.Inn);
+            EXPECT_EQ(fieldNow("INP"), inp);
+            EXPECT_EQ(fieldNow("INN"), inn);
             EXPECT_EQ(fieldNow("ADCEN"), 1u);
             EXPECT_EQ(fieldNow("IRQEN"), 1u);
             if (point != 2) return;
-            if (c.Action == At::Stop) sweep.Stop();
-            if (c.Action == At::CloseWindow) bench.Guard.RequestStop();
-            if (c.Action == At::PowerOff) world.SupplyPowersChip = true; // its output is off
+            if (action == At::Stop) sweep.Stop();
+            if (action == At::CloseWindow) bench.Guard.RequestStop();
+            if (action == At::PowerOff) world.SupplyPowersChip = true; // its output is off
         };
-        const NoiseSweepResult result = sweep.Run(c.Request);
-        EXPECT_EQ(result.End, c.End) << result.Message;
-        EXPECT_EQ(result.Measured, c.Measured);
-        EXPECT_NE(result.Message.find(c.Message), std::string::npos) << result.Message;
+        const NoiseSweepResult result = sweep.Run(request);
+        EXPECT_EQ(result.End, end) << result.Message;
+        EXPECT_EQ(result.Measured, measured);
+        EXPECT_NE(result.Message.find(says), std::string::npos) << result.Message;
         EXPECT_TRUE(bench.Stnd.RegImage == image);
         EXPECT_TRUE(std::equal(chip.begin(), chip.begin() + 5, world.Bridge.Registers.begin()));
         EXPECT_EQ(capture.ChartCount, 4096);

@@ -5,6 +5,8 @@
 #include "host/SerialLine.h"
 #include "link/SimLinkFixture.h"
 
+#include <tuple>
+
 namespace qn::test {
 namespace {
 
@@ -13,36 +15,32 @@ using SerialBridgePortTest = SimLinkFixture;
 TEST_F(SerialBridgePortTest, RecordLineAndStatusFollowTheLists) {
     serialPorts.Connect("COM16", serialPeer);
     SerialBridgePort port;
-    const struct {
-        int Com, Baud, ParityItem; // list positions
-        const char* Status;
-        uint16_t Selected;
-        uint16_t ParityCode; // of the device record: 0 none, 1 odd, 2 even
-        int Opens;           // since the start
-        uint32_t LineBaud;
-        Parity LineParity;
-    } steps[] = {
-        {15, 5, 0, "RS232 COM16 , Baud = 9600, Pariyt = None", 1, 0, 1, 9600, Parity::None},
-        {15, 5, 2, "RS232 COM16 , Baud = 9600, Pariyt = ODD", 1, 1, 1, 9600, Parity::Odd},
-        {15, 9, 2, "RS232 COM16 , Baud = 115200, Pariyt = ODD", 1, 1, 1, 115200, Parity::Odd},
-        {15, 9, 1, "RS232 COM16 , Baud = 115200, Pariyt = EVEN", 1, 2, 1, 115200, Parity::Even},
-        {8, 9, 1, "Uart  not  found", 0, 2, 1, 115200, Parity::Even},
-        {15, 9, 1, "RS232 COM16 , Baud = 115200, Pariyt = EVEN", 1, 2, 2, 115200, Parity::Even},
-        {15, 10, 3, "RS232 COM16 , Baud = 9600, Pariyt = None", 1, 0, 2, 9600, Parity::None},
-    };
-    for (const auto& s : steps) {
-        SCOPED_TRACE(s.Status);
-        port.TXCOMChange(bench, s.Com, s.Baud, s.ParityItem);
-        EXPECT_EQ(status.Last(StatusPanel::Bridge), s.Status);
-        EXPECT_EQ(bench.Stnd.ComIndex, s.Com);
-        EXPECT_EQ(bench.Stnd.Serial.Selected, s.Selected);
-        EXPECT_EQ(bench.Stnd.Serial.Parity, s.ParityCode);
+    // The COM, baud and parity list positions; the status; the record's selection and parity
+    // code (0 none, 1 odd, 2 even); the opens of COM16 since the start; its line's baud and parity.
+    const std::tuple<int, int, int, const char*, uint16_t, uint16_t, int, uint32_t, Parity>
+        steps[] = {
+            {15, 5, 0, "RS232 COM16 , Baud = 9600, Pariyt = None", 1, 0, 1, 9600, Parity::None},
+            {15, 5, 2, "RS232 COM16 , Baud = 9600, Pariyt = ODD", 1, 1, 1, 9600, Parity::Odd},
+            {15, 9, 2, "RS232 COM16 , Baud = 115200, Pariyt = ODD", 1, 1, 1, 115200, Parity::Odd},
+            {15, 9, 1, "RS232 COM16 , Baud = 115200, Pariyt = EVEN", 1, 2, 1, 115200, Parity::Even},
+            {8, 9, 1, "Uart  not  found", 0, 2, 1, 115200, Parity::Even},
+            {15, 9, 1, "RS232 COM16 , Baud = 115200, Pariyt = EVEN", 1, 2, 2, 115200, Parity::Even},
+            {15, 10, 3, "RS232 COM16 , Baud = 9600, Pariyt = None", 1, 0, 2, 9600, Parity::None},
+        };
+    for (const auto& [com, baud, parityItem, says, selected, parityCode, opens, lineBaud,
+                      lineParity] : steps) {
+        SCOPED_TRACE(says);
+        port.TXCOMChange(bench, com, baud, parityItem);
+        EXPECT_EQ(status.Last(StatusPanel::Bridge), says);
+        EXPECT_EQ(bench.Stnd.ComIndex, com);
+        EXPECT_EQ(bench.Stnd.Serial.Selected, selected);
+        EXPECT_EQ(bench.Stnd.Serial.Parity, parityCode);
         const SimPortRecord& com16 = *serialPorts.Port("COM16");
-        EXPECT_EQ(com16.OpenCount, s.Opens);
-        EXPECT_EQ(com16.Busy, s.Selected == 1);
-        EXPECT_EQ(com16.Settings.BaudRate, s.LineBaud);
+        EXPECT_EQ(com16.OpenCount, opens);
+        EXPECT_EQ(com16.Busy, selected == 1);
+        EXPECT_EQ(com16.Settings.BaudRate, lineBaud);
         EXPECT_EQ(com16.Settings.DataBits, 8);
-        EXPECT_EQ(com16.Settings.ParityMode, s.LineParity);
+        EXPECT_EQ(com16.Settings.ParityMode, lineParity);
     }
     EXPECT_EQ(port.OpenedPorts, 1U << 15);
 }
