@@ -4,6 +4,7 @@
 #include "shell/settings/ScreenRect.h"
 #include "shell/settings/WindowPlacements.h"
 
+#include <locale>
 #include <tuple>
 
 namespace qn::test {
@@ -24,12 +25,15 @@ TEST(PlacementFile, LayoutAndRoundTrip) {
         {"Qn_RAM", {-1000, 10000, 12345, 7}, WindowState::Minimised, true},
     };
     const std::string file = folder.File("qn740xtest.wst");
-    ASSERT_TRUE(WritePlacements(file, windows));
+    // The same text in the German locale: no point between groups of three digits.
+    const std::locale old = std::locale::global(std::locale("de_DE.UTF-8")); // throws if missing
+    EXPECT_TRUE(WritePlacements(file, windows));
     EXPECT_EQ(Slurp(file), "1.10\r\n3\r\n"
                            "ADC\r\n  100   50  400  300    0    1\r\n"
                            "AnxADC\r\n   -8   -8 1040  780    1    0\r\n"
                            "Qn_RAM\r\n-1000 10000 12345    7    2    1\r\n");
     EXPECT_EQ(ReadPlacements(file), windows);
+    std::locale::global(old);
     std::string problem;
     EXPECT_TRUE(ReadPlacements(folder.File("missing.wst"), &problem).empty());
     EXPECT_EQ(problem, "") << "a first start has no file";
