@@ -3,10 +3,9 @@
 
 #include "analysis/AnalysisCsv.h"
 #include "chip/RegField.h"
-#include "link/SimLinkFixture.h"
 #include "shell/ReadRam.h"
+#include "shell/SimBenchFixture.h"
 #include "sim/SimChip.h"
-#include "sim/SimWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +21,7 @@ namespace qn::test {
 namespace {
 
 // A bench on the simulated bridge with the shipped QN7401 selected and its registers read.
-class NoiseTableTest : public ::testing::Test {
+class NoiseTableTest : public SimBenchTest {
   protected:
     NoiseTableTest() {
         EXPECT_TRUE(bench.SelectChip(0));
@@ -33,15 +32,6 @@ class NoiseTableTest : public ::testing::Test {
         EXPECT_TRUE(ReadRam(bench));
     }
 
-    SimClock clock;
-    SimWorld world{clock};
-    NullEventPump pump;
-    PromptRelay prompt;
-    RecordingStatus status;
-    PanelRefresh panels;
-    Bench bench{
-        Platform{world.Hid, world.Driver, world.SerialPorts, clock, pump, status, panels, prompt},
-        "", QN_INCLUDE_DIR};
     NoiseSweep sweep{bench};
 };
 

@@ -2,10 +2,8 @@
 // values they take, Busy at once while another operation holds the link, an abort that ends only
 // the remote operation, and what a capture leaves to fetch.
 #include "shell/RemoteBenchAdapter.h"
-#include "TestDoubles.h"
 #include "analysis/Decoding.h"
-#include "sim/SimClock.h"
-#include "sim/SimWorld.h"
+#include "shell/SimBenchFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +13,7 @@
 namespace qn::test {
 namespace {
 
-class RemoteBenchAdapterTest : public ::testing::Test {
+class RemoteBenchAdapterTest : public SimBenchTest {
   protected:
     RemoteBenchAdapterTest() {
         bench.Chip.SetChip(&chipInfo);
@@ -25,16 +23,7 @@ class RemoteBenchAdapterTest : public ::testing::Test {
         bench.Centre.USBConnect();
     }
 
-    SimClock clock;
-    SimWorld world{clock};
-    ScriptedPump pump;
-    PromptRelay prompt;
-    RecordingStatus status;
-    PanelRefresh panels;
     FixedChipInfo chipInfo{2, 3};
-    Bench bench{
-        Platform{world.Hid, world.Driver, world.SerialPorts, clock, pump, status, panels, prompt},
-        "", ""};
     ShellRemoteBench remote{bench, {}};
 };
 

@@ -2,12 +2,9 @@
 // and the register differences named by the chip's registers and fields.
 #include "shell/Snapshot.h"
 
-#include "ScriptedPrompt.h"
 #include "files/TextFile.h"
-#include "instruments/ScriptedPeer.h"
 #include "shell/SettingsFixture.h"
-#include "sim/SimDriverLayer.h"
-#include "sim/SimHidLayer.h"
+#include "shell/SimBenchFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -22,27 +19,14 @@ namespace {
 
 constexpr uint16_t kQn7401 = 0, k52K12 = 3;
 
-// A bench whose instruments answer from scripted serial devices on COM1..COM3.
-class SnapshotTest : public ::testing::Test {
+class SnapshotTest : public SimBenchTest {
   protected:
-    SimClock clock;
-    ScriptedPorts lines{clock};
-    SimDriverLayer driver;
-    SimHidLayer hid;
-    NullEventPump pump;
-    ScriptedPrompt ask;
-    RecordingStatus status;
-    PanelRefresh panels;
-    Bench bench{Platform{hid, driver, lines, clock, pump, status, panels, ask}, "", QN_INCLUDE_DIR};
     TempFolder folder;
 };
 
 TEST_F(SnapshotTest, SideFileRecordsTheBenchAndRestoresItsImage) {
     ASSERT_TRUE(bench.SelectChip(kQn7401));
     for (size_t a = 0; a < kRegImageSize; ++a) bench.Stnd.RegImage[a] = static_cast<uint8_t>(a * 7);
-    lines.Add("COM1").Replies["*OPT"] = {"SC600,\r\n"};
-    // STX (octal 002) starts the chamber's frames.
-    lines.Add("COM3").Replies["\00201RSD,01,0010\r\n"] = {"\00201RSD,OK,0000\r\n"};
     bench.Instruments.Select(InstrumentKind::Fluke, 0);
     bench.Instruments.Select(InstrumentKind::Chamber, 2);
     bench.Config.Analysis.EREFV = "1.25";
@@ -54,9 +38,9 @@ TEST_F(SnapshotTest, SideFileRecordsTheBenchAndRestoresItsImage) {
     const StateSnapshot& state = read.State;
     EXPECT_EQ(state.RegImage, bench.Stnd.RegImage);
     // A supply that was never selected has no identity.
-    EXPECT_EQ(std::tie(state.Program, state.Chip, state.ChipFile, state.Calibrator, state.Chamber,
-                       state.Supply, state.EREFV),
-              std::tuple("Qn-740xTEST V1.3", "QN7401", "QN7401.INC", "SC600,", "01RSD,OK,0000", "",
+    EXPECT_EQ(std::tuple(state.Program, state.Chip, state.ChipFile, state.Calibrator, state.Chamber,
+                         state.Supply, state.EREFV),
+              std::tuple("Qn-740xTEST V1.3", "QN7401", "QN7401.INC", "SC600", "01RSD,OK,0001", "",
                          "1.25"));
     EXPECT_EQ(state.ChipFileSha256.size(), 64u);
     EXPECT_NE(state.ChipFileSha256,

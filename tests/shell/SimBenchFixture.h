@@ -1,0 +1,27 @@
+// A bench on the simulated world (bridge, calibrator on COM1, supply on COM2, chamber on COM3) and
+// a simulated clock, with the shipped chip files, for the shell's tests.
+#pragma once
+
+#include "TestDoubles.h"
+#include "shell/Bench.h"
+#include "sim/SimClock.h"
+#include "sim/SimWorld.h"
+
+#include <gtest/gtest.h>
+
+namespace qn::test {
+
+class SimBenchTest : public ::testing::Test {
+  protected:
+    SimClock clock;
+    SimWorld world{clock};
+    ScriptedPump pump;
+    PromptRelay prompt;
+    RecordingStatus status;
+    PanelRefresh panels;
+    Bench bench{
+        Platform{world.Hid, world.Driver, world.SerialPorts, clock, pump, status, panels, prompt},
+        "", QN_INCLUDE_DIR};
+};
+
+} // namespace qn::test
