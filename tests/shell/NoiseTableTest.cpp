@@ -3,7 +3,6 @@
 
 #include "analysis/AnalysisCsv.h"
 #include "chip/RegField.h"
-#include "shell/ReadRam.h"
 #include "shell/SimBenchFixture.h"
 #include "sim/SimChip.h"
 
@@ -23,14 +22,7 @@ namespace {
 // A bench on the simulated bridge with the shipped QN7401 selected and its registers read.
 class NoiseTableTest : public SimBenchTest {
   protected:
-    NoiseTableTest() {
-        EXPECT_TRUE(bench.SelectChip(0));
-        world.Bridge.LoadChip(bench.Model);
-        bench.Stnd.Interface = kLinkQn740x;
-        bench.Centre.USBConnect();
-        EXPECT_TRUE(bench.Stnd.Usb.Open);
-        EXPECT_TRUE(ReadRam(bench));
-    }
+    NoiseTableTest() { ConnectQn7401(); }
 
     NoiseSweep sweep{bench};
 };

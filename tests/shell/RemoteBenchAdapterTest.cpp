@@ -15,15 +15,7 @@ namespace {
 
 class RemoteBenchAdapterTest : public SimBenchTest {
   protected:
-    RemoteBenchAdapterTest() {
-        bench.Chip.SetChip(&chipInfo);
-        world.Bridge.SetOutputRate(3000);
-        world.Bridge.SetSignal(-3000, 40);
-        bench.Stnd.Interface = kLinkQn740x;
-        bench.Centre.USBConnect();
-    }
-
-    FixedChipInfo chipInfo{2, 3};
+    RemoteBenchAdapterTest() { ConnectQn7401(); }
     ShellRemoteBench remote{bench, {}};
 };
 

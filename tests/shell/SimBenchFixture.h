@@ -4,6 +4,7 @@
 
 #include "TestDoubles.h"
 #include "shell/Bench.h"
+#include "shell/ReadRam.h"
 #include "sim/SimClock.h"
 #include "sim/SimWorld.h"
 
@@ -13,6 +14,16 @@ namespace qn::test {
 
 class SimBenchTest : public ::testing::Test {
   protected:
+    // Selects the shipped QN7401, connects to the simulated bridge and reads the registers.
+    void ConnectQn7401() {
+        EXPECT_TRUE(bench.SelectChip(0));
+        world.Bridge.LoadChip(bench.Model);
+        bench.Stnd.Interface = kLinkQn740x;
+        bench.Centre.USBConnect();
+        EXPECT_TRUE(bench.Stnd.Usb.Open);
+        EXPECT_TRUE(ReadRam(bench));
+    }
+
     SimClock clock;
     SimWorld world{clock};
     ScriptedPump pump;
