@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <filesystem>
 #include <functional>
 #include <locale>
@@ -108,11 +107,10 @@ TEST(TempResultFiles, TextsByteForByteInEveryLocale) {
         "\r\n25.13,0.00,1.00,2.00,3.00,4.00,5.00\r\n";
 
     const std::locale previous;
-    const std::string previousC = std::setlocale(LC_ALL, nullptr);
     for (const char* locale : {"C", "de_DE.UTF-8"}) {
         SCOPED_TRACE(locale);
-        std::locale::global(std::locale(locale)); // throws when the locale is missing
-        ASSERT_NE(std::setlocale(LC_ALL, locale), nullptr);
+        // Sets the C locale too; throws when the locale is missing.
+        std::locale::global(std::locale(locale));
         EXPECT_EQ(TempAFileText(results), kExpectedA);
         EXPECT_EQ(TempBFileText(results, false), kExpectedB);
         EXPECT_EQ(TempBFileText(results, true), kExpectedBAlternate);
@@ -121,7 +119,6 @@ TEST(TempResultFiles, TextsByteForByteInEveryLocale) {
         EXPECT_EQ(FullDataFileText(adc, &temperature), fullAlternate);
     }
     std::locale::global(previous);
-    std::setlocale(LC_ALL, previousC.c_str());
 }
 
 // Up to eight decimals, trailing zeros dropped, never "-0".
