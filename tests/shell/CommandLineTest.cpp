@@ -46,6 +46,12 @@ TEST(CommandLine, FormsAndTheWindowFormsOptions) {
         EXPECT_EQ(FormOf(args), ProgramForm::Window) << testing::PrintToString(args);
         EXPECT_EQ(WindowFormProblem(args).value_or(""), problem) << testing::PrintToString(args);
     }
+    // A window needs a display or a Qt platform.
+    EXPECT_FALSE(DisplayNamed(nullptr, nullptr, nullptr));
+    EXPECT_FALSE(DisplayNamed("", "", ""));
+    EXPECT_TRUE(DisplayNamed(":0", nullptr, nullptr));
+    EXPECT_TRUE(DisplayNamed(nullptr, "wayland-0", nullptr));
+    EXPECT_TRUE(DisplayNamed(nullptr, nullptr, "offscreen"));
 }
 
 TEST(CommandLine, SimulatedPartsAndWhereTheirPortsGo) {
@@ -93,14 +99,6 @@ TEST(CommandLine, SimulatedPartsAndWhereTheirPortsGo) {
         EXPECT_TRUE(SimulatedPort(Simulated::Board, name) || SimulatedPort(Simulated::Lab, name))
             << name;
     }
-}
-
-TEST(CommandLine, AWindowNeedsADisplayOrAQtPlatform) {
-    EXPECT_FALSE(DisplayNamed(nullptr, nullptr, nullptr));
-    EXPECT_FALSE(DisplayNamed("", "", ""));
-    EXPECT_TRUE(DisplayNamed(":0", nullptr, nullptr));
-    EXPECT_TRUE(DisplayNamed(nullptr, "wayland-0", nullptr));
-    EXPECT_TRUE(DisplayNamed(nullptr, nullptr, "offscreen"));
 }
 
 } // namespace

@@ -78,9 +78,8 @@ TEST(PlacementRestore, ScreenClampsApplyToNormalSizeableWindowsOnly) {
         const Placement saved{"A", rect, state, true};
         RestoredPlacement r =
             ApplyPlacement(saved, {10, 10, 200, 100}, sizeable, {0, 0, 1024, 768}, true);
-        EXPECT_EQ(r.Rect, expected) << rect.Left << "," << rect.Top;
-        EXPECT_EQ(r.State, state);
-        EXPECT_TRUE(r.Show);
+        EXPECT_EQ(std::tuple(r.Rect, r.State, r.Show), std::tuple(expected, state, true))
+            << rect.Left << "," << rect.Top;
         EXPECT_FALSE(ApplyPlacement(saved, {}, sizeable, {0, 0, 1024, 768}, false).Show);
     }
     // A second screen to the right: the same rules, measured from its own edges.

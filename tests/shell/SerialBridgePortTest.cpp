@@ -32,15 +32,13 @@ TEST_F(SerialBridgePortTest, RecordLineAndStatusFollowTheLists) {
         SCOPED_TRACE(says);
         port.TXCOMChange(bench, com, baud, parityItem);
         EXPECT_EQ(status.Last(StatusPanel::Bridge), says);
-        EXPECT_EQ(bench.Stnd.ComIndex, com);
-        EXPECT_EQ(bench.Stnd.Serial.Selected, selected);
-        EXPECT_EQ(bench.Stnd.Serial.Parity, parityCode);
+        EXPECT_EQ(
+            std::tuple(bench.Stnd.ComIndex, bench.Stnd.Serial.Selected, bench.Stnd.Serial.Parity),
+            std::tuple(com, selected, parityCode));
         const SimPortRecord& com16 = *serialPorts.Port("COM16");
-        EXPECT_EQ(com16.OpenCount, opens);
-        EXPECT_EQ(com16.Busy, selected == 1);
-        EXPECT_EQ(com16.Settings.BaudRate, lineBaud);
-        EXPECT_EQ(com16.Settings.DataBits, 8);
-        EXPECT_EQ(com16.Settings.ParityMode, lineParity);
+        EXPECT_EQ(std::tuple(com16.OpenCount, com16.Busy, com16.Settings.BaudRate,
+                             com16.Settings.DataBits, com16.Settings.ParityMode),
+                  std::tuple(opens, selected == 1, lineBaud, 8, lineParity));
     }
     EXPECT_EQ(port.OpenedPorts, 1U << 15);
 }
