@@ -106,10 +106,9 @@ TEST_F(NoiseTableTest, RegistersAndCaptureKeptWhetherCompleteStoppedOrFailed) {
         const RegImageBytes image = bench.Stnd.RegImage;
         const SimRegisterFile chip = world.Bridge.Registers;
         sweep.Progress = [&](int point, int, const NoiseTable&, size_t, size_t) {
-            EXPECT_EQ(fieldNow("INP"), inp);
-            EXPECT_EQ(fieldNow("INN"), inn);
-            EXPECT_EQ(fieldNow("ADCEN"), 1u);
-            EXPECT_EQ(fieldNow("IRQEN"), 1u);
+            EXPECT_EQ(
+                std::tuple(fieldNow("INP"), fieldNow("INN"), fieldNow("ADCEN"), fieldNow("IRQEN")),
+                std::tuple(inp, inn, 1u, 1u));
             if (point != 2) return;
             if (action == At::Stop) sweep.Stop();
             if (action == At::CloseWindow) bench.Guard.RequestStop();
