@@ -40,15 +40,14 @@ class FakeRemoteBench final : public RemoteBench {
         value = Registers[address];
         return {};
     }
+    // The one field, "PGA", is kept as register -1.
     RemoteResult WriteField(const std::string& name, int value) override {
         if (name != "PGA") return {RemoteOutcome::OutOfRange, "no field " + name};
-        Registers[-1] = value;
-        return {};
+        return WriteRegister(-1, value);
     }
     RemoteResult ReadField(const std::string& name, int& value) override {
         if (name != "PGA") return {RemoteOutcome::OutOfRange, "no field " + name};
-        value = Registers[-1];
-        return {};
+        return ReadRegister(-1, value);
     }
 
     RemoteCaptureSettings CaptureSettings() const override { return Settings; }
