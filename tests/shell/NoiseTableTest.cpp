@@ -22,8 +22,6 @@ namespace {
 // A bench on the simulated bridge with the shipped QN7401 selected and its registers read.
 class NoiseTableTest : public SimBenchTest {
   protected:
-    NoiseTableTest() { ConnectQn7401(); }
-
     NoiseSweep sweep{bench};
 };
 

@@ -15,7 +15,6 @@ namespace {
 
 class RemoteBenchAdapterTest : public SimBenchTest {
   protected:
-    RemoteBenchAdapterTest() { ConnectQn7401(); }
     ShellRemoteBench remote{bench, {}};
 };
 

@@ -1,5 +1,5 @@
 // A bench on the simulated world (bridge, calibrator on COM1, supply on COM2, chamber on COM3) and
-// a simulated clock, with the shipped chip files, for the shell's tests.
+// a simulated clock, connected, with the shipped QN7401 selected, for the shell's tests.
 #pragma once
 
 #include "TestDoubles.h"
@@ -15,7 +15,7 @@ namespace qn::test {
 class SimBenchTest : public ::testing::Test {
   protected:
     // Selects the shipped QN7401, connects to the simulated bridge and reads the registers.
-    void ConnectQn7401() {
+    SimBenchTest() {
         EXPECT_TRUE(bench.SelectChip(0));
         world.Bridge.LoadChip(bench.Model);
         bench.Stnd.Interface = kLinkQn740x;
