@@ -3,20 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 namespace qn {
 namespace {
 
-// Input and output report lengths with the ID byte; input -1: the descriptor is refused.
-struct Expected {
-    const char* name;
-    int input, output;
-    bool numbered;
-};
+// Input and output report lengths with the ID byte, whether reports are numbered, and the
+// descriptor; input -1: the descriptor is refused.
 struct DescriptorCase {
-    Expected e;
-    std::vector<uint8_t> descriptor;
+    std::tuple<const char*, int, int, bool> Expected;
+    std::vector<uint8_t> Descriptor;
 };
 
 const DescriptorCase kCases[] = {
@@ -47,13 +44,14 @@ const DescriptorCase kCases[] = {
 
 TEST(HidReportDescriptor, ReportLengthsIncludeTheIdByteAndTruncatedItemsAreRefused) {
     for (const auto& c : kCases) {
-        SCOPED_TRACE(c.e.name);
-        const auto layout = ParseReportDescriptor(c.descriptor.data(), c.descriptor.size());
-        ASSERT_EQ(layout.has_value(), c.e.input >= 0);
+        const auto [name, input, output, numbered] = c.Expected;
+        const auto layout = ParseReportDescriptor(c.Descriptor.data(), c.Descriptor.size());
+        ASSERT_EQ(layout.has_value(), input >= 0) << name;
         if (!layout) continue;
-        EXPECT_EQ(layout->InputReportLength, c.e.input);
-        EXPECT_EQ(layout->OutputReportLength, c.e.output);
-        EXPECT_EQ(layout->NumberedReports, c.e.numbered);
+        EXPECT_EQ(std::tuple(layout->InputReportLength, layout->OutputReportLength,
+                             layout->NumberedReports),
+                  std::tuple(input, output, numbered))
+            << name;
     }
 }
 

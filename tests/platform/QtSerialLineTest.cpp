@@ -1,5 +1,6 @@
 // The Qt serial line against emulated USB serial adapters and a bare pseudo-terminal.
 #include "platform/QtSerialLine.h"
+#include "TestDoubles.h"
 #include "files/PortNames.h"
 #include "sim/emulated/EmulatedSerialAdapter.h"
 
@@ -10,9 +11,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
 #include <fstream>
 #include <thread>
+#include <tuple>
 
 namespace qn {
 namespace {
@@ -21,8 +22,6 @@ using emulated::EmulatedSerialAdapter;
 
 class QtSerialLineTest : public ::testing::Test {
   protected:
-    ~QtSerialLineTest() override { std::filesystem::remove_all(folder); }
-
     // Waits until the line reports `count` bytes waiting (or a second passed).
     size_t WaitForWaiting(size_t count) {
         uint32_t errors = 0;
@@ -35,10 +34,9 @@ class QtSerialLineTest : public ::testing::Test {
     }
 
     // The program folder, holding the port map when a test writes one.
-    const std::filesystem::path folder =
-        std::filesystem::path(::testing::TempDir()) / ("qn-serial-" + std::to_string(getpid()));
+    test::TempFolder folder;
     BusTrace trace;
-    QtSerialLine line{folder.string(), trace};
+    QtSerialLine line{folder.Path().string(), trace};
     EmulatedSerialAdapter adapter;
 };
 
@@ -60,10 +58,9 @@ TEST_F(QtSerialLineTest, SettingsAreSeenFromTheDeviceSide) {
         ASSERT_TRUE(line.Configure(c.Settings));
         termios seen{};
         ASSERT_EQ(tcgetattr(adapter.DeviceFd(), &seen), 0);
-        EXPECT_EQ(cfgetospeed(&seen), c.Speed);
-        EXPECT_EQ(cfgetispeed(&seen), c.Speed);
-        EXPECT_EQ((seen.c_cflag & CSTOPB) != 0, c.TwoStops);
-        EXPECT_EQ(seen.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+        EXPECT_EQ(std::tuple(cfgetospeed(&seen), cfgetispeed(&seen), (seen.c_cflag & CSTOPB) != 0,
+                             seen.c_cflag & CSIZE),
+                  std::tuple(c.Speed, c.Speed, c.TwoStops, static_cast<tcflag_t>(CS8)));
     }
     EXPECT_FALSE(line.Configure({9600, 9, Parity::None, 1}));
     EXPECT_FALSE(line.Configure({9600, 8, Parity::None, 3}));
@@ -113,8 +110,7 @@ TEST_F(QtSerialLineTest, BarePseudoTerminalThroughThePortMap) {
     int slave = -1;
     char name[64] = {};
     ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder / kPortMapFile) << "COM5=" << name << "\n";
+    std::ofstream(folder.File(kPortMapFile)) << "COM5=" << name << "\n";
     ASSERT_TRUE(line.Open("COM5"));
     EXPECT_TRUE(line.SetDtr(true));
     ASSERT_EQ(write(master, "\x55", 1), 1);

@@ -89,16 +89,15 @@ TEST_F(TextFileTest, ReplaceWritesThroughLinks) {
     fs::create_symlink("data/target.csv", At("relative"));
     fs::create_symlink(At("relative"), At("chain"));
     fs::create_symlink("data/new.csv", At("dangling"));
-    ASSERT_TRUE(ReplaceFileContents(At("relative"), "one"));
-    EXPECT_EQ(Read("data/target.csv"), "one");
-    ASSERT_TRUE(ReplaceFileContents(At("chain"), "two"));
-    EXPECT_EQ(Read("data/target.csv"), "two");
+    for (const auto& [link, file] : {std::pair{"relative", "data/target.csv"},
+                                     {"chain", "data/target.csv"},
+                                     {"dangling", "data/new.csv"}}) {
+        ASSERT_TRUE(ReplaceFileContents(At(link), link));
+        EXPECT_EQ(Read(file), link);
+        EXPECT_TRUE(fs::is_symlink(At(link))) << link;
+    }
     EXPECT_EQ(fs::status(At("data/target.csv")).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    ASSERT_TRUE(ReplaceFileContents(At("dangling"), "new"));
-    EXPECT_EQ(Read("data/new.csv"), "new");
-    for (const char* link : {"relative", "chain", "dangling"})
-        EXPECT_TRUE(fs::is_symlink(At(link))) << link;
 }
 
 // Only regular files named as ReplaceFileContents names its temporary files, and older than a
@@ -109,15 +108,13 @@ TEST_F(TextFileTest, LeftoverTemporaryFilesAreRemoved) {
         ASSERT_TRUE(ReplaceFileContents(At(name), "part"));
         if (aged) fs::last_write_time(At(name), old);
     };
-    make(".QnTEMPB.CSV.qn-tmp-a1B2c3", true);
-    make("..hidden.qn-tmp-Zz09aa", true);
+    // The last is a user's own file, named as older temporary files were.
+    for (const char* name :
+         {".QnTEMPB.CSV.qn-tmp-a1B2c3", "..hidden.qn-tmp-Zz09aa", "QnTEMPB.CSV.qn-tmp-a1B2c3",
+          ".QnTEMPB.CSV.qn-tmp-a1B2c", ".QnTEMPB.CSV.qn-tmp-a1B2c34", ".QnTEMPB.CSV.qn-tmp-a1B-c3",
+          "..qn-tmp-a1B2c3", ".QnADC.cfg.backup"})
+        make(name, true);
     make(".QnTEMPB.CSV.qn-tmp-fresh1", false); // a write still in progress elsewhere
-    make("QnTEMPB.CSV.qn-tmp-a1B2c3", true);
-    make(".QnTEMPB.CSV.qn-tmp-a1B2c", true);
-    make(".QnTEMPB.CSV.qn-tmp-a1B2c34", true);
-    make(".QnTEMPB.CSV.qn-tmp-a1B-c3", true);
-    make("..qn-tmp-a1B2c3", true);
-    make(".QnADC.cfg.backup", true); // a user's own file, named as older temporary files were
     fs::create_directory(At(".folder.qn-tmp-a1B2c3"));
     fs::create_symlink("QnTEMPB.CSV.qn-tmp-a1B2c3", At(".link.qn-tmp-a1B2c3"));
     std::vector<std::string> removed;

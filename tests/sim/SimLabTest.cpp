@@ -21,7 +21,6 @@ class SimLabTest : public ::testing::Test {
             peer.Take(reinterpret_cast<const uint8_t*>(line.data()), line.size());
         return {answer.begin(), answer.end()};
     }
-    void Calibrator(const std::string& command) { Send(world.Calibrator, command + "\r"); }
     std::string Chamber(const std::string& frame) {
         return Send(world.Chamber, kStx + frame + "\r\n");
     }
@@ -33,10 +32,10 @@ class SimLabTest : public ::testing::Test {
         return static_cast<int16_t>(word) / 10.0;
     }
     void RunChamber(const std::string& setPoint, const std::string& ramp) {
-        ASSERT_EQ(Chamber("01WSD,02,0106," + ramp + ",0000"), kStx + "01WSD,OK\r\n");
-        ASSERT_EQ(Chamber("01WSD,02,0102," + setPoint + ",0000"), kStx + "01WSD,OK\r\n");
-        ASSERT_EQ(Chamber("01WSD,01,0200,0000"), kStx + "01WSD,OK\r\n");
-        ASSERT_EQ(Chamber("01WSD,01,0101,0001"), kStx + "01WSD,OK\r\n");
+        const std::string frames[] = {"01WSD,02,0106," + ramp + ",0000",
+                                      "01WSD,02,0102," + setPoint + ",0000", "01WSD,01,0200,0000",
+                                      "01WSD,01,0101,0001"};
+        for (const std::string& frame : frames) ASSERT_EQ(Chamber(frame), kStx + "01WSD,OK\r\n");
     }
 
     SimClock clock;
@@ -85,8 +84,7 @@ class SimLabChipTest : public SimLabTest {
     }
     double SingleVolts() {
         const Bytes answer = Exchange(world.Bridge, AdcResultFrame().Bytes);
-        const int32_t raw = (answer.at(1) << 16) | (answer.at(2) << 8) | answer.at(3);
-        return (raw >= 0x800000 ? raw - 0x1000000 : raw) / 8388608.0 * kSimReferenceVolts;
+        return Code24(&answer.at(1)) / 8388608.0 * kSimReferenceVolts;
     }
     double SensorCelsius() {
         const Bytes answer = Exchange(world.Bridge, TempResultFrame().Bytes);
@@ -103,7 +101,7 @@ TEST_F(SimLabChipTest, CalibratorOutputReachesTheChipInput) {
     } cases[] = {
         {"OUT 1 V ,0 Hz", 0.2}, {"OPER", 1.0}, {"OUT -350 mV ,0 Hz", -0.35}, {"STBY", 0.2}};
     for (const auto& c : cases) {
-        Calibrator(c.Command);
+        Send(world.Calibrator, c.Command + std::string("\r"));
         EXPECT_NEAR(SingleVolts(), c.Volts, 1e-4) << c.Command;
     }
 }

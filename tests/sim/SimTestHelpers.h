@@ -30,6 +30,12 @@ inline Bytes Exchange(SimBridge& bridge, const Bytes& request) {
     return answer;
 }
 
+// A 24-bit two's complement code, most significant byte first.
+inline int32_t Code24(const uint8_t* at) {
+    const int32_t raw = (at[0] << 16) | (at[1] << 8) | at[2];
+    return raw >= 0x800000 ? raw - 0x1000000 : raw;
+}
+
 inline ChipModel SelectShipped(uint16_t index) {
     ChipModel model;
     bool flag3 = true;
@@ -56,12 +62,8 @@ class SimStreamTest : public ::testing::Test {
         last = Exchange(*bridge, {0xC4, 0x04});
         return last.empty() ? -1 : last[0];
     }
-    // Sample `i` of the last fetch: 24-bit two's complement, most significant byte first.
-    int32_t Sample(size_t i) const {
-        const uint8_t* at = last.data() + 1 + 3 * i;
-        const int32_t raw = (at[0] << 16) | (at[1] << 8) | at[2];
-        return raw >= 0x800000 ? raw - 0x1000000 : raw;
-    }
+    // Sample `i` of the last fetch.
+    int32_t Sample(size_t i) const { return Code24(last.data() + 1 + 3 * i); }
 
     SimClock clock;
     std::unique_ptr<SimBridge> bridge = std::make_unique<SimBridge>(clock);
