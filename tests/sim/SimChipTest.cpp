@@ -79,22 +79,18 @@ TEST(SimChip, NoiseGrowsWithTheSquareRootOfTheRateAndWithGain) {
 }
 
 TEST(SimChip, ResultsGoToTheResultRegistersOfTheChipFile) {
-    const struct {
-        uint16_t Chip;
-        bool Temperature;
-        size_t Address;
-        Bytes Kept;
-    } cases[] = {
+    // The chip, whether the result is a temperature, where it goes and the bytes kept there.
+    const std::tuple<uint16_t, bool, long, Bytes> cases[] = {
         {kQn7401, false, 5, {0xFE, 0xDC, 0xBA}},
         {kQn7401, true, 6, {0xFE, 0xDC, 0x00}},
         {kChip52K12, false, 0x41, {0xFE, 0xDC, 0xBA}},
         {kChip52K12, true, 0x44, {0xFE, 0xDC, 0x00}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [chip, temperature, address, kept] : cases) {
         SimRegisterFile registers{};
-        SimChip(SelectShipped(c.Chip)).StoreResult(registers, -0x012346, c.Temperature);
-        const auto at = registers.begin() + static_cast<long>(c.Address);
-        EXPECT_EQ(Bytes(at, at + 3), c.Kept) << c.Chip << (c.Temperature ? " temperature" : "");
+        SimChip(SelectShipped(chip)).StoreResult(registers, -0x012346, temperature);
+        const auto at = registers.begin() + address;
+        EXPECT_EQ(Bytes(at, at + 3), kept) << chip << (temperature ? " temperature" : "");
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 
 namespace qn::test {
 namespace {
@@ -45,20 +46,18 @@ class SimLabTest : public ::testing::Test {
 // The air ramps toward the set point (3 degrees a minute when the ramp is 0), then holds it;
 // stopped, it drifts slowly back toward the room.
 TEST_F(SimLabTest, ChamberRampsToTheSetPointAndHoldsIt) {
-    const struct {
-        const char* SetPoint;
-        const char* Ramp;
-        double Celsius, PerMinute;
-    } cases[] = {{"FE70", "0000", -40, 3}, {"0352", "0064", 85, 10}};
-    for (const auto& c : cases) {
+    // Set point and ramp as sent, in degrees and degrees a minute.
+    const std::tuple<const char*, const char*, double, double> cases[] = {{"FE70", "0000", -40, 3},
+                                                                          {"0352", "0064", 85, 10}};
+    for (const auto& [setPoint, ramp, celsius, perMinute] : cases) {
         const double start = world.Chamber.AirCelsius();
-        RunChamber(c.SetPoint, c.Ramp);
-        const double rampMs = std::abs(c.Celsius - start) / c.PerMinute * 60'000;
+        RunChamber(setPoint, ramp);
+        const double rampMs = std::abs(celsius - start) / perMinute * 60'000;
         clock.AdvanceMs(rampMs / 2);
-        EXPECT_NEAR(world.Chamber.AirCelsius(), (start + c.Celsius) / 2, c.PerMinute) << c.Celsius;
+        EXPECT_NEAR(world.Chamber.AirCelsius(), (start + celsius) / 2, perMinute) << celsius;
         clock.AdvanceMs(rampMs / 2 + 180'000);
         for (int minute = 0; minute < 60; ++minute) {
-            EXPECT_NEAR(ChamberReading(), c.Celsius, 0.5) << c.Celsius << " at " << minute;
+            EXPECT_NEAR(ChamberReading(), celsius, 0.5) << celsius << " at " << minute;
             clock.AdvanceMs(60'000);
         }
     }
@@ -95,14 +94,11 @@ class SimLabChipTest : public SimLabTest {
 
 TEST_F(SimLabChipTest, CalibratorOutputReachesTheChipInput) {
     world.Bridge.SetInputVoltage(0.2); // a source on the inputs while the calibrator stands by
-    const struct {
-        const char* Command;
-        double Volts;
-    } cases[] = {
+    const std::pair<std::string, double> cases[] = {
         {"OUT 1 V ,0 Hz", 0.2}, {"OPER", 1.0}, {"OUT -350 mV ,0 Hz", -0.35}, {"STBY", 0.2}};
-    for (const auto& c : cases) {
-        Send(world.Calibrator, c.Command + std::string("\r"));
-        EXPECT_NEAR(SingleVolts(), c.Volts, 1e-4) << c.Command;
+    for (const auto& [command, volts] : cases) {
+        Send(world.Calibrator, command + "\r");
+        EXPECT_NEAR(SingleVolts(), volts, 1e-4) << command;
     }
 }
 

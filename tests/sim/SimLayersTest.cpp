@@ -10,6 +10,7 @@
 
 #include <array>
 #include <sstream>
+#include <tuple>
 
 namespace qn::test {
 namespace {
@@ -34,12 +35,8 @@ TEST(SimBridge, SpecialFramesReachTheAddressInTheirSelector) {
 }
 
 TEST(SimDriverLayer, BulkTransfersNeedAPipeOfTheirDirection) {
-    const struct {
-        std::array<uint8_t, 2> Endpoints;
-        uint32_t Code;
-        uint8_t Pipe;
-        bool Works;
-    } cases[] = {
+    // The endpoints of pipes 0 and 1, the request, its pipe, and whether it goes through.
+    const std::tuple<std::array<uint8_t, 2>, uint32_t, uint8_t, bool> cases[] = {
         {{0x82, 0x02}, kIoctlBulkWrite, 0, false}, {{0x82, 0x02}, kIoctlBulkRead, 1, false},
         {{0x82, 0x02}, kIoctlBulkRead, 2, false},  {{0x82, 0x02}, kIoctlBulkWrite, 1, true},
         {{0x82, 0x02}, kIoctlBulkRead, 0, true},   {{0x02, 0x82}, kIoctlBulkWrite, 0, true},
@@ -50,13 +47,13 @@ TEST(SimDriverLayer, BulkTransfersNeedAPipeOfTheirDirection) {
     SimDriverLayer driver;
     driver.AddDevice(bridge);
     const DriverHandle handle = driver.CreateFile("\\\\.\\Qnusb-0");
-    for (const auto& c : cases) {
-        driver.Device(0).Endpoints = c.Endpoints;
-        const uint8_t pipe[4] = {c.Pipe, 0, 0, 0};
+    for (const auto& [endpoints, code, pipeNumber, works] : cases) {
+        driver.Device(0).Endpoints = endpoints;
+        const uint8_t pipe[4] = {pipeNumber, 0, 0, 0};
         uint8_t buffer[8] = {0xF9, 0xAC};
         uint32_t returned = 0;
-        EXPECT_EQ(driver.DeviceIoControl(handle, c.Code, pipe, 4, buffer, 8, returned), c.Works)
-            << (c.Code == kIoctlBulkRead) << int{c.Pipe};
+        EXPECT_EQ(driver.DeviceIoControl(handle, code, pipe, 4, buffer, 8, returned), works)
+            << (code == kIoctlBulkRead) << int{pipeNumber};
     }
     EXPECT_EQ(bridge.Log().size(), 2u) << "refused transfers never reach the bridge";
 }
@@ -96,8 +93,7 @@ TEST(SimSerialLine, PortsOpenOnceAndLineErrorsAreTakenOnce) {
         uint32_t errors = 0;
         size_t waiting = 0;
         EXPECT_TRUE(line.QueryStatus(errors, waiting));
-        EXPECT_EQ(errors, expected);
-        EXPECT_EQ(waiting, 2u);
+        EXPECT_EQ(std::pair(errors, waiting), std::pair(expected, size_t{2}));
         line.DiscardInput();
     }
     line.Close();
