@@ -17,31 +17,29 @@ TEST(ReadRamPlan, ChunksOfEachLinkForTheBanksTheChipDefines) {
     using Plan = std::vector<MemoryChunk>;
     const Plan first256Special{{0, 26}, {28, 36}, {64, 64}, {128, 64}, {192, 64}};
     const Plan first256Serial{{0, 26}, {28, 100}, {128, 128}};
+    // The link, the chip's banks and the reads after the first 256 bytes; the QN740x link has none.
     struct Case {
-        const char* Name;
         uint16_t Kind;
         ChipModel Model;
-        Plan Tail; // the reads after the first 256 bytes
+        Plan Tail;
     };
     const Case cases[] = {
-        {"SpecialNoBanks", kLinkSpecial, ChipModel{}, {}},
-        {"SpecialOnlyBank2",
-         kLinkSpecial,
+        {kLinkSpecial, ChipModel{}, {}},
+        {kLinkSpecial,
          WithRanges({{0, {0, 0xFF}}, {2, {0x200, 0x2FF}}}),
          {{512, 64}, {576, 64}, {640, 64}, {704, 64}}},
-        {"SerialNoBanks", kLinkRs232, ChipModel{}, {}},
-        {"SerialBank1AndFiveAddressArea",
-         kLinkRs232,
+        {kLinkRs232, ChipModel{}, {}},
+        {kLinkRs232,
          WithRanges({{1, {0x100, 0x17F}}}, {0x180, 0x184}),
          {{0x100, 64}, {0x140, 64}, {0x180, 2}, {0x182, 3}}},
-        {"Qn740xHasNoChunks", kLinkQn740x, WithRanges({{1, {0x100, 0x17F}}}), {}},
+        {kLinkQn740x, WithRanges({{1, {0x100, 0x17F}}}), {}},
     };
-    for (const Case& c : cases) {
-        Plan expected = c.Kind == kLinkSpecial ? first256Special
-                        : c.Kind == kLinkRs232 ? first256Serial
-                                               : Plan{};
-        expected.insert(expected.end(), c.Tail.begin(), c.Tail.end());
-        EXPECT_EQ(ReadRamPlan(c.Kind, c.Model), expected) << c.Name;
+    for (const auto& [kind, model, tail] : cases) {
+        Plan expected = kind == kLinkSpecial ? first256Special
+                        : kind == kLinkRs232 ? first256Serial
+                                             : Plan{};
+        expected.insert(expected.end(), tail.begin(), tail.end());
+        EXPECT_EQ(ReadRamPlan(kind, model), expected) << kind << " " << tail.size();
     }
 }
 

@@ -83,19 +83,15 @@ TEST_F(SimLinkFixture, StreamFetchesTakeAtMost21SamplesEvery10Ms) {
 }
 
 TEST(AdcResultText, HexAndDecimalWithSignAndDivisor) {
-    const struct {
-        std::array<uint8_t, 3> Bytes;
-        bool Hex;
-        int32_t Divisor;
-        const char* Text;
-    } cases[] = {
+    const std::tuple<std::array<uint8_t, 3>, bool, int32_t, const char*> cases[] = {
         {{0x00, 0x00, 0x00}, true, 1, "0"},         {{0x12, 0x34, 0x56}, true, 1, "91A2B"},
         {{0x12, 0x34, 0x56}, false, 1, "596523"},   {{0xFF, 0xFF, 0xFE}, false, 1, "-1"},
         {{0x80, 0x00, 0x00}, false, 1, "-4194304"}, {{0x12, 0x34, 0x56}, true, 16, "91A2"},
         {{0x12, 0x34, 0x56}, true, 0, "91A2B"},     {{0xFF, 0xFF, 0xFE}, false, 256, "0"},
         {{0x80, 0x00, 0x00}, false, 256, "-16384"}, {{0x12, 0x34, 0x56}, false, 16, "37282"},
     };
-    for (const auto& c : cases) EXPECT_EQ(AdcResultText(c.Bytes, c.Hex, c.Divisor), c.Text);
+    for (const auto& [bytes, hex, divisor, text] : cases)
+        EXPECT_EQ(AdcResultText(bytes, hex, divisor), text);
 }
 
 TEST_F(SimLinkFixture, TickShowsContinuousReadAndRedrawsLiveChart) {

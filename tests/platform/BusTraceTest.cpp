@@ -9,6 +9,7 @@
 #include <ctime>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 namespace qn {
 namespace {
@@ -20,21 +21,15 @@ TEST(BusTrace, LineLayout) {
     const auto at =
         std::chrono::system_clock::from_time_t(std::mktime(&parts)) + std::chrono::milliseconds(67);
     const uint8_t bytes[] = {0x55, 0x0D, 0x41, 0xFF, 0x7E};
-    const struct {
-        BusDirection Direction;
-        const char* Port;
-        size_t Length;
-        bool Text; // serial lines show the bytes as text too
-        const char* Line;
-    } cases[] = {
+    // Direction, port, length, whether the bytes show as text too (serial lines), and the line.
+    const std::tuple<BusDirection, const char*, size_t, bool, const char*> cases[] = {
         {BusDirection::Out, "hid", 2, false, "13:04:05.067 OUT hid 2 | 55 0D"},
         {BusDirection::In, "usb ep 81", 5, false, "13:04:05.067 IN  usb ep 81 5 | 55 0D 41 FF 7E"},
         {BusDirection::In, "COM3", 5, true, "13:04:05.067 IN  COM3 5 | 55 0D 41 FF 7E | U.A.~"},
         {BusDirection::Out, "COM1", 0, true, "13:04:05.067 OUT COM1 0 | | "},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(BusTrace::FormatTransfer(at, c.Direction, c.Port, bytes, c.Length, c.Text),
-                  c.Line);
+    for (const auto& [direction, port, length, text, line] : cases)
+        EXPECT_EQ(BusTrace::FormatTransfer(at, direction, port, bytes, length, text), line);
     EXPECT_EQ(BusTrace::FormatNote(at, "hid /dev/hidraw1", "read timed out"),
               "13:04:05.067 --- hid /dev/hidraw1: read timed out");
 }

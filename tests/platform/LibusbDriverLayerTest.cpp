@@ -11,6 +11,7 @@
 #include <future>
 #include <memory>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace qn {
@@ -103,24 +104,19 @@ TEST_F(LibusbDriverLayerTest, BadRequestsAreRefusedWithTheirErrors) {
     const DriverHandle handle = OpenFirst();
     const uint8_t pipe5[4] = {5, 0, 0, 0};
     uint8_t buffer[kDescriptorBlockSize] = {};
-    const struct {
-        DriverHandle Handle;
-        uint32_t Code;
-        const uint8_t* Pipe;
-        size_t OutLength;
-        uint32_t Error;
-    } cases[] = {
+    // Handle, request, pipe, answer buffer length, and the error.
+    const std::tuple<DriverHandle, uint32_t, const uint8_t*, size_t, uint32_t> cases[] = {
         {handle + 100, kIoctlGetDescriptor, nullptr, 148, kDriverErrorInvalidHandle},
         {handle, kIoctlBulkRead, kPipeOut, 8, kDriverErrorBadParameter},
         {handle, kIoctlBulkRead, pipe5, 8, kDriverErrorBadParameter},
         {handle, kIoctlGetDescriptor, nullptr, 10, kDriverErrorBufferTooSmall},
         {handle, 0x222008, nullptr, 8, kDriverErrorNotSupported},
     };
-    for (const auto& c : cases) {
+    for (const auto& [on, code, pipe, length, error] : cases) {
         uint32_t returned = 99;
-        EXPECT_FALSE(driver.DeviceIoControl(c.Handle, c.Code, c.Pipe, c.Pipe ? 4 : 0, buffer,
-                                            c.OutLength, returned));
-        EXPECT_EQ(driver.GetLastError(), c.Error) << std::hex << c.Code;
+        EXPECT_FALSE(
+            driver.DeviceIoControl(on, code, pipe, pipe ? 4 : 0, buffer, length, returned));
+        EXPECT_EQ(driver.GetLastError(), error) << std::hex << code;
         EXPECT_EQ(returned, 0u);
     }
     EXPECT_EQ(bridge.TransfersSeen(), 0);

@@ -10,6 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <fstream>
 #include <thread>
@@ -44,23 +45,19 @@ class QtSerialLineTest : public ::testing::Test {
 // without parity whatever it is asked, so other formats are accepted but cannot be seen there.
 TEST_F(QtSerialLineTest, SettingsAreSeenFromTheDeviceSide) {
     ASSERT_TRUE(line.Open(adapter.DefaultPortName()));
-    const struct {
-        LineSettings Settings;
-        speed_t Speed;
-        bool TwoStops;
-    } cases[] = {
+    const std::tuple<LineSettings, speed_t, bool> cases[] = {
         {{9600, 8, Parity::None, 2}, B9600, true},
         {{19200, 7, Parity::Even, 1}, B19200, false},
         {{115200, 8, Parity::Odd, 2}, B115200, true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Settings.BaudRate);
-        ASSERT_TRUE(line.Configure(c.Settings));
+    for (const auto& [settings, speed, twoStops] : cases) {
+        SCOPED_TRACE(settings.BaudRate);
+        ASSERT_TRUE(line.Configure(settings));
         termios seen{};
         ASSERT_EQ(tcgetattr(adapter.DeviceFd(), &seen), 0);
         EXPECT_EQ(std::tuple(cfgetospeed(&seen), cfgetispeed(&seen), (seen.c_cflag & CSTOPB) != 0,
                              seen.c_cflag & CSIZE),
-                  std::tuple(c.Speed, c.Speed, c.TwoStops, static_cast<tcflag_t>(CS8)));
+                  std::tuple(speed, speed, twoStops, static_cast<tcflag_t>(CS8)));
     }
     EXPECT_FALSE(line.Configure({9600, 9, Parity::None, 1}));
     EXPECT_FALSE(line.Configure({9600, 8, Parity::None, 3}));
@@ -85,19 +82,19 @@ TEST_F(QtSerialLineTest, InputIsReadAsAskedAndDroppedAndDtrFollowsTheProgram) {
 
 TEST_F(QtSerialLineTest, LineErrorsAreReportedOnceEach) {
     ASSERT_TRUE(line.Open(adapter.DefaultPortName()));
-    const struct {
-        uint32_t Frame, Overrun, Parity, Word;
-    } cases[] = {{0, 0, 1, kLineErrorParity},
-                 {1, 0, 0, kLineErrorFrame},
-                 {0, 2, 0, kLineErrorOverrun},
-                 {1, 1, 1, kLineErrorFrame | kLineErrorOverrun | kLineErrorParity},
-                 {0, 0, 0, 0}};
-    for (const auto& c : cases) {
-        adapter.RaiseLineErrors(c.Frame, c.Overrun, c.Parity);
+    // Frame, overrun and parity errors raised, and the word reported.
+    const std::array<uint32_t, 4> cases[] = {
+        {0, 0, 1, kLineErrorParity},
+        {1, 0, 0, kLineErrorFrame},
+        {0, 2, 0, kLineErrorOverrun},
+        {1, 1, 1, kLineErrorFrame | kLineErrorOverrun | kLineErrorParity},
+        {0, 0, 0, 0}};
+    for (const auto& [frame, overrun, parity, word] : cases) {
+        adapter.RaiseLineErrors(frame, overrun, parity);
         uint32_t errors = 0;
         size_t waiting = 0;
         ASSERT_TRUE(line.QueryStatus(errors, waiting));
-        EXPECT_EQ(errors, c.Word);
+        EXPECT_EQ(errors, word);
         ASSERT_TRUE(line.QueryStatus(errors, waiting));
         EXPECT_EQ(errors, 0u) << "reported once";
     }

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <sys/stat.h>
@@ -31,16 +32,13 @@ class TextFileTest : public ::testing::Test {
 };
 
 TEST(TextLines, LineEndsAndByteOrderMark) {
-    const struct {
-        std::string_view Text;
-        std::vector<std::string_view> Lines;
-    } cases[] = {
+    const std::pair<std::string_view, std::vector<std::string_view>> cases[] = {
         {"a\r\nb\r\n", {"a", "b"}},         {"a\nb", {"a", "b"}},
         {"a\r\r\nb\n", {"a\r", "b"}},       // a stray CR in a CR LF file stays in its line
         {"a\rb\r\rc", {"a", "b", "", "c"}}, // no LF at all: CR alone ends a line
         {"a\rb\nc", {"a\rb", "c"}},         {"", {}},
     };
-    for (const auto& c : cases) EXPECT_EQ(SplitTextLines(c.Text), c.Lines) << c.Text;
+    for (const auto& [text, lines] : cases) EXPECT_EQ(SplitTextLines(text), lines) << text;
     EXPECT_EQ(WithoutByteOrderMark("\xEF\xBB\xBFQn"), "Qn");
     EXPECT_EQ(WithoutByteOrderMark("\xEF\xBBQn"), "\xEF\xBBQn");
 }
@@ -52,29 +50,26 @@ TEST_F(TextFileTest, ReadAndReplaceRefuseWhatIsNotAFile) {
     ASSERT_EQ(::mkfifo(At("pipe").c_str(), 0600), 0);
     fs::create_symlink("pipe", At("to-pipe"));
     fs::create_symlink("loop", At("loop"));
-    const struct {
-        const char* Name;
-        bool Missing;
-        const char *ReadSays, *ReplaceSays;
-    } cases[] = {
+    // The name, whether it is missing, and what a read and a replacement say.
+    const std::tuple<const char*, bool, const char*, const char*> cases[] = {
         {"folder", false, "folder\" is a folder, not a file", "folder\" is a folder, not a file"},
         {"pipe", false, "pipe\" is not a regular file", "pipe\" is not a regular file"},
         {"to-pipe", false, "to-pipe\" is not a regular file", "to-pipe\" is not a regular file"},
         {"loop", false, "Too many levels of symbolic links", "Too many levels of symbolic links"},
         {"no/such.csv", true, "such.csv\" does not exist", "No such file or directory"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
+    for (const auto& [name, missing, readSays, replaceSays] : cases) {
+        SCOPED_TRACE(name);
         std::string contents = "old";
         FileProblem problem;
-        EXPECT_FALSE(ReadFileContents(At(c.Name), contents, &problem));
-        EXPECT_EQ(problem.Missing, c.Missing);
-        EXPECT_NE(problem.Text.find(c.ReadSays), std::string::npos) << problem.Text;
+        EXPECT_FALSE(ReadFileContents(At(name), contents, &problem));
+        EXPECT_EQ(problem.Missing, missing);
+        EXPECT_NE(problem.Text.find(readSays), std::string::npos) << problem.Text;
         EXPECT_EQ(contents, "");
-        EXPECT_FALSE(ReadTextLines(At(c.Name)).has_value());
+        EXPECT_FALSE(ReadTextLines(At(name)).has_value());
         std::string replaceProblem;
-        EXPECT_FALSE(ReplaceFileContents(At(c.Name), "x", &replaceProblem));
-        EXPECT_NE(replaceProblem.find(c.ReplaceSays), std::string::npos) << replaceProblem;
+        EXPECT_FALSE(ReplaceFileContents(At(name), "x", &replaceProblem));
+        EXPECT_NE(replaceProblem.find(replaceSays), std::string::npos) << replaceProblem;
     }
     EXPECT_TRUE(fs::is_fifo(At("pipe")));
     EXPECT_TRUE(fs::is_directory(At("folder")));

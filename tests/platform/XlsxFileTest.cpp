@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qn {
@@ -36,17 +37,13 @@ TEST(XlsxFile, WorkbookReadsBackInASpreadsheetReader) {
 // A missing folder or a cell outside the sheet fails, and nothing is left in the folder.
 TEST(XlsxFile, FailedExportLeavesNoFile) {
     test::TempFolder folder;
-    const struct {
-        const char* Name;
-        std::vector<SheetCell> Cells;
-    } cases[] = {
+    const std::pair<const char*, std::vector<SheetCell>> cases[] = {
         {"none/x.xlsx", {}},
         {"x.xlsx", {{0, 1, false, 0, "row 0"}}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        EXPECT_FALSE(WriteXlsx(folder.File(c.Name), "USER Data", c.Cells));
-        EXPECT_EQ(folder.EntryCount(), 0);
+    for (const auto& [name, cells] : cases) {
+        EXPECT_FALSE(WriteXlsx(folder.File(name), "USER Data", cells)) << name;
+        EXPECT_EQ(folder.EntryCount(), 0) << name;
     }
 }
 
