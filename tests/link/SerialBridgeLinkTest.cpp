@@ -1,6 +1,9 @@
 // The serial bridge link: synchronisation, read and write frames, line errors and silence.
 #include "SimLinkFixture.h"
 
+#include <functional>
+#include <tuple>
+
 namespace qn::test {
 namespace {
 
@@ -23,19 +26,14 @@ TEST_F(SimLinkFixture, SerialWriteFollowsSyncAndNeedsItsAcknowledgement) {
     EXPECT_EQ(panels.Order, "");
 }
 
-struct ReadCase {
-    const char* Name;
-    std::function<void(SimSerialFaults&)> Arrange;
-    bool Succeeds;
-    size_t Writes;   // sync requests, then the read frame once one was answered
-    double PausesMs; // 4 s per failed sync, 100 ms after a read; negative: not checked
-    const char* Panel1;
-};
-
 // Up to three synchronisation attempts per read; line errors and silence show in status panel 1.
+// Each case: the faults, whether the read succeeds, the requests written (sync requests, then the
+// read frame once one was answered), the pauses (4 s per failed sync, 100 ms after a read;
+// negative: not checked) and status panel 1.
 TEST_F(SimLinkFixture, SerialReadsRetrySynchronisationAndReportLineErrors) {
     const auto failSyncs = [](int n) { return [n](SimSerialFaults& f) { f.FailSyncTimes = n; }; };
-    const ReadCase cases[] = {
+    using Arrange = std::function<void(SimSerialFaults&)>;
+    const std::tuple<const char*, Arrange, bool, size_t, double, const char*> cases[] = {
         {"parity", [](auto& f) { f.ParityErrorOnNextRead = true; }, true, 2, 100, "Parity Fail"},
         {"framing", [](auto& f) { f.OtherErrorOnNextRead = true; }, true, 2, 100, "Other Err"},
         {"clean", failSyncs(0), true, 2, 100, ""},
@@ -45,18 +43,18 @@ TEST_F(SimLinkFixture, SerialReadsRetrySynchronisationAndReportLineErrors) {
         {"silent", [](auto& f) { f.SilentReads = true; }, false, 2, -1, "Data Empty"},
     };
     OpenSerialBridge();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
+    for (const auto& [name, arrange, succeeds, writes, pausesMs, panel1] : cases) {
+        SCOPED_TRACE(name);
         serialPeer.Faults = {};
-        c.Arrange(serialPeer.Faults);
+        arrange(serialPeer.Faults);
         serialPeer.ClearWrites();
         const double before = clock.ElapsedSinceStartMs();
-        EXPECT_EQ(bench.Chip.ReadChip(0, 4).has_value(), c.Succeeds);
-        EXPECT_EQ(status.Panels[1], c.Panel1);
-        EXPECT_EQ(serialPeer.Writes().size(), c.Writes);
-        if (c.PausesMs < 0) continue;
-        EXPECT_GE(clock.ElapsedSinceStartMs() - before, c.PausesMs);
-        EXPECT_LT(clock.ElapsedSinceStartMs() - before, c.PausesMs + 400);
+        EXPECT_EQ(bench.Chip.ReadChip(0, 4).has_value(), succeeds);
+        EXPECT_EQ(status.Panels[1], panel1);
+        EXPECT_EQ(serialPeer.Writes().size(), writes);
+        if (pausesMs < 0) continue;
+        EXPECT_GE(clock.ElapsedSinceStartMs() - before, pausesMs);
+        EXPECT_LT(clock.ElapsedSinceStartMs() - before, pausesMs + 400);
     }
 }
 

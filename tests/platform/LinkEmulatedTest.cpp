@@ -15,11 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace qn {
 namespace {
-
-using emulated::EmulatedBulkBridge;
-using emulated::EmulatedHidBridge;
 
 // A bench on the real HID, driver and serial layers, on a clock of the test's kind.
 template <class TestClock> class RealLayers : public ::testing::Test {
@@ -57,9 +56,8 @@ class PulledCable : public RealLayers<SimClock> {
         EXPECT_EQ(bench.Chip.GetReg(3), 0x5A);
         bridge.Unplug();
         bench.Chip.WriteRegister(1, 0x33);
-        EXPECT_FALSE(bench.Stnd.Usb.Open);
-        EXPECT_EQ(bench.Stnd.Usb.Handle, -1);
-        EXPECT_EQ(bench.Chip.GetReg(1), 0);
+        EXPECT_EQ(std::tuple(bench.Stnd.Usb.Open, bench.Stnd.Usb.Handle, bench.Chip.GetReg(1)),
+                  std::tuple(false, -1, 0));
         for (uint32_t t = 0; t < kIdleCheckTicks; ++t) bench.Centre.Timer1Timer();
         EXPECT_EQ(status.Panels[0], "USB not Connect !!!");
         bridge.Replug();
@@ -73,12 +71,12 @@ class PulledCable : public RealLayers<SimClock> {
 };
 
 TEST_F(PulledCable, Hid) {
-    EmulatedHidBridge bridge(sim);
+    emulated::EmulatedHidBridge bridge(sim);
     PullAndReplug(bridge);
 }
 
 TEST_F(PulledCable, Bulk) {
-    EmulatedBulkBridge bridge(sim);
+    emulated::EmulatedBulkBridge bridge(sim);
     PullAndReplug(bridge);
 }
 

@@ -22,11 +22,6 @@ namespace fs = std::filesystem;
 class TextFileTest : public ::testing::Test {
   protected:
     std::string At(const std::string& name) const { return (dir / name).string(); }
-    std::string Read(const std::string& name) const {
-        std::string contents;
-        EXPECT_TRUE(ReadFileContents(At(name), contents)) << name;
-        return contents;
-    }
     test::TempFolder folder;
     const fs::path& dir = folder.Path();
 };
@@ -88,7 +83,9 @@ TEST_F(TextFileTest, ReplaceWritesThroughLinks) {
                                      {"chain", "data/target.csv"},
                                      {"dangling", "data/new.csv"}}) {
         ASSERT_TRUE(ReplaceFileContents(At(link), link));
-        EXPECT_EQ(Read(file), link);
+        std::string contents;
+        EXPECT_TRUE(ReadFileContents(At(file), contents));
+        EXPECT_EQ(contents, link);
         EXPECT_TRUE(fs::is_symlink(At(link))) << link;
     }
     EXPECT_EQ(fs::status(At("data/target.csv")).permissions() & fs::perms::all,
