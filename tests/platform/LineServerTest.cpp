@@ -19,12 +19,11 @@ constexpr size_t kTestLimit = 8;
 
 class LineServerTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "line_server_tests";
-        static char* argv[] = {name, nullptr};
-        if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
-    }
+    // The application first: the sockets below need its event loop.
+    int argc = 1;
+    char name[18] = "line_server_tests";
+    char* argv[2] = {name, nullptr};
+    QCoreApplication application{argc, argv};
 
     void Start(size_t limit) {
         server = std::make_unique<LineServer>(

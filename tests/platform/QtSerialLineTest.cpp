@@ -103,8 +103,7 @@ TEST_F(QtSerialLineTest, LineErrorsAreReportedOnceEach) {
 // A bare pseudo-terminal, reached through the port map, has no modem lines and no error
 // counters: DTR "succeeds" and bytes still arrive; when its far end closes, the line closes too.
 TEST_F(QtSerialLineTest, BarePseudoTerminalThroughThePortMap) {
-    int master = -1;
-    int slave = -1;
+    int master = -1, slave = -1;
     char name[64] = {};
     ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
     std::ofstream(folder.File(kPortMapFile)) << "COM5=" << name << "\n";
