@@ -1,10 +1,10 @@
 // Bus trace lines and switching the trace on and off.
 #include "files/BusTrace.h"
+#include "TestDoubles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -49,8 +49,8 @@ TEST(BusTrace, WritesOnlyWhileEnabled) {
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
     EXPECT_NE(text.find(" OUT b 1 | 01\n"), std::string::npos) << text;
     EXPECT_NE(text.find(" --- c: event\n"), std::string::npos) << text;
-    const std::string path = ::testing::TempDir() + "qn_bus_trace_test.txt";
-    std::remove(path.c_str());
+    const test::TempFolder folder;
+    const std::string path = folder.File("trace.txt");
     ::unsetenv(kBusTraceVariable);
     EXPECT_FALSE(BusTrace().EnableFromEnvironment());
     ::setenv(kBusTraceVariable, path.c_str(), 1);
@@ -65,7 +65,6 @@ TEST(BusTrace, WritesOnlyWhileEnabled) {
     EXPECT_NE(file.str().find("IN  r0 2 | 01 02\n"), std::string::npos) << file.str();
     EXPECT_NE(file.str().find("IN  r1 2 | 01 02\n"), std::string::npos) << file.str();
     EXPECT_FALSE(BusTrace().EnableFile("/nonexistent-folder/trace.txt"));
-    std::remove(path.c_str());
 }
 
 } // namespace

@@ -37,11 +37,11 @@ class LineServerTest : public ::testing::Test {
         ASSERT_TRUE(Until([this] { return server->HasClient(); }));
     }
 
-    // Lets events through until `done` holds or two seconds passed.
-    template <typename Done> static bool Until(Done done) {
+    // Lets events through until `done` holds or `ms` passed.
+    template <typename Done> static bool Until(Done done, qint64 ms = 2000) {
         QElapsedTimer timer;
         timer.start();
-        while (!done() && timer.elapsed() < 2000) {
+        while (!done() && timer.elapsed() < ms) {
             QCoreApplication::processEvents();
             QThread::msleep(1);
         }
@@ -54,9 +54,7 @@ class LineServerTest : public ::testing::Test {
             client.write(chunk.data(), static_cast<qint64>(chunk.size()));
             client.flush();
             Until([this] { return client.bytesToWrite() == 0; });
-            QElapsedTimer timer;
-            timer.start();
-            Until([&timer] { return timer.elapsed() > 20; });
+            Until([] { return false; }, 20); // the server's turn to read
         }
     }
 
@@ -66,11 +64,8 @@ class LineServerTest : public ::testing::Test {
 };
 
 TEST_F(LineServerTest, LinesAreCutAtLineFeedsWhateverTheSegments) {
-    struct Case {
-        std::vector<std::string> Sent;
-        std::vector<std::string> Lines;
-    };
-    const Case cases[] = {
+    // The segments sent, and the lines (or over-long lines) taken from them.
+    const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
         {{"a\nb\n"}, {"a", "b"}},
         {{"a\r\n", "\n"}, {"a", ""}},
         {{"ab", "c", "\n"}, {"abc"}},
@@ -80,11 +75,11 @@ TEST_F(LineServerTest, LinesAreCutAtLineFeedsWhateverTheSegments) {
         {{"1234", "56789abc", "def\r\nx\n"}, {"<too long>", "x"}}, // over it across segments
         {{"half"}, {}},                                            // no LF yet
     };
-    for (const Case& c : cases) {
+    for (const auto& [sent, lines] : cases) {
         Start(kTestLimit);
-        Send(c.Sent);
-        Until([&] { return events.size() >= c.Lines.size(); });
-        EXPECT_EQ(events, c.Lines) << c.Sent.front();
+        Send(sent);
+        Until([&] { return events.size() >= lines.size(); });
+        EXPECT_EQ(events, lines) << sent.front();
         client.abort();
         events.clear();
     }
