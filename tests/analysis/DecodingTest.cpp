@@ -20,15 +20,13 @@ TEST(Decoding, RecordsGiveSignedCodesPerModeAndOptions) {
         {kMode24Polled, 0x800000, kFull, -8388608},
         {kMode24Polled, 0x7FFFFF, kFull, 8388607},
         {kMode24Polled, 0xFFFFFD, {}, -2}, // negatives halve toward minus infinity
-        {kMode16Temperature, 0x123400, kHalve, 0x091A},
-    };
+        {kMode16Temperature, 0x123400, kHalve, 0x091A}};
     for (const auto& [mode, record, options, code] : cases) {
         const auto byte = [&](int shift) { return static_cast<uint8_t>(record >> shift); };
         EXPECT_EQ(DecodeRecord(mode, byte(16), byte(8), byte(0), options), code)
             << std::hex << record << " mode " << mode;
     }
-    EXPECT_EQ(ScaledValue(-5, 4), -1);
-    EXPECT_EQ(ScaledValue(5, 4), 1);
+    EXPECT_EQ(std::pair(ScaledValue(-5, 4), ScaledValue(5, 4)), std::pair(-1, 1));
 }
 
 // Defines the ADC fields (name, lsb, width) in register `address`.
@@ -78,8 +76,7 @@ TEST(SampleRate, SpectrumRateIsTheConfiguredOneUnlessRecordsFellShort) {
         {0, 1122, RateBasis::Measured, 1122},
         {0, 0, RateBasis::None, 0},
         {std::nan(""), 500, RateBasis::Measured, 500},
-        {-5, 500, RateBasis::Measured, 500},
-    };
+        {-5, 500, RateBasis::Measured, 500}};
     for (const auto& [configured, measured, basis, rate] : cases) {
         const SpectrumRate chosen = ChooseSpectrumRate({configured, measured});
         EXPECT_EQ(std::tuple(chosen.Basis, chosen.Rate), std::tuple(basis, rate))

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <numbers>
 #include <random>
-#include <string>
 
 namespace qn {
 namespace {
@@ -55,21 +54,20 @@ TEST(Spectrum, SineInWhiteNoiseKeepsItsAmplitudeAndGivesTheoreticalSnr) {
         const auto x = Capture(amplitude, cycles, sigma);
         const Spectrum s = analyzer.Compute(x, kRate, {window});
         const SineMetrics m = AnalyseSine(s);
-        const std::string what =
-            "window " + std::to_string(static_cast<int>(window)) + " at " + std::to_string(cycles);
-        ASSERT_TRUE(m.Found) << what;
-        EXPECT_NEAR(m.FundamentalDbv, rmsDbv, 0.05) << what;
-        EXPECT_NEAR(m.FundamentalHz, cycles * kBin, 0.05 * kBin) << what;
+        SCOPED_TRACE(::testing::Message() << "window " << int(window) << " at " << cycles);
+        ASSERT_TRUE(m.Found);
+        EXPECT_NEAR(m.FundamentalDbv, rmsDbv, 0.05);
+        EXPECT_NEAR(m.FundamentalHz, cycles * kBin, 0.05 * kBin);
         if (cycles == std::floor(cycles)) { // the bin itself reads the RMS value
-            EXPECT_NEAR(s.AmplitudeDbv[static_cast<size_t>(cycles)], rmsDbv, 0.05) << what;
+            EXPECT_NEAR(s.AmplitudeDbv[static_cast<size_t>(cycles)], rmsDbv, 0.05);
         }
         if (sigma == 0) continue; // a Hann window's leakage off a bin hides the noise floor
-        EXPECT_TRUE(m.StandsOut) << what;
+        EXPECT_TRUE(m.StandsOut);
         const double theory = 20 * std::log10(amplitude / std::sqrt(2.0) / sigma);
-        EXPECT_NEAR(m.SnrDb, theory, 0.1) << what;
+        EXPECT_NEAR(m.SnrDb, theory, 0.1);
         // Without distortion SINAD is the SNR, up to the noise inside the harmonics' bins.
-        EXPECT_NEAR(m.SinadDb, theory, 0.1) << what;
-        EXPECT_NEAR(m.DynamicEnob, (theory - 1.76) / 6.02, 0.02) << what;
+        EXPECT_NEAR(m.SinadDb, theory, 0.1);
+        EXPECT_NEAR(m.DynamicEnob, (theory - 1.76) / 6.02, 0.02);
     }
 }
 
@@ -87,9 +85,8 @@ TEST(Spectrum, WhiteNoiseGivesFlatDensity) {
     double singleSpread = 0;
     for (const auto& [window, segment, overlap, segments] : cases) {
         const Spectrum s = analyzer.Compute(x, kRate, {window, segment, overlap});
-        const std::string what = "window " + std::to_string(static_cast<int>(window)) +
-                                 " segment " + std::to_string(segment);
-        ASSERT_EQ(s.Segments, segments) << what;
+        SCOPED_TRACE(::testing::Message() << "window " << int(window) << " segment " << segment);
+        ASSERT_EQ(s.Segments, segments);
         // Mean density (from the mean power) over the band beyond the DC bins.
         const auto first = static_cast<size_t>(ToneHalfWidth(window)) + 1;
         const size_t last = s.Nsd.size() - 1;
@@ -99,12 +96,12 @@ TEST(Spectrum, WhiteNoiseGivesFlatDensity) {
         const double mean = std::sqrt(power / static_cast<double>(last - first));
         for (size_t k = first; k < last; ++k) spread += std::pow(s.Nsd[k] / mean - 1, 2);
         spread = std::sqrt(spread / static_cast<double>(last - first));
-        EXPECT_NEAR(mean / expected, 1.0, 0.03) << what;
-        EXPECT_FALSE(AnalyseSine(s).StandsOut) << what << ": noise alone is no tone";
+        EXPECT_NEAR(mean / expected, 1.0, 0.03);
+        EXPECT_FALSE(AnalyseSine(s).StandsOut) << "noise alone is no tone";
         if (segment == 0)
             singleSpread = std::max(singleSpread, spread);
         else // averaging k segments narrows the scatter of the bins by about √k
-            EXPECT_LT(spread, 0.5 * singleSpread) << what;
+            EXPECT_LT(spread, 0.5 * singleSpread);
     }
 }
 
@@ -122,15 +119,14 @@ TEST(Spectrum, HarmonicGivesThdAndSfdr) {
     for (const auto& [window, cycles, harmonic, levelDbc, foldedCycles] : cases) {
         const auto x = Capture(0.9, cycles, 1e-7, harmonic, levelDbc);
         const SineMetrics m = AnalyseSine(analyzer.Compute(x, kRate, {window}));
-        const std::string what =
-            "window " + std::to_string(static_cast<int>(window)) + " at " + std::to_string(cycles);
-        ASSERT_TRUE(m.Found) << what;
+        SCOPED_TRACE(::testing::Message() << "window " << int(window) << " at " << cycles);
+        ASSERT_TRUE(m.Found);
         const auto h = static_cast<size_t>(harmonic - kFirstHarmonic);
-        EXPECT_NEAR(m.HarmonicHz[h], foldedCycles * kBin, 0.05 * kBin) << what;
-        EXPECT_NEAR(m.ThdDb, levelDbc, 0.05) << what;
-        EXPECT_NEAR(m.SfdrDb, -levelDbc, 0.05) << what;
-        EXPECT_NEAR(m.SpurHz, foldedCycles * kBin, 1.0 * kBin) << what;
-        EXPECT_LT(m.SinadDb, -levelDbc + 0.01) << what;
+        EXPECT_NEAR(m.HarmonicHz[h], foldedCycles * kBin, 0.05 * kBin);
+        EXPECT_NEAR(m.ThdDb, levelDbc, 0.05);
+        EXPECT_NEAR(m.SfdrDb, -levelDbc, 0.05);
+        EXPECT_NEAR(m.SpurHz, foldedCycles * kBin, 1.0 * kBin);
+        EXPECT_LT(m.SinadDb, -levelDbc + 0.01);
     }
 }
 
