@@ -74,9 +74,8 @@ TEST_F(ChipFileTest, DescriptionLines) {
                    "\"b0\n\"tenth line ignored\n99H\n\"nowhere\n"
                    "#REGBYTESTR\n30H\n\"first\n;second\n#REGWORDSTR\n3132H\n\"Word text\n"));
     const BitRegRecord& r = *model.BitRegs.Get(0);
-    EXPECT_EQ(r.Description, "Gain select");
-    EXPECT_EQ(r.Bits[0].Description, "b7");
-    EXPECT_EQ(r.Bits[7].Description, "b0");
+    EXPECT_EQ(std::tuple(r.Description, r.Bits[0].Description, r.Bits[7].Description),
+              std::tuple("Gain select", "b7", "b0"));
     EXPECT_EQ(model.BitRegs.Get(1)->Description, ""); // unknown address 99H describes nothing
     EXPECT_EQ(model.ByteRegs.Get(0)->Description, "second"); // each text line replaces it
     EXPECT_EQ(model.WordRegs.Get(0)->Description, "Word text");
@@ -88,8 +87,8 @@ TEST_F(ChipFileTest, BankAndPageFallBack) {
     ASSERT_TRUE(SelectBody("#RAMBANK3\n300H 3FFH\n#REGBIT1\n1 P2\n"));
     EXPECT_EQ(std::tuple(model.CurrentBank, model.CurrentPage), std::tuple(3, 1));
     ASSERT_TRUE(SelectBody("#RAMBANK0\n80H 0FFH\n#RAMBANK3\n3FFH 300H\n#REGBIT\n1 P1\n"));
-    EXPECT_EQ(std::tuple(model.CurrentBank, model.CurrentPage),
-              std::tuple(0, 0)); // bank 3 reversed
+    // Bank 3 given reversed.
+    EXPECT_EQ(std::tuple(model.CurrentBank, model.CurrentPage), std::tuple(0, 0));
 }
 
 TEST_F(ChipFileTest, FieldDefinitionsAndItems) {

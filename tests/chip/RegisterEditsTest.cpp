@@ -116,19 +116,16 @@ TEST(ChangeDetection, RamWordAndPageRules) {
     NoteRamValue(model, 0x100, 0x55, true);
     EXPECT_EQ(model.ChangedFlag[0x100], 1);
     NoteRamValue(model, 0x100, 0x66, false); // marking off: never flagged, previous follows
-    EXPECT_EQ(model.ChangedFlag[0x100], 0);
-    EXPECT_EQ(model.PreviousValue[0x100], 0x66);
+    EXPECT_EQ(std::tuple(model.ChangedFlag[0x100], model.PreviousValue[0x100]),
+              std::tuple(0, 0x66));
     NoteRamValue(model, 0x180, 0x77, true); // register area: previous value is not taken
-    EXPECT_EQ(model.ChangedFlag[0x180], 1);
-    EXPECT_EQ(model.PreviousValue[0x180], 0);
+    EXPECT_EQ(std::tuple(model.ChangedFlag[0x180], model.PreviousValue[0x180]), std::tuple(1, 0));
     NoteRamValue(model, 1024, 1, true); // outside the image: ignored
 
     NoteWordValue(model, 0x0F, 0x10, 0x01, 0x02); // both bytes changed: only high marked
-    EXPECT_EQ(model.ChangedFlag[0x0F], 1);
-    EXPECT_EQ(model.ChangedFlag[0x10], 0);
+    EXPECT_EQ(std::tuple(model.ChangedFlag[0x0F], model.ChangedFlag[0x10]), std::tuple(1, 0));
     NoteWordValue(model, 0x0F, 0x10, 0x01, 0x03); // low byte alone
-    EXPECT_EQ(model.ChangedFlag[0x0F], 0);
-    EXPECT_EQ(model.ChangedFlag[0x10], 1);
+    EXPECT_EQ(std::tuple(model.ChangedFlag[0x0F], model.ChangedFlag[0x10]), std::tuple(0, 1));
 
     model.BitRegCount = {3, 0, 2, 1};
     const std::pair<int, std::pair<int, int>> pages[] = {{1, {3, 3}}, {3, {5, 6}}, {4, {0, 3}}};

@@ -7,10 +7,7 @@
 #include "chip/SelectedChipInfo.h"
 #include "files/TextFile.h"
 
-#include <fstream>
-#include <iterator>
 #include <set>
-#include <string>
 
 namespace qn {
 namespace {
@@ -34,11 +31,10 @@ TEST_F(ShippedChips, EachChipSelectsWithItsMapGainsControlsAndFittingAdcFields) 
                      topPgaGain, topAdcGain] = cases[i];
         SCOPED_TRACE(product);
         ASSERT_TRUE(Select(i));
-        EXPECT_EQ(model.ProductName, product);
-        EXPECT_EQ(model.BitRegCount, pages);
+        EXPECT_EQ(std::tuple(model.ProductName, model.BitRegCount, model.ByteRegs.Count(),
+                             model.WordRegs.Count()),
+                  std::tuple(product, pages, bytes, words));
         EXPECT_EQ(model.BitRegs.Count(), pages[0] + pages[1] + pages[2] + pages[3]);
-        EXPECT_EQ(model.ByteRegs.Count(), bytes);
-        EXPECT_EQ(model.WordRegs.Count(), words);
         for (size_t b = 0; b < 5; ++b) EXPECT_EQ(model.Controls.BankButtons[b], b < banks);
         EXPECT_EQ(outcome.AsksSpecialLink, specialLink);
         EXPECT_EQ(model.Controls.Fluke && model.Controls.PowerPort && model.Controls.ChamberPort,
@@ -75,8 +71,8 @@ TEST_F(ShippedChips, EachChipSelectsWithItsMapGainsControlsAndFittingAdcFields) 
 TEST_F(ShippedChips, TogetherTheyUseEveryDirectiveAndField) {
     std::set<int> directives;
     for (const char* file : {"QnSel.INC", "QN7401.INC", "QN7402.INC", "QN7403.INC", "52K12.INC"}) {
-        std::ifstream in(std::filesystem::path(QN_INCLUDE_DIR) / file, std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        std::string bytes;
+        ASSERT_TRUE(ReadFileContents((dir / file).string(), bytes)) << file;
         for (size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 1))
             ASSERT_TRUE(at > 0 && bytes[at - 1] == '\r') << "lines end CR LF in " << file;
         for (std::string_view raw : SplitTextLines(bytes)) {

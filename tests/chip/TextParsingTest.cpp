@@ -79,10 +79,9 @@ TEST(ParsedLine, KeepsAtMost160CharactersAnd29Words) {
     std::string many;
     for (int i = 1; i <= 40; ++i) many += "W" + std::to_string(i) + " ";
     const ParsedLine manyWords(many);
-    EXPECT_EQ(manyWords.WordCount(), ParsedLine::kMaxWords);
-    EXPECT_EQ(manyWords.Word(29), "W29");
-    EXPECT_EQ(manyWords.Word(30), "");
-    EXPECT_EQ(manyWords.Word(0), "");
+    EXPECT_EQ(std::tuple(manyWords.WordCount(), manyWords.Word(29), manyWords.Word(30),
+                         manyWords.Word(0)),
+              std::tuple(ParsedLine::kMaxWords, "W29", "", ""));
 
     const std::string longLine = std::string(150, 'A') + " " + std::string(20, 'B') + " ;tail";
     ParsedLine line(longLine);
