@@ -158,10 +158,9 @@ void Fuzz(const uint8_t* data, size_t size) {
     // A short capture through the stream commands, as "Catch ADC" makes it.
     static AnalysisStore store; // large arrays: made once
     AdcCapture capture({link, guard, clock, status, centre, store});
-    CaptureOptions options;
-    options.NPoint = 64;
-    options.ScaleDiv = 1 + (choice >> 5);
-    options.Decode.HalveCodes = (choice & 0x10) != 0;
+    const CaptureOptions options{.NPoint = 64,
+                                 .ScaleDiv = 1 + (choice >> 5),
+                                 .Decode = {.HalveCodes = (choice & 0x10) != 0}};
     capture.ReadADCALL((choice & 0x20) != 0 ? kMode16Temperature : kMode24Interrupt, options);
     Require(store.SampleCount >= 0 && store.SampleCount <= options.NPoint);
 }

@@ -41,10 +41,8 @@ TEST_F(InstrumentTest, ChamberWriteChecksTheAnswer) {
     for (const auto& [name, answer, ok, elapsedMs] : rows) {
         device.Writes.clear();
         device.AnswerAfter(0, answer);
-        bool written = false;
-        const double took =
-            Timed([&] { written = bench.Climate.ChamberWrite(kChamberCommandReg, stop); });
-        EXPECT_EQ(written, ok) << name;
+        const double took = Timed(
+            [&] { EXPECT_EQ(bench.Climate.ChamberWrite(kChamberCommandReg, stop), ok) << name; });
         EXPECT_EQ(took, elapsedMs) << name;
         EXPECT_EQ(device.Writes, Writes{kStxText + "01WSD,01,0101,0004\r\n"}) << name;
     }
@@ -57,12 +55,10 @@ TEST_F(InstrumentTest, ChamberReadWaitsForTheWholeAnswer) {
     Open(ports.ChamberPort, "COM3");
     for (const auto& [secondHalfMs, read, elapsedMs] : rows) {
         world.Chamber.Faults = {.SplitAnswers = true, .SplitDelayMs = secondHalfMs};
-        bool got = false;
         const double took =
-            Timed([&] { got = bench.Climate.ChamberRead(kChamberTemperatureReg, 2); });
-        EXPECT_TRUE(got) << secondHalfMs;
-        EXPECT_EQ(ports.Buffers.BytesRead, read) << secondHalfMs;
-        EXPECT_EQ(took, elapsedMs) << secondHalfMs;
+            Timed([&] { EXPECT_TRUE(bench.Climate.ChamberRead(kChamberTemperatureReg, 2)); });
+        EXPECT_EQ(std::pair(ports.Buffers.BytesRead, took), std::pair(read, elapsedMs))
+            << secondHalfMs;
         EXPECT_EQ(world.Chamber.Log().back(), kStxText + "01RSD,02,0001");
         clock.AdvanceMs(secondHalfMs);
         ports.ChamberPort.Line->DiscardInput(); // the late half of the incomplete answer
@@ -85,11 +81,8 @@ TEST_F(InstrumentTest, ChamberOperationsRetryOnceAfterOneSecond) {
         device.Writes.clear();
         device.Replies[set] = setAnswers;
         device.Replies[ramp] = rampAnswers;
-        bool done = false;
-        const double took = Timed([&] { done = bench.Climate.LoadTemp(row); });
-        EXPECT_EQ(done, loaded) << name;
-        EXPECT_EQ(device.Writes, sent) << name;
-        EXPECT_EQ(took, elapsedMs) << name;
+        const double took = Timed([&] { EXPECT_EQ(bench.Climate.LoadTemp(row), loaded) << name; });
+        EXPECT_EQ(std::pair(device.Writes, took), std::pair(sent, elapsedMs)) << name;
     }
 
     const std::string readFrame = kStxText + "01RSD,02,0001\r\n";
@@ -98,8 +91,7 @@ TEST_F(InstrumentTest, ChamberOperationsRetryOnceAfterOneSecond) {
     device.Replies[readFrame] = {kStxText + "01RSD,NG,01\r\n", kStxText + "01RSD,OK,FF9C,0123\r\n"};
     uint16_t first = 0, second = 0;
     EXPECT_EQ(Timed([&] { EXPECT_TRUE(bench.Climate.ReadTemp(first, second)); }), 2000);
-    EXPECT_EQ(first, 0xFF9C);
-    EXPECT_EQ(second, 0x0123);
+    EXPECT_EQ(std::tuple(first, second), std::tuple(0xFF9C, 0x0123));
     EXPECT_EQ(Timed([&] { EXPECT_FALSE(bench.Climate.ReadTemp(first, second)); }), 3000);
     EXPECT_EQ(device.Writes, Writes(4, readFrame));
 
@@ -112,8 +104,8 @@ TEST_F(InstrumentTest, ChamberLoadsAndRunsOnTheLab) {
     Open(ports.ChamberPort, "COM3");
     EXPECT_EQ(Timed([&] { EXPECT_TRUE(bench.Climate.LoadTemp({"-40", "", "2.5", ""})); }), 0);
     EXPECT_TRUE(bench.Climate.ChamberRun());
-    EXPECT_EQ(world.Chamber.Register(0x0102), 0xFE70);
-    EXPECT_EQ(world.Chamber.Register(0x0106), 20);
+    EXPECT_EQ(std::tuple(world.Chamber.Register(0x0102), world.Chamber.Register(0x0106)),
+              std::tuple(0xFE70, 20));
     EXPECT_EQ(Writes(world.Chamber.Log().end() - 2, world.Chamber.Log().end()),
               (Writes{kStxText + "01WSD,01,0200,0000", kStxText + "01WSD,01,0101,0001"}))
         << "cleared, then run";

@@ -25,9 +25,8 @@ TEST_F(InstrumentTest, ReadLineCollectsOneLine) {
     for (const auto& [name, arrivals, line, elapsedMs] : cases) {
         ScriptedPeer& peer = Attach(ports.FlukePort);
         for (const auto& [at, bytes] : arrivals) peer.AnswerAfter(at, bytes);
-        size_t length = 0;
-        const double took = Timed([&] { length = ports.ReadLine(ports.FlukePort); });
-        EXPECT_EQ(ports.LineText(length), line) << name;
+        const double took = Timed(
+            [&] { EXPECT_EQ(ports.LineText(ports.ReadLine(ports.FlukePort)), line) << name; });
         EXPECT_NEAR(took, elapsedMs, 1.0) << name;
     }
 }
@@ -48,12 +47,12 @@ TEST_F(InstrumentTest, SendQueryReturnsWhatCameWithinHalfASecond) {
         peer.Replies["*IDN?\r\n"] = {reply};
         peer.ReplyDelayMs = replyDelayMs;
         std::string answer = "previous";
-        bool got = false;
-        const double took = Timed([&] { got = ports.SendQuery(ports.PowerPort, "*IDN?", answer); });
-        EXPECT_EQ(got, answered) << name;
-        EXPECT_EQ(answer, text) << name;
-        EXPECT_EQ(peer.Writes, Writes{"*IDN?\r\n"}) << name;
-        EXPECT_EQ(took, kQueryWaitMs) << name;
+        const double took = Timed([&] {
+            EXPECT_EQ(ports.SendQuery(ports.PowerPort, "*IDN?", answer), answered) << name;
+        });
+        EXPECT_EQ(std::tuple(answer, peer.Writes, took),
+                  std::tuple(text, Writes{"*IDN?\r\n"}, kQueryWaitMs))
+            << name;
     }
 }
 

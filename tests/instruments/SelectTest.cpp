@@ -1,6 +1,8 @@
 // The "Select" buttons of the three instruments: open, set the line, identify, report.
 #include "InstrumentFixture.h"
 
+#include <algorithm>
+
 namespace qn::test {
 namespace {
 
@@ -21,6 +23,7 @@ TEST_F(InstrumentTest, SelectIdentifiesOrRefuses) {
         {Chamber, 2, {.WrongIdentity = true}, nullptr, "Fail Select Chamber COM3"},
     };
     for (const auto& [kind, index, faults, scripted, shown] : cases) {
+        SCOPED_TRACE(shown);
         const bool accepted = shown.starts_with("Successful");
         SimLabPeer& lab = kind == Fluke   ? static_cast<SimLabPeer&>(world.Calibrator)
                           : kind == Power ? static_cast<SimLabPeer&>(world.Supply)
@@ -38,22 +41,18 @@ TEST_F(InstrumentTest, SelectIdentifiesOrRefuses) {
         const SimPortRecord& record = *world.SerialPorts.Port(portName);
         EXPECT_EQ(status.Last(kInstrumentStatusPanel), shown);
         EXPECT_EQ(std::tuple(port.Selected, port.PortName, record.Busy, ask.Asked.size()),
-                  std::tuple(accepted ? 1 : 0, portName, accepted, accepted ? 0u : 1u))
-            << shown;
+                  std::tuple(accepted ? 1 : 0, portName, accepted, accepted ? 0u : 1u));
         const LineSettings& set = record.Settings;
         EXPECT_EQ(std::tuple(set.BaudRate, set.DataBits, set.ParityMode, set.StopBits),
-                  std::tuple(9600u, 8, Parity::None, kind == Power ? 2 : 1))
-            << shown;
+                  std::tuple(9600u, 8, Parity::None, kind == Power ? 2 : 1));
         if (!accepted) continue;
         EXPECT_EQ(std::tuple(port.BaudRate, port.DataBits, port.Parity),
-                  std::tuple(9600u, uint16_t{8}, uint16_t{0}))
-            << shown;
+                  std::tuple(9600u, uint16_t{8}, uint16_t{0}));
         // Selected again, from any entry: nothing is sent.
         const size_t received = lab.Log().size();
         bench.Select(kind, 5);
-        EXPECT_EQ(status.Last(kInstrumentStatusPanel), ports.InstrumentName(port) + " 已經設定")
-            << shown;
-        EXPECT_EQ(lab.Log().size(), received) << shown;
+        EXPECT_EQ(status.Last(kInstrumentStatusPanel), ports.InstrumentName(port) + " 已經設定");
+        EXPECT_EQ(lab.Log().size(), received);
         bench.PortOf(kind).Line->Close();
         bench.PortOf(kind).Selected = 0;
     }
@@ -84,10 +83,8 @@ TEST_F(InstrumentTest, PortLostWhileOpenIsShownOnce) {
     bench.Fluke.PlayStep("OUT 1 V", false);
     EXPECT_EQ(ports.FlukePort.Selected, 0);
     EXPECT_TRUE(world.Calibrator.Log().empty());
-    size_t shown = 0;
-    for (const auto& [panel, text] : status.Texts)
-        if (panel == kInstrumentStatusPanel && text == "Fluke Uart  lost: COM1") ++shown;
-    EXPECT_EQ(shown, 1u);
+    const std::pair lost(kInstrumentStatusPanel, std::string("Fluke Uart  lost: COM1"));
+    EXPECT_EQ(std::ranges::count(status.Texts, lost), 1);
     bench.Select(InstrumentKind::Fluke, 0);
     EXPECT_EQ(status.Last(kInstrumentStatusPanel), "Successful Select Fluke In COM1");
 }
