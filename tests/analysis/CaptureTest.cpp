@@ -81,10 +81,9 @@ TEST_F(CaptureTest, MeasuresTheRateTheRecordsArrivedAt) {
         {10, 64, 10}, {1000, 64, 1000}, {1280, 4096, 1280}, {2560, 64, 2100}, {7680, 4096, 2100}};
     for (const auto& [rate, samples, measured] : cases) {
         bridge.SetOutputRate(rate);
-        CaptureOptions at = options;
-        at.NPoint = samples;
-        at.ConfiguredRate = rate;
-        ASSERT_TRUE(capture.CatchACDCOM("2.4", kMode24Interrupt, at)) << rate;
+        options.NPoint = samples;
+        options.ConfiguredRate = rate;
+        ASSERT_TRUE(capture.CatchACDCOM("2.4", kMode24Interrupt, options)) << rate;
         EXPECT_NEAR(capture.Rates.Measured, measured, measured * 0.015) << rate;
         EXPECT_EQ(capture.Rates.Configured, rate);
     }

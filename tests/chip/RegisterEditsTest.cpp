@@ -1,7 +1,6 @@
 // The register and RAM panels' edits: typed cells and keypad digits, field read-modify-write,
 // edits as register writes, change detection of the image, core figures, bit menus and pages.
 #include "ChipTestFiles.h"
-#include "chip/ChipModel.h"
 #include "chip/HexEntry.h"
 #include "chip/RegField.h"
 #include "chip/RegisterPanelState.h"
