@@ -111,6 +111,8 @@ TEST(AdcPanel, ResultLabelsFollowModeWidthAndTheAdcEnable) {
 TEST(AdcPanel, ComboItemsComeFromTheChipFileElseInBinary) {
     const ChipModel model = SelectShipped(kQn7401);
     EXPECT_EQ(AdcComboItems(model, "INP").at(6), "TSP");
+    EXPECT_EQ(AdcComboItems(model, "PGA"),
+              (std::vector<std::string>{"000", "001", "010", "011", "100", "101", "110", "111"}));
     EXPECT_EQ(AdcComboItems(model, "ADGN"), (std::vector<std::string>{"00", "01", "10", "11"}));
     EXPECT_EQ(AdcComboItems(model, "DCSET").size(), 16u);
     EXPECT_EQ(AdcComboItems(model, "DCSET").at(9), "1001");

@@ -59,7 +59,6 @@ TEST_F(InstrumentTest, ChamberReadWaitsForTheWholeAnswer) {
             Timed([&] { EXPECT_TRUE(bench.Climate.ChamberRead(kChamberTemperatureReg, 2)); });
         EXPECT_EQ(std::pair(ports.Buffers.BytesRead, took), std::pair(read, elapsedMs))
             << secondHalfMs;
-        EXPECT_EQ(world.Chamber.Log().back(), kStxText + "01RSD,02,0001");
         clock.AdvanceMs(secondHalfMs);
         ports.ChamberPort.Line->DiscardInput(); // the late half of the incomplete answer
     }
