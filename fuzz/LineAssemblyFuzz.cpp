@@ -2,10 +2,8 @@
 #include "FuzzAnswers.h"
 #include "instruments/InstrumentPorts.h"
 
-namespace qn::fuzz {
-
 // Input layout: chunks of [delay in ms after the previous chunk][length][bytes].
-void Fuzz(const uint8_t* data, size_t size) {
+void qn::fuzz::Fuzz(const uint8_t* data, size_t size) {
     SimClock clock;
     auto line = std::make_unique<TimedLine>(clock);
     line->MaxRead = kTxBufferSize;
@@ -40,5 +38,3 @@ void Fuzz(const uint8_t* data, size_t size) {
     }
     sink = sink + ports.ReadLine(ports.FlukePort);
 }
-
-} // namespace qn::fuzz

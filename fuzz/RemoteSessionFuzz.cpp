@@ -8,9 +8,7 @@
 
 #include <deque>
 
-namespace qn::fuzz {
-
-void Fuzz(const uint8_t* data, size_t size) {
+void qn::fuzz::Fuzz(const uint8_t* data, size_t size) {
     if (size == 0) return;
     // The first byte: bit 0 the bench busy with a window's operation, bit 1 block averages for
     // samples, bits 2 and 3 how many lines arrive during each capture or run.
@@ -53,5 +51,3 @@ void Fuzz(const uint8_t* data, size_t size) {
                 entry.compare(entry.size() - 2, 2, "\"\n") == 0);
     }
 }
-
-} // namespace qn::fuzz

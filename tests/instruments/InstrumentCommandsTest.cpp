@@ -86,9 +86,8 @@ TEST_F(InstrumentTest, SupplyStepDelayGoesThroughWaitWhenSet) {
     Attach(ports.PowerPort);
     std::vector<double> waits;
     bench.Power.Wait = [&](double ms) { waits.push_back(ms); };
-    const double took = Timed([&] { bench.Power.PlayStep("2", "OUTP OFF", "1500"); });
+    EXPECT_EQ(Timed([&] { bench.Power.PlayStep("2", "OUTP OFF", "1500"); }), 2 * kQueryWaitMs);
     EXPECT_EQ(waits, std::vector<double>{1500});
-    EXPECT_EQ(took, 2 * kQueryWaitMs);
 }
 
 } // namespace
