@@ -41,8 +41,7 @@ TEST(Histogram, BinsCountsAndGaussianArea) {
         EXPECT_DOUBLE_EQ(h.PeakToPeak, *high - *low);
         if (perCode) {
             EXPECT_EQ(h.Count.size(), static_cast<size_t>(h.PeakToPeak) + 1) << sigma;
-            EXPECT_DOUBLE_EQ(h.Centre.front(), *low);
-            EXPECT_DOUBLE_EQ(h.Centre.back(), *high);
+            EXPECT_EQ(std::pair(h.Centre.front(), h.Centre.back()), std::pair(*low, *high));
             // Each code's bin holds exactly the samples of that code.
             const auto mid = static_cast<size_t>(std::lround(mean - *low));
             EXPECT_EQ(h.Count[mid], std::count(values.begin(), values.end(), h.Centre[mid]));
