@@ -60,10 +60,10 @@ TEST_F(ChipFileTest, ByteListHeadersAndCapacity) {
     EXPECT_EQ(model.ByteRegCount, 610);     // the count keeps counting
     EXPECT_EQ(model.ByteRegs.Count(), 512); // the second header emptied the list; 513th dropped
     EXPECT_EQ(model.ByteRegs.Get(0)->Address, 100);
-    EXPECT_EQ(model.ByteGrid.Cell(0, 0), "B0"); // earlier rows stay in the grid
-    EXPECT_EQ(model.ByteGrid.Cell(2, 1), "C0"); // register 10 at row 2, column 1
-    EXPECT_EQ(model.ByteGrid.Cell(2 * (609 / 9), 609 % 9), "C599");
-    EXPECT_EQ(model.Mask(699), 3); // mask taken even when the record is dropped
+    EXPECT_EQ(model.ByteGrid.Cell(0, 0), "B0");     // earlier rows stay in the grid
+    EXPECT_EQ(model.ByteGrid.Cell(2, 1), "C0");     // register 10 at row 2, column 1
+    EXPECT_EQ(model.ByteGrid.Cell(134, 6), "C599"); // register 609 at row 2 * 67, column 6
+    EXPECT_EQ(model.Mask(699), 3);                  // mask taken even when the record is dropped
 }
 
 TEST_F(ChipFileTest, DescriptionLines) {
@@ -111,9 +111,9 @@ TEST_F(ChipFileTest, SpecialProductAndMissingFiles) {
     model.Controls.SaveReg = true;
     Write("QnSel.INC", "GONE.INC a b\n");
     EXPECT_FALSE(Select(0));
-    EXPECT_FALSE(model.Controls.SaveReg); // instrument controls hidden first
-    EXPECT_EQ(model.Mask(1), 0);          // masks cleared
-    EXPECT_EQ(model.WordRegs.Count(), 1); // the old lists stay
+    // Instrument controls hidden first and masks cleared; the old lists stay.
+    EXPECT_EQ(std::tuple(model.Controls.SaveReg, model.Mask(1), model.WordRegs.Count()),
+              std::tuple(false, 0, 1));
 }
 
 } // namespace
