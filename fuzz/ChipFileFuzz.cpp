@@ -8,9 +8,22 @@
 #include "files/NumberText.h"
 #include "files/TextFile.h"
 
-namespace qn::fuzz {
-
-void CheckModel(const ChipModel& model) {
+void qn::fuzz::Fuzz(const uint8_t* data, size_t size) {
+    ChipModel model;
+    ChipFileReader reader(model);
+    for (std::string_view line : SplitTextLines(Text(data, size))) {
+        const ParsedLine parsed(UpperText950(line));
+        Require(parsed.Text().size() <= ParsedLine::kMaxLength);
+        Require(parsed.WordCount() <= ParsedLine::kMaxWords);
+        sink = sink + static_cast<size_t>(parsed.WordCount()) + parsed.Tail().size();
+        for (int n = 1; n <= parsed.WordCount(); ++n) {
+            Require(!parsed.WordView(n).empty());
+            int32_t value = 0;
+            if (ParseNumber(parsed.WordView(n), value)) sink = sink + static_cast<size_t>(value);
+        }
+        reader.ReadLine(line);
+    }
+    // Every register and field the reader kept lies inside the image.
     for (int32_t i = 0; i < model.BitRegs.Count(); ++i)
         Require(model.BitRegs.Get(i)->Address < kRegImageSize);
     for (int32_t i = 0; i < model.ByteRegs.Count(); ++i)
@@ -27,24 +40,6 @@ void CheckModel(const ChipModel& model) {
         for (const std::string& cell : row) Require(cell.size() <= 3 * ParsedLine::kMaxLength);
     for (uint8_t gain : model.PgaGainTable) Require(gain != 0);
     for (uint8_t gain : model.AdcGainTable) Require(gain != 0);
-}
-
-void Fuzz(const uint8_t* data, size_t size) {
-    ChipModel model;
-    ChipFileReader reader(model);
-    for (std::string_view line : SplitTextLines(Text(data, size))) {
-        const ParsedLine parsed(UpperText950(line));
-        Require(parsed.Text().size() <= ParsedLine::kMaxLength);
-        Require(parsed.WordCount() <= ParsedLine::kMaxWords);
-        sink = sink + static_cast<size_t>(parsed.WordCount()) + parsed.Tail().size();
-        for (int n = 1; n <= parsed.WordCount(); ++n) {
-            Require(!parsed.WordView(n).empty());
-            int32_t value = 0;
-            if (ParseNumber(parsed.WordView(n), value)) sink = sink + static_cast<size_t>(value);
-        }
-        reader.ReadLine(line);
-    }
-    CheckModel(model);
     RegImageBytes image{};
     image.fill(static_cast<uint8_t>(size));
     RefreshRegisterValues(model, image);
@@ -52,5 +47,3 @@ void Fuzz(const uint8_t* data, size_t size) {
     sink = sink + model.ByteGrid.Rows.size() + model.WordGrid.Rows.size() +
            (reader.AsksSpecialLink() ? 1u : 0u);
 }
-
-} // namespace qn::fuzz

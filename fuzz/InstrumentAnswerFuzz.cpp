@@ -5,14 +5,11 @@
 #include "instruments/InstrumentPorts.h"
 #include "instruments/PowerSupply.h"
 
-namespace qn::fuzz {
-
-// An answer line as the calibrator's reader leaves it: within the line area, without its CR.
-void RequireLine(const std::string& line) {
-    Require(line.size() <= kLineAreaSize && line.find('\r') == std::string::npos);
-}
-
-void Fuzz(const uint8_t* data, size_t size) {
+void qn::fuzz::Fuzz(const uint8_t* data, size_t size) {
+    // An answer line as the calibrator's reader leaves it: within the line area, without its CR.
+    const auto requireLine = [](const std::string& line) {
+        Require(line.size() <= kLineAreaSize && line.find('\r') == std::string::npos);
+    };
     SimClock clock;
     AnswerScript script(data, size);
     NoStatus status;
@@ -26,9 +23,9 @@ void Fuzz(const uint8_t* data, size_t size) {
     // Once the input has run out every further exchange only times out: the run ends there.
     Calibrator calibrator(ports);
     calibrator.Identify();
-    RequireLine(calibrator.Identity);
+    requireLine(calibrator.Identity);
     if (script.Empty()) return;
-    RequireLine(calibrator.Command("OUT 1 V ,0 Hz"));
+    requireLine(calibrator.Command("OUT 1 V ,0 Hz"));
     calibrator.PlayStep("OUT 2 V ,0 Hz", (data[0] & 1) != 0);
     if (script.Empty()) return;
     calibrator.OperateAfterStep("OUT 2 V ,0 Hz");
@@ -45,7 +42,5 @@ void Fuzz(const uint8_t* data, size_t size) {
     if (script.Empty()) return;
 
     // The calibrator once more after the supply: stale answers must not upset its reader.
-    RequireLine(calibrator.Command("STBY"));
+    requireLine(calibrator.Command("STBY"));
 }
-
-} // namespace qn::fuzz

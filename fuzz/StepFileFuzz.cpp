@@ -8,15 +8,11 @@
 #include "run/TempTestData.h"
 #include "shell/StepFiles.h"
 
-namespace qn::fuzz {
-
-bool AllOf(const std::string& text, std::string_view allowed) {
-    return text.find_first_not_of(allowed) == std::string::npos;
-}
-
-constexpr std::string_view kHexDigits = "0123456789ABCDEFabcdef";
-
-void Fuzz(const uint8_t* data, size_t size) {
+void qn::fuzz::Fuzz(const uint8_t* data, size_t size) {
+    const auto allOf = [](const std::string& text, std::string_view allowed) {
+        return text.find_first_not_of(allowed) == std::string::npos;
+    };
+    constexpr std::string_view kHexDigits = "0123456789ABCDEFabcdef";
     std::vector<std::string> lines;
     for (std::string_view line : SplitTextLines(Text(data, size))) lines.emplace_back(line);
     // The first byte picks the step count M, small enough to keep runs fast.
@@ -33,8 +29,8 @@ void Fuzz(const uint8_t* data, size_t size) {
     ReadAcmLines(lines, grid, counts.StepCount);
     for (size_t r = 0; r <= grid.Steps(); ++r) {
         for (size_t i = 1; i <= kRegisterColumns; ++i)
-            Require(grid.Cell(i, r).size() <= 4 && AllOf(grid.Cell(i, r), kHexDigits));
-        if (r >= 1) Require(AllOf(grid.Cell(kDelayColumn, r), "0123456789"));
+            Require(grid.Cell(i, r).size() <= 4 && allOf(grid.Cell(i, r), kHexDigits));
+        if (r >= 1) Require(allOf(grid.Cell(kDelayColumn, r), "0123456789"));
         if (r >= 1 && r <= counts.StepCount) Require(!grid.Cell(kAcmColumn, r).empty());
     }
 
@@ -44,13 +40,11 @@ void Fuzz(const uint8_t* data, size_t size) {
         ReadStepLines(lines, table, skipOff);
         for (size_t r = 1; r <= table.Steps(); ++r) {
             const std::string& step = table.Row(r).Step;
-            Require(step.size() <= 4 && AllOf(step, kHexDigits));
+            Require(step.size() <= 4 && allOf(step, kHexDigits));
             if (skipOff && !step.empty())
-                Require(AllOf(step, "0123456789") &&
+                Require(allOf(step, "0123456789") &&
                         step.find_first_not_of('0') != std::string::npos);
         }
         sink = sink + StepFileText(table).size();
     }
 }
-
-} // namespace qn::fuzz
