@@ -6,20 +6,18 @@
 
 #include <array>
 
-namespace qn::fuzz {
-
-void CheckRead(const InstrumentBuffers& buffers) {
-    Require(buffers.BytesRead <= kRxBufferSize);
-    for (size_t offset : {size_t{10}, size_t{15}, buffers.BytesRead, size_t{600}}) {
-        const double celsius =
-            ChamberCelsius(ChamberWord(buffers.RxBuffer.data(), buffers.BytesRead, offset));
-        Require(celsius >= -3276.7 && celsius <= 3276.8);
-    }
-}
-
 // Input layout: operation bytes and answers interleaved. Every frame the chamber receives
 // releases the next answer: two length bytes, then that many bytes of the input.
-void Fuzz(const uint8_t* data, size_t size) {
+void qn::fuzz::Fuzz(const uint8_t* data, size_t size) {
+    // A read keeps within the buffer, and any word of it reads as a temperature in range.
+    const auto checkRead = [](const InstrumentBuffers& buffers) {
+        Require(buffers.BytesRead <= kRxBufferSize);
+        for (size_t offset : {size_t{10}, size_t{15}, buffers.BytesRead, size_t{600}}) {
+            const double celsius =
+                ChamberCelsius(ChamberWord(buffers.RxBuffer.data(), buffers.BytesRead, offset));
+            Require(celsius >= -3276.7 && celsius <= 3276.8);
+        }
+    };
     AnswerScript input(data, size);
     SimClock clock;
     NoStatus status;
@@ -49,12 +47,12 @@ void Fuzz(const uint8_t* data, size_t size) {
         }
         case 1:
             sink = sink + chamber.ChamberRead(address, (op >> 3) % 8);
-            CheckRead(buffers);
+            checkRead(buffers);
             break;
         case 2: {
             uint16_t first = 0, second = 0;
             if (chamber.ReadTemp(first, second)) {
-                CheckRead(buffers);
+                checkRead(buffers);
                 sink = sink + first + second;
             }
             break;
@@ -72,5 +70,3 @@ void Fuzz(const uint8_t* data, size_t size) {
         }
     }
 }
-
-} // namespace qn::fuzz
