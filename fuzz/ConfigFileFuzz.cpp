@@ -3,25 +3,23 @@
 #include "FuzzCheck.h"
 #include "shell/settings/ConfigFile.h"
 
-namespace qn::fuzz {
+void qn::fuzz::Fuzz(const uint8_t* data, size_t size) {
+    // The state the file is read into, as the main window starts with it.
+    struct State {
+        STND Stnd;
+        std::array<uint8_t, 6> PresetA{}, PresetB{};
+        LinkOptions Options;
+        Settings Values;
+        uint8_t Page = 0, Bank = 0;
+        std::vector<uint16_t> Selected;
 
-// The state the file is read into, as the main window starts with it.
-struct State {
-    STND Stnd;
-    std::array<uint8_t, 6> PresetA{}, PresetB{};
-    LinkOptions Options;
-    Settings Values;
-    uint8_t Page = 0, Bank = 0;
-    std::vector<uint16_t> Selected;
-
-    ConfigTargets Targets() { return {Stnd, PresetA, PresetB, Options, Values, Page, Bank}; }
-    std::string Text() { return FormatConfig(Targets()); }
-    ConfigLoadResult Apply(std::string_view text) {
-        return ApplyConfig(text, Targets(), [this](uint16_t chip) { Selected.push_back(chip); });
-    }
-};
-
-void Fuzz(const uint8_t* data, size_t size) {
+        ConfigTargets Targets() { return {Stnd, PresetA, PresetB, Options, Values, Page, Bank}; }
+        std::string Text() { return FormatConfig(Targets()); }
+        ConfigLoadResult Apply(std::string_view text) {
+            return ApplyConfig(text, Targets(),
+                               [this](uint16_t chip) { Selected.push_back(chip); });
+        }
+    };
     State first;
     const std::string before = first.Text();
     const ConfigLoadResult read = first.Apply(Text(data, size));
@@ -43,5 +41,3 @@ void Fuzz(const uint8_t* data, size_t size) {
             second.PresetB == first.PresetB && second.Page == first.Page &&
             second.Bank == first.Bank);
 }
-
-} // namespace qn::fuzz

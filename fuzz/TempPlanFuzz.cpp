@@ -5,19 +5,16 @@
 #include "run/TempPlanFile.h"
 #include "run/TempRunLimits.h"
 
-namespace qn::fuzz {
-
-struct PlanParts {
-    TempTestPlan Plan;
-    StepTable Fluke, Power;
-    PlanPorts Ports;
-    std::string Read(std::string_view text) {
-        return ApplyTempPlan(text, {Plan, Fluke, Power, Ports});
-    }
-    std::string Text() const { return FormatTempPlan(Plan, Fluke, Power, Ports); }
-};
-
-void Fuzz(const uint8_t* data, size_t size) {
+void qn::fuzz::Fuzz(const uint8_t* data, size_t size) {
+    struct PlanParts {
+        TempTestPlan Plan;
+        StepTable Fluke, Power;
+        PlanPorts Ports;
+        std::string Read(std::string_view text) {
+            return ApplyTempPlan(text, {Plan, Fluke, Power, Ports});
+        }
+        std::string Text() const { return FormatTempPlan(Plan, Fluke, Power, Ports); }
+    };
     PlanParts first;
     const std::string error = first.Read(Text(data, size));
     // A message quotes at most 200 bytes of a value, with the line, the key and the reason.
@@ -28,5 +25,3 @@ void Fuzz(const uint8_t* data, size_t size) {
     Require(second.Read(written).empty());
     Require(second.Text() == written && second.Ports == first.Ports);
 }
-
-} // namespace qn::fuzz
