@@ -206,9 +206,8 @@ TEST_F(ShippedChips, TogetherTheyUseEveryDirectiveAndField) {
             for (const auto name : fields->Names())
                 if ((*fields)[name].Defined) names->insert(name);
     }
-    EXPECT_EQ(adc.size(), AdcFieldNames().size());
-    EXPECT_EQ(op.size(), OpFieldNames().size());
-    EXPECT_EQ(cmp.size(), CmpFieldNames().size());
+    EXPECT_EQ(std::tuple(adc.size(), op.size(), cmp.size()),
+              std::tuple(AdcFieldNames().size(), OpFieldNames().size(), CmpFieldNames().size()));
 }
 
 TEST_F(ShippedChips, Qn7403GridsShowMaskedValuesAndChanges) {
