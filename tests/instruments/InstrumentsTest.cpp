@@ -107,10 +107,7 @@ TEST_F(InstrumentTest, ReadLineCollectsOneLine) {
             {"after CR dropped", {{0, "AB\rCD\r"}}, "AB", 0},
             {"silent", {}, "", 500},
             {"no CR in 2000 bytes", {{0, std::string(2000, 'x')}}, "", 500},
-            {"long line keeps the line area",
-             {{0, longLine}, {10, "\r"}},
-             longLine.substr(0, 513),
-             10},
+            {"long line keeps 513 bytes", {{0, longLine}, {10, "\r"}}, longLine.substr(0, 513), 10},
         };
     for (const auto& [name, arrivals, line, elapsedMs] : cases) {
         ScriptedPeer& peer = Attach(ports.FlukePort);
@@ -136,13 +133,12 @@ TEST_F(InstrumentTest, SendQueryReturnsWhatCameWithinHalfASecond) {
         peer.AnswerAfter(0, stale);
         peer.Replies["*IDN?\r\n"] = {reply};
         peer.ReplyDelayMs = replyDelayMs;
+        SCOPED_TRACE(name);
         std::string answer = "previous";
-        const double took = Timed([&] {
-            EXPECT_EQ(ports.SendQuery(ports.PowerPort, "*IDN?", answer), answered) << name;
-        });
+        const double took =
+            Timed([&] { EXPECT_EQ(ports.SendQuery(ports.PowerPort, "*IDN?", answer), answered); });
         EXPECT_EQ(std::tuple(answer, peer.Writes, took),
-                  std::tuple(text, Writes{"*IDN?\r\n"}, kQueryWaitMs))
-            << name;
+                  std::tuple(text, Writes{"*IDN?\r\n"}, kQueryWaitMs));
     }
 }
 
@@ -353,9 +349,9 @@ TEST_F(InstrumentTest, ChamberLoadsAndRunsOnTheLab) {
     EXPECT_TRUE(bench.Climate.ChamberRun());
     EXPECT_EQ(std::tuple(world.Chamber.Register(0x0102), world.Chamber.Register(0x0106)),
               std::tuple(0xFE70, 20));
+    // Cleared, then run.
     EXPECT_EQ(Writes(world.Chamber.Log().end() - 2, world.Chamber.Log().end()),
-              (Writes{kStxText + "01WSD,01,0200,0000", kStxText + "01WSD,01,0101,0001"}))
-        << "cleared, then run";
+              (Writes{kStxText + "01WSD,01,0200,0000", kStxText + "01WSD,01,0101,0001"}));
     uint16_t air = 0, humidity = 0;
     EXPECT_TRUE(bench.Climate.ReadTemp(air, humidity));
     EXPECT_NEAR(ChamberCelsius(air), kSimRoomCelsius, 0.5);
