@@ -81,24 +81,6 @@ class ScriptedBridge final : public DriverLayer, public HidLayer {
     bool onDriver_, onHid_;
 };
 
-// The records of a capture decode into the codes their mode allows.
-void RequireDecodedRange(const uint8_t* io, int count) {
-    for (int k = 0; k < count; ++k) {
-        const uint8_t* r = io + 1 + 3 * k;
-        for (const bool halve : {false, true}) {
-            const int32_t t = DecodeRecord(kMode16Temperature, r[0], r[1], r[2], {halve, false});
-            Require(t >= 0 && t <= (halve ? 0x7FFF : 0xFFFF));
-            for (const bool full : {false, true}) {
-                const int32_t c = DecodeRecord(kMode24Polled, r[0], r[1], r[2], {halve, full});
-                Require(c >= -0x800000 && c < 0x800000);
-                const int32_t scaled = ScaledValue(c, r[2] - 8);
-                Require(scaled == 0 || (scaled < 0) == (c < 0));
-                Require(scaled >= -0x800000 && scaled < 0x800000);
-            }
-        }
-    }
-}
-
 // Input layout: one byte choosing the bridge (bit 0: behind the driver or HID; bit 1: present at
 // all) and the link kind, then the answers in the order they are asked for.
 void Fuzz(const uint8_t* data, size_t size) {
@@ -152,7 +134,21 @@ void Fuzz(const uint8_t* data, size_t size) {
 
     const int fetched = link.FetchAdcSamples().Count;
     Require(fetched >= 0 && fetched <= kMaxSamplesPerFetch);
-    RequireDecodedRange(usb.UsbIoBuffer.data(), fetched);
+    // The records decode into the codes their mode allows.
+    for (int k = 0; k < fetched; ++k) {
+        const uint8_t* r = usb.UsbIoBuffer.data() + 1 + 3 * k;
+        for (const bool halve : {false, true}) {
+            const int32_t t = DecodeRecord(kMode16Temperature, r[0], r[1], r[2], {halve, false});
+            Require(t >= 0 && t <= (halve ? 0x7FFF : 0xFFFF));
+            for (const bool full : {false, true}) {
+                const int32_t c = DecodeRecord(kMode24Polled, r[0], r[1], r[2], {halve, full});
+                Require(c >= -0x800000 && c < 0x800000);
+                const int32_t scaled = ScaledValue(c, r[2] - 8);
+                Require(scaled == 0 || (scaled < 0) == (c < 0));
+                Require(scaled >= -0x800000 && scaled < 0x800000);
+            }
+        }
+    }
     if (script.Empty()) return;
 
     // A short capture through the stream commands, as "Catch ADC" makes it.
