@@ -23,10 +23,8 @@ void qn::fuzz::Fuzz(const uint8_t* data, size_t size) {
     NoStatus status;
     InstrumentPorts ports(clock, status);
     Chamber chamber(ports);
-    auto line = std::make_unique<TimedLine>(clock, [&](TimedLine& to) {
-        const size_t high = input.Byte();
-        to.Arrive(clock.SteadyMs(), input.Text(high << 8 | input.Byte()));
-    });
+    auto line = std::make_unique<TimedLine>(
+        clock, [&](TimedLine& to) { to.Arrive(clock.SteadyMs(), input.Text(input.Word())); });
     line->MaxRead = kTxBufferSize;
     ports.ChamberPort.Line = std::move(line);
     ports.ChamberPort.Line->Open("COM3");
@@ -35,11 +33,11 @@ void qn::fuzz::Fuzz(const uint8_t* data, size_t size) {
 
     for (int step = 0; step < 16 && !input.Empty(); ++step) {
         const uint8_t op = input.Byte();
-        const uint16_t address = static_cast<uint16_t>(input.Byte() << 8 | input.Byte());
+        const uint16_t address = input.Word();
         switch (op % 5) {
         case 0: {
             std::array<int, 4> words{};
-            for (int& w : words) w = static_cast<int16_t>(input.Byte() << 8 | input.Byte());
+            for (int& w : words) w = static_cast<int16_t>(input.Word());
             const size_t n = 1 + (op >> 3) % words.size();
             if (chamber.ChamberWrite(address, std::span(words.data(), n)))
                 Require(ChamberAnswerOk(buffers.RxBuffer.data(), buffers.BytesRead));

@@ -39,6 +39,11 @@ class AnswerScript {
     }
     // The next byte of the input (zero once it has run out), and up to `count` bytes as a text.
     uint8_t Byte() { return Empty() ? 0 : data_[pos_++]; }
+    // The next two bytes, high first; read one by one so every compiler reads them in that order.
+    uint16_t Word() {
+        const uint8_t high = Byte();
+        return static_cast<uint16_t>(high << 8 | Byte());
+    }
     std::string Text(size_t count) {
         count = std::min(count, size_ - pos_);
         pos_ += count;
