@@ -49,10 +49,6 @@ JournalAttempt SampleAttempt(int attempt) {
     return a;
 }
 
-bool SameBits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 // `text` with one bit of the byte at `at` flipped.
 std::string Flipped(std::string text, size_t at) {
     text[at] ^= 0x01;
@@ -141,9 +137,7 @@ TEST(RunJournal, IntactRecordsAreKeptAndDamageIsNamed) {
     EXPECT_EQ(JournalAttemptRecord(read.Attempts[0]), first);
     EXPECT_EQ(JournalAttemptRecord(read.Attempts[1]), second);
     const JournalAttempt e = SampleAttempt(4);
-    const double* got = &read.Attempts[1].Result.Adc.Average;
-    const double* want = &e.Result.Adc.Average;
-    for (size_t i = 0; i < 7; ++i) EXPECT_TRUE(SameBits(got[i], want[i])) << "figure " << i;
+    EXPECT_EQ(std::memcmp(&read.Attempts[1].Result.Adc, &e.Result.Adc, sizeof(NoiseFigures)), 0);
     EXPECT_EQ(read.Attempts[1].BoardCelsius, e.BoardCelsius);
     EXPECT_EQ(NextFullFileNumber(read), 8u);
     // The gate's fields follow the plan's, which stay as a journal without a gate has them.
@@ -154,9 +148,8 @@ TEST(RunJournal, IntactRecordsAreKeptAndDamageIsNamed) {
 
 // An attempt as the run records it: captured attempts end their step, as does the fourth.
 JournalAttempt Try(size_t row, size_t step, int attempt, bool captured, double rmsNV) {
-    JournalAttempt a;
-    a.Row = row, a.Step = step, a.Attempt = attempt, a.Final = captured || attempt == 4;
-    a.SetPoint = 23.0 + 2.0 * double(row), a.ChamberCelsius = NAN, a.Captured = captured;
+    const bool ends = captured || attempt == 4;
+    JournalAttempt a{row, step, attempt, ends, 23 + 2.0 * double(row), 0, 0, {}, {}, "", captured};
     a.Result.Adc.RmsNV = rmsNV;
     return a;
 }
