@@ -103,14 +103,9 @@ JournalAttempt CapturedAt(size_t row, size_t step) {
 // file: rebuilding asks before it replaces them, then writes only what the journal holds.
 TEST(TempTestResume, RebuildAsksBeforeReplacingResultsTheJournalLacks) {
     RunBench t;
+    WriteJournal(t, {CapturedAt(1, 1), CapturedAt(1, 2)}, true);
+    ASSERT_TRUE(WriteTempAFile(t.bench.ProgramDir(), JournalResults(t.Journal())).Ok());
     WriteJournal(t, {CapturedAt(1, 1)}, true);
-    TempResults stopped;
-    stopped.Reset(2, 3);
-    for (const size_t step : {1u, 2u}) {
-        stopped.SetResult(1, step, CapturedAt(1, 1).Result);
-        stopped.SetMeasured(1, step, true);
-    }
-    ASSERT_TRUE(WriteTempAFile(t.bench.ProgramDir(), stopped).Ok());
     const fs::path aFile = t.dir / kTempAFile;
     const std::string left = FileText(aFile);
 
