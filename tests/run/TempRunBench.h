@@ -65,7 +65,7 @@ struct RunBench {
     explicit RunBench(size_t rows = 2, size_t steps = 3) {
         PrepareLabRun(bench, world, chipInfo, {rows, "25.0", "2.0", 10, steps});
         plan.RegChg.Cell(1, 0) = "104"; // register 4, the address taken modulo 256
-        Watch([this](const TempTestProgress& p) {
+        counted = test.ProgressChanged.Subscribe([this](const TempTestProgress& p) {
             if (p.Step > 0 && !p.Completed) attempts.push_back(p.Step);
         });
     }
@@ -73,15 +73,10 @@ struct RunBench {
     size_t Attempts(size_t step) const {
         return static_cast<size_t>(std::count(attempts.begin(), attempts.end(), step));
     }
-    // The attempts of steps 1, 2 and 3, as "1 2 1".
-    std::string AttemptsOfSteps() const {
-        return std::to_string(Attempts(1)) + " " + std::to_string(Attempts(2)) + " " +
-               std::to_string(Attempts(3));
-    }
     bool ChamberWasSetTo(uint16_t tenths) const {
         return world.Chamber.Register(kChamberSetPointReg) == tenths;
     }
-    // `watch` follows the progress in place of the bench's own watch.
+    // `watch` follows the progress, after the count of attempts, in place of an earlier watch.
     void Watch(std::function<void(const TempTestProgress&)> watch) {
         watched = test.ProgressChanged.Subscribe(std::move(watch));
     }
@@ -108,7 +103,7 @@ struct RunBench {
     TempTestPlan& plan = bench.Plan;
     TempTest& test = bench.Temp;
     std::vector<size_t> attempts; // the step of every attempt, in order
-    // The bench's watch of the progress; a test that watches otherwise takes its place.
+    Subscription counted;
     Subscription watched;
 };
 
