@@ -16,6 +16,8 @@ constexpr double kCapture256Ms = 269.0 / 2100 * 1000 + 10;
 constexpr double kPlainStepMs = 4000 + kCapture256Ms;
 // The soak "0" still checks once, a second later.
 constexpr double kNoSoakMs = 1000;
+// The whole plain plan: one row at the room's 25 °C, no soak, one step.
+constexpr double kPlainMs = kNoSoakMs + kPlainStepMs;
 
 struct Plain {
     Plain() {
@@ -39,21 +41,19 @@ void Plays(StepTable& steps, const char* line) {
 }
 
 TEST(TempRunEstimate, TotalFollowsTheChamberTheInstrumentsAndTheCapture) {
-    using Change = std::function<void(Plain&)>;
     const struct {
         const char* Name;
-        Change Apply;
+        std::function<void(Plain&)> Apply;
         double TotalMs;
     } cases[] = {
-        {"plain: one row at the room's 25 °C, one step", [](Plain&) {}, kNoSoakMs + kPlainStepMs},
+        {"plain", [](Plain&) {}, kPlainMs},
         {"row 2 ramps from row 1 at its own rate",
          [](Plain& p) { p.plan.Rows.emplace_back("35", "0", "2", "5"); },
-         10.0 / 2 * 60'000 + 2 * (kNoSoakMs + kPlainStepMs)},
+         10.0 / 2 * 60'000 + 2 * kPlainMs},
         {"row 1 ramps from the chamber's reading, a ramp of 0 at 3 °C/min",
-         [](Plain& p) { p.in.StartCelsius = 40; }, 15.0 / 3 * 60'000 + kNoSoakMs + kPlainStepMs},
+         [](Plain& p) { p.in.StartCelsius = 40; }, 15.0 / 3 * 60'000 + kPlainMs},
         {"without a reading row 1 ramps from 25 °C",
-         [](Plain& p) { p.plan.Rows[1].Temperature = "-5"; },
-         30.0 / 3 * 60'000 + kNoSoakMs + kPlainStepMs},
+         [](Plain& p) { p.plan.Rows[1].Temperature = "-5"; }, 30.0 / 3 * 60'000 + kPlainMs},
         {"the soak's minutes and its last check", [](Plain& p) { p.s.SoakMinutes = "20"; },
          20 * 60'000 + 1000 + kPlainStepMs},
         {"a gate soaks at least its window when that is longer than the soak time",
@@ -63,32 +63,27 @@ TEST(TempRunEstimate, TotalFollowsTheChamberTheInstrumentsAndTheCapture) {
          [](Plain& p) { p.s.SoakMinutes = "20", p.s.Gate = SoakRule::Chamber; },
          20 * 60'000 + 1000 + kPlainStepMs},
         {"the step delay is waited twice",
-         [](Plain& p) { p.plan.RegChg.Cell(kDelayColumn, 1) = "1.5"; },
-         kNoSoakMs + kPlainStepMs + 3000},
+         [](Plain& p) { p.plan.RegChg.Cell(kDelayColumn, 1) = "1.5"; }, kPlainMs + 3000},
         {"a data rate below the bridge's limit", [](Plain& p) { p.in.StepRates.assign(2, 100); },
          kNoSoakMs + 4000 + 269.0 / 100 * 1000 + 10},
         {"a data rate above the bridge's limit counts at the limit",
-         [](Plain& p) { p.in.StepRates.assign(2, 2560); }, kNoSoakMs + kPlainStepMs},
+         [](Plain& p) { p.in.StepRates.assign(2, 2560); }, kPlainMs},
         {"1024 samples", [](Plain& p) { p.in.Samples = 1024; },
          kNoSoakMs + 4000 + 1037.0 / 2100 * 1000 + 10},
         {"a supply setting unanswered goes twice, so does OUTP ON, then the supply delay",
-         [](Plain& p) { Plays(p.power, "VOLT 3.3"); },
-         kNoSoakMs + kPlainStepMs + 1000 + 1000 + 100},
+         [](Plain& p) { Plays(p.power, "VOLT 3.3"); }, kPlainMs + 1000 + 1000 + 100},
         {"a supply query is answered at once; OUTP OFF needs no OUTP ON",
-         [](Plain& p) { Plays(p.power, "OUTP OFF;*OPC?"); }, kNoSoakMs + kPlainStepMs + 500 + 100},
+         [](Plain& p) { Plays(p.power, "OUTP OFF;*OPC?"); }, kPlainMs + 500 + 100},
         {"a supply that is not selected plays nothing",
-         [](Plain& p) { Plays(p.power, "VOLT 3.3"), p.in.PowerSelected = false; },
-         kNoSoakMs + kPlainStepMs},
+         [](Plain& p) { Plays(p.power, "VOLT 3.3"), p.in.PowerSelected = false; }, kPlainMs},
         {"calibrator: STBY, the line, its answer, OPER and its answer",
-         [](Plain& p) { Plays(p.fluke, "OUT 1 V"); },
-         kNoSoakMs + kPlainStepMs + 40 + 40 + 500 + 40 + 500},
+         [](Plain& p) { Plays(p.fluke, "OUT 1 V"); }, kPlainMs + 40 + 40 + 500 + 40 + 500},
         {"calibrator kept on and a STBY line: no STBY before it, no OPER after",
-         [](Plain& p) { Plays(p.fluke, "stby"), p.s.KeepFlukeOn = true; },
-         kNoSoakMs + kPlainStepMs + 40 + 500},
+         [](Plain& p) { Plays(p.fluke, "stby"), p.s.KeepFlukeOn = true; }, kPlainMs + 40 + 500},
         {"register 49 (address 131 modulo 256) reads back a second later",
-         [](Plain& p) { p.plan.RegChg.Cell(1, 0) = "131"; }, kNoSoakMs + kPlainStepMs + 1000},
+         [](Plain& p) { p.plan.RegChg.Cell(1, 0) = "131"; }, kPlainMs + 1000},
         {"both channels captured", [](Plain& p) { p.s.Alternate = true; },
-         kNoSoakMs + kPlainStepMs + kCapture256Ms},
+         kPlainMs + kCapture256Ms},
         {"no capture: four attempts a step", [](Plain& p) { p.s.Source = CaptureSource::Brymen; },
          kNoSoakMs + 4 * 4000},
         {"T-Test: neither ramp nor soak",
