@@ -81,11 +81,6 @@ struct RunBench {
         watched = test.ProgressChanged.Subscribe(std::move(watch));
     }
     RunJournalContents Journal() const { return ReadRunJournal(dir.string() + "/"); }
-    // The run ended through its safe finish: calibrator on standby, chamber as `command` says.
-    void ExpectSafeEnd(int command = kChamberStop) const {
-        EXPECT_EQ(world.Calibrator.Log().back(), "STBY");
-        EXPECT_EQ(world.Chamber.Register(kChamberCommandReg), command);
-    }
 
     TempFolder folder;
     fs::path dir = folder.Path();
