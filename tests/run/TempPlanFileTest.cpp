@@ -234,15 +234,14 @@ TEST(TempTestPlanRules, RunLimitsNameTheFirstSettingPastThem) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Refused);
         TempTestPlan plan;
-        StepTable fluke, power;
-        plan.SetStepRows(fluke, power);
         plan.RegChg.Cell(1, 0) = "04";
-        for (size_t step = 1; step <= 2; ++step)
-            plan.RegChg.Cell(1, step) = "01", plan.RegChg.Cell(kDelayColumn, step) = "15";
+        for (size_t step = 1; step <= 2; ++step) {
+            plan.RegChg.Cell(1, step) = "01";
+            plan.RegChg.Cell(kDelayColumn, step) = "15";
+        }
         c.Apply(plan);
         const std::string why = RunLimitsRefused(plan);
-        EXPECT_EQ(why.rfind(c.Refused, 0), 0u) << why;
-        EXPECT_EQ(why.empty(), *c.Refused == '\0') << why;
+        EXPECT_TRUE(*c.Refused == '\0' ? why.empty() : why.starts_with(c.Refused)) << why;
         EXPECT_LT(why.size(), 300u) << "a value is shown cut, never whole";
     }
 }
