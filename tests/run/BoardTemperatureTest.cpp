@@ -20,7 +20,6 @@ TEST(BoardTemperature, BoardGateWaitsForTheBoardAndCapturesItSettled) {
         RunBench t{1};
         TempRunSettings& s = t.plan.Settings;
         s.Start = "35.0", s.Gate = gate, s.GateMinutes = "3", s.BoardChange = "0.05";
-        s.GateLimitMinutes = "60";
         s.SaveFullFiles = true; // each full file with the snapshot of its state
         t.plan.SetTemperatureRows();
         bool gateShown = false;
