@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <functional>
+#include <tuple>
 
 namespace qn::test {
 namespace {
@@ -76,47 +77,40 @@ TEST(SoakGate, OpensWhenTheWatchedReadingsKeepTheRuleForTheWindow) {
 TEST(SoakGate, SoaksFromTheChambersFirstReadingInTheBand) {
     SoakGate gate(Settings(SoakRule::Chamber), 0);
     // 1 °C a minute from 20 °C: within ±0.5 °C of 25 °C from 4.5 minutes on, whatever follows.
-    const struct {
-        double Minutes;
-        double Celsius;
-        double SoakedMinutes; // negative: still approaching
-    } readings[] = {{0, 20, -1}, {4.4, 24.4, -1}, {4.5, 24.5, 0}, {6, 26, 1.5}, {7, 25, 2.5}};
-    for (const auto& r : readings) {
-        gate.Feed(r.Minutes * kMinuteMs, r.Celsius, NAN);
-        if (r.SoakedMinutes < 0)
-            EXPECT_LT(gate.SoakedMs(), 0) << r.Minutes;
+    // The minute, the reading and the minutes soaked then (negative: still approaching).
+    const std::tuple<double, double, double> readings[] = {
+        {0, 20, -1}, {4.4, 24.4, -1}, {4.5, 24.5, 0}, {6, 26, 1.5}, {7, 25, 2.5}};
+    for (const auto& [minutes, celsius, soaked] : readings) {
+        gate.Feed(minutes * kMinuteMs, celsius, NAN);
+        if (soaked < 0)
+            EXPECT_LT(gate.SoakedMs(), 0) << minutes;
         else
-            EXPECT_NEAR(gate.SoakedMs() / kMinuteMs, r.SoakedMinutes, 1e-9) << r.Minutes;
+            EXPECT_NEAR(gate.SoakedMs() / kMinuteMs, soaked, 1e-9) << minutes;
     }
 }
 
 TEST(SoakGate, TellsWhatItWaitsForAndHowItEnded) {
-    const struct {
-        SoakRule Rule;
-        double Minutes;
-        double Limit;
-        const char* Waiting;
-        const char* Outcome;
-    } cases[] = {
+    // The rule, the minutes fed, the limit in minutes, the state then and how the gate ends.
+    const std::tuple<SoakRule, double, double, const char*, const char*> cases[] = {
         {SoakRule::Board, 3.2, 30, "board stable 3.2 of 5 min, spread 0.12 °C",
          "board stable after 5.0 min"},
         {SoakRule::Chamber, 1.5, 4, "chamber stable 1.5 of 5 min, spread 0.12 °C",
          "chamber not stable after 4.0 min"},
     };
-    for (const auto& c : cases) {
-        SoakGateSettings settings = Settings(c.Rule);
+    for (const auto& [rule, minutes, limit, waiting, outcome] : cases) {
+        SoakGateSettings settings = Settings(rule);
         settings.BoardChangeCelsius = 0.2;
-        settings.LimitMs = c.Limit * kMinuteMs;
+        settings.LimitMs = limit * kMinuteMs;
         SoakGate gate(settings, 0);
         // 0.12 °C apart every other second.
         const auto wobble = [](double ms) {
             return kSetPoint + (static_cast<long>(ms / kSecondMs) % 2 == 1 ? 0.12 : 0.0);
         };
         double ms = 0;
-        for (; ms <= c.Minutes * kMinuteMs; ms += kSecondMs) gate.Feed(ms, wobble(ms), wobble(ms));
-        EXPECT_EQ(gate.Text(), c.Waiting);
+        for (; ms <= minutes * kMinuteMs; ms += kSecondMs) gate.Feed(ms, wobble(ms), wobble(ms));
+        EXPECT_EQ(gate.Text(), waiting);
         while (gate.Feed(ms, wobble(ms), wobble(ms)) == SoakGate::State::Waiting) ms += kSecondMs;
-        EXPECT_EQ(gate.Outcome(), c.Outcome);
+        EXPECT_EQ(gate.Outcome(), outcome);
     }
 }
 
