@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace qn {
 namespace {
@@ -82,10 +84,8 @@ TEST(TempPlanFile, RowsFollowFromTheSettingsWithoutATemperatureSection) {
 
 TEST(TempPlanFile, BadPlansNameTheirLine) {
     const std::string huge(100'000, '7');
-    const struct {
-        std::string Text;
-        const char* Error;
-    } cases[] = {
+    // A plan's text and the start of the error it gets.
+    const std::pair<std::string, const char*> cases[] = {
         {"TempCount=2\n", "line 1: text before the first [section]"},
         {"[run]\n[rum]\n", "line 2: unknown section \"[rum]\""},
         {"", "the plan sets no [run] key and no [temperatures] row"},
@@ -146,11 +146,11 @@ TEST(TempPlanFile, BadPlansNameTheirLine) {
         {"[run]\nSoakMinutes=60\nSoakGate=Board\nGateLimitMinutes=45\n",
          "line 3: Give the row up after \"45\" is shorter than 等待溫度穩定時間 (60 min)"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Text);
+    for (const auto& [text, start] : cases) {
+        SCOPED_TRACE(text);
         PlanParts read;
-        const std::string error = ApplyTempPlan(c.Text, read.Parts());
-        EXPECT_EQ(error.rfind(c.Error, 0), 0u) << error;
+        const std::string error = ApplyTempPlan(text, read.Parts());
+        EXPECT_TRUE(error.starts_with(start)) << error;
         EXPECT_LT(error.size(), 300u) << "a value is shown cut, never whole";
         EXPECT_EQ(read.Text(), PlanParts().Text()) << "nothing applied";
     }
@@ -168,15 +168,10 @@ TEST(TempPlanFile, AFolderIsNoPlan) {
 // "SET" fits the count between the limits; a start outside them, or an increment that is no
 // number, leaves the rows as they were and says why.
 TEST(TempTestPlanRules, TemperatureRows) {
-    struct Case {
-        const char* count;
-        const char* start;
-        const char* increment;
-        size_t rows;         // rows after "SET"
-        const char* refused; // the reason, empty when the rows were made
-    };
-    // The window's edits try the other counts and the step rows (TempTestWindowTest).
-    const Case cases[] = {
+    // The count, start and increment typed, the rows after "SET" and the reason it refused them
+    // (empty when it made them). The window's edits try the other counts and the step rows
+    // (TempTestWindowTest).
+    const std::tuple<const char*, const char*, const char*, size_t, const char*> cases[] = {
         {"abc", "0", "5", 1, ""},
         {"3", "140", "10", 2, ""},
         {"3", "25", "-100", 1, ""}, // -75 °C is below the lowest set point
@@ -188,12 +183,13 @@ TEST(TempTestPlanRules, TemperatureRows) {
         {"1", "inf", "0", 5, "輸入開始溫度 \"inf\" is not a number"},
         {"1", "25", "nan", 5, "輸入溫度隔數 \"nan\" is not a number"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [count, start, increment, rows, refused] : cases) {
+        SCOPED_TRACE(std::string(count) + " from " + start);
         TempTestPlan plan;
-        plan.Settings = {.TempCount = c.count, .Start = c.start, .Increment = c.increment};
-        EXPECT_EQ(plan.SetTemperatureRows(), c.refused) << c.count << " from " << c.start;
-        EXPECT_EQ(plan.TempCount(), c.rows) << c.count << " from " << c.start;
-        EXPECT_TRUE(*c.refused != '\0' || plan.Settings.TempCount == std::to_string(c.rows))
+        plan.Settings = {.TempCount = count, .Start = start, .Increment = increment};
+        EXPECT_EQ(plan.SetTemperatureRows(), refused);
+        EXPECT_EQ(plan.TempCount(), rows);
+        EXPECT_TRUE(*refused != '\0' || plan.Settings.TempCount == std::to_string(rows))
             << plan.Settings.TempCount;
     }
 }
@@ -202,10 +198,8 @@ TEST(TempTestPlanRules, TemperatureRows) {
 // whole before a run starts, naming the first setting or cell past it.
 TEST(TempTestPlanRules, RunLimitsNameTheFirstSettingPastThem) {
     using P = TempTestPlan;
-    const struct {
-        std::function<void(P&)> Apply;
-        const char* Refused; // empty when a run may start
-    } cases[] = {
+    // A change to the plan and the start of the reason it is refused (empty when a run may start).
+    const std::pair<std::function<void(P&)>, const char*> cases[] = {
         {[](P&) {}, ""},
         {[](P& p) { p.Rows[2].Temperature = "200"; }, "溫度 of row 2 \"200\" is above 150 °C"},
         {[](P& p) { p.Settings.LowestCelsius = "-35"; },
@@ -231,17 +225,17 @@ TEST(TempTestPlanRules, RunLimitsNameTheFirstSettingPastThem) {
          "Delay of step 2 \"86401\" is not a number of seconds from 0 to 86400 (24 hours)"},
         {[](P& p) { p.Rows[1].Temperature = std::string(100'000, '9'); }, "溫度 of row 1 \"999"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Refused);
+    for (const auto& [change, refused] : cases) {
+        SCOPED_TRACE(refused);
         TempTestPlan plan;
         plan.RegChg.Cell(1, 0) = "04";
         for (size_t step = 1; step <= 2; ++step) {
             plan.RegChg.Cell(1, step) = "01";
             plan.RegChg.Cell(kDelayColumn, step) = "15";
         }
-        c.Apply(plan);
+        change(plan);
         const std::string why = RunLimitsRefused(plan);
-        EXPECT_TRUE(*c.Refused == '\0' ? why.empty() : why.starts_with(c.Refused)) << why;
+        EXPECT_TRUE(*refused == '\0' ? why.empty() : why.starts_with(refused)) << why;
         EXPECT_LT(why.size(), 300u) << "a value is shown cut, never whole";
     }
 }
