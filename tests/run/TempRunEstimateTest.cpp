@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 
 namespace qn::test {
 namespace {
@@ -41,11 +42,8 @@ void Plays(StepTable& steps, const char* line) {
 }
 
 TEST(TempRunEstimate, TotalFollowsTheChamberTheInstrumentsAndTheCapture) {
-    const struct {
-        const char* Name;
-        std::function<void(Plain&)> Apply;
-        double TotalMs;
-    } cases[] = {
+    // The case, its change to the plain plan and the whole run's time.
+    const std::tuple<const char*, std::function<void(Plain&)>, double> cases[] = {
         {"plain", [](Plain&) {}, kPlainMs},
         {"row 2 ramps from row 1 at its own rate",
          [](Plain& p) { p.plan.Rows.emplace_back("35", "0", "2", "5"); },
@@ -90,12 +88,12 @@ TEST(TempRunEstimate, TotalFollowsTheChamberTheInstrumentsAndTheCapture) {
          [](Plain& p) { p.plan.Rows[1].Temperature = "100", p.in.WithChamber = false; },
          kPlainStepMs},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
+    for (const auto& [name, change, totalMs] : cases) {
+        SCOPED_TRACE(name);
         Plain p;
-        c.Apply(p);
+        change(p);
         p.s.TempCount = std::to_string(p.plan.Rows.size() - 1);
-        EXPECT_NEAR(EstimateTempRun(p.in).TotalMs(), c.TotalMs, 1e-6);
+        EXPECT_NEAR(EstimateTempRun(p.in).TotalMs(), totalMs, 1e-6);
     }
 }
 
@@ -107,13 +105,10 @@ TEST(TempRunEstimate, TimeLeftCountsWhatRemainsFromWhereTheRunStands) {
     e.SoakMs = 61'000;
     e.StepMs = {0, 5'000, 7'000};
     const double row2 = 300'000 + 61'000 + 12'000;
-    const struct {
-        const char* Name;
-        RunPosition At;
-        double LeftMs;
-    } cases[] = {
+    // The case, where the run stands and the time left.
+    const std::tuple<const char*, RunPosition, double> cases[] = {
         {"approaching row 1 before a reading", {1, 0, false, 0, NAN}, 61'000 + 12'000 + row2},
-        {"approaching row 1 from a reading of 19 °C",
+        {"approaching row 1 from 19 °C",
          {1, 0, false, 0, 19},
          6.0 / 3 * 60'000 + 61'000 + 12'000 + row2},
         {"soaking 20 s", {1, 0, true, 20'000, 25}, 41'000 + 12'000 + row2},
@@ -122,10 +117,8 @@ TEST(TempRunEstimate, TimeLeftCountsWhatRemainsFromWhereTheRunStands) {
         {"at row 2 step 1", {2, 1, false, 0, 35}, 12'000},
         {"past the last row", {3, 0, false, 0, 35}, 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        EXPECT_NEAR(TimeLeftMs(e, c.At), c.LeftMs, 1e-6);
-    }
+    for (const auto& [name, at, leftMs] : cases)
+        EXPECT_NEAR(TimeLeftMs(e, at), leftMs, 1e-6) << name;
     e.AttemptsPerStep = 4;
     EXPECT_NEAR(TimeLeftMs(e, {2, 2, false, 0, 35}), 4 * 7'000, 1e-6) << "four attempts a step";
 }
