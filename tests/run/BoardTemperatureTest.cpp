@@ -32,7 +32,6 @@ TEST(BoardTemperature, BoardGateWaitsForTheBoardAndCapturesItSettled) {
         ASSERT_TRUE(t.test.Completed());
         EXPECT_EQ(gateShown, board);
         const RunJournalContents journal = t.Journal();
-        ASSERT_EQ(journal.Attempts.size(), 3u);
         if (!board) {
             bandMinute = firstMinute;
             EXPECT_LT(journal.Attempts[0].BoardCelsius, 35 - 1);

@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <tuple>
 
 namespace qn::test {
 namespace {
@@ -124,12 +125,9 @@ TEST(TempTestRun, StoppedRunsLeaveTheBenchSafeAndTheJournalEnded) {
 // left unmeasured is not complete, and the journal, the files and a message say which steps.
 TEST(TempTestRun, StepsWithoutACaptureAreTriedFourTimesAndNamed) {
     enum class Fault : uint8_t { CableOutOnce, CableOutForGood, NoBridge, NoChipPower, NoAdc };
-    const struct {
-        Fault Cause;
-        const char* Attempts; // of steps 1, 2, 3, as "1 2 1"
-        const char* Unmeasured;
-        const char* Note; // among the notes; empty: not checked
-    } cases[] = {
+    // The fault, the attempts of steps 1, 2 and 3, the steps left unmeasured and a note the
+    // journal holds (empty: not checked).
+    const std::tuple<Fault, const char*, const char*, const char*> cases[] = {
         {Fault::CableOutOnce, "1 2 1", "", "Bridge lost before row 1 step 2: reopened"},
         {Fault::CableOutForGood, "1 4 4", "row 1 step 2, row 1 step 3",
          "Bridge lost before row 1 step 2: not found again"},
@@ -138,44 +136,44 @@ TEST(TempTestRun, StepsWithoutACaptureAreTriedFourTimesAndNamed) {
         {Fault::NoChipPower, "4 1 1", "row 1 step 1", ""},
         {Fault::NoAdc, "4 4 4", "row 1 step 1, row 1 step 2, row 1 step 3", ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.Cause));
+    for (const auto& [cause, tries, unmeasured, note] : cases) {
+        SCOPED_TRACE(static_cast<int>(cause));
         RunBench t{1};
-        if (c.Cause == Fault::NoBridge) {
+        if (cause == Fault::NoBridge) {
             t.bench.Centre.ReleaseUsb();
             t.world.Bridge.Faults.CablePulled = true;
         }
-        if (c.Cause == Fault::NoChipPower) {
+        if (cause == Fault::NoChipPower) {
             t.world.SupplyPowersChip = true;
             SetLabStep(t.bench, 1, "OUTP OFF");
         }
-        if (c.Cause == Fault::NoAdc) t.plan.Settings.Source = CaptureSource::Brymen;
+        if (cause == Fault::NoAdc) t.plan.Settings.Source = CaptureSource::Brymen;
         TempTestProgress end;
         t.Watch([&](const TempTestProgress& p) {
             if (p.Ended) end = p;
-            if (c.Cause == Fault::CableOutOnce)
+            if (cause == Fault::CableOutOnce)
                 t.world.Bridge.Faults.CablePulled = p.Step == 2 && t.Attempts(2) == 1;
-            if (c.Cause == Fault::CableOutForGood && p.Step == 2)
+            if (cause == Fault::CableOutForGood && p.Step == 2)
                 t.world.Bridge.Faults.CablePulled = true;
         });
         t.test.TTest();
-        const auto tries = [&t](size_t step) { return std::to_string(t.Attempts(step)); };
-        EXPECT_EQ(tries(1) + " " + tries(2) + " " + tries(3), c.Attempts);
-        const bool complete = *c.Unmeasured == '\0';
+        const auto attemptsOf = [&t](size_t step) { return std::to_string(t.Attempts(step)); };
+        EXPECT_EQ(attemptsOf(1) + " " + attemptsOf(2) + " " + attemptsOf(3), tries);
+        const bool complete = *unmeasured == '\0';
         EXPECT_EQ(t.test.Completed(), complete);
         EXPECT_EQ(end.Completed, complete);
-        EXPECT_EQ(end.Unmeasured, c.Unmeasured);
+        EXPECT_EQ(end.Unmeasured, unmeasured);
         const RunJournalContents journal = t.Journal();
         EXPECT_EQ(journal.Completed, complete);
         EXPECT_EQ(std::ranges::count_if(journal.Attempts, &JournalAttempt::Final), 3)
             << "every step ended";
-        if (*c.Note != '\0') {
-            EXPECT_THAT(journal.Notes, testing::Contains(HasSubstr(c.Note)));
+        if (*note != '\0') {
+            EXPECT_THAT(journal.Notes, testing::Contains(HasSubstr(note)));
         }
         ExpectFilesAgreeWithTheJournal(t);
-        const std::string told = "Not measured (no complete capture): " + std::string(c.Unmeasured);
+        const std::string told = "Not measured (no complete capture): " + std::string(unmeasured);
         EXPECT_EQ(t.prompt.Asked, std::vector<std::string>(complete ? 0 : 1, told));
-        EXPECT_EQ(fs::exists(t.dir / "QnTEMPBryMen.CSV"), c.Cause == Fault::NoAdc);
+        EXPECT_EQ(fs::exists(t.dir / "QnTEMPBryMen.CSV"), cause == Fault::NoAdc);
     }
 }
 
