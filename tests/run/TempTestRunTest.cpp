@@ -70,15 +70,10 @@ TEST(TempTestRun, BeginMeasuresEveryRowAndStepAndLeavesTheFiles) {
 // while the run goes is never sent: the run's end stops the chamber instead and says so.
 TEST(TempTestRun, StoppedRunsLeaveTheBenchSafeAndTheJournalEnded) {
     enum class By : uint8_t { StopButton, WindowClosing, StopInCapture };
-    const struct {
-        const char* Name;
-        By Stopper;
-        bool SupplyOff;
-        const char* Hold; // the hold temperature when the run stops; empty: no hold
-        int Chamber;      // its command at the end
-        uint16_t SetPoint;
-        const char* Told; // empty: nothing
-    } cases[] = {
+    // The case, what stops the run, whether the supply goes off, the hold temperature when the
+    // run stops (empty: no hold), the chamber's command and last set point at the end, and what
+    // is told (empty: nothing).
+    const std::tuple<const char*, By, bool, const char*, int, uint16_t, const char*> cases[] = {
         {"Stop, defaults", By::StopButton, false, "", kChamberStop, 250, ""},
         {"window closing, supply off", By::WindowClosing, true, "", kChamberStop, 250, ""},
         {"Stop, chamber held at 30 °C", By::StopButton, false, "30", kChamberRun, 300, ""},
@@ -86,22 +81,21 @@ TEST(TempTestRun, StoppedRunsLeaveTheBenchSafeAndTheJournalEnded) {
          "Hold chamber at \"1000\" is above 150 °C: the chamber was stopped instead"},
         {"Stop while step 2 captures", By::StopInCapture, false, "", kChamberStop, 250, ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
+    for (const auto& [name, stopper, supplyOff, hold, command, setPoint, told] : cases) {
+        SCOPED_TRACE(name);
         RunBench t{1}; // a stop in the last row is no completed run
-        t.plan.Settings.SupplyOffAtEnd = c.SupplyOff;
-        t.plan.Settings.HoldChamber = *c.Hold != '\0';
-        t.plan.Settings.HoldCelsius = "30";
+        t.plan.Settings.SupplyOffAtEnd = supplyOff;
+        t.plan.Settings.HoldChamber = *hold != '\0';
         bool stepTwo = false;
         t.Watch([&](const TempTestProgress& p) {
             stepTwo = p.Step == 2;
             if (p.Step != 2) return;
-            if (*c.Hold != '\0') t.plan.Settings.HoldCelsius = c.Hold;
-            if (c.Stopper == By::StopButton) t.test.StopClick();
-            if (c.Stopper == By::WindowClosing) t.bench.Guard.RequestStop();
+            if (*hold != '\0') t.plan.Settings.HoldCelsius = hold;
+            if (stopper == By::StopButton) t.test.StopClick();
+            if (stopper == By::WindowClosing) t.bench.Guard.RequestStop();
         });
         t.pump.Message = [&] {
-            if (c.Stopper == By::StopInCapture && stepTwo && t.world.Bridge.Streaming())
+            if (stopper == By::StopInCapture && stepTwo && t.world.Bridge.Streaming())
                 t.test.StopClick();
         };
         t.test.TBegin();
@@ -109,11 +103,11 @@ TEST(TempTestRun, StoppedRunsLeaveTheBenchSafeAndTheJournalEnded) {
         EXPECT_TRUE(t.test.Results().Measured(1, 1));
         EXPECT_FALSE(t.test.Completed());
         EXPECT_EQ(t.world.Calibrator.Log().back(), "STBY");
-        EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg), c.Chamber);
-        EXPECT_TRUE(t.ChamberWasSetTo(c.SetPoint)) << "the last set point sent";
-        EXPECT_EQ(t.prompt.Asked, std::vector<std::string>(*c.Told != '\0' ? 1 : 0, c.Told));
-        EXPECT_EQ(t.world.Supply.OutputOn(), !c.SupplyOff);
-        EXPECT_EQ(t.status.Panels[1], c.Told) << "the position line gone";
+        EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg), command);
+        EXPECT_TRUE(t.ChamberWasSetTo(setPoint)) << "the last set point sent";
+        EXPECT_EQ(t.prompt.Asked, std::vector<std::string>(*told != '\0' ? 1 : 0, told));
+        EXPECT_EQ(t.world.Supply.OutputOn(), !supplyOff);
+        EXPECT_EQ(t.status.Panels[1], told) << "the position line gone";
         const RunJournalContents journal = t.Journal();
         EXPECT_TRUE(journal.Ended && !journal.Completed);
         EXPECT_EQ(journal.NextRow(), 1u) << "the row was cut short";
