@@ -28,16 +28,11 @@ TEST(SoakGate, OpensWhenTheWatchedReadingsKeepTheRuleForTheWindow) {
     const Reading none = [](double) { return NAN; };
     // A board 10 °C below that follows the air with a 3-minute lag.
     const Reading lagging = [](double m) { return kSetPoint - 10 * std::exp(-m / 3); };
-    const struct {
-        const char* Name;
-        SoakRule Rule;
-        double MinimumMinutes;
-        Reading Chamber;
-        Reading Board;
-        SoakGate::State Expected;
-        double FromMinute; // when it decides, within a second
-        double ToMinute;
-    } cases[] = {
+    // The case, the rule, the soak time in minutes, the chamber's and the board's readings, how
+    // the gate decides, and from and to which minute it decides (within a second).
+    using Case = std::tuple<const char*, SoakRule, double, Reading, Reading, SoakGate::State,
+                            double, double>;
+    const Case cases[] = {
         {"steady chamber", SoakRule::Chamber, 0, steady, none, Open, 5.0, 5.02},
         {"the soak time is a minimum", SoakRule::Chamber, 12, steady, none, Open, 12.0, 12.02},
         {"median outside the band", SoakRule::Chamber, 0, [](double) { return kSetPoint + 0.6; },
@@ -55,22 +50,22 @@ TEST(SoakGate, OpensWhenTheWatchedReadingsKeepTheRuleForTheWindow) {
          [](double) { return kSetPoint - 2; }, [](double) { return kSetPoint; }, TimedOut, 30.0,
          30.0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        SoakGateSettings settings = Settings(c.Rule);
-        settings.MinimumMs = c.MinimumMinutes * kMinuteMs;
+    for (const auto& [name, rule, soakMinutes, chamber, board, decided, from, to] : cases) {
+        SCOPED_TRACE(name);
+        SoakGateSettings settings = Settings(rule);
+        settings.MinimumMs = soakMinutes * kMinuteMs;
         SoakGate gate(settings, 0);
         SoakGate::State state = Waiting;
         double minutes = 0; // when the gate decided
         for (double ms = 0; state == Waiting && ms <= 40 * kMinuteMs; ms += kSecondMs) {
             minutes = ms / kMinuteMs;
-            state = gate.Feed(ms, c.Chamber(minutes), c.Board(minutes));
+            state = gate.Feed(ms, chamber(minutes), board(minutes));
         }
-        EXPECT_EQ(state, c.Expected);
-        EXPECT_GE(minutes, c.FromMinute);
-        EXPECT_LE(minutes, c.ToMinute);
+        EXPECT_EQ(state, decided);
+        EXPECT_GE(minutes, from);
+        EXPECT_LE(minutes, to);
         // Once decided it stays so, whatever follows.
-        EXPECT_EQ(gate.Feed(41 * kMinuteMs, kSetPoint + 5, kSetPoint + 5), c.Expected);
+        EXPECT_EQ(gate.Feed(41 * kMinuteMs, kSetPoint + 5, kSetPoint + 5), decided);
     }
 }
 

@@ -85,10 +85,9 @@ TEST(TempTestResume, RunKilledAtRowThreeResumesToTheFilesOfAnUninterruptedRun) {
 void WriteJournal(RunBench& t, const std::vector<JournalAttempt>& attempts, bool ended) {
     RunJournal journal;
     const BenchInstruments& lab = t.bench.Instruments;
-    ASSERT_EQ(
-        journal.Begin(t.bench.ProgramDir(), PlanInUse(RunMode::Begin, "2026-12-07 02:14:00", t.plan,
-                                                      lab.FlukeSteps, lab.PowerSteps)),
-        "");
+    const JournalPlan plan =
+        PlanInUse(RunMode::Begin, "2026-12-07 02:14:00", t.plan, lab.FlukeSteps, lab.PowerSteps);
+    ASSERT_EQ(journal.Begin(t.bench.ProgramDir(), plan), "");
     for (const JournalAttempt& a : attempts) ASSERT_TRUE(journal.Attempt(a));
     ASSERT_TRUE(!ended || journal.End(false));
 }
