@@ -77,50 +77,46 @@ TEST(RunJournal, IntactRecordsAreKeptAndDamageIsNamed) {
     const std::string second = JournalAttemptRecord(SampleAttempt(4));
     const std::string end = JournalEndRecord(true);
     const std::string whole = plan + first + second;
-    struct Case {
-        const char* name;
-        std::string text;
-        size_t attempts;
-        bool unfinished;
-        const char* damage;    // in the damage texts; empty: none
-        size_t wholeBytes = 0; // where a resumed run appends (not checked when 0)
-    };
+    // The case, the journal's text, the attempts read, whether it is unfinished, what the damage
+    // texts name (empty: no damage) and where a resumed run appends (not checked when 0).
+    using Case = std::tuple<const char*, std::string, size_t, bool, const char*, size_t>;
     const Case cases[] = {
-        {"whole and ended", whole + end, 2, false, ""},
+        {"whole and ended", whole + end, 2, false, "", 0},
         {"whole, never ended", whole, 2, true, "", whole.size()},
         {"last record cut by a crash", whole.substr(0, whole.size() - 9), 1, true, "",
          plan.size() + first.size()},
-        {"last record without its line end", whole.substr(0, whole.size() - 1), 1, true, ""},
+        {"last record without its line end", whole.substr(0, whole.size() - 1), 1, true, "", 0},
         {"middle record damaged", Flipped(whole + end, plan.size() + 20), 1, false,
-         "Run journal line 2 is damaged and was left out"},
+         "Run journal line 2 is damaged and was left out", 0},
         {"last record damaged", Flipped(whole, plan.size() + first.size() + 20), 1, true,
          "Run journal line 3 is damaged", whole.size()},
         {"two damaged lines in a row",
          Flipped(Flipped(whole + end, plan.size() + 20), plan.size() + first.size() + 20), 0, false,
-         "Run journal lines 2 to 3 are damaged and were left out"},
+         "Run journal lines 2 to 3 are damaged and were left out", 0},
         {"plan record damaged", Flipped(whole, 30), 0, false,
          "Run journal line 1, the run's plan, is damaged: the run it records can be neither "
-         "resumed nor rebuilt"},
-        {"plan record cut by a crash", plan.substr(0, plan.size() / 2), 0, false, ""},
+         "resumed nor rebuilt",
+         0},
+        {"plan record cut by a crash", plan.substr(0, plan.size() / 2), 0, false, "", 0},
         {"CR LF line ends", WithLineEnds(whole, "\r\n"), 2, true, "", whole.size() + 3},
-        {"CR line ends", WithLineEnds(whole + end, "\r"), 2, false, ""},
-        {"empty lines", WithLineEnds(whole, "\n\n"), 2, true, ""},
-        {"record after the end", whole + end + first, 2, false, "Run journal line 5 is damaged"},
+        {"CR line ends", WithLineEnds(whole + end, "\r"), 2, false, "", 0},
+        {"empty lines", WithLineEnds(whole, "\n\n"), 2, true, "", 0},
+        {"record after the end", whole + end + first, 2, false, "Run journal line 5 is damaged", 0},
         {"end record with a field too many", whole + Checksummed("END\t1\t1"), 2, true,
-         "Run journal line 4 is damaged"},
+         "Run journal line 4 is damaged", 0},
         {"a second run follows", plan + first + plan + second, 1, false,
-         "Run journal line 3 starts another run: it and the lines after it were left out"},
+         "Run journal line 3 starts another run: it and the lines after it were left out", 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const RunJournalContents read = ParseRunJournal(c.text);
-        ASSERT_EQ(read.Attempts.size(), c.attempts);
-        EXPECT_EQ(read.Unfinished(), c.unfinished);
+    for (const auto& [name, text, attempts, unfinished, named, wholeBytes] : cases) {
+        SCOPED_TRACE(name);
+        const RunJournalContents read = ParseRunJournal(text);
+        ASSERT_EQ(read.Attempts.size(), attempts);
+        EXPECT_EQ(read.Unfinished(), unfinished);
         EXPECT_TRUE(read.Ended || !read.Completed) << "complete only with a whole end record";
         const std::string damage = DamageText(read);
-        EXPECT_EQ(damage.empty(), *c.damage == '\0') << damage;
-        EXPECT_THAT(damage, HasSubstr(c.damage));
-        EXPECT_TRUE(c.wholeBytes == 0 || read.WholeBytes == c.wholeBytes) << read.WholeBytes;
+        EXPECT_EQ(damage.empty(), *named == '\0') << damage;
+        EXPECT_THAT(damage, HasSubstr(named));
+        EXPECT_TRUE(wholeBytes == 0 || read.WholeBytes == wholeBytes) << read.WholeBytes;
     }
 
     // Read back and written again, every record is as it was; each figure keeps its bits.

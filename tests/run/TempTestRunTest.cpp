@@ -279,43 +279,39 @@ TEST(TempTestRun, FailedJournalWriteEndsTheRunSafely) {
 // Whatever went wrong is told once, when the run has ended and the bench is safe.
 TEST(TempTestRun, ProblemsAreToldOnceWithTheSummaryLeft) {
     using B = RunBench;
-    struct Case {
-        const char* name;
-        std::function<void(B&)> arrange;
-        const char* message;
-        bool measured;
-        bool complete = false; // every step measured, in the journal and in the A file
-        const char* ending = "";
-    };
+    // The case, its arrangement, how the message starts and ends, whether steps were measured and
+    // whether the run is complete (every step measured, in the journal and in the A file).
+    using Case =
+        std::tuple<const char*, std::function<void(B&)>, const char*, const char*, bool, bool>;
     const Case cases[] = {
         {"TEMP folder squatted by a file",
          [](B& t) { t.plan.Settings.SaveFullFiles = true, std::ofstream(t.dir / "TEMP") << "x"; },
-         "Cannot create ", true},
+         "Cannot create ", "", true, false},
         {"B file held under both names",
          [](B& t) {
              fs::create_directory(t.dir / kTempBFile), fs::create_directory(t.dir / kTempBFallback);
          },
-         "Cannot create ", true, true},
+         "Cannot create ", "", true, true},
         {"A file squatted by a folder", [](B& t) { fs::create_directory(t.dir / kTempAFile); },
-         "Cannot create ", true},
+         "Cannot create ", "", true, false},
         {"soak not a number", [](B& t) { t.plan.Settings.SoakMinutes = "abc"; }, "等待溫度穩定時間",
-         false},
+         "", false, false},
         {"previous journal cannot be kept",
          [](B& t) {
              std::ofstream(t.dir / kJournalFile) << "x",
                  fs::create_directories(t.dir / kJournalOldFile / "kept");
          },
-         "The previous run journal cannot be kept as ", false, false, ": the run does not start"},
+         "The previous run journal cannot be kept as ", ": the run does not start", false, false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, arrange, message, ending, measured, complete] : cases) {
+        SCOPED_TRACE(name);
         RunBench t;
-        c.arrange(t);
+        arrange(t);
         t.test.TBegin();
-        EXPECT_THAT(t.prompt.Asked, ElementsAre(AllOf(StartsWith(c.message), EndsWith(c.ending))));
-        EXPECT_EQ(!t.attempts.empty(), c.measured);
-        EXPECT_EQ(fs::exists(t.dir / "QnTEMPA.CSV"), c.measured);
-        EXPECT_EQ(t.test.Completed(), c.complete);
+        EXPECT_THAT(t.prompt.Asked, ElementsAre(AllOf(StartsWith(message), EndsWith(ending))));
+        EXPECT_EQ(!t.attempts.empty(), measured);
+        EXPECT_EQ(fs::exists(t.dir / "QnTEMPA.CSV"), measured);
+        EXPECT_EQ(t.test.Completed(), complete);
         EXPECT_FALSE(t.test.Running());
     }
 }
