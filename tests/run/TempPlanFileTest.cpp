@@ -78,8 +78,6 @@ TEST(TempPlanFile, RowsFollowFromTheSettingsWithoutATemperatureSection) {
               "");
     ASSERT_EQ(read.Plan.TempCount(), 3u);
     EXPECT_EQ(read.Plan.Rows[3].Temperature, "-40.00");
-    EXPECT_EQ(read.Plan.StepCount(), 0u);
-    EXPECT_EQ(read.Ports, PlanPorts{});
 }
 
 TEST(TempPlanFile, BadPlansNameTheirLine) {

@@ -19,7 +19,6 @@ NoiseFigures Figures(size_t row, size_t step) {
 // Three rows (-40, 25, 85 °C) of two steps; the last row's second step was given up unmeasured.
 std::string JournalText(double chamberOffset) {
     JournalPlan plan;
-    plan.Mode = RunMode::Test;
     plan.Rows.resize(4);
     plan.Grid.resize(3);
     plan.Fluke.resize(3);
