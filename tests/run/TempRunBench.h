@@ -26,19 +26,16 @@ namespace fs = std::filesystem;
 
 // The bench's clock: the simulated one, moved on by TickMs at every reading of the steady time,
 // as a real clock moves between two readings.
-class TickingClock final : public Clock {
-  public:
-    explicit TickingClock(SimClock& clock) : clock_(clock) {}
-    double Now() override { return clock_.Now(); }
+struct TickingClock final : Clock {
+    explicit TickingClock(SimClock& clock) : Sim(clock) {}
+    double Now() override { return Sim.Now(); }
     double SteadyMs() override {
-        clock_.AdvanceMs(TickMs);
-        return clock_.SteadyMs();
+        Sim.AdvanceMs(TickMs);
+        return Sim.SteadyMs();
     }
-    void SleepMs(uint32_t ms) override { clock_.SleepMs(ms); }
+    void SleepMs(uint32_t ms) override { Sim.SleepMs(ms); }
+    SimClock& Sim;
     double TickMs = 0;
-
-  private:
-    SimClock& clock_;
 };
 
 using ::testing::AllOf;

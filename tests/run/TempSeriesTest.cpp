@@ -62,8 +62,7 @@ void ExpectPoints(const TempRun& run, double chamberOffset) {
 }
 
 TEST(TempSeries, JournalAndItsAFileGiveTheSamePoints) {
-    const std::string journal = JournalText(NAN);
-    const RunJournalContents contents = ParseRunJournal(journal);
+    const RunJournalContents contents = ParseRunJournal(JournalText(NAN));
     ExpectPoints(SeriesFromJournal(contents), 0);
     ExpectPoints(SeriesFromAFile(TempAFileText(JournalResults(contents))), 0);
     // With chamber readings the journal plots them instead of the set points.
