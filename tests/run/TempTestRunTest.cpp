@@ -101,7 +101,6 @@ TEST(TempTestRun, StoppedRunsLeaveTheBenchSafeAndTheJournalEnded) {
         t.test.TBegin();
         ExpectFilesAgreeWithTheJournal(t);
         EXPECT_TRUE(t.test.Results().Measured(1, 1));
-        EXPECT_FALSE(t.test.Completed());
         EXPECT_EQ(t.world.Calibrator.Log().back(), "STBY");
         EXPECT_EQ(t.world.Chamber.Register(kChamberCommandReg), command);
         EXPECT_TRUE(t.ChamberWasSetTo(setPoint)) << "the last set point sent";
@@ -154,7 +153,6 @@ TEST(TempTestRun, StepsWithoutACaptureAreTriedFourTimesAndNamed) {
         const auto attemptsOf = [&t](size_t step) { return std::to_string(t.Attempts(step)); };
         EXPECT_EQ(attemptsOf(1) + " " + attemptsOf(2) + " " + attemptsOf(3), tries);
         const bool complete = *unmeasured == '\0';
-        EXPECT_EQ(t.test.Completed(), complete);
         EXPECT_EQ(end.Completed, complete);
         EXPECT_EQ(end.Unmeasured, unmeasured);
         const RunJournalContents journal = t.Journal();
@@ -238,7 +236,6 @@ TEST(TempTestRun, TemperatureChannelFiguresAndSamplesAreTheSensors) {
         const StepResult& result = t.test.Results().Result(1, 1);
         EXPECT_NEAR(result.Adc.Average, alternate ? 100000 : sensor, 10);
         EXPECT_NEAR(result.Temperature.Average, sensor, 10);
-        EXPECT_GT(result.Temperature.RmsCount, 0);
         EXPECT_EQ(FileText(t.dir / kTempBFile), TempBFileText(t.test.Results(), alternate));
         // 256 samples a channel: 16 sample lines, the heading and the figures.
         const auto full = FileLines(t.dir / "TEMP" / "QnTMP-0.CSV");
