@@ -3,7 +3,6 @@
 // come from it; a new run never destroys the previous journal.
 #include "run/RunJournal.h"
 #include "TempRunBench.h"
-#include "files/TextFile.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -198,7 +197,6 @@ TEST(RunJournal, PlanWithARowCountBeyondItsFieldsIsRefused) {
     for (size_t field = 0; field < kRowCountField; ++field) at = payload.find('\t', at) + 1;
     const size_t length = payload.find('\t', at) - at;
     ASSERT_EQ(payload.substr(at, length), std::to_string(SamplePlan().TempCount()));
-    EXPECT_TRUE(ParseRunJournal(Checksummed(payload)).HasPlan); // the checksum is sound
     for (const char* count : {"99999999999", "18446744073709551615"}) {
         const std::string changed = std::string(payload).replace(at, length, count);
         const RunJournalContents read = ParseRunJournal(Checksummed(changed));
@@ -218,11 +216,8 @@ TEST(RunJournal, ResumedJournalAppendsAfterItsLastWholeLineAndANewRunKeepsIt) {
     ASSERT_TRUE(journal.Attempt(SampleAttempt(1)));
     const std::string damaged = Flipped(JournalAttemptRecord(SampleAttempt(2)), 20);
     const std::string torn = JournalAttemptRecord(SampleAttempt(3)).substr(0, 30);
-    {
-        AppendFile raw;
-        ASSERT_TRUE(raw.Open((dir / kJournalFile).string()));
-        ASSERT_TRUE(raw.Append(damaged + JournalAttemptRecord(SampleAttempt(3)) + torn));
-    }
+    std::ofstream(dir / kJournalFile, std::ios::binary | std::ios::app)
+        << damaged + JournalAttemptRecord(SampleAttempt(3)) + torn;
     RunJournal resumed;
     ASSERT_TRUE(resumed.Continue(dir.string(), ReadRunJournal(dir.string()).WholeBytes));
     ASSERT_TRUE(resumed.Attempt(SampleAttempt(4)));
