@@ -23,7 +23,6 @@ JournalPlan SamplePlan() {
     s.LowestCelsius = "-40"; // a resumed run is checked against the same limits
     s.Source = CaptureSource::AdcAndBrymen, s.Alternate = true;
     s.Gate = SoakRule::Board, s.BoardChange = "0.02";
-    plan.SetTemperatureRows();
     plan.RegChg.Cell(1, 0) = "04", plan.RegChg.Cell(1, 1) = "01";
     plan.RegChg.Cell(kAcmColumn, 1) = "2.4\r\n溫度";
     StepTable fluke, power;
