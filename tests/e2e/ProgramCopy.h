@@ -62,6 +62,12 @@ struct ProgramCopy {
         return {normal ? Process.exitCode() : -1, Process.readAllStandardOutput(),
                 Process.readAllStandardError()};
     }
+    // Runs the copy with `args` to its end, which must be exit status 0.
+    RunOutcome RunOk(const QStringList& args) {
+        RunOutcome run = Run(args);
+        EXPECT_EQ(run.Exit, 0) << run.Err.toStdString();
+        return run;
+    }
     // Starts the copy with `args` and collects standard output until it holds `text` (or nothing
     // came for 30 s).
     QString StartUntil(const QStringList& args, const QString& text) {

@@ -67,8 +67,7 @@ TEST(TempRunCommand, ResumeGoesOnWithTheKilledRun) {
     ASSERT_TRUE(killed.contains("step 2/2")) << killed.toStdString();
 
     const QStringList resume = copy.Plan({"--resume", "--simulate"});
-    const auto [code, out, err] = copy.Run(resume);
-    EXPECT_EQ(code, 0) << err.toStdString();
+    const QString out = copy.RunOk(resume).Out;
     EXPECT_FALSE(out.contains("step 1/2")) << out.toStdString();
     EXPECT_TRUE(out.contains("step 2/2") && out.contains("run complete: 1 rows, 2 steps"));
     const RunOutcome again = copy.Run(resume);
@@ -78,8 +77,7 @@ TEST(TempRunCommand, ResumeGoesOnWithTheKilledRun) {
     QByteArray journal = copy.Read("QnTEMP.JOURNAL");
     journal.chop(1);
     copy.Write("QnTEMP.JOURNAL", journal.left(journal.lastIndexOf('\n') + 1));
-    const RunOutcome ended = copy.Run(resume);
-    EXPECT_EQ(ended.Exit, 0) << ended.Err.toStdString();
+    const RunOutcome ended = copy.RunOk(resume);
     EXPECT_FALSE(ended.Out.contains("step ")) << ended.Out.toStdString();
     EXPECT_TRUE(ended.Out.contains("run complete: 1 rows, 2 steps")) << ended.Out.toStdString();
 }
@@ -89,12 +87,11 @@ TEST(TempRunCommand, ResumeGoesOnWithTheKilledRun) {
 // lacks (what it says then, and its exit status, the guide's own session checks).
 TEST(TempRunCommand, ResultFilesComeBackFromTheJournal) {
     ProgramCopy copy(true, kShortPlan);
-    ASSERT_EQ(copy.Run(copy.Plan({"--simulate"})).Exit, 0);
+    copy.RunOk(copy.Plan({"--simulate"}));
     const QString aFile = copy.Folder.filePath("QnTEMPA.CSV");
     ASSERT_TRUE(QFile::remove(aFile));
-    const RunOutcome rebuilt = copy.Run(copy.Plan({"--resume", "--simulate"}));
-    EXPECT_EQ(rebuilt.Exit, 0) << rebuilt.Err.toStdString();
-    EXPECT_TRUE(rebuilt.Out.contains("were rebuilt from the run journal"));
+    EXPECT_TRUE(copy.RunOk(copy.Plan({"--resume", "--simulate"}))
+                    .Out.contains("were rebuilt from the run journal"));
     EXPECT_TRUE(QFile::exists(aFile));
 
     const QByteArray doctored = "h\r\nh\r\n25.00, 0.00, 1, 9.99, 1, 1, 1, 1, 1, 1,0\r\n";
@@ -103,8 +100,7 @@ TEST(TempRunCommand, ResultFilesComeBackFromTheJournal) {
     EXPECT_EQ(copy.Read("QnTEMPA.CSV"), doctored);
 
     QFile::remove(aFile);
-    const auto [code, out, err] = copy.Run(copy.Plan({"--rebuild"}));
-    EXPECT_EQ(code, 0) << err.toStdString();
+    copy.RunOk(copy.Plan({"--rebuild"}));
     EXPECT_TRUE(copy.Read("QnTEMPA.CSV").contains("\r\n25.00, 0.00, 1, "));
 }
 
@@ -116,10 +112,9 @@ TEST(SimulateBoard, TemperatureRunSelectsTheInstrumentsOnRealPortsAndMeasures) {
     lab.start(QStringLiteral(QN_SIMLAB), {"--folder", copy.Folder.path()});
     ASSERT_TRUE(lab.waitForReadyRead(5000) && lab.readLine().trimmed() == "ready");
     copy.TraceBus();
-    const auto [code, out, err] = copy.Run(copy.Plan({"--simulate=board"}));
+    const QString out = copy.RunOk(copy.Plan({"--simulate=board"})).Out;
     lab.kill();
     lab.waitForFinished(2000);
-    ASSERT_EQ(code, 0) << err.toStdString();
     EXPECT_TRUE(out.contains("run complete: 1 rows, 1 steps")) << out.toStdString();
 
     // Each instrument was written to and answered on its pseudo-terminal, not on a simulated port.
