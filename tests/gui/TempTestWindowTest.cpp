@@ -14,10 +14,8 @@
 #include "shell/StepFiles.h"
 #include "shell/ui/TermSignal.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -61,8 +59,7 @@ class TempTestWindowTest : public ProgramFixture {
 TEST_F(TempTestWindowTest, EditsSizeTheGridsWithinTheirLimits) {
     for (const auto& [typed, steps] : {std::pair{"12", 12}, {"0", 48}, {"20000", 48}, {"x", 48}}) {
         Type(win.EModenum, typed);
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(win.EModenum, &enter);
+        emit win.EModenum->returnPressed();
         EXPECT_EQ(win.EModenum->text(), QString::number(steps)) << typed;
         EXPECT_EQ(Cell(win.RegChg, steps, 0), QString("Value-%1").arg(steps)) << typed;
         EXPECT_EQ(win.RegChg->model()->rowCount(), steps + 1) << typed;
@@ -110,11 +107,10 @@ TEST_F(TempTestWindowTest, TTestFillsTheResultGridOrNamesTheUnmeasuredSteps) {
     Rows("1", "25");
     Type(win.EModenum, "4");
     SetCell(win.RegChg, 0, 1, "31");
-    const char* refs[] = {"2.4", "2.5"};
-    for (int step = 1; step <= 2; ++step) {
-        SetCell(win.RegChg, step, 1, step == 1 ? "01" : "02");
+    for (const auto& [step, value, reference] : {std::tuple{1, "01", "2.4"}, {2, "02", "2.5"}}) {
+        SetCell(win.RegChg, step, 1, value);
         SetCell(win.RegChg, step, 11, "1");
-        SetCell(win.RegChg, step, 12, refs[step - 1]);
+        SetCell(win.RegChg, step, 12, reference);
     }
     win.TTest->click();
 
@@ -158,8 +154,7 @@ TEST_F(TempTestWindowTest, PlanFileKeepsTheSettingsAndEndOptions) {
     Type(win.ESoak, "7");
     win.CHSupplyOff->setChecked(true);
     win.CHHold->setChecked(true);
-    win.EHold->setText("31.5");
-    emit win.EHold->textEdited("31.5");
+    Type(win.EHold, "31.5");
     SetCell(win.RegChg, 0, 1, "31");
     SetCell(win.RegChg, 1, 1, "0A");
     SetCell(win.RegChg, 1, 11, "1");
@@ -204,7 +199,6 @@ TEST_F(TempTestWindowTest, GateControlsReachThePlanAndItsStateShows) {
     EXPECT_EQ(s.GateLimitMinutes, "45");
 
     TempTestProgress p;
-    p.Row = p.Rows = 1;
     p.Soaking = true;
     p.Gate = "board stable 3.2 of 5 min, spread 0.12 °C";
     bench.Temp.ProgressChanged.Notify(p);
