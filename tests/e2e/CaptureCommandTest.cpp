@@ -72,10 +72,7 @@ TEST(CommandLine, UsageErrorsVersionAndNoDisplay) {
     // The arguments, the exit status, how the first line of standard error starts (none: nothing
     // there) and what standard output holds.
     const std::tuple<QStringList, int, const char*, const char*> cases[] = {
-        {{"--capture", "abc", "--csv", "o.csv", "--simulate"},
-         2,
-         "qn740xtest: --capture takes",
-         ""},
+        {{"--capture", "abc", "--csv", "o.csv"}, 2, "qn740xtest: --capture takes", ""},
         {{"--noise-table", "--scale", "20", "--csv", "t.csv"}, 2, "qn740xtest: Unknown option", ""},
         {{"--temperature-run"}, 2, "qn740xtest: Missing value", ""},
         {{"--temperature-run", "p.txt", "--resume", "--rebuild"}, 2, "qn740xtest: --rebuild", ""},
@@ -98,8 +95,7 @@ TEST(CommandLine, UsageErrorsVersionAndNoDisplay) {
             continue;
         }
         const QStringList lines = err.split('\n', Qt::SkipEmptyParts);
-        ASSERT_FALSE(lines.isEmpty());
-        EXPECT_TRUE(lines[0].startsWith(errStart)) << err.toStdString();
+        EXPECT_TRUE(lines.value(0).startsWith(errStart)) << err.toStdString();
         EXPECT_TRUE(exit != 2 || lines.value(1) == "Try 'qn740xtest --help'.") << err.toStdString();
     }
 }

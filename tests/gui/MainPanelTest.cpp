@@ -128,7 +128,9 @@ TEST_F(MainPanelTest, SettingsPageAndBankFollowTheChip) {
 }
 
 // A shown panel keeps its place when shown again, hidden or not, and closing writes the places.
-TEST_F(MainPanelTest, StartLoadsSettingsPanelsKeepTheirPlacesAndCloseWritesThem) {
+// Places saved on a larger screen come back in sight: the main window on the screen, a child
+// window inside the main window's workspace, none past an edge.
+TEST_F(MainPanelTest, PanelsKeepTheirPlacesAndSavedPlacesComeBackInSight) {
     EXPECT_FALSE(ReadFile("QnADC.cfg").isEmpty()) << "a missing file is written first";
     Trigger("RAM Panel");
     auto* sub = qobject_cast<QMdiSubWindow*>(main->Qn_RAM->parentWidget());
@@ -144,12 +146,7 @@ TEST_F(MainPanelTest, StartLoadsSettingsPanelsKeepTheirPlacesAndCloseWritesThem)
     const QByteArray places = ReadFile("qn740xtest.wst");
     EXPECT_TRUE(places.contains("Qn_RAM\r\n   37   41  300  200    0    1"))
         << places.toStdString();
-}
 
-// Places saved on a larger screen come back in sight: the main window on the screen, a child
-// window inside the main window's workspace, none past an edge.
-TEST_F(MainPanelTest, SavedPlacesPastTheEdgesComeBackInSight) {
-    main->close();
     program.reset();
     WriteFile("qn740xtest.wst", "1.10\r\n2\r\nMainPanel\r\n 5000 5000 1024  700    0    1\r\n"
                                 "Qn_RAM\r\n 3000 2000  300  200    0    1\r\n");
@@ -160,7 +157,7 @@ TEST_F(MainPanelTest, SavedPlacesPastTheEdgesComeBackInSight) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(main->screen()->availableGeometry().contains(main->frameGeometry()))
         << main->frameGeometry().x() << "," << main->frameGeometry().y();
-    auto* sub = qobject_cast<QMdiSubWindow*>(main->Qn_RAM->parentWidget());
+    sub = qobject_cast<QMdiSubWindow*>(main->Qn_RAM->parentWidget());
     ASSERT_NE(sub, nullptr);
     EXPECT_TRUE(sub->isVisible());
     EXPECT_TRUE(QRect(QPoint(), main->Mdi->viewport()->size()).contains(sub->geometry()))
