@@ -237,6 +237,7 @@ TEST_F(SetupDialogTest, StepGridsEditTheStepTables) {
           {"Power", main->FPower->PowerGd, &bench.Instruments.PowerSteps}}) {
         Trigger(menu);
         QAbstractItemModel& model = *grid->model();
+        EXPECT_EQ(model.rowCount(), 48) << menu;
         EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), "輸入值") << menu;
         EXPECT_EQ(grid->columnWidth(2), 240) << menu;
         for (const auto& [row, column, typed] :
