@@ -103,8 +103,7 @@ TEST_F(AnalysisWindowTest, SamplesReachGridPanelsChartPictureAndFile) {
     win.Views->setCurrentWidget(win.HistogramPage);
     win.Views->setCurrentIndex(0);
     win.ShowChart->click();
-    EXPECT_FALSE(win.Chart1->isHidden());
-    EXPECT_TRUE(win.MemoryF->isHidden());
+    EXPECT_TRUE(!win.Chart1->isHidden() && win.MemoryF->isHidden());
     EXPECT_EQ(win.ShowChart->text(), "Chang to vaule");
     EXPECT_EQ(win.Chart1->Plot->graph(0)->data()->at(0)->value, -1000);
     win.Chart1->PopupMenu->actions().first()->trigger();

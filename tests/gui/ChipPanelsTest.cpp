@@ -27,6 +27,16 @@
 namespace qn::test {
 namespace {
 
+// Sends each step to `target` as the keyboard does: one character is typed, more name a key.
+void Keys(QWidget& target, const QStringList& steps) {
+    for (const QString& step : steps) {
+        const bool typed = step.size() == 1;
+        const int key = typed ? step.toUpper().at(0).unicode() : int{QKeySequence(step)[0].key()};
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, typed ? step : QString());
+        QCoreApplication::sendEvent(&target, &press);
+    }
+}
+
 // The 52K12: bit pages 1 and 2, RAM banks 0 and 1, six byte and two word registers; connecting
 // switches it to the Special link, which reaches every address.
 class RegisterPanelTest : public ProgramFixture {
@@ -37,16 +47,6 @@ class RegisterPanelTest : public ProgramFixture {
     }
     using Bytes = std::pair<uint8_t, uint8_t>;
     uint8_t Chip(size_t address) const { return world.Bridge.Registers[address]; }
-    // Keys typed into `grid`, as the keyboard delivers them.
-    static void Type(QWidget* grid, const QString& keys) {
-        for (const QChar c : keys) {
-            const int key = c == '\b'   ? int{Qt::Key_Backspace}
-                            : c == '\r' ? int{Qt::Key_Return}
-                                        : c.toUpper().unicode();
-            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(grid, &press);
-        }
-    }
     TQn_Reg2& reg = *main->Qn_Reg2;
 };
 
@@ -84,10 +84,10 @@ TEST_F(RegisterPanelTest, CompareWithSnapshotListsTheChangedFields) {
 }
 
 TEST_F(RegisterPanelTest, TypedByteIsWrittenOnEnterAndOnLeavingTheCell) {
-    reg.SByteReg->setCurrentCell(1, 5); // WORK, address 29H
-    Type(reg.SByteReg, "123\r");        // the cell keeps the last two digits
+    reg.SByteReg->setCurrentCell(1, 5);             // WORK, address 29H
+    Keys(*reg.SByteReg, {"1", "2", "3", "Return"}); // the cell keeps the last two digits
     EXPECT_EQ(Chip(0x29), 0x23);
-    Type(reg.SByteReg, "4\bax");
+    Keys(*reg.SByteReg, {"4", "Backspace", "a", "x"});
     reg.SByteReg->setCurrentCell(1, 0);
     EXPECT_EQ(Chip(0x29), 0x3A);
 }
@@ -152,11 +152,11 @@ class RamPanelTest : public RegisterPanelTest {
 TEST_F(RamPanelTest, TypedCellIsWrittenWhenTheSelectionMoves) {
     world.Bridge.Registers[0x86] = 0x11; // the image still shows 00
     ram.SGD->setCurrentCell(9, 7);
-    Type(ram.SGD, "x"); // not a hex digit: discarded, nothing typed
+    Keys(*ram.SGD, {"x"}); // not a hex digit: discarded, nothing typed
     ram.SGD->setCurrentCell(9, 8);
     EXPECT_EQ(Chip(0x86), 0x11);
     ram.SGD->setCurrentCell(9, 7);
-    Type(ram.SGD, "c");
+    Keys(*ram.SGD, {"c"});
     EXPECT_EQ(Chip(0x86), 0x11) << "typing alone writes nothing";
     ram.SGD->setCurrentCell(9, 8);
     EXPECT_EQ(Chip(0x86), 0x00) << "the cell's text went to the chip";
@@ -304,18 +304,11 @@ std::optional<uint32_t> RunKeypad(TQnPopSelHex& pad, const HexQuestion& question
     return pad.Execute(question);
 }
 
-// A step: "#name" clicks the button with that text, a single character types it, else the named
-// key.
+// A step: "#name" clicks the button with that text, else it goes to Keys.
 void Press(TQnPopSelHex& pad, const QString& step) {
-    if (step.startsWith('#')) {
-        for (auto* b : pad.findChildren<QAbstractButton*>())
-            if (b->text() == step.mid(1)) b->click();
-        return;
-    }
-    const bool typed = step.size() == 1;
-    const int key = typed ? step.toUpper().at(0).unicode() : int{QKeySequence(step)[0].key()};
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, typed ? step : QString());
-    QCoreApplication::sendEvent(&pad, &press);
+    if (!step.startsWith('#')) return Keys(pad, {step});
+    for (auto* b : pad.findChildren<QAbstractButton*>())
+        if (b->text() == step.mid(1)) b->click();
 }
 
 TEST(HexKeypadTest, KeysAndButtonsGiveTheValueAndItOpensOnTheScreen) {

@@ -141,8 +141,7 @@ TEST_F(TempTestWindowTest, DownloadRegFillsTheGridAndLaysOutThePreview) {
     Trigger("Download Reg");
     EXPECT_EQ(Cell(win.RegChg, 12, 2), "07");
     const QAbstractItemModel& preview = *win.TMPData->model();
-    EXPECT_EQ(preview.columnCount(), 11);
-    EXPECT_EQ(preview.rowCount(), 2);
+    EXPECT_EQ(std::pair(preview.columnCount(), preview.rowCount()), std::pair(11, 2));
     QFile::remove(dir.filePath(kRegisterFile));
     Trigger("Download Reg");
     EXPECT_NE(answers.Asked.at(0).find(kRegisterFile), std::string::npos);
