@@ -169,10 +169,9 @@ TEST_F(TempTestWindowTest, PlanFileKeepsTheSettingsAndEndOptions) {
     win.CHHold->setChecked(false);
     SetCell(win.RegChg, 1, 1, "0B");
     win.BtLoadPlan->click();
-    EXPECT_EQ(win.ESoak->text(), "7");
+    EXPECT_EQ((QStringList{win.ESoak->text(), win.EHold->text(), Cell(win.RegChg, 1, 1)}),
+              (QStringList{"7", "31.5", "0A"}));
     EXPECT_TRUE(win.CHSupplyOff->isChecked() && win.CHHold->isChecked());
-    EXPECT_EQ(win.EHold->text(), "31.5");
-    EXPECT_EQ(Cell(win.RegChg, 1, 1), "0A");
     EXPECT_TRUE(bench.Plan.Settings.SupplyOffAtEnd);
 
     WriteFile("bad.plan", "[run]\nSoakMinutes\n");
