@@ -71,11 +71,12 @@ TEST(CaptureCommand, SimulatedRunsWriteTheirFilesAndBadCommandLinesFail) {
     }
 }
 
-// Without a display and without touching a device: a usage error exits 2 with its message and
-// the hint, --version exits 0, and the window form without a display exits 1 and says why.
+// Without a display and without touching a device: a usage error exits 2 with its message (the
+// hint after it, the guide's own sessions check), --version exits 0, and the window form without
+// a display exits 1 and says why.
 TEST(CommandLine, UsageErrorsVersionAndNoDisplay) {
-    // The arguments, the exit status, how the first line of standard error starts (none: nothing
-    // there) and what standard output holds.
+    // The arguments, the exit status, how standard error starts (none: nothing there) and what
+    // standard output holds.
     const std::tuple<QStringList, int, const char*, const char*> cases[] = {
         {{"--capture", "abc", "--csv", "o.csv"}, 2, "qn740xtest: --capture takes", ""},
         {{"--noise-table", "--scale", "20", "--csv", "t.csv"}, 2, "qn740xtest: Unknown option", ""},
@@ -95,13 +96,8 @@ TEST(CommandLine, UsageErrorsVersionAndNoDisplay) {
         const auto [code, out, err] = copy.Run(args);
         EXPECT_EQ(code, exit) << err.toStdString();
         EXPECT_TRUE(out.contains(shown)) << out.toStdString();
-        if (errStart == nullptr) {
-            EXPECT_TRUE(err.isEmpty()) << err.toStdString();
-            continue;
-        }
-        const QStringList lines = err.split('\n', Qt::SkipEmptyParts);
-        EXPECT_TRUE(lines.value(0).startsWith(errStart)) << err.toStdString();
-        EXPECT_TRUE(exit != 2 || lines.value(1) == "Try 'qn740xtest --help'.") << err.toStdString();
+        EXPECT_TRUE(errStart == nullptr ? err.isEmpty() : err.startsWith(errStart))
+            << err.toStdString();
     }
 }
 

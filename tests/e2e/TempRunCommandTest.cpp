@@ -90,8 +90,7 @@ TEST(TempRunCommand, ResultFilesComeBackFromTheJournal) {
     copy.RunOk(copy.Plan({"--simulate"}));
     const QString aFile = copy.Folder.filePath("QnTEMPA.CSV");
     ASSERT_TRUE(QFile::remove(aFile));
-    EXPECT_TRUE(copy.RunOk(copy.Plan({"--resume", "--simulate"}))
-                    .Out.contains("were rebuilt from the run journal"));
+    copy.RunOk(copy.Plan({"--resume", "--simulate"}));
     EXPECT_TRUE(QFile::exists(aFile));
 
     const QByteArray doctored = "h\r\nh\r\n25.00, 0.00, 1, 9.99, 1, 1, 1, 1, 1, 1,0\r\n";

@@ -326,8 +326,7 @@ TEST_F(RemoteControlTest, PanelFollowsTheClientAndARemoteCaptureReachesTheAnalys
     EXPECT_TRUE(main->RemotePanel->isVisible());
 
     QTcpSocket client;
-    client.connectToHost("127.0.0.1",
-                         static_cast<quint16>(std::stoi(endpoint.substr(endpoint.find(':') + 1))));
+    client.connectToHost("127.0.0.1", QString::fromStdString(endpoint).section(':', 1).toUShort());
     EXPECT_TRUE(
         Until([&] { return main->RemotePanel->text() == listening + ", client 127.0.0.1"; }));
     EXPECT_TRUE(main->AnxADC->TXENOB->text().isEmpty());
