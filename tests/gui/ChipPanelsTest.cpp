@@ -46,7 +46,6 @@ class RegisterPanelTest : public ProgramFixture {
         Connect();
     }
     using Bytes = std::pair<uint8_t, uint8_t>;
-    uint8_t Chip(size_t address) const { return world.Bridge.Registers[address]; }
     TQn_Reg2& reg = *main->Qn_Reg2;
 };
 
@@ -213,7 +212,6 @@ class AdcPanelTest : public ProgramFixture {
         Connect();
         Trigger("ADC Panel");
     }
-    uint8_t Chip(size_t address) const { return world.Bridge.Registers[address]; }
     // Shown in the highlight colours (a selected label or a switch that is on).
     bool Lit(const QWidget* control) const {
         return control->styleSheet().contains(adc.palette().color(QPalette::Highlight).name());

@@ -6,7 +6,6 @@
 // bridge); remote control on the status bar; and where the program keeps its files.
 #include "ProgramFixture.h"
 #include "analysis/ui/AnxADC.h"
-#include "chip/ui/AdcPanel.h"
 #include "chip/ui/ChipWindows.h"
 #include "instruments/ui/InstrumentWindows.h"
 #include "link/ui/QnUp.h"

@@ -31,6 +31,8 @@ class ProgramFixture : public ::testing::Test {
     }
 
     void Trigger(const char* caption) { main->MenuItems.at(caption)->trigger(); }
+    // The simulated chip's register at `address`.
+    uint8_t Chip(size_t address) const { return world.Bridge.Registers[address]; }
     // "USB Scan" over the QN740x link; `adcOn` then switches the chip's ADC on: ADCEN and
     // IRQEN, without which a capture brings nothing.
     void Connect(bool adcOn = false) {
