@@ -5,7 +5,9 @@
 
 namespace qn {
 
-// `value` with two decimals and a decimal point, whatever the locale ("-12.35").
+// `value` with `decimals` decimals and a decimal point, whatever the locale ("-12.35" for 2).
+std::string FixedDecimals(double value, int decimals);
+// `value` with two decimals, as the result panels and files show it.
 std::string TwoDecimals(double value);
 
 } // namespace qn

@@ -35,6 +35,20 @@ class Prompt {
                                                      const std::string& folder) = 0;
 };
 
+// Where no dialog can open (the command-line forms): the keypad, colour and file dialogs are
+// cancelled; questions and notices are the subclass's.
+class DialogFreePrompt : public Prompt {
+  public:
+    std::optional<uint32_t> AskHex(const HexQuestion&) override { return std::nullopt; }
+    std::optional<uint32_t> AskColour(uint32_t) override { return std::nullopt; }
+    std::optional<std::string> AskFileToSave(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> AskFileToOpen(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+};
+
 // Forwards questions to a window attached later; without one every question is cancelled.
 class PromptRelay final : public Prompt {
   public:

@@ -1,5 +1,6 @@
 // The calibrator's command lines: each text followed by a lone CR, answers read back as one line.
 #include "instruments/Calibrator.h"
+#include "files/NoCase.h"
 
 namespace qn {
 void Calibrator::Send(const std::string& line) {

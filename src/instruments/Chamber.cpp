@@ -148,6 +148,13 @@ bool Chamber::ReadTemp(uint16_t& first, uint16_t& second) {
     return true;
 }
 
+std::optional<double> Chamber::ReadCelsius() {
+    uint16_t word = 0;
+    uint16_t humidity = 0;
+    if (!ReadTemp(word, humidity)) return std::nullopt;
+    return ChamberCelsius(word);
+}
+
 bool Chamber::ChamberRun() {
     const int clear = 0;
     const int run = kChamberRun;

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -56,6 +57,8 @@ class Chamber {
     bool LoadTemp(const ChamberSetPoint& row);
     // Register 0001, retried once after 1 s; the two words of a well-formed "OK" answer.
     bool ReadTemp(uint16_t& first, uint16_t& second);
+    // The temperature ReadTemp reads, in °C; none when the chamber did not answer.
+    std::optional<double> ReadCelsius();
     // 0200 := 0, then 0101 := 1; the result of the second write.
     bool ChamberRun();
     // 0101 := 4.

@@ -2,7 +2,6 @@
 #include "instruments/InstrumentPorts.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 namespace qn {
@@ -14,14 +13,6 @@ constexpr uint8_t kLf = 10;
 constexpr uint32_t kPollSliceMs = 1;
 
 } // namespace
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    return std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-        return std::toupper(static_cast<unsigned char>(a)) ==
-               std::toupper(static_cast<unsigned char>(b));
-    });
-}
 
 bool InstrumentPorts::QueryStatus(DevcRS232& port, size_t& waiting) {
     waiting = 0;

@@ -28,9 +28,6 @@ inline constexpr double kCalibratorSettleMs = 500;
 // Status panel of the instrument selection and of a port lost while open.
 inline constexpr StatusPanel kInstrumentStatusPanel = StatusPanel::Link;
 
-// True when `text` begins with `prefix`, letters compared without regard to case.
-bool StartsWithNoCase(std::string_view text, std::string_view prefix);
-
 // One set for all instrument ports; only one exchange is in progress at a time.
 struct InstrumentBuffers {
     std::array<uint8_t, kTxBufferSize> TxBuffer{}; // after ReadLine: the line read, no CR

@@ -1,5 +1,6 @@
 // The power supply's exchanges: every command a query with CR LF, repeated once when unanswered.
 #include "instruments/PowerSupply.h"
+#include "files/NoCase.h"
 
 #include <charconv>
 #include <cstring>

@@ -63,6 +63,8 @@
 #include "remote/RemoteCommands.h"
 #include "remote/RemoteArguments.h"
 
+#include "files/NoCase.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -79,16 +81,10 @@ void RemoteSessionState::Report(int code, std::string_view message) {
 }
 
 bool MnemonicMatches(std::string_view sent, std::string_view node) {
-    const auto same = [](std::string_view a, std::string_view b) {
-        return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return std::toupper(static_cast<unsigned char>(x)) ==
-                   std::toupper(static_cast<unsigned char>(y));
-        });
-    };
     std::string shortForm;
     for (const char c : node)
         if (!std::islower(static_cast<unsigned char>(c))) shortForm += c;
-    return same(sent, node) || same(sent, shortForm);
+    return EqualNoCase(sent, node) || EqualNoCase(sent, shortForm);
 }
 
 namespace {

@@ -1,6 +1,8 @@
 // The stability gate's rule over the readings of its window.
 #include "run/SoakGate.h"
 
+#include "analysis/FixedText.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -11,14 +13,6 @@ namespace qn {
 namespace {
 
 constexpr double kMsPerMinute = 60'000;
-
-// `value` with `decimals` decimals and a point, whatever the locale.
-std::string Fixed(double value, int decimals) {
-    std::array<char, 32> text{};
-    const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value,
-                                            std::chars_format::fixed, decimals);
-    return error == std::errc{} ? std::string(text.data(), end) : std::string();
-}
 
 // The shortest text of `value` ("5", "2.5").
 std::string Shortest(double value) {
@@ -110,13 +104,13 @@ void SoakGate::Measure() {
 
 std::string SoakGate::Text() const {
     const double minutes = std::min(stableMs_, settings_.WindowMs) / kMsPerMinute;
-    return std::string(Name()) + " stable " + Fixed(minutes, 1) + " of " +
-           Shortest(settings_.WindowMs / kMsPerMinute) + " min, spread " + Fixed(spread_, 2) +
-           " °C";
+    return std::string(Name()) + " stable " + FixedDecimals(minutes, 1) + " of " +
+           Shortest(settings_.WindowMs / kMsPerMinute) + " min, spread " +
+           FixedDecimals(spread_, 2) + " °C";
 }
 
 std::string SoakGate::Outcome() const {
-    const std::string after = Fixed((lastMs_ - startMs_) / kMsPerMinute, 1) + " min";
+    const std::string after = FixedDecimals((lastMs_ - startMs_) / kMsPerMinute, 1) + " min";
     if (state_ == State::Open) return std::string(Name()) + " stable after " + after;
     if (state_ == State::TimedOut) return std::string(Name()) + " not stable after " + after;
     return Text();

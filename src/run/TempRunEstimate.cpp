@@ -1,5 +1,6 @@
 // The clean run's duration: ramps, soaks and step attempts, with the waits the sequence makes.
 #include "run/TempRunEstimate.h"
+#include "files/NoCase.h"
 
 #include "files/NumberText.h"
 #include "instruments/InstrumentPorts.h"
@@ -18,6 +19,8 @@ constexpr double kMsPerSecond = 1000;
 constexpr double kMsPerMinute = 60'000;
 constexpr double kSoakCheckMs = 1000;         // the soak ends at the first check past its time
 constexpr double kSlowRegisterWriteMs = 1000; // registers 49 and 50 read back a second later
+// The most records a capture gets per second: a full fetch every fetch interval.
+constexpr double kBridgeRecordsPerSecond = kMaxSamplesPerFetch * kMsPerSecond / kFetchIntervalMs;
 
 // A supply command is a query with CR LF; a setting ("VOLT 3.3") gets no answer, so the sequence
 // sends it a second time.

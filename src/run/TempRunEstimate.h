@@ -20,8 +20,6 @@ namespace qn {
 inline constexpr double kDefaultChamberRamp = 3.0;
 // Where row 1's ramp starts when the chamber's reading is not known, °C.
 inline constexpr double kAssumedRoomCelsius = 25.0;
-// The most records a capture gets per second: 21 records per 10 ms fetch.
-inline constexpr double kBridgeRecordsPerSecond = 2100;
 
 // What the estimate needs besides the plan.
 struct TempRunEstimateInput {
@@ -63,7 +61,7 @@ TempRunEstimate EstimateTempRun(const TempRunEstimateInput& input);
 double ChamberRampMs(double from, double to, double perMinute);
 
 // One capture of `samples` (below 1: 256) at `rate` sps (0: unknown), the discarded first records
-// included; the bridge carries at most kBridgeRecordsPerSecond, whatever the chip converts.
+// included; the bridge carries at most a full fetch per fetch interval, whatever the chip converts.
 double CaptureDurationMs(int32_t samples, double rate);
 
 // The output data rate of each step's capture, [s] for s = 1..StepCount: the step's register

@@ -230,10 +230,9 @@ bool TempTest::LoadRow(size_t row) {
 }
 
 bool TempTest::ReadTenths(double& tenths) {
-    uint16_t word = 0;
-    uint16_t humidity = 0;
-    if (!wiring_.Instruments.Climate.ReadTemp(word, humidity)) return false;
-    tenths = ChamberCelsius(word) * 10;
+    const std::optional<double> celsius = wiring_.Instruments.Climate.ReadCelsius();
+    if (!celsius) return false;
+    tenths = *celsius * 10;
     chamberCelsius_ = tenths / 10;
     wiring_.Status.SetPanelText(kRowPanel, TwoDecimals(tenths / 10));
     return true;

@@ -7,12 +7,12 @@
 #include "analysis/NoiseStatistics.h"
 #include "analysis/SampleRate.h"
 #include "chip/RegField.h"
+#include "files/NoCase.h"
 #include "run/TempPlanFile.h"
 #include "shell/ProgramVersion.h"
 #include "shell/SourceRevision.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <utility>
@@ -34,16 +34,9 @@ RemoteResult BusyResult() {
     return Outcome(RemoteOutcome::Busy, "another operation holds the link");
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::toupper(static_cast<unsigned char>(x)) ==
-               std::toupper(static_cast<unsigned char>(y));
-    });
-}
-
 // A chip list entry by its whole text or by its first word ("QN7401" for "QN7401  (ADC)").
 bool NamesEntry(std::string_view entry, std::string_view name) {
-    return SameName(entry, name) || SameName(entry.substr(0, entry.find(' ')), name);
+    return EqualNoCase(entry, name) || EqualNoCase(entry.substr(0, entry.find(' ')), name);
 }
 
 // The reference voltage as the analysis window's edit would hold it.
@@ -157,7 +150,7 @@ const RegFieldDesc* ShellRemoteBench::FindField(const std::string& name) const {
     const ChipModel& model = bench_.Model;
     for (const FieldSet* set : {&model.AdcFields, &model.OpFields, &model.CmpFields})
         for (std::string_view known : set->Names())
-            if (SameName(known, name)) {
+            if (EqualNoCase(known, name)) {
                 const RegFieldDesc* field = set->Find(known);
                 return field != nullptr && field->Defined ? field : nullptr;
             }

@@ -414,16 +414,15 @@ void TTMP::ReadChamber() {
     if (!lab.Ports.ChamberPort.Selected) return;
     const auto hold = link_.Guard.Begin();
     if (!hold) return;
-    uint16_t word = 0;
-    uint16_t humidity = 0;
-    if (!lab.Climate.ReadTemp(word, humidity)) {
+    const std::optional<double> celsius = lab.Climate.ReadCelsius();
+    if (!celsius) {
         // A chamber that does not answer costs seconds of waiting per read: the readings stop
         // until "連續讀取" starts them again.
         ReadTimer.stop();
         ChamberTemp->setText("Chamber: no answer");
         return;
     }
-    chamberCelsius_ = ChamberCelsius(word);
+    chamberCelsius_ = *celsius;
     ChamberTemp->setText(QString("Chamber %1 °C").arg(chamberCelsius_, 0, 'f', 2));
     ShowEstimate();
 }

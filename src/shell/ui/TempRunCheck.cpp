@@ -25,18 +25,10 @@ namespace qn {
 namespace {
 
 // Message boxes of a refused instrument say again what its status text says: no one sees them.
-class SilentPrompt final : public Prompt {
+class SilentPrompt final : public DialogFreePrompt {
   public:
     bool Confirm(const std::string&) override { return false; }
     void Tell(const std::string&) override {}
-    std::optional<uint32_t> AskHex(const HexQuestion&) override { return std::nullopt; }
-    std::optional<uint32_t> AskColour(uint32_t) override { return std::nullopt; }
-    std::optional<std::string> AskFileToSave(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> AskFileToOpen(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
 };
 
 void Line(const std::string& text) {
@@ -51,13 +43,6 @@ std::string Printable(const std::string& text) {
     const size_t first = kept.find_first_not_of(' ');
     if (first == std::string::npos) return {};
     return kept.substr(first, kept.find_last_not_of(' ') - first + 1);
-}
-
-// The chamber's reading now; NAN when it did not answer.
-double ChamberReading(Chamber& chamber) {
-    uint16_t word = 0;
-    uint16_t humidity = 0;
-    return chamber.ReadTemp(word, humidity) ? ChamberCelsius(word) : NAN;
 }
 
 // Selects the three instruments on the plan's ports as the run does, one line each; what failed
@@ -86,7 +71,7 @@ double CheckInstruments(Bench& bench, const PlanPorts& ports, const KeptStatus& 
         }
         std::string found = Printable(*i.Identity);
         if (i.Kind == InstrumentKind::Chamber) {
-            celsius = ChamberReading(lab.Climate);
+            celsius = lab.Climate.ReadCelsius().value_or(NAN);
             found = std::isnan(celsius) ? "no reading" : "reads " + TwoDecimals(celsius) + " °C";
         }
         Line(std::string(i.Name) + " " + port + ": " + (found.empty() ? "no answer" : found));

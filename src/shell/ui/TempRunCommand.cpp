@@ -57,7 +57,7 @@ class StopSignals {
 };
 
 // Notices go to standard error; no one answers a question.
-class StderrPrompt final : public Prompt {
+class StderrPrompt final : public DialogFreePrompt {
   public:
     bool Confirm(const std::string& question) override {
         Tell(question + " (no)");
@@ -66,14 +66,6 @@ class StderrPrompt final : public Prompt {
     void Tell(const std::string& message) override {
         CommandFailed(message);
         ++Told;
-    }
-    std::optional<uint32_t> AskHex(const HexQuestion&) override { return std::nullopt; }
-    std::optional<uint32_t> AskColour(uint32_t) override { return std::nullopt; }
-    std::optional<std::string> AskFileToSave(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> AskFileToOpen(const std::string&, const std::string&) override {
-        return std::nullopt;
     }
     int Told = 0;
 };
